@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run and test Glossa.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
+  qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
+  libqscintilla2-qt6-dev libgl-dev libxkbcommon-dev
+  libbenchmark-dev
+  clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine64
+  xvfb xauth fonts-liberation
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

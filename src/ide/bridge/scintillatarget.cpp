@@ -1,0 +1,7 @@
+#include "ide/bridge/scintillatarget.h"
+
+namespace glossa {
+
+ScintillaTarget::~ScintillaTarget() = default;
+
+} // namespace glossa

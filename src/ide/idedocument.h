@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ide/docencoding.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace glossa {
+
+// The IDE's document as the comment model changes it: byte positions, text in the document's
+// encoding. Implemented over the editor bridge (the IDE's Scintilla or file mode); tests fake it.
+class IdeDocument {
+public:
+    virtual ~IdeDocument() = default;
+
+    virtual DocEncoding Encoding() const = 0;
+
+    qsizetype EncodedLength(QStringView text) const {
+        return glossa::EncodedLength(text, Encoding());
+    }
+
+    // Document length in bytes.
+    virtual int Length() = 0;
+
+    // The document's bytes from start to end (exclusive); empty when the range is invalid or
+    // can't be read. Used to check, just before writing, that the source didn't change.
+    virtual QByteArray ReadRange(int start, int end) = 0;
+
+    // Replaces the bytes start..end by text. False when nothing was written (invalid range,
+    // no buffer, failed copy): then the document is unchanged.
+    virtual bool ReplaceRange(int start, int end, const QString& text) = 0;
+
+    // Inserts text at a byte position. False when nothing was written.
+    virtual bool InsertAtPosition(int position, const QString& text) = 0;
+
+    // Puts the caret at a byte position with nothing selected.
+    virtual void PlaceCaret(int position) = 0;
+};
+
+} // namespace glossa
