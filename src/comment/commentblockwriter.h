@@ -1,0 +1,39 @@
+#pragma once
+
+#include "comment/commentcontext.h"
+#include "comment/existingblock.h"
+#include "comment/procedureheader.h"
+#include "ide/idedocument.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace glossa {
+
+// The new block text: opening line, summary, one line per description in order, return,
+// example, closing line without a line end. Nothing is trimmed or escaped.
+QString BuildCommentBlock(const QString& summaryTags, const QStringList& descriptions,
+                          const QString& resultTags, const QString& exampleTags,
+                          const QString& lineEnd);
+
+// How a write ended.
+enum class WriteStatus {
+    Written,       // the document took the block, the caret was placed
+    WriteFailed,   // the document refused the text; nothing more was sent
+    SourceChanged, // the document no longer holds what was read at start-up; nothing was sent
+};
+
+struct WriteOutcome {
+    WriteStatus status = WriteStatus::WriteFailed;
+    // The caret after the write (the old CaretPos unless Written).
+    int caretPos = 0;
+};
+
+// Writes the new block into the document: in place of the present block (from its start up to
+// the line end before the header) or, without one, above the header line. First checks that
+// the document still holds the old block (or the header line) at the recorded positions.
+WriteOutcome WriteCommentBlock(IdeDocument& document, const QString& newBlock,
+                               const ProcedureHeader& header, const ExistingBlock& block,
+                               const CommentContext& context);
+
+} // namespace glossa

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "comment/commentcontext.h"
+#include "comment/procedureheader.h"
+
+#include <QRegularExpression>
+#include <QString>
+
+namespace glossa {
+
+// The comment block found directly above the header.
+struct ExistingBlock {
+    // From ";<comment>" through ";</comment" and its ">" when present; empty when absent.
+    QString blockText;
+    // Index (from 0) of the block's first character in the text read; 0 when absent.
+    int startCharacter = 0;
+    // Byte position of the block's first character in the document; 0 when absent.
+    int startOffset = 0;
+    // The text between the block's end and the header's start (blank lines and the line end
+    // before the header).
+    QString textToHeader;
+    // True when a block was accepted, also one at the very first character of the text read.
+    bool present = false;
+
+    // Position counted from 1 in the text read, -1 when absent.
+    int position() const { return present ? startCharacter + 1 : -1; }
+};
+
+// The block pattern, compiled once: case-insensitive, "." matches line ends too.
+const QRegularExpression& BlockPattern();
+
+// Finds the last block that starts above the header and accepts it when at most 10 bytes lie
+// between the end of its closing line (with its line end) and the header line.
+ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
+                               const CommentContext& context);
+
+// The n-th (from 1) field with that tag in the block text, without its tags, without blanks at
+// either end, "<br>" turned into line feeds; empty when there are fewer than n such fields.
+QString ReadField(const QString& blockText, const QString& tagName, int n);
+
+} // namespace glossa
