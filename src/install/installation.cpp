@@ -1,0 +1,54 @@
+#include "install/installation.h"
+
+#include "install/pathpicker.h"
+#include "install/shortcutpicker.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+void showBox(QMessageBox::Icon icon, const QString& title, const QString& text) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+InstallEnvironment SystemInstallEnvironment(IdePlatform platform) {
+    InstallEnvironment env;
+    env.pathPicker = PathPicker;
+    env.shortcutPicker = ShortcutPicker;
+    env.showError = [](const QString& title, const QString& text) {
+        showBox(QMessageBox::Warning, title, text);
+    };
+    env.startFolder = IdePrefsFolder(platform);
+    env.idePrefsFileName = IdePrefsFileName(platform);
+    env.executablePath = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    return env;
+}
+
+int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
+                    const MessageSink& showSuccess) {
+    std::int32_t stored = 0;
+    InstallEnvironment withResult = env;
+    withResult.storedShortcut = &stored;
+    if (InstallGlossa(platform, withResult) != 0 && showSuccess)
+        showSuccess(u"Success!"_s, InstallSuccessText(stored));
+    return 0;
+}
+
+int RunInstallation() {
+    const IdePlatform platform = CurrentIdePlatform();
+    return RunInstallation(platform, SystemInstallEnvironment(platform),
+                           [](const QString& title, const QString& text) {
+                               showBox(QMessageBox::NoIcon, title, text);
+                           });
+}
+
+} // namespace glossa

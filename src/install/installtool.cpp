@@ -1,0 +1,226 @@
+#include "install/installtool.h"
+
+#include "install/shortcutkeys.h"
+#include "prefs/numberreading.h"
+#include "prefs/preferencestore.h"
+
+#include <algorithm>
+#include <QDir>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+constexpr std::int32_t kShiftF1 = ShortcutShift | 0x70;
+
+QString toolGroup(std::int32_t number) {
+    return u"Tool_"_s + QString::number(number);
+}
+
+void reportUnwritable(const InstallEnvironment& env, const QString& file) {
+    if (env.showError)
+        env.showError(u"Installation failed"_s, InstallWriteErrorText(file));
+}
+
+// Reads the entry back: a store that dropped its changes (a file open for reading only)
+// reports no failure, so success is only claimed for what is really on disk.
+bool entryIsOnDisk(const QString& file, std::int32_t number, const QString& menuItemName,
+                   const QString& command, std::int32_t shortcut, std::int32_t toolCount) {
+    PreferenceStore store;
+    if (!store.PrefFileOpen(file))
+        return false;
+    bool ok = store.PrefSelectGroup(toolGroup(number)) != 0 &&
+              store.PrefReadString(u"MenuItemName"_s) == menuItemName.trimmed() &&
+              store.PrefReadString(u"Command"_s) == command.trimmed() &&
+              store.PrefReadNumber(u"Shortcut"_s, -1) == shortcut;
+    if (ok && toolCount >= 0) {
+        ok = store.PrefSelectGroup(u"ToolsInfo"_s) != 0 &&
+             store.PrefReadNumber(u"ToolCount"_s, -1) == toolCount;
+    }
+    store.PrefFileClose();
+    return ok;
+}
+
+} // namespace
+
+IdePlatform CurrentIdePlatform() {
+#ifdef Q_OS_WIN
+    return IdePlatform::Windows;
+#else
+    return IdePlatform::Unix;
+#endif
+}
+
+QString IdePrefsFolder(IdePlatform platform) {
+    if (platform == IdePlatform::Windows)
+        return qEnvironmentVariable("APPDATA") + u"\\PureBasic\\"_s;
+    return QDir::homePath() + u"/.purebasic/"_s;
+}
+
+QString IdePrefsFileName(IdePlatform platform) {
+    return platform == IdePlatform::Windows ? u"PureBasic.prefs"_s : u"purebasic.prefs"_s;
+}
+
+int InstallTool(const QString& menuItemName, const QString& arguments, const QString& workingDir,
+                std::int32_t trigger, std::int32_t flags, std::int32_t reloadSource,
+                std::int32_t hideEditor, bool checkShortcut, std::int32_t hideFromMenu,
+                bool replaceExisting, std::int32_t shortcut, std::int32_t sourceSpecific,
+                std::int32_t deactivate, const QString& configLine, const InstallEnvironment& env) {
+    // 1. The folder.
+    const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
+    if (folder.isEmpty())
+        return 0;
+    const QString file = folder + u"tools.prefs"_s;
+
+    // 2. Open, or create with the header.
+    PreferenceStore store;
+    bool isNew = false;
+    if (!store.PrefFileOpen(file)) {
+        if (!store.PrefFileCreate(file)) {
+            reportUnwritable(env, file);
+            return 0;
+        }
+        store.PrefWriteComment(u" PureBasic IDE ToolsMenu Configuration"_s);
+        store.PrefWriteComment(QString());
+        isNew = true;
+    }
+
+    // 3. and 4.
+    store.PrefSelectGroup(u"ToolsInfo"_s);
+    const std::int32_t count = store.PrefReadNumber(u"ToolCount"_s, 0);
+    if (isNew) {
+        store.PrefWriteNumber(u"ToolCount"_s, 0);
+        store.PrefWriteComment(QString());
+        store.PrefWriteComment(QString());
+    }
+
+    // 5. The existing entries. The list grows as needed: any number of tools is checked.
+    std::vector<std::int32_t> usedShortcuts;
+    bool matched = false;
+    std::int32_t matchNumber = -1;
+    std::int32_t matchShortcut = 0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        store.PrefSelectGroup(toolGroup(k));
+        usedShortcuts.push_back(store.PrefReadNumber(u"Shortcut"_s, 0));
+        if (store.PrefReadString(u"MenuItemName"_s, QString()) == menuItemName) {
+            matched = true;
+            if (replaceExisting) {
+                matchNumber = k;
+                matchShortcut = usedShortcuts.back();
+                usedShortcuts.back() = 0; // its own shortcut isn't taken by another tool
+            }
+        }
+    }
+
+    // 6. Already installed.
+    if (matched && !replaceExisting) {
+        store.PrefFileClose();
+        return 0;
+    }
+
+    // 7. A free shortcut.
+    if (checkShortcut) {
+        if (shortcut == 0)
+            shortcut = (replaceExisting && matchShortcut != 0) ? matchShortcut : kShiftF1;
+        if (!store.PrefFileClose()) {
+            reportUnwritable(env, file);
+            return 0;
+        }
+        {
+            PreferenceStore ide;
+            if (ide.PrefFileOpen(folder + env.idePrefsFileName)) {
+                ide.PrefSelectGroup(u"Shortcuts"_s);
+                if (ide.PrefRewindKeys()) {
+                    while (ide.PrefNextKey())
+                        usedShortcuts.push_back(ReadNumber(ide.PrefCurrentValue()));
+                }
+            }
+            ide.PrefFileClose();
+        }
+        if (!store.PrefFileOpen(file)) {
+            // It was there a moment ago; writing a fresh file would lose the other tools.
+            reportUnwritable(env, file);
+            return 0;
+        }
+        bool firstTime = true;
+        auto taken = [&usedShortcuts](std::int32_t value) {
+            return std::find(usedShortcuts.begin(), usedShortcuts.end(), value) !=
+                   usedShortcuts.end();
+        };
+        while (taken(shortcut)) {
+            shortcut = env.shortcutPicker ? env.shortcutPicker(shortcut, firstTime) : 0;
+            firstTime = false;
+            if (shortcut == 0) {
+                store.PrefFileClose();
+                return 0;
+            }
+        }
+    }
+
+    // 8. and 9. The entry.
+    const bool overwrite = replaceExisting && matchNumber >= 0;
+    const std::int32_t number = overwrite ? matchNumber : count;
+    store.PrefSelectGroup(toolGroup(number));
+    store.PrefWriteString(u"Command"_s, env.executablePath);
+    store.PrefWriteString(u"Arguments"_s, arguments);
+    store.PrefWriteString(u"WorkingDir"_s, workingDir);
+    store.PrefWriteString(u"MenuItemName"_s, menuItemName);
+    store.PrefWriteNumber(u"Shortcut"_s, shortcut);
+    store.PrefWriteString(u"ConfigLine"_s, configLine);
+    store.PrefWriteNumber(u"Trigger"_s, trigger);
+    store.PrefWriteNumber(u"Flags"_s, flags);
+    store.PrefWriteNumber(u"ReloadSource"_s, reloadSource);
+    store.PrefWriteNumber(u"HideEditor"_s, hideEditor);
+    store.PrefWriteNumber(u"HideFromMenu"_s, hideFromMenu);
+    store.PrefWriteNumber(u"SourceSpecific"_s, sourceSpecific);
+    store.PrefWriteNumber(u"Deactivate"_s, deactivate);
+    store.PrefWriteComment(QString());
+    store.PrefWriteComment(QString());
+
+    // 10. and 11.
+    if (!overwrite) {
+        store.PrefSelectGroup(u"ToolsInfo"_s);
+        store.PrefWriteNumber(u"ToolCount"_s, count + 1);
+    }
+    if (!store.PrefFileClose() || !entryIsOnDisk(file, number, menuItemName, env.executablePath,
+                                                 shortcut, overwrite ? -1 : count + 1)) {
+        reportUnwritable(env, file);
+        return 0;
+    }
+    if (env.storedShortcut)
+        *env.storedShortcut = shortcut;
+    return 1;
+}
+
+GlossaToolEntry GlossaEntryFor(IdePlatform platform) {
+    if (platform == IdePlatform::Windows)
+        return {};
+    // File mode: the IDE saves the source to a temporary file, waits for Glossa (Flags 1) and
+    // loads the file back into the current source (ReloadSource 2).
+    return {u"\"%TEMPFILE\""_s, 1, 2};
+}
+
+int InstallGlossa(IdePlatform platform, const InstallEnvironment& env) {
+    const GlossaToolEntry entry = GlossaEntryFor(platform);
+    return InstallTool(u"Glossa"_s, entry.arguments, QString(), 0, entry.flags, entry.reloadSource,
+                       0, true, 0, false, ShortcutAltC, 0, 0, QString(), env);
+}
+
+QString InstallSuccessText(std::int32_t storedShortcut) {
+    const QString last =
+        storedShortcut == ShortcutAltC
+            ? u"(default shortcut for this tool is ALT + C)"_s
+            : u"(shortcut for this tool is "_s + ShortcutDisplayText(storedShortcut) + u')';
+    return u"Glossa has been successfully installed into the PureBasic IDE!\n"_s +
+           u"If your IDE is open, please restart it.\n"_s + last;
+}
+
+QString InstallWriteErrorText(const QString& filePath) {
+    return u"Glossa could not be installed into the PureBasic IDE.\n"_s + u"The file \""_s +
+           QDir::toNativeSeparators(filePath) + u"\" could not be written."_s;
+}
+
+} // namespace glossa
