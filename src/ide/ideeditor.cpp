@@ -1,0 +1,76 @@
+#include "ide/ideeditor.h"
+
+#include "ide/bridge/bridgeoperations.h"
+
+#include <string_view>
+
+namespace glossa {
+
+namespace {
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), std::size_t(bytes.size())};
+}
+
+} // namespace
+
+IdeEditor::IdeEditor(ScintillaTarget& target) : target_(&target) {}
+
+IdeEditor::IdeEditor(std::unique_ptr<ScintillaTarget> target)
+    : owned_(std::move(target)), target_(owned_.get()) {}
+
+IdeEditor::~IdeEditor() = default;
+
+int IdeEditor::CodePage() {
+    const int codePage = QueryCodePage(*target_);
+    encoding_ = EncodingForCodePage(codePage);
+    return codePage;
+}
+
+int IdeEditor::CaretPosition() {
+    return QueryCaretPosition(*target_);
+}
+
+int IdeEditor::EolMode() {
+    return QueryEolMode(*target_);
+}
+
+QString IdeEditor::LineEndForMode(int eolMode) {
+    switch (eolMode) {
+    case sci::kEolCr:
+        return QStringLiteral("\r");
+    case sci::kEolLf:
+        return QStringLiteral("\n");
+    default:
+        return QStringLiteral("\r\n");
+    }
+}
+
+QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
+    const std::string bytes =
+        glossa::ReadDocumentText(*target_, size, caretPos, searchRange, windowStart_);
+    return DecodeText(QByteArrayView(bytes.data(), qsizetype(bytes.size())), encoding_);
+}
+
+int IdeEditor::Length() {
+    return QueryLength(*target_);
+}
+
+QByteArray IdeEditor::ReadRange(int start, int end) {
+    const std::string bytes = glossa::ReadRange(*target_, start, end);
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+bool IdeEditor::ReplaceRange(int start, int end, const QString& text) {
+    return glossa::ReplaceRange(*target_, start, end, View(EncodeText(text, encoding_)));
+}
+
+bool IdeEditor::InsertAtPosition(int position, const QString& text) {
+    return glossa::InsertAtPosition(*target_, position, View(EncodeText(text, encoding_)));
+}
+
+void IdeEditor::PlaceCaret(int position) {
+    glossa::PlaceCaret(*target_, position);
+}
+
+} // namespace glossa

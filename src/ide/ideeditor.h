@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ide/idedocument.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace glossa {
+
+class ScintillaTarget;
+
+// The IDE's editor as the editing run sees it: the four start-up queries, the document text
+// decoded in the document's encoding, and the IdeDocument writes, all over one
+// ScintillaTarget (the IDE's process, or file mode's simulated editor).
+class IdeEditor final : public IdeDocument {
+public:
+    // Uses target without owning it; target must outlive the editor.
+    explicit IdeEditor(ScintillaTarget& target);
+    // Owns target.
+    explicit IdeEditor(std::unique_ptr<ScintillaTarget> target);
+    ~IdeEditor() override;
+
+    ScintillaTarget& Target() { return *target_; }
+
+    // SCI_GETCODEPAGE; also sets Encoding(): UTF-8 for 65001, else ANSI.
+    int CodePage();
+    // SCI_GETCURRENTPOS, SCI_GETEOLMODE.
+    int CaretPosition();
+    int EolMode();
+    // The line-end sequence of a line-end mode: 1 CR, 2 LF, 0 (and anything else) CR LF.
+    static QString LineEndForMode(int eolMode);
+
+    // Reads the document (size = length + 1; see the bridge's ReadDocumentText) and decodes
+    // it up to the first zero byte. Empty when nothing could be read. Sets WindowStart().
+    QString ReadDocumentText(int size, int caretPos, int searchRange);
+    // Document position of the first byte of the text last read.
+    int WindowStart() const { return windowStart_; }
+
+    DocEncoding Encoding() const override { return encoding_; }
+    void SetEncoding(DocEncoding encoding) { encoding_ = encoding; }
+
+    // SCI_GETLENGTH.
+    int Length() override;
+    QByteArray ReadRange(int start, int end) override;
+    bool ReplaceRange(int start, int end, const QString& text) override;
+    bool InsertAtPosition(int position, const QString& text) override;
+    void PlaceCaret(int position) override;
+
+private:
+    std::unique_ptr<ScintillaTarget> owned_;
+    ScintillaTarget* target_;
+    DocEncoding encoding_ = DocEncoding::Ansi;
+    int windowStart_ = 0;
+};
+
+} // namespace glossa

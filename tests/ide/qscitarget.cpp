@@ -1,0 +1,166 @@
+#include "qscitarget.h"
+
+#include "ide/bridge/bridgeoperations.h"
+
+#include <Qsci/qsciscintillabase.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace glossa {
+
+namespace {
+
+std::uint64_t GetLittleEndian(const char* bytes, int width) {
+    std::uint64_t value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+    return value;
+}
+
+} // namespace
+
+QsciTarget::QsciTarget(int pointerWidth)
+    : editor_(std::make_unique<QsciScintillaBase>()), pointerWidth_(pointerWidth) {
+    editor_->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
+}
+
+QsciTarget::~QsciTarget() = default;
+
+void QsciTarget::SetDocument(const std::string& bytes) {
+    editor_->SendScintilla(QsciScintillaBase::SCI_CLEARALL, 0UL, 0L);
+    editor_->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()),
+                           const_cast<char*>(bytes.data()));
+    editor_->SendScintilla(QsciScintillaBase::SCI_SETEMPTYSELECTION, 0UL, 0L);
+}
+
+void QsciTarget::SetCodePage(int codePage) {
+    editor_->SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, static_cast<unsigned long>(codePage),
+                           0L);
+}
+
+void QsciTarget::SetEolMode(int eolMode) {
+    editor_->SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, static_cast<unsigned long>(eolMode),
+                           0L);
+}
+
+void QsciTarget::SetSelection(long long anchor, long long caret) {
+    editor_->SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(anchor),
+                           static_cast<long>(caret));
+}
+
+std::string QsciTarget::Document() const {
+    const long length = editor_->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    const auto* data = static_cast<const char*>(
+        editor_->SendScintillaPtrResult(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return std::string(data, std::size_t(length));
+}
+
+long long QsciTarget::Caret() const {
+    return editor_->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+}
+
+long long QsciTarget::Anchor() const {
+    return editor_->SendScintilla(QsciScintillaBase::SCI_GETANCHOR);
+}
+
+RemoteAddress QsciTarget::Reserve(std::size_t size) {
+    if (size == 0)
+        return 0;
+    const RemoteAddress address = nextAddress_;
+    blocks_.emplace(address, std::vector<char>(size, '\0'));
+    nextAddress_ += ((size + 0xFFF) / 0x1000 + 1) * 0x1000;
+    return address;
+}
+
+void QsciTarget::Free(RemoteAddress address) {
+    if (blocks_.erase(address) == 0)
+        ++faults_;
+}
+
+char* QsciTarget::Resolve(RemoteAddress address, std::size_t size) {
+    auto it = blocks_.upper_bound(address);
+    if (it != blocks_.begin()) {
+        --it;
+        const RemoteAddress offset = address - it->first;
+        if (offset <= it->second.size() && size <= it->second.size() - offset)
+            return it->second.data() + offset;
+    }
+    ++faults_;
+    return nullptr;
+}
+
+bool QsciTarget::HasTerminator(RemoteAddress address) {
+    auto it = blocks_.upper_bound(address);
+    if (it == blocks_.begin())
+        return false;
+    --it;
+    const RemoteAddress offset = address - it->first;
+    return offset < it->second.size() && std::find(it->second.begin() + std::ptrdiff_t(offset),
+                                                   it->second.end(), '\0') != it->second.end();
+}
+
+bool QsciTarget::Write(RemoteAddress address, const void* data, std::size_t size) {
+    char* out = Resolve(address, size);
+    if (!out)
+        return false;
+    std::memcpy(out, data, size);
+    return true;
+}
+
+bool QsciTarget::Read(RemoteAddress address, void* data, std::size_t size) {
+    const char* in = Resolve(address, size);
+    if (!in)
+        return false;
+    std::memcpy(data, in, size);
+    return true;
+}
+
+std::intptr_t QsciTarget::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (message) {
+    case sci::kGetText: {
+        if (lParam == 0)
+            return editor_->SendScintilla(message, static_cast<unsigned long>(wParam), 0L);
+        char* out = Resolve(RemoteAddress(lParam), wParam);
+        if (!out)
+            return 0;
+        return editor_->SendScintilla(message, static_cast<unsigned long>(wParam),
+                                      static_cast<void*>(out));
+    }
+    case sci::kGetTextRange: {
+        const std::size_t recordSize = TextRangeRecordSize(pointerWidth_);
+        const char* record = Resolve(RemoteAddress(lParam), recordSize);
+        if (!record)
+            return 0;
+        const long first = static_cast<std::int32_t>(GetLittleEndian(record, 4));
+        long last = static_cast<std::int32_t>(GetLittleEndian(record + 4, 4));
+        const RemoteAddress text = GetLittleEndian(record + 8, pointerWidth_);
+        const long length = editor_->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        const long end = last == -1 ? length : last;
+        // Scintilla writes out of bounds for these; refuse to send them to a real one.
+        if (first < 0 || end > length || end < first) {
+            ++faults_;
+            return 0;
+        }
+        char* out = Resolve(text, std::size_t(end - first) + 1);
+        if (!out)
+            return 0;
+        return editor_->SendScintilla(message, first, last, out);
+    }
+    case sci::kReplaceSel:
+    case sci::kInsertText: {
+        if (!HasTerminator(RemoteAddress(lParam))) {
+            ++faults_;
+            return 0;
+        }
+        char* text = Resolve(RemoteAddress(lParam), 1);
+        return editor_->SendScintilla(message, static_cast<unsigned long>(wParam),
+                                      static_cast<void*>(text));
+    }
+    default:
+        return editor_->SendScintilla(message, static_cast<unsigned long>(wParam),
+                                      static_cast<long>(lParam));
+    }
+}
+
+} // namespace glossa
