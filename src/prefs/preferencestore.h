@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <memory>
+#include <QString>
 
 namespace glossa {
 
@@ -22,24 +22,37 @@ public:
     int PrefFileOpen(const QString& path);
 
     // Creates the file or empties an existing one; nonzero on success. The entry list starts
-    // empty and the file counts as changed.
+    // empty and the file counts as changed. An existing file keeps its old bytes until
+    // PrefFileClose replaces them, so a failure in between never leaves it empty.
     int PrefFileCreate(const QString& path);
 
-    // Writes the file back (atomically) when it changed and is writable, then forgets it.
-    // Returns false only when a write was due and failed; the file on disk is then untouched.
+    // Writes the file back when it changed and is writable, then forgets it. The write replaces
+    // the file atomically (a temporary file beside it, renamed over it) and keeps its
+    // permissions. Returns true when nothing needed storing or the file was stored; false when
+    // changes were NOT stored: the write failed (the file on disk is then untouched) or the file
+    // was open for reading only (its changes are dropped).
     bool PrefFileClose();
 
-    // Makes the group current; nonzero when found or when the name is empty (no group).
+    // Makes the group current; nonzero when found or when the name is empty (no group). A
+    // missing group becomes pending: reads give defaults until the first write appends it.
+    // 0 when no file is bound.
     int PrefSelectGroup(const QString& name);
 
+    // The key's value read as a decimal number (blanks, sign, digits; no digits gives 0), or
+    // the default when the key is missing.
     std::int32_t PrefReadNumber(const QString& key, std::int32_t defaultValue = 0);
+    // The key's value without leading and trailing blanks and tabs, or the default.
     QString PrefReadString(const QString& key, const QString& defaultValue = QString());
 
+    // Stores the value (decimal, or the text unchanged) under the key in the current group,
+    // replacing an existing value in place or adding the key at the end of the group.
     void PrefWriteNumber(const QString& key, std::int32_t value);
     void PrefWriteString(const QString& key, const QString& value);
+    // Inserts a comment line after the current entry (at the very start when there is none).
     void PrefWriteComment(const QString& text);
 
-    // Key enumeration of the current group.
+    // Key enumeration of the current group: rewind (0 when no file or the group is pending),
+    // step to the next key (0 at the next group line or the end), read the trimmed value.
     int PrefRewindKeys();
     int PrefNextKey();
     QString PrefCurrentValue();

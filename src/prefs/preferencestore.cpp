@@ -1,0 +1,455 @@
+#include "prefs/preferencestore.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace glossa {
+
+namespace {
+
+enum class Mode { None, ReadWrite, ReadOnly, Missing };
+enum class Kind : quint8 { Group, Comment, Key };
+
+// A piece of the arena. Entries point into one byte buffer instead of owning a string each, so a
+// file of millions of short lines costs a few machine words per line.
+struct Span {
+    qsizetype off = 0;
+    qsizetype len = 0;
+};
+
+struct Entry {
+    Kind kind;
+    Span name; // group name, comment text or key name
+    Span value;
+};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// ASCII letters without regard to case, every other byte exactly: UTF-8 lead and continuation
+// bytes must never fold into each other.
+bool sameName(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+QByteArrayView trimmed(QByteArrayView v) {
+    qsizetype s = 0;
+    qsizetype e = v.size();
+    while (s < e && isBlank(v[s]))
+        ++s;
+    while (e > s && isBlank(v[e - 1]))
+        --e;
+    return v.sliced(s, e - s);
+}
+
+// Each byte one character; bytes 0x80 and above become two UTF-8 bytes.
+QByteArray latin1ToUtf8(const QByteArray& in) {
+    QByteArray out;
+    out.reserve(in.size() + in.size() / 8);
+    for (const char ch : in) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.append(ch);
+        } else {
+            out.append(char(0xC0 | (c >> 6)));
+            out.append(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// Optional blanks, optional sign, decimal digits. Overlong numbers wrap instead of overflowing.
+std::int32_t decimalValue(QByteArrayView v) {
+    qsizetype i = 0;
+    while (i < v.size() && isBlank(v[i]))
+        ++i;
+    bool negative = false;
+    if (i < v.size() && (v[i] == '+' || v[i] == '-')) {
+        negative = v[i] == '-';
+        ++i;
+    }
+    std::uint64_t value = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i)
+        value = value * 10 + std::uint64_t(v[i] - '0');
+    if (negative)
+        value = 0 - value;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+} // namespace
+
+struct PreferenceStore::State {
+    QString path;
+    Mode mode = Mode::None;
+    bool changed = false;
+    bool bom = true;
+    QByteArray arena; // the file's text (UTF-8) plus every text written since
+    std::vector<Entry> entries;
+    qsizetype group = -1;   // index of the current group line, -1 for no group
+    qsizetype current = -1; // index of the current entry, -1 for none
+    QByteArray pending;     // name of a selected group that the file doesn't have
+
+    void reset() {
+        path.clear();
+        mode = Mode::None;
+        changed = false;
+        bom = true;
+        arena = QByteArray();
+        entries = std::vector<Entry>();
+        group = -1;
+        current = -1;
+        pending.clear();
+    }
+
+    QByteArrayView view(Span s) const { return QByteArrayView(arena.constData() + s.off, s.len); }
+
+    Span store(QByteArrayView bytes) {
+        Span s{arena.size(), bytes.size()};
+        arena.append(bytes);
+        return s;
+    }
+
+    // Reuses the old bytes' place when the new text fits, so rewriting a key doesn't grow the
+    // arena without bound.
+    void assign(Span& s, QByteArrayView bytes) {
+        if (bytes.size() <= s.len) {
+            if (!bytes.isEmpty())
+                std::memmove(arena.data() + s.off, bytes.data(), size_t(bytes.size()));
+            s.len = bytes.size();
+        } else {
+            s = store(bytes);
+        }
+    }
+
+    void parse(qsizetype start) {
+        const char* p = arena.constData();
+        const qsizetype n = arena.size();
+        qsizetype i = start;
+        while (i < n) {
+            while (i < n && (p[i] == '\r' || p[i] == '\n'))
+                ++i;
+            const qsizetype lineStart = i;
+            while (i < n && p[i] != '\r' && p[i] != '\n')
+                ++i;
+            parseLine(lineStart, i);
+        }
+    }
+
+    void parseLine(qsizetype s, qsizetype e) {
+        const char* p = arena.constData();
+        while (s < e && isBlank(p[s]))
+            ++s;
+        if (s == e)
+            return;
+        if (p[s] == ';') {
+            ++s;
+            if (s < e && p[s] == ' ')
+                ++s;
+            entries.push_back({Kind::Comment, {s, e - s}, {}});
+        } else if (p[s] == '[') {
+            ++s;
+            const void* close = std::memchr(p + s, ']', size_t(e - s));
+            const qsizetype end = close ? static_cast<const char*>(close) - p : e;
+            entries.push_back({Kind::Group, {s, end - s}, {}});
+        } else {
+            const void* eq = std::memchr(p + s, '=', size_t(e - s));
+            qsizetype nameEnd = eq ? static_cast<const char*>(eq) - p : e;
+            qsizetype valueStart = eq ? nameEnd + 1 : e;
+            while (nameEnd > s && isBlank(p[nameEnd - 1]))
+                --nameEnd;
+            while (valueStart < e && isBlank(p[valueStart]))
+                ++valueStart;
+            entries.push_back({Kind::Key, {s, nameEnd - s}, {valueStart, e - valueStart}});
+        }
+    }
+
+    qsizetype count() const { return qsizetype(entries.size()); }
+
+    // The group line that ends the current group, or the end of the list.
+    qsizetype groupEnd() const {
+        qsizetype i = group + 1;
+        while (i < count() && entries[size_t(i)].kind != Kind::Group)
+            ++i;
+        return i;
+    }
+
+    qsizetype findKey(QByteArrayView key) const {
+        for (qsizetype i = group + 1; i < count(); ++i) {
+            const Entry& e = entries[size_t(i)];
+            if (e.kind == Kind::Group)
+                break;
+            if (e.kind == Kind::Key && sameName(view(e.name), key))
+                return i;
+        }
+        return -1;
+    }
+
+    void insertAt(qsizetype pos, const Entry& e) {
+        entries.insert(entries.begin() + pos, e);
+        if (group >= pos)
+            ++group;
+        if (current >= pos)
+            ++current;
+    }
+
+    // Common start of every write: needs a bound file, creates a pending group.
+    bool beginWrite() {
+        if (mode == Mode::None)
+            return false;
+        if (!pending.isEmpty()) {
+            entries.push_back({Kind::Group, store(pending), {}});
+            group = current = count() - 1;
+            pending.clear();
+        }
+        changed = true;
+        return true;
+    }
+
+    bool readable() const { return mode != Mode::None && pending.isEmpty(); }
+
+    void writeKey(const QString& key, QByteArrayView value) {
+        if (!beginWrite())
+            return;
+        const QByteArray name = key.toUtf8();
+        const qsizetype at = findKey(name);
+        if (at >= 0) {
+            Entry& e = entries[size_t(at)];
+            assign(e.name, name);
+            assign(e.value, value);
+            current = at;
+            return;
+        }
+        const qsizetype pos = groupEnd();
+        Entry e{Kind::Key, store(name), {}};
+        e.value = store(value);
+        insertAt(pos, e);
+        current = pos;
+    }
+
+    QByteArray text() const {
+        qsizetype size = bom ? 5 : 0;
+        for (const Entry& e : entries)
+            size += e.name.len + e.value.len + 5;
+        QByteArray out;
+        out.reserve(size);
+        if (bom)
+            out.append("\xEF\xBB\xBF\r\n");
+        for (const Entry& e : entries) {
+            switch (e.kind) {
+            case Kind::Group:
+                out.append('[').append(view(e.name)).append("]\r\n");
+                break;
+            case Kind::Comment:
+                out.append("; ").append(view(e.name)).append("\r\n");
+                break;
+            case Kind::Key:
+                out.append(view(e.name)).append(" = ").append(view(e.value)).append("\r\n");
+                break;
+            }
+        }
+        return out;
+    }
+
+    bool save() const {
+        // QSaveFile writes a temporary file beside the target and renames it over the target
+        // on commit, copying the old file's permissions: a crash or a full disk never leaves a
+        // half-written file, and a failure leaves the old one as it was.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray bytes = text();
+        if (file.write(bytes) != bytes.size()) {
+            file.cancelWriting();
+            return false;
+        }
+        return file.commit();
+    }
+};
+
+PreferenceStore::PreferenceStore() : d(std::make_unique<State>()) {}
+
+PreferenceStore::~PreferenceStore() {
+    PrefFileClose();
+}
+
+int PreferenceStore::PrefFileOpen(const QString& path) {
+    PrefFileClose();
+    d->path = path;
+    d->bom = true;
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
+        d->mode = Mode::ReadWrite;
+    } else if (file.open(QIODevice::ReadOnly)) {
+        d->mode = Mode::ReadOnly;
+    } else {
+        d->mode = Mode::Missing;
+        return 0;
+    }
+    try {
+        QByteArray data = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            // What could be read is kept for reading, but writing it back would lose the rest.
+            d->mode = Mode::ReadOnly;
+        }
+        if (data.isEmpty()) {
+            // The one file that stays without the mark when written back.
+            d->bom = false;
+        } else if (data.size() > 2 && data.startsWith("\xEF\xBB\xBF")) {
+            d->arena = std::move(data);
+            d->parse(3);
+        } else {
+            d->arena = latin1ToUtf8(data);
+            d->parse(0);
+        }
+    } catch (const std::bad_alloc&) {
+        // Too large to hold: nothing can be read, and nothing may be written over it.
+        d->arena = QByteArray();
+        d->entries = std::vector<Entry>();
+        d->mode = Mode::ReadOnly;
+        return 0;
+    }
+    return 1;
+}
+
+int PreferenceStore::PrefFileCreate(const QString& path) {
+    PrefFileClose();
+    QFile file(path);
+    // Check that the file can be written without emptying it: the atomic write at the close
+    // replaces the old content in one step.
+    const bool ok =
+        QFileInfo::exists(path)
+            ? file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)
+            : file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    if (!ok)
+        return 0;
+    file.close();
+    d->path = path;
+    d->mode = Mode::ReadWrite;
+    d->bom = true;
+    d->changed = true;
+    return 1;
+}
+
+bool PreferenceStore::PrefFileClose() {
+    bool stored = true;
+    if (d->mode != Mode::None && d->changed) {
+        if (d->mode == Mode::ReadOnly)
+            stored = false;
+        else
+            stored = d->save();
+    }
+    d->reset();
+    return stored;
+}
+
+int PreferenceStore::PrefSelectGroup(const QString& name) {
+    if (d->mode == Mode::None)
+        return 0;
+    d->pending.clear();
+    if (name.isEmpty()) {
+        d->group = -1;
+        d->current = -1;
+        return 1;
+    }
+    const QByteArray wanted = name.toUtf8();
+    for (qsizetype i = 0; i < d->count(); ++i) {
+        const Entry& e = d->entries[size_t(i)];
+        if (e.kind == Kind::Group && sameName(d->view(e.name), wanted)) {
+            d->group = d->current = i;
+            return 1;
+        }
+    }
+    d->pending = wanted;
+    return 0;
+}
+
+std::int32_t PreferenceStore::PrefReadNumber(const QString& key, std::int32_t defaultValue) {
+    if (!d->readable())
+        return defaultValue;
+    const qsizetype at = d->findKey(key.toUtf8());
+    if (at < 0)
+        return defaultValue;
+    return decimalValue(d->view(d->entries[size_t(at)].value));
+}
+
+QString PreferenceStore::PrefReadString(const QString& key, const QString& defaultValue) {
+    if (!d->readable())
+        return defaultValue;
+    const qsizetype at = d->findKey(key.toUtf8());
+    if (at < 0)
+        return defaultValue;
+    return QString::fromUtf8(trimmed(d->view(d->entries[size_t(at)].value)));
+}
+
+void PreferenceStore::PrefWriteNumber(const QString& key, std::int32_t value) {
+    d->writeKey(key, QByteArray::number(value));
+}
+
+void PreferenceStore::PrefWriteString(const QString& key, const QString& value) {
+    d->writeKey(key, value.toUtf8());
+}
+
+void PreferenceStore::PrefWriteComment(const QString& text) {
+    if (!d->beginWrite())
+        return;
+    const qsizetype pos = d->current + 1;
+    d->insertAt(pos, {Kind::Comment, d->store(text.toUtf8()), {}});
+    d->current = pos;
+}
+
+int PreferenceStore::PrefRewindKeys() {
+    if (!d->readable())
+        return 0;
+    d->current = d->group;
+    return 1;
+}
+
+int PreferenceStore::PrefNextKey() {
+    if (!d->readable())
+        return 0;
+    for (qsizetype i = d->current + 1; i < d->count(); ++i) {
+        const Entry& e = d->entries[size_t(i)];
+        if (e.kind == Kind::Group)
+            return 0;
+        if (e.kind == Kind::Key) {
+            d->current = i;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+QString PreferenceStore::PrefCurrentValue() {
+    if (!d->readable() || d->current < 0 || d->current >= d->count())
+        return QString();
+    const Entry& e = d->entries[size_t(d->current)];
+    if (e.kind != Kind::Key)
+        return QString();
+    return QString::fromUtf8(trimmed(d->view(e.value)));
+}
+
+QString PreferenceStore::Path() const {
+    return d->path;
+}
+
+} // namespace glossa
