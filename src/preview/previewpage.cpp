@@ -1,0 +1,193 @@
+#include "preview/previewpage.h"
+
+#include "prefs/preferencestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+// The template lives in a static library, so its resource must be registered by name.
+static void InitPreviewResource() {
+    Q_INIT_RESOURCE(preview);
+}
+
+namespace glossa {
+
+namespace {
+
+const QString kBr = u"<br>"_s;
+const QString kCrLf = u"\r\n"_s;
+
+QString ApplicationDataFolder() {
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+#else
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir::homePath() + u"/.config"_s;
+#endif
+}
+
+// Everything up to and including the first space at or after `from` is dropped, when the name
+// starts with the keyword; without such a space the name stays as it is.
+QString CutKeyword(const QString& name, QStringView keyword) {
+    if (name.left(keyword.size()).toLower() != keyword)
+        return name;
+    const qsizetype space = name.indexOf(u' ', keyword.size() - 1);
+    return space < 0 ? name : name.mid(space + 1);
+}
+
+} // namespace
+
+QString InternalLinkPrefix() {
+    return u"http://glossa-file.invalid/"_s;
+}
+
+QString ColorToHtml(qint64 color) {
+    const quint32 bgr = quint32(color) & 0xFFFFFFu;
+    const auto hex = [](quint32 byte) {
+        return QString::number(byte & 0xFFu, 16).rightJustified(2, u'0').toUpper();
+    };
+    return u"#"_s + hex(bgr) + hex(bgr >> 8) + hex(bgr >> 16);
+}
+
+QString MakeLinks(const QString& text) {
+    static const QRegularExpression link(uR"((https?://|file:///)[^\s<>'"]*)"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    QStringList lines = text.split(kBr);
+    for (QString& line : lines) {
+        QString out;
+        qsizetype done = 0;
+        for (const QRegularExpressionMatch& m : link.globalMatch(line)) {
+            const QString address = m.captured(0);
+            const QString href = address.left(4).toLower() == u"http"
+                                     ? address
+                                     : InternalLinkPrefix() + address.mid(8);
+            out += QStringView(line).mid(done, m.capturedStart(0) - done);
+            out += u"<a href='"_s + href + u"'>"_s + address + u"</a>"_s;
+            done = m.capturedEnd(0);
+        }
+        out += QStringView(line).mid(done);
+        line = out;
+    }
+    return lines.join(kBr);
+}
+
+QString PreviewProcedureName(const QString& headerText) {
+    QString name = headerText;
+    const qsizetype paren = name.indexOf(u'(');
+    if (paren >= 0)
+        name.truncate(paren);
+    name = CutKeyword(name, u"runtime");
+    name = CutKeyword(name, u"procedure");
+    return name;
+}
+
+QString PreviewPageTemplate() {
+    InitPreviewResource();
+    QFile file(u":/preview/page.html"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll());
+}
+
+QString PreviewSettingsPath() {
+    return ApplicationDataFolder() + u"/Tolmeck/Remarqua/Settings.ini"_s;
+}
+
+PreparedPreviewPage PreparePreviewPage(const QString& settingsPath) {
+    PreparedPreviewPage prepared;
+    qint64 backColor = 0;
+    qint64 infoColor = 16777215;
+    qint64 exampleColor = 65535;
+    QString language;
+
+    PreferenceStore store;
+    store.PrefFileOpen(settingsPath);
+    if (store.PrefSelectGroup(u"Main"_s)) {
+        prepared.fontSize = store.PrefReadNumber(u"InfoWindow_FontSize"_s, 9);
+        backColor = store.PrefReadNumber(u"InfoWindow_BackColor"_s, 0);
+        infoColor = store.PrefReadNumber(u"InfoWindow_Color"_s, 16777215);
+        exampleColor = store.PrefReadNumber(u"InfoWindow_ExampleColor"_s, 65535);
+        language = store.PrefReadString(u"Language"_s);
+    }
+    store.PrefFileClose();
+
+    if (language == u"German") {
+        prepared.resultLabel = u"Ergebnis"_s;
+        prepared.exampleLabel = u"Beispiel"_s;
+    }
+    prepared.page = PreviewPageTemplate()
+                        .replace(u"{BACKGROUNDCOLOR}"_s, ColorToHtml(backColor))
+                        .replace(u"{FONTSIZE}"_s, QString::number(prepared.fontSize))
+                        .replace(u"{INFOCOLOR}"_s, ColorToHtml(infoColor))
+                        .replace(u"{EXAMPLECOLOR}"_s, ColorToHtml(exampleColor))
+                        .replace(u"{FONTFAMILY}"_s, u"Arial"_s);
+    return prepared;
+}
+
+PreviewBody BuildPreviewBody(const PreviewFields& fields, const QString& resultLabel,
+                             const QString& exampleLabel) {
+    const QString callLine = resultLabel + u" = "_s + PreviewProcedureName(fields.procedureText) +
+                             u"(): "_s + fields.summary;
+    PreviewBody out;
+    out.body = u"<div class='info'>"_s + MakeLinks(callLine) + kBr + kCrLf;
+    out.measureText = callLine;
+
+    for (const QString& description : fields.parameterDescriptions) {
+        for (const QString& line : description.split(kBr)) {
+            out.body += u"&nbsp;&nbsp;&nbsp;&nbsp;"_s + MakeLinks(line) + kBr + kCrLf;
+            out.measureText += u"<br>    "_s + line;
+        }
+    }
+    if (!fields.result.isEmpty()) {
+        const QString resultLine = resultLabel + u": "_s + fields.result;
+        out.body += MakeLinks(resultLine) + kBr + kCrLf;
+        out.measureText += kBr + resultLine;
+    }
+    if (!fields.example.isEmpty()) {
+        out.measureText += kBr + exampleLabel + u": "_s + fields.example;
+        out.body += exampleLabel + u": <span class='example'>"_s + MakeLinks(fields.example) + kBr +
+                    kCrLf + u"</span>"_s;
+    }
+    out.body += u"</div>"_s;
+    return out;
+}
+
+QString FillPreviewPage(const PreparedPreviewPage& prepared, const QString& body) {
+    QString page = prepared.page;
+    return page.replace(u"{PREVIEW}"_s, body);
+}
+
+QStringList PreviewMeasureLines(const QString& measureText) {
+    static const QStringList tags = {u"<b>"_s,   u"</b>"_s,   u"<u>"_s,   u"</u>"_s,
+                                     u"<i>"_s,   u"</i>"_s,   u"<s>"_s,   u"</s>"_s,
+                                     u"<sup>"_s, u"</sup>"_s, u"<sub>"_s, u"</sub>"_s};
+    QString text = measureText;
+    for (const QString& tag : tags)
+        text.remove(tag);
+    return text.split(kBr);
+}
+
+QString PreviewNavigation(const QString& address) {
+    const QString prefix = InternalLinkPrefix();
+    if (address.startsWith(prefix))
+        return u"file:///"_s + address.mid(prefix.size());
+    return address;
+}
+
+PreviewNavigationDecision DecidePreviewNavigation(PreviewNavigationKind kind, bool isMainFrame,
+                                                  const QString& address) {
+    if (!isMainFrame)
+        return {};
+    if (kind == PreviewNavigationKind::ContentLoad)
+        return {true, std::nullopt};
+    if (kind == PreviewNavigationKind::LinkClicked && !address.isEmpty())
+        return {false, PreviewNavigation(address)};
+    return {};
+}
+
+} // namespace glossa

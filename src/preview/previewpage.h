@@ -1,0 +1,99 @@
+#pragma once
+
+#include <optional>
+#include <QString>
+#include <QStringList>
+
+namespace glossa {
+
+// Prefix that MakeLinks puts before the path of a file link in an href. Its host lies in the
+// reserved .invalid domain, so it can never reach a real server; PreviewNavigation turns it
+// back into a file URL.
+QString InternalLinkPrefix();
+
+// "#RRGGBB" (upper-case hex) for a settings colour laid out as 0x00BBGGRR; bits above the
+// lowest 24 are ignored.
+QString ColorToHtml(qint64 color);
+
+// The text with every http, https and file link turned into exactly one anchor per occurrence.
+// A link ends at white space, "<", ">", "'" or '"' (so it can't take a following tag into
+// its address or break out of the href quotes). File links point at InternalLinkPrefix() +
+// path and keep their full text as the visible text. "<br>" and all other text stay unchanged.
+QString MakeLinks(const QString& text);
+
+// The procedure name for the call line: the header text up to the first "(", with a leading
+// "Runtime ..." and "Procedure... " keyword cut off (up to and including the next space).
+QString PreviewProcedureName(const QString& headerText);
+
+// The page template carried in the program (ASCII, 43 CR LF lines, 1002 bytes).
+QString PreviewPageTemplate();
+
+// "<application-data folder>/Tolmeck/Remarqua/Settings.ini", the other tool's settings.
+QString PreviewSettingsPath();
+
+// The template with every placeholder but "{PREVIEW}" filled from the settings, plus the
+// labels and the font size; built once per run.
+struct PreparedPreviewPage {
+    QString page;
+    QString resultLabel = QStringLiteral("Result");
+    QString exampleLabel = QStringLiteral("Example");
+    int fontSize = 9;
+};
+
+// Reads group Main of the settings file at the path (missing file, group or key: defaults
+// 9 pt, black background, white text, yellow example, English labels) and fills the template.
+PreparedPreviewPage PreparePreviewPage(const QString& settingsPath);
+
+// The editor window's contents as the preview needs them, all fields as tagged text.
+struct PreviewFields {
+    QString procedureText;             // text of string_procedurename
+    QString summary;                   // editor_summary
+    QStringList parameterDescriptions; // one per ParameterList entry, in list order
+    QString result;                    // editor_result
+    QString example;                   // editor_example
+};
+
+struct PreviewBody {
+    QString body;        // HTML that replaces "{PREVIEW}"
+    QString measureText; // the same lines, joined by "<br>", for sizing the window
+};
+
+// The page body and the measuring text for the fields; tagged text goes in unescaped.
+PreviewBody BuildPreviewBody(const PreviewFields& fields, const QString& resultLabel,
+                             const QString& exampleLabel);
+
+// A copy of the prepared page with "{PREVIEW}" replaced by the body.
+QString FillPreviewPage(const PreparedPreviewPage& prepared, const QString& body);
+
+// The measuring text without its format tags, split at "<br>" into the lines to measure.
+QStringList PreviewMeasureLines(const QString& measureText);
+
+// The address to hand to the system for a followed link: an address with the internal link
+// prefix (exact case) becomes "file:///" + the rest; any other address stays unchanged.
+QString PreviewNavigation(const QString& address);
+
+// What the preview page asks to navigate to, as the view reports it.
+enum class PreviewNavigationKind {
+    ContentLoad, // the view loading the page text it was given
+    LinkClicked, // the user followed a link
+    Typed,
+    FormSubmitted,
+    BackForward,
+    Reload,
+    Redirect, // includes refreshes the page starts by itself
+    Other,
+};
+
+struct PreviewNavigationDecision {
+    bool accept = false;         // let the view navigate
+    std::optional<QString> open; // the address to hand to the system, if any
+    bool operator==(const PreviewNavigationDecision&) const = default;
+};
+
+// The preview never navigates away: only its own content load is accepted, only a link the
+// user followed in the main frame is opened (through PreviewNavigation), everything else the
+// page starts by itself is refused and opens nothing.
+PreviewNavigationDecision DecidePreviewNavigation(PreviewNavigationKind kind, bool isMainFrame,
+                                                  const QString& address);
+
+} // namespace glossa

@@ -1,0 +1,80 @@
+#include "preview/previewwindow.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFont>
+#include <QFontMetrics>
+#include <QShortcut>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+QSize MeasurePreviewText(const QWidget* window, const QString& measureText, int fontSize) {
+    int widest = 0;
+    int total = 0;
+    if (fontSize > 0) {
+        QFont font(u"Arial"_s);
+        font.setPointSize(fontSize);
+        const QFontMetrics metrics(font, window);
+        for (const QString& line : PreviewMeasureLines(measureText)) {
+            widest = qMax(widest, metrics.horizontalAdvance(line));
+            total += metrics.height() + 3;
+        }
+    }
+    const QSize frame = window->frameGeometry().size() - window->size();
+    return {widest + 50 + frame.width(), total + 25 + frame.height()};
+}
+
+PreviewWindow::PreviewWindow(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(u"window_preview"_s);
+    setWindowTitle(u"Preview"_s);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    move(0, 0);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::hide);
+}
+
+void PreviewWindow::SetOpener(PreviewOpener opener) {
+    m_opener = std::move(opener);
+}
+
+void PreviewWindow::OpenAddress(const QString& address) {
+    if (m_opener) {
+        m_opener(address);
+        return;
+    }
+    // Starts the handler detached; what it does with the address is not waited for.
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+void PreviewWindow::Render(const PreviewFields& fields) {
+    if (!m_prepared)
+        m_prepared = PreparePreviewPage(PreviewSettingsPath());
+    const PreviewBody body =
+        BuildPreviewBody(fields, m_prepared->resultLabel, m_prepared->exampleLabel);
+    m_pageHtml = FillPreviewPage(*m_prepared, body.body);
+
+    if (!m_view) {
+        m_view = CreatePreviewView(this, [this](const QString& address) { OpenAddress(address); });
+        layout()->addWidget(m_view);
+    }
+    SetPreviewContent(m_view, m_pageHtml);
+
+    resize(MeasurePreviewText(this, body.measureText, m_prepared->fontSize));
+    show();
+    raise();
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+    // Closing only hides; the window and its view stay for the next preview.
+    event->ignore();
+    hide();
+}
+
+} // namespace glossa

@@ -1,0 +1,221 @@
+#include "preview/previewwindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef GLOSSA_HAVE_WEBENGINE
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#endif
+
+using namespace glossa;
+using namespace Qt::StringLiterals;
+
+class TestPreviewWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_config;
+
+    void WriteSettings(const QByteArray& lines) {
+        QDir().mkpath(m_config.filePath(u"Tolmeck/Remarqua"_s));
+        QFile file(m_config.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Main]\r\n" + lines);
+    }
+
+#ifdef GLOSSA_HAVE_WEBENGINE
+    static PreviewWebPage* Page(PreviewWindow& w) {
+        auto* view = qobject_cast<QWebEngineView*>(w.View());
+        return view ? qobject_cast<PreviewWebPage*>(view->page()) : nullptr;
+    }
+    static bool WaitLoaded(PreviewWindow& w) {
+        QSignalSpy loaded(Page(w), &QWebEnginePage::loadFinished);
+        return loaded.wait(20000) && loaded.first().first().toBool();
+    }
+    static QString PlainText(QWebEnginePage* page) {
+        QString text;
+        bool done = false;
+        page->toPlainText([&](const QString& t) {
+            text = t;
+            done = true;
+        });
+        QTest::qWaitFor([&] { return done; }, 10000);
+        return text;
+    }
+#endif
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    }
+    void cleanup() {
+        QFile::remove(m_config.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
+    }
+
+    void windowBeforeFirstRender() {
+        PreviewWindow w;
+        QCOMPARE(w.objectName(), u"window_preview"_s);
+        QCOMPARE(w.windowTitle(), u"Preview"_s);
+        QVERIFY(w.windowFlags().testFlag(Qt::Tool));
+        QVERIFY(!w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.isHidden());
+        QCOMPARE(w.View(), nullptr);
+        QCOMPARE(w.findChild<QWidget*>(u"web_preview"_s), nullptr);
+    }
+
+    void measureMargins() {
+        PreviewWindow w;
+        // A size that can't be drawn leaves the margins only.
+        QCOMPARE(MeasurePreviewText(&w, u"text<br>more"_s, 0), QSize(50, 25));
+        const QSize one = MeasurePreviewText(&w, u"Result = Foo(): x"_s, 9);
+        const QSize three = MeasurePreviewText(&w, u"Result = Foo(): x<br>    a<br>    b"_s, 9);
+        const int lineHeight = one.height() - 25; // one line plus its 3 pixels
+        QVERIFY(lineHeight > 3);
+        QCOMPARE(three.height(), 25 + 3 * lineHeight);
+        QCOMPARE(three.width(), one.width());
+        // Format tags take no room; other tags do.
+        QCOMPARE(MeasurePreviewText(&w, u"<b>Result</b> = <sup>Foo</sup>(): x"_s, 9), one);
+        QVERIFY(MeasurePreviewText(&w, u"<B>Result</B> = Foo(): x"_s, 9).width() > one.width());
+        QVERIFY(MeasurePreviewText(&w, u"Result = Foo(): x"_s, 18).width() > one.width());
+    }
+
+    void renderShowsAndSizes() {
+        WriteSettings("InfoWindow_BackColor = 255\r\nLanguage = German\r\n");
+        PreviewWindow w;
+        w.SetOpener([](const QString&) {});
+        w.move(40, 30);
+        const PreviewFields fields{
+            u"Procedure.s Foo(a.s)"_s, u"Sum"_s, {u"a<br>b<br>c"_s}, QString(), QString()};
+        w.Render(fields);
+        QVERIFY(w.isVisible());
+        QVERIFY(w.View() != nullptr);
+        QCOMPARE(w.View()->objectName(), u"web_preview"_s);
+        QCOMPARE(w.findChild<QWidget*>(u"web_preview"_s), w.View());
+        QVERIFY(w.PageHtml().contains(u"background-color:           #FF0000;"_s));
+        QVERIFY(w.PageHtml().contains(
+            u"<div class='info'>Ergebnis = Foo(): Sum<br>\r\n&nbsp;&nbsp;&nbsp;&nbsp;a<br>"_s));
+        const QSize expected =
+            MeasurePreviewText(&w, u"Ergebnis = Foo(): Sum<br>    a<br>    b<br>    c"_s, 9);
+        QCOMPARE(w.size(), expected);
+        QCOMPARE(w.pos(), QPoint(40, 30));
+
+        // The user resizes it; the next render sizes it to the text again.
+        w.resize(600, 500);
+        w.Render(fields);
+        QCOMPARE(w.size(), expected);
+
+        // Settings are read once per run: a later change doesn't reach this window.
+        WriteSettings("InfoWindow_BackColor = 16711680\r\n");
+        w.Render(fields);
+        QVERIFY(w.PageHtml().contains(u"#FF0000;"_s));
+        QVERIFY(!w.PageHtml().contains(u"#0000FF;"_s));
+    }
+
+    void escapeAndCloseHide() {
+        PreviewWindow w;
+        w.SetOpener([](const QString&) {});
+        w.Render(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
+        QVERIFY(w.isVisible());
+        QWidget* view = w.View();
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isHidden());
+        w.Render(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.View(), view); // the same view, created once
+        w.close();
+        QVERIFY(w.isHidden());
+        QCOMPARE(w.View(), view);
+    }
+
+#ifdef GLOSSA_HAVE_WEBENGINE
+    void followedLinkOpensAndPageStays() {
+        PreviewWindow w;
+        QStringList opened;
+        w.SetOpener([&](const QString& a) { opened << a; });
+        w.Render(PreviewFields{u"Procedure Foo()"_s,
+                               u"see file:///C:/d/e.txt"_s,
+                               {u"and http://example.com/x"_s},
+                               {},
+                               {}});
+        QVERIFY(WaitLoaded(w));
+        QVERIFY(opened.isEmpty()); // loading the page itself opens nothing
+        PreviewWebPage* page = Page(w);
+        const QUrl pageUrl = page->url();
+        const QString text = PlainText(page);
+        QVERIFY(text.contains(u"file:///C:/d/e.txt"_s));
+
+        // Scripts of the page are off; the test clicks from the isolated world, as a user would.
+        for (int i = 0; i < 2; ++i) {
+            page->runJavaScript(u"document.getElementsByTagName('a')[%1].click();"_s.arg(i),
+                                QWebEngineScript::ApplicationWorld);
+            QVERIFY(QTest::qWaitFor([&] { return opened.size() == i + 1; }, 10000));
+        }
+        QCOMPARE(opened, (QStringList{u"file:///C:/d/e.txt"_s, u"http://example.com/x"_s}));
+        QTest::qWait(200);
+        QCOMPARE(page->url(), pageUrl);
+        QCOMPARE(PlainText(page), text);
+    }
+
+    void pageNavigationsRefused() {
+        PreviewWindow w;
+        QStringList opened;
+        w.SetOpener([&](const QString& a) { opened << a; });
+        w.Render(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
+        QVERIFY(WaitLoaded(w));
+        PreviewWebPage* page = Page(w);
+        const QUrl target(u"http://example.com/"_s);
+        QVERIFY(
+            !page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeRedirect, true));
+        QVERIFY(!page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeTyped, true));
+        QVERIFY(!page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeFormSubmitted,
+                                               true));
+        QVERIFY(!page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeOther, false));
+        QVERIFY(!page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeLinkClicked,
+                                               false));
+        // A data: document typed in after the page's own load is not the page's own load.
+        QVERIFY(!page->acceptNavigationRequest(QUrl(u"data:text/html,x"_s),
+                                               QWebEnginePage::NavigationTypeTyped, true));
+        QVERIFY(opened.isEmpty());
+        QVERIFY(
+            page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeLinkClicked, true));
+        QCOMPARE(opened, QStringList{u"http://example.com/"_s});
+    }
+
+    void nothingLoadedFromOutside() {
+        // A local server stands for the outside: the page must never contact it.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QString base = u"http://127.0.0.1:%1/"_s.arg(server.serverPort());
+        PreviewWindow w;
+        QStringList opened;
+        w.SetOpener([&](const QString& a) { opened << a; });
+        const QString hostile = u"<img src='"_s + base + u"img.png'><iframe src='"_s + base +
+                                u"frame'></iframe><link rel='stylesheet' href='"_s + base +
+                                u"s.css'><meta http-equiv='refresh' content='0;url="_s + base +
+                                u"refresh'><form action='"_s + base + u"form'></form>"_s;
+        w.Render(PreviewFields{u"Procedure Foo()"_s, hostile, {}, {}, {}});
+        QVERIFY(WaitLoaded(w));
+        QVERIFY(!server.waitForNewConnection(1500));
+        QVERIFY(!server.hasPendingConnections());
+        QVERIFY(opened.isEmpty());
+        QVERIFY(Page(w)->url().host() != u"127.0.0.1"_s);
+    }
+#endif
+};
+
+int main(int argc, char* argv[]) {
+    // The web engine shares GL contexts with the widgets; this must precede the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestPreviewWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_previewwindow.moc"
