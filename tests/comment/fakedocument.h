@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ide/idedocument.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace glossa {
+
+// An in-memory document that records every call and refuses ranges outside its bytes.
+class FakeDocument : public IdeDocument {
+public:
+    FakeDocument(const QString& text, DocEncoding encoding)
+        : bytes(EncodeText(text, encoding)), encoding(encoding) {}
+
+    DocEncoding Encoding() const override { return encoding; }
+    int Length() override { return int(bytes.size()); }
+
+    QByteArray ReadRange(int start, int end) override {
+        calls.append(QStringLiteral("read %1 %2").arg(start).arg(end));
+        if (start < 0 || end < start || end > bytes.size())
+            return {};
+        return bytes.mid(start, end - start);
+    }
+
+    bool ReplaceRange(int start, int end, const QString& text) override {
+        calls.append(QStringLiteral("replace %1 %2").arg(start).arg(end));
+        if (start < 0 || end < start || end > bytes.size()) {
+            ++invalidCalls;
+            return false;
+        }
+        if (failWrites)
+            return false;
+        bytes.replace(start, end - start, EncodeText(text, encoding));
+        return true;
+    }
+
+    bool InsertAtPosition(int position, const QString& text) override {
+        calls.append(QStringLiteral("insert %1").arg(position));
+        if (position < 0 || position > bytes.size()) {
+            ++invalidCalls;
+            return false;
+        }
+        if (failWrites)
+            return false;
+        bytes.insert(position, EncodeText(text, encoding));
+        return true;
+    }
+
+    void PlaceCaret(int position) override {
+        calls.append(QStringLiteral("caret %1").arg(position));
+        if (position < 0 || position > bytes.size())
+            ++invalidCalls;
+        caret = position;
+    }
+
+    QString text() const { return DecodeText(bytes, encoding); }
+
+    // Calls other than reads, in order.
+    QStringList writes() const {
+        QStringList out;
+        for (const QString& call : calls)
+            if (!call.startsWith(QStringLiteral("read")))
+                out.append(call);
+        return out;
+    }
+
+    QByteArray bytes;
+    DocEncoding encoding;
+    int caret = -1;
+    bool failWrites = false;
+    int invalidCalls = 0;
+    QStringList calls;
+};
+
+} // namespace glossa
