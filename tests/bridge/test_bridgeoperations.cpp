@@ -1,0 +1,189 @@
+// The bridge operations over the simulated editor: failures of the transport, the messages
+// sent, the record layouts.
+#include "ide/bridge/bridgeoperations.h"
+#include "ide/bridge/simulatedscintilla.h"
+
+#include <QTest>
+
+namespace glossa {
+
+namespace {
+
+// True when a message that changes the selection or the document was sent.
+bool SentAnEdit(const SimulatedScintilla& sim) {
+    for (const auto& m : sim.Sent())
+        if (m.message == sci::kSetSel || m.message == sci::kReplaceSel ||
+            m.message == sci::kInsertText || m.message == sci::kSetEmptySelection)
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestBridgeOperations : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordLayouts() {
+        const std::string r4 = MakeTextRangeRecord(4, 3, -1, 0x12345678);
+        QCOMPARE(r4, std::string("\x03\0\0\0\xff\xff\xff\xff\x78\x56\x34\x12", 12));
+        const std::string r8 = MakeTextRangeRecord(8, 0x0102, 7, 0x1122334455667788ull);
+        QCOMPARE(r8, std::string("\x02\x01\0\0\x07\0\0\0\x88\x77\x66\x55\x44\x33\x22\x11", 16));
+        QCOMPARE(MakeTextRangeRecord(2, 0, 0, 0), std::string());
+    }
+
+    void remotePagesAreNotExecutable() {
+        QCOMPARE(kRemotePageProtection, std::uint32_t(0x04)); // PAGE_READWRITE
+        QCOMPARE(kRemoteAllocationType, std::uint32_t(0x3000));
+        QCOMPARE(kIdeProcessAccess, std::uint32_t(0x1F0FFF));
+    }
+
+    void noIdeProcessOutsideWindows() {
+#ifndef _WIN32
+        QVERIFY(OpenIdeProcess(0x1234) == nullptr);
+#endif
+    }
+
+    // The whole-document read: one clearing copy of the full size, then SCI_GETTEXT.
+    void readSendsGetTextWithFullSize() {
+        SimulatedScintilla sim("abcdef");
+        int start = -1;
+        QCOMPARE(ReadDocumentText(sim, 7, 3, 0, start), std::string("abcdef"));
+        QCOMPARE(start, 0);
+        QCOMPARE(sim.Sent().size(), std::size_t(1));
+        QCOMPARE(sim.Sent()[0].message, sci::kGetText);
+        QCOMPARE(sim.Sent()[0].wParam, std::uintptr_t(7));
+        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+    }
+
+    void readFailsCleanly_data() {
+        QTest::addColumn<int>("reserveSuccesses");
+        QTest::addColumn<bool>("writeFails");
+        QTest::addColumn<bool>("readFails");
+        QTest::addColumn<int>("range");
+        QTest::newRow("no text block") << 0 << false << false << 0;
+        QTest::newRow("no record block") << 1 << false << false << 3;
+        QTest::newRow("clearing copy fails") << -1 << true << false << 0;
+        QTest::newRow("copy back fails") << -1 << false << true << 0;
+        QTest::newRow("copy back fails, range") << -1 << false << true << 3;
+    }
+    void readFailsCleanly() {
+        QFETCH(int, reserveSuccesses);
+        QFETCH(bool, writeFails);
+        QFETCH(bool, readFails);
+        QFETCH(int, range);
+        SimulatedScintilla sim("Procedure A()");
+        sim.FailReserveAfter(reserveSuccesses);
+        sim.SetWriteFails(writeFails);
+        sim.SetReadFails(readFails);
+        int start = -1;
+        QCOMPARE(ReadDocumentText(sim, 14, 5, range, start), std::string());
+        QCOMPARE(start, 0);
+        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        QCOMPARE(sim.Faults(), 0);
+    }
+
+    // A write that did not happen is never reported as done, and nothing is sent that could
+    // select, replace or insert without the text.
+    void writeFailsCleanly_data() {
+        QTest::addColumn<int>("reserveSuccesses");
+        QTest::addColumn<bool>("writeFails");
+        QTest::newRow("block can't be reserved") << 0 << false;
+        QTest::newRow("copy into the block fails") << -1 << true;
+    }
+    void writeFailsCleanly() {
+        QFETCH(int, reserveSuccesses);
+        QFETCH(bool, writeFails);
+        for (bool insert : {false, true}) {
+            SimulatedScintilla sim("abcdef");
+            sim.SetSelection(2, 2);
+            sim.FailReserveAfter(reserveSuccesses);
+            sim.SetWriteFails(writeFails);
+            const bool ok =
+                insert ? InsertAtPosition(sim, 1, "XYZ") : ReplaceRange(sim, 1, 3, "XYZ");
+            QVERIFY(!ok);
+            QVERIFY(!SentAnEdit(sim));
+            QCOMPARE(sim.Document(), std::string("abcdef"));
+            QCOMPARE(sim.Caret(), 2);
+            QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        }
+    }
+
+    // The text block is n + 1 bytes and ends with the zero byte: a block one byte short would
+    // be a fault of the simulation, whose blocks are exactly as large as reserved.
+    void writeBlockHoldsTerminator_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("page") << 4096;
+        QTest::newRow("two pages") << 8192;
+        QTest::newRow("page minus one") << 4095;
+        QTest::newRow("empty") << 0;
+    }
+    void writeBlockHoldsTerminator() {
+        QFETCH(int, size);
+        SimulatedScintilla sim("ab");
+        const std::string text(std::size_t(size), 'x');
+        QVERIFY(ReplaceRange(sim, 1, 1, text));
+        QCOMPARE(sim.Document(), "a" + text + "b");
+        QCOMPARE(sim.Faults(), 0);
+        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+    }
+
+    void placeCaretOutsideSendsNothing() {
+        SimulatedScintilla sim("abc");
+        QVERIFY(!PlaceCaret(sim, 4));
+        QVERIFY(!PlaceCaret(sim, -1));
+        QVERIFY(!SentAnEdit(sim));
+        QVERIFY(PlaceCaret(sim, 3));
+        QCOMPARE(sim.Caret(), 3);
+    }
+
+    // The simulation itself: bad addresses are faults, never undefined behaviour.
+    void simulatedAddressSpace() {
+        SimulatedScintilla sim("abc");
+        const RemoteAddress a = sim.Reserve(8);
+        QVERIFY(a != 0);
+        char buffer[16] = {};
+        QVERIFY(sim.Write(a, "12345678", 8));
+        QVERIFY(!sim.Write(a + 1, "12345678", 8));
+        QVERIFY(!sim.Read(a + 8, buffer, 1));
+        QVERIFY(sim.Read(a + 4, buffer, 4));
+        QCOMPARE(std::string(buffer, 4), std::string("5678"));
+        QCOMPARE(sim.Faults(), 2);
+        sim.Free(a);
+        QVERIFY(!sim.Read(a, buffer, 1));
+        sim.Free(a);
+        QCOMPARE(sim.Faults(), 4);
+        // A text without terminator inside its block is refused.
+        const RemoteAddress b = sim.Reserve(3);
+        QVERIFY(sim.Write(b, "XYZ", 3));
+        sim.Send(sci::kReplaceSel, 0, std::intptr_t(b));
+        QCOMPARE(sim.Document(), std::string("abc"));
+        QCOMPARE(sim.Faults(), 5);
+        // SCI_GETTEXTRANGE out of the document is refused too.
+        const std::string record = MakeTextRangeRecord(8, 2, 9, b);
+        const RemoteAddress r = sim.Reserve(record.size());
+        QVERIFY(sim.Write(r, record.data(), record.size()));
+        QCOMPARE(int(sim.Send(sci::kGetTextRange, 0, std::intptr_t(r))), 0);
+        QCOMPARE(sim.Faults(), 6);
+        sim.Free(b);
+        sim.Free(r);
+        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+    }
+
+    void largeDocument() {
+        std::string document(50 * 1024 * 1024, 'a');
+        document[20 * 1024 * 1024] = '\n';
+        SimulatedScintilla sim(document, 65001);
+        int start = -1;
+        const int size = int(document.size()) + 1;
+        QCOMPARE(ReadDocumentText(sim, size, 20 * 1024 * 1024, 2, start), std::string("aa\na"));
+        QCOMPARE(start, 20 * 1024 * 1024 - 2);
+        QCOMPARE(ReadDocumentText(sim, size, 0, 0, start).size(), document.size());
+        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+    }
+};
+
+} // namespace glossa
+
+QTEST_GUILESS_MAIN(glossa::TestBridgeOperations)
+#include "test_bridgeoperations.moc"

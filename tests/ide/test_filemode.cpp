@@ -1,0 +1,247 @@
+// File mode: loading a source file into the simulated editor, the caret text, and the atomic
+// save that never overwrites a file changed on disk.
+#include "ide/bridge/bridgeoperations.h"
+#include "ide/filemode.h"
+#include "ide/ideeditor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class TestFileMode : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+
+    QString Path(const char* name) { return dir_.filePath(QString::fromLatin1(name)); }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(dir_.isValid());
+    }
+
+    void load_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<int>("eolMode");
+        QTest::addColumn<bool>("bom");
+        QTest::addColumn<QByteArray>("document");
+        QTest::newRow("ascii, crlf")
+            << QByteArray("a\r\nb\n") << 65001 << 0 << false << QByteArray("a\r\nb\n");
+        QTest::newRow("utf8, lf") << QByteArray("\xc3\xa9\nb\r\n") << 65001 << 2 << false
+                                  << QByteArray("\xc3\xa9\nb\r\n");
+        QTest::newRow("latin1, cr")
+            << QByteArray("\xe9\rb") << 0 << 1 << false << QByteArray("\xe9\rb");
+        QTest::newRow("bom wins over invalid utf8")
+            << QByteArray("\xef\xbb\xbfx\xe9") << 65001 << 0 << true << QByteArray("x\xe9");
+        QTest::newRow("overlong form")
+            << QByteArray("\xc0\xaf") << 0 << 0 << false << QByteArray("\xc0\xaf");
+        QTest::newRow("surrogate")
+            << QByteArray("\xed\xa0\x80") << 0 << 0 << false << QByteArray("\xed\xa0\x80");
+        QTest::newRow("truncated sequence")
+            << QByteArray("ab\xc3") << 0 << 0 << false << QByteArray("ab\xc3");
+        QTest::newRow("above U+10FFFF")
+            << QByteArray("\xf4\x90\x80\x80") << 0 << 0 << false << QByteArray("\xf4\x90\x80\x80");
+        QTest::newRow("four-byte utf8") << QByteArray("\xf0\x9f\x98\x80") << 65001 << 0 << false
+                                        << QByteArray("\xf0\x9f\x98\x80");
+        QTest::newRow("cr at the very end")
+            << QByteArray("ab\r") << 65001 << 1 << false << QByteArray("ab\r");
+        QTest::newRow("nul bytes")
+            << QByteArray("a\0b\n", 4) << 65001 << 2 << false << QByteArray("a\0b\n", 4);
+        QTest::newRow("empty") << QByteArray() << 65001 << 0 << false << QByteArray();
+        QTest::newRow("bom only") << QByteArray("\xef\xbb\xbf") << 65001 << 0 << true
+                                  << QByteArray();
+    }
+    void load() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, codePage);
+        QFETCH(int, eolMode);
+        QFETCH(bool, bom);
+        QFETCH(QByteArray, document);
+        const QString path = Path("load.pb");
+        QVERIFY(WriteFile(path, file));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        QCOMPARE(mode.HasByteOrderMark(), bom);
+        QCOMPARE(QueryCodePage(mode.Editor()), codePage);
+        QCOMPARE(QueryEolMode(mode.Editor()), eolMode);
+        QCOMPARE(QueryCaretPosition(mode.Editor()), 0);
+        QCOMPARE(QByteArray::fromStdString(mode.Editor().Document()), document);
+    }
+
+    void caret_data() {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("position");
+        // Document: "ab" CR LF "c" U+00E9 "d" LF "last"; in UTF-8 U+00E9 is bytes 5 and 6.
+        QTest::newRow("1x1") << 65001 << u"1x1"_s << 0;
+        QTest::newRow("end of line 1") << 65001 << u"1x3"_s << 2;
+        QTest::newRow("column past the line end") << 65001 << u"1x9"_s << 2;
+        QTest::newRow("2x1") << 65001 << u"2x1"_s << 4;
+        QTest::newRow("after the utf8 character") << 65001 << u"2x3"_s << 7;
+        QTest::newRow("2x4") << 65001 << u"2x4"_s << 8;
+        QTest::newRow("ansi counts bytes") << 0 << u"2x3"_s << 6;
+        QTest::newRow("last line") << 65001 << u"3x5"_s << 13;
+        QTest::newRow("line past the last") << 65001 << u"4x1"_s << 13;
+        QTest::newRow("far past the last") << 65001 << u"99x99"_s << 13;
+        QTest::newRow("zeros count as 1") << 65001 << u"0x0"_s << 0;
+        QTest::newRow("upper-case X") << 65001 << u"2X2"_s << 5;
+        QTest::newRow("missing column") << 65001 << u"2x"_s << 4;
+        QTest::newRow("byte offset") << 65001 << u"5"_s << 5;
+        QTest::newRow("offset inside a character") << 65001 << u"6"_s << 5;
+        QTest::newRow("offset inside, ansi") << 0 << u"6"_s << 6;
+        QTest::newRow("offset past the end") << 65001 << u"99"_s << 13;
+        QTest::newRow("negative offset") << 65001 << u"-3"_s << 0;
+        QTest::newRow("not a number") << 65001 << u"abc"_s << 0;
+        QTest::newRow("empty") << 65001 << QString() << 0;
+    }
+    void caret() {
+        QFETCH(int, codePage);
+        QFETCH(QString, text);
+        QFETCH(int, position);
+        const QByteArray document("ab\r\nc\xc3\xa9\x64\nlast");
+        QCOMPARE(FileMode::CaretFromText(document, codePage, text), position);
+    }
+
+    void placeCaretFromText() {
+        const QString path = Path("caret.pb");
+        QVERIFY(WriteFile(path, "\xef\xbb\xbfone\r\ntwo\r\n"));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        mode.PlaceCaretFromText(u"2x2");
+        QCOMPARE(QueryCaretPosition(mode.Editor()), 6); // BOM is not part of the document
+    }
+
+    void roundTripUnchanged_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("bom, crlf") << QByteArray("\xef\xbb\xbfProcedure A()\r\nEndProcedure\r\n");
+        QTest::newRow("latin1") << QByteArray("; \xe9t\xe9\nProcedure B()\n");
+        QTest::newRow("invalid utf8 after bom") << QByteArray("\xef\xbb\xbf\xff\xfe\r");
+        QTest::newRow("nul bytes") << QByteArray("a\0b\0\r\n", 6);
+        QTest::newRow("empty") << QByteArray();
+    }
+    void roundTripUnchanged() {
+        QFETCH(QByteArray, file);
+        const QString path = Path("round.pb");
+        QVERIFY(WriteFile(path, file));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        QString reason;
+        QVERIFY2(mode.Save(&reason), qPrintable(reason));
+        QCOMPARE(ReadFile(path), file);
+    }
+
+    void editKeepsByteOrderMark() {
+        const QString path = Path("edit.pb");
+        QVERIFY(WriteFile(path, "\xef\xbb\xbfProcedure A()\r\n"));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        IdeEditor editor(mode.Editor());
+        editor.CodePage();
+        QVERIFY(editor.InsertAtPosition(0, u";\u00e9\r\n"_s));
+        QVERIFY(mode.Save());
+        QCOMPARE(ReadFile(path), QByteArray("\xef\xbb\xbf;\xc3\xa9\r\nProcedure A()\r\n"));
+        // A second save compares against what the first one wrote.
+        QVERIFY(editor.InsertAtPosition(0, u"x"_s));
+        QVERIFY(mode.Save());
+        QCOMPARE(ReadFile(path), QByteArray("\xef\xbb\xbfx;\xc3\xa9\r\nProcedure A()\r\n"));
+        // No temporary file is left behind.
+        QCOMPARE(QDir(dir_.path()).entryList({u"edit.pb*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList{u"edit.pb"_s});
+    }
+
+    void keepsPermissions() {
+        const QString path = Path("perm.pb");
+        QVERIFY(WriteFile(path, "x"));
+        const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                 QFileDevice::ReadGroup | QFileDevice::ExeOwner;
+        QVERIFY(QFile::setPermissions(path, permissions));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        QVERIFY(InsertAtPosition(mode.Editor(), 1, "y"));
+        QVERIFY(mode.Save());
+        QCOMPARE(ReadFile(path), QByteArray("xy"));
+        QCOMPARE(QFile::permissions(path) &
+                     ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                 permissions);
+    }
+
+    void refusesChangedFile_data() {
+        QTest::addColumn<QByteArray>("change"); // new content, or empty to remove the file
+        QTest::newRow("same size, other content") << QByteArray("Procedure B()");
+        QTest::newRow("other size") << QByteArray("Procedure Long()");
+        QTest::newRow("removed") << QByteArray();
+    }
+    void refusesChangedFile() {
+        QFETCH(QByteArray, change);
+        const QString path = Path("changed.pb");
+        QVERIFY(WriteFile(path, "Procedure A()"));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        QVERIFY(InsertAtPosition(mode.Editor(), 0, ";x\r\n"));
+        if (change.isEmpty())
+            QVERIFY(QFile::remove(path));
+        else
+            QVERIFY(WriteFile(path, change));
+        QString reason;
+        QVERIFY(!mode.Save(&reason));
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(reason.contains(path));
+        if (change.isEmpty())
+            QVERIFY(!QFile::exists(path));
+        else
+            QCOMPARE(ReadFile(path), change);
+    }
+
+    void missingFile() {
+        FileMode mode;
+        QString reason;
+        QVERIFY(!mode.Load(Path("nonexistent.pb"), &reason));
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(!mode.Save(&reason));
+    }
+
+    void largeFile() {
+        QByteArray file(40 * 1024 * 1024, 'a');
+        file[1000] = '\n';
+        file[30 * 1024 * 1024] = '\xc3'; // invalid UTF-8 far in: the file is ANSI
+        const QString path = Path("large.pb");
+        QVERIFY(WriteFile(path, file));
+        FileMode mode;
+        QVERIFY(mode.Load(path));
+        QCOMPARE(QueryCodePage(mode.Editor()), 0);
+        QCOMPARE(QueryEolMode(mode.Editor()), 2);
+        mode.PlaceCaretFromText(u"2x5");
+        QCOMPARE(QueryCaretPosition(mode.Editor()), 1005);
+        QVERIFY(mode.Save());
+        QCOMPARE(QFileInfo(path).size(), file.size());
+        QVERIFY(QFile::remove(path));
+    }
+};
+
+} // namespace glossa
+
+QTEST_GUILESS_MAIN(glossa::TestFileMode)
+#include "test_filemode.moc"

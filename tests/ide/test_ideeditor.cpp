@@ -1,0 +1,135 @@
+// The editor as the editing run sees it, over the simulated editor: decoding of what was
+// read, encoding of what is written, and bad input.
+#include "ide/bridge/bridgeoperations.h"
+#include "ide/bridge/simulatedscintilla.h"
+#include "ide/ideeditor.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+class TestIdeEditor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void codePageSetsEncoding_data() {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<bool>("utf8");
+        QTest::newRow("65001") << 65001 << true;
+        QTest::newRow("0") << 0 << false;
+        QTest::newRow("1252") << 1252 << false;
+        QTest::newRow("932") << 932 << false;
+    }
+    void codePageSetsEncoding() {
+        QFETCH(int, codePage);
+        QFETCH(bool, utf8);
+        SimulatedScintilla sim("x", codePage);
+        IdeEditor editor(sim);
+        QCOMPARE(editor.CodePage(), codePage);
+        QCOMPARE(editor.Encoding() == DocEncoding::Utf8, utf8);
+    }
+
+    void lineEnds_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("lineEnd");
+        QTest::newRow("crlf") << 0 << u"\r\n"_s;
+        QTest::newRow("cr") << 1 << u"\r"_s;
+        QTest::newRow("lf") << 2 << u"\n"_s;
+        QTest::newRow("unknown") << 7 << u"\r\n"_s;
+    }
+    void lineEnds() {
+        QFETCH(int, mode);
+        QFETCH(QString, lineEnd);
+        SimulatedScintilla sim("x", 0, mode);
+        IdeEditor editor(sim);
+        QCOMPARE(editor.EolMode(), mode);
+        QCOMPARE(IdeEditor::LineEndForMode(mode), lineEnd);
+    }
+
+    void readDecodes_data() {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("utf8") << QByteArray("a\xc3\xa9\xe2\x82\xac") << 65001 << u"a\u00e9\u20ac"_s;
+        QTest::newRow("ansi") << QByteArray("a\xe9") << 0 << u"a\u00e9"_s;
+        QTest::newRow("zero byte stops the text")
+            << QByteArray("Procedure\0A()", 13) << 65001 << u"Procedure"_s;
+        QTest::newRow("zero byte first") << QByteArray("\0abc", 4) << 0 << QString();
+        QTest::newRow("invalid utf8 becomes U+FFFD") << QByteArray("a\xff"
+                                                                   "b")
+                                                     << 65001 << u"a\ufffdb"_s;
+    }
+    void readDecodes() {
+        QFETCH(QByteArray, document);
+        QFETCH(int, codePage);
+        QFETCH(QString, text);
+        SimulatedScintilla sim(document.toStdString(), codePage);
+        IdeEditor editor(sim);
+        editor.CodePage();
+        QCOMPARE(editor.ReadDocumentText(editor.Length() + 1, 0, 0), text);
+        QCOMPARE(editor.WindowStart(), 0);
+    }
+
+    void writesEncode() {
+        SimulatedScintilla sim("x=1", 0);
+        IdeEditor editor(sim);
+        editor.CodePage();
+        // ANSI: a character the code page can't hold becomes "?".
+        QVERIFY(editor.ReplaceRange(1, 2, u"\u00e9\u20ac"_s));
+        QCOMPARE(sim.Document(), std::string("x\xe9?1"));
+        sim.SetCodePage(65001);
+        editor.CodePage();
+        QVERIFY(editor.InsertAtPosition(0, u"\u20ac"_s));
+        QCOMPARE(sim.Document(), std::string("\xe2\x82\xacx\xe9?1"));
+        QCOMPARE(editor.ReadRange(0, 3), QByteArray("\xe2\x82\xac"));
+        editor.PlaceCaret(3);
+        QCOMPARE(sim.Caret(), 3);
+        // Text holding U+0000 would be cut short by the editor: refused.
+        QVERIFY(!editor.InsertAtPosition(0, u"a\u0000b"_s));
+        QCOMPARE(sim.Document(), std::string("\xe2\x82\xacx\xe9?1"));
+        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+    }
+
+    // The positions that Part 3.3's arithmetic can produce on a header in the first line.
+    void outOfRangeWrites() {
+        SimulatedScintilla sim("abc");
+        IdeEditor editor(sim);
+        QVERIFY(!editor.ReplaceRange(-2, 1, u"X"_s));
+        QVERIFY(!editor.InsertAtPosition(-2, u"X"_s));
+        QVERIFY(!editor.InsertAtPosition(4, u"X"_s));
+        editor.PlaceCaret(-1);
+        editor.PlaceCaret(99);
+        QCOMPARE(sim.Document(), std::string("abc"));
+        QCOMPARE(sim.Caret(), 0);
+        QCOMPARE(sim.Faults(), 0);
+        QCOMPARE(editor.ReadRange(2, 9), QByteArray());
+    }
+
+    void searchRangeWindow() {
+        SimulatedScintilla sim("\xc3\xa9\xc3\xa9\xc3\xa9", 65001);
+        IdeEditor editor(sim);
+        editor.CodePage();
+        // Bytes 2..6 are the second and third characters.
+        QCOMPARE(editor.ReadDocumentText(7, 4, 2), u"\u00e9\u00e9"_s);
+        QCOMPARE(editor.WindowStart(), 2);
+        // A range cut inside a character: the partial sequence decodes as U+FFFD.
+        QCOMPARE(editor.ReadDocumentText(7, 2, 1), u"\ufffd\ufffd"_s);
+        QCOMPARE(editor.WindowStart(), 1);
+    }
+
+    void editorGoneReadsAsNothing() {
+        // An editor that answers 0 to everything: the code page reads as ANSI, nothing read.
+        SimulatedScintilla sim;
+        IdeEditor editor(sim);
+        QCOMPARE(editor.CodePage(), 0);
+        QCOMPARE(editor.Length(), 0);
+        QCOMPARE(editor.ReadDocumentText(1, 0, 0), QString());
+    }
+};
+
+} // namespace glossa
+
+QTEST_GUILESS_MAIN(glossa::TestIdeEditor)
+#include "test_ideeditor.moc"
