@@ -1,0 +1,381 @@
+#include "install/installation.h"
+#include "install/installtool.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace glossa;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the injected pickers and message boxes saw.
+struct Recorder {
+    QStringList startFolders;
+    QList<QPair<int, bool>> pickerCalls;
+    QList<int> pickerAnswers;
+    QStringList errors;
+    QStringList successes;
+    std::function<void()> duringPicker;
+};
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QString exePath() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+}
+
+// The lines of a file as the IDE's preference files are written: BOM, empty first line, CR LF.
+QByteArray prefsFile(const QList<QByteArray>& lines) {
+    QByteArray bytes("\xEF\xBB\xBF\r\n");
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+QList<QByteArray> entryLines(const QByteArray& group, const QByteArray& arguments, int shortcut,
+                             int flags, int reload) {
+    return {"[" + group + "]",
+            "Command = " + exePath().toUtf8(),
+            "Arguments = " + arguments,
+            "WorkingDir = ",
+            "MenuItemName = Glossa",
+            "Shortcut = " + QByteArray::number(shortcut),
+            "ConfigLine = ",
+            "Trigger = 0",
+            "Flags = " + QByteArray::number(flags),
+            "ReloadSource = " + QByteArray::number(reload),
+            "HideEditor = 0",
+            "HideFromMenu = 0",
+            "SourceSpecific = 0",
+            "Deactivate = 0",
+            "; ",
+            "; "};
+}
+
+} // namespace
+
+class TestInstallTool : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir* dir = nullptr;
+    QString folder; // ends in "/"
+    Recorder rec;
+
+    InstallEnvironment environment(IdePlatform platform = IdePlatform::Windows) {
+        InstallEnvironment env;
+        env.startFolder = folder;
+        env.idePrefsFileName = IdePrefsFileName(platform);
+        env.executablePath = exePath();
+        env.pathPicker = [this](const QString& start) {
+            rec.startFolders << start;
+            return start;
+        };
+        env.shortcutPicker = [this](std::int32_t shortcut, bool firstTime) -> std::int32_t {
+            rec.pickerCalls.append({int(shortcut), firstTime});
+            if (rec.duringPicker)
+                rec.duringPicker();
+            return rec.pickerAnswers.isEmpty() ? 0 : rec.pickerAnswers.takeFirst();
+        };
+        env.showError = [this](const QString&, const QString& text) { rec.errors << text; };
+        return env;
+    }
+
+    int runGlossa(IdePlatform platform = IdePlatform::Windows) {
+        return RunInstallation(platform, environment(platform),
+                               [this](const QString& title, const QString& text) {
+                                   rec.successes << title + u'|' + text;
+                               });
+    }
+
+    QString toolsPrefs() const { return folder + u"tools.prefs"_s; }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() {
+        dir = new QTemporaryDir;
+        QVERIFY(dir->isValid());
+        folder = dir->path() + u'/';
+        rec = Recorder();
+    }
+    void cleanup() {
+        delete dir;
+        dir = nullptr;
+    }
+
+    void emptyFolderWindows() {
+        std::int32_t stored = 0;
+        InstallEnvironment env = environment();
+        env.storedShortcut = &stored;
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 1);
+        QCOMPARE(stored, 0x40043);
+        QCOMPARE(rec.startFolders, QStringList{folder});
+        QVERIFY(rec.pickerCalls.isEmpty());
+        QVERIFY(rec.errors.isEmpty());
+        const QByteArray expected = prefsFile(QList<QByteArray>{
+                                                  ";  PureBasic IDE ToolsMenu Configuration",
+                                                  "; ",
+                                                  "[ToolsInfo]",
+                                                  "ToolCount = 1",
+                                                  "; ",
+                                                  "; ",
+                                              } +
+                                              entryLines("Tool_0", "", 262211, 0, 0));
+        QCOMPARE(readAll(toolsPrefs()), expected);
+    }
+
+    void emptyFolderLinux() {
+        QCOMPARE(InstallGlossa(IdePlatform::Unix, environment(IdePlatform::Unix)), 1);
+        const QByteArray expected = prefsFile(QList<QByteArray>{
+                                                  ";  PureBasic IDE ToolsMenu Configuration",
+                                                  "; ",
+                                                  "[ToolsInfo]",
+                                                  "ToolCount = 1",
+                                                  "; ",
+                                                  "; ",
+                                              } +
+                                              entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2));
+        QCOMPARE(readAll(toolsPrefs()), expected);
+    }
+
+    void platformValues() {
+        QCOMPARE(IdePrefsFileName(IdePlatform::Windows), u"PureBasic.prefs"_s);
+        QCOMPARE(IdePrefsFileName(IdePlatform::Unix), u"purebasic.prefs"_s);
+        QVERIFY(IdePrefsFolder(IdePlatform::Windows).endsWith(u"\\PureBasic\\"_s));
+        QCOMPARE(IdePrefsFolder(IdePlatform::Unix), QDir::homePath() + u"/.purebasic/"_s);
+        qputenv("APPDATA", "C:\\Users\\me\\AppData\\Roaming");
+        QCOMPARE(IdePrefsFolder(IdePlatform::Windows),
+                 u"C:\\Users\\me\\AppData\\Roaming\\PureBasic\\"_s);
+        qunsetenv("APPDATA");
+        QCOMPARE(IdePrefsFolder(IdePlatform::Windows), u"\\PureBasic\\"_s);
+    }
+
+    void successMessageDefault() {
+        QCOMPARE(runGlossa(), 0);
+        QCOMPARE(rec.successes,
+                 QStringList{u"Success!|Glossa has been successfully installed into the PureBasic "
+                             u"IDE!\nIf your IDE is open, please restart it.\n(default shortcut "
+                             u"for this tool is ALT + C)"_s});
+    }
+
+    void toolCountThreeAppends() {
+        const QList<QByteArray> before{
+            "[ToolsInfo]",  "ToolCount = 3",        "[Tool_0]",
+            "Shortcut = 1", "MenuItemName = One",   "[Tool_1]",
+            "Shortcut = 2", "MenuItemName = Two",   "[Tool_2]",
+            "Shortcut = 3", "MenuItemName = Three",
+        };
+        writeAll(toolsPrefs(), prefsFile(before));
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QList<QByteArray> after = before;
+        after[1] = "ToolCount = 4";
+        after += entryLines("Tool_3", "", 262211, 0, 0);
+        QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
+    }
+
+    void sameNameChangesNothing() {
+        // Not in the store's own form, so that any rewrite would show.
+        const QByteArray before = "[ToolsInfo]\nToolCount=1\n\n[Tool_0]\nMenuItemName=Glossa\n"
+                                  "Shortcut=262211\n";
+        writeAll(toolsPrefs(), before);
+        QCOMPARE(runGlossa(), 0);
+        QCOMPARE(readAll(toolsPrefs()), before);
+        QVERIFY(rec.successes.isEmpty());
+        QVERIFY(rec.errors.isEmpty());
+        QVERIFY(rec.pickerCalls.isEmpty());
+    }
+
+    void nameDifferingInCaseAddsEntry() {
+        const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
+                                       "MenuItemName = glossa", "Shortcut = 5"};
+        writeAll(toolsPrefs(), prefsFile(before));
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QList<QByteArray> after = before;
+        after[1] = "ToolCount = 2";
+        after += entryLines("Tool_1", "", 262211, 0, 0);
+        QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
+    }
+
+    void shortcutTakenByTool() {
+        writeAll(toolsPrefs(), prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
+                                          "MenuItemName = Other", "Shortcut = 262211"}));
+        rec.pickerAnswers = {0x30074};
+        QCOMPARE(runGlossa(), 0);
+        QCOMPARE(rec.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}}));
+        const QByteArray written = readAll(toolsPrefs());
+        QVERIFY(written.contains("[Tool_1]\r\nCommand = "));
+        QVERIFY(written.contains("Shortcut = 196724\r\n"));
+        QCOMPARE(rec.successes.size(), 1);
+        QVERIFY(rec.successes[0].endsWith(u"\n(shortcut for this tool is CTRL + SHIFT + F5)"_s));
+        QVERIFY(!rec.successes[0].contains(u"ALT + C"_s));
+    }
+
+    void shortcutTakenByIdeTwice() {
+        // Hexadecimal and decimal values; the key names don't matter.
+        writeAll(folder + u"PureBasic.prefs"_s,
+                 "[Shortcuts]\nCopy = $40043\nHelp = 65648\n[Other]\nX = 131137\n");
+        rec.pickerAnswers = {0x10070, 0x20041};
+        std::int32_t stored = 0;
+        InstallEnvironment env = environment();
+        env.storedShortcut = &stored;
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 1);
+        QCOMPARE(rec.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}, {0x10070, false}}));
+        QCOMPARE(stored, 0x20041);
+        QVERIFY(readAll(toolsPrefs()).contains("Shortcut = 131137\r\n"));
+    }
+
+    void linuxReadsLowerCaseIdePrefs() {
+        writeAll(folder + u"purebasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
+        rec.pickerAnswers = {0x20041};
+        QCOMPARE(InstallGlossa(IdePlatform::Unix, environment(IdePlatform::Unix)), 1);
+        QCOMPARE(rec.pickerCalls.size(), 1);
+    }
+
+    void pickerCancelledKeepsNewFile() {
+        writeAll(folder + u"PureBasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
+        QCOMPARE(runGlossa(), 0);
+        QCOMPARE(rec.pickerCalls.size(), 1);
+        QVERIFY(rec.successes.isEmpty());
+        QVERIFY(rec.errors.isEmpty());
+        QCOMPARE(readAll(toolsPrefs()), prefsFile({";  PureBasic IDE ToolsMenu Configuration", "; ",
+                                                   "[ToolsInfo]", "ToolCount = 0", "; ", "; "}));
+    }
+
+    void pathPickerCancelled() {
+        InstallEnvironment env = environment();
+        env.pathPicker = [](const QString&) { return QString(); };
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 0);
+        QVERIFY(!QFile::exists(toolsPrefs()));
+        QVERIFY(rec.errors.isEmpty());
+    }
+
+    void smallerToolCountThanGroups() {
+        // Tool_1 lies beyond ToolCount: neither its name nor its shortcut counts, and the new
+        // entry takes its number, overwriting its keys where they stand.
+        writeAll(toolsPrefs(),
+                 prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]", "MenuItemName = One",
+                            "Shortcut = 1", "[Tool_1]", "Command = old.exe",
+                            "MenuItemName = Glossa", "Shortcut = 262211", "Extra = x"}));
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QVERIFY(rec.pickerCalls.isEmpty());
+        const QByteArray exe = exePath().toUtf8();
+        QCOMPARE(readAll(toolsPrefs()), prefsFile({"[ToolsInfo]",
+                                                   "ToolCount = 2",
+                                                   "[Tool_0]",
+                                                   "MenuItemName = One",
+                                                   "Shortcut = 1",
+                                                   "[Tool_1]",
+                                                   "Command = " + exe,
+                                                   "MenuItemName = Glossa",
+                                                   "Shortcut = 262211",
+                                                   "Extra = x",
+                                                   "Arguments = ",
+                                                   "WorkingDir = ",
+                                                   "ConfigLine = ",
+                                                   "Trigger = 0",
+                                                   "Flags = 0",
+                                                   "ReloadSource = 0",
+                                                   "HideEditor = 0",
+                                                   "HideFromMenu = 0",
+                                                   "SourceSpecific = 0",
+                                                   "Deactivate = 0",
+                                                   "; ",
+                                                   "; "}));
+    }
+
+    void manyShortcutsAllChecked() {
+        // More tools and IDE shortcuts than any fixed list would hold; the taken one is last.
+        QByteArray tools = "[ToolsInfo]\nToolCount = 600\n";
+        for (int k = 0; k < 600; ++k) {
+            tools += "[Tool_" + QByteArray::number(k) + "]\nMenuItemName = T" +
+                     QByteArray::number(k) + "\nShortcut = " + QByteArray::number(0x20000 + k) +
+                     "\n";
+        }
+        writeAll(toolsPrefs(), tools);
+        QByteArray ide = "[Shortcuts]\n";
+        for (int i = 0; i < 600; ++i)
+            ide += "K" + QByteArray::number(i) + " = " + QByteArray::number(0x30000 + i) + "\n";
+        ide += "Last = 262211\n";
+        writeAll(folder + u"PureBasic.prefs"_s, ide);
+        rec.pickerAnswers = {0x20000 + 599, 0x30000 + 599, 0x50041};
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(rec.pickerCalls,
+                 (QList<QPair<int, bool>>{
+                     {0x40043, true}, {0x20000 + 599, false}, {0x30000 + 599, false}}));
+        QVERIFY(readAll(toolsPrefs()).contains("[Tool_600]\r\n"));
+        QVERIFY(readAll(toolsPrefs()).contains("ToolCount = 601\r\n"));
+    }
+
+    void replaceExistingOverwritesInPlace() {
+        writeAll(toolsPrefs(),
+                 prefsFile({"[ToolsInfo]", "ToolCount = 2", "[Tool_0]", "MenuItemName = Glossa",
+                            "Shortcut = 262211", "[Tool_1]", "MenuItemName = B", "Shortcut = 7"}));
+        InstallEnvironment env = environment();
+        QCOMPARE(InstallTool(u"Glossa"_s, u"a"_s, QString(), 0, 0, 0, 0, true, 0, true, 0, 0, 0,
+                             QString(), env),
+                 1);
+        QVERIFY(rec.pickerCalls.isEmpty()); // its own shortcut is not taken
+        const QByteArray written = readAll(toolsPrefs());
+        QVERIFY(written.contains("ToolCount = 2\r\n"));
+        QVERIFY(!written.contains("[Tool_2]"));
+        QVERIFY(written.contains("[Tool_0]\r\nMenuItemName = Glossa\r\nShortcut = 262211\r\n"
+                                 "Command = "));
+    }
+
+    void unwritableFolderReported() {
+        // A "folder" that is a regular file: tools.prefs can be neither opened nor created.
+        writeAll(folder + u"plain"_s, "x");
+        InstallEnvironment env = environment();
+        const QString bad = folder + u"plain/"_s;
+        env.pathPicker = [bad](const QString&) { return bad; };
+        QCOMPARE(RunInstallation(IdePlatform::Windows, env,
+                                 [this](const QString& t, const QString&) { rec.successes << t; }),
+                 0);
+        QVERIFY(rec.successes.isEmpty());
+        QCOMPARE(rec.errors.size(), 1);
+        QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(bad + u"tools.prefs"_s)));
+        QVERIFY(rec.errors[0].contains(u"could not be written"_s));
+    }
+
+    void failedFinalWriteReported() {
+        // The folder turns into a file while the shortcut picker is open: the final write fails.
+        QTemporaryDir outer;
+        const QString sub = outer.path() + u"/ide"_s;
+        QVERIFY(QDir().mkpath(sub));
+        folder = sub + u'/';
+        writeAll(toolsPrefs(), prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
+                                          "MenuItemName = X", "Shortcut = 262211"}));
+        rec.pickerAnswers = {0x20041};
+        rec.duringPicker = [sub]() {
+            QVERIFY(QDir(sub).removeRecursively());
+            QFile file(sub);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        };
+        InstallEnvironment env = environment();
+        std::int32_t stored = 0;
+        env.storedShortcut = &stored;
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 0);
+        QCOMPARE(stored, 0);
+        QCOMPARE(rec.errors.size(), 1);
+        QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(toolsPrefs())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstallTool)
+#include "test_installtool.moc"
