@@ -6,8 +6,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace glossa {
@@ -63,16 +65,21 @@ QByteArrayView trimmed(QByteArrayView v) {
 }
 
 // Each byte one character; bytes 0x80 and above become two UTF-8 bytes.
-QByteArray latin1ToUtf8(const QByteArray& in) {
-    QByteArray out;
-    out.reserve(in.size() + in.size() / 8);
-    for (const char ch : in) {
+QByteArray latin1ToUtf8(QByteArray in) {
+    qsizetype high = 0;
+    for (const char ch : std::as_const(in))
+        high += static_cast<unsigned char>(ch) >> 7;
+    if (high == 0)
+        return in; // plain ASCII reads the same either way
+    QByteArray out(in.size() + high, Qt::Uninitialized);
+    char* o = out.data();
+    for (const char ch : std::as_const(in)) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x80) {
-            out.append(ch);
+            *o++ = ch;
         } else {
-            out.append(char(0xC0 | (c >> 6)));
-            out.append(char(0x80 | (c & 0x3F)));
+            *o++ = char(0xC0 | (c >> 6));
+            *o++ = char(0x80 | (c & 0x3F));
         }
     }
     return out;
@@ -144,14 +151,30 @@ struct PreferenceStore::State {
     void parse(qsizetype start) {
         const char* p = arena.constData();
         const qsizetype n = arena.size();
+        // The next CR and the next LF are each searched once per pass over them, so a file
+        // without one of the two stays linear.
+        auto next = [&](char c, qsizetype from) {
+            const void* hit = std::memchr(p + from, c, size_t(n - from));
+            return hit ? static_cast<const char*>(hit) - p : n;
+        };
+        // One entry per line at most; counting first spares the list its many regrowths.
+        const auto lines =
+            std::max(std::count(p + start, p + n, '\r'), std::count(p + start, p + n, '\n'));
+        entries.reserve(size_t(lines) + 1);
         qsizetype i = start;
+        qsizetype cr = next('\r', i);
+        qsizetype lf = next('\n', i);
         while (i < n) {
             while (i < n && (p[i] == '\r' || p[i] == '\n'))
                 ++i;
-            const qsizetype lineStart = i;
-            while (i < n && p[i] != '\r' && p[i] != '\n')
-                ++i;
-            parseLine(lineStart, i);
+            if (cr < i)
+                cr = next('\r', i);
+            if (lf < i)
+                lf = next('\n', i);
+            const qsizetype end = std::min(cr, lf);
+            if (end > i)
+                parseLine(i, end);
+            i = end;
         }
     }
 
@@ -318,7 +341,7 @@ int PreferenceStore::PrefFileOpen(const QString& path) {
             d->arena = std::move(data);
             d->parse(3);
         } else {
-            d->arena = latin1ToUtf8(data);
+            d->arena = latin1ToUtf8(std::move(data));
             d->parse(0);
         }
     } catch (const std::bad_alloc&) {
