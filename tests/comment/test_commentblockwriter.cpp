@@ -190,6 +190,29 @@ private slots:
         QCOMPARE(doc.bytes.mid(outcome.caretPos, 7), QByteArray("Debug a"));
     }
 
+    // A header at the start of a search window: nothing before it was read, so the block goes
+    // in at the header's start, followed by the line end.
+    void insertsAtWindowStart() {
+        const QString document = u"abc\nProcedure Foo()\n"_s;
+        CommentContext context;
+        context.DocEncoding = DocEncoding::Utf8;
+        context.LineEnd = u"\n"_s;
+        context.WindowStart = 4;
+        context.CaretPos = 4;
+        const QString textRead = u"Procedure Foo()\n"_s;
+        const auto header = FindProcedure(textRead, context);
+        QVERIFY(header);
+        QCOMPARE(header->startOffset, 4);
+        const ExistingBlock block = FindCommentBlock(textRead, *header, context);
+        QVERIFY(!block.present);
+        FakeDocument doc(document, DocEncoding::Utf8);
+        const WriteOutcome outcome = WriteCommentBlock(doc, u"[B]"_s, *header, block, context);
+        QCOMPARE(outcome.status, WriteStatus::Written);
+        QCOMPARE(doc.text(), u"abc\n[B]\nProcedure Foo()\n"_s);
+        QCOMPARE(outcome.caretPos, 8);
+        QCOMPARE(doc.writes(), (QStringList{u"insert 4"_s, u"caret 8"_s}));
+    }
+
     void refusesChangedSource_data() {
         QTest::addColumn<QString>("document");
         QTest::addColumn<QString>("changed");
