@@ -110,11 +110,14 @@ QString PathPicker(const QString& startFolder) {
     };
     showFolder();
 
-    QObject::connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, &window,
-                     [&current, treeModel, showInList, showFolder](const QModelIndex& index) {
-                         if (!index.isValid())
+    // The selection, not the current item: focusing a tree without a selection makes its first
+    // item current without selecting it, and that must not replace a missing start folder.
+    QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, &window,
+                     [&current, tree, treeModel, showInList, showFolder]() {
+                         const QModelIndexList selected = tree->selectionModel()->selectedRows();
+                         if (selected.isEmpty())
                              return;
-                         const QString path = treeModel->filePath(index);
+                         const QString path = treeModel->filePath(selected.first());
                          current = folderPath(path);
                          showInList(path);
                          showFolder();

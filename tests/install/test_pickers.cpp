@@ -1,0 +1,216 @@
+#include "install/pathpicker.h"
+#include "install/shortcutpicker.h"
+
+#include <functional>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+using namespace glossa;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QWidget* findWindow(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
+
+// Runs `act` on the picker window once its own event loop runs. Whatever happens in `act`, a
+// window still open a little later is closed, so a failing test never hangs.
+void whenShown(const QString& name, std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, qApp, [name, act]() {
+        if (QWidget* w = findWindow(name))
+            act(w);
+    });
+    QTimer::singleShot(5000, qApp, [name]() {
+        if (QWidget* w = findWindow(name))
+            w->close();
+    });
+}
+
+QString withSeparator(const QString& path) {
+    return QDir::toNativeSeparators(path) + QDir::separator();
+}
+
+} // namespace
+
+class TestPickers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void pathPickerLayoutAndConfirmMissingFolder() {
+        QTemporaryDir dir;
+        const QString start = withSeparator(dir.path() + u"/missing"_s);
+        QString title, message, status;
+        QSize client;
+        QRect tree, list, text, apply;
+        bool isDefault = false;
+        whenShown(u"window_path"_s, [&](QWidget* w) {
+            title = w->windowTitle();
+            client = w->size();
+            tree = w->findChild<QTreeView*>()->geometry();
+            list = w->findChild<QListView*>(u"list_folder"_s)->geometry();
+            text = w->findChild<QLabel*>(u"text_message"_s)->geometry();
+            message = w->findChild<QLabel*>(u"text_message"_s)->text();
+            status = w->findChild<QStatusBar*>()->findChild<QLabel*>()->text();
+            auto* button = w->findChild<QPushButton*>();
+            apply = button->geometry();
+            isDefault = button->isDefault() && button->text() == u"Apply"_s;
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        QCOMPARE(PathPicker(start), start);
+        QCOMPARE(title, u"Select Path to tools.prefs"_s);
+        QCOMPARE(client, QSize(500, 360));
+        QCOMPARE(tree, QRect(5, 5, 240, 250));
+        QCOMPARE(list, QRect(250, 5, 240, 250));
+        QCOMPARE(text, QRect(5, 260, 490, 30));
+        QCOMPARE(apply, QRect(200, 300, 100, 26));
+        QVERIFY(isDefault);
+        QCOMPARE(message,
+                 u"There is no tools.prefs (yet). A new file will be created in this folder."_s);
+        QCOMPARE(status, start);
+    }
+
+    void pathPickerSelectingFolderWithToolsPrefs() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(u"a"_s));
+        QVERIFY(QDir(dir.path()).mkpath(u"b"_s));
+        QFile prefs(dir.path() + u"/b/tools.prefs"_s);
+        QVERIFY(prefs.open(QIODevice::WriteOnly));
+        prefs.close();
+        const QString start = withSeparator(dir.path() + u"/a"_s);
+        const QString target = withSeparator(dir.path() + u"/b"_s);
+        QString messageBefore, messageAfter, statusAfter;
+        whenShown(u"window_path"_s, [&](QWidget* w) {
+            auto* text = w->findChild<QLabel*>(u"text_message"_s);
+            messageBefore = text->text();
+            auto* tree = w->findChild<QTreeView*>(u"tree_folders"_s);
+            auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            tree->setCurrentIndex(model->index(dir.path() + u"/b"_s));
+            messageAfter = text->text();
+            statusAfter = w->findChild<QLabel*>(u"status_folder"_s)->text();
+            w->findChild<QPushButton*>(u"button_apply"_s)->click();
+        });
+        QCOMPARE(PathPicker(start), target);
+        QCOMPARE(messageBefore,
+                 u"There is no tools.prefs (yet). A new file will be created in this folder."_s);
+        QCOMPARE(messageAfter,
+                 u"There is a tools.prefs in this folder. We will add our tool here."_s);
+        QCOMPARE(statusAfter, target);
+    }
+
+    void pathPickerCloseBoxCancels() {
+        QTemporaryDir dir;
+        whenShown(u"window_path"_s, [](QWidget* w) { w->close(); });
+        QCOMPARE(PathPicker(withSeparator(dir.path())), QString());
+    }
+
+    void folderNamedToolsPrefsCounts() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(u"tools.prefs"_s));
+        QCOMPARE(ToolsPrefsFolderMessage(dir.path() + u'/'),
+                 u"There is a tools.prefs in this folder. We will add our tool here."_s);
+    }
+
+    void shortcutPickerShowsAndReturnsAltC() {
+        QString title, text;
+        QKeySequence shown;
+        bool focused = false, isDefault = false, toolWindow = false;
+        QRect label, field, apply;
+        QSize client;
+        whenShown(u"window_shortcut"_s, [&](QWidget* w) {
+            title = w->windowTitle();
+            auto* l = w->findChild<QLabel*>(u"text_shortcut"_s);
+            text = l->text();
+            label = l->geometry();
+            auto* edit = w->findChild<ShortcutEdit*>(u"shortcut_field"_s);
+            shown = edit->keySequence();
+            field = edit->geometry();
+            focused = w->focusWidget() == edit;
+            auto* button = w->findChild<QPushButton*>(u"button_apply"_s);
+            apply = button->geometry();
+            isDefault = button->isDefault() && button->text() == u"Apply"_s;
+            client = w->size();
+            toolWindow = (w->windowFlags() & Qt::Tool) == Qt::Tool;
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        QCOMPARE(ShortcutPicker(0x40043, true), 0x40043);
+        QCOMPARE(title, u"Select Shortcut:"_s);
+        QCOMPARE(text, u"Please select another shortcut for this tool:"_s);
+        QCOMPARE(shown, QKeySequence(Qt::AltModifier | Qt::Key_C));
+        QVERIFY(focused);
+        QVERIFY(isDefault);
+        QVERIFY(toolWindow);
+        // Fitted to the text: field and button toolWindow under it.
+        const int w = label.width();
+        const int h = label.height();
+        QCOMPARE(label.topLeft(), QPoint(5, 5));
+        QCOMPARE(field, QRect((w + 10) / 2 - 80, h + 10, 160, 25));
+        QCOMPARE(apply, QRect((w + 10) / 2 - 40, h + 40, 80, 25));
+        QCOMPARE(client, QSize(w + 10, h + 70));
+    }
+
+    void shortcutPickerLaterTitleAndCloseBox() {
+        QString title;
+        whenShown(u"window_shortcut"_s, [&](QWidget* w) {
+            title = w->windowTitle();
+            w->close();
+        });
+        QCOMPARE(ShortcutPicker(0x40043, false), 0);
+        QCOMPARE(title, u"Shortcut in use!"_s);
+    }
+
+    void shortcutPickerClearedFieldGivesZero() {
+        whenShown(u"window_shortcut"_s, [](QWidget* w) {
+            w->findChild<ShortcutEdit*>()->clear();
+            w->findChild<QPushButton*>()->click();
+        });
+        QCOMPARE(ShortcutPicker(0x40043, true), 0);
+    }
+
+    void shortcutPickerTypedKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("shortcut");
+        QTest::newRow("Ctrl+Shift+F5")
+            << int(Qt::Key_F5) << int(Qt::ControlModifier | Qt::ShiftModifier) << 0x30074;
+        QTest::newRow("keypad 5") << int(Qt::Key_5) << int(Qt::KeypadModifier) << 0x65;
+        QTest::newRow("Ctrl+Alt+Left")
+            << int(Qt::Key_Left) << int(Qt::ControlModifier | Qt::AltModifier) << 0x60025;
+    }
+
+    void shortcutPickerTypedKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, shortcut);
+        whenShown(u"window_shortcut"_s, [&](QWidget* w) {
+            auto* edit = w->findChild<ShortcutEdit*>();
+            // A modifier pressed alone changes nothing; the last full combination wins.
+            QTest::keyClick(edit, Qt::Key_Q, Qt::AltModifier);
+            QTest::keyClick(edit, Qt::Key_Shift, Qt::ShiftModifier);
+            QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            w->findChild<QPushButton*>()->click();
+        });
+        QCOMPARE(ShortcutPicker(0x40043, true), shortcut);
+    }
+};
+
+QTEST_MAIN(TestPickers)
+#include "test_pickers.moc"
