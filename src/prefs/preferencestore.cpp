@@ -297,15 +297,19 @@ struct PreferenceStore::State {
         // QSaveFile writes a temporary file beside the target and renames it over the target
         // on commit, copying the old file's permissions: a crash or a full disk never leaves a
         // half-written file, and a failure leaves the old one as it was.
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        const QByteArray bytes = text();
-        if (file.write(bytes) != bytes.size()) {
-            file.cancelWriting();
-            return false;
+        try {
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+            const QByteArray bytes = text();
+            if (file.write(bytes) != bytes.size()) {
+                file.cancelWriting();
+                return false;
+            }
+            return file.commit();
+        } catch (const std::bad_alloc&) {
+            return false; // the temporary file is removed, the old file untouched
         }
-        return file.commit();
     }
 };
 
