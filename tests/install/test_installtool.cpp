@@ -138,6 +138,8 @@ private slots:
                                               } +
                                               entryLines("Tool_0", "", 262211, 0, 0));
         QCOMPARE(readAll(toolsPrefs()), expected);
+        // Looking for the IDE's shortcuts must not create its file.
+        QVERIFY(!QFile::exists(folder + u"PureBasic.prefs"_s));
     }
 
     void emptyFolderLinux() {
