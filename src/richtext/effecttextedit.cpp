@@ -1,0 +1,111 @@
+#include "richtext/effecttextedit.h"
+
+#include "richtext/effects.h"
+#include "richtext/formatcommands.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+namespace glossa {
+
+namespace {
+
+// The effect that a key toggles, or 0.
+Effects ShortcutEffect(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Bold))
+        return EffectBold;
+    if (event->matches(QKeySequence::Italic))
+        return EffectItalic;
+    if (event->matches(QKeySequence::Underline))
+        return EffectUnderline;
+    return 0;
+}
+
+// Drops what a field can't hold: images and other embedded objects.
+QString FieldText(QString text) {
+    text.remove(QChar::ObjectReplacementCharacter);
+    return text;
+}
+
+} // namespace
+
+EffectTextEdit::EffectTextEdit(QWidget* parent) : QTextEdit(parent) {
+    setLineWrapMode(QTextEdit::NoWrap);
+    setAcceptRichText(true);
+}
+
+bool EffectTextEdit::event(QEvent* event) {
+    // Keep the three keys for the field even if a window-wide shortcut uses them.
+    if (event->type() == QEvent::ShortcutOverride && !isReadOnly() &&
+        ShortcutEffect(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QTextEdit::event(event);
+}
+
+void EffectTextEdit::keyPressEvent(QKeyEvent* event) {
+    if (!isReadOnly()) {
+        if (const Effects effect = ShortcutEffect(event)) {
+            ToggleEffect(this, effect);
+            event->accept();
+            return;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+bool EffectTextEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source && (source->hasText() || source->hasHtml());
+}
+
+void EffectTextEdit::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly())
+        return;
+    QTextCursor cursor = textCursor();
+    if (InsertEffectsOnly(cursor, source)) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+}
+
+bool InsertEffectsOnly(QTextCursor& cursor, const QMimeData* source) {
+    if (!source || cursor.isNull())
+        return false;
+    const bool rich = source->hasHtml();
+    if (!rich && !source->hasText())
+        return false;
+
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const QTextCharFormat insertion = cursor.charFormat();
+    if (!rich) {
+        cursor.insertText(FieldText(source->text()), insertion);
+        cursor.endEditBlock();
+        return true;
+    }
+
+    QTextDocument pasted;
+    QTextCursor(&pasted).insertFragment(QTextDocumentFragment::fromHtml(source->html()));
+    for (QTextBlock block = pasted.begin(); block.isValid(); block = block.next()) {
+        if (block != pasted.begin())
+            cursor.insertBlock(cursor.blockFormat(), insertion);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QString text = FieldText(fragment.text());
+            // A line break inside a paragraph becomes a line of the field.
+            text.replace(QChar::LineSeparator, u'\n');
+            if (!text.isEmpty())
+                cursor.insertText(text,
+                                  WithEffects(insertion, EffectsFromFormat(fragment.charFormat())));
+        }
+    }
+    cursor.endEditBlock();
+    return true;
+}
+
+} // namespace glossa

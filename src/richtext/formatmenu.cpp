@@ -1,0 +1,113 @@
+#include "richtext/formatmenu.h"
+
+#include "richtext/formattags.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTextEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+Effects EffectOfItem(int id) {
+    for (const FormatTag& tag : FormatTags())
+        if (tag.MenuItem == id)
+            return tag.Effect;
+    return 0;
+}
+
+QTextEdit* WritableEditor(QWidget* widget) {
+    auto* editor = qobject_cast<QTextEdit*>(widget);
+    return editor && !editor->isReadOnly() ? editor : nullptr;
+}
+
+} // namespace
+
+FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), m_menu(new QMenu(parent)) {
+    struct Item {
+        int id;
+        QString text;
+    };
+    const Item items[] = {
+        {LinkMenuItem, u"link..."_s},
+        {-1, QString()},
+        {0, u"bold"_s},
+        {1, u"italic"_s},
+        {2, u"underline"_s},
+        {3, u"strike through"_s},
+        {4, u"superscript"_s},
+        {5, u"subscript"_s},
+    };
+    for (const Item& item : items) {
+        if (item.id < 0) {
+            m_menu->addSeparator();
+            continue;
+        }
+        QAction* action = m_menu->addAction(item.text);
+        action->setData(item.id);
+        action->setCheckable(item.id != LinkMenuItem);
+        m_actions[item.id] = action;
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            runCommand(id, FocusedEditor());
+            // Triggering a checkable item flips its mark; show the editor's state again.
+            DisableButtons(*this);
+        });
+    }
+}
+
+FormatMenu::~FormatMenu() {
+    // The menu belongs to the parent widget when there is one.
+    if (m_menu && !m_menu->parent())
+        delete m_menu;
+}
+
+QAction* FormatMenu::action(int id) const {
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void FormatMenu::runCommand(int id, QTextEdit* editor) {
+    if (!editor)
+        return;
+    if (id == LinkMenuItem) {
+        InsertLink(editor, m_menu ? m_menu->parentWidget() : nullptr, m_pick);
+        return;
+    }
+    if (const Effects effect = EffectOfItem(id))
+        ToggleEffect(editor, effect);
+}
+
+void FormatMenu::popup(const QPoint& globalPos) {
+    if (!FocusedEditor() || !m_menu)
+        return;
+    DisableButtons(*this);
+    m_menu->popup(globalPos);
+}
+
+int DisableButtons(FormatMenu& menu, QWidget* focused) {
+    QTextEdit* editor = WritableEditor(focused);
+    const bool enabled = editor != nullptr;
+    if (editor) {
+        const Effects effects = GetEffects(editor);
+        for (const FormatTag& tag : FormatTags())
+            if (QAction* action = menu.action(tag.MenuItem))
+                action->setChecked(effects & tag.Effect);
+    }
+    for (const FormatTag& tag : FormatTags())
+        if (QAction* action = menu.action(tag.MenuItem))
+            action->setEnabled(enabled);
+    if (QAction* link = menu.action(LinkMenuItem))
+        link->setEnabled(enabled);
+    return 0;
+}
+
+int DisableButtons(FormatMenu& menu) {
+    return DisableButtons(menu, QApplication::focusWidget());
+}
+
+} // namespace glossa
