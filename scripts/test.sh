@@ -2,7 +2,8 @@
 # Installs what is needed, builds Glossa and runs every test headless:
 #   1. the ci build (all tests, WebEngine included);
 #   2. the sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer, every test that
-#      doesn't need WebEngine); any finding fails the run.
+#      doesn't need WebEngine); any finding fails the run;
+#   3. the Windows cross build of the bridge, its tests run under Wine (scripts/test-windows.sh).
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,3 +22,6 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+echo "== Windows bridge tests under Wine"
+bash scripts/test-windows.sh

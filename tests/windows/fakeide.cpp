@@ -95,7 +95,11 @@ std::intptr_t GetText(std::uintptr_t size, std::intptr_t lParam) {
     }
     const auto p = static_cast<std::uintptr_t>(lParam);
     // Scintilla writes all wParam bytes (the text, zeros past its end, the terminator).
-    if (Span(p, true, "SCI_GETTEXT buffer") < size) {
+    const std::size_t span = Span(p, true, "SCI_GETTEXT buffer");
+    if (span == 0) {
+        return 0;
+    }
+    if (span < size) {
         Fault("SCI_GETTEXT: buffer smaller than wParam");
         return 0;
     }
@@ -112,7 +116,11 @@ std::intptr_t GetTextRange(std::intptr_t lParam) {
     // This is a 64-bit Scintilla: two 32-bit positions, then the text pointer at offset 8.
     const auto recordAddress = static_cast<std::uintptr_t>(lParam);
     constexpr std::size_t recordSize = 16;
-    if (Span(recordAddress, false, "SCI_GETTEXTRANGE record") < recordSize) {
+    const std::size_t recordSpan = Span(recordAddress, false, "SCI_GETTEXTRANGE record");
+    if (recordSpan == 0) {
+        return 0;
+    }
+    if (recordSpan < recordSize) {
         Fault("SCI_GETTEXTRANGE: record shorter than 16 bytes");
         return 0;
     }
