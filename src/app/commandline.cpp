@@ -1,0 +1,79 @@
+#include "app/commandline.h"
+
+#include "prefs/numberreading.h"
+
+namespace glossa {
+
+using namespace Qt::StringLiterals;
+
+QStringList SplitCommandLine(QStringView commandLine) {
+    QStringList result;
+    QString current;
+    bool inQuotes = false;
+    bool haveArgument = false;
+    for (QChar c : commandLine) {
+        if (c == u'"') {
+            inQuotes = !inQuotes;
+            haveArgument = true; // "" is an empty argument
+        } else if (!inQuotes && (c == u' ' || c == u'\t')) {
+            if (haveArgument)
+                result.append(current);
+            current.clear();
+            haveArgument = false;
+        } else {
+            current.append(c);
+            haveArgument = true;
+        }
+    }
+    if (haveArgument)
+        result.append(current);
+    return result;
+}
+
+namespace {
+
+// The value after a prefix option, or a null view when the argument is not that option.
+QStringView ValueAfter(const QString& argument, QStringView prefix) {
+    if (argument.size() >= prefix.size() &&
+        QStringView(argument).first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0)
+        return QStringView(argument).sliced(prefix.size());
+    return {};
+}
+
+void ApplyWinFont(CommandLine& line, QStringView value) {
+    const QString lower = value.toString().toLower();
+    const QStringList fields = lower.split(u'|');
+    if (fields.size() > 0 && !fields[0].isEmpty())
+        line.fontFace = fields[0];
+    if (fields.size() > 1 && !fields[1].isEmpty())
+        line.fontSize = ReadNumber(fields[1]);
+    if (fields.size() > 2 && !fields[2].isEmpty())
+        line.fontFlags = ReadNumber(fields[2]);
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments, CommandLine line) {
+    for (const QString& argument : arguments) {
+        if (argument.compare(u"-sticky"_s, Qt::CaseInsensitive) == 0) {
+            line.stayOnTop = true;
+        } else if (QStringView v = ValueAfter(argument, u"-winfont:"); v.data()) {
+            if (!v.isEmpty())
+                ApplyWinFont(line, v);
+        } else if (QStringView v = ValueAfter(argument, u"-searchrange:"); v.data()) {
+            if (!v.isEmpty())
+                line.searchRange = qMax(0, ReadNumber(v));
+        } else if (QStringView v = ValueAfter(argument, u"-search:"); v.data()) {
+            if (!v.isEmpty())
+                line.searchMode = ReadNumber(v);
+        } else if (QStringView v = ValueAfter(argument, u"-caret:"); v.data()) {
+            if (!v.isEmpty())
+                line.caret = v.toString();
+        } else if (!argument.isEmpty() && !argument.startsWith(u'-')) {
+            line.sourceFile = argument;
+        }
+    }
+    return line;
+}
+
+} // namespace glossa

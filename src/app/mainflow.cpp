@@ -1,0 +1,378 @@
+#include "app/mainflow.h"
+
+#include "comment/commentblockwriter.h"
+#include "comment/loadedfields.h"
+#include "ide/bridge/bridgeoperations.h"
+#include "ide/filemode.h"
+#include "ide/ideeditor.h"
+#include "install/installation.h"
+#include "prefs/numberreading.h"
+#include "preview/previewwindow.h"
+#include "richtext/formatmenu.h"
+#include "richtext/tagconversion.h"
+#include "ui/editorwindow.h"
+#include "ui/popupmenurouter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFont>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcessEnvironment>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace glossa {
+
+using namespace Qt::StringLiterals;
+
+RunEnvironment RunEnvironment::FromProcess(const QStringList& argumentsWithProgram) {
+    RunEnvironment env;
+    env.arguments = argumentsWithProgram.mid(1);
+    env.toolScintilla = qEnvironmentVariable("PB_TOOL_Scintilla");
+    env.toolCursor = qEnvironmentVariable("PB_TOOL_Cursor");
+    return env;
+}
+
+MainFlow::MainFlow(RunEnvironment environment, QObject* parent)
+    : QObject(parent), env_(std::move(environment)) {
+    messages_ = env_.messages ? env_.messages : &defaultMessages_;
+    if (!env_.openIdeProcess)
+        env_.openIdeProcess = [](std::uintptr_t handle) { return OpenIdeProcess(handle); };
+    if (!env_.install) {
+        env_.install = [](Messages& messages) {
+            const IdePlatform platform = CurrentIdePlatform();
+            RunInstallation(platform, SystemInstallEnvironment(platform),
+                            [&messages](const QString& title, const QString& text) {
+                                messages.Information(nullptr, title, text);
+                            });
+        };
+    }
+    if (!env_.buildEditorWindow)
+        env_.buildEditorWindow = [] { return std::make_unique<EditorWindow>(); };
+    if (env_.settingsPath.isEmpty())
+        env_.settingsPath = SettingsFilePath();
+}
+
+MainFlow::~MainFlow() {
+    // Windows go before the menu router that watches them.
+    router_.reset();
+    menu_.reset();
+    preview_.reset();
+    window_.reset();
+}
+
+ScintillaTarget* MainFlow::Target() const {
+    return editor_ ? &editor_->Target() : nullptr;
+}
+
+int MainFlow::Run() {
+    if (Start()) {
+        QEventLoop loop;
+        loop_ = &loop;
+        if (env_.onShown)
+            env_.onShown(*this);
+        if (!finished_)
+            loop.exec();
+        loop_ = nullptr;
+    }
+    Finish();
+    return exitCode_;
+}
+
+void MainFlow::Fail(const QString& title, const QString& text) {
+    std::fprintf(stderr, "glossa: %s\n", qPrintable(text));
+    messages_->Warning(window_ && window_->isVisible() ? window_.get() : nullptr, title, text);
+}
+
+bool MainFlow::Start() {
+    finished_ = true; // every early ending skips the event loop
+
+    // 1. Single instance.
+    if (instance_.AcquireSingleInstance())
+        return false;
+
+    // The options are plain values; they are read here (not only at step 6) because a file
+    // argument decides between the IDE and file mode.
+    options_ = ParseCommandLine(env_.arguments);
+
+    // 2. The IDE's editor, or the installation.
+    const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));
+    if (editorHandle == 0 && !InFileMode()) {
+        // 3. Installation.
+        env_.install(*messages_);
+        return false;
+    }
+
+    // 4. The IDE's process (or the source file in file mode).
+    if (!OpenEditor())
+        return false;
+
+    // 5. Encoding.
+    editor_->CodePage();
+    context_.DocEncoding = editor_->Encoding();
+
+    // 6. Command line (already read above).
+    context_.SearchMode = options_.searchMode;
+
+    // 7, 8. Settings.
+    EnsureSettingsFolders();
+    settings_ =
+        LoadWindowSettings(env_.settingsPath, env_.monitors ? *env_.monitors : DesktopMonitors());
+
+    // 9. Default font.
+    if (!options_.fontFace.isEmpty()) {
+        QFont font(options_.fontFace);
+        if (options_.fontSize > 0)
+            font.setPointSize(options_.fontSize);
+        font.setBold(options_.fontFlags & kFontBold);
+        font.setItalic(options_.fontFlags & kFontItalic);
+        font.setUnderline(options_.fontFlags & kFontUnderline);
+        font.setStrikeOut(options_.fontFlags & kFontStrikeOut);
+        if (options_.fontFlags & kFontHighQuality)
+            font.setStyleStrategy(QFont::PreferQuality);
+        QApplication::setFont(font);
+    }
+
+    // 10. Windows. Without them the run can't go on: it ends through steps 19 to 21.
+    reachedRelease_ = true;
+    if (!BuildWindows())
+        return false;
+
+    // 11. Splitter.
+    window_->setSplitterPosition(settings_.splitterPos);
+
+    // 12. The regular expressions are compiled once, on first use, by the comment model.
+
+    // 13. Caret, length, line end.
+    context_.CaretPos = editor_->CaretPosition();
+    const int length = editor_->Length();
+    context_.LineEnd = IdeEditor::LineEndForMode(editor_->EolMode());
+
+    // 14. An empty document ends the run at once: no release step, no settings save.
+    if (length <= 0) {
+        reachedRelease_ = false;
+        editor_.reset();
+        return false;
+    }
+    const QString text =
+        editor_->ReadDocumentText(length + 1, context_.CaretPos, options_.searchRange);
+    context_.WindowStart = editor_->WindowStart();
+
+    // 15. The procedure.
+    if (text.isEmpty())
+        return false;
+    header_ = FindProcedure(text, context_);
+    if (!header_)
+        return false;
+
+    // 16. The block above it.
+    block_ = FindCommentBlock(text, *header_, context_);
+
+    // 17. Fill and show the window.
+    LoadFields();
+    finished_ = false;
+    return true;
+}
+
+bool MainFlow::BuildWindows() {
+    window_ = env_.buildEditorWindow();
+    if (!window_)
+        return false;
+    window_->placeAt(settings_.winX, settings_.winY, settings_.winW, settings_.winH);
+
+    menu_ = std::make_unique<FormatMenu>(window_.get());
+    router_ = std::make_unique<PopupMenuRouter>(window_.get(), menu_->menu(),
+                                                [this] { DisableButtons(); });
+
+    preview_ = std::make_unique<PreviewWindow>();
+    preview_->move(0, 0);
+
+    connect(window_.get(), &EditorWindow::applyRequested, this, &MainFlow::OnEvent_ApplySettings);
+    connect(window_.get(), &EditorWindow::previewRequested, this, &MainFlow::OnEvent_Preview);
+    connect(window_.get(), &EditorWindow::parameterListEvent, this,
+            &MainFlow::OnEvent_ComboChanged);
+    connect(window_->parameterEditor(), &QTextEdit::textChanged, this,
+            &MainFlow::OnEvent_ParamChanged);
+    connect(window_.get(), &EditorWindow::closeRequested, this, &MainFlow::EndLoop);
+    return true;
+}
+
+bool MainFlow::OpenEditor() {
+    if (InFileMode()) {
+        // A file argument wins over PB_TOOL_Scintilla: the IDE sets it on every platform, but
+        // off Windows its value is of no use to another process.
+        file_ = std::make_unique<FileMode>();
+        QString reason;
+        if (!file_->Load(options_.sourceFile, &reason)) {
+            exitCode_ = 1;
+            Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(
+                                  QDir::toNativeSeparators(options_.sourceFile), reason));
+            file_.reset();
+            return false;
+        }
+        const QString caret = !options_.caret.isEmpty() ? options_.caret : env_.toolCursor;
+        if (!caret.isEmpty())
+            file_->PlaceCaretFromText(caret);
+        editor_ = std::make_unique<IdeEditor>(file_->Editor());
+        return true;
+    }
+    const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));
+    std::unique_ptr<ScintillaTarget> target = env_.openIdeProcess(editorHandle);
+    if (!target)
+        return false;
+    editor_ = std::make_unique<IdeEditor>(std::move(target));
+    return true;
+}
+
+bool MainFlow::SaveSourceFile() {
+    if (!file_)
+        return true;
+    QString reason;
+    if (file_->Save(&reason))
+        return true;
+    // The file is unchanged on disk; put the document back as it was read, so that a
+    // second Apply writes the same block again.
+    Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
+                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), reason));
+    return false;
+}
+
+void MainFlow::DisableButtons() {
+    if (menu_)
+        glossa::DisableButtons(*menu_);
+}
+
+void MainFlow::FillParameterList(const ParameterList& entries) {
+    parameters_ = ParameterListModel(entries);
+    QListWidget* list = window_->parameterList();
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(parameters_.rows());
+    list->setEnabled(parameters_.hasRows());
+    window_->parameterEditor()->setEnabled(false);
+    window_->procedureName()->setText(header_->headerText);
+    window_->procedureName()->setCursorPosition(0);
+}
+
+void MainFlow::LoadFields() {
+    window_->parameterEditor()->clear();
+    const LoadedFields fields = glossa::LoadFields(*header_, block_);
+    FillParameterList(fields.parameters);
+    // ReadField gives line feeds for line breaks; the editors read "<br>".
+    auto tags = [](QString text) { return text.replace(u'\n', u"<br>"_s); };
+    TagsToEditor(window_->summaryEditor(), tags(fields.summary));
+    TagsToEditor(window_->resultEditor(), tags(fields.result));
+    TagsToEditor(window_->exampleEditor(), tags(fields.example));
+    if (options_.stayOnTop)
+        window_->setStayOnTop(true);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void MainFlow::OnEvent_ComboChanged() {
+    QListWidget* list = window_->parameterList();
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    const int row = selected.isEmpty() ? -1 : list->row(selected.first());
+    QTextEdit* editor = window_->parameterEditor();
+    const SelectionUpdate update = parameters_.SelectRow(row, EditorToTags(editor));
+    if (!update.changed)
+        return; // a second event on the same row keeps what was typed
+    editor->clear();
+    editor->setEnabled(update.editorEnabled);
+    if (!update.description.isEmpty())
+        TagsToEditor(editor, update.description);
+}
+
+void MainFlow::OnEvent_Preview() {
+    parameters_.StoreSelectedDescription(EditorToTags(window_->parameterEditor()));
+    PreviewFields fields;
+    fields.procedureText = window_->procedureName()->text();
+    fields.summary = EditorToTags(window_->summaryEditor());
+    fields.parameterDescriptions = parameters_.descriptions();
+    fields.result = EditorToTags(window_->resultEditor());
+    fields.example = EditorToTags(window_->exampleEditor());
+    preview_->Render(fields);
+}
+
+void MainFlow::OnEvent_ApplySettings() {
+    if (finished_)
+        return;
+    parameters_.StoreSelectedDescription(EditorToTags(window_->parameterEditor()));
+    const QString newBlock =
+        BuildCommentBlock(EditorToTags(window_->summaryEditor()), parameters_.descriptions(),
+                          EditorToTags(window_->resultEditor()),
+                          EditorToTags(window_->exampleEditor()), context_.LineEnd);
+    // File mode: keep the document as read, to restore it when the file can't be stored.
+    std::string documentBefore;
+    long long caretBefore = 0;
+    if (file_) {
+        documentBefore = file_->Editor().Document();
+        caretBefore = file_->Editor().Caret();
+    }
+    const WriteOutcome outcome = WriteCommentBlock(*editor_, newBlock, *header_, block_, context_);
+    switch (outcome.status) {
+    case WriteStatus::Written:
+        break;
+    case WriteStatus::WriteFailed:
+        Fail(u"Glossa"_s, u"The comment could not be written into the source; the source "
+                          "is unchanged. Your text is still in the window."_s);
+        return;
+    case WriteStatus::SourceChanged:
+        Fail(u"Glossa"_s, u"The source changed since Glossa read it, so the comment was not "
+                          "written. Your text is still in the window; close Glossa and start "
+                          "it again to edit the changed source."_s);
+        return;
+    }
+    if (!SaveSourceFile()) {
+        file_->Editor().SetDocument(documentBefore);
+        file_->Editor().SetSelection(caretBefore, caretBefore);
+        return;
+    }
+    context_.CaretPos = outcome.caretPos;
+    window_->hide();
+    EndLoop();
+}
+
+void MainFlow::EndLoop() {
+    finished_ = true;
+    if (loop_)
+        loop_->quit();
+    if (preview_)
+        preview_->hide();
+}
+
+WindowSettings MainFlow::CurrentGeometry() const {
+    WindowSettings s;
+    s.winW = window_->width();
+    s.winH = window_->height();
+    s.winX = window_->x();
+    s.winY = window_->y();
+    s.splitterPos = window_->splitterPosition();
+    return s;
+}
+
+void MainFlow::Finish() {
+    if (released_)
+        return;
+    released_ = true;
+    finished_ = true;
+    if (!reachedRelease_)
+        return;
+    // 19. Release.
+    editor_.reset();
+    file_.reset();
+    instance_.Release();
+    // 20. Save the geometry when it changed.
+    if (window_)
+        settingsWritten_ = SaveWindowSettings(env_.settingsPath, settings_, CurrentGeometry());
+}
+
+} // namespace glossa

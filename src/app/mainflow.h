@@ -1,0 +1,137 @@
+#pragma once
+
+#include "app/commandline.h"
+#include "app/messages.h"
+#include "app/singleinstance.h"
+#include "app/windowsettings.h"
+#include "comment/commentcontext.h"
+#include "comment/existingblock.h"
+#include "comment/parameterlistmodel.h"
+#include "comment/procedureheader.h"
+
+#include <QEventLoop>
+#include <QList>
+#include <QObject>
+#include <QRect>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace glossa {
+
+class EditorWindow;
+class MainFlow;
+class FormatMenu;
+class IdeEditor;
+class PopupMenuRouter;
+class PreviewWindow;
+class ScintillaTarget;
+class FileMode;
+
+// What an editing run takes from outside: the command line, the environment, and the pieces
+// that tests replace (the IDE connection, the installation, message boxes, the monitors).
+struct RunEnvironment {
+    QStringList arguments; // after the program's own path
+    QString toolScintilla; // PB_TOOL_Scintilla (null when unset)
+    QString toolCursor;    // PB_TOOL_Cursor (file mode's caret when "-caret:" is missing)
+    // Opens the IDE's editor for a handle; nullptr when there is no such process.
+    std::function<std::unique_ptr<ScintillaTarget>(std::uintptr_t)> openIdeProcess;
+    // The installation run (main flow step 3); the default installs into the IDE's tools menu.
+    std::function<void(Messages&)> install;
+    // Builds window_main; nullptr when it can't be built.
+    std::function<std::unique_ptr<EditorWindow>()> buildEditorWindow;
+    Messages* messages = nullptr;         // default: message boxes
+    std::optional<QList<QRect>> monitors; // default: the screens' geometries
+    QString settingsPath;                 // default: SettingsFilePath()
+    // Called by Run() once window_main is shown, before the event loop runs.
+    std::function<void(MainFlow&)> onShown;
+
+    // The environment of this process (arguments, PB_TOOL_Scintilla, PB_TOOL_Cursor).
+    static RunEnvironment FromProcess(const QStringList& argumentsWithProgram);
+};
+
+// Glossa from the single-instance check to the end: the main flow, the windows of the editing
+// run and its event handlers. Start() runs up to the shown editor window, the caller runs the
+// event loop until Finished(), then Finish() releases and saves. Run() does all three.
+class MainFlow : public QObject {
+    Q_OBJECT
+
+public:
+    explicit MainFlow(RunEnvironment environment, QObject* parent = nullptr);
+    ~MainFlow() override;
+
+    // Steps 1 to 17. True when window_main is shown and the event loop is to run.
+    bool Start();
+    // True once the event loop is to end (Apply done, window_main closed) or was never needed.
+    bool Finished() const { return finished_; }
+    // Steps 19 to 21: release the editor, the guard, and save the window geometry when it
+    // changed. Runs once; only on the paths that reach step 19.
+    void Finish();
+    // Start, the event loop, Finish. Returns the exit code.
+    int Run();
+
+    // 0 on every path of the IDE run; 1 when file mode can't read or store the file.
+    int ExitCode() const { return exitCode_; }
+
+    // The run's state, for the handlers and for tests.
+    const CommandLine& Options() const { return options_; }
+    const CommentContext& Context() const { return context_; }
+    const WindowSettings& StoredSettings() const { return settings_; }
+    const std::optional<ProcedureHeader>& Header() const { return header_; }
+    const ExistingBlock& Block() const { return block_; }
+    const ParameterListModel& Parameters() const { return parameters_; }
+    bool InFileMode() const { return !options_.sourceFile.isEmpty(); }
+    EditorWindow* Window() const { return window_.get(); }
+    PreviewWindow* Preview() const { return preview_.get(); }
+    FormatMenu* Menu() const { return menu_.get(); }
+    PopupMenuRouter* MenuRouter() const { return router_.get(); }
+    ScintillaTarget* Target() const;
+    SingleInstance& Instance() { return instance_; }
+    // True when Finish() wrote the settings file.
+    bool SettingsWritten() const { return settingsWritten_; }
+
+    // The event handlers of the editor window.
+    void OnEvent_ApplySettings();
+    void OnEvent_ComboChanged();
+    void OnEvent_ParamChanged() {}
+    void OnEvent_Preview();
+    void DisableButtons();
+
+private:
+    bool OpenEditor();
+    bool SaveSourceFile();
+    bool BuildWindows();
+    void LoadFields();
+    void FillParameterList(const ParameterList& entries);
+    void EndLoop();
+    void Fail(const QString& title, const QString& text);
+    WindowSettings CurrentGeometry() const;
+
+    RunEnvironment env_;
+    Messages defaultMessages_;
+    Messages* messages_;
+    SingleInstance instance_;
+    CommandLine options_;
+    std::unique_ptr<FileMode> file_;
+    QEventLoop* loop_ = nullptr;
+    std::unique_ptr<IdeEditor> editor_;
+    CommentContext context_;
+    WindowSettings settings_;
+    std::unique_ptr<EditorWindow> window_;
+    std::unique_ptr<PreviewWindow> preview_;
+    std::unique_ptr<FormatMenu> menu_;
+    std::unique_ptr<PopupMenuRouter> router_;
+    std::optional<ProcedureHeader> header_;
+    ExistingBlock block_;
+    ParameterListModel parameters_;
+    bool finished_ = false;
+    bool reachedRelease_ = false;
+    bool released_ = false;
+    bool settingsWritten_ = false;
+    int exitCode_ = 0;
+};
+
+} // namespace glossa

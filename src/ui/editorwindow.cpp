@@ -1,0 +1,133 @@
+#include "ui/editorwindow.h"
+
+#include "ui_editorwindow.h"
+
+#include <QCloseEvent>
+#include <QShortcut>
+
+namespace glossa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// System menu, maximize box, no minimize box, sizable.
+constexpr Qt::WindowFlags kMainWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
+
+} // namespace
+
+EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::EditorWindow) {
+    ui->setupUi(this);
+    setWindowFlags(kMainWindowFlags);
+    setWindowTitle(QString::fromLatin1(kTitle));
+
+    // The splitter's first pane never gets narrower than 150 pixels; the editor takes the
+    // surplus width.
+    ui->splitter_1->setStretchFactor(0, 0);
+    ui->splitter_1->setStretchFactor(1, 1);
+
+    for (QTextEdit* editor : fieldEditors()) {
+        // The formatting menu replaces the editors' own context menu.
+        editor->setContextMenuPolicy(Qt::NoContextMenu);
+    }
+    ui->editor_params->setEnabled(false);
+
+    connect(ui->button_apply, &QPushButton::clicked, this, &EditorWindow::applyRequested);
+    connect(ui->button_preview, &QPushButton::clicked, this, &EditorWindow::previewRequested);
+    connect(ui->combo_params, &QListWidget::itemSelectionChanged, this,
+            &EditorWindow::parameterListEvent);
+    connect(ui->combo_params, &QListWidget::itemClicked, this, &EditorWindow::parameterListEvent);
+
+    // Return breaks lines in the fields, so applying from the keyboard takes Ctrl.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &EditorWindow::applyRequested);
+    }
+}
+
+EditorWindow::~EditorWindow() = default;
+
+QLineEdit* EditorWindow::procedureName() const {
+    return ui->string_procedurename;
+}
+QPushButton* EditorWindow::previewButton() const {
+    return ui->button_preview;
+}
+QTextEdit* EditorWindow::summaryEditor() const {
+    return ui->editor_summary;
+}
+QListWidget* EditorWindow::parameterList() const {
+    return ui->combo_params;
+}
+QTextEdit* EditorWindow::parameterEditor() const {
+    return ui->editor_params;
+}
+QTextEdit* EditorWindow::resultEditor() const {
+    return ui->editor_result;
+}
+QTextEdit* EditorWindow::exampleEditor() const {
+    return ui->editor_example;
+}
+QSplitter* EditorWindow::splitter() const {
+    return ui->splitter_1;
+}
+QPushButton* EditorWindow::applyButton() const {
+    return ui->button_apply;
+}
+
+std::array<QTextEdit*, 4> EditorWindow::fieldEditors() const {
+    return {ui->editor_summary, ui->editor_params, ui->editor_result, ui->editor_example};
+}
+
+bool EditorWindow::isFieldEditor(const QWidget* widget) const {
+    for (const QTextEdit* editor : fieldEditors()) {
+        if (widget && (widget == editor || editor->isAncestorOf(widget)))
+            return true;
+    }
+    return false;
+}
+
+void EditorWindow::placeAt(int x, int y, int width, int height) {
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    resize(qMax(width, least.width()), qMax(height, least.height()));
+    move(x, y);
+}
+
+void EditorWindow::setSplitterPosition(int position) {
+    QList<int> sizes = ui->splitter_1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (total > 0)
+        ui->splitter_1->setSizes({position, qMax(0, total - position)});
+    else
+        ui->splitter_1->setSizes({position, 1});
+}
+
+int EditorWindow::splitterPosition() const {
+    return ui->splitter_1->sizes().value(0);
+}
+
+void EditorWindow::setStayOnTop(bool stayOnTop) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTop);
+    if (visible)
+        show(); // changing flags hides a shown window
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closeRequested();
+}
+
+void EditorWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!focusPlaced_) {
+        focusPlaced_ = true;
+        ui->editor_summary->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+} // namespace glossa

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSplitter;
+class QTextEdit;
+
+namespace Ui {
+class EditorWindow;
+}
+
+namespace glossa {
+
+// window_main: the procedure field, the preview button, the four field editors with the
+// parameter list, and "Apply". Its controls keep their object names and are only shown here;
+// the editing run decides what they hold. Closing it (close box) reports closeRequested and
+// lets the window close; Ctrl+Return anywhere in it reports applyRequested like the button.
+class EditorWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kTitle = "Glossa V1.03";
+
+    explicit EditorWindow(QWidget* parent = nullptr);
+    ~EditorWindow() override;
+
+    QLineEdit* procedureName() const;
+    QPushButton* previewButton() const;
+    QTextEdit* summaryEditor() const;
+    QListWidget* parameterList() const;
+    QTextEdit* parameterEditor() const;
+    QTextEdit* resultEditor() const;
+    QTextEdit* exampleEditor() const;
+    QSplitter* splitter() const;
+    QPushButton* applyButton() const;
+
+    // The four rich-text field editors (summary, parameter, result, example).
+    std::array<QTextEdit*, 4> fieldEditors() const;
+    bool isFieldEditor(const QWidget* widget) const;
+
+    // Opens the window at a frame position with a client size; a size below what the layout
+    // needs (at least the least size 500 x 550) is raised to it.
+    void placeAt(int x, int y, int width, int height);
+
+    // Sets the divider of splitter_1: the width of the parameter list.
+    void setSplitterPosition(int position);
+    int splitterPosition() const;
+
+    // Keeps the window above all other windows ("-sticky").
+    void setStayOnTop(bool stayOnTop);
+
+signals:
+    void previewRequested();
+    void applyRequested();
+    // The parameter list reported an event: a selection change or a click on a row.
+    void parameterListEvent();
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::EditorWindow> ui;
+    bool focusPlaced_ = false;
+};
+
+} // namespace glossa
