@@ -2,13 +2,13 @@
 // back, keys that weren't written keep their values, nothing crashes.
 #include "prefs/preferencestore.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <QDir>
 #include <QFile>
 #include <QList>
 #include <QPair>
 #include <QTemporaryDir>
-#include <cstdint>
-#include <cstdlib>
 
 using namespace glossa;
 
@@ -41,11 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The written value comes from the input, without line breaks (nothing writes those).
-    QString value = QString::fromLatin1(reinterpret_cast<const char*>(data), qMin<qsizetype>(size, 24));
+    QString value =
+        QString::fromLatin1(reinterpret_cast<const char*>(data), qMin<qsizetype>(size, 24));
     value.remove(u'\r').remove(u'\n').remove(QChar(0));
-    const std::int32_t number = size >= 4 ? std::int32_t(data[0] | data[1] << 8 | data[2] << 16 |
-                                                         std::uint32_t(data[3]) << 24)
-                                          : std::int32_t(size);
+    const std::int32_t number =
+        size >= 4
+            ? std::int32_t(data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24)
+            : std::int32_t(size);
 
     PreferenceStore store;
     store.PrefFileOpen(path);
