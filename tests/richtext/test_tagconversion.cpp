@@ -42,15 +42,17 @@ bool HasAdjacentOpenings(const QString& tagged) {
 QString ShapeError(const QString& tagged) {
     static const QRegularExpression token(u"</?(?:b|i|u|s|sub|sup)>"_s);
     for (const QString& line : tagged.split(u"<br>"_s)) {
-        QStringList open; // in opening order
+        QStringList open;    // in opening order
+        QList<int> openedAt; // the opening sequence number of each open tag
+        int sequence = 0;
         qsizetype last = 0;
         QString previousKind; // "open", "close" or "" (text or line start)
-        int lastClosedIndex = -1;
+        int lastClosedSequence = -1;
         for (auto it = token.globalMatch(line); it.hasNext();) {
             const auto match = it.next();
             if (match.capturedStart() > last) {
                 previousKind.clear();
-                lastClosedIndex = -1;
+                lastClosedSequence = -1;
             }
             const QString tok = match.captured();
             const bool closing = tok.startsWith(u"</");
@@ -61,15 +63,17 @@ QString ShapeError(const QString& tagged) {
                     return u"closes what is not open: "_s + line;
                 if (previousKind == u"open")
                     return u"closes after an opening: "_s + line;
-                if (lastClosedIndex >= 0 && index > lastClosedIndex)
+                if (lastClosedSequence >= 0 && openedAt.at(index) > lastClosedSequence)
                     return u"closes out of reverse opening order: "_s + line;
-                lastClosedIndex = index;
+                lastClosedSequence = openedAt.at(index);
                 open.removeAt(index);
+                openedAt.removeAt(index);
                 previousKind = u"close"_s;
             } else {
                 if (open.contains(name))
                     return u"opens what is open: "_s + line;
                 open.append(name);
+                openedAt.append(++sequence);
                 previousKind = u"open"_s;
             }
             last = match.capturedEnd();
