@@ -47,6 +47,7 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 echo "test-windows: preparing a Wine prefix"
 timeout -k 10 300 "$WINE" wineboot.exe --init >/dev/null 2>&1 || {

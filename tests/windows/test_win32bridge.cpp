@@ -456,6 +456,24 @@ MT_TEST(WritesTextsOfPageSizeMultiplesWithTheirTerminator) {
     }
 }
 
+// The page-size cases above rely on the fake IDE noticing a text block without its zero byte.
+MT_TEST(FakeIdeNoticesATextBlockWithoutTerminator) {
+    Session s;
+    if (!s.Open("<>")) {
+        return;
+    }
+    ScintillaTarget& transport = *s.transport;
+    const std::string text = Pattern(4096);
+    std::printf("  (the fake IDE reports one fault here, as it should)\n");
+    std::fflush(stdout);
+    const RemoteAddress block = transport.Reserve(text.size());
+    MT_CHECK(transport.Write(block, text.data(), text.size()));
+    transport.Send(sci::kInsertText, 1, static_cast<std::intptr_t>(block));
+    transport.Free(block);
+    MT_CHECK_EQ(s.ide.Faults(), 1);
+    MT_CHECK_EQ(s.ide.Document(), std::string("<>"));
+}
+
 MT_TEST(KeepsUtf8BytesAndBytePositions) {
     const std::string document = "Gr\xC3\xB6\xC3\x9F"
                                  "e \xE2\x82\xAC 1\n"; // "Größe € 1"
@@ -579,9 +597,12 @@ MT_TEST(NoProcessWhenTheSystemRefusesAccess) {
     }
     // Check that the system enforces the process's empty access list at all; Wine may not.
     DWORD processId = 0;
-    GetWindowThreadProcessId(ide.Window(), &processId);
+    MT_CHECK(GetWindowThreadProcessId(ide.Window(), &processId) != 0);
+    MT_CHECK(processId != 0);
     HANDLE probe = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (probe != nullptr) {
+    if (probe == nullptr) {
+        MT_CHECK_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+    } else {
         CloseHandle(probe);
         std::printf("  note: this system grants access to a process whose access list is "
                     "empty; the refusal can't be shown here\n");
