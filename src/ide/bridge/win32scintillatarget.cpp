@@ -8,8 +8,9 @@ namespace glossa {
 
 namespace {
 
-// Every access right to a process, as the IDE's process is opened.
-constexpr DWORD kAllProcessAccess = 0x1F0FFF;
+// The bridge's constants are these Win32 flags.
+static_assert(kRemoteAllocationType == (MEM_COMMIT | MEM_RESERVE));
+static_assert(kRemotePageProtection == PAGE_READWRITE);
 
 HWND ToWindow(void* editor) {
     return static_cast<HWND>(editor);
@@ -50,7 +51,7 @@ std::unique_ptr<Win32ScintillaTarget> Win32ScintillaTarget::Open(std::uintptr_t 
     if (editorHandle == 0 || GetWindowThreadProcessId(editor, &processId) == 0 || processId == 0) {
         return nullptr;
     }
-    HANDLE process = OpenProcess(kAllProcessAccess, FALSE, processId);
+    HANDLE process = OpenProcess(kIdeProcessAccess, FALSE, processId);
     if (process == nullptr) {
         return nullptr;
     }
@@ -77,7 +78,7 @@ RemoteAddress Win32ScintillaTarget::Reserve(std::size_t size) {
     }
     // Read-write only: nothing is ever executed in these blocks. Fresh pages are zero-filled.
     LPVOID block = VirtualAllocEx(static_cast<HANDLE>(process_), nullptr, size,
-                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+                                  kRemoteAllocationType, kRemotePageProtection);
     return static_cast<RemoteAddress>(reinterpret_cast<std::uintptr_t>(block));
 }
 
