@@ -66,8 +66,9 @@ void PreviewWindow::Render(const PreviewFields& fields) {
     }
     SetPreviewContent(m_view, m_pageHtml);
 
-    resize(MeasurePreviewText(this, body.measureText, m_prepared->fontSize));
+    // Shown before it is measured, so that the frame (part of the size) is known.
     show();
+    resize(MeasurePreviewText(this, body.measureText, m_prepared->fontSize));
     raise();
 }
 
