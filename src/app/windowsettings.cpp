@@ -29,6 +29,9 @@ QString SettingsFilePath() {
 }
 
 void EnsureSettingsFolders() {
+    // The application-data folder itself may be missing on a fresh account ($XDG_CONFIG_HOME
+    // or ~/.config not yet made); without it neither folder below could be created.
+    QDir().mkpath(ApplicationDataFolder());
     QDir base(ApplicationDataFolder());
     for (const QString& folder : {u"zanth"_s, u"zanth/glossa"_s}) {
         if (!QFileInfo(base.filePath(folder)).isDir())

@@ -1,0 +1,547 @@
+// The editing run end to end, offscreen, against a simulated IDE editor: from a document and a
+// caret through start-up to the shown window, edits through the widgets, and Apply.
+#include "app/mainflow.h"
+#include "app/singleinstance.h"
+#include "ide/bridge/simulatedscintilla.h"
+#include "preview/previewwindow.h"
+#include "ui/editorwindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QThread>
+
+using namespace glossa;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Hands the test's simulated editor to the run without giving it away.
+class ForwardingTarget : public ScintillaTarget {
+public:
+    explicit ForwardingTarget(SimulatedScintilla& s) : s_(s) {}
+    std::intptr_t Send(unsigned m, std::uintptr_t w, std::intptr_t l) override {
+        return s_.Send(m, w, l);
+    }
+    RemoteAddress Reserve(std::size_t size) override { return s_.Reserve(size); }
+    void Free(RemoteAddress a) override { s_.Free(a); }
+    bool Write(RemoteAddress a, const void* d, std::size_t n) override { return s_.Write(a, d, n); }
+    bool Read(RemoteAddress a, void* d, std::size_t n) override { return s_.Read(a, d, n); }
+    int PointerWidth() const override { return s_.PointerWidth(); }
+
+private:
+    SimulatedScintilla& s_;
+};
+
+class RecordingMessages : public Messages {
+public:
+    void Information(QWidget*, const QString& title, const QString& text) override {
+        information << title + u": "_s + text;
+    }
+    void Warning(QWidget*, const QString&, const QString& text) override { warnings << text; }
+    QStringList information;
+    QStringList warnings;
+};
+
+const QList<QRect> kMonitors{QRect(0, 0, 1920, 1080)};
+
+// One editing run on a simulated document.
+struct Run {
+    SimulatedScintilla sim;
+    RecordingMessages messages;
+    QString settingsPath;
+    bool opened = false;
+    bool installed = false;
+    std::unique_ptr<MainFlow> flow;
+
+    Run(const QByteArray& document, int caret, const QStringList& args = {}, int eolMode = 0,
+        int codePage = 65001)
+        : sim(document.toStdString(), codePage, eolMode) {
+        sim.SetSelection(caret, caret);
+        RunEnvironment env;
+        env.arguments = args;
+        env.toolScintilla = u"4660"_s;
+        env.openIdeProcess = [this](std::uintptr_t handle) -> std::unique_ptr<ScintillaTarget> {
+            opened = handle == 4660;
+            return std::make_unique<ForwardingTarget>(sim);
+        };
+        env.install = [this](Messages&) { installed = true; };
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        settingsPath = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                           .filePath(u"test-glossa.prefs"_s);
+        env.settingsPath = settingsPath;
+        flow = std::make_unique<MainFlow>(std::move(env));
+    }
+    ~Run() { flow->Finish(); }
+
+    QByteArray Document() const { return QByteArray::fromStdString(sim.Document()); }
+    EditorWindow* W() const { return flow->Window(); }
+
+    void Apply() { QTest::mouseClick(W()->applyButton(), Qt::LeftButton); }
+    void ClickRow(int row) {
+        QListWidget* list = W()->parameterList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    static void Retype(QTextEdit* editor, const QString& text) {
+        editor->setFocus();
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+    }
+};
+
+const QByteArray kFooNoBlock =
+    "EnableExplicit\r\n\r\nProcedure Foo(a, b)\r\n  ProcedureReturn a\r\n"
+    "EndProcedure\r\n";
+
+const QByteArray kFooWithDefaults =
+    "EnableExplicit\r\n\r\n;<comment>\r\n"
+    ";  <summary>Procedure Foo(a, b)</summary>\r\n"
+    ";  <param><b>a:</b> {description}</param>\r\n"
+    ";  <param><b>b:</b> {description}</param>\r\n"
+    ";  <return></return>\r\n"
+    ";  <example></example>\r\n"
+    ";</comment>\r\n"
+    "Procedure Foo(a, b)\r\n  ProcedureReturn a\r\nEndProcedure\r\n";
+
+const QByteArray kBarBlock = "; x\n;<comment>\n;  <summary>Old</summary>\n;  <param>first</param>\n"
+                             ";  <return>r</return>\n;  <example></example>\n;</comment>\n"
+                             "Procedure Bar(p)\nEndProcedure\n";
+
+} // namespace
+
+class TestMainFlow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir lockDir;
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        qputenv("GLOSSA_LOCK_FILE", lockDir.filePath(u"glossa.lock"_s).toLocal8Bit());
+    }
+
+    void init() { QFile::remove(Run(kFooNoBlock, 0).settingsPath); }
+
+    void insertWithCrLf() {
+        const int caret = kFooNoBlock.indexOf("ProcedureReturn");
+        Run run(kFooNoBlock, caret);
+        QVERIFY(run.flow->Start());
+        QVERIFY(run.opened);
+        EditorWindow* w = run.W();
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->windowTitle(), u"Glossa V1.03"_s);
+        QCOMPARE(w->procedureName()->text(), u"Procedure Foo(a, b)"_s);
+        QCOMPARE(w->parameterList()->count(), 2);
+        QCOMPARE(w->parameterList()->item(1)->text(), u"b"_s);
+        QVERIFY(!w->parameterEditor()->isEnabled());
+        QCOMPARE(w->summaryEditor()->toPlainText(), u"Procedure Foo(a, b)"_s);
+        QCOMPARE(w->focusWidget(), w->summaryEditor()); // focus starts in the summary
+
+        run.Apply();
+        QVERIFY(run.flow->Finished());
+        QVERIFY(!w->isVisible());
+        QCOMPARE(run.Document(), kFooWithDefaults);
+        QCOMPARE(run.sim.Caret(), kFooWithDefaults.indexOf("ProcedureReturn"));
+        QCOMPARE(run.sim.Anchor(), run.sim.Caret());
+        QVERIFY(run.messages.warnings.isEmpty());
+        QCOMPARE(run.flow->ExitCode(), 0);
+    }
+
+    void replaceWithCaretInsideOldBlock() {
+        Run run(kBarBlock, kBarBlock.indexOf("Old"), {}, /*LF*/ 2);
+        QVERIFY(run.flow->Start());
+        QCOMPARE(run.W()->summaryEditor()->toPlainText(), u"Old"_s);
+        QCOMPARE(run.W()->resultEditor()->toPlainText(), u"r"_s);
+        Run::Retype(run.W()->summaryEditor(), u"New"_s);
+        run.Apply();
+        QCOMPARE(run.Document(),
+                 QByteArray("; x\n;<comment>\n;  <summary>New</summary>\n;  <param>first</param>\n"
+                            ";  <return>r</return>\n;  <example></example>\n;</comment>\n"
+                            "Procedure Bar(p)\nEndProcedure\n"));
+        QCOMPARE(run.sim.Caret(), 4); // the new block's first character
+    }
+
+    void blankLineBetweenBlockAndHeaderGoes() {
+        const QByteArray doc = "; top\r\n;<comment>\r\n;  <summary>S</summary>\r\n"
+                               ";  <return></return>\r\n;  <example></example>\r\n;</comment>\r\n"
+                               "\r\nProcedure Baz()\r\nEndProcedure\r\n";
+        Run run(doc, doc.indexOf("EndProcedure"));
+        QVERIFY(run.flow->Start());
+        QVERIFY(!run.W()->parameterList()->isEnabled()); // no parameters
+        run.Apply();
+        const QByteArray expected = "; top\r\n;<comment>\r\n;  <summary>S</summary>\r\n"
+                                    ";  <return></return>\r\n;  <example></example>\r\n"
+                                    ";</comment>\r\nProcedure Baz()\r\nEndProcedure\r\n";
+        QCOMPARE(run.Document(), expected);
+        QCOMPARE(run.sim.Caret(), expected.indexOf("EndProcedure"));
+    }
+
+    void threeParamLinesForTwoParameters() {
+        const QByteArray doc = "; top\n;<comment>\n;  <summary>S</summary>\n;  <param>one</param>\n"
+                               ";  <param>two</param>\n;  <param>three</param>\n"
+                               ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                               "Procedure Two(a, b)\nEndProcedure\n";
+        Run run(doc, 0, {}, 2);
+        QVERIFY(run.flow->Start());
+        run.Apply();
+        QCOMPARE(run.Document(),
+                 QByteArray("; top\n;<comment>\n;  <summary>S</summary>\n;  <param>one</param>\n"
+                            ";  <param>two</param>\n;  <return></return>\n;  <example></example>\n"
+                            ";</comment>\nProcedure Two(a, b)\nEndProcedure\n"));
+        QCOMPARE(run.sim.Caret(), 0);
+    }
+
+    void twoLineField() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        QTextEdit* result = run.W()->resultEditor();
+        result->setFocus();
+        QTest::keyClicks(result, u"line one"_s);
+        QTest::keyClick(result, Qt::Key_Return);
+        QTest::keyClicks(result, u"line two"_s);
+        run.Apply();
+        QVERIFY(run.Document().contains(";  <return>line one<br>line two</return>\r\n"));
+    }
+
+    void unsavedEditOfSelectedParameterIsWritten() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        run.ClickRow(1);
+        QTextEdit* editor = run.W()->parameterEditor();
+        QVERIFY(editor->isEnabled());
+        QCOMPARE(editor->toPlainText(), u"b: {description}"_s);
+        Run::Retype(editor, u"the second"_s);
+        run.Apply(); // without selecting another row first
+        QVERIFY(run.Document().contains(";  <param><b>a:</b> {description}</param>\r\n"
+                                        ";  <param>the second</param>\r\n"));
+    }
+
+    void switchingRowsStoresTheEdit() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        run.ClickRow(0);
+        Run::Retype(run.W()->parameterEditor(), u"first"_s);
+        run.ClickRow(1);
+        QCOMPARE(run.W()->parameterEditor()->toPlainText(), u"b: {description}"_s);
+        run.ClickRow(0);
+        QCOMPARE(run.W()->parameterEditor()->toPlainText(), u"first"_s);
+    }
+
+    void secondClickOnSelectedRowKeepsTyping() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        run.ClickRow(0);
+        Run::Retype(run.W()->parameterEditor(), u"typed"_s);
+        run.ClickRow(0);
+        QCOMPARE(run.W()->parameterEditor()->toPlainText(), u"typed"_s);
+        run.Apply();
+        QVERIFY(run.Document().contains(";  <param>typed</param>\r\n"));
+    }
+
+    void failedWriteKeepsWindowAndText() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        Run::Retype(run.W()->summaryEditor(), u"Kept"_s);
+        // The check reads the header line back (two blocks: record and text); the insertion's
+        // block is the one refused.
+        run.sim.FailReserveAfter(2);
+        run.Apply();
+        QCOMPARE(run.messages.warnings.size(), 1);
+        QVERIFY(run.messages.warnings[0].contains(u"could not be written"_s));
+        QVERIFY(!run.flow->Finished());
+        QVERIFY(run.W()->isVisible());
+        QCOMPARE(run.Document(), kFooNoBlock);
+        QCOMPARE(run.W()->summaryEditor()->toPlainText(), u"Kept"_s);
+
+        run.sim.FailReserveAfter(-1); // the IDE answers again: a second Apply succeeds
+        run.Apply();
+        QVERIFY(run.flow->Finished());
+        QVERIFY(run.Document().contains(";  <summary>Kept</summary>\r\n"));
+    }
+
+    void changedBlockIsNotOverwritten() {
+        Run run(kBarBlock, 0, {}, 2);
+        QVERIFY(run.flow->Start());
+        QByteArray changed = kBarBlock;
+        changed.replace("Old", "Odd");
+        run.sim.SetDocument(changed.toStdString()); // edited in the IDE meanwhile
+        run.Apply();
+        QCOMPARE(run.messages.warnings.size(), 1);
+        QVERIFY(run.messages.warnings[0].contains(u"source changed"_s));
+        QCOMPARE(run.Document(), changed);
+        QVERIFY(!run.flow->Finished());
+        QVERIFY(run.W()->isVisible());
+    }
+
+    void changedHeaderLineIsNotOverwritten() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        QByteArray changed = kFooNoBlock;
+        changed.replace("Foo(a, b)", "Foo(a, c)");
+        run.sim.SetDocument(changed.toStdString());
+        run.Apply();
+        QCOMPARE(run.messages.warnings.size(), 1);
+        QCOMPARE(run.Document(), changed);
+        QVERIFY(!run.flow->Finished());
+    }
+
+    void ctrlReturnApplies() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        QVERIFY(QTest::qWaitForWindowActive(run.W()));
+        run.W()->exampleEditor()->setFocus();
+        QTest::keyClick(run.W()->exampleEditor(), Qt::Key_Return);
+        QVERIFY(!run.flow->Finished()); // Return alone breaks the line
+        QTest::keyClick(run.W()->exampleEditor(), Qt::Key_Backspace);
+        QTest::keyClick(run.W()->exampleEditor(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(run.flow->Finished());
+        QCOMPARE(run.Document(), kFooWithDefaults);
+    }
+
+    void closeBoxWritesNothing() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        Run::Retype(run.W()->summaryEditor(), u"dropped"_s);
+        run.W()->close();
+        QVERIFY(run.flow->Finished());
+        QCOMPARE(run.Document(), kFooNoBlock);
+    }
+
+    void silentEndings_data() {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no header") << QByteArray("Debug 1\r\nDebug 2\r\n") << QStringList{};
+        QTest::newRow("empty document") << QByteArray() << QStringList{};
+        QTest::newRow("-search:3") << kFooNoBlock << QStringList{u"-search:3"_s};
+    }
+    void silentEndings() {
+        QFETCH(QByteArray, document);
+        QFETCH(QStringList, args);
+        {
+            Run run(document, 0, args);
+            QVERIFY(!run.flow->Start());
+            QVERIFY(run.flow->Finished());
+            QVERIFY(!run.W() || !run.W()->isVisible());
+            run.flow->Finish();
+            QCOMPARE(run.Document(), document);
+            QVERIFY(run.messages.warnings.isEmpty());
+            QVERIFY(run.messages.information.isEmpty());
+            QCOMPARE(run.flow->ExitCode(), 0);
+        }
+        // The guard is gone once the run has ended.
+        SingleInstance next;
+        QVERIFY(!next.AcquireSingleInstance());
+    }
+
+    void emptyDocumentWritesNoSettings() {
+        Run run(QByteArray(), 0);
+        QVERIFY(!run.flow->Start());
+        run.flow->Finish();
+        QVERIFY(!run.flow->SettingsWritten());
+        QVERIFY(!QFile::exists(run.settingsPath));
+    }
+
+    void secondInstanceIsRefused() {
+        SingleInstance first;
+        QVERIFY(!first.AcquireSingleInstance());
+        Run run(kFooNoBlock, 0);
+        QVERIFY(!run.flow->Start());
+        QVERIFY(!run.opened);
+        QVERIFY(!run.W());
+        QVERIFY(run.messages.warnings.isEmpty());
+        QCOMPARE(run.flow->ExitCode(), 0);
+    }
+
+    void noEditorHandleInstalls() {
+        RecordingMessages messages;
+        bool installed = false;
+        RunEnvironment env;
+        env.toolScintilla = u"abc"_s;
+        env.install = [&](Messages&) { installed = true; };
+        env.messages = &messages;
+        MainFlow flow(std::move(env));
+        QVERIFY(!flow.Start());
+        QVERIFY(installed);
+        QCOMPARE(flow.ExitCode(), 0);
+    }
+
+    void windowsThatCantBeBuiltEndTheRun() {
+        SimulatedScintilla sim(kFooNoBlock.toStdString(), 65001, 0);
+        RunEnvironment env;
+        env.toolScintilla = u"1"_s;
+        env.openIdeProcess = [&](std::uintptr_t) -> std::unique_ptr<ScintillaTarget> {
+            return std::make_unique<ForwardingTarget>(sim);
+        };
+        env.buildEditorWindow = [] { return std::unique_ptr<EditorWindow>(); };
+        env.monitors = kMonitors;
+        RecordingMessages messages;
+        env.messages = &messages;
+        MainFlow flow(std::move(env));
+        QVERIFY(!flow.Start());
+        QVERIFY(flow.Finished());
+        QCOMPARE(flow.Run(), 0); // Run after Start: no loop, ends through the release
+        SingleInstance next;
+        QVERIFY(!next.AcquireSingleInstance()); // step 19 released the guard
+        QCOMPARE(QByteArray::fromStdString(sim.Document()), kFooNoBlock);
+    }
+
+    void stickyKeepsWindowOnTop() {
+        Run run(kFooNoBlock, 0, {u"-STICKY"_s});
+        QVERIFY(run.flow->Start());
+        QVERIFY(run.W()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(run.W()->isVisible());
+    }
+
+    void settingsFirstRunThenMovedThenUnchanged() {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/zanth"_s)
+            .removeRecursively();
+        QString path;
+        {
+            Run run(kFooNoBlock, 0);
+            path = run.settingsPath;
+            QVERIFY(run.flow->Start());
+            QCOMPARE(run.W()->pos(), QPoint(0, 0));
+            QVERIFY(run.W()->width() >= 500);
+            QVERIFY(run.W()->height() >= 550);
+            QCOMPARE(run.W()->splitterPosition(), 150);
+            QVERIFY(QFileInfo(SettingsFolder()).isDir()); // both folders made on every run
+            run.W()->move(100, 80);
+            run.W()->resize(640, 700);
+            run.W()->close();
+            run.flow->Finish();
+            QVERIFY(run.flow->SettingsWritten());
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        file.close();
+        QCOMPARE(content, QByteArray("\xEF\xBB\xBF\r\n[window]\r\nWinW = 640\r\nWinH = 700\r\n"
+                                     "WinX = 100\r\nWinY = 80\r\nSplitterPos = 150\r\n"));
+        const QDateTime modified = QFileInfo(path).lastModified();
+        QThread::msleep(20);
+        {
+            Run run(kFooNoBlock, 0);
+            QVERIFY(run.flow->Start());
+            QCOMPARE(run.W()->pos(), QPoint(100, 80));
+            QCOMPARE(run.W()->size(), QSize(640, 700));
+            run.Apply();
+            run.flow->Finish();
+            QVERIFY(!run.flow->SettingsWritten());
+        }
+        QCOMPARE(QFileInfo(path).lastModified(), modified);
+    }
+
+    void previewShowsStoredDescription() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        QVERIFY(!run.flow->Preview()->isVisible());
+        run.ClickRow(0);
+        Run::Retype(run.W()->parameterEditor(), u"alpha text"_s);
+        QTest::mouseClick(run.W()->previewButton(), Qt::LeftButton);
+        PreviewWindow* preview = run.flow->Preview();
+        QVERIFY(preview->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(preview));
+        QVERIFY(preview->PageHtml().contains(u"alpha text"_s));
+        QTest::keyClick(preview, Qt::Key_Escape);
+        QVERIFY(!preview->isVisible());
+        QVERIFY(run.W()->isVisible());
+        QVERIFY(!run.flow->Finished());
+        // The stored description is also what Apply writes.
+        run.Apply();
+        QVERIFY(run.Document().contains(";  <param>alpha text</param>\r\n"));
+    }
+
+    void fileModeAppliesAndSaves() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(
+                "Procedure One(x)\nEndProcedure\n\nProcedure Two(y)\n  Debug y\nEndProcedure\n");
+        }
+        RecordingMessages messages;
+        RunEnvironment env;
+        env.arguments = {path, u"-caret:5x3"_s};
+        env.toolScintilla = u"99"_s; // a file argument wins over the IDE's handle
+        env.openIdeProcess = [](std::uintptr_t) -> std::unique_ptr<ScintillaTarget> {
+            return nullptr;
+        };
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        QCOMPARE(flow.Window()->procedureName()->text(), u"Procedure Two(y)"_s);
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.Finished());
+        flow.Finish();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(),
+                 QByteArray("Procedure One(x)\nEndProcedure\n\n;<comment>\n"
+                            ";  <summary>Procedure Two(y)</summary>\n"
+                            ";  <param><b>y:</b> {description}</param>\n;  <return></return>\n"
+                            ";  <example></example>\n;</comment>\nProcedure Two(y)\n  Debug y\n"
+                            "EndProcedure\n"));
+        QVERIFY(messages.warnings.isEmpty());
+        QCOMPARE(flow.ExitCode(), 0);
+    }
+
+    void fileModeUnreadableFileFails() {
+        QTemporaryDir dir;
+        RecordingMessages messages;
+        RunEnvironment env;
+        env.arguments = {dir.filePath(u"missing.pb"_s)};
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        MainFlow flow(std::move(env));
+        QVERIFY(!flow.Start());
+        QCOMPARE(flow.ExitCode(), 1);
+        QCOMPARE(messages.warnings.size(), 1);
+        QVERIFY(messages.warnings[0].contains(u"missing.pb"_s));
+    }
+
+    void fileModeUnstorableFileKeepsWindow() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"sub"_s);
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + u"/source.pb"_s;
+        const QByteArray source = "Procedure One(x)\r\nEndProcedure\r\n";
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(source);
+        }
+        RecordingMessages messages;
+        RunEnvironment env;
+        env.arguments = {path};
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        QVERIFY(QDir(folder).removeRecursively()); // the file can't be stored any more
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QCOMPARE(messages.warnings.size(), 1);
+        QVERIFY(messages.warnings[0].contains(u"Cannot store"_s));
+        QVERIFY(!flow.Finished());
+        QVERIFY(flow.Window()->isVisible());
+        // The document is back as read, so a later Apply writes the same block again.
+        auto* sim = static_cast<SimulatedScintilla*>(flow.Target());
+        QCOMPARE(QByteArray::fromStdString(sim->Document()), source);
+    }
+};
+
+QTEST_MAIN(TestMainFlow)
+#include "test_mainflow.moc"
