@@ -5,6 +5,11 @@
 #include <QCloseEvent>
 #include <QShortcut>
 
+// The icon lives in a static library's resources, which the linker drops unless referenced.
+static void InitGlossaResources() {
+    Q_INIT_RESOURCE(glossa);
+}
+
 namespace glossa {
 
 using namespace Qt::StringLiterals;
@@ -19,6 +24,7 @@ constexpr Qt::WindowFlags kMainWindowFlags =
 } // namespace
 
 EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::EditorWindow) {
+    InitGlossaResources();
     ui->setupUi(this);
     setWindowFlags(kMainWindowFlags);
     setWindowTitle(QString::fromLatin1(kTitle));

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QWindow>
 
 namespace glossa {
 
@@ -16,13 +17,15 @@ PopupMenuRouter::PopupMenuRouter(EditorWindow* window, QMenu* menu,
 }
 
 bool PopupMenuRouter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType())
+    // Presses are taken where they reach a window of the program, before any widget sees
+    // them, so the focus is still where the user left it (a press would move it).
+    if (event->type() != QEvent::MouseButtonPress || !watched->isWindowType())
         return QObject::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::RightButton)
         return false;
     // Presses inside the open menu itself belong to the menu.
-    if (menu_->isAncestorOf(static_cast<QWidget*>(watched)) || watched == menu_)
+    if (watched == static_cast<QObject*>(menu_->windowHandle()))
         return false;
     if (!window_->isFieldEditor(QApplication::focusWidget()))
         return false;
