@@ -4,6 +4,7 @@
 #include "richtext/formattags.h"
 
 #include <algorithm>
+#include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -117,10 +118,9 @@ QString EditorToTags(const QTextEdit* editor) {
     return editor ? DocumentToTags(editor->document()) : QString();
 }
 
-void TagsToEditor(QTextEdit* editor, QStringView tagged) {
-    if (!editor)
-        return;
-    QTextDocument* document = editor->document();
+QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
+    if (!document)
+        return QTextCursor();
     const bool undoWasEnabled = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false); // also clears the history
 
@@ -134,12 +134,22 @@ void TagsToEditor(QTextEdit* editor, QStringView tagged) {
     cursor.setBlockCharFormat(base);
     cursor.setCharFormat(base);
 
+    // One format per effect word in use, so that the document's format collection is asked
+    // once per run, not built anew.
+    QHash<Effects, QTextCharFormat> formats;
+    auto formatOf = [&formats](Effects e) -> const QTextCharFormat& {
+        auto it = formats.find(e);
+        if (it == formats.end())
+            it = formats.insert(e, WithEffects(QTextCharFormat(), e));
+        return *it;
+    };
+
     Effects effects = 0;
     QString run;
     Effects runEffects = 0;
     auto flush = [&] {
         if (!run.isEmpty())
-            cursor.insertText(run, WithEffects(QTextCharFormat(), runEffects));
+            cursor.insertText(run, formatOf(runEffects));
         run.clear();
     };
 
@@ -171,16 +181,21 @@ void TagsToEditor(QTextEdit* editor, QStringView tagged) {
             break;
         flush();
         // The line end takes the effects in force, as a typed one would.
-        cursor.insertBlock(cursor.blockFormat(), WithEffects(QTextCharFormat(), effects));
+        cursor.insertBlock(cursor.blockFormat(), formatOf(effects));
         runEffects = effects;
         lineStart = lineEnd + LineBreakTag.size();
     }
     flush();
-    cursor.setCharFormat(WithEffects(QTextCharFormat(), effects));
+    cursor.setCharFormat(formatOf(effects));
     cursor.endEditBlock();
 
     document->setUndoRedoEnabled(undoWasEnabled);
-    editor->setTextCursor(cursor);
+    return cursor;
+}
+
+void TagsToEditor(QTextEdit* editor, QStringView tagged) {
+    if (editor)
+        editor->setTextCursor(TagsToDocument(editor->document(), tagged));
 }
 
 } // namespace glossa

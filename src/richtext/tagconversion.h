@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <QTextCursor>
+
 class QTextDocument;
 class QTextEdit;
 
@@ -32,5 +34,9 @@ QString EditorToTags(const QTextEdit* editor);
 // can't undo back to an empty field (or, for the parameter editor, into the description of the
 // parameter shown before).
 void TagsToEditor(QTextEdit* editor, QStringView tagged);
+
+// TagsToEditor on a document: replaces its content and clears its undo history the same way.
+// Returns a cursor after the last character that carries the final insertion format.
+QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged);
 
 } // namespace glossa
