@@ -1,9 +1,15 @@
 #include "app/mainflow.h"
 #include "app/screenshot.h"
+#include "ui/editorwindow.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
+    const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
     QApplication app(argc, argv);
     // Hiding the preview or the editor window must not end the program: the main flow ends it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -15,6 +21,21 @@ int main(int argc, char* argv[]) {
         const QString previewShot = qEnvironmentVariable("GLOSSA_SCREENSHOT_PREVIEW");
         environment.onShown = [screenshot, previewShot](glossa::MainFlow& flow) {
             glossa::ScheduleScreenshots(flow, screenshot, previewShot);
+        };
+    } else if (qEnvironmentVariableIsSet("GLOSSA_STARTUP_REPORT")) {
+        // The start-up benchmark: report where the time went, then close without applying.
+        environment.onShown = [mainEntered](glossa::MainFlow& flow) {
+            const glossa::StartupTimes& t = flow.Times();
+            std::fprintf(stderr,
+                         "glossa-startup main_ms_epoch=%lld shown_ms_epoch=%lld "
+                         "open_ns=%lld windows_ns=%lld read_ns=%lld find_ns=%lld "
+                         "shown_ns=%lld\n",
+                         static_cast<long long>(mainEntered),
+                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch()),
+                         static_cast<long long>(t.editorOpened),
+                         static_cast<long long>(t.windowsBuilt), static_cast<long long>(t.textRead),
+                         static_cast<long long>(t.headerFound), static_cast<long long>(t.shown));
+            QTimer::singleShot(0, flow.Window(), [&flow] { flow.Window()->close(); });
         };
     }
     glossa::MainFlow flow(std::move(environment));

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFont>
 #include <QLineEdit>
@@ -93,6 +94,8 @@ void MainFlow::Fail(const QString& title, const QString& text) {
 
 bool MainFlow::Start() {
     finished_ = true; // every early ending skips the event loop
+    QElapsedTimer clock;
+    clock.start();
 
     // 1. Single instance.
     if (instance_.AcquireSingleInstance())
@@ -113,6 +116,7 @@ bool MainFlow::Start() {
     // 4. The IDE's process (or the source file in file mode).
     if (!OpenEditor())
         return false;
+    times_.editorOpened = clock.nsecsElapsed();
 
     // 5. Encoding.
     editor_->CodePage();
@@ -145,6 +149,8 @@ bool MainFlow::Start() {
     if (!BuildWindows())
         return false;
 
+    times_.windowsBuilt = clock.nsecsElapsed();
+
     // 11. Splitter.
     window_->setSplitterPosition(settings_.splitterPos);
 
@@ -164,6 +170,7 @@ bool MainFlow::Start() {
     const QString text =
         editor_->ReadDocumentText(length + 1, context_.CaretPos, options_.searchRange);
     context_.WindowStart = editor_->WindowStart();
+    times_.textRead = clock.nsecsElapsed();
 
     // 15. The procedure.
     if (text.isEmpty())
@@ -172,11 +179,14 @@ bool MainFlow::Start() {
     if (!header_)
         return false;
 
+    times_.headerFound = clock.nsecsElapsed();
+
     // 16. The block above it.
     block_ = FindCommentBlock(text, *header_, context_);
 
     // 17. Fill and show the window.
     LoadFields();
+    times_.shown = clock.nsecsElapsed();
     finished_ = false;
     return true;
 }
