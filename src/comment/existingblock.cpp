@@ -48,6 +48,16 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
     }
     if (candidateStart < 0)
         return block;
+    // A stray opening line above (an unterminated block) would make the lazy match start
+    // there and swallow the code in between, which Apply would then delete. The block starts
+    // at the last opening line before its closing line.
+    const qsizetype lastOpening = QStringView(text)
+                                      .sliced(candidateStart, candidateLength)
+                                      .lastIndexOf(u";<comment>"_s, Qt::CaseInsensitive);
+    if (lastOpening > 0) {
+        candidateStart += lastOpening;
+        candidateLength -= lastOpening;
+    }
 
     const QStringView blockText = QStringView(text).sliced(candidateStart, candidateLength);
     const qint64 startOffset =

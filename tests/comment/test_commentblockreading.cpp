@@ -82,6 +82,12 @@ private slots:
         QTest::newRow("unterminated block")
             << u";<comment>\n;  <summary>x</summary>\nProcedure Foo()\nEndProcedure\n;</comment>"_s
             << lf << utf8 << false << QString() << 0;
+        // Mended: a stray opening line far above doesn't pull the code in between into the
+        // block (Apply would delete it).
+        QTest::newRow("stray opening line above the block")
+            << u";<comment>\nProcedure A()\nEndProcedure\n;<comment>\n;B\n;</comment>\n"
+               u"Procedure Foo()"_s
+            << lf << utf8 << true << u";<comment>\n;B\n;</comment>"_s << 38;
         QTest::newRow("block below header only") << u"Procedure Foo()\n;<comment>\n;</comment>\n"_s
                                                  << lf << utf8 << false << QString() << 0;
         QTest::newRow("blank between ; and <comment>")

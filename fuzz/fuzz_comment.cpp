@@ -1,0 +1,88 @@
+// Any text through the procedure header search, the block search, field reading and the
+// parameter split: a header found is a match of the pattern at a line start, every name is
+// free of commas outside parentheses, block positions lie inside the text.
+#include "comment/existingblock.h"
+#include "comment/loadedfields.h"
+#include "comment/procedureheader.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <QRegularExpression>
+
+using namespace glossa;
+
+namespace {
+
+bool HasCommaOutsideParentheses(const QString& name) {
+    int depth = 0;
+    for (QChar c : name) {
+        if (c == u'(')
+            ++depth;
+        else if (c == u')')
+            depth = depth > 0 ? depth - 1 : 0;
+        else if (c == u',' && depth == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 3)
+        return 0;
+    CommentContext context;
+    context.SearchMode = data[0] % 4;
+    context.DocEncoding = (data[1] & 1) ? DocEncoding::Utf8 : DocEncoding::Ansi;
+    context.WindowStart = data[1] >> 4;
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data) + 3, qsizetype(size - 3));
+    context.CaretPos = text.isEmpty() ? 0 : int(data[2]) * int(text.size()) / 255;
+
+    const std::optional<ProcedureHeader> header = FindProcedure(text, context);
+    if (!header)
+        return 0;
+
+    // The header is a match of the pattern that starts at a line start.
+    const int at = header->startCharacter;
+    if (at < 0 || at + header->headerText.size() > text.size())
+        std::abort();
+    if (text.mid(at, header->headerText.size()) != header->headerText)
+        std::abort();
+    if (at > 0 && text[at - 1] != u'\n')
+        std::abort();
+    const QRegularExpressionMatch m = ProcedurePattern().match(
+        text, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+    if (!m.hasMatch() || m.captured(0) != header->headerText)
+        std::abort();
+    if (header->startOffset !=
+        context.WindowStart + EncodedLength(text.left(at), context.DocEncoding))
+        std::abort();
+
+    const QStringList names = SplitParameters(header->headerText);
+    for (const QString& name : names) {
+        if (HasCommaOutsideParentheses(name) || name.startsWith(u' ') || name.endsWith(u' '))
+            std::abort();
+    }
+
+    const ExistingBlock block = FindCommentBlock(text, *header, context);
+    if (block.present) {
+        if (block.startCharacter < 0 || block.startCharacter >= header->startCharacter)
+            std::abort();
+        if (block.startCharacter + block.blockText.size() > header->startCharacter)
+            std::abort();
+        if (text.mid(block.startCharacter, block.blockText.size()) != block.blockText)
+            std::abort();
+        if (!block.blockText.startsWith(u";<comment>", Qt::CaseInsensitive))
+            std::abort();
+    } else if (!block.blockText.isEmpty() || block.startOffset != 0) {
+        std::abort();
+    }
+
+    const LoadedFields fields = LoadFields(*header, block);
+    if (fields.parameters.size() != names.size())
+        std::abort();
+    for (const char* tag : {"summary", "param", "return", "example"})
+        ReadField(block.blockText, QString::fromLatin1(tag), 1 + int(size % 3));
+    return 0;
+}
