@@ -25,3 +25,6 @@ ctest --preset asan
 
 echo "== Windows bridge tests under Wine"
 bash scripts/test-windows.sh
+
+echo "== fuzz smoke run (30 s per target)"
+bash scripts/fuzz.sh 30
