@@ -4,13 +4,31 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 int main(int argc, char* argv[]) {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
+#ifdef GLOSSA_HAVE_WEBENGINE
+    // The preview's web view shares its context with the application's.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#endif
+#ifdef Q_OS_UNIX
+    // The web engine refuses to start its sandbox as root and would end the program at the
+    // first preview. The page runs no scripts and loads nothing from outside.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
     QApplication app(argc, argv);
+    // The web engine reports its set-up at info level; a tool started by the IDE stays quiet.
+    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // Hiding the preview or the editor window must not end the program: the main flow ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
