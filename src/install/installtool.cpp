@@ -5,7 +5,9 @@
 #include "prefs/preferencestore.h"
 
 #include <algorithm>
+#include <limits>
 #include <QDir>
+#include <set>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +66,28 @@ QString IdePrefsFileName(IdePlatform platform) {
     return platform == IdePlatform::Windows ? u"PureBasic.prefs"_s : u"purebasic.prefs"_s;
 }
 
+namespace {
+
+// The numbers k below count for which the file has a group "Tool_k" (names match without regard
+// to ASCII case, as the store matches them), ascending and each once.
+std::vector<std::int32_t> ExistingToolNumbers(const PreferenceStore& store, std::int32_t count) {
+    std::set<std::int32_t> numbers;
+    for (const QString& name : store.PrefGroupNames()) {
+        if (name.size() < 6 || !name.startsWith(u"tool_"_s, Qt::CaseInsensitive))
+            continue;
+        const QStringView digits = QStringView(name).sliced(5);
+        if (digits.size() > 1 && digits.front() == u'0')
+            continue; // "Tool_03" is not the group of entry 3
+        bool ok = false;
+        const int k = digits.toInt(&ok);
+        if (ok && k >= 0 && k < count && digits.front() != u'+')
+            numbers.insert(k);
+    }
+    return {numbers.begin(), numbers.end()};
+}
+
+} // namespace
+
 int InstallTool(const QString& menuItemName, const QString& arguments, const QString& workingDir,
                 std::int32_t trigger, std::int32_t flags, std::int32_t reloadSource,
                 std::int32_t hideEditor, bool checkShortcut, std::int32_t hideFromMenu,
@@ -90,7 +114,17 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
 
     // 3. and 4.
     store.PrefSelectGroup(u"ToolsInfo"_s);
-    const std::int32_t count = store.PrefReadNumber(u"ToolCount"_s, 0);
+    std::int32_t count = store.PrefReadNumber(u"ToolCount"_s, 0);
+    // A damaged count: negative means no tools; the largest number leaves no number for a new
+    // entry (and count + 1 would overflow).
+    if (count < 0)
+        count = 0;
+    if (count == std::numeric_limits<std::int32_t>::max()) {
+        store.PrefFileClose();
+        if (env.showError)
+            env.showError(u"Installation failed"_s, InstallToolCountErrorText(file));
+        return 0;
+    }
     if (isNew) {
         store.PrefWriteNumber(u"ToolCount"_s, 0);
         store.PrefWriteComment(QString());
@@ -102,7 +136,9 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     bool matched = false;
     std::int32_t matchNumber = -1;
     std::int32_t matchShortcut = 0;
-    for (std::int32_t k = 0; k < count; ++k) {
+    // Only groups that the file has can hold a shortcut or a name, so the walk visits those
+    // numbers below the count in ascending order: a huge count can't make it run for ever.
+    for (const std::int32_t k : ExistingToolNumbers(store, count)) {
         store.PrefSelectGroup(toolGroup(k));
         usedShortcuts.push_back(store.PrefReadNumber(u"Shortcut"_s, 0));
         if (store.PrefReadString(u"MenuItemName"_s, QString()) == menuItemName) {
@@ -216,6 +252,11 @@ QString InstallSuccessText(std::int32_t storedShortcut) {
             : u"(shortcut for this tool is "_s + ShortcutDisplayText(storedShortcut) + u')';
     return u"Glossa has been successfully installed into the PureBasic IDE!\n"_s +
            u"If your IDE is open, please restart it.\n"_s + last;
+}
+
+QString InstallToolCountErrorText(const QString& filePath) {
+    return u"The tools menu configuration %1 holds an invalid ToolCount; no tool was added."_s.arg(
+        QDir::toNativeSeparators(filePath));
 }
 
 QString InstallWriteErrorText(const QString& filePath) {

@@ -68,6 +68,9 @@ int InstallGlossa(IdePlatform platform, const InstallEnvironment& env);
 QString InstallSuccessText(std::int32_t storedShortcut);
 
 // The text of the message shown when tools.prefs could not be written.
+// The message when tools.prefs holds a ToolCount that leaves no number for a new entry.
+QString InstallToolCountErrorText(const QString& filePath);
+
 QString InstallWriteErrorText(const QString& filePath);
 
 } // namespace glossa

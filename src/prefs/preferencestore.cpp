@@ -475,6 +475,15 @@ QString PreferenceStore::PrefCurrentValue() {
     return QString::fromUtf8(trimmed(d->view(e.value)));
 }
 
+QStringList PreferenceStore::PrefGroupNames() const {
+    QStringList names;
+    for (const Entry& e : d->entries) {
+        if (e.kind == Kind::Group)
+            names.append(QString::fromUtf8(d->view(e.name)));
+    }
+    return names;
+}
+
 QString PreferenceStore::Path() const {
     return d->path;
 }

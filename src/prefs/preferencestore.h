@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <QString>
+#include <QStringList>
 
 namespace glossa {
 
@@ -56,6 +57,9 @@ public:
     int PrefRewindKeys();
     int PrefNextKey();
     QString PrefCurrentValue();
+
+    // The names of all group lines in file order (duplicates included).
+    QStringList PrefGroupNames() const;
 
     // The path of the bound file (empty when none), for messages.
     QString Path() const;

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -201,6 +202,49 @@ private slots:
         QVERIFY(rec.successes.isEmpty());
         QVERIFY(rec.errors.isEmpty());
         QVERIFY(rec.pickerCalls.isEmpty());
+    }
+
+    // Mended: a damaged ToolCount neither hangs the walk nor overflows.
+    void hugeToolCountWalksOnlyExistingGroups() {
+        const QByteArray before = "[ToolsInfo]\nToolCount=2000000000\n[tool_7]\n"
+                                  "MenuItemName=Glossa\n[Tool_07]\nMenuItemName=Other\n";
+        writeAll(toolsPrefs(), before);
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(runGlossa(), 0); // "tool_7" is entry 7 and already Glossa: nothing changes
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(readAll(toolsPrefs()), before);
+        QVERIFY(rec.successes.isEmpty());
+    }
+    void hugeToolCountShortcutsStillChecked() {
+        const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = 1000000000", "[Tool_999999]",
+                                       "Shortcut = 262211", "MenuItemName = Other"};
+        writeAll(toolsPrefs(), prefsFile(before));
+        rec.pickerAnswers = {0x30074};
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(rec.pickerCalls.size(), 1); // Alt+C was taken by entry 999999
+        QList<QByteArray> after = before;
+        after[1] = "ToolCount = 1000000001";
+        after += entryLines("Tool_1000000000", "", 0x30074, 0, 0);
+        QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
+    }
+    void largestToolCountRefused() {
+        const QByteArray before = "[ToolsInfo]\nToolCount=2147483647\n";
+        writeAll(toolsPrefs(), before);
+        QCOMPARE(runGlossa(), 0);
+        QCOMPARE(readAll(toolsPrefs()), before);
+        QCOMPARE(rec.errors.size(), 1);
+        QVERIFY(rec.errors.first().contains(u"ToolCount"_s));
+        QVERIFY(rec.successes.isEmpty());
+    }
+    void negativeToolCountCountsAsNone() {
+        const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = -3"};
+        writeAll(toolsPrefs(), prefsFile(before));
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QList<QByteArray> after = before;
+        after[1] = "ToolCount = 1";
+        after += entryLines("Tool_0", "", 262211, 0, 0);
+        QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
     }
 
     void nameDifferingInCaseAddsEntry() {
