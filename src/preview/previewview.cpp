@@ -2,118 +2,81 @@
 
 #include "preview/previewpage.h"
 
-#ifdef GLOSSA_HAVE_WEBENGINE
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInfo>
-#include <QWebEngineView>
-#endif
+#include <QCoreApplication>
+#include <QLibrary>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
 namespace glossa {
 
 namespace {
-const char* const kViewName = "web_preview";
+
+using CreateFunction = QWidget* (*)(QWidget*, const PreviewOpener*);
+using SetContentFunction = void (*)(QWidget*, const QString*);
+
+// The view of the web engine, reached through the module that carries it. It is loaded at the
+// first preview, so that a run without a preview never loads the web engine.
+PreviewViewFactory LoadWebPreviewModule() {
+#ifdef GLOSSA_HAVE_WEBENGINE
+    QString path = qEnvironmentVariable("GLOSSA_WEBPREVIEW_MODULE");
+    if (path.isEmpty())
+        path = QCoreApplication::applicationDirPath() + u"/glossa_webpreview"_s;
+    QLibrary module(path); // stays loaded after this object goes
+    if (module.load()) {
+        const auto create =
+            reinterpret_cast<CreateFunction>(module.resolve("glossa_webpreview_create"));
+        const auto setContent =
+            reinterpret_cast<SetContentFunction>(module.resolve("glossa_webpreview_set_content"));
+        if (create && setContent) {
+            return {
+                [create](QWidget* parent, PreviewOpener opener) { return create(parent, &opener); },
+                [setContent](QWidget* view, const QString& html) { setContent(view, &html); }};
+        }
+    }
+    std::fprintf(stderr, "glossa: the web preview is not available (%s); using the plain one\n",
+                 qPrintable(module.errorString()));
+#endif
+    return {};
+}
+
+std::optional<PreviewViewFactory>& OverriddenFactory() {
+    static std::optional<PreviewViewFactory> factory;
+    return factory;
+}
+
+const PreviewViewFactory& ChosenFactory() {
+    if (OverriddenFactory())
+        return *OverriddenFactory();
+    static const PreviewViewFactory loaded = LoadWebPreviewModule();
+    return loaded;
+}
+
 } // namespace
 
-#ifdef GLOSSA_HAVE_WEBENGINE
-
-QUrl PreviewBaseUrl() {
-    return QUrl(u"http://glossa-page.invalid/"_s);
-}
-
-void PreviewRequestBlocker::interceptRequest(QWebEngineUrlRequestInfo& info) {
-    // setHtml hands the page text over as a data: document in the main frame.
-    const bool ownPage = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
-                         info.requestUrl().scheme() == u"data";
-    if (!ownPage)
-        info.block(true);
-}
-
-PreviewWebPage::PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener, QObject* parent)
-    : QWebEnginePage(profile, parent), m_opener(std::move(opener)) {
-    QWebEngineSettings* s = settings();
-    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    s->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
-    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-    s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
-    s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
-    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
-    s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-}
-
-void PreviewWebPage::SetContent(const QString& html) {
-    m_contentPending = true;
-    setHtml(html, PreviewBaseUrl());
-}
-
-bool PreviewWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
-                                             bool isMainFrame) {
-    PreviewNavigationKind kind = PreviewNavigationKind::Other;
-    switch (type) {
-    case NavigationTypeLinkClicked:
-        kind = PreviewNavigationKind::LinkClicked;
-        break;
-    case NavigationTypeTyped:
-        kind = PreviewNavigationKind::Typed;
-        break;
-    case NavigationTypeFormSubmitted:
-        kind = PreviewNavigationKind::FormSubmitted;
-        break;
-    case NavigationTypeBackForward:
-        kind = PreviewNavigationKind::BackForward;
-        break;
-    case NavigationTypeReload:
-        kind = PreviewNavigationKind::Reload;
-        break;
-    case NavigationTypeRedirect:
-        kind = PreviewNavigationKind::Redirect;
-        break;
-    case NavigationTypeOther:
-        break;
-    }
-    // Our own setHtml arrives once as a typed data: navigation of the main frame.
-    if (m_contentPending && isMainFrame && type == NavigationTypeTyped && url.scheme() == u"data") {
-        kind = PreviewNavigationKind::ContentLoad;
-        m_contentPending = false;
-    }
-    const PreviewNavigationDecision decision =
-        DecidePreviewNavigation(kind, isMainFrame, url.toString());
-    if (decision.open && m_opener)
-        m_opener(*decision.open);
-    return decision.accept;
+void SetPreviewViewFactory(std::optional<PreviewViewFactory> factory) {
+    OverriddenFactory() = std::move(factory);
 }
 
 QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener) {
-    // An off-the-record profile of our own: no cache, no cookies, and the request blocker.
-    auto* profile = new QWebEngineProfile();
-    profile->setUrlRequestInterceptor(new PreviewRequestBlocker(profile));
-    auto* view = new QWebEngineView(parent);
-    view->setObjectName(QLatin1StringView(kViewName));
-    auto* page = new PreviewWebPage(profile, std::move(opener), view);
-    // Owned by its page, so the page is always destroyed before its profile.
-    profile->setParent(page);
-    view->setPage(page);
+    const PreviewViewFactory& factory = ChosenFactory();
+    if (factory.create && factory.setContent)
+        return factory.create(parent, std::move(opener));
+    auto* view = new PreviewTextBrowser(parent, std::move(opener));
+    view->setObjectName(QLatin1StringView(kPreviewViewName));
     return view;
 }
 
 void SetPreviewContent(QWidget* view, const QString& html) {
-    auto* webView = qobject_cast<QWebEngineView*>(view);
-    if (!webView)
+    if (auto* browser = qobject_cast<PreviewTextBrowser*>(view)) {
+        browser->setHtml(html);
         return;
-    if (auto* page = qobject_cast<PreviewWebPage*>(webView->page()))
-        page->SetContent(html);
+    }
+    const PreviewViewFactory& factory = ChosenFactory();
+    if (view && factory.setContent)
+        factory.setContent(view, html);
 }
-
-#else
 
 PreviewTextBrowser::PreviewTextBrowser(QWidget* parent, PreviewOpener opener)
     : QTextBrowser(parent), m_opener(std::move(opener)) {
@@ -130,18 +93,5 @@ PreviewTextBrowser::PreviewTextBrowser(QWidget* parent, PreviewOpener opener)
 QVariant PreviewTextBrowser::loadResource(int, const QUrl&) {
     return {};
 }
-
-QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener) {
-    auto* view = new PreviewTextBrowser(parent, std::move(opener));
-    view->setObjectName(QLatin1StringView(kViewName));
-    return view;
-}
-
-void SetPreviewContent(QWidget* view, const QString& html) {
-    if (auto* browser = qobject_cast<PreviewTextBrowser*>(view))
-        browser->setHtml(html);
-}
-
-#endif
 
 } // namespace glossa

@@ -1,59 +1,38 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <QString>
-#include <QWidget>
-
-#ifdef GLOSSA_HAVE_WEBENGINE
-#include <QWebEnginePage>
-#include <QWebEngineUrlRequestInterceptor>
-#else
 #include <QTextBrowser>
-#endif
+#include <QWidget>
 
 namespace glossa {
 
 // Receives the address to hand to the system for a link the user followed.
 using PreviewOpener = std::function<void(const QString& address)>;
 
+// The object name of the view inside the preview window.
+inline constexpr char kPreviewViewName[] = "web_preview";
+
+// Makes the view and loads HTML into it.
+struct PreviewViewFactory {
+    std::function<QWidget*(QWidget* parent, PreviewOpener opener)> create;
+    std::function<void(QWidget* view, const QString& html)> setContent;
+};
+
 // Creates web_preview inside the parent: an HTML view that runs no scripts, loads nothing from
 // outside the page and, instead of navigating, passes each link the user follows (mapped by
-// PreviewNavigation) to the opener. The page it shows never changes by itself.
+// PreviewNavigation) to the opener. The page it shows never changes by itself. The web engine's
+// view comes from the module glossa_webpreview beside the executable (or the path in
+// GLOSSA_WEBPREVIEW_MODULE), loaded at the first call; without it a plain text view is used.
 QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener);
 
 // Loads the HTML text into a view made by CreatePreviewView as its content (not by address).
 void SetPreviewContent(QWidget* view, const QString& html);
 
-#ifdef GLOSSA_HAVE_WEBENGINE
-
-// The base address of the loaded page; its host can't be reached, so relative references
-// resolve to nothing.
-QUrl PreviewBaseUrl();
-
-// Lets only the page's own content through; every request it would make beyond that
-// (images, frames, styles, fonts, icons) is blocked.
-class PreviewRequestBlocker : public QWebEngineUrlRequestInterceptor {
-    Q_OBJECT
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override;
-};
-
-// The page of web_preview: accepts only the load of the text given to SetContent, opens the
-// links the user follows and refuses every other navigation.
-class PreviewWebPage : public QWebEnginePage {
-    Q_OBJECT
-public:
-    PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener, QObject* parent);
-    void SetContent(const QString& html);
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
-
-private:
-    PreviewOpener m_opener;
-    bool m_contentPending = false;
-};
-
-#else
+// Replaces the module's view by another factory (tests link the web view directly); nullopt
+// goes back to the module.
+void SetPreviewViewFactory(std::optional<PreviewViewFactory> factory);
 
 // Fallback view without WebEngine: loads no resources at all and reports followed links.
 class PreviewTextBrowser : public QTextBrowser {
@@ -65,7 +44,5 @@ public:
 private:
     PreviewOpener m_opener;
 };
-
-#endif
 
 } // namespace glossa

@@ -8,6 +8,8 @@
 #include <QTest>
 
 #ifdef GLOSSA_HAVE_WEBENGINE
+#include "preview/webpreviewview.h"
+
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineUrlRequestJob>
@@ -67,6 +69,10 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QVERIFY(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+#ifdef GLOSSA_HAVE_WEBENGINE
+        // The web view linked in, so that its page can be inspected here.
+        SetPreviewViewFactory(WebPreviewViewFactory());
+#endif
     }
     void cleanup() {
         QFile::remove(m_config.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
