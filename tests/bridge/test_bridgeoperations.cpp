@@ -32,6 +32,20 @@ private slots:
         QCOMPARE(MakeTextRangeRecord(2, 0, 0, 0), std::string());
     }
 
+    void recordsReadBack() {
+        // The editor's side reads the fields from the golden bytes above.
+        const TextRangeFields f4 =
+            ParseTextRangeRecord("\x03\0\0\0\xff\xff\xff\xff\x78\x56\x34\x12", 4);
+        QCOMPARE(f4.first, 3);
+        QCOMPARE(f4.last, -1);
+        QCOMPARE(f4.text, RemoteAddress(0x12345678));
+        const TextRangeFields f8 =
+            ParseTextRangeRecord("\x02\x01\0\0\x07\0\0\0\x88\x77\x66\x55\x44\x33\x22\x11", 8);
+        QCOMPARE(f8.first, 0x0102);
+        QCOMPARE(f8.last, 7);
+        QCOMPARE(f8.text, RemoteAddress(0x1122334455667788ull));
+    }
+
     void remotePagesAreNotExecutable() {
         QCOMPARE(kRemotePageProtection, std::uint32_t(0x04)); // PAGE_READWRITE
         QCOMPARE(kRemoteAllocationType, std::uint32_t(0x3000));

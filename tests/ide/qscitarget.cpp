@@ -9,17 +9,6 @@
 
 namespace glossa {
 
-namespace {
-
-std::uint64_t GetLittleEndian(const char* bytes, int width) {
-    std::uint64_t value = 0;
-    for (int i = width - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
-} // namespace
-
 QsciTarget::QsciTarget(int pointerWidth)
     : editor_(std::make_unique<QsciScintillaBase>()), pointerWidth_(pointerWidth) {
     editor_->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
@@ -132,9 +121,10 @@ std::intptr_t QsciTarget::Send(unsigned message, std::uintptr_t wParam, std::int
         const char* record = Resolve(RemoteAddress(lParam), recordSize);
         if (!record)
             return 0;
-        const long first = static_cast<std::int32_t>(GetLittleEndian(record, 4));
-        long last = static_cast<std::int32_t>(GetLittleEndian(record + 4, 4));
-        const RemoteAddress text = GetLittleEndian(record + 8, pointerWidth_);
+        const TextRangeFields fields = ParseTextRangeRecord(record, pointerWidth_);
+        const long first = fields.first;
+        long last = fields.last;
+        const RemoteAddress text = fields.text;
         const long length = editor_->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
         const long end = last == -1 ? length : last;
         // Scintilla writes out of bounds for these; refuse to send them to a real one.

@@ -80,6 +80,17 @@ std::string MakeTextRangeRecord(int pointerWidth, std::int32_t first, std::int32
     return record;
 }
 
+TextRangeFields ParseTextRangeRecord(const char* record, int pointerWidth) {
+    auto get = [record](int offset, int width) {
+        std::uint64_t value = 0;
+        for (int i = width - 1; i >= 0; --i)
+            value = (value << 8) | static_cast<unsigned char>(record[offset + i]);
+        return value;
+    };
+    return {std::int32_t(std::uint32_t(get(0, 4))), std::int32_t(std::uint32_t(get(4, 4))),
+            get(8, pointerWidth)};
+}
+
 #ifndef _WIN32
 std::unique_ptr<ScintillaTarget> OpenIdeProcess(std::uintptr_t) {
     return nullptr;

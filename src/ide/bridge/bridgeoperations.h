@@ -46,6 +46,17 @@ std::size_t TextRangeRecordSize(int pointerWidth);
 std::string MakeTextRangeRecord(int pointerWidth, std::int32_t first, std::int32_t last,
                                 RemoteAddress text);
 
+// The three fields of a text-range record, as the editor reads them.
+struct TextRangeFields {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    RemoteAddress text = 0;
+};
+
+// Reads a record in the layout that MakeTextRangeRecord writes; record holds at least
+// TextRangeRecordSize(pointerWidth) bytes.
+TextRangeFields ParseTextRangeRecord(const char* record, int pointerWidth);
+
 // Opens the process that owns the IDE's editor window. nullptr when the handle is no window,
 // the process refuses access, or (outside Windows) always: there the IDE's handle is of no
 // use to another process and file mode is used instead.

@@ -13,13 +13,6 @@ namespace {
 constexpr RemoteAddress kFirstAddress = 0x10000;
 constexpr RemoteAddress kPageSize = 0x1000;
 
-std::uint64_t GetLittleEndian(const char* bytes, int width) {
-    std::uint64_t value = 0;
-    for (int i = width - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
 } // namespace
 
 SimulatedScintilla::SimulatedScintilla(std::string document, int codePage, int eolMode,
@@ -158,9 +151,10 @@ std::intptr_t SimulatedScintilla::GetTextRange(std::intptr_t lParam) {
     const char* record = Resolve(RemoteAddress(lParam), recordSize, "SCI_GETTEXTRANGE record");
     if (!record)
         return 0;
-    const long long first = static_cast<std::int32_t>(GetLittleEndian(record, 4));
-    long long last = static_cast<std::int32_t>(GetLittleEndian(record + 4, 4));
-    const RemoteAddress text = GetLittleEndian(record + 8, pointerWidth_);
+    const TextRangeFields fields = ParseTextRangeRecord(record, pointerWidth_);
+    const long long first = fields.first;
+    long long last = fields.last;
+    const RemoteAddress text = fields.text;
     if (last == -1)
         last = Length();
     // Scintilla copies nothing for a range outside the document yet still writes the
