@@ -211,6 +211,7 @@ bool MainFlow::BuildWindows() {
     connect(window_->parameterEditor(), &QTextEdit::textChanged, this,
             &MainFlow::OnEvent_ParamChanged);
     connect(window_.get(), &EditorWindow::closeRequested, this, &MainFlow::EndLoop);
+    window_->setCloseGuard([this] { return ConfirmClose(); });
     return true;
 }
 
@@ -280,6 +281,9 @@ void MainFlow::LoadFields() {
     TagsToEditor(window_->summaryEditor(), tags(fields.summary));
     TagsToEditor(window_->resultEditor(), tags(fields.result));
     TagsToEditor(window_->exampleEditor(), tags(fields.example));
+    // What was loaded is the starting point: only the user's edits count as changes.
+    for (QTextEdit* editor : window_->fieldEditors())
+        editor->document()->setModified(false);
     if (options_.stayOnTop)
         window_->setStayOnTop(true);
     window_->show();
@@ -295,10 +299,12 @@ void MainFlow::OnEvent_ComboChanged() {
     const SelectionUpdate update = parameters_.SelectRow(row, EditorToTags(editor));
     if (!update.changed)
         return; // a second event on the same row keeps what was typed
+    parameterEdited_ = parameterEdited_ || editor->document()->isModified();
     editor->clear();
     editor->setEnabled(update.editorEnabled);
     if (!update.description.isEmpty())
         TagsToEditor(editor, update.description);
+    editor->document()->setModified(false);
 }
 
 void MainFlow::OnEvent_Preview() {
@@ -349,6 +355,25 @@ void MainFlow::OnEvent_ApplySettings() {
     context_.CaretPos = outcome.caretPos;
     window_->hide();
     EndLoop();
+}
+
+bool MainFlow::FieldsEdited() const {
+    if (parameterEdited_)
+        return true;
+    for (QTextEdit* editor : window_->fieldEditors()) {
+        if (editor->document()->isModified())
+            return true;
+    }
+    return false;
+}
+
+bool MainFlow::ConfirmClose() {
+    // The close box writes nothing; typed text is only dropped when the user says so.
+    if (finished_ || !FieldsEdited())
+        return true;
+    return messages_->Confirm(window_.get(), u"Glossa"_s,
+                              u"Discard your changes to the comment? They have not been "
+                              "written into the source."_s);
 }
 
 void MainFlow::EndLoop() {

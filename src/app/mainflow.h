@@ -118,6 +118,8 @@ private:
     void LoadFields();
     void FillParameterList(const ParameterList& entries);
     void EndLoop();
+    bool FieldsEdited() const;
+    bool ConfirmClose();
     void Fail(const QString& title, const QString& text);
     WindowSettings CurrentGeometry() const;
 
@@ -139,6 +141,7 @@ private:
     ExistingBlock block_;
     ParameterListModel parameters_;
     bool finished_ = false;
+    bool parameterEdited_ = false; // a description was edited in an earlier selection
     bool reachedRelease_ = false;
     bool released_ = false;
     bool settingsWritten_ = false;

@@ -14,6 +14,8 @@ public:
     virtual void Information(QWidget* parent, const QString& title, const QString& text);
     // A warning box: a write that failed, a source that changed, a file that can't be read.
     virtual void Warning(QWidget* parent, const QString& title, const QString& text);
+    // A Yes/No question, No by default; true for Yes.
+    virtual bool Confirm(QWidget* parent, const QString& title, const QString& text);
 };
 
 } // namespace glossa

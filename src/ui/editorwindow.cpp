@@ -124,6 +124,10 @@ void EditorWindow::setStayOnTop(bool stayOnTop) {
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     emit closeRequested();
 }

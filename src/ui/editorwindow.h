@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QLineEdit;
@@ -52,6 +53,9 @@ public:
     void setSplitterPosition(int position);
     int splitterPosition() const;
 
+    // Asked before the close box closes the window; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
     // Keeps the window above all other windows ("-sticky").
     void setStayOnTop(bool stayOnTop);
 
@@ -69,6 +73,7 @@ protected:
 private:
     std::unique_ptr<Ui::EditorWindow> ui;
     bool focusPlaced_ = false;
+    std::function<bool()> closeGuard_;
 };
 
 } // namespace glossa

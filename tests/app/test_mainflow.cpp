@@ -47,8 +47,14 @@ public:
         information << title + u": "_s + text;
     }
     void Warning(QWidget*, const QString&, const QString& text) override { warnings << text; }
+    bool Confirm(QWidget*, const QString&, const QString& text) override {
+        questions << text;
+        return confirmAnswer;
+    }
     QStringList information;
     QStringList warnings;
+    QStringList questions;
+    bool confirmAnswer = true;
 };
 
 const QList<QRect> kMonitors{QRect(0, 0, 1920, 1080)};
@@ -313,8 +319,34 @@ private slots:
         QVERIFY(run.flow->Start());
         Run::Retype(run.W()->summaryEditor(), u"dropped"_s);
         run.W()->close();
+        QCOMPARE(run.messages.questions.size(), 1); // typed text goes only when confirmed
         QVERIFY(run.flow->Finished());
         QCOMPARE(run.Document(), kFooNoBlock);
+    }
+
+    void closeWithoutEditsAsksNothing() {
+        Run run(kBarBlock, 0);
+        QVERIFY(run.flow->Start());
+        run.ClickRow(0); // loading a description is no edit
+        run.W()->close();
+        QVERIFY(run.messages.questions.isEmpty());
+        QVERIFY(run.flow->Finished());
+    }
+
+    void closeRefusedKeepsTheEdits() {
+        Run run(kFooNoBlock, 0);
+        QVERIFY(run.flow->Start());
+        run.ClickRow(0);
+        Run::Retype(run.W()->parameterEditor(), u"kept"_s);
+        run.ClickRow(1); // the edit now lives in the entry, not in the editor
+        run.messages.confirmAnswer = false;
+        run.W()->close();
+        QCOMPARE(run.messages.questions.size(), 1);
+        QVERIFY(!run.flow->Finished());
+        QVERIFY(run.W()->isVisible());
+        run.Apply();
+        QVERIFY(run.flow->Finished());
+        QVERIFY(run.Document().contains(";  <param>kept</param>\r\n"));
     }
 
     void silentEndings_data() {
