@@ -66,6 +66,17 @@ QString PathPicker(const QString& startFolder) {
         const QModelIndex start = treeModel->index(startPath);
         tree->setCurrentIndex(start);
         tree->scrollTo(start);
+        // The model reads folders in the background: bring the start folder into view again
+        // as its parents arrive, as long as it is still the selected one.
+        QObject::connect(treeModel, &QFileSystemModel::directoryLoaded, tree,
+                         [tree, treeModel, startPath](const QString&) {
+                             const QModelIndex index = treeModel->index(startPath);
+                             if (tree->currentIndex() != index)
+                                 return;
+                             for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+                                 tree->expand(p);
+                             tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+                         });
     }
 
     auto* listModel = new QFileSystemModel(&window);

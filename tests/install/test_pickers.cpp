@@ -116,6 +116,29 @@ private slots:
         QCOMPARE(statusAfter, target);
     }
 
+    void pathPickerBringsStartFolderIntoView() {
+        // Deep enough that the folder lies below the first screenful of the tree.
+        QTemporaryDir dir;
+        const QString deep = dir.path() + u"/one/two/three/four/five"_s;
+        QVERIFY(QDir().mkpath(deep));
+        bool visible = false;
+        whenShown(u"window_path"_s, [&](QWidget* w) {
+            auto* tree = w->findChild<QTreeView*>(u"tree_folders"_s);
+            auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            const QModelIndex start = model->index(deep);
+            // The folders arrive in the background; the picker follows them.
+            visible = QTest::qWaitFor(
+                [&] {
+                    const QRect r = tree->visualRect(start); // empty while not laid out
+                    return !r.isEmpty() && tree->viewport()->rect().contains(r.center());
+                },
+                4000);
+            w->close();
+        });
+        PathPicker(withSeparator(deep));
+        QVERIFY(visible);
+    }
+
     void pathPickerCloseBoxCancels() {
         QTemporaryDir dir;
         whenShown(u"window_path"_s, [](QWidget* w) { w->close(); });
