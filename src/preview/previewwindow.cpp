@@ -8,6 +8,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <shellapi.h>
+#include <string>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -49,8 +55,28 @@ void PreviewWindow::OpenAddress(const QString& address) {
         m_opener(address);
         return;
     }
+#ifdef Q_OS_WIN
+    // First as a program without arguments or working folder; a web address or a file URL
+    // fails there and gets the shell's default action. Neither is waited for.
+    const std::wstring target = address.toStdWString();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(target.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return;
+    }
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpFile = target.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&info);
+#else
     // Starts the handler detached; what it does with the address is not waited for.
     QDesktopServices::openUrl(QUrl(address));
+#endif
 }
 
 void PreviewWindow::Render(const PreviewFields& fields) {
