@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -209,10 +208,8 @@ private slots:
         const QByteArray before = "[ToolsInfo]\nToolCount=2000000000\n[tool_7]\n"
                                   "MenuItemName=Glossa\n[Tool_07]\nMenuItemName=Other\n";
         writeAll(toolsPrefs(), before);
-        QElapsedTimer timer;
-        timer.start();
+        // Walking every number up to the count would not end within the test's time-out.
         QCOMPARE(runGlossa(), 0); // "tool_7" is entry 7 and already Glossa: nothing changes
-        QVERIFY(timer.elapsed() < 5000);
         QCOMPARE(readAll(toolsPrefs()), before);
         QVERIFY(rec.successes.isEmpty());
     }
