@@ -1,7 +1,6 @@
 #include "prefs/preferencestore.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -527,8 +526,7 @@ private slots:
         const QString path = file(u"large.prefs"_s);
         QVERIFY(writeBytes(path, bytes));
         bytes.clear();
-        QElapsedTimer timer;
-        timer.start();
+        // How fast this is, bench/prefs measures; here only that it is read and written right.
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(u"big"_s));
@@ -536,7 +534,6 @@ private slots:
         QCOMPARE(store.PrefReadNumber(u"Last"_s), 42);
         store.PrefWriteNumber(u"Last"_s, 43);
         QVERIFY(store.PrefFileClose());
-        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         const QByteArray written = readBytes(path);
         QVERIFY(written.startsWith(marked("\r\n[Big]\r\nKey = some value of a line\r\nKey")));
         // The run of "=" is a key with an empty name; its value is the rest of the run.
