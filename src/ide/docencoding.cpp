@@ -13,8 +13,8 @@ QByteArray EncodeText(QStringView text, DocEncoding encoding) {
     if (text.isEmpty())
         return {};
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, int(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr);
     QByteArray out(size, Qt::Uninitialized);
     WideCharToMultiByte(CP_ACP, 0, wide, int(text.size()), out.data(), size, nullptr, nullptr);
     return out;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QStringView>
 #include <cstdint>
+#include <QStringView>
 
 namespace glossa {
 
