@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(sim.LiveBlocks(), std::size_t(0));
     }
 
-    // The positions that Part 3.3's arithmetic can produce on a header in the first line.
+    // The positions that block writing's arithmetic can produce for a header on the first line.
     void outOfRangeWrites() {
         SimulatedScintilla sim("abc");
         IdeEditor editor(sim);
