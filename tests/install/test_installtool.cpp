@@ -48,6 +48,16 @@ QByteArray prefsFile(const QList<QByteArray>& lines) {
     return bytes;
 }
 
+// The head of a tools.prefs that the installation created, with one entry counted.
+QList<QByteArray> newFileHead() {
+    return {";  PureBasic IDE ToolsMenu Configuration",
+            "; ",
+            "[ToolsInfo]",
+            "ToolCount = 1",
+            "; ",
+            "; "};
+}
+
 QList<QByteArray> entryLines(const QByteArray& group, const QByteArray& arguments, int shortcut,
                              int flags, int reload) {
     return {"[" + group + "]",
@@ -128,15 +138,8 @@ private slots:
         QCOMPARE(rec.startFolders, QStringList{folder});
         QVERIFY(rec.pickerCalls.isEmpty());
         QVERIFY(rec.errors.isEmpty());
-        const QByteArray expected = prefsFile(QList<QByteArray>{
-                                                  ";  PureBasic IDE ToolsMenu Configuration",
-                                                  "; ",
-                                                  "[ToolsInfo]",
-                                                  "ToolCount = 1",
-                                                  "; ",
-                                                  "; ",
-                                              } +
-                                              entryLines("Tool_0", "", 262211, 0, 0));
+        const QByteArray expected =
+            prefsFile(newFileHead() + entryLines("Tool_0", "", 262211, 0, 0));
         QCOMPARE(readAll(toolsPrefs()), expected);
         // Looking for the IDE's shortcuts must not create its file.
         QVERIFY(!QFile::exists(folder + u"PureBasic.prefs"_s));
@@ -144,15 +147,8 @@ private slots:
 
     void emptyFolderLinux() {
         QCOMPARE(InstallGlossa(IdePlatform::Unix, environment(IdePlatform::Unix)), 1);
-        const QByteArray expected = prefsFile(QList<QByteArray>{
-                                                  ";  PureBasic IDE ToolsMenu Configuration",
-                                                  "; ",
-                                                  "[ToolsInfo]",
-                                                  "ToolCount = 1",
-                                                  "; ",
-                                                  "; ",
-                                              } +
-                                              entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2));
+        const QByteArray expected =
+            prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2));
         QCOMPARE(readAll(toolsPrefs()), expected);
     }
 
