@@ -75,6 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (!block.blockText.startsWith(u";<comment>", Qt::CaseInsensitive))
             std::abort();
+        // Only blanks and line ends stand between the block and the header.
+        for (QChar c : block.textToHeader) {
+            if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
+                std::abort();
+        }
     } else if (!block.blockText.isEmpty() || block.startOffset != 0) {
         std::abort();
     }

@@ -170,6 +170,8 @@ bool MainFlow::Start() {
     const QString text =
         editor_->ReadDocumentText(length + 1, context_.CaretPos, options_.searchRange);
     context_.WindowStart = editor_->WindowStart();
+    context_.WindowAtLineStart = editor_->WindowAtLineStart();
+    context_.Read = editor_->Decoded();
     times_.textRead = clock.nsecsElapsed();
 
     // 15. The procedure.
@@ -340,6 +342,15 @@ void MainFlow::OnEvent_ApplySettings() {
     case WriteStatus::WriteFailed:
         Fail(u"Glossa"_s, u"The comment could not be written into the source; the source "
                           "is unchanged. Your text is still in the window."_s);
+        return;
+    case WriteStatus::ReadOnly:
+        Fail(u"Glossa"_s, u"The source is read-only in the IDE (as it is while the program runs "
+                          "in the debugger), so the comment was not written. Your text is still "
+                          "in the window; apply again once the source can be edited."_s);
+        return;
+    case WriteStatus::NotAccepted:
+        Fail(u"Glossa"_s, u"The IDE did not accept the change; is the source read-only? Your "
+                          "text is still in the window."_s);
         return;
     case WriteStatus::SourceChanged:
         Fail(u"Glossa"_s, u"The source changed since Glossa read it, so the comment was not "

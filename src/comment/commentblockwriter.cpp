@@ -19,9 +19,8 @@ QString BuildCommentBlock(const QString& summaryTags, const QStringList& descrip
 
 namespace {
 
-// True when the document holds exactly the text's bytes from start on.
-bool DocumentHolds(IdeDocument& document, qint64 start, const QString& text, DocEncoding encoding) {
-    const QByteArray expected = EncodeText(text, encoding);
+// True when the document holds exactly these bytes from start on.
+bool DocumentHolds(IdeDocument& document, qint64 start, const QByteArray& expected) {
     if (start < 0 || expected.isEmpty())
         return false;
     return document.ReadRange(int(start), int(start + expected.size())) == expected;
@@ -41,47 +40,56 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QString& newBlock,
     WriteOutcome outcome;
     outcome.caretPos = context.CaretPos;
 
+    // What is written where, and what the document must still hold there first: the old
+    // block, the blank lines after it and the header line, or the header line and the line
+    // end before it. The bytes come from what was read, so text that doesn't survive decoding
+    // (invalid UTF-8) still compares equal.
+    qint64 start = 0;
+    qint64 end = 0;
+    QString text;
+    QByteArray expected;
+    qint64 newCaret = caret;
     if (block.present) {
         const qint64 S = block.startOffset;
-        // The old block, the blank lines after it and the header line must still be there.
-        if (!DocumentHolds(document, S, block.blockText % block.textToHeader % header.headerText,
-                           encoding)) {
-            outcome.status = WriteStatus::SourceChanged;
-            return outcome;
-        }
-        const qint64 rangeEnd = H - E;
-        const qint64 n = EncodedLength(newBlock, encoding);
-        qint64 newCaret = caret;
-        if (caret < S)
-            newCaret = caret;
-        else if (caret < H)
-            newCaret = S;
-        else
-            newCaret = caret - (rangeEnd - S) + n; // the change in length of the replaced range
-        if (!document.ReplaceRange(int(S), int(rangeEnd), newBlock)) {
-            outcome.status = WriteStatus::WriteFailed;
-            return outcome;
-        }
-        outcome.caretPos = int(newCaret);
+        start = S;
+        end = H - E;
+        text = newBlock;
+        expected = DocumentBytes(context, block.startCharacter,
+                                 QString(block.blockText % block.textToHeader % header.headerText));
+        const qint64 n = EncodedLength(text, encoding);
+        if (caret >= S)
+            newCaret = caret < H ? S : caret - (end - S) + n; // the replaced range's change
     } else {
         // Above the line end before the header; a header at the start of the text read has
         // none in the text, so the block goes in at the header's start, followed by a line end.
         const bool atTextStart = header.lineEndBefore.isEmpty();
-        const QString text = atTextStart ? newBlock % context.LineEnd : context.LineEnd % newBlock;
-        const qint64 position = atTextStart ? H : H - E;
-        if (!DocumentHolds(document, position, header.lineEndBefore % header.headerText,
-                           encoding)) {
-            outcome.status = WriteStatus::SourceChanged;
-            return outcome;
-        }
-        const qint64 n = EncodedLength(text, encoding);
-        const qint64 newCaret = caret >= H ? caret + n : caret;
-        if (!document.InsertAtPosition(int(position), text)) {
-            outcome.status = WriteStatus::WriteFailed;
-            return outcome;
-        }
-        outcome.caretPos = int(newCaret);
+        text = atTextStart ? newBlock % context.LineEnd : context.LineEnd % newBlock;
+        start = end = atTextStart ? H : H - E;
+        expected = DocumentBytes(context, header.startCharacter - header.lineEndBefore.size(),
+                                 QString(header.lineEndBefore % header.headerText));
+        if (caret >= H)
+            newCaret = caret + EncodedLength(text, encoding);
     }
+    if (!DocumentHolds(document, start, expected)) {
+        outcome.status = WriteStatus::SourceChanged;
+        return outcome;
+    }
+    if (document.ReadOnly()) {
+        outcome.status = WriteStatus::ReadOnly;
+        return outcome;
+    }
+    const bool sent = block.present ? document.ReplaceRange(int(start), int(end), text)
+                                    : document.InsertAtPosition(int(start), text);
+    if (!sent) {
+        outcome.status = WriteStatus::WriteFailed;
+        return outcome;
+    }
+    // An editor may take the messages and still change nothing.
+    if (!DocumentHolds(document, start, EncodeText(text, encoding))) {
+        outcome.status = WriteStatus::NotAccepted;
+        return outcome;
+    }
+    outcome.caretPos = int(newCaret);
     document.PlaceCaret(outcome.caretPos);
     outcome.status = WriteStatus::Written;
     return outcome;

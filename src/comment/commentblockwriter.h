@@ -21,6 +21,8 @@ enum class WriteStatus {
     Written,       // the document took the block, the caret was placed
     WriteFailed,   // the document refused the text; nothing more was sent
     SourceChanged, // the document no longer holds what was read at start-up; nothing was sent
+    ReadOnly,      // the editor is read-only; nothing was sent
+    NotAccepted,   // the editor took the messages but does not hold the new block afterwards
 };
 
 struct WriteOutcome {
@@ -31,7 +33,8 @@ struct WriteOutcome {
 
 // Writes the new block into the document: in place of the present block (from its start up to
 // the line end before the header) or, without one, above the header line. First checks that
-// the document still holds the old block (or the header line) at the recorded positions.
+// the document still holds the old block (or the header line) at the recorded positions and
+// is not read-only; afterwards reads the written bytes back.
 WriteOutcome WriteCommentBlock(IdeDocument& document, const QString& newBlock,
                                const ProcedureHeader& header, const ExistingBlock& block,
                                const CommentContext& context);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace glossa {
 
 // The run's values that the comment model reads: where the text read starts in the document,
@@ -15,6 +17,31 @@ struct CommentContext {
     int SearchMode = 0;
     glossa::DocEncoding DocEncoding = glossa::DocEncoding::Utf8;
     QString LineEnd = QStringLiteral("\r\n");
+    // False when the text read begins in the middle of a document line (a search window), so
+    // its first characters start no header and no block line.
+    bool WindowAtLineStart = true;
+    // The bytes the text read was decoded from. When set, text positions map to document
+    // bytes through them; when not, through the text's encoded length (exact for text that
+    // decodes without replacement characters).
+    std::shared_ptr<const DecodedText> Read;
 };
+
+// Document byte position of the character at index in the text read.
+inline qint64 DocumentPosition(const CommentContext& context, QStringView text, qsizetype index) {
+    if (context.Read)
+        return context.WindowStart + context.Read->ByteIndex(index);
+    return context.WindowStart + EncodedLength(text.first(index), context.DocEncoding);
+}
+
+// The document bytes of piece, the part of the text read that starts at index from; without
+// Read, the encoding of piece.
+inline QByteArray DocumentBytes(const CommentContext& context, qsizetype from, QStringView piece) {
+    if (context.Read) {
+        const qsizetype start = context.Read->ByteIndex(from);
+        return context.Read->Bytes().mid(start,
+                                         context.Read->ByteIndex(from + piece.size()) - start);
+    }
+    return EncodeText(piece, context.DocEncoding);
+}
 
 } // namespace glossa

@@ -2,6 +2,10 @@
 
 #include "comment/trimblanks.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -11,73 +15,112 @@ namespace {
 // Bytes allowed between the block's closing line (with its line end) and the header line.
 constexpr int kBlockWindow = 10;
 
-// The line end that directly follows position i in text, or an empty string.
-QStringView LineEndAt(const QString& text, qsizetype i) {
-    if (i < text.size() && text[i] == u'\r') {
-        if (i + 1 < text.size() && text[i + 1] == u'\n')
-            return QStringView(text).sliced(i, 2);
-        return QStringView(text).sliced(i, 1);
-    }
-    if (i < text.size() && text[i] == u'\n')
-        return QStringView(text).sliced(i, 1);
-    return {};
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+bool IsLineEnd(QChar c) {
+    return c == u'\n' || c == u'\r';
+}
+
+// True when index is the start of a document line: after a line end, or at the start of a
+// text read that itself starts a line.
+bool AtLineStart(QStringView text, qsizetype index, const CommentContext& context) {
+    return index == 0 ? context.WindowAtLineStart : IsLineEnd(text[index - 1]);
+}
+
+// Start of the line that holds index.
+qsizetype LineStartOf(QStringView text, qsizetype index) {
+    while (index > 0 && !IsLineEnd(text[index - 1]))
+        --index;
+    return index;
+}
+
+qsizetype SkipBlanks(QStringView text, qsizetype index, qsizetype end) {
+    while (index < end && IsBlank(text[index]))
+        ++index;
+    return index;
+}
+
+// Where the line from lineStart to lineEnd stands in a block.
+enum class BlockLine { Opening, Closing, Comment, Empty, Code };
+
+BlockLine KindOfLine(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
+    const QStringView content = text.sliced(lineStart, lineEnd - lineStart).trimmed();
+    if (content.isEmpty())
+        return BlockLine::Empty;
+    if (content.startsWith(u";<comment>", Qt::CaseInsensitive))
+        return BlockLine::Opening;
+    if (content.startsWith(u";</comment", Qt::CaseInsensitive))
+        return BlockLine::Closing;
+    return content.startsWith(u';') ? BlockLine::Comment : BlockLine::Code;
 }
 
 } // namespace
 
-const QRegularExpression& BlockPattern() {
-    static const QRegularExpression pattern(u";<comment>.*?;</comment>?"_s,
-                                            QRegularExpression::CaseInsensitiveOption |
-                                                QRegularExpression::DotMatchesEverythingOption);
-    return pattern;
-}
-
 ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
                                const CommentContext& context) {
+    // Read line by line upwards from the header: nothing but blanks and line ends up to the
+    // closing line, then only comment and empty lines up to the nearest opening line. So a
+    // code line is never taken into the range that Apply replaces, and tag text inside a
+    // field (not at a line's start) neither opens nor closes a block.
     ExistingBlock block;
-    qsizetype candidateStart = -1;
-    qsizetype candidateLength = 0;
-    auto matches = BlockPattern().globalMatch(text);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        if (match.capturedStart() >= header.startCharacter)
+    const QStringView view(text);
+    const qsizetype headerStart = std::clamp<qsizetype>(header.startCharacter, 0, text.size());
+    qsizetype closeEnd = headerStart;
+    while (closeEnd > 0 && (IsBlank(view[closeEnd - 1]) || IsLineEnd(view[closeEnd - 1])))
+        --closeEnd;
+
+    // The closing tag: ";</comment" with or without its ">".
+    const QStringView before = view.first(closeEnd);
+    qsizetype closeStart = -1;
+    if (before.endsWith(u";</comment>", Qt::CaseInsensitive))
+        closeStart = closeEnd - 11;
+    else if (before.endsWith(u";</comment", Qt::CaseInsensitive))
+        closeStart = closeEnd - 10;
+    if (closeStart < 0)
+        return block;
+    const qsizetype closingLine = LineStartOf(view, closeStart);
+    if (SkipBlanks(view, closingLine, closeStart) != closeStart ||
+        !AtLineStart(view, closingLine, context))
+        return block;
+
+    // At most kBlockWindow bytes (all ASCII here) after the closing line's own line end.
+    qsizetype gap = headerStart - closeEnd;
+    const qsizetype lineEnd = SkipBlanks(view, closeEnd, headerStart);
+    if (lineEnd < headerStart)
+        gap -= view[lineEnd] == u'\r' && lineEnd + 1 < headerStart && view[lineEnd + 1] == u'\n'
+                   ? 2
+                   : 1;
+    if (gap > kBlockWindow)
+        return block;
+
+    qsizetype openStart = -1;
+    qsizetype lineStart = closingLine;
+    while (lineStart > 0) {
+        const qsizetype end = lineStart - 1; // the line end before lineStart
+        qsizetype previousEnd = end;
+        if (view[end] == u'\n' && end > 0 && view[end - 1] == u'\r')
+            --previousEnd;
+        const qsizetype previousStart = LineStartOf(view, previousEnd);
+        const BlockLine kind = KindOfLine(view, previousStart, previousEnd);
+        if (kind == BlockLine::Code || kind == BlockLine::Closing)
+            return block;
+        if (kind == BlockLine::Opening) {
+            if (!AtLineStart(view, previousStart, context))
+                return block;
+            openStart = SkipBlanks(view, previousStart, previousEnd);
             break;
-        // Later candidates always lie nearer to the header.
-        candidateStart = match.capturedStart();
-        candidateLength = match.capturedLength();
+        }
+        lineStart = previousStart;
     }
-    if (candidateStart < 0)
-        return block;
-    // A stray opening line above (an unterminated block) would make the lazy match start
-    // there and swallow the code in between, which Apply would then delete. The block starts
-    // at the last opening line before its closing line.
-    const qsizetype lastOpening = QStringView(text)
-                                      .sliced(candidateStart, candidateLength)
-                                      .lastIndexOf(u";<comment>"_s, Qt::CaseInsensitive);
-    if (lastOpening > 0) {
-        candidateStart += lastOpening;
-        candidateLength -= lastOpening;
-    }
-
-    const QStringView blockText = QStringView(text).sliced(candidateStart, candidateLength);
-    const qint64 startOffset =
-        context.WindowStart +
-        EncodedLength(QStringView(text).first(candidateStart), context.DocEncoding);
-    // The closing line's own line end as it stands in the text, so that a block whose closing
-    // line ends differently from the document's mode is still found directly above the header.
-    QStringView closingLineEnd = LineEndAt(text, candidateStart + candidateLength);
-    if (closingLineEnd.isEmpty())
-        closingLineEnd = context.LineEnd;
-    const qint64 end = startOffset + EncodedLength(blockText, context.DocEncoding) +
-                       EncodedLength(closingLineEnd, context.DocEncoding);
-    if (end < qint64(header.startOffset) - kBlockWindow || end > header.startOffset)
+    if (openStart < 0)
         return block;
 
-    block.blockText = blockText.toString();
-    block.startCharacter = int(candidateStart);
-    block.startOffset = int(startOffset);
-    block.textToHeader = text.mid(candidateStart + candidateLength,
-                                  header.startCharacter - (candidateStart + candidateLength));
+    block.blockText = text.mid(openStart, closeEnd - openStart);
+    block.startCharacter = int(openStart);
+    block.startOffset = int(DocumentPosition(context, view, openStart));
+    block.textToHeader = text.mid(closeEnd, headerStart - closeEnd);
     block.present = true;
     return block;
 }

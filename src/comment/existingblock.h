@@ -3,7 +3,6 @@
 #include "comment/commentcontext.h"
 #include "comment/procedureheader.h"
 
-#include <QRegularExpression>
 #include <QString>
 
 namespace glossa {
@@ -26,11 +25,11 @@ struct ExistingBlock {
     int position() const { return present ? startCharacter + 1 : -1; }
 };
 
-// The block pattern, compiled once: case-insensitive, "." matches line ends too.
-const QRegularExpression& BlockPattern();
-
-// Finds the last block that starts above the header and accepts it when at most 10 bytes lie
-// between the end of its closing line (with its line end) and the header line.
+// Finds the block directly above the header: its closing line (";</comment>", the ">" may be
+// missing) is followed by nothing but blanks and line ends, at most 10 bytes after the
+// closing line's own line end; it starts at the nearest opening line (";<comment>") above,
+// and every line between is a comment line or empty. Opening and closing lines start a
+// document line, after blanks or tabs. Anything else: no block.
 ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
                                const CommentContext& context);
 

@@ -27,6 +27,9 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
     auto matches = ProcedurePattern().globalMatch(text);
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();
+        // A search window may begin mid-line, where "^" matches but no line starts.
+        if (match.capturedStart() == 0 && !context.WindowAtLineStart)
+            continue;
         const qint64 p = match.capturedStart() + 1;
         // Character positions and the caret's byte position are compared as plain numbers.
         const qint64 P = p + context.WindowStart;
@@ -47,9 +50,7 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
     ProcedureHeader header;
     header.headerText = text.mid(chosenStart, chosenLength);
     header.startCharacter = int(chosenStart);
-    header.startOffset =
-        context.WindowStart +
-        int(EncodedLength(QStringView(text).first(chosenStart), context.DocEncoding));
+    header.startOffset = int(DocumentPosition(context, text, chosenStart));
     // "^" matched after a line feed, so the line end before the header is LF or CR LF.
     if (chosenStart >= 2 && text[chosenStart - 1] == u'\n' && text[chosenStart - 2] == u'\r')
         header.lineEndBefore = u"\r\n"_s;

@@ -1,5 +1,7 @@
 #include "ide/docencoding.h"
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #endif
@@ -7,8 +9,38 @@
 namespace glossa {
 
 QByteArray EncodeText(QStringView text, DocEncoding encoding) {
-    if (encoding == DocEncoding::Utf8)
-        return text.toUtf8();
+    if (encoding == DocEncoding::Utf8) {
+        // Written here rather than by QString::toUtf8, so that a lone surrogate takes exactly
+        // the bytes EncodedLength counts for it.
+        QByteArray out;
+        out.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            char32_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                QChar::isLowSurrogate(text[i + 1].unicode())) {
+                c = QChar::surrogateToUcs4(char16_t(c), text[i + 1].unicode());
+                ++i;
+            } else if (QChar::isSurrogate(c)) {
+                c = 0xFFFD;
+            }
+            if (c < 0x80) {
+                out.append(char(c));
+            } else if (c < 0x800) {
+                out.append(char(0xC0 | (c >> 6)));
+                out.append(char(0x80 | (c & 0x3F)));
+            } else if (c < 0x10000) {
+                out.append(char(0xE0 | (c >> 12)));
+                out.append(char(0x80 | ((c >> 6) & 0x3F)));
+                out.append(char(0x80 | (c & 0x3F)));
+            } else {
+                out.append(char(0xF0 | (c >> 18)));
+                out.append(char(0x80 | ((c >> 12) & 0x3F)));
+                out.append(char(0x80 | ((c >> 6) & 0x3F)));
+                out.append(char(0x80 | (c & 0x3F)));
+            }
+        }
+        return out;
+    }
 #ifdef Q_OS_WIN
     if (text.isEmpty())
         return {};
@@ -38,22 +70,117 @@ QByteArray EncodeText(QStringView text, DocEncoding encoding) {
 }
 
 QString DecodeText(QByteArrayView bytes, DocEncoding encoding) {
+    return DecodedText(bytes, encoding).Text();
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence at i, or 0 when the byte there starts none.
+int Utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& cp) {
+    const unsigned char c = p[i];
+    int extra = 0;
+    char32_t min = 0;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        min = 0x80;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        min = 0x800;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        min = 0x10000;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (n - i <= extra)
+        return 0;
+    for (int k = 1; k <= extra; ++k) {
+        if ((p[i + k] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
+} // namespace
+
+DecodedText::DecodedText(QByteArrayView bytes, DocEncoding encoding) {
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)
         bytes = bytes.first(zero);
-    if (encoding == DocEncoding::Utf8)
-        return QString::fromUtf8(bytes);
+    bytes_ = bytes.toByteArray();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
+    const qsizetype n = bytes_.size();
+    if (encoding == DocEncoding::Utf8) {
+        const bool ascii = std::all_of(p, p + n, [](unsigned char c) { return c < 0x80; });
+        if (ascii) {
+            text_ = QString::fromLatin1(bytes_);
+            return;
+        }
+        text_.reserve(n);
+        offsets_.reserve(std::size_t(n) + 1);
+        for (qsizetype i = 0; i < n;) {
+            char32_t cp = 0;
+            int length = Utf8SequenceAt(p, n, i, cp);
+            if (length == 0) {
+                cp = 0xFFFD; // one replacement character per byte that starts no sequence
+                length = 1;
+            }
+            if (QChar::requiresSurrogates(cp)) {
+                text_.append(QChar(QChar::highSurrogate(cp)));
+                text_.append(QChar(QChar::lowSurrogate(cp)));
+                offsets_.push_back(qint32(i));
+            } else {
+                text_.append(QChar(char16_t(cp)));
+            }
+            offsets_.push_back(qint32(i));
+            i += length;
+        }
+        offsets_.push_back(qint32(n));
+        return;
+    }
 #ifdef Q_OS_WIN
-    if (bytes.isEmpty())
-        return {};
-    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-    QString out(size, Qt::Uninitialized);
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()),
-                        reinterpret_cast<wchar_t*>(out.data()), size);
-    return out;
+    if (n == 0)
+        return;
+    const int size = MultiByteToWideChar(CP_ACP, 0, bytes_.constData(), int(n), nullptr, 0);
+    text_ = QString(size, Qt::Uninitialized);
+    MultiByteToWideChar(CP_ACP, 0, bytes_.constData(), int(n),
+                        reinterpret_cast<wchar_t*>(text_.data()), size);
+    if (text_.size() == n)
+        return; // a single-byte code page: one unit per byte
+    // A double-byte code page: decode character by character to know where each one starts.
+    text_.clear();
+    offsets_.clear();
+    for (qsizetype i = 0; i < n;) {
+        const int length = IsDBCSLeadByte(p[i]) && i + 1 < n ? 2 : 1;
+        wchar_t wide[2];
+        const int units = MultiByteToWideChar(CP_ACP, 0, bytes_.constData() + i, length, wide, 2);
+        for (int k = 0; k < units; ++k) {
+            text_.append(QChar(char16_t(wide[k])));
+            offsets_.push_back(qint32(i));
+        }
+        i += length;
+    }
+    offsets_.push_back(qint32(n));
 #else
-    return QString::fromLatin1(bytes);
+    text_ = QString::fromLatin1(bytes_);
 #endif
+}
+
+qsizetype DecodedText::ByteIndex(qsizetype textIndex) const {
+    textIndex = std::clamp<qsizetype>(textIndex, 0, text_.size());
+    if (offsets_.empty())
+        return textIndex;
+    return offsets_[std::size_t(textIndex)];
 }
 
 qsizetype EncodedLength(QStringView text, DocEncoding encoding) {

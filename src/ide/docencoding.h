@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 namespace glossa {
 
 // How the IDE document's bytes encode its text: UTF-8 (code page 65001) or the ANSI code page
@@ -16,13 +19,39 @@ inline DocEncoding EncodingForCodePage(int codePage) {
     return codePage == kCodePageUtf8 ? DocEncoding::Utf8 : DocEncoding::Ansi;
 }
 
-// Encodes text; characters that the ANSI code page can't hold become "?".
+// Encodes text; characters that the ANSI code page can't hold become "?". In UTF-8 a lone
+// surrogate becomes U+FFFD.
 QByteArray EncodeText(QStringView text, DocEncoding encoding);
 
-// Decodes bytes, stopping at the first zero byte. Invalid UTF-8 becomes U+FFFD.
+// Decodes bytes, stopping at the first zero byte. Each byte of an invalid UTF-8 sequence
+// becomes one U+FFFD.
 QString DecodeText(QByteArrayView bytes, DocEncoding encoding);
 
-// Number of bytes that text takes in the encoding, without a terminator.
+// Number of bytes that text takes in the encoding, without a terminator; always the size of
+// EncodeText's result.
 qsizetype EncodedLength(QStringView text, DocEncoding encoding);
+
+// Text decoded from document bytes together with those bytes, so that a position in the text
+// maps back to the bytes it came from, also where re-encoding would differ (invalid UTF-8).
+class DecodedText {
+public:
+    DecodedText() = default;
+    // Decodes bytes as DecodeText does (up to the first zero byte).
+    DecodedText(QByteArrayView bytes, DocEncoding encoding);
+
+    const QString& Text() const { return text_; }
+    // The bytes the text came from (without the zero byte and what followed it).
+    const QByteArray& Bytes() const { return bytes_; }
+    // Byte index, in Bytes(), of the character at a text index (0..size; size gives the
+    // number of bytes).
+    qsizetype ByteIndex(qsizetype textIndex) const;
+
+private:
+    QString text_;
+    QByteArray bytes_;
+    // The byte index of each UTF-16 unit and one past the end; empty when every unit is one
+    // byte at the same index.
+    std::vector<qint32> offsets_;
+};
 
 } // namespace glossa

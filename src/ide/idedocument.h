@@ -26,6 +26,10 @@ public:
     // can't be read. Used to check, just before writing, that the source didn't change.
     virtual QByteArray ReadRange(int start, int end) = 0;
 
+    // True when the editor is set to refuse changes (the IDE does so while the program runs
+    // under its debugger).
+    virtual bool ReadOnly() = 0;
+
     // Replaces the bytes start..end by text. False when nothing was written (invalid range,
     // no buffer, failed copy): then the document is unchanged.
     virtual bool ReplaceRange(int start, int end, const QString& text) = 0;

@@ -49,11 +49,32 @@ QString IdeEditor::LineEndForMode(int eolMode) {
 QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
     const std::string bytes =
         glossa::ReadDocumentText(*target_, size, caretPos, searchRange, windowStart_);
-    return DecodeText(QByteArrayView(bytes.data(), qsizetype(bytes.size())), encoding_);
+    QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    windowAtLineStart_ = true;
+    if (windowStart_ > 0) {
+        // A window that begins inside a character starts at the next one.
+        qsizetype skip = 0;
+        if (encoding_ == DocEncoding::Utf8) {
+            while (skip < 3 && skip < view.size() &&
+                   (static_cast<unsigned char>(view[skip]) & 0xC0) == 0x80)
+                ++skip;
+        }
+        view = view.sliced(skip);
+        windowStart_ += int(skip);
+        const QByteArray previous = ReadRange(windowStart_ - 1, windowStart_);
+        // "^" follows line feeds only, as for the lines inside the text.
+        windowAtLineStart_ = previous == "\n";
+    }
+    decoded_ = std::make_shared<const DecodedText>(view, encoding_);
+    return decoded_->Text();
 }
 
 int IdeEditor::Length() {
     return QueryLength(*target_);
+}
+
+bool IdeEditor::ReadOnly() {
+    return QueryReadOnly(*target_);
 }
 
 QByteArray IdeEditor::ReadRange(int start, int end) {

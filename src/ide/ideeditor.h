@@ -32,16 +32,23 @@ public:
     static QString LineEndForMode(int eolMode);
 
     // Reads the document (size = length + 1; see the bridge's ReadDocumentText) and decodes
-    // it up to the first zero byte. Empty when nothing could be read. Sets WindowStart().
+    // it up to the first zero byte. Empty when nothing could be read. Sets WindowStart(),
+    // WindowAtLineStart() and Decoded(). A search window in UTF-8 starts at the next
+    // character's first byte.
     QString ReadDocumentText(int size, int caretPos, int searchRange);
     // Document position of the first byte of the text last read.
     int WindowStart() const { return windowStart_; }
+    // True when the text last read starts a document line.
+    bool WindowAtLineStart() const { return windowAtLineStart_; }
+    // The text last read with the bytes it came from.
+    std::shared_ptr<const DecodedText> Decoded() const { return decoded_; }
 
     DocEncoding Encoding() const override { return encoding_; }
     void SetEncoding(DocEncoding encoding) { encoding_ = encoding; }
 
     // SCI_GETLENGTH.
     int Length() override;
+    bool ReadOnly() override;
     QByteArray ReadRange(int start, int end) override;
     bool ReplaceRange(int start, int end, const QString& text) override;
     bool InsertAtPosition(int position, const QString& text) override;
@@ -52,6 +59,8 @@ private:
     ScintillaTarget* target_;
     DocEncoding encoding_ = DocEncoding::Ansi;
     int windowStart_ = 0;
+    bool windowAtLineStart_ = true;
+    std::shared_ptr<const DecodedText> decoded_;
 };
 
 } // namespace glossa

@@ -27,8 +27,12 @@ namespace {
 // Hands the test's simulated editor to the run without giving it away.
 class ForwardingTarget : public ScintillaTarget {
 public:
-    explicit ForwardingTarget(SimulatedScintilla& s) : s_(s) {}
+    explicit ForwardingTarget(SimulatedScintilla& s, const bool* dropWrites = nullptr)
+        : s_(s), dropWrites_(dropWrites) {}
     std::intptr_t Send(unsigned m, std::uintptr_t w, std::intptr_t l) override {
+        // An editor that takes the write messages and changes nothing, without saying so.
+        if (dropWrites_ && *dropWrites_ && (m == 2170 || m == 2003))
+            return 0;
         return s_.Send(m, w, l);
     }
     RemoteAddress Reserve(std::size_t size) override { return s_.Reserve(size); }
@@ -39,6 +43,7 @@ public:
 
 private:
     SimulatedScintilla& s_;
+    const bool* dropWrites_;
 };
 
 class RecordingMessages : public Messages {
@@ -66,6 +71,7 @@ struct Run {
     QString settingsPath;
     bool opened = false;
     bool installed = false;
+    bool dropWrites = false;
     std::unique_ptr<MainFlow> flow;
 
     Run(const QByteArray& document, int caret, const QStringList& args = {}, int eolMode = 0,
@@ -77,7 +83,7 @@ struct Run {
         env.toolScintilla = u"4660"_s;
         env.openIdeProcess = [this](std::uintptr_t handle) -> std::unique_ptr<ScintillaTarget> {
             opened = handle == 4660;
-            return std::make_unique<ForwardingTarget>(sim);
+            return std::make_unique<ForwardingTarget>(sim, &dropWrites);
         };
         env.install = [this](Messages&) { installed = true; };
         env.messages = &messages;
@@ -122,6 +128,44 @@ const QByteArray kFooWithDefaults =
 const QByteArray kBarBlock = "; x\n;<comment>\n;  <summary>Old</summary>\n;  <param>first</param>\n"
                              ";  <return>r</return>\n;  <example></example>\n;</comment>\n"
                              "Procedure Bar(p)\nEndProcedure\n";
+
+// One file-mode run on path: starts Glossa as the IDE's tool would, types text into every
+// field (when given), applies. Returns whether the window opened.
+bool FileModeRun(const QString& path, const QStringList& options, const QString& typed,
+                 RecordingMessages& messages) {
+    RunEnvironment env;
+    env.arguments = QStringList{path} + options;
+    env.messages = &messages;
+    env.monitors = kMonitors;
+    env.settingsPath = QFileInfo(path).dir().filePath(u"glossa.prefs"_s);
+    MainFlow flow(std::move(env));
+    if (!flow.Start()) {
+        flow.Finish();
+        return false;
+    }
+    EditorWindow* w = flow.Window();
+    if (!typed.isEmpty()) {
+        for (QTextEdit* editor : {w->summaryEditor(), w->resultEditor(), w->exampleEditor()})
+            Run::Retype(editor, typed);
+        QListWidget* list = w->parameterList();
+        if (list->count() > 0) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+            Run::Retype(w->parameterEditor(), typed);
+        }
+    }
+    QTest::mouseClick(w->applyButton(), Qt::LeftButton);
+    const bool finished = flow.Finished();
+    flow.Finish();
+    return finished;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QByteArray kBom = "\xEF\xBB\xBF";
 
 } // namespace
 
@@ -572,6 +616,109 @@ private slots:
         // The document is back as read, so a later Apply writes the same block again.
         auto* sim = static_cast<SimulatedScintilla*>(flow.Target());
         QCOMPARE(QByteArray::fromStdString(sim->Document()), source);
+    }
+
+    // Nothing of the source is lost: what stands between an old block and the header, tag text
+    // typed into fields, search windows that begin mid-line or mid-character.
+    void fileModeKeepsTheSource_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("runs");
+        QTest::addColumn<bool>("applied");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray oldBlock =
+            ";<comment>\r\n;  <summary>Old</summary>\r\n;  <return></return>\r\n"
+            ";  <example></example>\r\n;</comment>\r\n";
+        const QByteArray newFoo =
+            ";<comment>\r\n;  <summary>Procedure Foo()</summary>\r\n"
+            ";  <return></return>\r\n;  <example></example>\r\n;</comment>\r\n";
+        for (const char* line : {"Global a", "EndIf", "Dim a(1)", "; ----"}) {
+            QTest::addRow("code line between block and header: %s", line)
+                << oldBlock + line + "\r\nProcedure Foo()\r\nEndProcedure\r\n"
+                << QStringList{u"-caret:7x1"_s} << QString() << 1 << true
+                << oldBlock + line + "\r\n" + newFoo + "Procedure Foo()\r\nEndProcedure\r\n";
+        }
+        const QString tags = u"uses ;<comment> and ;</comment> lines"_s;
+        const QByteArray tagsUtf8 = "uses ;<comment> and ;</comment> lines";
+        QTest::newRow("tag text typed into every field, applied twice")
+            << QByteArray("; x\nProcedure Foo(a)\nEndProcedure\n") << QStringList{u"-caret:2x1"_s}
+            << tags << 2 << true
+            << "; x\n;<comment>\n;  <summary>" + tagsUtf8 + "</summary>\n;  <param>" + tagsUtf8 +
+                   "</param>\n;  <return>" + tagsUtf8 + "</return>\n;  <example>" + tagsUtf8 +
+                   "</example>\n;</comment>\nProcedure Foo(a)\nEndProcedure\n";
+        const QByteArray commented =
+            "; Procedure Old(a) was replaced\nProcedure Foo()\nEndProcedure\n";
+        QTest::newRow("window begins inside a commented-out header")
+            << commented << QStringList{u"-caret:25"_s, u"-searchrange:24"_s, u"-search:1"_s}
+            << QString() << 1 << false << commented;
+        QTest::newRow("window begins inside a line holding the opening tag")
+            << QByteArray("x ;<comment>\n;</comment>\nProcedure Foo()\nEndProcedure\n")
+            << QStringList{u"-caret:26"_s, u"-searchrange:25"_s} << QString() << 1 << true
+            << QByteArray("x ;<comment>\n;</comment>\n;<comment>\n;  <summary>Procedure "
+                          "Foo()</summary>\n;  <return></return>\n;  <example></example>\n"
+                          ";</comment>\nProcedure Foo()\nEndProcedure\n");
+        QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
+            << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
+            << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
+            << kBom + "; caf\xC3\xA9 \xFF\n;<comment>\n;  <summary>new</summary>\n"
+                      ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n"
+                      "Procedure Foo()\nEndProcedure\n";
+        QTest::newRow("invalid UTF-8 above a block")
+            << kBom + "\xFF\xFE x\r\n" + oldBlock + "Procedure Foo()\r\nEndProcedure\r\n"
+            << QStringList{u"-caret:7x1"_s} << u"new"_s << 1 << true
+            << kBom + "\xFF\xFE x\r\n;<comment>\r\n;  <summary>new</summary>\r\n"
+                      ";  <return>new</return>\r\n;  <example>new</example>\r\n;</comment>\r\n"
+                      "Procedure Foo()\r\nEndProcedure\r\n";
+    }
+    void fileModeKeepsTheSource() {
+        QFETCH(QByteArray, source);
+        QFETCH(QStringList, options);
+        QFETCH(QString, typed);
+        QFETCH(int, runs);
+        QFETCH(bool, applied);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(source);
+        }
+        RecordingMessages messages;
+        for (int run = 0; run < runs; ++run)
+            QCOMPARE(FileModeRun(path, options, run == 0 ? typed : QString(), messages), applied);
+        QCOMPARE(messages.warnings, QStringList());
+        QCOMPARE(ReadFile(path), expected);
+    }
+
+    // A read-only editor (the IDE's, while the program runs in the debugger), or one that
+    // silently drops the write: the window stays with the typed text, and a later Apply works.
+    void editorThatDoesNotTakeTheWrite_data() {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read-only") << true << u"read-only in the IDE"_s;
+        QTest::newRow("write dropped") << false << u"The IDE did not accept the change"_s;
+    }
+    void editorThatDoesNotTakeTheWrite() {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, message);
+        Run run(kFooNoBlock, 40);
+        run.sim.SetReadOnly(readOnly);
+        run.dropWrites = !readOnly;
+        QVERIFY(run.flow->Start());
+        Run::Retype(run.W()->summaryEditor(), u"kept"_s);
+        run.Apply();
+        QCOMPARE(run.messages.warnings.size(), 1);
+        QVERIFY2(run.messages.warnings[0].contains(message), qPrintable(run.messages.warnings[0]));
+        QVERIFY(!run.flow->Finished());
+        QVERIFY(run.W()->isVisible());
+        QCOMPARE(run.Document(), kFooNoBlock);
+        run.sim.SetReadOnly(false);
+        run.dropWrites = false;
+        run.Apply();
+        QVERIFY(run.flow->Finished());
+        QVERIFY(run.Document().contains(";  <summary>kept</summary>\r\n"));
     }
 };
 

@@ -11,11 +11,19 @@ namespace glossa {
 // An in-memory document that records every call and refuses ranges outside its bytes.
 class FakeDocument : public IdeDocument {
 public:
+    // Text encoded by Qt's own converters, not by the code under test.
     FakeDocument(const QString& text, DocEncoding encoding)
-        : bytes(EncodeText(text, encoding)), encoding(encoding) {}
+        : bytes(Encode(text, encoding)), encoding(encoding) {}
+    FakeDocument(const QByteArray& bytes, DocEncoding encoding)
+        : bytes(bytes), encoding(encoding) {}
+
+    static QByteArray Encode(const QString& text, DocEncoding encoding) {
+        return encoding == DocEncoding::Utf8 ? text.toUtf8() : text.toLatin1();
+    }
 
     DocEncoding Encoding() const override { return encoding; }
     int Length() override { return int(bytes.size()); }
+    bool ReadOnly() override { return readOnly; }
 
     QByteArray ReadRange(int start, int end) override {
         calls.append(QStringLiteral("read %1 %2").arg(start).arg(end));
@@ -32,7 +40,8 @@ public:
         }
         if (failWrites)
             return false;
-        bytes.replace(start, end - start, EncodeText(text, encoding));
+        if (!ignoreWrites)
+            bytes.replace(start, end - start, Encode(text, encoding));
         return true;
     }
 
@@ -44,7 +53,8 @@ public:
         }
         if (failWrites)
             return false;
-        bytes.insert(position, EncodeText(text, encoding));
+        if (!ignoreWrites)
+            bytes.insert(position, Encode(text, encoding));
         return true;
     }
 
@@ -55,7 +65,10 @@ public:
         caret = position;
     }
 
-    QString text() const { return DecodeText(bytes, encoding); }
+    QString text() const {
+        return encoding == DocEncoding::Utf8 ? QString::fromUtf8(bytes)
+                                             : QString::fromLatin1(bytes);
+    }
 
     // Calls other than reads, in order.
     QStringList writes() const {
@@ -70,6 +83,8 @@ public:
     DocEncoding encoding;
     int caret = -1;
     bool failWrites = false;
+    bool readOnly = false;     // reported by ReadOnly()
+    bool ignoreWrites = false; // writes are taken but change nothing, as a read-only editor does
     int invalidCalls = 0;
     QStringList calls;
 };

@@ -60,13 +60,25 @@ private slots:
             << kBlockLf + u"\n         \nProcedure Foo()"_s << lf << utf8 << true << kBlockLf << 0;
         QTest::newRow("11 bytes between") << kBlockLf + u"\n          \nProcedure Foo()"_s << lf
                                           << utf8 << false << QString() << 0;
-        // Five two-byte characters: 11 bytes in UTF-8, 6 in ANSI.
-        QTest::newRow("window counts bytes, UTF-8")
-            << kBlockLf + u"\n\u00e9\u00e9\u00e9\u00e9\u00e9\nProcedure Foo()"_s << lf << utf8
-            << false << QString() << 0;
-        QTest::newRow("window counts bytes, ANSI")
-            << kBlockLf + u"\n\u00e9\u00e9\u00e9\u00e9\u00e9\nProcedure Foo()"_s << lf << ansi
-            << true << kBlockLf << 0;
+        // Mended: only blanks and line ends may stand between; a short code line there would
+        // be deleted by Apply.
+        for (const QString& between : {u"Global a"_s, u"EndIf"_s, u"Next"_s, u"Wend"_s,
+                                       u"Dim a(1)"_s, u"; ----"_s, u"\u00e9\u00e9"_s}) {
+            QTest::addRow("between: %s", qPrintable(between))
+                << kBlockLf + u"\r\n"_s + between + u"\r\nProcedure Foo()"_s << crlf << ansi
+                << false << QString() << 0;
+        }
+        QTest::newRow("code line inside the block")
+            << u";<comment>\nx = 1\n;</comment>\nProcedure Foo()"_s << lf << utf8 << false
+            << QString() << 0;
+        // Mended: tag text inside a field neither opens nor closes a block.
+        const QString tagsInFields = u";<comment>\n;  <summary>uses ;<comment> lines</summary>\n"
+                                     u";  <param>a ;</comment> b</param>\n;</comment>"_s;
+        QTest::newRow("tags inside fields") << u"x\n"_s + tagsInFields + u"\nProcedure Foo(a)"_s
+                                            << lf << utf8 << true << tagsInFields << 2;
+        QTest::newRow("closing tag after code on its line")
+            << u";<comment>\nx = 1 ;</comment>\nProcedure Foo()"_s << lf << utf8 << false
+            << QString() << 0;
         QTest::newRow("closing line without >")
             << u";<comment>\n;</comment\nProcedure Foo()"_s << lf << utf8 << true
             << u";<comment>\n;</comment"_s << 0;

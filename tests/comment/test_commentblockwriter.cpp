@@ -274,15 +274,22 @@ private slots:
         QCOMPARE(doc.text(), document);
     }
 
-    // Random fields without markup survive building, inserting, replacing and reading back.
+    // Random fields survive building, inserting, replacing and reading back; each write
+    // changes only the old block (with the blank lines after it) or the place above the
+    // header. Field text may look like block lines, and a short code line may stand between
+    // the old block and the header.
     void roundTrip() {
         QRandomGenerator random(20240611);
-        const QString pool = u"abcXYZ019 .,;:!?=()*#$-_\t'\"/\\>&\u00e4\u00df\u00e9"_s;
-        const QString wide = u"\u20ac\u4e2d"_s; // UTF-8 only
+        const QStringList pool{u"a"_s,      u"Z"_s,          u"0"_s,           u" "_s,
+                               u"."_s,      u";"_s,          u"<"_s,           u">"_s,
+                               u"="_s,      u"\t"_s,         u"\""_s,          u"\u00e4"_s,
+                               u"\u00df"_s, u";<comment>"_s, u";</comment>"_s, u"<comment>"_s};
+        const QStringList wide{u"\u20ac"_s, u"\u4e2d"_s}; // UTF-8 only
+        const QStringList codeLines{u"Global a"_s, u"EndIf"_s, u"Next"_s, u"Dim a(1)"_s,
+                                    u"; ----"_s};
         auto randomText = [&](bool utf8) {
             QString text;
-            const int length = random.bounded(0, 24);
-            for (int i = 0; i < length; ++i) {
+            for (int i = random.bounded(0, 12); i > 0; --i) {
                 if (utf8 && random.bounded(10) == 0)
                     text += wide[random.bounded(int(wide.size()))];
                 else
@@ -302,17 +309,25 @@ private slots:
             const QString header = u"Procedure.s Foo("_s + names.join(u", "_s) + u")"_s;
             const QString above = u"; "_s + randomText(utf8) + le + u"x = 1"_s + le;
             const QString source = above + header + le + u"  Debug 1"_s + le + u"EndProcedure"_s;
-            const QByteArray sourceBytes = EncodeText(source, encoding);
-            const int caret = int(sourceBytes.indexOf("Debug"));
-
             FakeDocument doc(source, encoding);
+            const int caret = int(doc.bytes.indexOf("Debug"));
+
             int currentCaret = caret;
-            for (int pass = 0; pass < 2; ++pass) { // insert, then replace
-                const QString text = doc.text();
-                const Run run = Read(text, encoding, le, currentCaret);
+            QByteArray oldBlock;
+            for (int pass = 0; pass < 2; ++pass) { // insert, then replace or insert again
+                bool expectBlock = pass == 1;
+                if (pass == 1 && random.bounded(3) == 0) {
+                    const QByteArray code = FakeDocument::Encode(
+                        codeLines[random.bounded(int(codeLines.size()))] + le, encoding);
+                    doc.bytes.insert(int(doc.bytes.indexOf("Procedure.s")), code);
+                    currentCaret += int(code.size());
+                    expectBlock = false;
+                }
+                const QByteArray before = doc.bytes;
+                const Run run = Read(doc.text(), encoding, le, currentCaret);
                 QVERIFY(run.header);
                 QCOMPARE(run.header->headerText, header);
-                QCOMPARE(run.block.present, pass == 1);
+                QCOMPARE(run.block.present, expectBlock);
 
                 const QString summary = randomText(utf8);
                 const QString result = randomText(utf8);
@@ -329,6 +344,20 @@ private slots:
                 QCOMPARE(doc.bytes.mid(outcome.caretPos, 7), QByteArray("Debug 1"));
                 currentCaret = outcome.caretPos;
 
+                // Only the replaced range changed, and it held the old block and line ends.
+                const QByteArray headerOn = before.mid(before.indexOf("Procedure.s"));
+                QVERIFY(doc.bytes.endsWith(headerOn));
+                const qsizetype headerLineEnd = before.size() - headerOn.size() - le.size();
+                const qsizetype kept = expectBlock ? before.indexOf(oldBlock) : headerLineEnd;
+                QVERIFY(kept >= 0);
+                QVERIFY(doc.bytes.startsWith(before.first(kept)));
+                if (expectBlock) {
+                    const QByteArray replaced = before.sliced(kept, headerLineEnd - kept);
+                    QVERIFY(replaced.startsWith(oldBlock));
+                    QCOMPARE(replaced.sliced(oldBlock.size()).trimmed(), QByteArray());
+                }
+                oldBlock = FakeDocument::Encode(block, encoding);
+
                 const Run again = Read(doc.text(), encoding, le, currentCaret);
                 QVERIFY(again.header);
                 QVERIFY(again.block.present);
@@ -343,7 +372,7 @@ private slots:
                     QCOMPARE(fields.parameters[i].description, TrimBlanks(descriptions[i]));
                 }
             }
-            // The text above the block is untouched.
+            // The text above the first block is untouched.
             QVERIFY(doc.text().startsWith(above + u";<comment>"_s));
         }
     }

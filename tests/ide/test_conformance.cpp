@@ -381,6 +381,25 @@ private slots:
         CheckClean(*h);
     }
 
+    void readOnlyIgnoresWrites_data() {
+        QTest::addColumn<QString>("kind");
+        Row("read-only");
+    }
+    // The IDE sets its editor read-only while the program runs in the debugger: the messages
+    // are taken, the document doesn't change.
+    void readOnlyIgnoresWrites() {
+        QFETCH(QString, kind);
+        auto h = MakeHarness(kind);
+        h->Setup("abc", 0, 0, 1, 1);
+        QVERIFY(!QueryReadOnly(h->Target()));
+        h->Target().Send(sci::kSetReadOnly, 1, 0);
+        QVERIFY(QueryReadOnly(h->Target()));
+        QVERIFY(ReplaceRange(h->Target(), 0, 1, "X"));
+        QVERIFY(InsertAtPosition(h->Target(), 3, "Y"));
+        QCOMPARE(h->Document(), std::string("abc"));
+        CheckClean(*h);
+    }
+
     void placeCaret_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<std::string>("document");

@@ -4,6 +4,7 @@
 #include "ide/bridge/simulatedscintilla.h"
 #include "ide/ideeditor.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -114,9 +115,44 @@ private slots:
         // Bytes 2..6 are the second and third characters.
         QCOMPARE(editor.ReadDocumentText(7, 4, 2), u"\u00e9\u00e9"_s);
         QCOMPARE(editor.WindowStart(), 2);
-        // A range cut inside a character: the partial sequence decodes as U+FFFD.
-        QCOMPARE(editor.ReadDocumentText(7, 2, 1), u"\ufffd\ufffd"_s);
-        QCOMPARE(editor.WindowStart(), 1);
+        // A window that begins inside a character starts at the next one; one cut at its end
+        // decodes as U+FFFD.
+        QCOMPARE(editor.ReadDocumentText(7, 2, 1), u"\ufffd"_s);
+        QCOMPARE(editor.WindowStart(), 2);
+        QVERIFY(!editor.WindowAtLineStart());
+    }
+
+    // Positions in the text read map to the bytes they came from, also where invalid bytes
+    // decode to U+FFFD (which would re-encode as three bytes).
+    void decodedTextMapsToBytes() {
+        const QByteArray bytes("\xff\xc3\xa9\xf0\x9f\x98\x80"
+                               "a\xe2\x82",
+                               10);
+        const DecodedText decoded(bytes, DocEncoding::Utf8);
+        QCOMPARE(decoded.Text(), u"\ufffd\u00e9\U0001F600a\ufffd\ufffd"_s);
+        const QList<qsizetype> expected{0, 1, 3, 3, 7, 8, 9, 10};
+        QCOMPARE(decoded.Text().size() + 1, expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QCOMPARE(decoded.ByteIndex(i), expected[i]);
+    }
+
+    // Whatever the text, the length counted is the length written.
+    void encodedLengthMatchesEncoding() {
+        QCOMPARE(EncodeText(QString(u"a"_s + QChar(0xd800) + u"b"_s), DocEncoding::Utf8),
+                 QByteArray("a\xef\xbf\xbd"
+                            "b"));
+        QCOMPARE(EncodeText(QString(QChar(0xdc00) + u"\U0001F600"_s), DocEncoding::Ansi),
+                 QByteArray("??"));
+        const char16_t pool[] = {u'a',   u'\n',  0xe9,   0xff,   0x100, 0x20ac,
+                                 0xfffd, 0xd83d, 0xde00, 0xd800, 0xdfff};
+        QRandomGenerator random(1312);
+        for (int round = 0; round < 2000; ++round) {
+            QString text;
+            for (int i = random.bounded(12); i > 0; --i)
+                text += QChar(pool[random.bounded(int(std::size(pool)))]);
+            for (const DocEncoding encoding : {DocEncoding::Utf8, DocEncoding::Ansi})
+                QCOMPARE(EncodedLength(text, encoding), EncodeText(text, encoding).size());
+        }
     }
 
     void editorGoneReadsAsNothing() {

@@ -109,6 +109,9 @@ int QueryLength(ScintillaTarget& target) {
 int QueryEolMode(ScintillaTarget& target) {
     return Query(target, sci::kGetEolMode);
 }
+bool QueryReadOnly(ScintillaTarget& target) {
+    return Query(target, sci::kGetReadOnly) != 0;
+}
 
 std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, int searchRange,
                              int& windowStart) {

@@ -17,9 +17,11 @@ constexpr unsigned kGetLength = 2006;         // SCI_GETLENGTH
 constexpr unsigned kGetCurrentPos = 2008;     // SCI_GETCURRENTPOS
 constexpr unsigned kGetEolMode = 2030;        // SCI_GETEOLMODE
 constexpr unsigned kGetCodePage = 2137;       // SCI_GETCODEPAGE
+constexpr unsigned kGetReadOnly = 2140;       // SCI_GETREADONLY
 constexpr unsigned kSetSel = 2160;            // SCI_SETSEL(anchor, caret)
 constexpr unsigned kGetTextRange = 2162;      // SCI_GETTEXTRANGE(0, record)
 constexpr unsigned kReplaceSel = 2170;        // SCI_REPLACESEL(0, text)
+constexpr unsigned kSetReadOnly = 2171;       // SCI_SETREADONLY(readOnly)
 constexpr unsigned kGetText = 2182;           // SCI_GETTEXT(size with terminator, buffer)
 constexpr unsigned kSetEmptySelection = 2556; // SCI_SETEMPTYSELECTION(position)
 
@@ -67,6 +69,9 @@ int QueryCodePage(ScintillaTarget& target);
 int QueryCaretPosition(ScintillaTarget& target);
 int QueryLength(ScintillaTarget& target);
 int QueryEolMode(ScintillaTarget& target);
+// SCI_GETREADONLY: true when the editor refuses changes (and ignores SCI_REPLACESEL and
+// SCI_INSERTTEXT).
+bool QueryReadOnly(ScintillaTarget& target);
 
 // Copies the document's bytes out of the editor. size is the document length plus 1 (room for
 // the terminator). With searchRange > 0 only the bytes within searchRange of caretPos are

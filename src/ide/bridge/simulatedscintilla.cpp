@@ -185,6 +185,11 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         return std::intptr_t(Length());
     case sci::kGetEolMode:
         return eolMode_;
+    case sci::kGetReadOnly:
+        return readOnly_ ? 1 : 0;
+    case sci::kSetReadOnly:
+        readOnly_ = wParam != 0;
+        return 0;
     case sci::kGetText: {
         // Scintilla 3: with no buffer, the size needed; else copies wParam - 1 bytes (bytes
         // past the document's end read as 0) plus a terminator and returns wParam - 1.
@@ -207,7 +212,7 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         SetSelection(static_cast<std::intptr_t>(wParam), lParam);
         return 0;
     case sci::kReplaceSel: {
-        if (lParam == 0)
+        if (lParam == 0 || readOnly_)
             return 0;
         std::string text;
         if (!ResolveString(RemoteAddress(lParam), text, "SCI_REPLACESEL text"))
@@ -220,7 +225,7 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         return 0;
     }
     case sci::kInsertText: {
-        if (lParam == 0)
+        if (lParam == 0 || readOnly_)
             return 0;
         std::string text;
         if (!ResolveString(RemoteAddress(lParam), text, "SCI_INSERTTEXT text"))

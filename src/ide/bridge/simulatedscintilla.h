@@ -42,6 +42,9 @@ public:
     void SetCodePage(int codePage) { codePage_ = codePage; }
     int EolMode() const { return eolMode_; }
     void SetEolMode(int eolMode) { eolMode_ = eolMode; }
+    // As SCI_SETREADONLY: a read-only document ignores SCI_REPLACESEL and SCI_INSERTTEXT.
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     long long Caret() const { return caret_; }
     long long Anchor() const { return anchor_; }
     // Sets the selection as SCI_SETSEL does (positions clamped into the document).
@@ -83,6 +86,7 @@ private:
     int codePage_;
     int eolMode_;
     int pointerWidth_;
+    bool readOnly_ = false;
     long long caret_ = 0;
     long long anchor_ = 0;
 
