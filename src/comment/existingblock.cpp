@@ -46,7 +46,8 @@ qsizetype SkipBlanks(QStringView text, qsizetype index, qsizetype end) {
 enum class BlockLine { Opening, Closing, Comment, Empty, Code };
 
 BlockLine KindOfLine(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
-    const QStringView content = text.sliced(lineStart, lineEnd - lineStart).trimmed();
+    const qsizetype first = SkipBlanks(text, lineStart, lineEnd);
+    const QStringView content = text.sliced(first, lineEnd - first);
     if (content.isEmpty())
         return BlockLine::Empty;
     if (content.startsWith(u";<comment>", Qt::CaseInsensitive))
