@@ -49,6 +49,8 @@ constexpr unsigned kMessages[] = {sci::kGetCodePage,
                                   sci::kReplaceSel,
                                   sci::kInsertText,
                                   sci::kSetEmptySelection,
+                                  sci::kGetReadOnly,
+                                  sci::kSetReadOnly,
                                   1234};
 
 void CheckNoLeak(const SimulatedScintilla& sim, std::size_t before) {
