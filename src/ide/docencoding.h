@@ -25,4 +25,10 @@ QString DecodeText(QByteArrayView bytes, DocEncoding encoding);
 // Number of bytes that text takes in the encoding, without a terminator.
 qsizetype EncodedLength(QStringView text, DocEncoding encoding);
 
+// The characters of text that the encoding can't store, each once, in the order of their first
+// appearance (a surrogate pair is one character); empty when it stores them all. UTF-8 stores
+// everything but a lone surrogate; the ANSI code page only what it maps to a byte sequence of
+// its own (a "best fit" such as "a" for "ā" counts as not stored).
+QString UnencodableCharacters(QStringView text, DocEncoding encoding);
+
 } // namespace glossa
