@@ -84,6 +84,8 @@ bool StartsWith(const std::string& text, const Line& line, std::string_view pref
 
 std::string FileMode::FollowIdeSettings(const std::string& before, const std::string& after,
                                         std::optional<long long> caret) {
+    if (after.rfind("; IDE Options =") == std::string::npos)
+        return after; // the common case by hand, without walking the lines
     const std::vector<std::size_t> afterStarts = LineStarts(after);
     const std::vector<Line> lines = SplitLines(after, afterStarts);
     // The block: the last "; IDE Options" line, with only comment or empty lines after it.

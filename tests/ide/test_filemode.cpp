@@ -1,6 +1,7 @@
 // File mode: loading a source file into the simulated editor, the caret text, and the atomic
 // save that never overwrites a file changed on disk.
 #include "ide/bridge/bridgeoperations.h"
+#include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 
@@ -116,6 +117,28 @@ private slots:
         FileMode mode;
         QVERIFY(mode.Load(path, nullptr, startedByIde));
         QCOMPARE(QueryCodePage(mode.Editor()), codePage);
+    }
+
+    // What Apply refuses to write: the characters the document's encoding can't store.
+    void unencodableCharacters_data() {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("UTF-8 stores all") << true << u"a\u00e9\u20ac\U0001F600"_s << QString();
+        QTest::newRow("UTF-8, lone surrogate")
+            << true << (u"a"_s + QChar(0xD800) + u"b"_s + QChar(0xD800)) << QString(QChar(0xD800));
+#ifndef Q_OS_WIN // ISO 8859-1; the Windows code page depends on the system
+        QTest::newRow("8859-1: each once, a pair as one")
+            << false << u"\u00e9\u20acx\u20ac\u2192\U0001F600"_s << u"\u20ac\u2192\U0001F600"_s;
+        QTest::newRow("8859-1 stores its 256") << false << u"az\u00a0\u00ff"_s << QString();
+#endif
+    }
+    void unencodableCharacters() {
+        QFETCH(bool, utf8);
+        QFETCH(QString, text);
+        QFETCH(QString, missing);
+        QCOMPARE(UnencodableCharacters(text, utf8 ? DocEncoding::Utf8 : DocEncoding::Ansi),
+                 missing);
     }
 
     // The IDE's settings block after an edit: literal documents before and after the edit, the
