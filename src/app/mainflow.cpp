@@ -3,6 +3,7 @@
 #include "comment/commentblockwriter.h"
 #include "comment/loadedfields.h"
 #include "ide/bridge/bridgeoperations.h"
+#include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 #include "install/installation.h"
@@ -38,6 +39,7 @@ RunEnvironment RunEnvironment::FromProcess(const QStringList& argumentsWithProgr
     env.arguments = argumentsWithProgram.mid(1);
     env.toolScintilla = qEnvironmentVariable("PB_TOOL_Scintilla");
     env.toolCursor = qEnvironmentVariable("PB_TOOL_Cursor");
+    env.toolIde = qEnvironmentVariable("PB_TOOL_IDE");
     return env;
 }
 
@@ -108,6 +110,10 @@ bool MainFlow::Start() {
     // 2. The IDE's editor, or the installation.
     const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));
     if (editorHandle == 0 && !InFileMode()) {
+        // Started by the IDE with nothing to edit (its project tab was active): the IDE waits,
+        // disabled, so no window may open; this ends like the other runs without a source.
+        if (!env_.toolIde.isEmpty())
+            return false;
         // 3. Installation.
         env_.install(*messages_);
         return false;
@@ -223,7 +229,7 @@ bool MainFlow::OpenEditor() {
         // off Windows its value is of no use to another process.
         file_ = std::make_unique<FileMode>();
         QString reason;
-        if (!file_->Load(options_.sourceFile, &reason)) {
+        if (!file_->Load(options_.sourceFile, &reason, !env_.toolIde.isEmpty())) {
             exitCode_ = 1;
             Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(
                                   QDir::toNativeSeparators(options_.sourceFile), reason));
@@ -254,6 +260,30 @@ bool MainFlow::SaveSourceFile() {
     // second Apply writes the same block again.
     Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
                       "window."_s.arg(QDir::toNativeSeparators(file_->Path()), reason));
+    return false;
+}
+
+bool MainFlow::CheckEncodable(const QString& text) {
+    const QString missing = UnencodableCharacters(text, context_.DocEncoding);
+    if (missing.isEmpty())
+        return true;
+    QStringList named;
+    for (qsizetype i = 0; i < missing.size();) {
+        const char32_t code = missing[i].isHighSurrogate() && i + 1 < missing.size()
+                                  ? QChar::surrogateToUcs4(missing[i], missing[i + 1])
+                                  : missing[i].unicode();
+        const qsizetype units = code > 0xFFFF ? 2 : 1;
+        const QString hex = QString::number(uint(code), 16).toUpper().rightJustified(4, u'0');
+        if (QChar::isSurrogate(code))
+            named << u"U+"_s + hex; // a lone surrogate has no shape of its own
+        else
+            named << missing.mid(i, units) + u" (U+"_s + hex + u')';
+        i += units;
+    }
+    Fail(u"Glossa"_s,
+         u"The source's encoding can't store these characters: %1\nRemove them from the "
+         "comment, or convert the source to UTF-8 in the IDE. Nothing was written; your text "
+         "is still in the window."_s.arg(named.join(u", "_s)));
     return false;
 }
 
@@ -328,6 +358,8 @@ void MainFlow::OnEvent_ApplySettings() {
         BuildCommentBlock(EditorToTags(window_->summaryEditor()), parameters_.descriptions(),
                           EditorToTags(window_->resultEditor()),
                           EditorToTags(window_->exampleEditor()), context_.LineEnd);
+    if (!CheckEncodable(newBlock))
+        return;
     // File mode: keep the document as read, to restore it when the file can't be stored.
     std::string documentBefore;
     long long caretBefore = 0;

@@ -47,6 +47,7 @@ struct RunEnvironment {
     QStringList arguments; // after the program's own path
     QString toolScintilla; // PB_TOOL_Scintilla (null when unset)
     QString toolCursor;    // PB_TOOL_Cursor (file mode's caret when "-caret:" is missing)
+    QString toolIde;       // PB_TOOL_IDE: set by the IDE for every tool it starts
     // Opens the IDE's editor for a handle; nullptr when there is no such process.
     std::function<std::unique_ptr<ScintillaTarget>(std::uintptr_t)> openIdeProcess;
     // The installation run (main flow step 3); the default installs into the IDE's tools menu.
@@ -59,7 +60,8 @@ struct RunEnvironment {
     // Called by Run() once window_main is shown, before the event loop runs.
     std::function<void(MainFlow&)> onShown;
 
-    // The environment of this process (arguments, PB_TOOL_Scintilla, PB_TOOL_Cursor).
+    // The environment of this process (arguments, PB_TOOL_Scintilla, PB_TOOL_Cursor,
+    // PB_TOOL_IDE).
     static RunEnvironment FromProcess(const QStringList& argumentsWithProgram);
 };
 
@@ -114,6 +116,7 @@ public:
 private:
     bool OpenEditor();
     bool SaveSourceFile();
+    bool CheckEncodable(const QString& text);
     bool BuildWindows();
     void LoadFields();
     void FillParameterList(const ParameterList& entries);

@@ -216,4 +216,44 @@ qsizetype EncodedLength(QStringView text, DocEncoding encoding) {
 #endif
 }
 
+namespace {
+
+// Whether the ANSI code page stores one character (a code point's UTF-16 units).
+bool AnsiStores(QStringView character) {
+#ifdef Q_OS_WIN
+    const auto* wide = reinterpret_cast<const wchar_t*>(character.utf16());
+    const int length = int(character.size());
+    if (GetACP() == CP_UTF8) // a system set to UTF-8: no "used default" report, nothing lost
+        return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, nullptr, 0, nullptr,
+                                   nullptr) > 0;
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0,
+                                         nullptr, &usedDefault);
+    return size > 0 && !usedDefault;
+#else
+    // ISO 8859-1: the first 256 code points.
+    return character.size() == 1 && character[0].unicode() <= 0xFF;
+#endif
+}
+
+} // namespace
+
+QString UnencodableCharacters(QStringView text, DocEncoding encoding) {
+    QString found;
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t c = text[i].unicode();
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                          QChar::isLowSurrogate(text[i + 1].unicode());
+        const QStringView character = text.sliced(i, pair ? 2 : 1);
+        i += character.size();
+        if (c < 0x80)
+            continue;                                      // ASCII is stored by both
+        const bool whole = pair || !QChar::isSurrogate(c); // a lone surrogate is no character
+        const bool stored = whole && (encoding == DocEncoding::Utf8 || AnsiStores(character));
+        if (!stored && !found.contains(character))
+            found += character;
+    }
+    return found;
+}
+
 } // namespace glossa

@@ -54,4 +54,10 @@ private:
     std::vector<qint32> offsets_;
 };
 
+// The characters of text that the encoding can't store, each once, in the order of their first
+// appearance (a surrogate pair is one character); empty when it stores them all. UTF-8 stores
+// everything but a lone surrogate; the ANSI code page only what it maps to a byte sequence of
+// its own (a "best fit" such as "a" for "ā" counts as not stored).
+QString UnencodableCharacters(QStringView text, DocEncoding encoding);
+
 } // namespace glossa

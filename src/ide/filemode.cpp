@@ -5,9 +5,13 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +32,179 @@ int ReadNumber(QStringView text) {
     return ok ? value : -1;
 }
 
+// Byte positions where the lines of a document start: 0, and after each CR LF, CR or LF.
+std::vector<std::size_t> LineStarts(const std::string& text) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+// The line (from 0) that holds byte position.
+long long LineOf(const std::vector<std::size_t>& starts, std::size_t position) {
+    return std::upper_bound(starts.begin(), starts.end(), position) - starts.begin() - 1;
+}
+
+// One line of the text: [begin, end) without its line end, which runs to next.
+struct Line {
+    std::size_t begin;
+    std::size_t end;
+    std::size_t next;
+};
+
+std::vector<Line> SplitLines(const std::string& text, const std::vector<std::size_t>& starts) {
+    std::vector<Line> lines;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        const std::size_t next = k + 1 < starts.size() ? starts[k + 1] : text.size();
+        std::size_t end = next;
+        while (end > starts[k] && (text[end - 1] == '\n' || text[end - 1] == '\r'))
+            --end;
+        lines.push_back({starts[k], end, next});
+    }
+    if (lines.size() > 1 && lines.back().begin == text.size())
+        lines.pop_back(); // nothing after the last line end
+    return lines;
+}
+
+// The whole of text as a decimal number (a leading "-" allowed).
+bool ReadDecimal(std::string_view text, long long& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && ptr == end && !text.empty();
+}
+
+bool StartsWith(const std::string& text, const Line& line, std::string_view prefix) {
+    return line.end - line.begin >= prefix.size() &&
+           std::string_view(text).substr(line.begin, prefix.size()) == prefix;
+}
+
 } // namespace
+
+std::string FileMode::FollowIdeSettings(const std::string& before, const std::string& after,
+                                        std::optional<long long> caret) {
+    if (after.rfind("; IDE Options =") == std::string::npos)
+        return after; // the common case by hand, without walking the lines
+    const std::vector<std::size_t> afterStarts = LineStarts(after);
+    const std::vector<Line> lines = SplitLines(after, afterStarts);
+    // The block: the last "; IDE Options" line, with only comment or empty lines after it.
+    std::size_t header = lines.size();
+    for (std::size_t k = lines.size(); k-- > 0;) {
+        const Line& line = lines[k];
+        if (StartsWith(after, line, "; IDE Options =")) {
+            header = k;
+            break;
+        }
+        if (line.end > line.begin && after[line.begin] != ';')
+            return after;
+    }
+    if (header == lines.size())
+        return after;
+
+    // The changed bytes: before[prefix, oldEnd) became after[prefix, newEnd).
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const std::size_t oldEnd = before.size() - suffix;
+    const std::size_t newEnd = after.size() - suffix;
+    if (lines[header].begin < newEnd)
+        return after; // the block itself changed: nothing to follow
+
+    const std::vector<std::size_t> beforeStarts = LineStarts(before);
+    const long long lastChangedLine = LineOf(afterStarts, newEnd);
+    auto follow = [&](long long line) -> long long {
+        if (line < 0)
+            return line;
+        if (std::size_t(line) >= beforeStarts.size()) // past the end: moves with the end
+            return line + (long long)afterStarts.size() - (long long)beforeStarts.size();
+        const std::size_t start = beforeStarts[std::size_t(line)];
+        if (start >= oldEnd)
+            return LineOf(afterStarts, start - oldEnd + newEnd);
+        return std::min(line, lastChangedLine);
+    };
+
+    const std::size_t caretPosition =
+        std::size_t(std::clamp<long long>(caret.value_or(0), 0, (long long)after.size()));
+    const long long caretLine = LineOf(afterStarts, caretPosition);
+    const long long caretColumn =
+        (long long)(caretPosition - afterStarts[std::size_t(caretLine)]) + 1;
+
+    std::string out = after.substr(0, lines[header].next);
+    bool haveCursorLine = false;
+    for (std::size_t k = header + 1; k < lines.size(); ++k) {
+        const Line& line = lines[k];
+        const std::string_view text =
+            std::string_view(after).substr(line.begin, line.end - line.begin);
+        const std::size_t equals = text.find('=');
+        std::string_view key =
+            equals == std::string_view::npos ? std::string_view() : text.substr(0, equals);
+        while (!key.empty() && (key.front() == ';' || key.front() == ' ' || key.front() == '\t'))
+            key.remove_prefix(1);
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
+            key.remove_suffix(1);
+        std::size_t valueStart = equals == std::string_view::npos ? text.size() : equals + 1;
+        while (valueStart < text.size() && (text[valueStart] == ' ' || text[valueStart] == '\t'))
+            ++valueStart;
+        const std::string_view head = text.substr(0, valueStart);
+        const std::string_view value = text.substr(valueStart);
+        const std::string_view lineEnd =
+            std::string_view(after).substr(line.end, line.next - line.end);
+
+        std::string newValue(value);
+        long long number = 0;
+        if (key == "CursorPosition") {
+            haveCursorLine = true;
+            if (caret)
+                newValue = std::to_string(caretLine);
+            else if (ReadDecimal(value, number))
+                newValue = std::to_string(follow(number));
+        } else if (key == "CursorColumn") {
+            if (caret)
+                newValue = std::to_string(caretColumn);
+        } else if (key == "FirstLine") {
+            if (ReadDecimal(value, number))
+                newValue = std::to_string(follow(number));
+        } else if (key == "Markers") {
+            // Each run of digits is a line number from 1; everything between stays.
+            newValue.clear();
+            for (std::size_t i = 0; i < value.size();) {
+                if (value[i] < '0' || value[i] > '9') {
+                    newValue += value[i++];
+                    continue;
+                }
+                std::size_t j = i;
+                while (j < value.size() && value[j] >= '0' && value[j] <= '9')
+                    ++j;
+                long long marker = 0;
+                newValue += ReadDecimal(value.substr(i, j - i), marker) && marker >= 1
+                                ? std::to_string(follow(marker - 1) + 1)
+                                : std::string(value.substr(i, j - i));
+                i = j;
+            }
+        }
+        out.append(head).append(newValue).append(lineEnd);
+    }
+    if (caret && !haveCursorLine && caretLine > 0) {
+        // The IDE writes the line only past the first line, right after "; IDE Options".
+        const Line& first = lines[header];
+        std::string lineEnd = after.substr(first.end, first.next - first.end);
+        std::string cursor = "; CursorPosition = " + std::to_string(caretLine);
+        if (lineEnd.empty()) { // the block's only line ends the file
+            const int mode = EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
+            lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
+            out.append(lineEnd).append(cursor);
+        } else {
+            out.insert(first.next, cursor + lineEnd);
+        }
+    }
+    return out;
+}
 
 bool FileMode::IsValidUtf8(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -72,8 +248,21 @@ bool FileMode::IsValidUtf8(QByteArrayView bytes) {
     return true;
 }
 
-int FileMode::CodePageFor(QByteArrayView bytes, bool bom) {
-    return bom || IsValidUtf8(bytes) ? sci::kCodePageUtf8 : 0;
+int FileMode::CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
+    if (bom)
+        return sci::kCodePageUtf8;
+    // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
+    if (startedByIde)
+        return 0;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && IsValidUtf8(bytes) ? sci::kCodePageUtf8 : 0;
+}
+
+bool FileMode::IsIdeTempFile(const QString& path) {
+    static const QRegularExpression name(u"^PureBasic_TempFile\\d*\\.pb$"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    return name.match(QFileInfo(path).fileName()).hasMatch();
 }
 
 int FileMode::EolModeFor(QByteArrayView bytes) {
@@ -145,7 +334,7 @@ bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray* content)
     return true;
 }
 
-bool FileMode::Load(const QString& path, QString* reason) {
+bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     QByteArray bytes;
     Stamp stamp;
     if (!TakeStamp(path, stamp, &bytes)) {
@@ -158,9 +347,11 @@ bool FileMode::Load(const QString& path, QString* reason) {
         bytes.remove(0, 3);
     path_ = path;
     stamp_ = stamp;
-    const int codePage = CodePageFor(bytes, bom_);
+    caretGiven_ = false;
+    const int codePage = CodePageFor(bytes, bom_, startedByIde || IsIdeTempFile(path));
     const int eolMode = EolModeFor(bytes);
-    editor_.SetDocument(std::string(bytes.constData(), std::size_t(bytes.size())));
+    loaded_.assign(bytes.constData(), std::size_t(bytes.size()));
+    editor_.SetDocument(loaded_);
     editor_.SetCodePage(codePage);
     editor_.SetEolMode(eolMode);
     return true;
@@ -171,6 +362,7 @@ void FileMode::PlaceCaretFromText(QStringView text) {
     const int position = CaretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
                                        editor_.CodePage(), text);
     editor_.SetSelection(position, position);
+    caretGiven_ = true;
 }
 
 bool FileMode::Save(QString* reason) {
@@ -193,7 +385,9 @@ bool FileMode::Save(QString* reason) {
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly))
         return fail(u"The file \"%1\" can't be written: %2"_s.arg(path_, file.errorString()));
-    const std::string& document = editor_.Document();
+    const std::string document =
+        FollowIdeSettings(loaded_, editor_.Document(),
+                          caretGiven_ ? std::optional<long long>(editor_.Caret()) : std::nullopt);
     QByteArray bytes;
     if (bom_)
         bytes.append(kBom, 3);
@@ -205,8 +399,12 @@ bool FileMode::Save(QString* reason) {
     file.setPermissions(permissions);
     if (!file.commit())
         return fail(u"The file \"%1\" can't be written: %2"_s.arg(path_, file.errorString()));
-    // Later saves compare against what this one wrote.
+    // Later saves compare against what this one wrote, and start from it.
     TakeStamp(path_, stamp_, nullptr);
+    const long long caret = editor_.Caret();
+    loaded_ = document;
+    editor_.SetDocument(document);
+    editor_.SetSelection(caret, caret);
     return true;
 }
 

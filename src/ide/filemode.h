@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+#include <string>
+
 namespace glossa {
 
 // File mode's document: a source file loaded into a SimulatedScintilla (the editing run then
@@ -13,10 +16,10 @@ namespace glossa {
 // part of the document; it is kept and written back in front of it.
 class FileMode {
 public:
-    // Reads path: code page 65001 when the file starts with a UTF-8 byte-order mark or is
-    // valid UTF-8, else 0 (ANSI); line-end mode from the first line end (CR LF when none);
-    // caret 0. False, with a reason, when the file can't be read.
-    bool Load(const QString& path, QString* reason = nullptr);
+    // Reads path: the code page as CodePageFor decides (the IDE's rule when startedByIde or the
+    // file is one of the IDE's temporary files); line-end mode from the first line end (CR LF
+    // when none); caret 0. False, with a reason, when the file can't be read.
+    bool Load(const QString& path, QString* reason = nullptr, bool startedByIde = false);
 
     // The document, as a target for IdeEditor and the bridge.
     SimulatedScintilla& Editor() { return editor_; }
@@ -24,18 +27,37 @@ public:
     bool HasByteOrderMark() const { return bom_; }
 
     // Puts the caret where text says: "LINExCOLUMN" (both from 1) or a byte offset. See
-    // CaretFromText.
+    // CaretFromText. Only a caret placed so is written into the IDE's settings block.
     void PlaceCaretFromText(QStringView text);
 
     // Writes the byte-order mark (when the file had one) and the document back to the file,
     // through a temporary file in the same folder that is renamed over it, keeping the
-    // file's permissions. Refuses, with a reason, when the file on disk is no longer what
-    // was read (size, modification time or content), so an edit made meanwhile is never
-    // overwritten. False, with a reason, when the write fails; the file is then unchanged.
+    // file's permissions. When the document ends with the IDE's settings block, its caret,
+    // first-line and bookmark lines are made to follow the edit (FollowIdeSettings). Refuses, with
+    // a reason, when the file on disk is no longer what was read (size, modification time or
+    // content), so an edit made meanwhile is never overwritten. False, with a reason, when the
+    // write fails; the file is then unchanged.
     bool Save(QString* reason = nullptr);
 
-    // Code page of file bytes: 65001 when bom or the bytes are valid UTF-8, else 0.
-    static int CodePageFor(QByteArrayView bytes, bool bom);
+    // Code page of file bytes (without the mark), as the IDE will read the file back: 65001
+    // with a byte-order mark; without one 0 (the 8-bit code page) when the IDE started Glossa,
+    // and by hand 65001 only for bytes that hold non-ASCII text and are valid UTF-8 (a file
+    // written by another editor), else 0.
+    static int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde);
+    // Whether path names one of the IDE's temporary copies of a source
+    // ("PureBasic_TempFile<N>.pb").
+    static bool IsIdeTempFile(const QString& path);
+    // The document after, with the IDE's settings block at its end (a line "; IDE Options =
+    // ..." followed only by ";" lines and empty lines) made to follow the change from before:
+    // with a caret, CursorPosition (line from 0) and CursorColumn (byte column from 1) become
+    // its place, CursorPosition added after the first line when missing and past the first
+    // line; without one, CursorPosition moves with its line like FirstLine. FirstLine (from 0)
+    // and each number of Markers (from 1) move with the lines they named.
+    // A line after the changed bytes moves by the change in line count, a line inside them
+    // stays, at most at the last changed line. Every other byte is kept. after unchanged when
+    // it has no such block, or the change reaches into it.
+    static std::string FollowIdeSettings(const std::string& before, const std::string& after,
+                                         std::optional<long long> caret);
     // Line-end mode of the first line end in bytes: 0 CR LF (also when there is none), 1 CR,
     // 2 LF.
     static int EolModeFor(QByteArrayView bytes);
@@ -60,6 +82,8 @@ private:
 
     QString path_;
     bool bom_ = false;
+    bool caretGiven_ = false;
+    std::string loaded_; // the document as the file holds it, the base of FollowIdeSettings
     Stamp stamp_;
     SimulatedScintilla editor_;
 };

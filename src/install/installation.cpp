@@ -27,6 +27,7 @@ InstallEnvironment SystemInstallEnvironment(IdePlatform platform) {
     env.showError = [](const QString& title, const QString& text) {
         showBox(QMessageBox::Warning, title, text);
     };
+    env.platform = platform;
     env.startFolder = IdePrefsFolder(platform);
     env.idePrefsFileName = IdePrefsFileName(platform);
     env.executablePath = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
@@ -39,7 +40,7 @@ int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
     InstallEnvironment withResult = env;
     withResult.storedShortcut = &stored;
     if (InstallGlossa(platform, withResult) != 0 && showSuccess)
-        showSuccess(u"Success!"_s, InstallSuccessText(stored));
+        showSuccess(u"Success!"_s, InstallSuccessText(stored, platform));
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <QDir>
+#include <QFileInfo>
 #include <set>
 #include <vector>
 
@@ -15,8 +16,6 @@ using namespace Qt::StringLiterals;
 namespace glossa {
 
 namespace {
-
-constexpr std::int32_t kShiftF1 = ShortcutShift | 0x70;
 
 QString toolGroup(std::int32_t number) {
     return u"Tool_"_s + QString::number(number);
@@ -48,14 +47,6 @@ bool entryIsOnDisk(const QString& file, std::int32_t number, const QString& menu
 
 } // namespace
 
-IdePlatform CurrentIdePlatform() {
-#ifdef Q_OS_WIN
-    return IdePlatform::Windows;
-#else
-    return IdePlatform::Unix;
-#endif
-}
-
 QString IdePrefsFolder(IdePlatform platform) {
     if (platform == IdePlatform::Windows)
         return qEnvironmentVariable("APPDATA") + u"\\PureBasic\\"_s;
@@ -64,6 +55,21 @@ QString IdePrefsFolder(IdePlatform platform) {
 
 QString IdePrefsFileName(IdePlatform platform) {
     return platform == IdePlatform::Windows ? u"PureBasic.prefs"_s : u"purebasic.prefs"_s;
+}
+
+QString ToolsPrefsPath(const QString& folder, IdePlatform platform) {
+    if (platform != IdePlatform::Windows)
+        return folder + u"tools.prefs"_s;
+    const QString named = folder + u"Tools.prefs"_s;
+    const QString lower = folder + u"tools.prefs"_s;
+    // On NTFS both names are one file; elsewhere (tests) an existing file of either name is it.
+    if (!QFileInfo::exists(named) && QFileInfo::exists(lower))
+        return lower;
+    return named;
+}
+
+std::int32_t DefaultShortcut(IdePlatform platform) {
+    return ShortcutAlt | KeyCodeFromQtKey(Qt::Key_C, false, platform);
 }
 
 namespace {
@@ -97,12 +103,16 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
     if (folder.isEmpty())
         return 0;
-    const QString file = folder + u"tools.prefs"_s;
+    const QString file = ToolsPrefsPath(folder, env.platform);
 
-    // 2. Open, or create with the header.
+    // 2. Open, or create with the header. The picker promised a new file in the confirmed
+    // folder, so a folder that isn't there yet (a fresh account) is made first.
     PreferenceStore store;
     bool isNew = false;
     if (!store.PrefFileOpen(file)) {
+        const QString folderPath = QDir::fromNativeSeparators(folder);
+        if (!QFileInfo(folderPath).isDir())
+            QDir().mkpath(folderPath);
         if (!store.PrefFileCreate(file)) {
             reportUnwritable(env, file);
             return 0;
@@ -160,7 +170,9 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     // 7. A free shortcut.
     if (checkShortcut) {
         if (shortcut == 0)
-            shortcut = (replaceExisting && matchShortcut != 0) ? matchShortcut : kShiftF1;
+            shortcut = (replaceExisting && matchShortcut != 0)
+                           ? matchShortcut
+                           : ShortcutShift | KeyCodeFromQtKey(Qt::Key_F1, false, env.platform);
         if (!store.PrefFileClose()) {
             reportUnwritable(env, file);
             return 0;
@@ -241,15 +253,17 @@ GlossaToolEntry GlossaEntryFor(IdePlatform platform) {
 
 int InstallGlossa(IdePlatform platform, const InstallEnvironment& env) {
     const GlossaToolEntry entry = GlossaEntryFor(platform);
+    InstallEnvironment forPlatform = env;
+    forPlatform.platform = platform;
     return InstallTool(u"Glossa"_s, entry.arguments, QString(), 0, entry.flags, entry.reloadSource,
-                       0, true, 0, false, ShortcutAltC, 0, 0, QString(), env);
+                       0, true, 0, false, DefaultShortcut(platform), 0, 0, QString(), forPlatform);
 }
 
-QString InstallSuccessText(std::int32_t storedShortcut) {
-    const QString last =
-        storedShortcut == ShortcutAltC
-            ? u"(default shortcut for this tool is ALT + C)"_s
-            : u"(shortcut for this tool is "_s + ShortcutDisplayText(storedShortcut) + u')';
+QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform) {
+    const QString last = storedShortcut == DefaultShortcut(platform)
+                             ? u"(default shortcut for this tool is ALT + C)"_s
+                             : u"(shortcut for this tool is "_s +
+                                   ShortcutDisplayText(storedShortcut, platform) + u')';
     return u"Glossa has been successfully installed into the PureBasic IDE!\n"_s +
            u"If your IDE is open, please restart it.\n"_s + last;
 }

@@ -1,24 +1,28 @@
 #pragma once
 
+#include "install/ideplatform.h"
+
 #include <cstdint>
 #include <functional>
 #include <QString>
 
 namespace glossa {
 
-// Which IDE the entry is written for: the Windows IDE runs tools on its live editor; the Linux
-// and macOS IDE runs them on a saved copy of the source (file mode).
-enum class IdePlatform { Windows, Unix };
-
-// The platform Glossa was built for.
-IdePlatform CurrentIdePlatform();
-
 // The IDE's preferences folder, ending in the platform's separator: %APPDATA%\PureBasic\ on
 // Windows (just "\PureBasic\" when APPDATA is unset), ~/.purebasic/ elsewhere.
 QString IdePrefsFolder(IdePlatform platform);
 
-// The IDE's own preferences file in that folder: "PureBasic.prefs", "purebasic.prefs" on Unix.
+// The IDE's own preferences file in that folder: "PureBasic.prefs" on Windows,
+// "purebasic.prefs" elsewhere.
 QString IdePrefsFileName(IdePlatform platform);
+
+// The tools.prefs in folder (which ends in a separator): on Windows the file that is there
+// under either spelling, else "Tools.prefs", the IDE's own name for it (NTFS ignores case);
+// elsewhere "tools.prefs".
+QString ToolsPrefsPath(const QString& folder, IdePlatform platform);
+
+// The shortcut the installer offers first: Alt+C in the platform's key codes.
+std::int32_t DefaultShortcut(IdePlatform platform);
 
 // What InstallTool needs from its surroundings. Everything is replaceable so that the file
 // logic runs without windows in tests.
@@ -31,6 +35,8 @@ struct InstallEnvironment {
     std::function<std::int32_t(std::int32_t shortcut, bool firstTime)> shortcutPicker;
     // Reports a failure that the user must know about (title, text).
     std::function<void(const QString& title, const QString& text)> showError;
+    // The IDE the entry is for: the name of a new tools.prefs and the key codes.
+    IdePlatform platform = CurrentIdePlatform();
     // The folder offered first.
     QString startFolder;
     // The file name of the IDE's own preferences in the chosen folder.
@@ -45,6 +51,8 @@ struct InstallEnvironment {
 // with replaceExisting, overwritten) and verified on disk; 0 when the user cancelled, an entry
 // of the same menuItemName (exact case) exists and replaceExisting is off, or the file could
 // not be written. Only an unwritable file is reported, through env.showError, naming the file.
+// A confirmed folder that doesn't exist yet is created (with its missing parents) before a
+// new tools.prefs is written into it.
 int InstallTool(const QString& menuItemName, const QString& arguments, const QString& workingDir,
                 std::int32_t trigger, std::int32_t flags, std::int32_t reloadSource,
                 std::int32_t hideEditor, bool checkShortcut, std::int32_t hideFromMenu,
@@ -59,18 +67,20 @@ struct GlossaToolEntry {
 };
 GlossaToolEntry GlossaEntryFor(IdePlatform platform);
 
-// Installs Glossa with the platform's values (name "Glossa", shortcut Alt+C, shortcut check on,
-// no replacing): the installation run's call.
+// Installs Glossa with the platform's values (name "Glossa", shortcut Alt+C in the platform's
+// key codes, shortcut check on, no replacing): the installation run's call. env.platform is
+// taken from platform.
 int InstallGlossa(IdePlatform platform, const InstallEnvironment& env);
 
 // The text of the success message for the shortcut that was stored: the fixed three lines, the
-// last naming ALT + C, or the stored shortcut when it is another one.
-QString InstallSuccessText(std::int32_t storedShortcut);
+// last naming ALT + C, or the stored shortcut (read with the platform's key codes) when it is
+// another one.
+QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform);
 
-// The text of the message shown when tools.prefs could not be written.
 // The message when tools.prefs holds a ToolCount that leaves no number for a new entry.
 QString InstallToolCountErrorText(const QString& filePath);
 
+// The text of the message shown when tools.prefs could not be written.
 QString InstallWriteErrorText(const QString& filePath);
 
 } // namespace glossa

@@ -109,6 +109,19 @@ struct Run {
         editor->selectAll();
         QTest::keyClicks(editor, text);
     }
+    // Like Retype, for any characters: one key event per character with its text, as a
+    // keyboard layout or an input method delivers them.
+    static void RetypeAny(QTextEdit* editor, const QString& text) {
+        editor->setFocus();
+        editor->selectAll();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString character = text.mid(i, units);
+            QTest::sendKeyEvent(QTest::Press, editor, Qt::Key_unknown, character, Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, editor, Qt::Key_unknown, character, Qt::NoModifier);
+            i += units - 1;
+        }
+    }
 };
 
 const QByteArray kFooNoBlock =
@@ -572,6 +585,125 @@ private slots:
                             "EndProcedure\n"));
         QVERIFY(messages.warnings.isEmpty());
         QCOMPARE(flow.ExitCode(), 0);
+    }
+
+    // Started by the IDE with its project tab active: no source, so no installer either.
+    void ideWithoutSourceEndsSilently() {
+        RecordingMessages messages;
+        bool installed = false;
+        RunEnvironment env;
+        env.arguments = {QString()}; // the IDE's empty %TEMPFILE
+        env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
+        env.install = [&](Messages&) { installed = true; };
+        env.messages = &messages;
+        MainFlow flow(std::move(env));
+        QVERIFY(!flow.Start());
+        QVERIFY(!installed);
+        QVERIFY(!flow.Window());
+        QVERIFY(messages.warnings.isEmpty());
+        QVERIFY(messages.information.isEmpty());
+        QCOMPARE(flow.ExitCode(), 0);
+    }
+
+    // The IDE's temporary copy of a source, as it writes it on Linux: LF, the mark only for a
+    // UTF-8 source, the settings block at the end. Apply types "café" into the summary.
+    void fileModeIdeTempFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("toolIde");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addColumn<QByteArray>("lastLine");
+        QTest::addColumn<QByteArray>("cafe");
+        const QString ide = u"/opt/purebasic/compilers/purebasic"_s;
+        QTest::newRow("ASCII source") << u"PureBasic_TempFile0.pb"_s << ide << QByteArray()
+                                      << QByteArray("Foo(1)") << QByteArray("caf\xe9");
+        QTest::newRow("UTF-8 source")
+            << u"PureBasic_TempFile0.pb"_s << ide << QByteArray("\xef\xbb\xbf")
+            << QByteArray("Foo(1)") << QByteArray("caf\xc3\xa9");
+        // The IDE reads a file without the mark as ASCII, whatever another editor wrote.
+        QTest::newRow("PB_TOOL_IDE, UTF-8 text without the mark")
+            << u"source.pb"_s << ide << QByteArray() << QByteArray("Foo(1) ; \xc3\xa9")
+            << QByteArray("caf\xe9");
+        QTest::newRow("by hand, UTF-8 text without the mark")
+            << u"source.pb"_s << QString() << QByteArray() << QByteArray("Foo(1) ; \xc3\xa9")
+            << QByteArray("caf\xc3\xa9");
+        QTest::newRow("by hand, ASCII") << u"source.pb"_s << QString() << QByteArray()
+                                        << QByteArray("Foo(1)") << QByteArray("caf\xe9");
+    }
+    void fileModeIdeTempFile() {
+        QFETCH(QString, name);
+        QFETCH(QString, toolIde);
+        QFETCH(QByteArray, mark);
+        QFETCH(QByteArray, lastLine);
+        QFETCH(QByteArray, cafe);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const QByteArray settings = "; IDE Options = PureBasic 6.10 LTS (Linux - x64)\n"
+                                    "; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n"
+                                    "; Folding = -\n; Markers = 2,4,7\n; EnableXP\n";
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(mark + "EnableExplicit\n\nProcedure Foo(a)\n  Debug a\nEndProcedure\n\n" +
+                    lastLine + "\n" + settings);
+        }
+        RecordingMessages messages;
+        RunEnvironment env;
+        env.arguments = {path};
+        env.toolIde = toolIde;
+        env.toolCursor = u"4x5"_s; // inside "  Debug a", column 5
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        Run::RetypeAny(flow.Window()->summaryEditor(), u"caf\u00e9"_s);
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QVERIFY(messages.warnings.isEmpty());
+        QVERIFY(flow.Finished());
+        flow.Finish();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        // Six lines above the procedure: the caret, the view and the bookmarks on lines 4 and 7
+        // move down by six; the bookmark above stays; the rest of the block is as it was.
+        QCOMPARE(f.readAll(), mark + "EnableExplicit\n\n;<comment>\n;  <summary>" + cafe +
+                                  "</summary>\n;  <param><b>a:</b> {description}</param>\n"
+                                  ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                                  "Procedure Foo(a)\n  Debug a\nEndProcedure\n\n" +
+                                  lastLine +
+                                  "\n; IDE Options = PureBasic 6.10 LTS (Linux - x64)\n"
+                                  "; CursorPosition = 9\n; CursorColumn = 5\n; FirstLine = 8\n"
+                                  "; Folding = -\n; Markers = 2,10,13\n; EnableXP\n");
+    }
+
+    void fileModeUnencodableCharacterKeepsWindow() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"PureBasic_TempFile1.pb"_s);
+        const QByteArray source = "Procedure Foo()\nEndProcedure\n";
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(source);
+        }
+        RecordingMessages messages;
+        RunEnvironment env;
+        env.arguments = {path};
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        Run::RetypeAny(flow.Window()->summaryEditor(), u"5 \u20ac, \u00e9 and \u20ac\u2192"_s);
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QCOMPARE(messages.warnings.size(), 1);
+        QVERIFY2(messages.warnings[0].contains(u"\u20ac (U+20AC), \u2192 (U+2192)\n"_s),
+                 qPrintable(messages.warnings[0]));
+        QVERIFY(!flow.Finished());
+        QVERIFY(flow.Window()->isVisible());
+        QCOMPARE(flow.Window()->summaryEditor()->toPlainText(),
+                 u"5 \u20ac, \u00e9 and \u20ac\u2192"_s);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), source);
     }
 
     void fileModeUnreadableFileFails() {

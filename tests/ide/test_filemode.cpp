@@ -1,6 +1,7 @@
 // File mode: loading a source file into the simulated editor, the caret text, and the atomic
 // save that never overwrites a file changed on disk.
 #include "ide/bridge/bridgeoperations.h"
+#include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 
@@ -49,7 +50,7 @@ private slots:
         QTest::addColumn<bool>("bom");
         QTest::addColumn<QByteArray>("document");
         QTest::newRow("ascii, crlf")
-            << QByteArray("a\r\nb\n") << 65001 << 0 << false << QByteArray("a\r\nb\n");
+            << QByteArray("a\r\nb\n") << 0 << 0 << false << QByteArray("a\r\nb\n");
         QTest::newRow("utf8, lf") << QByteArray("\xc3\xa9\nb\r\n") << 65001 << 2 << false
                                   << QByteArray("\xc3\xa9\nb\r\n");
         QTest::newRow("latin1, cr")
@@ -67,10 +68,10 @@ private slots:
         QTest::newRow("four-byte utf8") << QByteArray("\xf0\x9f\x98\x80") << 65001 << 0 << false
                                         << QByteArray("\xf0\x9f\x98\x80");
         QTest::newRow("cr at the very end")
-            << QByteArray("ab\r") << 65001 << 1 << false << QByteArray("ab\r");
+            << QByteArray("ab\r") << 0 << 1 << false << QByteArray("ab\r");
         QTest::newRow("nul bytes")
-            << QByteArray("a\0b\n", 4) << 65001 << 2 << false << QByteArray("a\0b\n", 4);
-        QTest::newRow("empty") << QByteArray() << 65001 << 0 << false << QByteArray();
+            << QByteArray("a\0b\n", 4) << 0 << 2 << false << QByteArray("a\0b\n", 4);
+        QTest::newRow("empty") << QByteArray() << 0 << 0 << false << QByteArray();
         QTest::newRow("bom only") << QByteArray("\xef\xbb\xbf") << 65001 << 0 << true
                                   << QByteArray();
     }
@@ -89,6 +90,111 @@ private slots:
         QCOMPARE(QueryEolMode(mode.Editor()), eolMode);
         QCOMPARE(QueryCaretPosition(mode.Editor()), 0);
         QCOMPARE(QByteArray::fromStdString(mode.Editor().Document()), document);
+    }
+
+    // Started by the IDE, the mark alone decides, as when the IDE reloads the file.
+    void loadStartedByIde_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("startedByIde");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("codePage");
+        QTest::newRow("PB_TOOL_IDE, utf8 without mark")
+            << u"source.pb"_s << true << QByteArray("; caf\xc3\xa9\n") << 0;
+        QTest::newRow("PB_TOOL_IDE, mark")
+            << u"source.pb"_s << true << QByteArray("\xef\xbb\xbf; caf\xc3\xa9\n") << 65001;
+        QTest::newRow("the IDE's temporary file")
+            << u"PureBasic_TempFile3.pb"_s << false << QByteArray("; caf\xc3\xa9\n") << 0;
+        QTest::newRow("by hand, utf8 without mark")
+            << u"source.pb"_s << false << QByteArray("; caf\xc3\xa9\n") << 65001;
+    }
+    void loadStartedByIde() {
+        QFETCH(QString, name);
+        QFETCH(bool, startedByIde);
+        QFETCH(QByteArray, file);
+        QFETCH(int, codePage);
+        const QString path = dir_.filePath(name);
+        QVERIFY(WriteFile(path, file));
+        FileMode mode;
+        QVERIFY(mode.Load(path, nullptr, startedByIde));
+        QCOMPARE(QueryCodePage(mode.Editor()), codePage);
+    }
+
+    // What Apply refuses to write: the characters the document's encoding can't store.
+    void unencodableCharacters_data() {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("UTF-8 stores all") << true << u"a\u00e9\u20ac\U0001F600"_s << QString();
+        QTest::newRow("UTF-8, lone surrogate")
+            << true << (u"a"_s + QChar(0xD800) + u"b"_s + QChar(0xD800)) << QString(QChar(0xD800));
+#ifndef Q_OS_WIN // ISO 8859-1; the Windows code page depends on the system
+        QTest::newRow("8859-1: each once, a pair as one")
+            << false << u"\u00e9\u20acx\u20ac\u2192\U0001F600"_s << u"\u20ac\u2192\U0001F600"_s;
+        QTest::newRow("8859-1 stores its 256") << false << u"az\u00a0\u00ff"_s << QString();
+#endif
+    }
+    void unencodableCharacters() {
+        QFETCH(bool, utf8);
+        QFETCH(QString, text);
+        QFETCH(QString, missing);
+        QCOMPARE(UnencodableCharacters(text, utf8 ? DocEncoding::Utf8 : DocEncoding::Ansi),
+                 missing);
+    }
+
+    // The IDE's settings block after an edit: literal documents before and after the edit, the
+    // caret after it (-1 for none given), and the expected result.
+    void followIdeSettings_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray options = "; IDE Options = PureBasic 6.10 LTS (Linux - x64)\n";
+        // Two lines inserted above line 2; the caret on "EndProcedure", column 4.
+        QTest::newRow("insert, LF")
+            << "A\n\nProcedure F()\nEndProcedure\n" + options +
+                   "; CursorPosition = 3\n; CursorColumn = 4\n; FirstLine = 2\n; Folding = -\n"
+                   "; Markers = 1,3,4\n; EnableXP\n"
+            << "A\n\n;c1\n;c2\nProcedure F()\nEndProcedure\n" + options +
+                   "; CursorPosition = 3\n; CursorColumn = 4\n; FirstLine = 2\n; Folding = -\n"
+                   "; Markers = 1,3,4\n; EnableXP\n"
+            << 28
+            << "A\n\n;c1\n;c2\nProcedure F()\nEndProcedure\n" + options +
+                   "; CursorPosition = 5\n; CursorColumn = 4\n; FirstLine = 4\n; Folding = -\n"
+                   "; Markers = 1,5,6\n; EnableXP\n";
+        // Old lines 2 and 3 (";a", ";b") become one: a bookmark on either stays on it, the ones
+        // below move up; without a caret given, CursorPosition follows its line.
+        QTest::newRow("replace, fewer lines")
+            << "X\n;<c>\n;a\n;b\n;</c>\nProcedure F()\n" + options +
+                   "; CursorPosition = 5\n; CursorColumn = 3\n; Markers = 1,3,4,5,6\n"
+            << "X\n;<c>\n;z\n;</c>\nProcedure F()\n" + options +
+                   "; CursorPosition = 5\n; CursorColumn = 3\n; Markers = 1,3,4,5,6\n"
+            << -1
+            << "X\n;<c>\n;z\n;</c>\nProcedure F()\n" + options +
+                   "; CursorPosition = 4\n; CursorColumn = 3\n; Markers = 1,3,3,4,5\n";
+        // The caret was on the first line, so the IDE wrote no CursorPosition.
+        QTest::newRow("CursorPosition added, CR LF")
+            << QByteArray("Procedure F()\r\n; IDE Options = x\r\n; Folding = 1\r\n")
+            << QByteArray("Z\r\nProcedure F()\r\n; IDE Options = x\r\n; Folding = 1\r\n") << 3
+            << QByteArray("Z\r\nProcedure F()\r\n; IDE Options = x\r\n; CursorPosition = 1\r\n"
+                          "; Folding = 1\r\n");
+        QTest::newRow("no settings block")
+            << QByteArray("A\n; CursorPosition = 0\n") << QByteArray("B\nA\n; CursorPosition = 0\n")
+            << 2 << QByteArray("B\nA\n; CursorPosition = 0\n");
+        QTest::newRow("code after the block")
+            << "A\n" + options + "; FirstLine = 0\nDebug 1\n"
+            << "B\nA\n" + options + "; FirstLine = 0\nDebug 1\n"
+            << 2 << "B\nA\n" + options + "; FirstLine = 0\nDebug 1\n";
+    }
+    void followIdeSettings() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(int, caret);
+        QFETCH(QByteArray, expected);
+        const std::optional<long long> given =
+            caret < 0 ? std::nullopt : std::optional<long long>(caret);
+        QCOMPARE(QByteArray::fromStdString(
+                     FileMode::FollowIdeSettings(before.toStdString(), after.toStdString(), given)),
+                 expected);
     }
 
     void caret_data() {

@@ -90,6 +90,7 @@ private:
 
     InstallEnvironment environment(IdePlatform platform = IdePlatform::Windows) {
         InstallEnvironment env;
+        env.platform = platform;
         env.startFolder = folder;
         env.idePrefsFileName = IdePrefsFileName(platform);
         env.executablePath = exePath();
@@ -114,7 +115,10 @@ private:
                                });
     }
 
-    QString toolsPrefs() const { return folder + u"tools.prefs"_s; }
+    // The IDE on Windows names the file "Tools.prefs", on Linux and macOS "tools.prefs".
+    QString toolsPrefs(IdePlatform platform = IdePlatform::Windows) const {
+        return folder + (platform == IdePlatform::Windows ? u"Tools.prefs"_s : u"tools.prefs"_s);
+    }
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -146,17 +150,59 @@ private slots:
     }
 
     void emptyFolderLinux() {
-        QCOMPARE(InstallGlossa(IdePlatform::Unix, environment(IdePlatform::Unix)), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Linux, environment(IdePlatform::Linux)), 1);
         const QByteArray expected =
             prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2));
-        QCOMPARE(readAll(toolsPrefs()), expected);
+        QCOMPARE(readAll(toolsPrefs(IdePlatform::Linux)), expected);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
+    }
+
+    void emptyFolderMacOS() {
+        QCOMPARE(runGlossa(IdePlatform::MacOS), 0);
+        const QByteArray expected =
+            prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262243, 1, 2));
+        QCOMPARE(readAll(toolsPrefs(IdePlatform::MacOS)), expected);
+        QCOMPARE(rec.successes.size(), 1);
+        QVERIFY(rec.successes[0].endsWith(u"\n(default shortcut for this tool is ALT + C)"_s));
+    }
+
+    void windowsNewFileIsToolsPrefs() {
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"Tools.prefs"_s});
+    }
+
+    void windowsKeepsLowerCaseFile() {
+        // Another spelling of the same file on NTFS; on a case-sensitive disk it must not lead
+        // to a second file.
+        writeAll(folder + u"tools.prefs"_s, prefsFile({"[ToolsInfo]", "ToolCount = 0"}));
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
+        QCOMPARE(readAll(folder + u"tools.prefs"_s),
+                 prefsFile(QList<QByteArray>{"[ToolsInfo]", "ToolCount = 1"} +
+                           entryLines("Tool_0", "", 262211, 0, 0)));
+    }
+
+    void missingFolderIsCreated() {
+        // A fresh account: the IDE's folder doesn't exist yet, nor does its parent.
+        InstallEnvironment env = environment(IdePlatform::Linux);
+        const QString confirmed = folder + u"home/.purebasic/"_s;
+        env.pathPicker = [confirmed](const QString&) { return confirmed; };
+        QCOMPARE(InstallGlossa(IdePlatform::Linux, env), 1);
+        QVERIFY(rec.errors.isEmpty());
+        QCOMPARE(readAll(confirmed + u"tools.prefs"_s),
+                 prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2)));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{u"home"_s});
+        QCOMPARE(QDir(folder + u"home"_s)
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{u".purebasic"_s});
     }
 
     void platformValues() {
         QCOMPARE(IdePrefsFileName(IdePlatform::Windows), u"PureBasic.prefs"_s);
-        QCOMPARE(IdePrefsFileName(IdePlatform::Unix), u"purebasic.prefs"_s);
+        QCOMPARE(IdePrefsFileName(IdePlatform::Linux), u"purebasic.prefs"_s);
         QVERIFY(IdePrefsFolder(IdePlatform::Windows).endsWith(u"\\PureBasic\\"_s));
-        QCOMPARE(IdePrefsFolder(IdePlatform::Unix), QDir::homePath() + u"/.purebasic/"_s);
+        QCOMPARE(IdePrefsFolder(IdePlatform::Linux), QDir::homePath() + u"/.purebasic/"_s);
         qputenv("APPDATA", "C:\\Users\\me\\AppData\\Roaming");
         QCOMPARE(IdePrefsFolder(IdePlatform::Windows),
                  u"C:\\Users\\me\\AppData\\Roaming\\PureBasic\\"_s);
@@ -281,9 +327,12 @@ private slots:
 
     void linuxReadsLowerCaseIdePrefs() {
         writeAll(folder + u"purebasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
-        rec.pickerAnswers = {0x20041};
-        QCOMPARE(InstallGlossa(IdePlatform::Unix, environment(IdePlatform::Unix)), 1);
+        rec.pickerAnswers = {0x1FFC2}; // Shift+F5 in GTK key values
+        QCOMPARE(runGlossa(IdePlatform::Linux), 0);
         QCOMPARE(rec.pickerCalls.size(), 1);
+        QVERIFY(readAll(toolsPrefs(IdePlatform::Linux)).contains("Shortcut = 131010\r\n"));
+        QCOMPARE(rec.successes.size(), 1);
+        QVERIFY(rec.successes[0].endsWith(u"\n(shortcut for this tool is SHIFT + F5)"_s));
     }
 
     void pickerCancelledKeepsNewFile() {
@@ -388,7 +437,7 @@ private slots:
                  0);
         QVERIFY(rec.successes.isEmpty());
         QCOMPARE(rec.errors.size(), 1);
-        QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(bad + u"tools.prefs"_s)));
+        QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(bad + u"Tools.prefs"_s)));
         QVERIFY(rec.errors[0].contains(u"could not be written"_s));
     }
 

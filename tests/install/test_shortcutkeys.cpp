@@ -15,6 +15,10 @@ private slots:
     void toKey();
     void displayText_data();
     void displayText();
+    void platformTable_data();
+    void platformTable();
+    void platformCombinations_data();
+    void platformCombinations();
 };
 
 void TestShortcutKeys::fromKey_data() {
@@ -84,7 +88,7 @@ void TestShortcutKeys::fromKey() {
     QFETCH(int, modifiers);
     QFETCH(int, shortcut);
     const QKeyCombination combination{Qt::KeyboardModifiers(modifiers), Qt::Key(key)};
-    QCOMPARE(ShortcutFromKeyCombination(combination), shortcut);
+    QCOMPARE(ShortcutFromKeyCombination(combination, IdePlatform::Windows), shortcut);
 }
 
 void TestShortcutKeys::toKey_data() {
@@ -109,7 +113,7 @@ void TestShortcutKeys::toKey() {
     QFETCH(int, shortcut);
     QFETCH(int, key);
     QFETCH(int, modifiers);
-    const QKeyCombination combination = KeyCombinationFromShortcut(shortcut);
+    const QKeyCombination combination = KeyCombinationFromShortcut(shortcut, IdePlatform::Windows);
     QCOMPARE(int(combination.key()), key);
     QCOMPARE(int(combination.keyboardModifiers()), modifiers);
 }
@@ -133,7 +137,123 @@ void TestShortcutKeys::displayText_data() {
 void TestShortcutKeys::displayText() {
     QFETCH(int, shortcut);
     QFETCH(QString, text);
-    QCOMPARE(ShortcutDisplayText(shortcut), text);
+    QCOMPARE(ShortcutDisplayText(shortcut, IdePlatform::Windows), text);
+}
+
+// The key codes of the IDE on each platform, as its sources define them; both directions.
+void TestShortcutKeys::platformTable_data() {
+    QTest::addColumn<int>("platform");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<int>("code");
+
+    struct Row {
+        const char* name;
+        Qt::Key key;
+        bool keypad;
+        int windows, gtk, mac;
+    };
+    const Row rows[] = {
+        {"A", Qt::Key_A, false, 65, 65, 97},
+        {"C", Qt::Key_C, false, 67, 67, 99},
+        {"Z", Qt::Key_Z, false, 90, 90, 122},
+        {"0", Qt::Key_0, false, 48, 48, 48},
+        {"9", Qt::Key_9, false, 57, 57, 57},
+        {"F1", Qt::Key_F1, false, 112, 0xFFBE, 0x100 + 122},
+        {"F2", Qt::Key_F2, false, 113, 0xFFBF, 0x100 + 120},
+        {"F3", Qt::Key_F3, false, 114, 0xFFC0, 0x100 + 99},
+        {"F4", Qt::Key_F4, false, 115, 0xFFC1, 0x100 + 118},
+        {"F5", Qt::Key_F5, false, 116, 0xFFC2, 0x100 + 96},
+        {"F6", Qt::Key_F6, false, 117, 0xFFC3, 0x100 + 97},
+        {"F7", Qt::Key_F7, false, 118, 0xFFC4, 0x100 + 98},
+        {"F8", Qt::Key_F8, false, 119, 0xFFC5, 0x100 + 100},
+        {"F9", Qt::Key_F9, false, 120, 0xFFC6, 0x100 + 101},
+        {"F10", Qt::Key_F10, false, 121, 0xFFC7, 0x100 + 109},
+        {"F11", Qt::Key_F11, false, 122, 0xFFC8, 0x100 + 103},
+        {"F12", Qt::Key_F12, false, 123, 0xFFC9, 0x100 + 111},
+        {"Return", Qt::Key_Return, false, 13, 0xFF0D, 13},
+        {"Escape", Qt::Key_Escape, false, 27, 0xFF1B, 27},
+        {"Tab", Qt::Key_Tab, false, 9, 0xFF09, 9},
+        {"Backspace", Qt::Key_Backspace, false, 8, 0xFF08, 8},
+        {"Space", Qt::Key_Space, false, 32, 32, 32},
+        {"Insert", Qt::Key_Insert, false, 45, 0xFF63, 5},
+        {"Delete", Qt::Key_Delete, false, 46, 0xFFFF, 127},
+        {"Home", Qt::Key_Home, false, 36, 0xFF50, 1},
+        {"End", Qt::Key_End, false, 35, 0xFF57, 4},
+        {"PageUp", Qt::Key_PageUp, false, 33, 0xFF55, 11},
+        {"PageDown", Qt::Key_PageDown, false, 34, 0xFF56, 12},
+        {"Left", Qt::Key_Left, false, 37, 0xFF51, 28},
+        {"Up", Qt::Key_Up, false, 38, 0xFF52, 30},
+        {"Right", Qt::Key_Right, false, 39, 0xFF53, 29},
+        {"Down", Qt::Key_Down, false, 40, 0xFF54, 31},
+        {"keypad 0", Qt::Key_0, true, 96, 0xFFB0, 130},
+        {"keypad 5", Qt::Key_5, true, 101, 0xFFB5, 135},
+        {"keypad 9", Qt::Key_9, true, 105, 0xFFB9, 139},
+    };
+    for (const Row& r : rows) {
+        QTest::addRow("Windows %s", r.name)
+            << int(IdePlatform::Windows) << int(r.key) << r.keypad << r.windows;
+        QTest::addRow("Linux %s", r.name)
+            << int(IdePlatform::Linux) << int(r.key) << r.keypad << r.gtk;
+        QTest::addRow("macOS %s", r.name)
+            << int(IdePlatform::MacOS) << int(r.key) << r.keypad << r.mac;
+    }
+}
+
+void TestShortcutKeys::platformTable() {
+    QFETCH(int, platform);
+    QFETCH(int, key);
+    QFETCH(bool, keypad);
+    QFETCH(int, code);
+    const auto p = IdePlatform(platform);
+    const Qt::KeyboardModifiers pad = keypad ? Qt::KeypadModifier : Qt::NoModifier;
+    QCOMPARE(ShortcutFromKeyCombination(QKeyCombination(pad | Qt::AltModifier, Qt::Key(key)), p),
+             0x40000 | code);
+    const QKeyCombination back = KeyCombinationFromShortcut(0x40000 | code, p);
+    QCOMPARE(int(back.key()), key);
+    QCOMPARE(back.keyboardModifiers(), pad | Qt::AltModifier);
+}
+
+void TestShortcutKeys::platformCombinations_data() {
+    QTest::addColumn<int>("platform");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("shortcut");
+    QTest::addColumn<QString>("text");
+
+    const int gtk = int(IdePlatform::Linux);
+    const int mac = int(IdePlatform::MacOS);
+    QTest::newRow("Linux F5") << gtk << int(Qt::Key_F5) << int(Qt::NoModifier) << 65474 << u"F5"_s;
+    QTest::newRow("Linux Ctrl+Shift+F5")
+        << gtk << int(Qt::Key_F5) << int(Qt::ControlModifier | Qt::ShiftModifier) << 0x3FFC2
+        << u"CTRL + SHIFT + F5"_s;
+    QTest::newRow("Linux Ctrl+; is the character's code")
+        << gtk << int(Qt::Key_Semicolon) << int(Qt::ControlModifier) << 0x2003B << u"CTRL + ;"_s;
+    QTest::newRow("Linux ! is Shift+1")
+        << gtk << int(Qt::Key_Exclam) << int(Qt::NoModifier) << 0x10031 << u"SHIFT + 1"_s;
+    QTest::newRow("Linux keypad Enter")
+        << gtk << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 0xFF8D << u"NUM ENTER"_s;
+    QTest::newRow("macOS Alt+C") << mac << int(Qt::Key_C) << int(Qt::AltModifier) << 262243
+                                 << u"ALT + C"_s;
+    // Qt names the Command key Control and the Control key Meta on macOS.
+    QTest::newRow("macOS Command+S")
+        << mac << int(Qt::Key_S) << int(Qt::ControlModifier) << 0x80073 << u"CMD + S"_s;
+    QTest::newRow("macOS Control+Shift+F1")
+        << mac << int(Qt::Key_F1) << int(Qt::MetaModifier | Qt::ShiftModifier) << 0x3017A
+        << u"CTRL + SHIFT + F1"_s;
+}
+
+void TestShortcutKeys::platformCombinations() {
+    QFETCH(int, platform);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, shortcut);
+    QFETCH(QString, text);
+    const auto p = IdePlatform(platform);
+    const QKeyCombination combination{Qt::KeyboardModifiers(modifiers), Qt::Key(key)};
+    QCOMPARE(ShortcutFromKeyCombination(combination, p), shortcut);
+    QCOMPARE(ShortcutDisplayText(shortcut, p), text);
+    QCOMPARE(ShortcutFromKeyCombination(KeyCombinationFromShortcut(shortcut, p), p), shortcut);
 }
 
 QTEST_GUILESS_MAIN(TestShortcutKeys)
