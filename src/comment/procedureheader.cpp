@@ -2,6 +2,7 @@
 
 #include "comment/trimblanks.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
@@ -74,45 +75,50 @@ qsizetype SkipLiteral(QStringView text, qsizetype i) {
 
 // The index after the ")" that matches the "(" at open, or -1 when the list is not closed.
 // Parentheses inside literals don't count; a line break continues the list only after a
-// trailing comma; a comment inside the list is not read.
-qsizetype ListEnd(QStringView text, qsizetype open) {
+// trailing comma; a comment inside the list is not read. reach grows to where a list that is
+// not closed stops being read: the lines up to there belong to that header.
+qsizetype ListEnd(QStringView text, qsizetype open, qsizetype& reach) {
     int depth = 0;
     QChar last = u'(';
+    const auto stop = [&reach](qsizetype at) {
+        reach = std::max(reach, at);
+        return qsizetype(-1);
+    };
     for (qsizetype i = open; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'"' || c == u'\'') {
-            i = SkipLiteral(text, i);
-            if (i < 0)
-                return -1;
-            --i;
+            const qsizetype after = SkipLiteral(text, i);
+            if (after < 0)
+                return stop(i);
+            i = after - 1;
         } else if (c == u'(') {
             ++depth;
         } else if (c == u')') {
             if (--depth == 0)
                 return i + 1;
         } else if (c == u';') {
-            return -1;
+            return stop(i);
         } else if (IsLineEnd(c)) {
             if (last != u',')
-                return -1;
+                return stop(i);
             continue;
         } else if (IsBlank(c)) {
             continue;
         }
         last = c;
     }
-    return -1;
+    return stop(text.size());
 }
 
 // The header's end when a name and its parameter list start at i, or -1.
-qsizetype NameAndListEnd(QStringView text, qsizetype i) {
+qsizetype NameAndListEnd(QStringView text, qsizetype i, qsizetype& reach) {
     const qsizetype nameEnd = SkipWord(text, i);
     if (nameEnd == i)
         return -1;
     const qsizetype open = SkipBlanks(text, nameEnd);
     if (open == text.size() || text[open] != u'(')
         return -1;
-    return ListEnd(text, open);
+    return ListEnd(text, open, reach);
 }
 
 // Where the name starts after a keyword that ends at i, with the return type written as "$",
@@ -149,7 +155,7 @@ qsizetype NameStartAfterType(QStringView text, qsizetype i) {
 
 // The older suffix form: at most two characters out of ".", s, u, a, b, l, i, w, d, f right
 // after the keyword, then blanks or tabs (as in "Procedure.s Foo()" or "ProcedureDL Foo()").
-qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd) {
+qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd, qsizetype& reach) {
     static constexpr QLatin1StringView suffixChars(".suabliwdf");
     for (int length = 2; length >= 0; --length) {
         qsizetype k = keywordEnd;
@@ -158,7 +164,7 @@ qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd) {
             fits = k < text.size() && suffixChars.contains(text[k], Qt::CaseInsensitive);
         if (!fits || k == text.size() || !IsBlank(text[k]))
             continue;
-        const qsizetype end = NameAndListEnd(text, SkipBlanks(text, k));
+        const qsizetype end = NameAndListEnd(text, SkipBlanks(text, k), reach);
         if (end >= 0)
             return end;
     }
@@ -169,7 +175,7 @@ enum class LineKind { Other, Header, Unreadable };
 
 struct LineRead {
     LineKind kind = LineKind::Other;
-    qsizetype end = 0; // after the header's ")"
+    qsizetype end = 0; // after the header's ")"; for an unreadable one, where reading stopped
 };
 
 // Reads the line whose first character after its indentation stands at i.
@@ -192,20 +198,23 @@ LineRead ReadHeaderLine(QStringView text, qsizetype i) {
             break;
         }
     }
+    qsizetype reach = i;
     if (keywordEnd >= 0) {
         const qsizetype name = NameStartAfterType(text, keywordEnd);
-        const qsizetype end = name >= 0 ? NameAndListEnd(text, name) : -1;
+        const qsizetype end = name >= 0 ? NameAndListEnd(text, name, reach) : -1;
         if (end >= 0)
             return {LineKind::Header, end};
     }
     for (const qsizetype suffixAt : {base, base + 1, base + 3}) {
         if (suffixAt > base && !HasWordAt(text, base, suffixAt == base + 1 ? "c"_L1 : "dll"_L1))
             continue;
-        const qsizetype end = HeaderEndWithSuffix(text, suffixAt);
+        const qsizetype end = HeaderEndWithSuffix(text, suffixAt, reach);
         if (end >= 0)
             return {LineKind::Header, end};
     }
-    return {keywordEnd >= 0 ? LineKind::Unreadable : LineKind::Other, 0};
+    if (keywordEnd < 0)
+        return {};
+    return {LineKind::Unreadable, reach};
 }
 
 // A header line found by the scan. For a line that begins like a header but can't be read,
@@ -241,6 +250,8 @@ template <typename Visit> void ScanHeaderLines(QStringView text, Visit&& visit) 
                     resumeFrom = line.end;
                 } else if (line.kind == LineKind::Unreadable) {
                     unreadable = FoundLine{lineStart, lineStart, false, n};
+                    // Lines read as the continuation of its list belong to it.
+                    resumeFrom = line.end;
                 }
             } else if (c == u'e' && unreadable && HasKeywordAt(text, first, "endprocedure"_L1)) {
                 const qsizetype lineEnd = text.indexOf(u'\n', first);

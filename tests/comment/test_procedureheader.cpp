@@ -241,6 +241,14 @@ private slots:
         QCOMPARE(headers[1].startOffset, 84);
         QCOMPARE(headers[1].lineEndBefore, u"\r\n"_s);
     }
+    void continuedLinesOfAnUnreadableHeader() {
+        // After its trailing comma the next line belongs to the list, header or not.
+        const QString text = u"Procedure A(x,\nProcedure B(y)\nEndProcedure\nProcedure C()"_s;
+        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(0));
+        QCOMPARE(headers.size(), 1);
+        QCOMPARE(headers[0].headerText, u"Procedure C()"_s);
+        QVERIFY(!FindProcedure(text, Context(int(text.indexOf(u"B(y)"_s)))));
+    }
 
     void searchModes_data() {
         QTest::addColumn<QString>("text");
