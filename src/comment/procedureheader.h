@@ -12,7 +12,8 @@ namespace glossa {
 
 // The procedure header chosen in the text read.
 struct ProcedureHeader {
-    // The whole match: leading blanks and tabs, keyword, suffix, name, parameter list.
+    // The header as written: leading blanks and tabs, keyword, return type, name, parameter list
+    // (with its line breaks when it is continued over several lines).
     QString headerText;
     // Index (from 0) of the header's first character in the text read.
     int startCharacter = 0;
