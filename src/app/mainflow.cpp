@@ -300,7 +300,7 @@ void MainFlow::FillParameterList(const ParameterList& entries) {
     list->addItems(parameters_.rows());
     list->setEnabled(parameters_.hasRows());
     window_->parameterEditor()->setEnabled(false);
-    window_->procedureName()->setText(header_->headerText);
+    window_->procedureName()->setText(HeaderOnOneLine(header_->headerText));
     window_->procedureName()->setCursorPosition(0);
 }
 

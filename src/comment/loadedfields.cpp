@@ -26,7 +26,7 @@ LoadedFields LoadFields(const ProcedureHeader& header, const ExistingBlock& bloc
     } else {
         for (ParameterEntry& entry : fields.parameters)
             entry.description = DefaultParameterDescription(entry.name);
-        fields.summary = TrimBlanks(header.headerText);
+        fields.summary = TrimBlanks(HeaderOnOneLine(header.headerText));
         fields.defaultsUsed = true;
     }
     return fields;

@@ -2,77 +2,414 @@
 
 #include "comment/trimblanks.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-const QRegularExpression& ProcedurePattern() {
-    // Without UseUnicodePropertiesOption "\w" stays ASCII; "^" follows line feeds only, so a
-    // document with carriage returns alone offers just its first line.
-    static const QRegularExpression pattern(
-        uR"re(^[\t ]*(runtime procedure|procedure|procedurec|proceduredll)[\.sSuUaAbBlLiIwWdDfF]{0,2}[ \t]+[\w_]+[\(][(\w_\., =#\$\*\-)(\(\))]*[\)])re"_s,
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-    return pattern;
+namespace {
+
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
 }
+
+bool IsLineEnd(QChar c) {
+    return c == u'\n' || c == u'\r';
+}
+
+// ASCII letters, digits and the underscore: what a PureBasic name is made of.
+bool IsWordChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u'_';
+}
+
+qsizetype SkipBlanks(QStringView text, qsizetype i) {
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    return i;
+}
+
+qsizetype SkipWord(QStringView text, qsizetype i) {
+    while (i < text.size() && IsWordChar(text[i]))
+        ++i;
+    return i;
+}
+
+// Whether the lower-case ASCII word stands at i, in any letter case.
+bool HasWordAt(QStringView text, qsizetype i, QLatin1StringView word) {
+    if (text.size() - i < word.size())
+        return false;
+    for (qsizetype k = 0; k < word.size(); ++k) {
+        const char16_t c = text[i + k].unicode();
+        const char16_t lower = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+        if (lower != char16_t(word[k].unicode()))
+            return false;
+    }
+    return true;
+}
+
+bool HasKeywordAt(QStringView text, qsizetype i, QLatin1StringView word) {
+    const qsizetype end = i + word.size();
+    return HasWordAt(text, i, word) && (end == text.size() || !IsWordChar(text[end]));
+}
+
+// The index after the string or character literal whose opening quote stands at i, or -1 when
+// it is not closed on its line. ~"..." strings take backslash escapes.
+qsizetype SkipLiteral(QStringView text, qsizetype i) {
+    const QChar quote = text[i];
+    const bool escapes = quote == u'"' && i > 0 && text[i - 1] == u'~';
+    for (qsizetype k = i + 1; k < text.size(); ++k) {
+        const QChar c = text[k];
+        if (IsLineEnd(c))
+            return -1;
+        if (c == quote)
+            return k + 1;
+        if (escapes && c == u'\\' && k + 1 < text.size() && !IsLineEnd(text[k + 1]))
+            ++k;
+    }
+    return -1;
+}
+
+// The index after the ")" that matches the "(" at open, or -1 when the list is not closed.
+// Parentheses inside literals don't count; a line break continues the list only after a
+// trailing comma; a comment inside the list is not read. reach grows to where a list that is
+// not closed stops being read: the lines up to there belong to that header.
+qsizetype ListEnd(QStringView text, qsizetype open, qsizetype& reach) {
+    int depth = 0;
+    QChar last = u'(';
+    const auto stop = [&reach](qsizetype at) {
+        reach = std::max(reach, at);
+        return qsizetype(-1);
+    };
+    for (qsizetype i = open; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\'') {
+            const qsizetype after = SkipLiteral(text, i);
+            if (after < 0)
+                return stop(i);
+            i = after - 1;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            if (--depth == 0)
+                return i + 1;
+        } else if (c == u';') {
+            return stop(i);
+        } else if (IsLineEnd(c)) {
+            if (last != u',')
+                return stop(i);
+            continue;
+        } else if (IsBlank(c)) {
+            continue;
+        }
+        last = c;
+    }
+    return stop(text.size());
+}
+
+// The header's end when a name and its parameter list start at i, or -1.
+qsizetype NameAndListEnd(QStringView text, qsizetype i, qsizetype& reach) {
+    const qsizetype nameEnd = SkipWord(text, i);
+    if (nameEnd == i)
+        return -1;
+    const qsizetype open = SkipBlanks(text, nameEnd);
+    if (open == text.size() || text[open] != u'(')
+        return -1;
+    return ListEnd(text, open, reach);
+}
+
+// Where the name starts after a keyword that ends at i, with the return type written as "$",
+// as "." and a type name (blanks around the "."; "Module::Type"; "{length}" of a fixed string)
+// or left out; -1 when none of these stands there.
+qsizetype NameStartAfterType(QStringView text, qsizetype i) {
+    if (i == text.size())
+        return -1;
+    if (text[i] == u'$')
+        return SkipBlanks(text, i + 1);
+    qsizetype k = SkipBlanks(text, i);
+    if (k < text.size() && text[k] == u'.') {
+        const qsizetype type = SkipBlanks(text, k + 1);
+        k = SkipWord(text, type);
+        if (k == type)
+            return -1;
+        if (k + 1 < text.size() && text[k] == u':' && text[k + 1] == u':') {
+            const qsizetype inner = k + 2;
+            k = SkipWord(text, inner);
+            if (k == inner)
+                return -1;
+        }
+        if (k < text.size() && text[k] == u'{') {
+            while (k < text.size() && text[k] != u'}' && !IsLineEnd(text[k]))
+                ++k;
+            if (k == text.size() || text[k] != u'}')
+                return -1;
+            ++k;
+        }
+        return SkipBlanks(text, k);
+    }
+    return k > i ? k : -1;
+}
+
+// The older suffix form: at most two characters out of ".", s, u, a, b, l, i, w, d, f right
+// after the keyword, then blanks or tabs (as in "Procedure.s Foo()" or "ProcedureDL Foo()").
+qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd, qsizetype& reach) {
+    static constexpr QLatin1StringView suffixChars(".suabliwdf");
+    for (int length = 2; length >= 0; --length) {
+        qsizetype k = keywordEnd;
+        bool fits = true;
+        for (int n = 0; n < length && fits; ++n, ++k)
+            fits = k < text.size() && suffixChars.contains(text[k], Qt::CaseInsensitive);
+        if (!fits || k == text.size() || !IsBlank(text[k]))
+            continue;
+        const qsizetype end = NameAndListEnd(text, SkipBlanks(text, k), reach);
+        if (end >= 0)
+            return end;
+    }
+    return -1;
+}
+
+enum class LineKind { Other, Header, Unreadable };
+
+struct LineRead {
+    LineKind kind = LineKind::Other;
+    qsizetype end = 0; // after the header's ")"; for an unreadable one, where reading stopped
+};
+
+// Reads the line whose first character after its indentation stands at i.
+LineRead ReadHeaderLine(QStringView text, qsizetype i) {
+    qsizetype k = i;
+    if (HasWordAt(text, k, "runtime"_L1)) {
+        const qsizetype after = k + 7;
+        if (after == text.size() || !IsBlank(text[after]))
+            return {};
+        k = SkipBlanks(text, after);
+    }
+    if (!HasWordAt(text, k, "procedure"_L1))
+        return {};
+    const qsizetype base = k + 9;
+    // The keyword is the longest of the four that stands there as a whole word.
+    qsizetype keywordEnd = -1;
+    for (const QLatin1StringView tail : {"cdll"_L1, "dll"_L1, "c"_L1, ""_L1}) {
+        if (HasKeywordAt(text, base, tail)) {
+            keywordEnd = base + tail.size();
+            break;
+        }
+    }
+    qsizetype reach = i;
+    if (keywordEnd >= 0) {
+        const qsizetype name = NameStartAfterType(text, keywordEnd);
+        const qsizetype end = name >= 0 ? NameAndListEnd(text, name, reach) : -1;
+        if (end >= 0)
+            return {LineKind::Header, end};
+    }
+    for (const qsizetype suffixAt : {base, base + 1, base + 3}) {
+        if (suffixAt > base && !HasWordAt(text, base, suffixAt == base + 1 ? "c"_L1 : "dll"_L1))
+            continue;
+        const qsizetype end = HeaderEndWithSuffix(text, suffixAt, reach);
+        if (end >= 0)
+            return {LineKind::Header, end};
+    }
+    if (keywordEnd < 0)
+        return {};
+    return {LineKind::Unreadable, reach};
+}
+
+// A header line found by the scan. For a line that begins like a header but can't be read,
+// bodyEnd is the index of the line end after its EndProcedure (or before the next header line,
+// or the text's end): the caret anywhere up to there belongs to that procedure.
+struct FoundLine {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    bool readable = true;
+    qsizetype bodyEnd = 0;
+};
+
+// One pass over the text: visits every header line in order. A line starts after a line feed,
+// or at the text's start when the text read starts a document line (a search window may begin
+// mid-line); a header over several lines is passed over as a whole.
+template <typename Visit>
+void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& visit) {
+    const qsizetype n = text.size();
+    std::optional<FoundLine> unreadable;
+    qsizetype lineStart = 0;
+    while (lineStart <= n) {
+        const qsizetype first = SkipBlanks(text, lineStart);
+        qsizetype resumeFrom = first;
+        if (first < n && (lineStart > 0 || context.WindowAtLineStart)) {
+            const char16_t c = text[first].unicode() | 0x20;
+            if (c == u'p' || c == u'r') {
+                const LineRead line = ReadHeaderLine(text, first);
+                if (line.kind != LineKind::Other && unreadable) {
+                    unreadable->bodyEnd = lineStart - 1;
+                    visit(*unreadable);
+                    unreadable.reset();
+                }
+                if (line.kind == LineKind::Header) {
+                    visit(FoundLine{lineStart, line.end, true, line.end});
+                    resumeFrom = line.end;
+                } else if (line.kind == LineKind::Unreadable) {
+                    unreadable = FoundLine{lineStart, lineStart, false, n};
+                    // Lines read as the continuation of its list belong to it.
+                    resumeFrom = line.end;
+                }
+            } else if (c == u'e' && unreadable && HasKeywordAt(text, first, "endprocedure"_L1)) {
+                const qsizetype lineEnd = text.indexOf(u'\n', first);
+                unreadable->bodyEnd = lineEnd < 0 ? n : lineEnd;
+                visit(*unreadable);
+                unreadable.reset();
+            }
+        }
+        const qsizetype lineFeed = text.indexOf(u'\n', resumeFrom);
+        if (lineFeed < 0)
+            break;
+        lineStart = lineFeed + 1;
+    }
+    if (unreadable)
+        visit(*unreadable);
+}
+
+// Maps character indexes of the text read to byte positions in the document. It walks forward
+// from the last index asked for, so that the headers of a whole text cost one pass.
+class ByteOffsets {
+public:
+    ByteOffsets(QStringView text, const CommentContext& context)
+        : text_(text), encoding_(context.DocEncoding), read_(context.Read.get()),
+          offset_(context.WindowStart) {}
+
+    // Indexes must not decrease from one call to the next.
+    qint64 At(qsizetype index) {
+        // The bytes read, when known, also map text that doesn't re-encode to them.
+        if (read_)
+            return offset_ + read_->ByteIndex(index);
+        offset_ += EncodedLength(text_.sliced(index_, index - index_), encoding_);
+        index_ = index;
+        return offset_;
+    }
+
+private:
+    QStringView text_;
+    DocEncoding encoding_;
+    const DecodedText* read_;
+    qsizetype index_ = 0;
+    qint64 offset_ = 0;
+};
+
+// Byte position in the document of the character at index of the text read.
+qint64 StartOffsetOf(QStringView text, qsizetype index, const CommentContext& context) {
+    return ByteOffsets(text, context).At(index);
+}
+
+// The line end before a header: LF or CR LF, since a header line starts after a line feed;
+// empty at the start of the text read.
+QString LineEndBefore(const QString& text, qsizetype start) {
+    if (start >= 2 && text[start - 1] == u'\n' && text[start - 2] == u'\r')
+        return u"\r\n"_s;
+    if (start >= 1 && IsLineEnd(text[start - 1]))
+        return text.mid(start - 1, 1);
+    return {};
+}
+
+ProcedureHeader MakeHeader(const QString& text, const FoundLine& line, qint64 startOffset) {
+    ProcedureHeader header;
+    header.headerText = text.mid(line.start, line.end - line.start);
+    header.startCharacter = int(line.start);
+    header.startOffset = int(startOffset);
+    header.lineEndBefore = LineEndBefore(text, line.start);
+    return header;
+}
+
+} // namespace
 
 std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context) {
     if (context.SearchMode != 0 && context.SearchMode != 1 && context.SearchMode != 2)
         return std::nullopt;
 
-    qsizetype chosenStart = -1;
-    qsizetype chosenLength = 0;
+    std::optional<FoundLine> chosen;
     qint64 chosenDistance = 0;
-    auto matches = ProcedurePattern().globalMatch(text);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        // A search window may begin mid-line, where "^" matches but no line starts.
-        if (match.capturedStart() == 0 && !context.WindowAtLineStart)
-            continue;
-        const qint64 p = match.capturedStart() + 1;
+    QList<FoundLine> unreadable;
+    ScanHeaderLines(text, context, [&](const FoundLine& line) {
+        if (!line.readable)
+            unreadable.append(line);
+        const qint64 p = line.start + 1;
         // Character positions and the caret's byte position are compared as plain numbers.
         const qint64 P = p + context.WindowStart;
         if (context.SearchMode == 1 && !(P <= context.CaretPos))
-            continue;
+            return;
         if (context.SearchMode == 2 && !(P >= context.CaretPos))
-            continue;
+            return;
         const qint64 distance = std::llabs(P - context.CaretPos);
-        if (chosenStart < 0 || distance < chosenDistance) {
-            chosenStart = match.capturedStart();
-            chosenLength = match.capturedLength();
+        if (!chosen || distance < chosenDistance) {
+            chosen = line;
             chosenDistance = distance;
         }
-    }
-    if (chosenStart < 0)
+    });
+    if (!chosen || !chosen->readable)
         return std::nullopt;
 
-    ProcedureHeader header;
-    header.headerText = text.mid(chosenStart, chosenLength);
-    header.startCharacter = int(chosenStart);
-    header.startOffset = int(DocumentPosition(context, text, chosenStart));
-    // "^" matched after a line feed, so the line end before the header is LF or CR LF.
-    if (chosenStart >= 2 && text[chosenStart - 1] == u'\n' && text[chosenStart - 2] == u'\r')
-        header.lineEndBefore = u"\r\n"_s;
-    else if (chosenStart >= 1 && (text[chosenStart - 1] == u'\n' || text[chosenStart - 1] == u'\r'))
-        header.lineEndBefore = text.mid(chosenStart - 1, 1);
-    return header;
+    // A caret within a procedure whose header can't be read belongs to no other procedure.
+    ByteOffsets offsets(text, context);
+    for (const FoundLine& line : std::as_const(unreadable)) {
+        if (offsets.At(line.start) > context.CaretPos)
+            break;
+        if (context.CaretPos <= offsets.At(line.bodyEnd))
+            return std::nullopt;
+    }
+
+    return MakeHeader(text, *chosen, StartOffsetOf(text, chosen->start, context));
+}
+
+QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context) {
+    QList<ProcedureHeader> headers;
+    ByteOffsets offsets(text, context);
+    ScanHeaderLines(text, context, [&](const FoundLine& line) {
+        if (line.readable)
+            headers.append(MakeHeader(text, line, offsets.At(line.start)));
+    });
+    return headers;
+}
+
+QString HeaderOnOneLine(const QString& headerText) {
+    QString line;
+    line.reserve(headerText.size());
+    for (qsizetype i = 0; i < headerText.size(); ++i) {
+        const QChar c = headerText[i];
+        if (!IsLineEnd(c)) {
+            line += c;
+            continue;
+        }
+        if (c == u'\r' && i + 1 < headerText.size() && headerText[i + 1] == u'\n')
+            ++i;
+        while (i + 1 < headerText.size() && IsBlank(headerText[i + 1]))
+            ++i;
+        line += u' ';
+    }
+    return line;
 }
 
 QStringList SplitParameters(const QString& headerText) {
     QStringList names;
-    const qsizetype open = headerText.indexOf(u'(');
+    const QString text = HeaderOnOneLine(headerText);
+    const qsizetype open = text.indexOf(u'(');
     if (open < 0)
         return names;
 
-    // The pieces between commas outside nested parentheses, up to the list's closing one.
+    // The pieces between commas outside nested parentheses and literals, up to the list's
+    // closing parenthesis.
     QStringList pieces;
     qsizetype pieceStart = open + 1;
-    qsizetype listEnd = headerText.size();
+    qsizetype listEnd = text.size();
     int depth = 0;
-    for (qsizetype i = open + 1; i < headerText.size(); ++i) {
-        const QChar c = headerText[i];
-        if (c == u'(') {
+    for (qsizetype i = open + 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\'') {
+            const qsizetype after = SkipLiteral(text, i);
+            if (after < 0)
+                break;
+            i = after - 1;
+        } else if (c == u'(') {
             ++depth;
         } else if (c == u')') {
             if (depth == 0) {
@@ -81,11 +418,11 @@ QStringList SplitParameters(const QString& headerText) {
             }
             --depth;
         } else if (c == u',' && depth == 0) {
-            pieces.append(headerText.mid(pieceStart, i - pieceStart));
+            pieces.append(text.mid(pieceStart, i - pieceStart));
             pieceStart = i + 1;
         }
     }
-    pieces.append(headerText.mid(pieceStart, listEnd - pieceStart));
+    pieces.append(text.mid(pieceStart, listEnd - pieceStart));
 
     for (QString piece : std::as_const(pieces)) {
         if (piece.isEmpty())

@@ -3,7 +3,6 @@
 #include "comment/commentcontext.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +12,8 @@ namespace glossa {
 
 // The procedure header chosen in the text read.
 struct ProcedureHeader {
-    // The whole match: leading blanks and tabs, keyword, suffix, name, parameter list.
+    // The header as written: leading blanks and tabs, keyword, return type, name, parameter list
+    // (with its line breaks when it is continued over several lines).
     QString headerText;
     // Index (from 0) of the header's first character in the text read.
     int startCharacter = 0;
@@ -38,18 +38,28 @@ struct ParameterEntry {
 
 using ParameterList = QList<ParameterEntry>;
 
-// The procedure header pattern, compiled once: case-insensitive, "^" at the text's start and
-// after each line feed, "\w" ASCII only.
-const QRegularExpression& ProcedurePattern();
-
-// Chooses the header nearest the caret among the pattern's matches that SearchMode accepts
-// (0 all, 1 starting before the caret, 2 starting at or after it, other values none); ties
-// keep the earlier match. Nothing when no header is accepted.
+// Chooses the header nearest the caret among the headers that SearchMode accepts (0 all, 1
+// starting before the caret, 2 starting at or after it, other values none); ties keep the
+// earlier header. A header line is the line's leading blanks and tabs, an optional "Runtime",
+// the keyword (Procedure, ProcedureC, ProcedureDLL, ProcedureCDLL in any case), an optional
+// return type, the name and the parameter list through the ")" that matches its "("; the list
+// may run over several lines after a trailing comma. A line that begins like a header but can't
+// be read as one takes part in the choice too and gives nothing when chosen, and so does a caret
+// on such a line or in its body up to its EndProcedure: another procedure is never taken in its
+// place. Nothing when no header is accepted.
 std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context);
 
-// The parameter names of a header text, in order: split at the commas outside parentheses up
-// to the parenthesis that closes the list; each piece without its default value and without
-// surrounding blanks. Empty pieces give no name; a piece of blanks gives an empty name.
+// Every header of the text, in order, as FindProcedure would record each (header text, start
+// character, start offset, lineEndBefore).
+QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context);
+
+// A header text as one line: each line break with the indentation after it becomes one blank.
+QString HeaderOnOneLine(const QString& headerText);
+
+// The parameter names of a header text, in order: split at the commas outside parentheses and
+// outside string literals up to the parenthesis that closes the list; each piece without its
+// default value and without surrounding blanks. Empty pieces give no name; a piece of blanks
+// gives an empty name. A list over several lines is read as its one-line form.
 QStringList SplitParameters(const QString& headerText);
 
 // One entry per name of SplitParameters, with empty descriptions.

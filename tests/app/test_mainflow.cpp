@@ -264,6 +264,30 @@ private slots:
         QCOMPARE(run.sim.Caret(), 0);
     }
 
+    void continuedHeaderAndUnreadableNeighbour() {
+        const QByteArray source = "Procedure Wide(a,\r\n    b = \"x, y\")\r\n  Debug a\r\n"
+                                  "EndProcedure\r\nProcedure Bad(a = \"x)\r\n  Debug a\r\n"
+                                  "EndProcedure\r\n";
+        {
+            Run run(source, int(source.indexOf("b = ")));
+            QVERIFY(run.flow->Start());
+            QCOMPARE(run.W()->procedureName()->text(), u"Procedure Wide(a, b = \"x, y\")"_s);
+            QCOMPARE(run.W()->summaryEditor()->toPlainText(), u"Procedure Wide(a, b = \"x, y\")"_s);
+            QCOMPARE(run.W()->parameterList()->count(), 2);
+            QCOMPARE(run.W()->parameterList()->item(1)->text(), u"b"_s);
+            run.Apply();
+            QVERIFY(run.flow->Finished());
+            QVERIFY(run.Document().startsWith(
+                ";<comment>\r\n;  <summary>Procedure Wide(a, b = \"x, y\")</summary>\r\n"));
+            QVERIFY(run.Document().endsWith(QByteArray(";</comment>\r\n").append(source)));
+        }
+        // In the body of a procedure whose header can't be read: no window, nothing written.
+        Run run(source, int(source.lastIndexOf("Debug a")));
+        QVERIFY(!run.flow->Start());
+        QVERIFY(!run.W() || !run.W()->isVisible());
+        QCOMPARE(run.Document(), source);
+    }
+
     void twoLineField() {
         Run run(kFooNoBlock, 0);
         QVERIFY(run.flow->Start());

@@ -52,6 +52,11 @@ private slots:
         QTest::newRow("blank list") << u"Procedure Foo( )"_s << QStringList{QString()};
         QTest::newRow("tabs stay")
             << u"Procedure Foo(\ta\t , b)"_s << QStringList{u"\ta\t"_s, u"b"_s};
+        QTest::newRow("commas and parentheses in strings")
+            << u"Procedure Foo(a$ = \"x, (y\", b = ')', c)"_s
+            << QStringList{u"a$"_s, u"b"_s, u"c"_s};
+        QTest::newRow("over several lines")
+            << u"Procedure Foo(a,\r\n\t\tb = 2,\n  c)"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
         QTest::newRow("stops at the list's closing parenthesis")
             << u"Procedure Foo(a) (b, c)"_s << QStringList{u"a"_s};
     }
@@ -67,46 +72,182 @@ private slots:
         }
     }
 
-    void pattern_data() {
+    void headerLines_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("headerText"); // empty: no header found
+        QTest::addColumn<QString>("headerText"); // empty: nothing found
+        QTest::addColumn<QStringList>("names");
+        // Forms found before, unchanged.
         QTest::newRow("line comment after header")
-            << u"Procedure Foo(a, b) ; does (x)"_s << u"Procedure Foo(a, b)"_s;
+            << u"Procedure Foo(a, b) ; does (x)"_s << u"Procedure Foo(a, b)"_s
+            << QStringList{u"a"_s, u"b"_s};
         QTest::newRow("leading blanks and tabs kept")
-            << u"  \tProcedure.s Foo(a.s)\n"_s << u"  \tProcedure.s Foo(a.s)"_s;
-        QTest::newRow("lower case") << u"procedure foo()"_s << u"procedure foo()"_s;
-        QTest::newRow("ProcedureDLL") << u"PROCEDUREDLL Foo()"_s << u"PROCEDUREDLL Foo()"_s;
+            << u"  \tProcedure.s Foo(a.s)\n"_s << u"  \tProcedure.s Foo(a.s)"_s
+            << QStringList{u"a.s"_s};
+        QTest::newRow("lower case")
+            << u"procedure foo()"_s << u"procedure foo()"_s << QStringList();
+        QTest::newRow("ProcedureDLL")
+            << u"PROCEDUREDLL Foo()"_s << u"PROCEDUREDLL Foo()"_s << QStringList();
         QTest::newRow("ProcedureC with suffix")
-            << u"ProcedureC.l Foo(x)"_s << u"ProcedureC.l Foo(x)"_s;
+            << u"ProcedureC.l Foo(x)"_s << u"ProcedureC.l Foo(x)"_s << QStringList{u"x"_s};
         QTest::newRow("runtime procedure")
-            << u"Runtime Procedure Foo()"_s << u"Runtime Procedure Foo()"_s;
-        QTest::newRow("runtime with two blanks") << u"Runtime  Procedure Foo()"_s << QString();
-        QTest::newRow("ProcedureCDLL not found") << u"ProcedureCDLL Foo()"_s << QString();
-        QTest::newRow("suffix at most two characters")
-            << u"Procedure.ss Bar()\nProcedureDL Foo()"_s << u"ProcedureDL Foo()"_s;
-        QTest::newRow("commented out") << u"; Procedure Foo()"_s << QString();
-        QTest::newRow("EndProcedure") << u"EndProcedure Foo()"_s << QString();
-        QTest::newRow("ProcedureReturn") << u"ProcedureReturn Foo(1)"_s << QString();
-        QTest::newRow("tab in parentheses") << u"Procedure Foo(a,\tb)"_s << QString();
-        QTest::newRow("quoted default") << u"Procedure Foo(a.s = \"x\")"_s << QString();
-        QTest::newRow("name outside ASCII") << u"Procedure F\u00f6\u00f6()"_s << QString();
+            << u"Runtime Procedure Foo()"_s << u"Runtime Procedure Foo()"_s << QStringList();
+        QTest::newRow("two-letter suffix")
+            << u"ProcedureDL Foo(a)"_s << u"ProcedureDL Foo(a)"_s << QStringList{u"a"_s};
         QTest::newRow("nested parentheses") << u"Procedure.i Foo(List l.s(), Map m())"_s
-                                            << u"Procedure.i Foo(List l.s(), Map m())"_s;
-        QTest::newRow("CR only: second line not found") << u"x\rProcedure Foo()\r"_s << QString();
+                                            << u"Procedure.i Foo(List l.s(), Map m())"_s
+                                            << QStringList{u"List l.s()"_s, u"Map m()"_s};
         QTest::newRow("CR only: first line found")
-            << u"Procedure A()\rProcedure B()\r"_s << u"Procedure A()"_s;
+            << u"Procedure A()\rProcedure B()\r"_s << u"Procedure A()"_s << QStringList();
+        // Keywords.
+        QTest::newRow("ProcedureCDLL")
+            << u"ProcedureCDLL Foo(a)"_s << u"ProcedureCDLL Foo(a)"_s << QStringList{u"a"_s};
+        QTest::newRow("procedurecdll with type")
+            << u"procedurecdll.l foo()"_s << u"procedurecdll.l foo()"_s << QStringList();
+        QTest::newRow("runtime, blanks and tabs")
+            << u"Runtime \t Procedure Foo()"_s << u"Runtime \t Procedure Foo()"_s << QStringList();
+        QTest::newRow("runtime ProcedureC")
+            << u"RUNTIME ProcedureC.i Foo(x)"_s << u"RUNTIME ProcedureC.i Foo(x)"_s
+            << QStringList{u"x"_s};
+        // Return types.
+        QTest::newRow(".q") << u"Procedure.q Big(x.q)"_s << u"Procedure.q Big(x.q)"_s
+                            << QStringList{u"x.q"_s};
+        QTest::newRow(".c") << u"Procedure.c Ch()"_s << u"Procedure.c Ch()"_s << QStringList();
+        QTest::newRow("structure")
+            << u"Procedure.Point Origin()"_s << u"Procedure.Point Origin()"_s << QStringList();
+        QTest::newRow("any type name")
+            << u"Procedure.ss Bar()"_s << u"Procedure.ss Bar()"_s << QStringList();
+        QTest::newRow("fixed string") << u"Procedure.s{20} Fixed(a)"_s
+                                      << u"Procedure.s{20} Fixed(a)"_s << QStringList{u"a"_s};
+        QTest::newRow("module type")
+            << u"Procedure.Geo::Point Origin(*p.Geo::Point)"_s
+            << u"Procedure.Geo::Point Origin(*p.Geo::Point)"_s << QStringList{u"*p.Geo::Point"_s};
+        QTest::newRow("blanks around the dot")
+            << u"Procedure . s\tFoo(a)"_s << u"Procedure . s\tFoo(a)"_s << QStringList{u"a"_s};
+        QTest::newRow("dollar") << u"Procedure$ Name(a$)"_s << u"Procedure$ Name(a$)"_s
+                                << QStringList{u"a$"_s};
+        QTest::newRow("ProcedureC dollar")
+            << u"ProcedureC$ Name()"_s << u"ProcedureC$ Name()"_s << QStringList();
+        // The parameter list.
+        QTest::newRow("blanks before the parenthesis")
+            << u"Procedure Foo \t(a, b)"_s << u"Procedure Foo \t(a, b)"_s
+            << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("string default") << u"Procedure Greet(Name$ = \"World, (x); 'q'\", b)"_s
+                                        << u"Procedure Greet(Name$ = \"World, (x); 'q'\", b)"_s
+                                        << QStringList{u"Name$"_s, u"b"_s};
+        QTest::newRow("character defaults") << u"Procedure Sep(c.c = '\"', d = ',', e = ')')"_s
+                                            << u"Procedure Sep(c.c = '\"', d = ',', e = ')')"_s
+                                            << QStringList{u"c.c"_s, u"d"_s, u"e"_s};
+        QTest::newRow("escaped string")
+            << u"Procedure Esc(a$ = ~\"say \\\"hi)\\\"\", b)"_s
+            << u"Procedure Esc(a$ = ~\"say \\\"hi)\\\"\", b)"_s << QStringList{u"a$"_s, u"b"_s};
+        QTest::newRow("operators")
+            << u"Procedure Ops(a = #A | #B, b = 1 + 2 / 3, c = ~#C, *d = @Other(), e = 1<2>0)"_s
+            << u"Procedure Ops(a = #A | #B, b = 1 + 2 / 3, c = ~#C, *d = @Other(), e = 1<2>0)"_s
+            << QStringList{u"a"_s, u"b"_s, u"c"_s, u"*d"_s, u"e"_s};
+        QTest::newRow("colons and braces") << u"Procedure Mods(*p.Geo::Point, s.s{8}, t = x:y)"_s
+                                           << u"Procedure Mods(*p.Geo::Point, s.s{8}, t = x:y)"_s
+                                           << QStringList{u"*p.Geo::Point"_s, u"s.s{8}"_s, u"t"_s};
+        QTest::newRow("tab in parentheses")
+            << u"Procedure Foo(a,\tb)"_s << u"Procedure Foo(a,\tb)"_s
+            << QStringList{u"a"_s, u"\tb"_s};
+        QTest::newRow("ends at the matching parenthesis")
+            << u"Procedure Foo(a = (1), b)) (c)"_s << u"Procedure Foo(a = (1), b)"_s
+            << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("continued lines")
+            << u"Procedure Long(a,\r\n         b = \"x\", \r\n\t\tc)\r\n  Debug 1"_s
+            << u"Procedure Long(a,\r\n         b = \"x\", \r\n\t\tc)"_s
+            << QStringList{u"a"_s, u"b"_s, u"c"_s};
+        QTest::newRow("continued after an empty line")
+            << u"Procedure L(a,\n\nb)\n"_s << u"Procedure L(a,\n\nb)"_s
+            << QStringList{u"a"_s, u"b"_s};
+        // Not headers: the header on the next line is found in their place.
+        const QString next = u"\nProcedure Z()"_s;
+        for (const QString& line :
+             {u"EndProcedure Foo()"_s, u"ProcedureReturn Foo(1)"_s, u"; Procedure Foo("_s,
+              u"Declare Foo(a"_s, u"DeclareC.i Foo()"_s, u"Prototype Foo(a"_s,
+              u"PrototypeC Foo()"_s, u"Debug \"Procedure Foo(\""_s, u"x = 1 ; Procedure Foo("_s,
+              u"ProcedureX Foo("_s, u"Runtime Foo("_s, u"Runtime  Procedurex Foo("_s})
+            QTest::newRow(qPrintable(u"not a header: "_s + line))
+                << line + next << u"Procedure Z()"_s << QStringList();
     }
-    void pattern() {
+    void headerLines() {
         QFETCH(QString, text);
         QFETCH(QString, headerText);
-        // Caret far behind: mode 0 picks the nearest, i.e. the last match.
+        QFETCH(QStringList, names);
+        // Caret 0: the first header is the nearest.
         const auto header = FindProcedure(text, Context(0));
-        if (headerText.isEmpty()) {
-            QVERIFY(!header);
-        } else {
-            QVERIFY(header);
-            QCOMPARE(header->headerText, headerText);
-        }
+        QVERIFY(header);
+        QCOMPARE(header->headerText, headerText);
+        QCOMPARE(header->startCharacter, text.indexOf(headerText));
+        QCOMPARE(SplitParameters(header->headerText), names);
+    }
+
+    void oneLine() {
+        QCOMPARE(HeaderOnOneLine(u"Procedure Long(a,\r\n         b = \"x\", \r\n\t\tc)"_s),
+                 u"Procedure Long(a, b = \"x\",  c)"_s);
+        QCOMPARE(HeaderOnOneLine(u"Procedure L(a,\n\nb)"_s), u"Procedure L(a,  b)"_s);
+    }
+
+    // Lines the IDE reads as headers but that can't be read here: never a neighbour instead.
+    void neverNeighbour_data() {
+        QTest::addColumn<QString>("badLine");
+        QTest::newRow("unterminated string") << u"Procedure Bad(a = \"x)"_s;
+        QTest::newRow("unbalanced parentheses") << u"Procedure Bad((a)"_s;
+        QTest::newRow("line break without comma") << u"Procedure Bad(a\n  , b)"_s;
+        QTest::newRow("comment inside the list") << u"Procedure Bad(a, ; first\n  b)"_s;
+        QTest::newRow("no name") << u"ProcedureC.i (a)"_s;
+        QTest::newRow("no list") << u"Procedure Bad"_s;
+        QTest::newRow("bad type") << u"Procedure.Geo:: Bad(a)"_s;
+        QTest::newRow("name outside ASCII") << u"Procedure Gr\u00fc\u00df(a)"_s;
+        QTest::newRow("keyword alone") << u"  procedurecdll"_s;
+    }
+    void neverNeighbour() {
+        QFETCH(QString, badLine);
+        const QString text = u"Procedure Good(a)\n  Debug a\nEndProcedure\n; about Bad\n"_s +
+                             badLine +
+                             u"\n  x = 1\n  Debug x\nEndProcedure\nProcedure After(b)\n"
+                             "  Debug b\nEndProcedure\n"_s;
+        // Carets are byte positions: count the UTF-8 bytes before the marked character.
+        const auto at = [&](const QString& marker, int extra = 0) {
+            const qsizetype index = text.indexOf(marker);
+            Q_ASSERT(index >= 0);
+            return int(text.first(index + extra).toUtf8().size());
+        };
+        const int badEnd = at(u"EndProcedure\nProcedure After"_s, 12);
+        for (const int caret : {at(badLine), at(badLine, 5), at(u"x = 1"_s), at(u"Debug x"_s),
+                                badEnd, at(u"; about"_s, 3)})
+            QVERIFY2(!FindProcedure(text, Context(caret)), qPrintable(QString::number(caret)));
+        QVERIFY(!FindProcedure(text, Context(at(u"Debug x"_s), 1)));
+        QVERIFY(!FindProcedure(text, Context(at(u"x = 1"_s), 2)));
+        QCOMPARE(FindProcedure(text, Context(at(u"Debug a"_s)))->headerText,
+                 u"Procedure Good(a)"_s);
+        QCOMPARE(FindProcedure(text, Context(at(u"Debug b"_s)))->headerText,
+                 u"Procedure After(b)"_s);
+        QCOMPARE(FindProcedure(text, Context(at(u"Procedure After"_s)))->headerText,
+                 u"Procedure After(b)"_s);
+    }
+
+    void allHeaders() {
+        const QString text = u"; \u00e9\u00e9\r\nProcedure A(x,\r\n  y)\r\nEndProcedure\r\n"
+                             "Procedure Bad(\r\nEndProcedure\r\nProcedure B()"_s;
+        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(999, 3, 10));
+        QCOMPARE(headers.size(), 2);
+        QCOMPARE(headers[0].headerText, u"Procedure A(x,\r\n  y)"_s);
+        QCOMPARE(headers[0].startCharacter, 6);
+        QCOMPARE(headers[0].startOffset, 18); // 10 + "; " + two 2-byte characters + CR LF
+        QCOMPARE(headers[0].lineEndBefore, u"\r\n"_s);
+        QCOMPARE(headers[1].headerText, u"Procedure B()"_s);
+        QCOMPARE(headers[1].startCharacter, 72);
+        QCOMPARE(headers[1].startOffset, 84);
+        QCOMPARE(headers[1].lineEndBefore, u"\r\n"_s);
+    }
+    void continuedLinesOfAnUnreadableHeader() {
+        // After its trailing comma the next line belongs to the list, header or not.
+        const QString text = u"Procedure A(x,\nProcedure B(y)\nEndProcedure\nProcedure C()"_s;
+        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(0));
+        QCOMPARE(headers.size(), 1);
+        QCOMPARE(headers[0].headerText, u"Procedure C()"_s);
+        QVERIFY(!FindProcedure(text, Context(int(text.indexOf(u"B(y)"_s)))));
     }
 
     void searchModes_data() {
