@@ -62,6 +62,24 @@ class TestPreviewWindow : public QObject {
             return u"(no text)"_s;
         return text;
     }
+    // The centre of the page's n-th anchor, in the view's pixels (asked from the isolated world,
+    // since the page's own scripts are off).
+    static QPoint AnchorCentre(QWebEnginePage* page, int n) {
+        QPoint centre(-1, -1);
+        bool done = false;
+        page->runJavaScript(u"(function() { const r = document.getElementsByTagName('a')[%1]"
+                            ".getBoundingClientRect(); return [r.left + r.width / 2, "
+                            "r.top + r.height / 2]; })()"_s.arg(n),
+                            QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+                                const QVariantList xy = v.toList();
+                                if (xy.size() == 2)
+                                    centre = QPoint(int(xy[0].toDouble()), int(xy[1].toDouble()));
+                                done = true;
+                            });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            return {-1, -1};
+        return centre;
+    }
 #endif
 
 private slots:
@@ -183,6 +201,64 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(page->url(), pageUrl);
         QCOMPARE(PlainText(page), text);
+    }
+
+    // Clicks with the mouse on a link and then on a web link after it; what reaches the opener
+    // by the time the second one arrives is what the first click opened. A typed anchor stands
+    // for markup in the page that the page doesn't rule out.
+    void clickedLinksOpen_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("typedAnchor");
+        QTest::addColumn<QString>("opened"); // empty: nothing
+        QTest::newRow("http, encoded")
+            << u"http://x.com/a%20b"_s << false << u"http://x.com/a%20b"_s;
+        QTest::newRow("https") << u"https://example.com/p?q=1"_s << false
+                               << u"https://example.com/p?q=1"_s;
+        QTest::newRow("file link with backslashes, encoded")
+            << u"file:///C:\\My%20Files\\a%20b.txt"_s << false
+            << u"file:///C:\\My%20Files\\a%20b.txt"_s;
+        QTest::newRow("typed smb") << u"smb://host/share/x"_s << true << QString();
+        QTest::newRow("typed custom scheme") << u"x-custom:payload"_s << true << QString();
+        QTest::newRow("typed file URL") << u"file:///usr/bin/xterm"_s << true << QString();
+        QTest::newRow("typed drive path") << u"C:/Windows/System32/calc.exe"_s << true << QString();
+        QTest::newRow("typed web link") << u"http://y.com/z"_s << true << u"http://y.com/z"_s;
+    }
+    void clickedLinksOpen() {
+        QFETCH(QString, link);
+        QFETCH(bool, typedAnchor);
+        QFETCH(QString, opened);
+        const QString last = u"http://last.example/"_s;
+        PreviewWindow w;
+        QStringList got;
+        w.SetOpener([&](const QString& a) { got << a; });
+        w.Render(PreviewFields{u"Procedure Foo()"_s, link + u" "_s + last, {}, {}, {}});
+        QVERIFY(WaitLoaded(w));
+        if (typedAnchor) {
+            SetPreviewContent(w.View(), u"<a href='"_s + link + u"'>first</a> <a href='"_s + last +
+                                            u"'>last</a>"_s);
+            QVERIFY(WaitLoaded(w));
+        }
+        QWidget* target = w.View()->focusProxy();
+        QVERIFY(target);
+        for (int n = 0; n < 2; ++n) {
+            const QPoint at = AnchorCentre(Page(w), n);
+            QVERIFY(at.x() > 0);
+            QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return got.contains(last); }, 10000));
+        QStringList expected{last};
+        if (!opened.isEmpty())
+            expected.prepend(opened);
+        QCOMPARE(got, expected);
+    }
+
+    void textLikeTagsShowAsText() {
+        PreviewWindow w;
+        w.SetOpener([](const QString&) {});
+        w.Render(
+            PreviewFields{u"Procedure Foo()"_s, u"if a<c then<br>use <script> tags"_s, {}, {}, {}});
+        QVERIFY(WaitLoaded(w));
+        QCOMPARE(PlainText(Page(w)), u"Result = Foo(): if a<c then\nuse <script> tags\n"_s);
     }
 
     void pageNavigationsRefused() {
