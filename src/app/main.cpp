@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
 
 #ifdef Q_OS_WIN
     // Qt splits the Windows command line by the platform's backslash-and-quote rules, which
-    // would turn "C:\Temp\" into C:\Temp" and swallow what follows; the tool's own rule is
+    // read "C:\Temp\" -sticky as the one argument C:\Temp" -sticky; the tool's own rule is
     // blanks and double quotes only. The first field is the program's path.
     const QStringList arguments =
         glossa::SplitCommandLine(QString::fromWCharArray(GetCommandLineW()));
