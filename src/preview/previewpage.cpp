@@ -113,11 +113,11 @@ QString LinkLines(const QString& text, Outside outside, QStringList* addresses) 
     return lines.join(kBr);
 }
 
-// Identifies an address however the view spelled it: backslashes as slashes, percent escapes
-// as QUrl writes them, the root path spelled out.
+// Identifies an address however the view spelled it: backslashes (plain, or escaped as the
+// plain view does) as slashes, percent escapes as QUrl writes them, the root path spelled out.
 QString AddressKey(const QString& address) {
     QString slashes = address;
-    slashes.replace(u'\\', u'/');
+    slashes.replace(u'\\', u'/').replace(u"%5C"_s, u"/"_s, Qt::CaseInsensitive);
     QUrl url = QUrl(slashes).adjusted(QUrl::NormalizePathSegments);
     if (url.path().isEmpty() && !url.host().isEmpty())
         url.setPath(u"/"_s); // a web address without a path has the root path

@@ -167,6 +167,8 @@ private slots:
         const QStringList comment{u"file:///C:\\My%20Files\\a%20b.txt"_s, u"http://x.com/a%20b"_s,
                                   u"HTTP://Y.com"_s};
         QTest::newRow("backslashes") << u"file:///C:/My%20Files/a%20b.txt"_s << comment[0];
+        QTest::newRow("backslashes escaped")
+            << u"file:///C:%5CMy%20Files%5ca%20b.txt"_s << comment[0];
         QTest::newRow("same spelling") << u"http://x.com/a%20b"_s << comment[1];
         QTest::newRow("case and trailing slash") << u"http://y.com/"_s << comment[2];
         QTest::newRow("other escape is another address")
