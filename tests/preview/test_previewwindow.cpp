@@ -214,9 +214,9 @@ private slots:
         QCOMPARE(PlainText(page), text);
     }
 
-    // Clicks with the mouse on a link and then on a web link after it; what reaches the opener
-    // by the time the second one arrives is what the first click opened. A typed anchor stands
-    // for markup in the page that the page doesn't rule out.
+    // Clicks with the mouse on a link and then on a web link after it, whose arrival shows that
+    // the clicks went through. A typed anchor stands for markup that reaches the page by any way
+    // (the page shows a typed one as text).
     void clickedLinksOpen_data() {
         QTest::addColumn<QString>("link");
         QTest::addColumn<bool>("typedAnchor");
