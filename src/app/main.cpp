@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/mainflow.h"
 #include "app/screenshot.h"
 #include "ui/editorwindow.h"
@@ -11,6 +12,9 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
 #endif
 
 int main(int argc, char* argv[]) {
@@ -32,8 +36,16 @@ int main(int argc, char* argv[]) {
     // Hiding the preview or the editor window must not end the program: the main flow ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    glossa::RunEnvironment environment =
-        glossa::RunEnvironment::FromProcess(QCoreApplication::arguments());
+#ifdef Q_OS_WIN
+    // Qt splits the Windows command line by the platform's backslash-and-quote rules, which
+    // read "C:\Temp\" -sticky as the one argument C:\Temp" -sticky; the tool's own rule is
+    // blanks and double quotes only. The first field is the program's path.
+    const QStringList arguments =
+        glossa::SplitCommandLine(QString::fromWCharArray(GetCommandLineW()));
+#else
+    const QStringList arguments = QCoreApplication::arguments();
+#endif
+    glossa::RunEnvironment environment = glossa::RunEnvironment::FromProcess(arguments);
     const QString screenshot = qEnvironmentVariable("GLOSSA_SCREENSHOT");
     if (!screenshot.isEmpty()) {
         const QString previewShot = qEnvironmentVariable("GLOSSA_SCREENSHOT_PREVIEW");

@@ -47,6 +47,25 @@ void ShortcutEdit::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
+    // Without a modifier these keys keep their usual roles, as in a hotkey field: Return
+    // presses the default button, Escape closes the picker, Backspace and Delete clear.
+    const Qt::KeyboardModifiers held =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (held == Qt::NoModifier) {
+        switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->ignore(); // on to the window
+            return;
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+            clear();
+            return;
+        default:
+            break;
+        }
+    }
     // Only the modifiers the IDE knows; the keypad flag picks the keypad's key codes.
     const Qt::KeyboardModifiers mods =
         event->modifiers() &

@@ -6,7 +6,9 @@
 namespace glossa {
 
 // The shortcut field: holds one key combination, like a hotkey control. Each key press (other
-// than a bare modifier) replaces it; keypad keys keep their keypad flag.
+// than a bare modifier) replaces it; keypad keys keep their keypad flag. Without a modifier,
+// Return and Escape go on to the window and Backspace and Delete clear the field; with one
+// they are recorded like any other key.
 class ShortcutEdit : public QKeySequenceEdit {
 public:
     explicit ShortcutEdit(QWidget* parent = nullptr);

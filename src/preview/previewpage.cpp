@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QUrl>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -54,7 +57,39 @@ QString ColorToHtml(qint64 color) {
     return u"#"_s + hex(bgr) + hex(bgr >> 8) + hex(bgr >> 16);
 }
 
-QString MakeLinks(const QString& text) {
+namespace {
+
+// The twelve format tags, as the tagged text holds them (exact letter case).
+const QStringList& FormatTagTexts() {
+    static const QStringList tags = {u"<b>"_s,   u"</b>"_s,   u"<u>"_s,   u"</u>"_s,
+                                     u"<i>"_s,   u"</i>"_s,   u"<s>"_s,   u"</s>"_s,
+                                     u"<sup>"_s, u"</sup>"_s, u"<sub>"_s, u"</sub>"_s};
+    return tags;
+}
+
+// Text outside the links of one line: a "<" that opens none of the format tags becomes "&lt;".
+QString EscapeStrayTagStarts(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'<') {
+            const QStringView rest = text.sliced(i);
+            const bool tag = rest.startsWith(kBr) ||
+                             std::any_of(FormatTagTexts().begin(), FormatTagTexts().end(),
+                                         [&](const QString& t) { return rest.startsWith(t); });
+            if (!tag) {
+                out += u"&lt;"_s;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// MakeLinks, with the text between the links passed through `outside`.
+template <typename Outside>
+QString LinkLines(const QString& text, Outside outside, QStringList* addresses) {
     static const QRegularExpression link(uR"((https?://|file:///)[^\s<>'"]*)"_s,
                                          QRegularExpression::CaseInsensitiveOption);
     QStringList lines = text.split(kBr);
@@ -66,14 +101,47 @@ QString MakeLinks(const QString& text) {
             const QString href = address.left(4).toLower() == u"http"
                                      ? address
                                      : InternalLinkPrefix() + address.mid(8);
-            out += QStringView(line).mid(done, m.capturedStart(0) - done);
+            out += outside(QStringView(line).mid(done, m.capturedStart(0) - done));
             out += u"<a href='"_s + href + u"'>"_s + address + u"</a>"_s;
+            if (addresses)
+                addresses->append(address);
             done = m.capturedEnd(0);
         }
-        out += QStringView(line).mid(done);
+        out += outside(QStringView(line).mid(done));
         line = out;
     }
     return lines.join(kBr);
+}
+
+// Identifies an address however the view spelled it: backslashes (plain, or escaped as the
+// plain view does) as slashes, percent escapes as QUrl writes them, the root path spelled out.
+QString AddressKey(const QString& address) {
+    QString slashes = address;
+    slashes.replace(u'\\', u'/').replace(u"%5C"_s, u"/"_s, Qt::CaseInsensitive);
+    QUrl url = QUrl(slashes).adjusted(QUrl::NormalizePathSegments);
+    if (url.path().isEmpty() && !url.host().isEmpty())
+        url.setPath(u"/"_s); // a web address without a path has the root path
+    return url.toString(QUrl::FullyEncoded);
+}
+
+} // namespace
+
+QString MakeLinks(const QString& text) {
+    return LinkLines(
+        text, [](QStringView s) { return s.toString(); }, nullptr);
+}
+
+QString MakePageLinks(const QString& text, QStringList* addresses) {
+    return LinkLines(text, EscapeStrayTagStarts, addresses);
+}
+
+QString CommentAddress(const QString& opened, const QStringList& commentAddresses) {
+    const QString key = AddressKey(opened);
+    for (const QString& address : commentAddresses) {
+        if (AddressKey(address) == key)
+            return address;
+    }
+    return opened;
 }
 
 QString PreviewProcedureName(const QString& headerText) {
@@ -134,24 +202,25 @@ PreviewBody BuildPreviewBody(const PreviewFields& fields, const QString& resultL
     const QString callLine = resultLabel + u" = "_s + PreviewProcedureName(fields.procedureText) +
                              u"(): "_s + fields.summary;
     PreviewBody out;
-    out.body = u"<div class='info'>"_s + MakeLinks(callLine) + kBr + kCrLf;
+    out.body = u"<div class='info'>"_s + MakePageLinks(callLine, &out.addresses) + kBr + kCrLf;
     out.measureText = callLine;
 
     for (const QString& description : fields.parameterDescriptions) {
         for (const QString& line : description.split(kBr)) {
-            out.body += u"&nbsp;&nbsp;&nbsp;&nbsp;"_s + MakeLinks(line) + kBr + kCrLf;
+            out.body +=
+                u"&nbsp;&nbsp;&nbsp;&nbsp;"_s + MakePageLinks(line, &out.addresses) + kBr + kCrLf;
             out.measureText += u"<br>    "_s + line;
         }
     }
     if (!fields.result.isEmpty()) {
         const QString resultLine = resultLabel + u": "_s + fields.result;
-        out.body += MakeLinks(resultLine) + kBr + kCrLf;
+        out.body += MakePageLinks(resultLine, &out.addresses) + kBr + kCrLf;
         out.measureText += kBr + resultLine;
     }
     if (!fields.example.isEmpty()) {
         out.measureText += kBr + exampleLabel + u": "_s + fields.example;
-        out.body += exampleLabel + u": <span class='example'>"_s + MakeLinks(fields.example) + kBr +
-                    kCrLf + u"</span>"_s;
+        out.body += exampleLabel + u": <span class='example'>"_s +
+                    MakePageLinks(fields.example, &out.addresses) + kBr + kCrLf + u"</span>"_s;
     }
     out.body += u"</div>"_s;
     return out;
@@ -163,11 +232,8 @@ QString FillPreviewPage(const PreparedPreviewPage& prepared, const QString& body
 }
 
 QStringList PreviewMeasureLines(const QString& measureText) {
-    static const QStringList tags = {u"<b>"_s,   u"</b>"_s,   u"<u>"_s,   u"</u>"_s,
-                                     u"<i>"_s,   u"</i>"_s,   u"<s>"_s,   u"</s>"_s,
-                                     u"<sup>"_s, u"</sup>"_s, u"<sub>"_s, u"</sub>"_s};
     QString text = measureText;
-    for (const QString& tag : tags)
+    for (const QString& tag : FormatTagTexts())
         text.remove(tag);
     return text.split(kBr);
 }
@@ -176,7 +242,12 @@ QString PreviewNavigation(const QString& address) {
     const QString prefix = InternalLinkPrefix();
     if (address.startsWith(prefix))
         return u"file:///"_s + address.mid(prefix.size());
-    return address;
+    // The page's own anchors are web and file links only. Anything else came from markup
+    // typed into a field, and the system would run a program for it: it is not opened.
+    if (address.startsWith(u"http://"_s, Qt::CaseInsensitive) ||
+        address.startsWith(u"https://"_s, Qt::CaseInsensitive))
+        return address;
+    return {};
 }
 
 PreviewNavigationDecision DecidePreviewNavigation(PreviewNavigationKind kind, bool isMainFrame,
@@ -185,8 +256,11 @@ PreviewNavigationDecision DecidePreviewNavigation(PreviewNavigationKind kind, bo
         return {};
     if (kind == PreviewNavigationKind::ContentLoad)
         return {true, std::nullopt};
-    if (kind == PreviewNavigationKind::LinkClicked && !address.isEmpty())
-        return {false, PreviewNavigation(address)};
+    if (kind == PreviewNavigationKind::LinkClicked) {
+        const QString open = PreviewNavigation(address);
+        if (!open.isEmpty())
+            return {false, open};
+    }
     return {};
 }
 

@@ -21,6 +21,17 @@ QString ColorToHtml(qint64 color);
 // path and keep their full text as the visible text. "<br>" and all other text stay unchanged.
 QString MakeLinks(const QString& text);
 
+// MakeLinks for the preview page: also, outside the links, a "<" that starts neither a format
+// tag nor "<br>" becomes "&lt;", so text that merely looks like a tag shows as typed instead of
+// swallowing the rest of the line. Appends each link's address, as the text holds it, to
+// `addresses` when given.
+QString MakePageLinks(const QString& text, QStringList* addresses = nullptr);
+
+// The address as the comment holds it for an address that the view reports for one of the
+// page's links (which the view may respell: slashes for backslashes, other percent escapes);
+// the reported address itself when none of the comment's addresses matches.
+QString CommentAddress(const QString& opened, const QStringList& commentAddresses);
+
 // The procedure name for the call line: the header text up to the first "(", with a leading
 // "Runtime ..." and "Procedure... " keyword cut off (up to and including the next space).
 QString PreviewProcedureName(const QString& headerText);
@@ -54,11 +65,13 @@ struct PreviewFields {
 };
 
 struct PreviewBody {
-    QString body;        // HTML that replaces "{PREVIEW}"
-    QString measureText; // the same lines, joined by "<br>", for sizing the window
+    QString body;          // HTML that replaces "{PREVIEW}"
+    QString measureText;   // the same lines, joined by "<br>", for sizing the window
+    QStringList addresses; // the links' addresses as the fields hold them, in page order
 };
 
-// The page body and the measuring text for the fields; tagged text goes in unescaped.
+// The page body and the measuring text for the fields. The tagged text's format tags and line
+// breaks are the page's markup; any other "<" is shown as text (MakePageLinks).
 PreviewBody BuildPreviewBody(const PreviewFields& fields, const QString& resultLabel,
                              const QString& exampleLabel);
 
@@ -69,7 +82,8 @@ QString FillPreviewPage(const PreparedPreviewPage& prepared, const QString& body
 QStringList PreviewMeasureLines(const QString& measureText);
 
 // The address to hand to the system for a followed link: an address with the internal link
-// prefix (exact case) becomes "file:///" + the rest; any other address stays unchanged.
+// prefix (exact case) becomes "file:///" + the rest; an http or https address stays unchanged;
+// any other address gives the empty text: it is not opened.
 QString PreviewNavigation(const QString& address);
 
 // What the preview page asks to navigate to, as the view reports it.
@@ -91,8 +105,9 @@ struct PreviewNavigationDecision {
 };
 
 // The preview never navigates away: only its own content load is accepted, only a link the
-// user followed in the main frame is opened (through PreviewNavigation), everything else the
-// page starts by itself is refused and opens nothing.
+// user followed in the main frame is opened (through PreviewNavigation, which refuses schemes
+// other than http and https), everything else the page starts by itself is refused and opens
+// nothing.
 PreviewNavigationDecision DecidePreviewNavigation(PreviewNavigationKind kind, bool isMainFrame,
                                                   const QString& address);
 

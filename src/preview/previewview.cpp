@@ -83,8 +83,8 @@ PreviewTextBrowser::PreviewTextBrowser(QWidget* parent, PreviewOpener opener)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        const PreviewNavigationDecision decision =
-            DecidePreviewNavigation(PreviewNavigationKind::LinkClicked, true, url.toString());
+        const PreviewNavigationDecision decision = DecidePreviewNavigation(
+            PreviewNavigationKind::LinkClicked, true, url.toString(QUrl::FullyEncoded));
         if (decision.open && m_opener)
             m_opener(*decision.open);
     });

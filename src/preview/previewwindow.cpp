@@ -50,7 +50,9 @@ void PreviewWindow::SetOpener(PreviewOpener opener) {
     m_opener = std::move(opener);
 }
 
-void PreviewWindow::OpenAddress(const QString& address) {
+void PreviewWindow::OpenAddress(const QString& opened) {
+    // The view may have respelled the address; the system gets it as the comment holds it.
+    const QString address = CommentAddress(opened, m_addresses);
     if (m_opener) {
         m_opener(address);
         return;
@@ -85,6 +87,7 @@ void PreviewWindow::Render(const PreviewFields& fields) {
     const PreviewBody body =
         BuildPreviewBody(fields, m_prepared->resultLabel, m_prepared->exampleLabel);
     m_pageHtml = FillPreviewPage(*m_prepared, body.body);
+    m_addresses = body.addresses;
 
     if (!m_view) {
         m_view = CreatePreviewView(this, [this](const QString& address) { OpenAddress(address); });

@@ -41,12 +41,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OpenAddress(const QString& address);
+    void OpenAddress(const QString& opened);
 
     QWidget* m_view = nullptr;
     std::optional<PreparedPreviewPage> m_prepared;
     PreviewOpener m_opener;
     QString m_pageHtml;
+    QStringList m_addresses; // the links of the page shown, as the fields hold them
 };
 
 } // namespace glossa

@@ -40,6 +40,8 @@ PreviewWebPage::PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener,
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    // The engine would hand a link of an unknown scheme to the desktop by itself.
+    s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 }
 
 void PreviewWebPage::SetContent(const QString& html) {
@@ -77,8 +79,9 @@ bool PreviewWebPage::acceptNavigationRequest(const QUrl& url, NavigationType typ
         kind = PreviewNavigationKind::ContentLoad;
         m_contentPending = false;
     }
+    // Fully encoded: the default form would decode escapes such as %20 in the address.
     const PreviewNavigationDecision decision =
-        DecidePreviewNavigation(kind, isMainFrame, url.toString());
+        DecidePreviewNavigation(kind, isMainFrame, url.toString(QUrl::FullyEncoded));
     if (decision.open && m_opener)
         m_opener(*decision.open);
     return decision.accept;

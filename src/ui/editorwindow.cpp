@@ -104,6 +104,7 @@ void EditorWindow::placeAt(int x, int y, int width, int height) {
 }
 
 void EditorWindow::setSplitterPosition(int position) {
+    splitterAsked_ = position;
     QList<int> sizes = ui->splitter_1->sizes();
     const int total = sizes.value(0) + sizes.value(1);
     if (total > 0)
@@ -113,6 +114,8 @@ void EditorWindow::setSplitterPosition(int position) {
 }
 
 int EditorWindow::splitterPosition() const {
+    if (!shown_)
+        return splitterAsked_;
     return ui->splitter_1->sizes().value(0);
 }
 
@@ -134,8 +137,8 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
 
 void EditorWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!focusPlaced_) {
-        focusPlaced_ = true;
+    if (!shown_) {
+        shown_ = true;
         ui->editor_summary->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -49,7 +49,9 @@ public:
     // needs (at least the least size 500 x 550) is raised to it.
     void placeAt(int x, int y, int width, int height);
 
-    // Sets the divider of splitter_1: the width of the parameter list.
+    // Sets the divider of splitter_1: the width of the parameter list. Until the window is first
+    // shown the splitter has no width of its own to place the divider in, so it reports the
+    // position it was given.
     void setSplitterPosition(int position);
     int splitterPosition() const;
 
@@ -72,7 +74,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::EditorWindow> ui;
-    bool focusPlaced_ = false;
+    bool shown_ = false; // shown at least once: the layout has given every control its size
+    int splitterAsked_ = 150;
     std::function<bool()> closeGuard_;
 };
 

@@ -19,6 +19,13 @@ private slots:
             << QStringList{u"-winfont:Courier New|10"_s, u"C:\\My Files\\a.pb"_s};
         QTest::newRow("empty quotes") << u"a \"\" b"_s << QStringList{u"a"_s, u""_s, u"b"_s};
         QTest::newRow("nothing") << u"   "_s << QStringList{};
+        // A raw Windows command line: backslashes are plain characters, also before a quote.
+        QTest::newRow("quoted folder ending in a backslash")
+            << u"\"C:\\Program Files\\Glossa\\glossa.exe\" \"C:\\Temp\\\" -sticky"_s
+            << QStringList{u"C:\\Program Files\\Glossa\\glossa.exe"_s, u"C:\\Temp\\"_s,
+                           u"-sticky"_s};
+        QTest::newRow("backslash before a quote inside an argument")
+            << u"-winfont:\"a\\\"b c"_s << QStringList{u"-winfont:a\\b"_s, u"c"_s};
     }
     void split() {
         QFETCH(QString, line);

@@ -245,6 +245,45 @@ private slots:
         });
         QCOMPARE(ShortcutPicker(0x40043, true), shortcut);
     }
+
+    // Bare Return and Escape act on the window, Backspace and Delete clear the field; with a
+    // modifier each is a shortcut like any other.
+    void shortcutPickerHotkeyKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("closesPicker");
+        QTest::addColumn<int>("shortcut");
+        QTest::newRow("Return applies") << int(Qt::Key_Return) << 0 << true << 0x40043;
+        QTest::newRow("keypad Enter applies")
+            << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << 0x40043;
+        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << true << 0;
+        QTest::newRow("Backspace clears") << int(Qt::Key_Backspace) << 0 << false << 0;
+        QTest::newRow("Delete clears") << int(Qt::Key_Delete) << 0 << false << 0;
+        QTest::newRow("Ctrl+Return")
+            << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << 0x2000D;
+        QTest::newRow("Shift+Escape")
+            << int(Qt::Key_Escape) << int(Qt::ShiftModifier) << false << 0x1001B;
+        QTest::newRow("Alt+Backspace")
+            << int(Qt::Key_Backspace) << int(Qt::AltModifier) << false << 0x40008;
+        QTest::newRow("Ctrl+Delete")
+            << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false << 0x2002E;
+    }
+    void shortcutPickerHotkeyKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, closesPicker);
+        QFETCH(int, shortcut);
+        bool closed = false;
+        whenShown(u"window_shortcut"_s, [&](QWidget* w) {
+            QTest::keyClick(w->findChild<ShortcutEdit*>(), Qt::Key(key),
+                            Qt::KeyboardModifiers(modifiers));
+            closed = !w->isVisible();
+            if (!closed)
+                QTest::mouseClick(w->findChild<QPushButton*>(), Qt::LeftButton);
+        });
+        QCOMPARE(ShortcutPicker(0x40043, true), shortcut);
+        QCOMPARE(closed, closesPicker);
+    }
 };
 
 QTEST_MAIN(TestPickers)

@@ -127,6 +127,62 @@ private slots:
         QCOMPARE(MakeLinks(text), html);
     }
 
+    // The page's form: text that only looks like a tag is shown as text.
+    void pageLinks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::newRow("comparison")
+            << u"if a<c then<br>next"_s << u"if a&lt;c then<br>next"_s << QStringList();
+        QTest::newRow("unknown tag")
+            << u"use <script> tags"_s << u"use &lt;script> tags"_s << QStringList();
+        QTest::newRow("the twelve tags and line breaks stay")
+            << u"<b>1</b><i>2</i><u>3</u><s>4</s><sup>5</sup><sub>6</sub><br>x"_s
+            << u"<b>1</b><i>2</i><u>3</u><s>4</s><sup>5</sup><sub>6</sub><br>x"_s << QStringList();
+        QTest::newRow("tags in other case, unfinished tags")
+            << u"<B>x</B> <br <b <<b>y"_s << u"&lt;B>x&lt;/B> &lt;br &lt;b &lt;<b>y"_s
+            << QStringList();
+        QTest::newRow("typed anchor") << u"<a href='smb://h/s'>go</a>"_s
+                                      << u"&lt;a href='smb://h/s'>go&lt;/a>"_s << QStringList();
+        QTest::newRow("links around a stray <")
+            << u"http://x.com/a%20b<p>file:///C:\\My%20Files\\a.txt<i>"_s
+            << u"<a href='http://x.com/a%20b'>http://x.com/a%20b</a>&lt;p>"
+               "<a href='http://glossa-file.invalid/C:\\My%20Files\\a.txt'>"
+               "file:///C:\\My%20Files\\a.txt</a><i>"_s
+            << QStringList{u"http://x.com/a%20b"_s, u"file:///C:\\My%20Files\\a.txt"_s};
+    }
+    void pageLinks() {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        QFETCH(QStringList, addresses);
+        QStringList found;
+        QCOMPARE(MakePageLinks(text, &found), html);
+        QCOMPARE(found, addresses);
+    }
+
+    // The view respells the addresses of the page; the comment's own spelling is handed on.
+    void commentAddress_data() {
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("result");
+        const QStringList comment{u"file:///C:\\My%20Files\\a%20b.txt"_s, u"http://x.com/a%20b"_s,
+                                  u"HTTP://Y.com"_s};
+        QTest::newRow("backslashes") << u"file:///C:/My%20Files/a%20b.txt"_s << comment[0];
+        QTest::newRow("backslashes escaped")
+            << u"file:///C:%5CMy%20Files%5ca%20b.txt"_s << comment[0];
+        QTest::newRow("same spelling") << u"http://x.com/a%20b"_s << comment[1];
+        QTest::newRow("case and trailing slash") << u"http://y.com/"_s << comment[2];
+        QTest::newRow("other escape is another address")
+            << u"http://x.com/a%2520b"_s << u"http://x.com/a%2520b"_s;
+        QTest::newRow("no such link") << u"https://z.com/q"_s << u"https://z.com/q"_s;
+    }
+    void commentAddress() {
+        QFETCH(QString, opened);
+        QFETCH(QString, result);
+        const QStringList comment{u"file:///C:\\My%20Files\\a%20b.txt"_s, u"http://x.com/a%20b"_s,
+                                  u"HTTP://Y.com"_s};
+        QCOMPARE(CommentAddress(opened, comment), result);
+    }
+
     void procedureName_data() {
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("name");
@@ -287,6 +343,15 @@ private slots:
                "Example: <span class='example'>"
                "<a href='http://glossa-file.invalid/e'>file:///e</a><br>\r\n</span></div>"_s
             << u"Result = Foo(): <br>Result: http://r.com<br>Example: file:///e"_s;
+        QTest::newRow("a < that starts no tag is text in the page only")
+            << u"Procedure Foo(a)"_s << u"if a<c then<br>more"_s
+            << QStringList{u"use <script> <b>tags</b>"_s} << u"x<y"_s << u"<p>"_s << false
+            << u"<div class='info'>Result = Foo(): if a&lt;c then<br>more<br>\r\n"
+               "&nbsp;&nbsp;&nbsp;&nbsp;use &lt;script> <b>tags</b><br>\r\n"
+               "Result: x&lt;y<br>\r\n"
+               "Example: <span class='example'>&lt;p><br>\r\n</span></div>"_s
+            << u"Result = Foo(): if a<c then<br>more<br>    use <script> <b>tags</b><br>"
+               "Result: x<y<br>Example: <p>"_s;
     }
     void bodies() {
         QFETCH(QString, header);
@@ -329,7 +394,14 @@ private slots:
         QTest::newRow("https") << u"https://example.com/"_s << u"https://example.com/"_s;
         QTest::newRow("prefix in other case")
             << u"HTTP://GLOSSA-FILE.INVALID/x"_s << u"HTTP://GLOSSA-FILE.INVALID/x"_s;
-        QTest::newRow("other scheme") << u"mailto:a@b.c"_s << u"mailto:a@b.c"_s;
+        QTest::newRow("https upper case") << u"HTTPS://X.com/"_s << u"HTTPS://X.com/"_s;
+        // Only the page's own kinds of link are opened; an empty result opens nothing.
+        QTest::newRow("mailto") << u"mailto:a@b.c"_s << QString();
+        QTest::newRow("smb") << u"smb://host/share/x"_s << QString();
+        QTest::newRow("custom scheme") << u"x-custom:payload"_s << QString();
+        QTest::newRow("raw file URL") << u"file:///usr/bin/xterm"_s << QString();
+        QTest::newRow("drive path") << u"c:/Windows/System32/calc.exe"_s << QString();
+        QTest::newRow("http without slashes") << u"http:x"_s << QString();
     }
     void navigation() {
         QFETCH(QString, address);
@@ -353,6 +425,8 @@ private slots:
         QTest::newRow("followed web link") << K::LinkClicked << true << web << false << web;
         QTest::newRow("followed file link")
             << K::LinkClicked << true << file << false << u"file:///C:/a.txt"_s;
+        QTest::newRow("followed link of another scheme")
+            << K::LinkClicked << true << u"smb://host/share/x"_s << false << QString();
         QTest::newRow("link in a frame") << K::LinkClicked << false << web << false << QString();
         QTest::newRow("redirect / refresh") << K::Redirect << true << web << false << QString();
         QTest::newRow("typed") << K::Typed << true << web << false << QString();

@@ -1,7 +1,9 @@
 #include "preview/previewwindow.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -30,6 +32,15 @@ public:
 
 using namespace glossa;
 using namespace Qt::StringLiterals;
+
+// Stands for the desktop's handlers of addresses: records what would have been opened there.
+class DesktopRecorder : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void open(const QUrl& url) { opened << url.toString(QUrl::FullyEncoded); }
+};
 
 class TestPreviewWindow : public QObject {
     Q_OBJECT
@@ -61,6 +72,24 @@ class TestPreviewWindow : public QObject {
         if (!QTest::qWaitFor([&] { return done; }, 10000))
             return u"(no text)"_s;
         return text;
+    }
+    // The centre of the page's n-th anchor, in the view's pixels (asked from the isolated world,
+    // since the page's own scripts are off).
+    static QPoint AnchorCentre(QWebEnginePage* page, int n) {
+        QPoint centre(-1, -1);
+        bool done = false;
+        page->runJavaScript(u"(function() { const r = document.getElementsByTagName('a')[%1]"
+                            ".getBoundingClientRect(); return [r.left + r.width / 2, "
+                            "r.top + r.height / 2]; })()"_s.arg(n),
+                            QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+                                const QVariantList xy = v.toList();
+                                if (xy.size() == 2)
+                                    centre = QPoint(int(xy[0].toDouble()), int(xy[1].toDouble()));
+                                done = true;
+                            });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            return {-1, -1};
+        return centre;
     }
 #endif
 
@@ -183,6 +212,80 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(page->url(), pageUrl);
         QCOMPARE(PlainText(page), text);
+    }
+
+    // Clicks with the mouse on a link and then on a web link after it, whose arrival shows that
+    // the clicks went through. A typed anchor stands for markup that reaches the page by any way
+    // (the page shows a typed one as text).
+    void clickedLinksOpen_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("typedAnchor");
+        QTest::addColumn<QString>("opened"); // empty: nothing
+        QTest::newRow("http, encoded")
+            << u"http://x.com/a%20b"_s << false << u"http://x.com/a%20b"_s;
+        QTest::newRow("https") << u"https://example.com/p?q=1"_s << false
+                               << u"https://example.com/p?q=1"_s;
+        QTest::newRow("file link with backslashes, encoded")
+            << u"file:///C:\\My%20Files\\a%20b.txt"_s << false
+            << u"file:///C:\\My%20Files\\a%20b.txt"_s;
+        QTest::newRow("typed smb") << u"smb://host/share/x"_s << true << QString();
+        QTest::newRow("typed custom scheme") << u"x-custom:payload"_s << true << QString();
+        QTest::newRow("typed file URL") << u"file:///usr/bin/xterm"_s << true << QString();
+        QTest::newRow("typed drive path") << u"C:/Windows/System32/calc.exe"_s << true << QString();
+        QTest::newRow("typed web link") << u"http://y.com/z"_s << true << u"http://y.com/z"_s;
+    }
+    void clickedLinksOpen() {
+        QFETCH(QString, link);
+        QFETCH(bool, typedAnchor);
+        QFETCH(QString, opened);
+        const QString last = u"http://last.example/"_s;
+        // Nothing may reach the desktop past the opener, not even from the engine itself.
+        DesktopRecorder desktop;
+        const QStringList schemes{u"http"_s, u"https"_s,    u"file"_s,
+                                  u"smb"_s,  u"x-custom"_s, u"c"_s};
+        for (const QString& scheme : schemes)
+            QDesktopServices::setUrlHandler(scheme, &desktop, "open");
+        const auto unset = qScopeGuard([&] {
+            for (const QString& scheme : schemes)
+                QDesktopServices::unsetUrlHandler(scheme);
+        });
+        PreviewWindow w;
+        QStringList got;
+        w.SetOpener([&](const QString& a) { got << a; });
+        w.Render(PreviewFields{u"Procedure Foo()"_s, link + u" "_s + last, {}, {}, {}});
+        QVERIFY(WaitLoaded(w));
+        if (typedAnchor) {
+            SetPreviewContent(w.View(), u"<a href='"_s + link + u"'>first</a> <a href='"_s + last +
+                                            u"'>last</a>"_s);
+            QVERIFY(WaitLoaded(w));
+        }
+        QWidget* target = w.View()->focusProxy();
+        QVERIFY(target);
+        for (int n = 0; n < 2; ++n) {
+            const QPoint at = AnchorCentre(Page(w), n);
+            QVERIFY(at.x() > 0);
+            QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return got.contains(last); }, 10000));
+        // The engine hands a link of a scheme it doesn't know on by a later task, which may come
+        // after the second link: give it the time to come.
+        if (opened.isEmpty())
+            QTest::qWait(300);
+        QStringList expected{last};
+        if (!opened.isEmpty())
+            expected.prepend(opened);
+        QCOMPARE(got, expected);
+        QCOMPARE(desktop.opened, QStringList());
+        QCOMPARE(Page(w)->url(), PreviewBaseUrl()); // the page stayed
+    }
+
+    void textLikeTagsShowAsText() {
+        PreviewWindow w;
+        w.SetOpener([](const QString&) {});
+        w.Render(
+            PreviewFields{u"Procedure Foo()"_s, u"if a<c then<br>use <script> tags"_s, {}, {}, {}});
+        QVERIFY(WaitLoaded(w));
+        QCOMPARE(PlainText(Page(w)), u"Result = Foo(): if a<c then\nuse <script> tags\n"_s);
     }
 
     void pageNavigationsRefused() {

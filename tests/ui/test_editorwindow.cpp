@@ -83,8 +83,23 @@ private slots:
     void shrinkingStopsAtLeastSize() {
         EditorWindow w;
         w.placeAt(0, 0, 100, 100);
-        QVERIFY(w.width() >= 500);
-        QVERIFY(w.height() >= 550);
+        QCOMPARE(w.size(), QSize(500, 550));
+    }
+
+    // The layout fits the least size: at 500 by 550 every field editor keeps its 70 pixels.
+    void leastSizeHoldsTheLayout() {
+        EditorWindow w;
+        w.placeAt(0, 0, 500, 550);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), QSize(500, 550));
+        QVERIFY(w.minimumSizeHint().height() <= 550);
+        QVERIFY(w.minimumSizeHint().width() <= 500);
+        for (QTextEdit* editor : w.fieldEditors())
+            QVERIFY2(editor->height() >= 70, qPrintable(editor->objectName()));
+        QPushButton* apply = w.applyButton();
+        QCOMPARE(apply->size(), QSize(100, 40));
+        QCOMPARE(w.height() - apply->mapTo(&w, QPoint(0, 39)).y() - 1, 5);
     }
 
     void splitterFirstPaneAtLeast150() {
@@ -97,6 +112,17 @@ private slots:
         w.setSplitterPosition(40); // as a drag would ask
         QVERIFY(w.splitterPosition() >= 150);
         QVERIFY(!w.splitter()->childrenCollapsible());
+    }
+
+    void splitterPositionBeforeAndAfterShowing() {
+        EditorWindow w;
+        w.placeAt(0, 0, 500, 550);
+        w.setSplitterPosition(300);
+        QCOMPARE(w.splitterPosition(), 300); // never laid out: the position it was given
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.splitterPosition(), 300);
+        QCOMPARE(w.parameterList()->width(), 300);
     }
 
     void rightClickOpensMenuOnlyOverFieldEditors() {
