@@ -252,27 +252,35 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<bool>("closesPicker");
-        QTest::addColumn<int>("shortcut");
-        QTest::newRow("Return applies") << int(Qt::Key_Return) << 0 << true << 0x40043;
-        QTest::newRow("keypad Enter applies")
-            << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true << 0x40043;
-        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << true << 0;
-        QTest::newRow("Backspace clears") << int(Qt::Key_Backspace) << 0 << false << 0;
-        QTest::newRow("Delete clears") << int(Qt::Key_Delete) << 0 << false << 0;
-        QTest::newRow("Ctrl+Return")
-            << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << 0x2000D;
-        QTest::newRow("Shift+Escape")
-            << int(Qt::Key_Escape) << int(Qt::ShiftModifier) << false << 0x1001B;
-        QTest::newRow("Alt+Backspace")
-            << int(Qt::Key_Backspace) << int(Qt::AltModifier) << false << 0x40008;
-        QTest::newRow("Ctrl+Delete")
-            << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false << 0x2002E;
+        QTest::addColumn<int>("windows");
+        QTest::addColumn<int>("gtk");
+        QTest::addColumn<int>("mac");
+        QTest::newRow("Return applies")
+            << int(Qt::Key_Return) << 0 << true << 0x40043 << 0x40043 << 0x40043;
+        QTest::newRow("keypad Enter applies") << int(Qt::Key_Enter) << int(Qt::KeypadModifier)
+                                              << true << 0x40043 << 0x40043 << 0x40043;
+        QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 0 << true << 0 << 0 << 0;
+        QTest::newRow("Backspace clears") << int(Qt::Key_Backspace) << 0 << false << 0 << 0 << 0;
+        QTest::newRow("Delete clears") << int(Qt::Key_Delete) << 0 << false << 0 << 0 << 0;
+        QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false
+                                     << 0x2000D << 0x2FF0D << 0x8000D;
+        QTest::newRow("Shift+Escape") << int(Qt::Key_Escape) << int(Qt::ShiftModifier) << false
+                                      << 0x1001B << 0x1FF1B << 0x1001B;
+        QTest::newRow("Alt+Backspace") << int(Qt::Key_Backspace) << int(Qt::AltModifier) << false
+                                       << 0x40008 << 0x4FF08 << 0x40008;
+        QTest::newRow("Ctrl+Delete") << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false
+                                     << 0x2002E << 0x2FFFF << 0x8007F;
     }
     void shortcutPickerHotkeyKeys() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(bool, closesPicker);
-        QFETCH(int, shortcut);
+        QFETCH(int, windows);
+        QFETCH(int, gtk);
+        QFETCH(int, mac);
+        const int shortcut = CurrentIdePlatform() == IdePlatform::Windows ? windows
+                             : CurrentIdePlatform() == IdePlatform::Linux ? gtk
+                                                                          : mac;
         bool closed = false;
         whenShown(u"window_shortcut"_s, [&](QWidget* w) {
             QTest::keyClick(w->findChild<ShortcutEdit*>(), Qt::Key(key),
