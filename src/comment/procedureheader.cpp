@@ -105,4 +105,30 @@ ParameterList MakeParameterList(const QString& headerText) {
     return list;
 }
 
+// Every match of the procedure pattern, recorded as FindProcedure records its choice. The byte
+// offsets are summed from one header to the next, so a long source is encoded only once.
+QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context) {
+    QList<ProcedureHeader> headers;
+    qsizetype counted = 0;
+    qint64 offset = context.WindowStart;
+    auto matches = ProcedurePattern().globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        const qsizetype start = match.capturedStart();
+        offset +=
+            EncodedLength(QStringView(text).sliced(counted, start - counted), context.DocEncoding);
+        counted = start;
+        ProcedureHeader header;
+        header.headerText = match.captured();
+        header.startCharacter = int(start);
+        header.startOffset = int(offset);
+        if (start >= 2 && text[start - 1] == u'\n' && text[start - 2] == u'\r')
+            header.lineEndBefore = u"\r\n"_s;
+        else if (start >= 1 && (text[start - 1] == u'\n' || text[start - 1] == u'\r'))
+            header.lineEndBefore = text.mid(start - 1, 1);
+        headers.append(header);
+    }
+    return headers;
+}
+
 } // namespace glossa

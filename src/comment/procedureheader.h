@@ -47,6 +47,10 @@ const QRegularExpression& ProcedurePattern();
 // keep the earlier match. Nothing when no header is accepted.
 std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context);
 
+// Every header of the text, in order, as FindProcedure would record each (header text, start
+// character, start offset, lineEndBefore).
+QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context);
+
 // The parameter names of a header text, in order: split at the commas outside parentheses up
 // to the parenthesis that closes the list; each piece without its default value and without
 // surrounding blanks. Empty pieces give no name; a piece of blanks gives an empty name.
