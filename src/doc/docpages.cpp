@@ -50,31 +50,47 @@ QString UpToTop(const QString& page) {
     return u"../"_s.repeated(page.count(u'/'));
 }
 
-// Anchors unique within a page: the name, then name-1, name-2, ... (compared by key).
+// Anchors unique within a page: the name, then name-1, name-2, ... (counted by key).
 class Anchors {
 public:
-    QString Next(const QString& name, const QString& key) {
-        const int seen = seen_[key]++;
-        return seen == 0 ? name : name + u'-' + QString::number(seen);
-    }
+    int Next(const QString& key) { return seen_[key]++; }
 
 private:
     QHash<QString, int> seen_;
 };
 
-QString TrimmedHeader(const ProcedureReport& procedure) {
-    return procedure.header.headerText.trimmed();
+QString AnchorText(QStringView name, int number) {
+    return number == 0 ? name.toString() : name + u'-' + QString::number(number);
 }
 
-// Sorted by name, letter case ignored, then as written, then by page and position.
-void SortIndex(QList<IndexEntry>& entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
-        if (const int c = a.name.compare(b.name, Qt::CaseInsensitive); c != 0)
-            return c < 0;
-        if (const int c = a.name.compare(b.name); c != 0)
-            return c < 0;
-        return a.page < b.page;
-    });
+// Collects text and hands it to the device in pieces, so that a long index is never held
+// whole.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(QIODevice& device) : device_(device) {}
+    ChunkWriter& operator<<(QStringView text) {
+        buffer_ += text;
+        if (buffer_.size() >= kChunk)
+            Flush();
+        return *this;
+    }
+    bool Flush() {
+        const QByteArray bytes = buffer_.toUtf8();
+        buffer_.clear();
+        if (device_.write(bytes) != bytes.size())
+            failed_ = true;
+        return !failed_;
+    }
+
+private:
+    static constexpr qsizetype kChunk = 32 * 1024;
+    QIODevice& device_;
+    QString buffer_;
+    bool failed_ = false;
+};
+
+QString TrimmedHeader(const ProcedureReport& procedure) {
+    return procedure.header.headerText.trimmed();
 }
 
 QString EscapeMarkdown(QStringView text) {
@@ -129,14 +145,46 @@ PageTheme LoadPageTheme(const QString& settingsPath) {
     return theme;
 }
 
-QString BuildHtmlPage(const QString& source, const QList<ProcedureReport>& procedures,
-                      const PageTheme& theme, const QString& page, QList<IndexEntry>* index) {
+int DocumentIndex::AddPage(const QString& page, const QString& source) {
+    pages_.append(page);
+    sources_.append(source);
+    return int(pages_.size() - 1);
+}
+
+void DocumentIndex::AddEntry(int page, QStringView name, int anchorNumber) {
+    entries_.append({names_.size(), int(name.size()), page, anchorNumber});
+    names_ += name;
+}
+
+void DocumentIndex::DropFrom(qsizetype mark) {
+    if (mark >= entries_.size())
+        return;
+    names_.truncate(entries_[mark].nameStart);
+    entries_.resize(mark);
+}
+
+void DocumentIndex::Sort() {
+    std::stable_sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
+        const QStringView x = Name(a);
+        const QStringView y = Name(b);
+        if (const int c = x.compare(y, Qt::CaseInsensitive); c != 0)
+            return c < 0;
+        if (const int c = x.compare(y); c != 0)
+            return c < 0;
+        return a.page < b.page;
+    });
+}
+
+QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const PageTheme& theme,
+                      DocumentIndex& index, int page) {
+    const QString& source = index.Source(page);
     QString content = u"<div class='info title'>"_s + source.toHtmlEscaped() + u"</div>\r\n"_s +
-                      u"<p><a href='"_s + UpToTop(page) + u"index.html'>Index</a></p>\r\n"_s;
+                      u"<p><a href='"_s + UpToTop(index.Page(page)) +
+                      u"index.html'>Index</a></p>\r\n"_s;
     Anchors anchors;
     for (const ProcedureReport& procedure : procedures) {
-        const QString anchor = anchors.Next(procedure.name, procedure.name);
-        content += u"<div class='entry' id='"_s + anchor + u"'>"_s;
+        const int number = anchors.Next(procedure.name);
+        content += u"<div class='entry' id='"_s + AnchorText(procedure.name, number) + u"'>"_s;
         if (procedure.documented) {
             PreviewFields fields;
             fields.procedureText = procedure.name;
@@ -151,8 +199,7 @@ QString BuildHtmlPage(const QString& source, const QList<ProcedureReport>& proce
             // outside Glossa.
             body.replace(InternalLinkPrefix(), u"file:///"_s);
             content += body;
-            if (index)
-                index->append({procedure.name, page, source, anchor});
+            index.AddEntry(page, procedure.name, number);
         } else {
             content +=
                 u"<div class='info'>"_s + TrimmedHeader(procedure).toHtmlEscaped() + u"</div>"_s;
@@ -162,22 +209,29 @@ QString BuildHtmlPage(const QString& source, const QList<ProcedureReport>& proce
     return HtmlPage(theme, source, content);
 }
 
-QString BuildHtmlIndex(QList<IndexEntry> entries, const QList<IndexEntry>& pages,
-                       const PageTheme& theme) {
-    SortIndex(entries);
-    QString content = u"<div class='info title'>Index</div>\r\n<div class='info entry'>\r\n"_s;
-    if (entries.isEmpty())
-        content += u"No documented procedures.<br>\r\n"_s;
-    for (const IndexEntry& entry : std::as_const(entries))
-        content += u"<a href='"_s + LinkTarget(entry.page) + u'#' + entry.anchor + u"'>"_s +
-                   entry.name.toHtmlEscaped() + u"</a> &nbsp; "_s + entry.source.toHtmlEscaped() +
-                   u"<br>\r\n"_s;
-    content += u"</div>\r\n<div class='info title'>Files</div>\r\n<div class='info entry'>\r\n"_s;
-    for (const IndexEntry& page : pages)
-        content += u"<a href='"_s + LinkTarget(page.page) + u"'>"_s + page.source.toHtmlEscaped() +
-                   u"</a><br>\r\n"_s;
-    content += u"</div>\r\n"_s;
-    return HtmlPage(theme, u"Index"_s, content);
+bool WriteHtmlIndex(DocumentIndex& index, const PageTheme& theme, QIODevice& device) {
+    index.Sort();
+    // The page around its content, split where the content goes.
+    const QString marker = u"{INDEX}"_s;
+    const QString page = HtmlPage(theme, u"Index"_s, marker);
+    const qsizetype at = page.indexOf(marker);
+    ChunkWriter out(device);
+    out << QStringView(page).first(at)
+        << u"<div class='info title'>Index</div>\r\n<div class='info entry'>\r\n";
+    if (index.Entries().isEmpty())
+        out << u"No documented procedures.<br>\r\n";
+    for (const DocumentIndex::Entry& entry : index.Entries()) {
+        const QStringView name = index.Name(entry);
+        out << u"<a href='" << LinkTarget(index.Page(entry.page)) << u"#"
+            << AnchorText(name, entry.anchorNumber) << u"'>" << name.toString().toHtmlEscaped()
+            << u"</a> &nbsp; " << index.Source(entry.page).toHtmlEscaped() << u"<br>\r\n";
+    }
+    out << u"</div>\r\n<div class='info title'>Files</div>\r\n<div class='info entry'>\r\n";
+    for (int p = 0; p < index.PageCount(); ++p)
+        out << u"<a href='" << LinkTarget(index.Page(p)) << u"'>" << index.Source(p).toHtmlEscaped()
+            << u"</a><br>\r\n";
+    out << u"</div>\r\n" << QStringView(page).sliced(at + marker.size());
+    return out.Flush();
 }
 
 QString TagsToMarkdown(const QString& tagged) {
@@ -218,15 +272,15 @@ QString TagsToMarkdown(const QString& tagged) {
     return out;
 }
 
-QString BuildMarkdownPage(const QString& source, const QList<ProcedureReport>& procedures,
-                          const PageTheme& theme, const QString& page, QList<IndexEntry>* index) {
-    QString out =
-        u"# "_s + EscapeMarkdown(source) + u"\n\n[Index]("_s + UpToTop(page) + u"index.md)\n"_s;
+QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const PageTheme& theme,
+                          DocumentIndex& index, int page) {
+    QString out = u"# "_s + EscapeMarkdown(index.Source(page)) + u"\n\n[Index]("_s +
+                  UpToTop(index.Page(page)) + u"index.md)\n"_s;
     Anchors anchors;
     const QString& resultLabel = theme.prepared.resultLabel;
     for (const ProcedureReport& procedure : procedures) {
         // Headings are linked by their lower-case text, numbered when it repeats.
-        const QString anchor = anchors.Next(procedure.name.toLower(), procedure.name.toLower());
+        const int number = anchors.Next(procedure.name.toLower());
         out += u"\n## "_s + EscapeMarkdown(procedure.name) + u"\n\n"_s;
         if (!procedure.documented) {
             out += u'`' + TrimmedHeader(procedure) + u"`\n"_s;
@@ -245,24 +299,28 @@ QString BuildMarkdownPage(const QString& source, const QList<ProcedureReport>& p
         if (!procedure.example.isEmpty())
             out += u'\n' + EscapeMarkdown(theme.prepared.exampleLabel) + u": "_s +
                    TagsToMarkdown(procedure.example) + u'\n';
-        if (index)
-            index->append({procedure.name, page, source, anchor});
+        index.AddEntry(page, procedure.name, number);
     }
     return out;
 }
 
-QString BuildMarkdownIndex(QList<IndexEntry> entries, const QList<IndexEntry>& pages) {
-    SortIndex(entries);
-    QString out = u"# Index\n\n"_s;
-    if (entries.isEmpty())
-        out += u"No documented procedures.\n"_s;
-    for (const IndexEntry& entry : std::as_const(entries))
-        out += u"- ["_s + EscapeMarkdown(entry.name) + u"]("_s + LinkTarget(entry.page) + u'#' +
-               entry.anchor + u") "_s + EscapeMarkdown(entry.source) + u'\n';
-    out += u"\n## Files\n\n"_s;
-    for (const IndexEntry& page : pages)
-        out += u"- ["_s + EscapeMarkdown(page.source) + u"]("_s + LinkTarget(page.page) + u")\n"_s;
-    return out;
+bool WriteMarkdownIndex(DocumentIndex& index, QIODevice& device) {
+    index.Sort();
+    ChunkWriter out(device);
+    out << u"# Index\n\n";
+    if (index.Entries().isEmpty())
+        out << u"No documented procedures.\n";
+    for (const DocumentIndex::Entry& entry : index.Entries()) {
+        const QStringView name = index.Name(entry);
+        out << u"- [" << EscapeMarkdown(name) << u"](" << LinkTarget(index.Page(entry.page)) << u"#"
+            << AnchorText(name.toString().toLower(), entry.anchorNumber) << u") "
+            << EscapeMarkdown(index.Source(entry.page)) << u"\n";
+    }
+    out << u"\n## Files\n\n";
+    for (int p = 0; p < index.PageCount(); ++p)
+        out << u"- [" << EscapeMarkdown(index.Source(p)) << u"](" << LinkTarget(index.Page(p))
+            << u")\n";
+    return out.Flush();
 }
 
 } // namespace glossa

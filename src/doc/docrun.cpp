@@ -142,8 +142,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     qint64 documented = 0;
     qint64 findingCount = 0;
     qint64 pagesWritten = 0;
-    QList<IndexEntry> index;
-    QList<IndexEntry> pages;
+    DocumentIndex index;
     qsizetype done = 0;
     for (const SourceFile& source : sources.files) {
         if (progress)
@@ -189,14 +188,18 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        const QString content =
-            options.markdown ? BuildMarkdownPage(source.relativePath, reports, theme, page, &index)
-                             : BuildHtmlPage(source.relativePath, reports, theme, page, &index);
+        const int pageNumber = index.AddPage(page, source.relativePath);
+        const qsizetype mark = index.Mark();
+        const QString content = options.markdown
+                                    ? BuildMarkdownPage(reports, theme, index, pageNumber)
+                                    : BuildHtmlPage(reports, theme, index, pageNumber);
         if (!WriteFileAtomically(target, content.toUtf8(), &reason)) {
+            // The index doesn't link to a page that isn't there.
+            index.DropFrom(mark);
+            index.DropLastPage();
             fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
             continue;
         }
-        pages.append({QString(), page, source.relativePath, QString()});
         ++pagesWritten;
     }
     if (progress)
@@ -204,11 +207,14 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
 
     if (exporting) {
         const QString indexPath = outFolder.filePath(u"index"_s + extension);
-        const QString content = options.markdown ? BuildMarkdownIndex(index, pages)
-                                                 : BuildHtmlIndex(index, pages, theme);
-        QString reason;
-        if (!WriteFileAtomically(indexPath, content.toUtf8(), &reason))
-            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath), reason));
+        QSaveFile file(indexPath);
+        const bool written = file.open(QIODevice::WriteOnly) &&
+                             (options.markdown ? WriteMarkdownIndex(index, file)
+                                               : WriteHtmlIndex(index, theme, file)) &&
+                             file.commit();
+        if (!written)
+            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath),
+                                             file.errorString()));
         if (!options.check)
             Print(out, u"%1 pages and the index written to %2\n"_s.arg(pagesWritten)
                            .arg(QDir::toNativeSeparators(options.exportFolder)));
