@@ -37,8 +37,9 @@ const QByteArray kStale = ";<comment>\n"
                           "Procedure.s Pad(n, width = 8)\n"
                           "EndProcedure\n";
 
-// Good comments, behind a byte-order mark; the type suffix doesn't make another name.
-const QByteArray kGood = "\xEF\xBB\xBF; Adding\n"
+// Good comments, behind a byte-order mark, with characters of several bytes before each
+// header; the type suffix doesn't make another name.
+const QByteArray kGood = "\xEF\xBB\xBF; Addition f\xC3\xBCr alle \xE2\x82\xAC\n"
                          ";<comment>\n"
                          ";  <summary>Adds two numbers.</summary>\n"
                          ";  <param><b>a.i:</b> first</param>\n"
@@ -48,6 +49,11 @@ const QByteArray kGood = "\xEF\xBB\xBF; Adding\n"
                          ";</comment>\n"
                          "Procedure Add(a, b.i)\n"
                          "  ProcedureReturn a + b\n"
+                         "EndProcedure\n"
+                         ";<comment>\n"
+                         ";  <summary>Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x93\x8F</summary>\n"
+                         ";</comment>\n"
+                         "Procedure Size()\n"
                          "EndProcedure\n";
 
 // No byte-order mark and a Latin-1 byte (e acute), CR LF line ends, one procedure without a
@@ -169,14 +175,14 @@ private slots:
                                                 "holds the placeholder {description}\n"
                                                 "tree/sub/latin.PBI:9: Undocumented: no comment "
                                                 "block above the procedure\n"
-                                                "5 procedures, 4 documented, 6 findings\n")
+                                                "6 procedures, 5 documented, 6 findings\n")
                                   << QByteArray();
         QTest::newRow("clean file, option in capitals")
             << QStringList{u"tree/good.pb"_s, u"-CHECK"_s} << 0
-            << QByteArray("1 procedures, 1 documented, 0 findings\n") << QByteArray();
+            << QByteArray("2 procedures, 2 documented, 0 findings\n") << QByteArray();
         QTest::newRow("unreadable paths")
             << QStringList{u"-check"_s, u"missing.pb"_s, u"tree2"_s} << 2
-            << QByteArray("1 procedures, 1 documented, 0 findings\n")
+            << QByteArray("2 procedures, 2 documented, 0 findings\n")
             << QByteArray("glossa: can't read missing.pb: no such file or folder\n"
                           "glossa: can't read tree2/broken.pb: it is a link to nothing\n");
         QTest::newRow("no path") << QStringList{u"-check"_s} << 2 << QByteArray()
