@@ -13,8 +13,6 @@ namespace glossa {
 
 namespace {
 
-const QString kCrLf = u"\r\n"_s;
-
 // What the preview's page needs to become a document: a title, scrolling, room between the
 // entries, and nothing loaded or run from anywhere.
 const QString kPolicy = u"<meta http-equiv='Content-Security-Policy' content=\"default-src 'none'; "
@@ -29,12 +27,14 @@ const QString kDocumentStyle = u"<style type='text/css'>\r\n"
                                "</style>\r\n"_s;
 
 QString HtmlPage(const PageTheme& theme, const QString& title, const QString& content) {
-    QString page = FillPreviewPage(theme.prepared, content);
-    page.replace(u"<title>Preview</title>"_s, u"<title>"_s + title.toHtmlEscaped() + u"</title>"_s);
-    const qsizetype head = page.indexOf(u"</head>"_s);
+    // The page is made a document before the content goes in, which may hold any text.
+    PreparedPreviewPage prepared = theme.prepared;
+    prepared.page.replace(u"<title>Preview</title>"_s,
+                          u"<title>"_s + title.toHtmlEscaped() + u"</title>"_s);
+    const qsizetype head = prepared.page.indexOf(u"</head>"_s);
     if (head >= 0)
-        page.insert(head, kPolicy + kDocumentStyle);
-    return page;
+        prepared.page.insert(head, kPolicy + kDocumentStyle);
+    return FillPreviewPage(prepared, content);
 }
 
 // A relative path as a link target: each segment percent-encoded.

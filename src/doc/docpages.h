@@ -37,7 +37,10 @@ public:
     // Where the entries end, to drop those of a page that could not be written.
     qsizetype Mark() const { return entries_.size(); }
     void DropFrom(qsizetype mark);
-    void DropLastPage() { pages_.removeLast(), sources_.removeLast(); }
+    void DropLastPage() {
+        pages_.removeLast();
+        sources_.removeLast();
+    }
     // Entries by name (letter case ignored, then as written), then by page and position.
     void Sort();
 

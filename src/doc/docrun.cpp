@@ -128,8 +128,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 QDir::toNativeSeparators(options.exportFolder)));
             return 2;
         }
-        if (!options.markdown)
-            theme = LoadPageTheme(settingsPath);
+        // Markdown takes the labels' language from it too.
+        theme = LoadPageTheme(settingsPath);
         pageOwners.insert((u"index"_s + extension).toLower(), QString());
         for (const SourceFile& source : sources.files) {
             if (source.named)

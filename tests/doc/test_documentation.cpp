@@ -51,7 +51,8 @@ const QByteArray kGood = "\xEF\xBB\xBF; Addition f\xC3\xBCr alle \xE2\x82\xAC\n"
                          "  ProcedureReturn a + b\n"
                          "EndProcedure\n"
                          ";<comment>\n"
-                         ";  <summary>Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x93\x8F</summary>\n"
+                         ";  <summary>Gr\xC3\xB6\xC3\x9F"
+                         "e \xF0\x9F\x93\x8F</summary>\n"
                          ";</comment>\n"
                          "Procedure Size()\n"
                          "EndProcedure\n";
@@ -185,6 +186,9 @@ private slots:
             << QByteArray("2 procedures, 2 documented, 0 findings\n")
             << QByteArray("glossa: can't read missing.pb: no such file or folder\n"
                           "glossa: can't read tree2/broken.pb: it is a link to nothing\n");
+        QTest::newRow("unknown format")
+            << QStringList{u"-export:out/pdf"_s, u"docs"_s, u"-format:pdf"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -format: knows html and markdown, not \"pdf\"\n");
         QTest::newRow("no path") << QStringList{u"-check"_s} << 2 << QByteArray()
                                  << QByteArray("glossa: name the source files or folders to "
                                                "read\n");
@@ -299,6 +303,12 @@ private slots:
         QVERIFY(page.contains("background-color:           #FF0000;"));
         QVERIFY(page.contains("Ergebnis = OpenDoor(): Opens"));
         QVERIFY(page.contains("Beispiel: <span class='example'>"));
+        // The Markdown pages take the language too.
+        QCOMPARE(Glossa({u"-export:out/deutsch"_s, u"-format:markdown"_s, u"docs/one.pb"_s},
+                        dir.filePath(u"config"_s))
+                     .exitCode,
+                 0);
+        QVERIFY(Read(u"out/deutsch/one.pb.md"_s).contains("\nErgebnis = OpenDoor(): Opens"));
     }
 
     void exportRefusesASecondPageOfTheSameName() {
