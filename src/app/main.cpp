@@ -1,9 +1,12 @@
 #include "app/commandline.h"
 #include "app/mainflow.h"
 #include "app/screenshot.h"
+#include "doc/docrun.h"
+#include "preview/previewpage.h"
 #include "ui/editorwindow.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -19,6 +22,15 @@
 
 int main(int argc, char* argv[]) {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
+    // Checking or exporting sources needs no window, no instance guard and no display.
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (glossa::IsDocumentationRun(rawArguments)) {
+        QCoreApplication app(argc, argv);
+        return glossa::RunDocumentation(QCoreApplication::arguments().mid(1),
+                                        glossa::PreviewSettingsPath(), stdout, stderr);
+    }
 #ifdef GLOSSA_HAVE_WEBENGINE
     // The preview's web view shares its context with the application's.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

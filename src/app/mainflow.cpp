@@ -1,6 +1,7 @@
 #include "app/mainflow.h"
 
 #include "comment/commentblockwriter.h"
+#include "comment/descriptionname.h"
 #include "comment/loadedfields.h"
 #include "ide/bridge/bridgeoperations.h"
 #include "ide/docencoding.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -33,6 +35,28 @@
 namespace glossa {
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Marks the rows whose description names another parameter (renamed or reordered since the
+// comment was written), so that the user sees it before Apply.
+void MarkRowsNamingOthers(QListWidget* list, const ParameterList& entries) {
+    for (int row = 0; row < list->count() && row < entries.size(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const QString named = DescriptionNamesOther(entries[row].description, entries[row].name);
+        if (named.isEmpty()) {
+            item->setIcon(QIcon());
+            item->setToolTip(QString());
+        } else {
+            item->setIcon(list->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            item->setToolTip(
+                u"The description names \"%1\", not \"%2\": the parameters were "
+                "renamed or reordered since it was written."_s.arg(named, entries[row].name));
+        }
+    }
+}
+
+} // namespace
 
 RunEnvironment RunEnvironment::FromProcess(const QStringList& argumentsWithProgram) {
     RunEnvironment env;
@@ -298,6 +322,7 @@ void MainFlow::FillParameterList(const ParameterList& entries) {
     const QSignalBlocker blocker(list);
     list->clear();
     list->addItems(parameters_.rows());
+    MarkRowsNamingOthers(list, parameters_.entries());
     list->setEnabled(parameters_.hasRows());
     window_->parameterEditor()->setEnabled(false);
     window_->procedureName()->setText(HeaderOnOneLine(header_->headerText));
@@ -331,6 +356,7 @@ void MainFlow::OnEvent_ComboChanged() {
     const SelectionUpdate update = parameters_.SelectRow(row, EditorToTags(editor));
     if (!update.changed)
         return; // a second event on the same row keeps what was typed
+    MarkRowsNamingOthers(list, parameters_.entries());
     parameterEdited_ = parameterEdited_ || editor->document()->isModified();
     editor->clear();
     editor->setEnabled(update.editorEnabled);

@@ -2,6 +2,7 @@
 
 #include "comment/trimblanks.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -129,11 +130,17 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
 QString ReadField(const QString& blockText, const QString& tagName, int n) {
     if (n < 1)
         return {};
-    // Compiled per read; greedy and without dot-all, so a field lies within one line.
-    const QString name = QRegularExpression::escape(tagName);
-    const QRegularExpression pattern(u"<"_s % name % u">.*</"_s % name % u">"_s,
-                                     QRegularExpression::CaseInsensitiveOption);
-    auto matches = pattern.globalMatch(blockText);
+    // Greedy and without dot-all, so a field lies within one line. Compiled once per tag name:
+    // a whole-source check reads thousands of fields.
+    static QHash<QString, QRegularExpression> patterns;
+    auto found = patterns.constFind(tagName);
+    if (found == patterns.constEnd()) {
+        const QString name = QRegularExpression::escape(tagName);
+        found =
+            patterns.insert(tagName, QRegularExpression(u"<"_s % name % u">.*</"_s % name % u">"_s,
+                                                        QRegularExpression::CaseInsensitiveOption));
+    }
+    auto matches = found->globalMatch(blockText);
     int count = 0;
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();

@@ -754,6 +754,51 @@ private slots:
         QCOMPARE(f.readAll(), source);
     }
 
+    void fileModeMarksRowsNamingOtherParameters() {
+        // The parameters were swapped in the header after the comment was written.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(";<comment>\n;  <summary>s</summary>\n;  <param><b>a:</b> first</param>\n"
+                    ";  <param><b>b:</b> second</param>\n;  <param><b>c:</b> third</param>\n"
+                    ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                    "Procedure Foo(b, a, c.s)\nEndProcedure\n");
+        }
+        RecordingMessages messages;
+        RunEnvironment env;
+        env.arguments = {path};
+        env.messages = &messages;
+        env.monitors = kMonitors;
+        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        QListWidget* list = flow.Window()->parameterList();
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->toolTip(),
+                 u"The description names \"a\", not \"b\": the parameters were renamed or "
+                 "reordered since it was written."_s);
+        QVERIFY(!list->item(0)->icon().isNull());
+        QVERIFY(list->item(1)->toolTip().contains(u"names \"b\", not \"a\""_s));
+        QVERIFY(!list->item(1)->icon().isNull());
+        QVERIFY(list->item(2)->toolTip().isEmpty());
+        QVERIFY(list->item(2)->icon().isNull());
+        // The mark follows the description: once another row is selected, the edited
+        // description counts.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        QTextEdit* editor = flow.Window()->parameterEditor();
+        editor->setFocus();
+        editor->selectAll();
+        QTest::keyClicks(editor, u"the first one"_s);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(2)).center());
+        QVERIFY(list->item(0)->toolTip().isEmpty());
+        QVERIFY(list->item(0)->icon().isNull());
+        QVERIFY(!list->item(1)->icon().isNull());
+    }
+
     void fileModeUnreadableFileFails() {
         QTemporaryDir dir;
         RecordingMessages messages;

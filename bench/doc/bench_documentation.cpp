@@ -1,0 +1,159 @@
+// "glossa -check" and "glossa -export:" over a generated tree of 1,000 sources (20 MB, 50,000
+// procedures, every other one documented). Each run spawns the built executable; the wall time
+// is the benchmark's real time, peak_rss_mb the child's peak resident memory and child_cpu_s
+// its user plus system time (wait4's rusage; on a shared machine this is the figure that
+// doesn't depend on the other processes).
+// Goals on the reference machine: check <= 1 s, export <= 3 s.
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kFiles = 1000;
+constexpr int kProceduresPerFile = 50;
+constexpr qsizetype kFileBytes = 20 * 1024 * 1024 / kFiles;
+
+QByteArray Procedure(int file, int n) {
+    const QByteArray name = "Proc_" + QByteArray::number(file) + "_" + QByteArray::number(n);
+    QByteArray text;
+    if (n % 2 == 0)
+        text += ";<comment>\r\n"
+                ";  <summary>Computes the value of " +
+                name +
+                " from the <b>inputs</b>, see "
+                "https://example.org/" +
+                name +
+                "</summary>\r\n"
+                ";  <param><b>a:</b> the first value</param>\r\n"
+                ";  <param><b>text.s:</b> the text<br>in <i>two</i> lines</param>\r\n"
+                ";  <return>the result</return>\r\n"
+                ";  <example>" +
+                name +
+                "(1, \"x\")</example>\r\n"
+                ";</comment>\r\n";
+    text += "Procedure.i " + name + "(a, text.s)\r\n  Protected x = a * 2\r\n";
+    const qsizetype target = kFileBytes / kProceduresPerFile - 16;
+    for (int step = 0; text.size() < target; ++step)
+        text += "  x = x + a ; step " + QByteArray::number(step) + "\r\n";
+    text += "  ProcedureReturn x\r\nEndProcedure\r\n\r\n";
+    return text;
+}
+
+// The generated tree, made once for all runs.
+const QString& Tree() {
+    static QTemporaryDir dir;
+    static const QString tree = [] {
+        const QString root = dir.filePath(QStringLiteral("tree"));
+        for (int f = 0; f < kFiles; ++f) {
+            const QString folder = root + QStringLiteral("/part%1").arg(f / 100);
+            QDir().mkpath(folder);
+            QFile file(folder + QStringLiteral("/source%1.pb").arg(f));
+            if (!file.open(QIODevice::WriteOnly))
+                std::abort();
+            QByteArray text = "EnableExplicit\r\n\r\n";
+            for (int n = 0; n < kProceduresPerFile; ++n)
+                text += Procedure(f, n);
+            file.write(text);
+        }
+        return root;
+    }();
+    return tree;
+}
+
+struct ChildUsage {
+    long peakKb = -1; // -1 when it didn't end normally with code 0 or 1
+    double cpuSeconds = 0;
+};
+
+// Runs glossa with the arguments, output to /dev/null.
+ChildUsage RunGlossa(const std::vector<QByteArray>& arguments) {
+    std::vector<char*> argv;
+    QByteArray exe = GLOSSA_EXE;
+    argv.push_back(exe.data());
+    std::vector<QByteArray> copies = arguments;
+    for (QByteArray& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, exe.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return {};
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        return {};
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return {usage.ru_maxrss, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+void Measure(benchmark::State& state, const std::vector<QByteArray>& arguments) {
+    long peak = 0;
+    double cpu = 0;
+    for (auto _ : state) {
+        const ChildUsage usage = RunGlossa(arguments);
+        if (usage.peakKb < 0) {
+            state.SkipWithError("glossa failed");
+            return;
+        }
+        peak = std::max(peak, usage.peakKb);
+        cpu += usage.cpuSeconds;
+    }
+    state.counters["peak_rss_mb"] = double(peak) / 1024.0;
+    state.counters["child_cpu_s"] = cpu / double(state.iterations());
+}
+
+void BM_Check(benchmark::State& state) {
+    Measure(state, {"-check", Tree().toLocal8Bit()});
+}
+
+void BM_ExportHtml(benchmark::State& state) {
+    static QTemporaryDir out;
+    Measure(state, {"-export:" + out.filePath(QStringLiteral("html")).toLocal8Bit(),
+                    Tree().toLocal8Bit()});
+}
+
+void BM_ExportMarkdown(benchmark::State& state) {
+    static QTemporaryDir out;
+    Measure(state, {"-export:" + out.filePath(QStringLiteral("md")).toLocal8Bit(),
+                    "-format:markdown", Tree().toLocal8Bit()});
+}
+
+// Memory must not grow with the number of files: a tenth of the tree for comparison.
+void BM_CheckOneFolder(benchmark::State& state) {
+    Measure(state, {"-check", (Tree() + QStringLiteral("/part0")).toLocal8Bit()});
+}
+
+void BM_ExportOneFolder(benchmark::State& state) {
+    static QTemporaryDir out;
+    Measure(state, {"-export:" + out.filePath(QStringLiteral("html")).toLocal8Bit(),
+                    (Tree() + QStringLiteral("/part0")).toLocal8Bit()});
+}
+
+} // namespace
+
+BENCHMARK(BM_Check)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_CheckOneFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ExportHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ExportOneFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ExportMarkdown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+BENCHMARK_MAIN();

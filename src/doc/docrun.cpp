@@ -1,0 +1,232 @@
+#include "doc/docrun.h"
+
+#include "doc/docpages.h"
+#include "doc/sourcereport.h"
+#include "doc/sourcetree.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QSet>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+// The progress line is worth showing only for more files than this.
+constexpr qsizetype kQuietFileCount = 20;
+
+// The value after a prefix option, or a null view when the argument is not that option.
+QStringView ValueAfter(const QString& argument, QStringView prefix) {
+    if (argument.size() >= prefix.size() &&
+        QStringView(argument).first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0)
+        return QStringView(argument).sliced(prefix.size());
+    return {};
+}
+
+void Print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+}
+
+bool IsTerminal(std::FILE* stream) {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stream));
+#else
+    return isatty(fileno(stream));
+#endif
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* reason) {
+    if (!QDir().mkpath(QFileInfo(path).path())) {
+        *reason = u"its folder can't be created"_s;
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsDocumentationRun(const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        if (argument.compare(u"-check"_s, Qt::CaseInsensitive) == 0 ||
+            ValueAfter(argument, u"-export:").data())
+            return true;
+    }
+    return false;
+}
+
+DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
+    DocumentationOptions options;
+    for (const QString& argument : arguments) {
+        if (argument.compare(u"-check"_s, Qt::CaseInsensitive) == 0) {
+            options.check = true;
+        } else if (QStringView v = ValueAfter(argument, u"-export:"); v.data()) {
+            if (v.isEmpty())
+                options.errors << u"-export: needs the folder to write into"_s;
+            else
+                options.exportFolder = v.toString();
+        } else if (QStringView v = ValueAfter(argument, u"-format:"); v.data()) {
+            if (v.compare(u"markdown", Qt::CaseInsensitive) == 0)
+                options.markdown = true;
+            else if (v.compare(u"html", Qt::CaseInsensitive) == 0)
+                options.markdown = false;
+            else if (!v.isEmpty())
+                options.errors << u"-format: knows html and markdown, not \"%1\""_s.arg(v);
+        } else if (!argument.isEmpty() && !argument.startsWith(u'-')) {
+            options.paths << argument;
+        }
+    }
+    if (options.paths.isEmpty())
+        options.errors << u"name the source files or folders to read"_s;
+    return options;
+}
+
+int RunDocumentation(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
+                     std::FILE* err) {
+    const DocumentationOptions options = ParseDocumentationOptions(arguments);
+    if (!options.errors.isEmpty()) {
+        for (const QString& error : options.errors)
+            Print(err, u"glossa: "_s + error + u'\n');
+        return 2;
+    }
+    bool failed = false;
+    auto fail = [&](const QString& text) {
+        Print(err, u"glossa: "_s + text + u'\n');
+        failed = true;
+    };
+
+    const SourceList sources = CollectSources(options.paths);
+    for (const UnreadablePath& path : sources.unreadable)
+        fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
+
+    const bool exporting = !options.exportFolder.isEmpty();
+    const QString extension = options.markdown ? u".md"_s : u".html"_s;
+    const QDir outFolder(options.exportFolder);
+    PageTheme theme;
+    // Pages by lower-case name (folders may ignore letter case), to refuse a second source
+    // whose page would replace the first one's.
+    QHash<QString, QString> pageOwners;
+    QSet<QString> namedSources;
+    if (exporting) {
+        if (!QDir().mkpath(options.exportFolder)) {
+            fail(u"can't create the folder %1"_s.arg(
+                QDir::toNativeSeparators(options.exportFolder)));
+            return 2;
+        }
+        // Markdown takes the labels' language from it too.
+        theme = LoadPageTheme(settingsPath);
+        pageOwners.insert((u"index"_s + extension).toLower(), QString());
+        for (const SourceFile& source : sources.files) {
+            if (source.named)
+                namedSources.insert(QFileInfo(source.path).canonicalFilePath());
+        }
+    }
+    const bool progress = exporting && sources.files.size() > kQuietFileCount && IsTerminal(err);
+
+    qint64 procedures = 0;
+    qint64 documented = 0;
+    qint64 findingCount = 0;
+    qint64 pagesWritten = 0;
+    DocumentIndex index;
+    qsizetype done = 0;
+    for (const SourceFile& source : sources.files) {
+        if (progress)
+            Print(err, u"\rglossa: exporting %1 of %2"_s.arg(++done).arg(sources.files.size()));
+        SourceText text;
+        QString reason;
+        if (!ReadSourceText(source.path, text, &reason)) {
+            if (progress)
+                Print(err, u"\n"_s);
+            fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+            continue;
+        }
+        const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+        text = SourceText(); // one source in memory at a time
+        procedures += reports.size();
+        if (options.check) {
+            QString lines;
+            for (const ProcedureReport& report : reports) {
+                for (const Finding& finding : CheckProcedure(report)) {
+                    lines += source.displayPath + u':' + QString::number(finding.line) + u": "_s +
+                             finding.name + u": "_s + finding.message + u'\n';
+                    ++findingCount;
+                }
+            }
+            Print(out, lines);
+        }
+        for (const ProcedureReport& report : reports)
+            documented += report.documented ? 1 : 0;
+        if (!exporting)
+            continue;
+
+        const QString page = source.relativePath + extension;
+        const QString key = page.toLower();
+        if (const auto owner = pageOwners.constFind(key); owner != pageOwners.constEnd()) {
+            fail(u"%1 not exported: its page %2 is taken by %3"_s.arg(
+                source.displayPath, page, owner->isEmpty() ? u"the index"_s : *owner));
+            continue;
+        }
+        const QString target = outFolder.filePath(page);
+        if (const QString existing = QFileInfo(target).canonicalFilePath();
+            !existing.isEmpty() && namedSources.contains(existing)) {
+            fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
+            continue;
+        }
+        pageOwners.insert(key, source.displayPath);
+        const int pageNumber = index.AddPage(page, source.relativePath);
+        const qsizetype mark = index.Mark();
+        const QString content = options.markdown
+                                    ? BuildMarkdownPage(reports, theme, index, pageNumber)
+                                    : BuildHtmlPage(reports, theme, index, pageNumber);
+        if (!WriteFileAtomically(target, content.toUtf8(), &reason)) {
+            // The index doesn't link to a page that isn't there.
+            index.DropFrom(mark);
+            index.DropLastPage();
+            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
+            continue;
+        }
+        ++pagesWritten;
+    }
+    if (progress)
+        Print(err, u"\n"_s);
+
+    if (exporting) {
+        const QString indexPath = outFolder.filePath(u"index"_s + extension);
+        QSaveFile file(indexPath);
+        const bool written = file.open(QIODevice::WriteOnly) &&
+                             (options.markdown ? WriteMarkdownIndex(index, file)
+                                               : WriteHtmlIndex(index, theme, file)) &&
+                             file.commit();
+        if (!written)
+            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath),
+                                             file.errorString()));
+        if (!options.check)
+            Print(out, u"%1 pages and the index written to %2\n"_s.arg(pagesWritten)
+                           .arg(QDir::toNativeSeparators(options.exportFolder)));
+    }
+    if (options.check)
+        Print(out, u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
+                       .arg(documented)
+                       .arg(findingCount));
+    std::fflush(out);
+    if (failed)
+        return 2;
+    return options.check && findingCount > 0 ? 1 : 0;
+}
+
+} // namespace glossa

@@ -1,0 +1,120 @@
+#include "doc/sourcereport.h"
+
+#include "comment/descriptionname.h"
+#include "comment/existingblock.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+// Line ends (CR LF, CR or LF) in text[from, to).
+int CountLineEnds(const QString& text, qsizetype from, qsizetype to) {
+    int lines = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        const QChar c = text[i];
+        if (c == u'\n')
+            ++lines;
+        else if (c == u'\r' && !(i + 1 < text.size() && text[i + 1] == u'\n'))
+            ++lines;
+    }
+    return lines;
+}
+
+// The "<param>" fields of a block, found as ReadField finds them: one line each.
+int CountParameterLines(const QString& blockText) {
+    static const QRegularExpression field(u"<param>.*</param>"_s,
+                                          QRegularExpression::CaseInsensitiveOption);
+    int count = 0;
+    auto matches = field.globalMatch(blockText);
+    while (matches.hasNext()) {
+        matches.next();
+        ++count;
+    }
+    return count;
+}
+
+QString Tags(QString field) {
+    return field.replace(u'\n', u"<br>"_s);
+}
+
+} // namespace
+
+QString ProcedureName(const QString& headerText) {
+    qsizetype end = headerText.indexOf(u'(');
+    if (end < 0)
+        end = headerText.size();
+    while (end > 0 && (headerText[end - 1] == u' ' || headerText[end - 1] == u'\t'))
+        --end;
+    qsizetype start = end;
+    while (start > 0 && (headerText[start - 1].isLetterOrNumber() || headerText[start - 1] == u'_'))
+        --start;
+    return headerText.mid(start, end - start);
+}
+
+QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& context) {
+    QList<ProcedureReport> reports;
+    const QList<ProcedureHeader> headers = FindAllProcedures(text, context);
+    reports.reserve(headers.size());
+    int line = 1;
+    qsizetype counted = 0;
+    for (const ProcedureHeader& header : headers) {
+        ProcedureReport report;
+        report.header = header;
+        report.name = ProcedureName(header.headerText);
+        line += CountLineEnds(text, counted, header.startCharacter);
+        counted = header.startCharacter;
+        report.line = line;
+        report.parameterNames = SplitParameters(header.headerText);
+
+        // The search reads upwards from the header only, so the whole text costs one pass.
+        const ExistingBlock block = FindCommentBlock(text, header, context);
+        if (block.present) {
+            report.documented = true;
+            report.summary = Tags(ReadField(block.blockText, u"summary"_s, 1));
+            for (int i = 0; i < report.parameterNames.size(); ++i)
+                report.parameterDescriptions.append(
+                    Tags(ReadField(block.blockText, u"param"_s, i + 1)));
+            report.parameterLines = CountParameterLines(block.blockText);
+            report.result = Tags(ReadField(block.blockText, u"return"_s, 1));
+            report.example = Tags(ReadField(block.blockText, u"example"_s, 1));
+        }
+        reports.append(report);
+    }
+    return reports;
+}
+
+QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
+    QList<Finding> findings;
+    auto add = [&](const QString& message) {
+        findings.append({procedure.line, procedure.name, message});
+    };
+    if (!procedure.documented) {
+        add(u"no comment block above the procedure"_s);
+        return findings;
+    }
+    if (procedure.summary.trimmed().isEmpty())
+        add(u"empty summary"_s);
+    const int parameters = int(procedure.parameterNames.size());
+    if (procedure.parameterLines != parameters)
+        add(u"%1 <param> line%2 for %3 parameter%4"_s.arg(procedure.parameterLines)
+                .arg(procedure.parameterLines == 1 ? u""_s : u"s"_s)
+                .arg(parameters)
+                .arg(parameters == 1 ? u""_s : u"s"_s));
+    for (int i = 0; i < parameters; ++i) {
+        const QString& description = procedure.parameterDescriptions.value(i);
+        const QString& name = procedure.parameterNames[i];
+        const QString named = DescriptionNamesOther(description, name);
+        if (!named.isEmpty())
+            add(u"description %1 names \"%2\" but describes \"%3\" now"_s.arg(i + 1).arg(named,
+                                                                                         name));
+        if (description.contains(u"{description}"_s))
+            add(u"description of \"%1\" still holds the placeholder {description}"_s.arg(name));
+    }
+    return findings;
+}
+
+} // namespace glossa

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "comment/commentcontext.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace glossa {
+
+// One source to check or export.
+struct SourceFile {
+    QString path;         // to open
+    QString displayPath;  // as the user named it: the argument, or folder argument + relative
+    QString relativePath; // below the folder argument ("/" separators); the file name for a
+                          // file argument
+    bool named = false;   // named on the command line itself (not found in a folder)
+};
+
+// A command-line path that can't be read, and why.
+struct UnreadablePath {
+    QString displayPath;
+    QString reason;
+};
+
+struct SourceList {
+    QList<SourceFile> files;
+    QList<UnreadablePath> unreadable;
+};
+
+// True for the names of PureBasic sources: "*.pb" and "*.pbi", letter case ignored.
+bool IsSourceFileName(const QString& name);
+
+// The sources of the paths, in argument order: a file as it is named; a folder searched
+// recursively for sources (hidden entries and linked folders skipped), sorted by relative
+// path. A path that doesn't exist is unreadable; so is a source in a folder that is a link
+// to nothing.
+SourceList CollectSources(const QStringList& paths);
+
+// A source's text as file mode reads it: the byte-order mark decides UTF-8, and without one
+// the bytes do (FileMode::CodePageFor); the line end is the first one of the file.
+struct SourceText {
+    QString text;
+    CommentContext context;
+};
+
+// False, with a reason, when the file can't be read.
+bool ReadSourceText(const QString& path, SourceText& out, QString* reason);
+
+} // namespace glossa

@@ -1,0 +1,326 @@
+// "glossa -check" and "glossa -export:" end to end: the executable run on fixture trees written
+// here, its output lines, exit codes and written files compared with literal expectations.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// A stale pair of descriptions (parameters swapped) and a placeholder-only comment.
+const QByteArray kStale = ";<comment>\n"
+                          ";  <summary>Old.</summary>\n"
+                          ";  <param><b>b:</b> x</param>\n"
+                          ";  <param><b>a:</b> y</param>\n"
+                          ";  <return></return>\n"
+                          ";  <example></example>\n"
+                          ";</comment>\n"
+                          "Procedure Swap(a, b)\n"
+                          "EndProcedure\n"
+                          "\n"
+                          ";<comment>\n"
+                          ";  <summary></summary>\n"
+                          ";  <param><b>n:</b> {description}</param>\n"
+                          ";  <return></return>\n"
+                          ";  <example></example>\n"
+                          ";</comment>\n"
+                          "Procedure.s Pad(n, width = 8)\n"
+                          "EndProcedure\n";
+
+// Good comments, behind a byte-order mark, with characters of several bytes before each
+// header; the type suffix doesn't make another name.
+const QByteArray kGood = "\xEF\xBB\xBF; Addition f\xC3\xBCr alle \xE2\x82\xAC\n"
+                         ";<comment>\n"
+                         ";  <summary>Adds two numbers.</summary>\n"
+                         ";  <param><b>a.i:</b> first</param>\n"
+                         ";  <param><b>B:</b> second</param>\n"
+                         ";  <return>the sum</return>\n"
+                         ";  <example>Add(1, 2)</example>\n"
+                         ";</comment>\n"
+                         "Procedure Add(a, b.i)\n"
+                         "  ProcedureReturn a + b\n"
+                         "EndProcedure\n"
+                         ";<comment>\n"
+                         ";  <summary>Gr\xC3\xB6\xC3\x9F"
+                         "e \xF0\x9F\x93\x8F</summary>\n"
+                         ";</comment>\n"
+                         "Procedure Size()\n"
+                         "EndProcedure\n";
+
+// No byte-order mark and a Latin-1 byte (e acute), CR LF line ends, one procedure without a
+// comment.
+const QByteArray kLatin = ";<comment>\r\n"
+                          ";  <summary>Caf\xE9 <i>noir</i> file:///tmp/x.txt</summary>\r\n"
+                          ";  <return>r</return>\r\n"
+                          ";  <example></example>\r\n"
+                          ";</comment>\r\n"
+                          "Procedure Brew()\r\n"
+                          "EndProcedure\r\n"
+                          "\r\n"
+                          "Procedure Undocumented(x)\r\n"
+                          "EndProcedure\r\n";
+
+const QByteArray kDoor =
+    ";<comment>\n"
+    ";  <summary>Opens <b>the</b> door, see https://example.org/door</summary>\n"
+    ";  <param><b>key:</b> the key<br>any key</param>\n"
+    ";  <return>1 on success</return>\n"
+    ";  <example>OpenDoor(k)</example>\n"
+    ";</comment>\n"
+    "Procedure OpenDoor(key)\n"
+    "EndProcedure\n"
+    "Procedure Close()\n"
+    "EndProcedure\n";
+
+const QByteArray kBrew = ";<comment>\n"
+                         ";  <summary>Caf\xE9 <i>noir</i> file:///tmp/x.txt</summary>\n"
+                         ";</comment>\n"
+                         "Procedure Brew()\n"
+                         "EndProcedure\n";
+
+// What lies between <body> and </body> of a page, without the surrounding line ends.
+QByteArray Body(const QByteArray& page) {
+    const qsizetype from = page.indexOf("<body>") + 6;
+    const qsizetype to = page.lastIndexOf("</body>");
+    return page.mid(from, to - from).trimmed();
+}
+
+} // namespace
+
+class TestDocumentation : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    void Write(const QString& relative, const QByteArray& bytes) {
+        const QString path = dir.filePath(relative);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray Read(const QString& relative) {
+        QFile f(dir.filePath(relative));
+        if (!f.open(QIODevice::ReadOnly))
+            return "(missing)";
+        return f.readAll();
+    }
+    // Every file below a folder of the fixture, as sorted relative paths.
+    QStringList Files(const QString& folder) {
+        QStringList files;
+        QDirIterator it(dir.filePath(folder), QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(dir.filePath(folder)).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+    Outcome Glossa(const QStringList& arguments, const QString& configHome = {}) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // The other tool's settings are looked up below this folder.
+        env.insert(u"XDG_CONFIG_HOME"_s,
+                   configHome.isEmpty() ? dir.filePath(u"no-config"_s) : configHome);
+        env.remove(u"PB_TOOL_Scintilla"_s);
+        env.remove(u"DISPLAY"_s);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"none-at-all"_s); // no window system is needed
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(GLOSSA_EXE), arguments);
+        Outcome outcome;
+        if (!process.waitForFinished(60000))
+            return outcome;
+        outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        outcome.out = process.readAllStandardOutput();
+        outcome.err = process.readAllStandardError();
+        return outcome;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        Write(u"tree/stale.pb"_s, kStale);
+        Write(u"tree/good.pb"_s, kGood);
+        Write(u"tree/sub/latin.PBI"_s, kLatin);
+        Write(u"tree/notes.txt"_s, "Procedure NotASource()\n");
+        Write(u"tree2/ok.pb"_s, kGood);
+        QVERIFY(QFile::link(dir.filePath(u"nowhere.pb"_s), dir.filePath(u"tree2/broken.pb"_s)));
+        Write(u"docs/one.pb"_s, kDoor);
+        Write(u"docs/sub/two.pb"_s, kBrew);
+    }
+
+    void check_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("findings") << QStringList{u"-check"_s, u"tree"_s} << 1
+                                  << QByteArray("tree/stale.pb:8: Swap: description 1 names \"b\" "
+                                                "but describes \"a\" now\n"
+                                                "tree/stale.pb:8: Swap: description 2 names \"a\" "
+                                                "but describes \"b\" now\n"
+                                                "tree/stale.pb:17: Pad: empty summary\n"
+                                                "tree/stale.pb:17: Pad: 1 <param> line for 2 "
+                                                "parameters\n"
+                                                "tree/stale.pb:17: Pad: description of \"n\" still "
+                                                "holds the placeholder {description}\n"
+                                                "tree/sub/latin.PBI:9: Undocumented: no comment "
+                                                "block above the procedure\n"
+                                                "6 procedures, 5 documented, 6 findings\n")
+                                  << QByteArray();
+        QTest::newRow("clean file, option in capitals")
+            << QStringList{u"tree/good.pb"_s, u"-CHECK"_s} << 0
+            << QByteArray("2 procedures, 2 documented, 0 findings\n") << QByteArray();
+        QTest::newRow("unreadable paths")
+            << QStringList{u"-check"_s, u"missing.pb"_s, u"tree2"_s} << 2
+            << QByteArray("2 procedures, 2 documented, 0 findings\n")
+            << QByteArray("glossa: can't read missing.pb: no such file or folder\n"
+                          "glossa: can't read tree2/broken.pb: it is a link to nothing\n");
+        QTest::newRow("unknown format")
+            << QStringList{u"-export:out/pdf"_s, u"docs"_s, u"-format:pdf"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -format: knows html and markdown, not \"pdf\"\n");
+        QTest::newRow("no path") << QStringList{u"-check"_s} << 2 << QByteArray()
+                                 << QByteArray("glossa: name the source files or folders to "
+                                               "read\n");
+    }
+    void check() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        const Outcome outcome = Glossa(arguments);
+        QCOMPARE(outcome.out, out);
+        QCOMPARE(outcome.err, err);
+        QCOMPARE(outcome.exitCode, exitCode);
+        // Checking reads only.
+        QCOMPARE(Read(u"tree/stale.pb"_s), kStale);
+        QCOMPARE(Read(u"tree/sub/latin.PBI"_s), kLatin);
+    }
+
+    void exportHtml() {
+        const Outcome outcome = Glossa({u"-export:out/html"_s, u"docs"_s});
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.out, QByteArray("2 pages and the index written to out/html\n"));
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(Files(u"out/html"_s),
+                 (QStringList{u"index.html"_s, u"one.pb.html"_s, u"sub/two.pb.html"_s}));
+
+        const QByteArray one = Read(u"out/html/one.pb.html"_s);
+        QCOMPARE(Body(one),
+                 QByteArray("<div class='info title'>one.pb</div>\r\n"
+                            "<p><a href='index.html'>Index</a></p>\r\n"
+                            "<div class='entry' id='OpenDoor'><div class='info'>Result = "
+                            "OpenDoor(): Opens <b>the</b> door, see <a "
+                            "href='https://example.org/door'>https://example.org/door</a><br>\r\n"
+                            "&nbsp;&nbsp;&nbsp;&nbsp;<b>key:</b> the key<br>\r\n"
+                            "&nbsp;&nbsp;&nbsp;&nbsp;any key<br>\r\n"
+                            "Result: 1 on success<br>\r\n"
+                            "Example: <span class='example'>OpenDoor(k)<br>\r\n"
+                            "</span></div></div>\r\n"
+                            "<div class='entry' id='Close'><div class='info'>Procedure "
+                            "Close()</div></div>"));
+        // Self-contained, titled, in the light theme without the other tool's settings.
+        QVERIFY(one.contains("<title>one.pb</title>"));
+        QVERIFY(one.contains("Content-Security-Policy' content=\"default-src 'none'"));
+        QVERIFY(one.contains("background-color:           #FFFFFF;"));
+        QVERIFY(!one.contains("<script"));
+        QVERIFY(one.contains("body { overflow: visible;")); // a long page scrolls
+
+        // The Latin-1 byte reads as the character, written as UTF-8; the file link points at
+        // the file.
+        QCOMPARE(Body(Read(u"out/html/sub/two.pb.html"_s)),
+                 QByteArray("<div class='info title'>sub/two.pb</div>\r\n"
+                            "<p><a href='../index.html'>Index</a></p>\r\n"
+                            "<div class='entry' id='Brew'><div class='info'>Result = Brew(): "
+                            "Caf\xC3\xA9 <i>noir</i> <a href='file:///tmp/x.txt'>"
+                            "file:///tmp/x.txt</a><br>\r\n"
+                            "</div></div>"));
+        QCOMPARE(Body(Read(u"out/html/index.html"_s)),
+                 QByteArray("<div class='info title'>Index</div>\r\n"
+                            "<div class='info entry'>\r\n"
+                            "<a href='sub/two.pb.html#Brew'>Brew</a> &nbsp; sub/two.pb<br>\r\n"
+                            "<a href='one.pb.html#OpenDoor'>OpenDoor</a> &nbsp; one.pb<br>\r\n"
+                            "</div>\r\n"
+                            "<div class='info title'>Files</div>\r\n"
+                            "<div class='info entry'>\r\n"
+                            "<a href='one.pb.html'>one.pb</a><br>\r\n"
+                            "<a href='sub/two.pb.html'>sub/two.pb</a><br>\r\n"
+                            "</div>"));
+        QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
+    }
+
+    void exportMarkdown() {
+        const Outcome outcome =
+            Glossa({u"-export:out/md"_s, u"docs"_s, u"-Format:Markdown"_s, u"-check"_s});
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.out, QByteArray("docs/one.pb:9: Close: no comment block above the "
+                                         "procedure\n"
+                                         "3 procedures, 2 documented, 1 findings\n"));
+        QCOMPARE(outcome.exitCode, 1);
+        QCOMPARE(Files(u"out/md"_s),
+                 (QStringList{u"index.md"_s, u"one.pb.md"_s, u"sub/two.pb.md"_s}));
+        QCOMPARE(Read(u"out/md/one.pb.md"_s),
+                 QByteArray("# one.pb\n\n[Index](index.md)\n\n"
+                            "## OpenDoor\n\n"
+                            "Result = OpenDoor(): Opens **the** door, see "
+                            "<https://example.org/door>\n\n"
+                            "- **key:** the key<br>any key\n\n"
+                            "Result: 1 on success\n\n"
+                            "Example: OpenDoor(k)\n\n"
+                            "## Close\n\n"
+                            "`Procedure Close()`\n"));
+        QCOMPARE(Read(u"out/md/sub/two.pb.md"_s),
+                 QByteArray("# sub/two.pb\n\n[Index](../index.md)\n\n"
+                            "## Brew\n\n"
+                            "Result = Brew(): Caf\xC3\xA9 *noir* "
+                            "[file:///tmp/x.txt](file:///tmp/x.txt)\n"));
+        QCOMPARE(Read(u"out/md/index.md"_s),
+                 QByteArray("# Index\n\n"
+                            "- [Brew](sub/two.pb.md#brew) sub/two.pb\n"
+                            "- [OpenDoor](one.pb.md#opendoor) one.pb\n\n"
+                            "## Files\n\n"
+                            "- [one.pb](one.pb.md)\n"
+                            "- [sub/two.pb](sub/two.pb.md)\n"));
+    }
+
+    void exportTakesTheOtherToolsColours() {
+        Write(u"config/Tolmeck/Remarqua/Settings.ini"_s,
+              "[Main]\r\nInfoWindow_BackColor = 255\r\nLanguage = German\r\n");
+        const Outcome outcome =
+            Glossa({u"-export:out/coloured"_s, u"docs/one.pb"_s}, dir.filePath(u"config"_s));
+        QCOMPARE(outcome.exitCode, 0);
+        const QByteArray page = Read(u"out/coloured/one.pb.html"_s);
+        QVERIFY(page.contains("background-color:           #FF0000;"));
+        QVERIFY(page.contains("Ergebnis = OpenDoor(): Opens"));
+        QVERIFY(page.contains("Beispiel: <span class='example'>"));
+        // The Markdown pages take the language too.
+        QCOMPARE(Glossa({u"-export:out/deutsch"_s, u"-format:markdown"_s, u"docs/one.pb"_s},
+                        dir.filePath(u"config"_s))
+                     .exitCode,
+                 0);
+        QVERIFY(Read(u"out/deutsch/one.pb.md"_s).contains("\nErgebnis = OpenDoor(): Opens"));
+    }
+
+    void exportRefusesASecondPageOfTheSameName() {
+        // Two arguments whose sources have the same relative path: the first one's page stays.
+        const Outcome outcome =
+            Glossa({u"-export:out/twice"_s, u"docs/one.pb"_s, u"tree2/../docs/one.pb"_s});
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(outcome.err, QByteArray("glossa: tree2/../docs/one.pb not exported: its page "
+                                         "one.pb.html is taken by docs/one.pb\n"));
+        QCOMPARE(Files(u"out/twice"_s), (QStringList{u"index.html"_s, u"one.pb.html"_s}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocumentation)
+#include "test_documentation.moc"
