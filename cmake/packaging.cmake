@@ -52,14 +52,12 @@ else()
     set(CPACK_GENERATOR TGZ)
 endif()
 
-# Debian: the packages of the libraries the two files link (dpkg-shlibdeps), plus what they
-# start or load by name: the web engine's helper process and Qt's platform plugins.
+# Debian: the packages of the libraries the two files link (dpkg-shlibdeps; the web engine's
+# brings its helper process too), plus Qt's platform plugins, which are loaded by name and
+# only recommended by the Qt libraries.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-if(GLOSSA_HAVE_WEBENGINE)
-    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6webenginecore6-bin")
-endif()
 
 include(CPack)

@@ -27,7 +27,7 @@ Result Run(const QString& program, const QStringList& arguments,
     Result result;
     // The ctest time-out ends a run that hangs.
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit) {
-        result.err = process.readAllStandardError();
+        result.err = process.readAllStandardError() + process.errorString().toUtf8();
         return result;
     }
     result.exitCode = process.exitCode();
@@ -81,10 +81,11 @@ private slots:
         QTest::newRow("deb") << u"dpkg-deb"_s << QStringList{u"-c"_s, m_deb}
                              << QStringList{u"./usr/bin/glossa"_s,
                                             u"./usr/lib/glossa/glossa_webpreview.so"_s};
+        // The archive holds one folder named after itself.
+        const QString top = QFileInfo(m_tgz).fileName().chopped(7) + u'/';
         QTest::newRow("tar.gz") << u"tar"_s << QStringList{u"-tzf"_s, m_tgz}
-                                << QStringList{
-                                       u"glossa-1.03-Linux/bin/glossa"_s,
-                                       u"glossa-1.03-Linux/lib/glossa/glossa_webpreview.so"_s};
+                                << QStringList{top + u"bin/glossa"_s,
+                                               top + u"lib/glossa/glossa_webpreview.so"_s};
     }
     void packagesHoldTheInstalledTree() {
         QFETCH(QString, program);
