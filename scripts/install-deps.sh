@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git clang-format
+  build-essential dpkg-dev cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
   libqscintilla2-qt6-dev libgl-dev libxkbcommon-dev

@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/mainflow.h"
+#include "app/previewapply.h"
 #include "app/screenshot.h"
 #include "doc/docrun.h"
 #include "preview/previewpage.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[]) {
         environment.onShown = [screenshot, previewShot](glossa::MainFlow& flow) {
             glossa::ScheduleScreenshots(flow, screenshot, previewShot);
         };
+    } else if (qEnvironmentVariableIsSet("GLOSSA_PREVIEW_AND_APPLY")) {
+        environment.onShown = [](glossa::MainFlow& flow) { glossa::SchedulePreviewAndApply(flow); };
     } else if (qEnvironmentVariableIsSet("GLOSSA_STARTUP_REPORT")) {
         // The start-up benchmark: report where the time went, then close without applying.
         environment.onShown = [mainEntered](glossa::MainFlow& flow) {

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLibrary>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -20,11 +21,22 @@ using SetContentFunction = void (*)(QWidget*, const QString*);
 // first preview, so that a run without a preview never loads the web engine.
 PreviewViewFactory LoadWebPreviewModule() {
 #ifdef GLOSSA_HAVE_WEBENGINE
-    QString path = qEnvironmentVariable("GLOSSA_WEBPREVIEW_MODULE");
-    if (path.isEmpty())
-        path = QCoreApplication::applicationDirPath() + u"/glossa_webpreview"_s;
-    QLibrary module(path); // stays loaded after this object goes
-    if (module.load()) {
+    // Beside the executable in the build folder (and on Windows), in lib/glossa next to its
+    // bin folder once installed; both found from the executable's own location.
+    QStringList paths{qEnvironmentVariable("GLOSSA_WEBPREVIEW_MODULE")};
+    if (paths.front().isEmpty()) {
+        const QString dir = QCoreApplication::applicationDirPath();
+        paths = {dir + u"/glossa_webpreview"_s, dir + u"/../lib/glossa/glossa_webpreview"_s};
+    }
+    QLibrary module; // stays loaded after this object goes
+    QStringList errors;
+    for (const QString& path : paths) {
+        module.setFileName(path);
+        if (module.load())
+            break;
+        errors << module.errorString();
+    }
+    if (module.isLoaded()) {
         const auto create =
             reinterpret_cast<CreateFunction>(module.resolve("glossa_webpreview_create"));
         const auto setContent =
@@ -34,9 +46,10 @@ PreviewViewFactory LoadWebPreviewModule() {
                 [create](QWidget* parent, PreviewOpener opener) { return create(parent, &opener); },
                 [setContent](QWidget* view, const QString& html) { setContent(view, &html); }};
         }
+        errors << module.errorString();
     }
     std::fprintf(stderr, "glossa: the web preview is not available (%s); using the plain one\n",
-                 qPrintable(module.errorString()));
+                 qPrintable(errors.join(u"; "_s)));
 #endif
     return {};
 }

@@ -23,8 +23,9 @@ struct PreviewViewFactory {
 // Creates web_preview inside the parent: an HTML view that runs no scripts, loads nothing from
 // outside the page and, instead of navigating, passes each link the user follows (mapped by
 // PreviewNavigation) to the opener. The page it shows never changes by itself. The web engine's
-// view comes from the module glossa_webpreview beside the executable (or the path in
-// GLOSSA_WEBPREVIEW_MODULE), loaded at the first call; without it a plain text view is used.
+// view comes from the module glossa_webpreview beside the executable or in lib/glossa beside
+// its folder (or the path in GLOSSA_WEBPREVIEW_MODULE), loaded at the first call; without it a
+// plain text view is used.
 QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener);
 
 // Loads the HTML text into a view made by CreatePreviewView as its content (not by address).
