@@ -2,6 +2,7 @@
 
 #include "comment/descriptionname.h"
 #include "comment/existingblock.h"
+#include "preview/previewpage.h"
 
 #include <QRegularExpression>
 
@@ -44,15 +45,7 @@ QString Tags(QString field) {
 } // namespace
 
 QString ProcedureName(const QString& headerText) {
-    qsizetype end = headerText.indexOf(u'(');
-    if (end < 0)
-        end = headerText.size();
-    while (end > 0 && (headerText[end - 1] == u' ' || headerText[end - 1] == u'\t'))
-        --end;
-    qsizetype start = end;
-    while (start > 0 && (headerText[start - 1].isLetterOrNumber() || headerText[start - 1] == u'_'))
-        --start;
-    return headerText.mid(start, end - start);
+    return PreviewProcedureName(headerText);
 }
 
 QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& context) {

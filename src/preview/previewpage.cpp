@@ -34,13 +34,9 @@ QString ApplicationDataFolder() {
 #endif
 }
 
-// Everything up to and including the first space at or after `from` is dropped, when the name
-// starts with the keyword; without such a space the name stays as it is.
-QString CutKeyword(const QString& name, QStringView keyword) {
-    if (name.left(keyword.size()).toLower() != keyword)
-        return name;
-    const qsizetype space = name.indexOf(u' ', keyword.size() - 1);
-    return space < 0 ? name : name.mid(space + 1);
+bool IsNameChar(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'_';
 }
 
 } // namespace
@@ -149,9 +145,22 @@ QString PreviewProcedureName(const QString& headerText) {
     const qsizetype paren = name.indexOf(u'(');
     if (paren >= 0)
         name.truncate(paren);
-    name = CutKeyword(name, u"runtime");
-    name = CutKeyword(name, u"procedure");
-    return name;
+    qsizetype first = 0;
+    while (first < name.size() && (name[first] == u' ' || name[first] == u'\t'))
+        ++first;
+    const QStringView rest = QStringView(name).sliced(first);
+    if (!rest.startsWith(u"runtime", Qt::CaseInsensitive) &&
+        !rest.startsWith(u"procedure", Qt::CaseInsensitive))
+        return name;
+    // The name is the word before the list; indentation, "Runtime", the keyword and a return
+    // type in any of its forms ("Procedure . s Foo", "Procedure.Module::T Foo") go.
+    qsizetype end = name.size();
+    while (end > first && (name[end - 1] == u' ' || name[end - 1] == u'\t'))
+        --end;
+    qsizetype start = end;
+    while (start > first && IsNameChar(name[start - 1]))
+        --start;
+    return name.mid(start, end - start);
 }
 
 QString PreviewPageTemplate() {

@@ -32,8 +32,8 @@ QString MakePageLinks(const QString& text, QStringList* addresses = nullptr);
 // the reported address itself when none of the comment's addresses matches.
 QString CommentAddress(const QString& opened, const QStringList& commentAddresses);
 
-// The procedure name for the call line: the header text up to the first "(", with a leading
-// "Runtime ..." and "Procedure... " keyword cut off (up to and including the next space).
+// The procedure name for the call line: for a text that starts with "Runtime" or "Procedure..."
+// (after blanks or tabs), the word before the first "("; any other text up to its first "(".
 QString PreviewProcedureName(const QString& headerText);
 
 // The page template carried in the program (ASCII, 43 CR LF lines, 1002 bytes).

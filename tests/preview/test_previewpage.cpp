@@ -195,6 +195,10 @@ private slots:
         QTest::newRow("no space after keyword") << u"Procedure(x)"_s << u"Procedure"_s;
         QTest::newRow("no keyword") << u"Foo(x)"_s << u"Foo"_s;
         QTest::newRow("space in parameters only") << u"ProcedureFoo(a, b)"_s << u"ProcedureFoo"_s;
+        QTest::newRow("indented, tab, blanks around the type")
+            << u"  Runtime\tProcedure . s  Foo (a)"_s << u"Foo"_s;
+        QTest::newRow("module type") << u"ProcedureCDLL.M::T Bar()"_s << u"Bar"_s;
+        QTest::newRow("not a header") << u"my name"_s << u"my name"_s;
     }
     void procedureName() {
         QFETCH(QString, header);
