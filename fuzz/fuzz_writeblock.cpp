@@ -142,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (block.present && !OnlyCommentLines(before.substr(keep, rangeEnd - keep)))
         std::abort();
 
-    // Read whole again, the new block is found above the same header and reads back field
-    // for field.
+    // Read whole again, the new block is found above the same header (the caret plays no part
+    // here) and reads back field for field.
     if (context.LineEnd == u"\r"_s)
         return 0; // "^" follows line feeds only: a header after a lone CR isn't found again
     SimulatedScintilla again(after, sim.CodePage(), sim.EolMode());
@@ -154,15 +154,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context2.WindowStart = 0;
     context2.WindowAtLineStart = true;
     context2.Read = reread.Decoded();
-    context2.SearchMode = 0;
     const std::size_t newHeader = after.size() - tail;
-    // The character at the header's byte; a caret at its position is at distance 0.
-    qsizetype index = 0;
-    while (index < text2.size() && context2.Read->ByteIndex(index) < qsizetype(newHeader))
-        ++index;
-    context2.CaretPos = int(index) + 1;
-    const std::optional<ProcedureHeader> header2 = FindProcedure(text2, context2);
-    if (!header2 || header2->startOffset != int(newHeader) || header2->startCharacter != index)
+    std::optional<ProcedureHeader> header2;
+    for (const ProcedureHeader& h : FindAllProcedures(text2, context2)) {
+        if (h.startOffset == int(newHeader))
+            header2 = h;
+    }
+    if (!header2 || header2->headerText != header->headerText)
         std::abort();
     const ExistingBlock block2 = FindCommentBlock(text2, *header2, context2);
     if (!block2.present)
