@@ -216,8 +216,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath),
                                              file.errorString()));
         if (!options.check)
-            Print(out, u"%1 pages and the index written to %2\n"_s.arg(pagesWritten)
-                           .arg(QDir::toNativeSeparators(options.exportFolder)));
+            Print(out, u"%1 %2 and the index written to %3\n"_s.arg(pagesWritten)
+                           .arg(pagesWritten == 1 ? u"page"_s : u"pages"_s,
+                                QDir::toNativeSeparators(options.exportFolder)));
     }
     if (options.check)
         Print(out, u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
