@@ -113,6 +113,18 @@ int Utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& c
 
 } // namespace
 
+bool IsValidUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    char32_t cp = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int length = Utf8SequenceAt(p, bytes.size(), i, cp);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 DecodedText::DecodedText(QByteArrayView bytes, DocEncoding encoding) {
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0)

@@ -27,6 +27,9 @@ QByteArray EncodeText(QStringView text, DocEncoding encoding);
 // becomes one U+FFFD.
 QString DecodeText(QByteArrayView bytes, DocEncoding encoding);
 
+// Strict UTF-8: no overlong forms, surrogates or code points above U+10FFFF.
+bool IsValidUtf8(QByteArrayView bytes);
+
 // Number of bytes that text takes in the encoding, without a terminator; always the size of
 // EncodeText's result.
 qsizetype EncodedLength(QStringView text, DocEncoding encoding);

@@ -1,6 +1,7 @@
 #include "ide/filemode.h"
 
 #include "ide/bridge/bridgeoperations.h"
+#include "ide/docencoding.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -204,48 +205,6 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
         }
     }
     return out;
-}
-
-bool FileMode::IsValidUtf8(QByteArrayView bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        unsigned min = 0;
-        unsigned cp = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            min = 0x80;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            min = 0x800;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            min = 0x10000;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (n - i <= extra)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
 }
 
 int FileMode::CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {

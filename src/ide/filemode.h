@@ -61,8 +61,6 @@ public:
     // Line-end mode of the first line end in bytes: 0 CR LF (also when there is none), 1 CR,
     // 2 LF.
     static int EolModeFor(QByteArrayView bytes);
-    // Strict UTF-8: no overlong forms, surrogates or code points above U+10FFFF.
-    static bool IsValidUtf8(QByteArrayView bytes);
     // Byte position for a caret text in a document. "LINExCOLUMN": lines end at CR LF, CR
     // or LF; COLUMN counts characters (UTF-8 sequences for code page 65001, else bytes);
     // a line past the last one gives the document's end, a column past the line's end gives

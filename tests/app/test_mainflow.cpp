@@ -142,16 +142,28 @@ const QByteArray kBarBlock = "; x\n;<comment>\n;  <summary>Old</summary>\n;  <pa
                              ";  <return>r</return>\n;  <example></example>\n;</comment>\n"
                              "Procedure Bar(p)\nEndProcedure\n";
 
+// The environment of a file-mode run with these arguments.
+RunEnvironment FileModeEnvironment(const QStringList& arguments, RecordingMessages& messages,
+                                   const QString& settingsPath) {
+    RunEnvironment env;
+    env.arguments = arguments;
+    env.messages = &messages;
+    env.monitors = kMonitors;
+    env.settingsPath = settingsPath;
+    return env;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 // One file-mode run on path: starts Glossa as the IDE's tool would, types text into every
 // field (when given), applies. Returns whether the window opened.
 bool FileModeRun(const QString& path, const QStringList& options, const QString& typed,
                  RecordingMessages& messages) {
-    RunEnvironment env;
-    env.arguments = QStringList{path} + options;
-    env.messages = &messages;
-    env.monitors = kMonitors;
-    env.settingsPath = QFileInfo(path).dir().filePath(u"glossa.prefs"_s);
-    MainFlow flow(std::move(env));
+    MainFlow flow(FileModeEnvironment(QStringList{path} + options, messages,
+                                      QFileInfo(path).dir().filePath(u"glossa.prefs"_s)));
     if (!flow.Start()) {
         flow.Finish();
         return false;
@@ -601,12 +613,8 @@ private slots:
     void fileModeAppliesAndSaves() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(
-                "Procedure One(x)\nEndProcedure\n\nProcedure Two(y)\n  Debug y\nEndProcedure\n");
-        }
+        QVERIFY(WriteFile(
+            path, "Procedure One(x)\nEndProcedure\n\nProcedure Two(y)\n  Debug y\nEndProcedure\n"));
         RecordingMessages messages;
         RunEnvironment env;
         env.arguments = {path, u"-caret:5x3"_s};
@@ -688,12 +696,9 @@ private slots:
         const QByteArray settings = "; IDE Options = PureBasic 6.10 LTS (Linux - x64)\n"
                                     "; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n"
                                     "; Folding = -\n; Markers = 2,4,7\n; EnableXP\n";
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(mark + "EnableExplicit\n\nProcedure Foo(a)\n  Debug a\nEndProcedure\n\n" +
-                    lastLine + "\n" + settings);
-        }
+        QVERIFY(WriteFile(path,
+                          mark + "EnableExplicit\n\nProcedure Foo(a)\n  Debug a\nEndProcedure\n\n" +
+                              lastLine + "\n" + settings));
         RecordingMessages messages;
         RunEnvironment env;
         env.arguments = {path};
@@ -727,17 +732,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"PureBasic_TempFile1.pb"_s);
         const QByteArray source = "Procedure Foo()\nEndProcedure\n";
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(source);
-        }
+        QVERIFY(WriteFile(path, source));
         RecordingMessages messages;
-        RunEnvironment env;
-        env.arguments = {path};
-        env.messages = &messages;
-        env.monitors = kMonitors;
-        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        RunEnvironment env =
+            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
         MainFlow flow(std::move(env));
         QVERIFY(flow.Start());
         Run::RetypeAny(flow.Window()->summaryEditor(), u"5 \u20ac, \u00e9 and \u20ac\u2192"_s);
@@ -758,20 +756,14 @@ private slots:
         // The parameters were swapped in the header after the comment was written.
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(";<comment>\n;  <summary>s</summary>\n;  <param><b>a:</b> first</param>\n"
-                    ";  <param><b>b:</b> second</param>\n;  <param><b>c:</b> third</param>\n"
-                    ";  <return></return>\n;  <example></example>\n;</comment>\n"
-                    "Procedure Foo(b, a, c.s)\nEndProcedure\n");
-        }
+        QVERIFY(WriteFile(path,
+                          ";<comment>\n;  <summary>s</summary>\n;  <param><b>a:</b> first</param>\n"
+                          ";  <param><b>b:</b> second</param>\n;  <param><b>c:</b> third</param>\n"
+                          ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                          "Procedure Foo(b, a, c.s)\nEndProcedure\n"));
         RecordingMessages messages;
-        RunEnvironment env;
-        env.arguments = {path};
-        env.messages = &messages;
-        env.monitors = kMonitors;
-        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        RunEnvironment env =
+            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
         MainFlow flow(std::move(env));
         QVERIFY(flow.Start());
         QListWidget* list = flow.Window()->parameterList();
@@ -819,17 +811,10 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + u"/source.pb"_s;
         const QByteArray source = "Procedure One(x)\r\nEndProcedure\r\n";
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(source);
-        }
+        QVERIFY(WriteFile(path, source));
         RecordingMessages messages;
-        RunEnvironment env;
-        env.arguments = {path};
-        env.messages = &messages;
-        env.monitors = kMonitors;
-        env.settingsPath = dir.filePath(u"glossa.prefs"_s);
+        RunEnvironment env =
+            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
         MainFlow flow(std::move(env));
         QVERIFY(flow.Start());
         QVERIFY(QDir(folder).removeRecursively()); // the file can't be stored any more
@@ -905,11 +890,7 @@ private slots:
         QFETCH(QByteArray, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(source);
-        }
+        QVERIFY(WriteFile(path, source));
         RecordingMessages messages;
         for (int run = 0; run < runs; ++run)
             QCOMPARE(FileModeRun(path, options, run == 0 ? typed : QString(), messages), applied);
