@@ -48,6 +48,16 @@ QString withSeparator(const QString& path) {
     return QDir::toNativeSeparators(path) + QDir::separator();
 }
 
+// The expected shortcut value of the current data row, from its columns per platform.
+int ExpectedForThisPlatform() {
+    QFETCH(int, windows);
+    QFETCH(int, gtk);
+    QFETCH(int, mac);
+    return CurrentIdePlatform() == IdePlatform::Windows ? windows
+           : CurrentIdePlatform() == IdePlatform::Linux ? gtk
+                                                        : mac;
+}
+
 } // namespace
 
 class TestPickers : public QObject {
@@ -229,12 +239,7 @@ private slots:
     void shortcutPickerTypedKeys() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        QFETCH(int, windows);
-        QFETCH(int, gtk);
-        QFETCH(int, mac);
-        const int shortcut = CurrentIdePlatform() == IdePlatform::Windows ? windows
-                             : CurrentIdePlatform() == IdePlatform::Linux ? gtk
-                                                                          : mac;
+        const int shortcut = ExpectedForThisPlatform();
         whenShown(u"window_shortcut"_s, [&](QWidget* w) {
             auto* edit = w->findChild<ShortcutEdit*>();
             // A modifier pressed alone changes nothing; the last full combination wins.
@@ -275,12 +280,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(bool, closesPicker);
-        QFETCH(int, windows);
-        QFETCH(int, gtk);
-        QFETCH(int, mac);
-        const int shortcut = CurrentIdePlatform() == IdePlatform::Windows ? windows
-                             : CurrentIdePlatform() == IdePlatform::Linux ? gtk
-                                                                          : mac;
+        const int shortcut = ExpectedForThisPlatform();
         bool closed = false;
         whenShown(u"window_shortcut"_s, [&](QWidget* w) {
             QTest::keyClick(w->findChild<ShortcutEdit*>(), Qt::Key(key),
