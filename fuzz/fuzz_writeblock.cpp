@@ -2,7 +2,8 @@
 // editor, the text read whole or through a search window: every byte before the replaced range
 // and from the header line on stays, the replaced range held only comment and empty lines
 // (the old block and the blank lines after it), the block reads back field for field, the
-// caret stays inside the document and no position outside it is ever sent.
+// caret stays inside the document and no position outside it is ever sent. Fields the user
+// left untouched and lines the window never showed survive byte for byte.
 #include "comment/commentblockwriter.h"
 #include "comment/existingblock.h"
 #include "comment/loadedfields.h"
@@ -50,6 +51,79 @@ bool OnlyCommentLines(const std::string& bytes) {
         if (first < end && bytes[first] != ';')
             return false;
         start = end + 1;
+    }
+    return true;
+}
+
+QString TagsOf(QString text) {
+    return text.replace(u'\n', u"<br>"_s);
+}
+
+// The old block's bytes for [from, to) of its text.
+QByteArray OldBytes(const ExistingBlock& block, const CommentContext& context, qsizetype from,
+                    qsizetype to) {
+    return DocumentBytes(context, block.startCharacter + from,
+                         QStringView(block.blockText).sliced(from, to - from));
+}
+
+// What the window never showed (the opening line, lines that are no shown field's, extra
+// descriptions when kept) and the content of untouched fields stand in the new block byte
+// for byte, in their order.
+bool KeepsWhatWasNotEdited(const ExistingBlock& block, const CommentContext& context,
+                           const ApplyFields& apply, const QByteArray& newBlock) {
+    const BlockParts parts = SplitBlock(block.blockText);
+    const QList<BlockLine>& lines = parts.lines;
+    QList<QByteArray> pieces{OldBytes(block, context, lines[0].start, lines[0].next)};
+    if (!newBlock.startsWith(pieces[0]))
+        return false;
+    QList<int> owner(lines.size(), -1); // the field each line belongs to
+    for (int f = 0; f < parts.fields.size(); ++f) {
+        for (int k = parts.fields[f].firstLine; k <= parts.fields[f].lastLine; ++k)
+            owner[k] = f;
+    }
+    int parameter = 0;
+    QList<bool> shown(parts.fields.size(), false);
+    QList<bool> untouched(parts.fields.size(), false);
+    for (int f = 0; f < parts.fields.size(); ++f) {
+        const BlockField& field = parts.fields[f];
+        switch (field.tag) {
+        case FieldTag::Summary:
+            shown[f] = &field == parts.Find(FieldTag::Summary, 1);
+            untouched[f] = apply.summaryUntouched;
+            break;
+        case FieldTag::Return:
+            shown[f] = &field == parts.Find(FieldTag::Return, 1);
+            untouched[f] = apply.resultUntouched;
+            break;
+        case FieldTag::Example:
+            shown[f] = &field == parts.Find(FieldTag::Example, 1);
+            untouched[f] = apply.exampleUntouched;
+            break;
+        case FieldTag::Param:
+            shown[f] = parameter < apply.descriptions.size() || !apply.keepExtraDescriptions;
+            untouched[f] = apply.descriptionsUntouched.value(parameter);
+            ++parameter;
+            break;
+        }
+    }
+    for (int k = 1; k + 1 < lines.size(); ++k) {
+        const int f = owner[k];
+        if (f < 0 || !shown[f]) {
+            pieces << OldBytes(block, context, lines[k].start, lines[k].next);
+        } else if (untouched[f] && parts.fields[f].firstLine == k) {
+            const BlockField& field = parts.fields[f];
+            if (field.firstLine == field.lastLine)
+                pieces << OldBytes(block, context, field.contentStart, field.contentEnd);
+            else
+                pieces << OldBytes(block, context, lines[k].start, lines[field.lastLine].end);
+        }
+    }
+    qsizetype at = 0;
+    for (const QByteArray& piece : pieces) {
+        const qsizetype found = newBlock.indexOf(piece, at);
+        if (found < 0)
+            return false;
+        at = found + piece.size();
     }
     return true;
 }
@@ -103,11 +177,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString typed = i < parts.size() ? FieldText(parts[i]) : QString();
         return DecodeText(EncodeText(typed, context.DocEncoding), context.DocEncoding);
     };
-    QStringList descriptions;
-    for (int i = 0; i < loaded.parameters.size(); ++i)
-        descriptions << field(3 + i);
-    const QString newBlock =
-        BuildCommentBlock(field(0), descriptions, field(1), field(2), context.LineEnd);
+    // Bits of data[0] and data[2] say which fields the user left untouched.
+    const unsigned untouched = unsigned(data[0] >> 4) | unsigned(data[2] & 0x7F) << 4;
+    auto kept = [&](int i) { return block.present && (untouched >> (i % 11) & 1); };
+    ApplyFields apply;
+    apply.summary = kept(0) ? TagsOf(loaded.summary) : field(0);
+    apply.summaryUntouched = kept(0);
+    apply.result = kept(1) ? TagsOf(loaded.result) : field(1);
+    apply.resultUntouched = kept(1);
+    apply.example = kept(2) ? TagsOf(loaded.example) : field(2);
+    apply.exampleUntouched = kept(2);
+    for (int i = 0; i < loaded.parameters.size(); ++i) {
+        apply.descriptions << (kept(3 + i) ? loaded.parameters[i].description : field(3 + i));
+        apply.descriptionsUntouched << kept(3 + i);
+    }
+    apply.keepExtraDescriptions = data[1] & 1;
+    const QStringList& descriptions = apply.descriptions;
+    const QByteArray newBlock = BuildBlockBytes(apply, block, context);
+    if (block.present && !KeepsWhatWasNotEdited(block, context, apply, newBlock))
+        std::abort();
 
     const std::string before = sim.Document();
     const int faultsBefore = sim.Faults();
@@ -165,12 +253,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ExistingBlock block2 = FindCommentBlock(text2, *header2, context2);
     if (!block2.present)
         std::abort();
+    // Removed descriptions may have stood between a field opened without its closing tag and a
+    // later closing tag, which then close it: what the block says changes, by the user's choice.
+    if (!apply.keepExtraDescriptions && !ExtraDescriptions(block, descriptions.size()).isEmpty())
+        return 0;
     const LoadedFields fields = LoadFields(*header2, block2);
-    if (fields.summary != TrimBlanks(field(0)) || fields.result != TrimBlanks(field(1)) ||
-        fields.example != TrimBlanks(field(2)))
+    auto expected = [&](int i, const QString& old, const QString& typed) {
+        return kept(i) ? old : TrimBlanks(typed);
+    };
+    if (fields.summary != expected(0, loaded.summary, apply.summary) ||
+        fields.result != expected(1, loaded.result, apply.result) ||
+        fields.example != expected(2, loaded.example, apply.example))
         std::abort();
     for (int i = 0; i < descriptions.size(); ++i) {
-        if (fields.parameters.value(i).description != TrimBlanks(descriptions[i]))
+        const QString old = loaded.parameters[i].description;
+        const QString now = fields.parameters.value(i).description;
+        // A missing old description reads back as the empty field it is written as.
+        if (now != (kept(3 + i) ? old : TrimBlanks(descriptions[i])) &&
+            !(kept(3 + i) && old.isEmpty() && now.isEmpty()))
             std::abort();
     }
     return 0;

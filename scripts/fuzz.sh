@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets and runs each one on a copy of its seed corpus.
+# Builds the libFuzzer targets and runs each one on a copy of its corpus in fuzz/corpus/.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
-# The test command runs it for a short smoke run; run it by hand for longer sessions
-# (for example: scripts/fuzz.sh 1200). Exits non-zero when a fuzzer finds something.
+# The test command runs it for a short smoke run, which only reads the corpora and leaves the
+# tree as it was. A longer run (over 60 seconds a target, for example scripts/fuzz.sh 1200)
+# merges what it found, minimised, into fuzz/corpus/<target>/ for a developer to commit, so the
+# next run starts where this one stopped. Exits non-zero when a fuzzer finds something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,6 +43,13 @@ for t in "${targets[@]}"; do
         status=1
     else
         grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$out/$t.log" | sed "s/^/  $t /"
+    fi
+    if [ "$seconds" -gt 60 ]; then
+        mkdir -p "fuzz/corpus/$t"
+        before=$(ls "fuzz/corpus/$t" | wc -l)
+        (cd "$out" && "$OLDPWD/build/fuzz/fuzz/$t" -merge=1 "$OLDPWD/fuzz/corpus/$t" "$corpus" \
+            >"$out/$t.merge.log" 2>&1) || true
+        echo "  $t corpus: $before -> $(ls "fuzz/corpus/$t" | wc -l) inputs"
     fi
 done
 exit $status
