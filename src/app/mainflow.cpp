@@ -197,11 +197,7 @@ bool MainFlow::Start() {
         editor_.reset();
         return false;
     }
-    const QString text =
-        editor_->ReadDocumentText(length + 1, context_.CaretPos, options_.searchRange);
-    context_.WindowStart = editor_->WindowStart();
-    context_.WindowAtLineStart = editor_->WindowAtLineStart();
-    context_.Read = editor_->Decoded();
+    const QString text = ReadSourceText(length);
     times_.textRead = clock.nsecsElapsed();
 
     // 15. The procedure.
@@ -221,6 +217,25 @@ bool MainFlow::Start() {
     times_.shown = clock.nsecsElapsed();
     finished_ = false;
     return true;
+}
+
+QString MainFlow::ReadSourceText(int length) {
+    // A search window limits what is read, never what is chosen: while it may cut the
+    // procedure around the caret or the chosen header's block, it is read again twice as wide.
+    qint64 range = options_.searchRange;
+    for (;;) {
+        QString text = editor_->ReadDocumentText(length + 1, context_.CaretPos, int(range));
+        context_.WindowStart = editor_->WindowStart();
+        context_.WindowAtLineStart = editor_->WindowAtLineStart();
+        context_.Read = editor_->Decoded();
+        if (range <= 0 || range >= length)
+            return text;
+        const bool reachesEnd =
+            context_.WindowStart + (context_.Read ? context_.Read->Bytes().size() : 0) >= length;
+        if (!SearchWindowCutsChoice(text, context_, reachesEnd))
+            return text;
+        range = std::min<qint64>(range * 2, length);
+    }
 }
 
 bool MainFlow::BuildWindows() {

@@ -115,6 +115,7 @@ public:
 
 private:
     bool OpenEditor();
+    QString ReadSourceText(int length);
     bool SaveSourceFile();
     bool CheckEncodable(const QString& text);
     bool BuildWindows();

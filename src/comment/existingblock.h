@@ -33,6 +33,16 @@ struct ExistingBlock {
 ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
                                const CommentContext& context);
 
+// The block above the header that starts at headerStart (a line start in the text read), found
+// by the same rules from the lines alone: the start of its opening line, or -1. cutByTextStart
+// is true when the text read begins after the document's start and the lines above the header
+// reach its first line without deciding whether a block stands there.
+struct BlockReach {
+    qsizetype openingLine = -1;
+    bool cutByTextStart = false;
+};
+BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
+
 // The n-th (from 1) field with that tag in the block text, without its tags, without blanks at
 // either end, "<br>" turned into line feeds; empty when there are fewer than n such fields.
 QString ReadField(const QString& blockText, const QString& tagName, int n);

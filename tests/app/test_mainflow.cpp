@@ -868,6 +868,20 @@ private slots:
             << QByteArray("x ;<comment>\n;</comment>\n;<comment>\n;  <summary>Procedure "
                           "Foo()</summary>\n;  <return></return>\n;  <example></example>\n"
                           ";</comment>\nProcedure Foo()\nEndProcedure\n");
+        QTest::newRow("window begins inside the block above the header")
+            << kBarBlock << QStringList{u"-caret:8x3"_s, u"-searchrange:30"_s} << u"new"_s << 1
+            << true
+            << QByteArray("; x\n;<comment>\n;  <summary>new</summary>\n;  <param>new</param>\n"
+                          ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n"
+                          "Procedure Bar(p)\nEndProcedure\n");
+        const QByteArray longBody = "Procedure Long(p)\n  x = 1\n  x = 2\n  x = 3\n  x = 4\n"
+                                    "EndProcedure\nProcedure B()\nEndProcedure\n";
+        QTest::newRow("window begins inside the procedure around the caret")
+            << longBody << QStringList{u"-caret:5x3"_s, u"-searchrange:36"_s} << u"new"_s << 1
+            << true
+            << ";<comment>\n;  <summary>new</summary>\n;  <param>new</param>\n"
+               ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n" +
+                   longBody;
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
             << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
