@@ -728,6 +728,86 @@ private slots:
                                   "; Folding = -\n; Markers = 2,10,13\n; EnableXP\n");
     }
 
+    // The IDE's settings block after Apply on its temporary file: the caret where Apply puts
+    // it, FirstLine never past it and following inserted lines only while no fold is closed,
+    // added lines in the block's own line ends, every other line as it was.
+    void fileModeCaretAndView_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("cursor"); // PB_TOOL_Cursor
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray options = "; IDE Options = PureBasic 6.10 LTS (Linux - x64)";
+        const QByteArray blockFoo = "EnableExplicit\n\n;<comment>\n;  <summary>%</summary>\n"
+                                    ";  <param>p</param>\n;  <return></return>\n"
+                                    ";  <example></example>\n;</comment>\n"
+                                    "Procedure Foo(a)\n  Debug a\nEndProcedure\n\n";
+        const QByteArray before = QByteArray(blockFoo).replace("%", "Old");
+        const QByteArray after = QByteArray(blockFoo).replace("%", "new");
+        for (const QByteArray folding : {"-", "0"}) {
+            QTest::addRow("caret inside the old block, Folding %s", folding.constData())
+                << before + options +
+                       "\n; CursorPosition = 4\n; CursorColumn = 3\n"
+                       "; FirstLine = 3\n; Folding = " +
+                       folding + "\n; EnableXP"
+                << u"5x3"_s
+                << after + options +
+                       "\n; CursorPosition = 2\n; CursorColumn = 1\n"
+                       "; FirstLine = 2\n; Folding = " +
+                       folding + "\n; EnableXP";
+        }
+        const QByteArray twoProcedures = "EnableExplicit\n\nProcedure Foo(a)\n  Debug a\n"
+                                         "EndProcedure\nProcedure Bar()\nEndProcedure\n";
+        const QByteArray inserted =
+            "EnableExplicit\n\n;<comment>\n;  <summary>new</summary>\n"
+            ";  <param><b>a:</b> {description}</param>\n;  <return></return>\n"
+            ";  <example></example>\n;</comment>\nProcedure Foo(a)\n  Debug a\n"
+            "EndProcedure\nProcedure Bar()\nEndProcedure\n";
+        QTest::newRow("no fold closed: FirstLine follows the insertion")
+            << twoProcedures + options +
+                   "\n; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = -"
+            << u"4x5"_s
+            << inserted + options +
+                   "\n; CursorPosition = 9\n; CursorColumn = 5\n; FirstLine = 8\n; Folding = -";
+        QTest::newRow("a fold closed: FirstLine stays")
+            << twoProcedures + options +
+                   "\n; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = 0"
+            << u"4x5"_s
+            << inserted + options +
+                   "\n; CursorPosition = 9\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = 0";
+        // The IDE converts the source's line ends to LF but writes its settings lines with the
+        // source's own (CR LF here), each after a line end, none at the end.
+        const QByteArray head = "Procedure Foo()\nEndProcedure\n\r\n" + options;
+        const QByteArray newHead = ";<comment>\n;  <summary>new</summary>\n;  <return></return>\n"
+                                   ";  <example></example>\n;</comment>\n" +
+                                   head;
+        QTest::newRow("CR LF settings lines, an unknown option")
+            << head + "\r\n; CursorColumn = 1\r\n; SomeFutureOption = 7\r\n; EnableXP" << u"1x1"_s
+            << newHead + "\r\n; CursorPosition = 5\r\n; CursorColumn = 1\r\n"
+                         "; SomeFutureOption = 7\r\n; EnableXP";
+        QTest::newRow("CR LF settings, the options line alone")
+            << head << u"1x1"_s << newHead + "\r\n; CursorPosition = 5";
+    }
+    void fileModeCaretAndView() {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, cursor);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"PureBasic_TempFile0.pb"_s);
+        QVERIFY(WriteFile(path, source));
+        RecordingMessages messages;
+        RunEnvironment env =
+            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
+        env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
+        env.toolCursor = cursor;
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        Run::Retype(flow.Window()->summaryEditor(), u"new"_s);
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QCOMPARE(messages.warnings, QStringList());
+        QVERIFY(flow.Finished());
+        flow.Finish();
+        QCOMPARE(ReadFile(path), expected);
+    }
+
     void fileModeUnencodableCharacterKeepsWindow() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"PureBasic_TempFile1.pb"_s);
