@@ -211,6 +211,9 @@ bool MainFlow::Start() {
 
     // 16. The block above it.
     block_ = FindCommentBlock(text, *header_, context_);
+    // A new block stands where the code is: at the old block's indentation, or the header's.
+    blockIndentation_ = block_.present ? IndentationBefore(text, block_.startCharacter)
+                                       : LeadingIndentation(header_->headerText);
 
     // 17. Fill and show the window.
     LoadFields();
@@ -395,10 +398,11 @@ void MainFlow::OnEvent_ApplySettings() {
     if (finished_)
         return;
     parameters_.StoreSelectedDescription(EditorToTags(window_->parameterEditor()));
-    const QString newBlock =
+    const QString newBlock = IndentCommentBlock(
         BuildCommentBlock(EditorToTags(window_->summaryEditor()), parameters_.descriptions(),
                           EditorToTags(window_->resultEditor()),
-                          EditorToTags(window_->exampleEditor()), context_.LineEnd);
+                          EditorToTags(window_->exampleEditor()), context_.LineEnd),
+        blockIndentation_, context_.LineEnd, !block_.present);
     if (!CheckEncodable(newBlock))
         return;
     // File mode: keep the document as read, to restore it when the file can't be stored.

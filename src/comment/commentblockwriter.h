@@ -16,6 +16,19 @@ QString BuildCommentBlock(const QString& summaryTags, const QStringList& descrip
                           const QString& resultTags, const QString& exampleTags,
                           const QString& lineEnd);
 
+// The block with indentation (blanks and tabs) before each of its lines that starts with ";",
+// the first line included only when indentFirstLine is set (a replaced block's first line
+// keeps the indentation that stands before it in the document). Lines are split at lineEnd.
+QString IndentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
+                           bool indentFirstLine);
+
+// The blanks and tabs from the start of the line that holds index up to index; empty when
+// anything else stands there.
+QString IndentationBefore(QStringView text, qsizetype index);
+
+// The blanks and tabs that line starts with.
+QString LeadingIndentation(QStringView line);
+
 // How a write ended.
 enum class WriteStatus {
     Written,       // the document took the block, the caret was placed

@@ -962,6 +962,28 @@ private slots:
             << ";<comment>\n;  <summary>new</summary>\n;  <param>new</param>\n"
                ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n" +
                    longBody;
+        // A new block takes the header's indentation; a replaced one its opening line's.
+        QTest::newRow("indented header, no block")
+            << QByteArray("Module M\n  \tProcedure Foo(a)\n  \tEndProcedure\nEndModule\n")
+            << QStringList{u"-caret:2x4"_s} << u"new"_s << 1 << true
+            << QByteArray("Module M\n  \t;<comment>\n  \t;  <summary>new</summary>\n"
+                          "  \t;  <param>new</param>\n  \t;  <return>new</return>\n"
+                          "  \t;  <example>new</example>\n  \t;</comment>\n"
+                          "  \tProcedure Foo(a)\n  \tEndProcedure\nEndModule\n");
+        QTest::newRow("indented header first in the file")
+            << QByteArray("  Procedure Foo()\r\n  EndProcedure\r\n") << QStringList{u"-caret:2x3"_s}
+            << u"new"_s << 1 << true
+            << QByteArray("  ;<comment>\r\n  ;  <summary>new</summary>\r\n"
+                          "  ;  <return>new</return>\r\n  ;  <example>new</example>\r\n"
+                          "  ;</comment>\r\n  Procedure Foo()\r\n  EndProcedure\r\n");
+        QTest::newRow("indented block replaced")
+            << QByteArray("Module M\n    ;<comment>\n    ;  <summary>Old</summary>\n"
+                          ";  <return></return>\n\t;  <example></example>\n    ;</comment>\n"
+                          "  Procedure Foo()\n  EndProcedure\nEndModule\n")
+            << QStringList{u"-caret:3x8"_s} << u"new"_s << 1 << true
+            << QByteArray("Module M\n    ;<comment>\n    ;  <summary>new</summary>\n"
+                          "    ;  <return>new</return>\n    ;  <example>new</example>\n"
+                          "    ;</comment>\n  Procedure Foo()\n  EndProcedure\nEndModule\n");
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
             << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
