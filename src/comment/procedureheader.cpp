@@ -423,7 +423,6 @@ bool HasEndProcedure(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
 // and the first one after it.
 struct CaretNeighbours {
     CaretAt at;
-    qsizetype caret = 0; // at.index
     std::optional<FoundLine> before;
     std::optional<FoundLine> after;
 };
@@ -436,12 +435,12 @@ enum class Enclosure { Outside, Inside, Unknown };
 // tells (the caret may be in a procedure whose header lies before the text).
 Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
                          const CaretNeighbours& neighbours) {
-    const qsizetype caretLine = LineStartAt(text, neighbours.caret);
+    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
     qsizetype line = 0;
     if (neighbours.before) {
         const FoundLine& header = *neighbours.before;
         const qsizetype headerEnd = LineEndAt(text, header.readable ? header.end : header.start);
-        if (neighbours.caret <= headerEnd)
+        if (neighbours.at.index <= headerEnd)
             return Enclosure::Inside;
         line = text.indexOf(u'\n', headerEnd) + 1;
         if (line == 0)
@@ -466,14 +465,14 @@ Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
     return open;
 }
 
-// The header whose comment block (directly above it) holds the caret, when
-// neighbours.after has one that starts on or before the caret's line.
+// Whether the caret lies in the comment block directly above the header of neighbours.after
+// (from the start of its opening line to the header).
 bool CaretInBlockAbove(const QString& text, const CommentContext& context,
                        const CaretNeighbours& neighbours) {
     if (!neighbours.after)
         return false;
     const qsizetype opening = BlockAboveHeader(text, neighbours.after->start, context).openingLine;
-    return opening >= 0 && opening <= neighbours.caret;
+    return opening >= 0 && opening <= neighbours.at.index;
 }
 
 // Whether every line from lineStart on is empty or a comment; the last line, which the text
@@ -506,8 +505,7 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
 
     CaretNeighbours neighbours;
     neighbours.at = FindCaret(text, context);
-    neighbours.caret = neighbours.at.index;
-    const qsizetype caretLine = LineStartAt(text, neighbours.caret);
+    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
     std::optional<FoundLine> chosen;
     qint64 chosenDistance = 0;
     ScanHeaderLines(text, context, [&](const FoundLine& line) {
@@ -526,15 +524,16 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
         }
     });
 
-    // The procedure the caret is in (or whose comment block holds it) is the one meant; a
-    // caret in a procedure whose header can't be read belongs to no other procedure.
-    if (CaretEnclosure(text, context, neighbours) == Enclosure::Inside) {
+    // A caret in the comment block above a header means that header's procedure, also where
+    // the block stands in a procedure without EndProcedure. Else the procedure the caret is in
+    // is the one meant; a caret in one whose header can't be read belongs to no other.
+    if (context.SearchMode == 0 && CaretInBlockAbove(text, context, neighbours)) {
+        chosen = neighbours.after;
+    } else if (CaretEnclosure(text, context, neighbours) == Enclosure::Inside) {
         if (!neighbours.before->readable)
             return std::nullopt;
         if (context.SearchMode == 0)
             chosen = neighbours.before;
-    } else if (context.SearchMode == 0 && CaretInBlockAbove(text, context, neighbours)) {
-        chosen = neighbours.after;
     }
     if (!chosen || !chosen->readable)
         return std::nullopt;
@@ -542,12 +541,12 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
 }
 
 bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd) {
-    if (context.WindowStart <= 0 && reachesEnd)
+    if ((context.WindowStart <= 0 && reachesEnd) ||
+        (context.SearchMode != 0 && context.SearchMode != 1 && context.SearchMode != 2))
         return false;
     CaretNeighbours neighbours;
     neighbours.at = FindCaret(text, context);
-    neighbours.caret = neighbours.at.index;
-    const qsizetype caretLine = LineStartAt(text, neighbours.caret);
+    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
     ScanHeaderLines(text, context,
                     [&](const FoundLine& line) { Neighbour(neighbours, caretLine, line); });
     const Enclosure enclosure = CaretEnclosure(text, context, neighbours);

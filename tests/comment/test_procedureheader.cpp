@@ -368,11 +368,13 @@ private slots:
         QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
     }
 
-    // A procedure without EndProcedure runs up to the next header.
+    // A procedure without EndProcedure runs up to the next header, but the block above that
+    // header belongs to it.
     void procedureWithoutEnd() {
         const QString text = u"Procedure A()\n  a = 1\n  b = 2\n  c = 3\n  d = 4\n"
-                             "Procedure B()\nEndProcedure\n"_s;
+                             ";<comment>\n;</comment>\nProcedure B()\nEndProcedure\n"_s;
         QCOMPARE(FindProcedure(text, Context(At(text, 5, 3)))->headerText, u"Procedure A()"_s);
+        QCOMPARE(FindProcedure(text, Context(At(text, 6, 3)))->headerText, u"Procedure B()"_s);
     }
 
     // A search window (lines firstLine to lastLine of kThree) that may hold too little for
