@@ -761,12 +761,6 @@ private slots:
             ";  <param><b>a:</b> {description}</param>\n;  <return></return>\n"
             ";  <example></example>\n;</comment>\nProcedure Foo(a)\n  Debug a\n"
             "EndProcedure\nProcedure Bar()\nEndProcedure\n";
-        QTest::newRow("no fold closed: FirstLine follows the insertion")
-            << twoProcedures + options +
-                   "\n; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = -"
-            << u"4x5"_s
-            << inserted + options +
-                   "\n; CursorPosition = 9\n; CursorColumn = 5\n; FirstLine = 8\n; Folding = -";
         QTest::newRow("a fold closed: FirstLine stays")
             << twoProcedures + options +
                    "\n; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = 0"
@@ -779,10 +773,6 @@ private slots:
         const QByteArray newHead = ";<comment>\n;  <summary>new</summary>\n;  <return></return>\n"
                                    ";  <example></example>\n;</comment>\n" +
                                    head;
-        QTest::newRow("CR LF settings lines, an unknown option")
-            << head + "\r\n; CursorColumn = 1\r\n; SomeFutureOption = 7\r\n; EnableXP" << u"1x1"_s
-            << newHead + "\r\n; CursorPosition = 5\r\n; CursorColumn = 1\r\n"
-                         "; SomeFutureOption = 7\r\n; EnableXP";
         QTest::newRow("CR LF settings, the options line alone")
             << head << u"1x1"_s << newHead + "\r\n; CursorPosition = 5";
     }
