@@ -113,6 +113,35 @@ int MainFlow::Run() {
     return exitCode_;
 }
 
+bool MainFlow::EndWithoutWindow(const QString& why) {
+    // The IDE waits for its tool, disabled: a run it started ends silently.
+    if (env_.toolIde.isEmpty()) {
+        std::fprintf(stderr, "glossa: %s\n", qPrintable(why));
+        exitCode_ = 1;
+    }
+    return false;
+}
+
+QString MainFlow::NoProcedureReason() const {
+    const QString source = file_ ? QDir::toNativeSeparators(file_->Path()) : u"the source"_s;
+    QString why = context_.SearchMode == 1   ? u"No procedure header before the caret in %1."_s
+                  : context_.SearchMode == 2 ? u"No procedure header after the caret in %1."_s
+                                             : u"No procedure header in %1."_s;
+    why = why.arg(source);
+    if (!file_)
+        return why;
+    const std::string& bytes = file_->Editor().Document();
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return why + u" The file is UTF-16, which the IDE doesn't read: save it as UTF-8."_s;
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos)
+        return why +
+               u" The file holds a NUL byte at byte %1; a source is read only up to it."_s.arg(nul);
+    if (file_->Editor().EolMode() == sci::kEolCr)
+        return why + u" Its lines end with CR alone; Glossa finds headers only on lines that "
+                     "end with LF or CR LF."_s;
+    return why;
+}
+
 void MainFlow::Fail(const QString& title, const QString& text) {
     std::fprintf(stderr, "glossa: %s\n", qPrintable(text));
     messages_->Warning(window_ && window_->isVisible() ? window_.get() : nullptr, title, text);
@@ -125,7 +154,7 @@ bool MainFlow::Start() {
 
     // 1. Single instance.
     if (instance_.AcquireSingleInstance())
-        return false;
+        return EndWithoutWindow(u"Another Glossa is already open; finish it first."_s);
 
     // The options are plain values; they are read here (not only at step 6) because a file
     // argument decides between the IDE and file mode.
@@ -145,7 +174,10 @@ bool MainFlow::Start() {
 
     // 4. The IDE's process (or the source file in file mode).
     if (!OpenEditor())
-        return false;
+        return file_ || exitCode_ != 0
+                   ? false
+                   : EndWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
+                                      "reached."_s.arg(env_.toolScintilla));
     times_.editorOpened = clock.nsecsElapsed();
 
     // 5. Encoding.
@@ -177,7 +209,7 @@ bool MainFlow::Start() {
     // 10. Windows. Without them the run can't go on: it ends through steps 19 to 21.
     reachedRelease_ = true;
     if (!BuildWindows())
-        return false;
+        return EndWithoutWindow(u"The editor window can't be built."_s);
 
     times_.windowsBuilt = clock.nsecsElapsed();
 
@@ -195,17 +227,17 @@ bool MainFlow::Start() {
     if (length <= 0) {
         reachedRelease_ = false;
         editor_.reset();
-        return false;
+        return EndWithoutWindow(u"The source is empty."_s);
     }
     const QString text = ReadSourceText(length);
     times_.textRead = clock.nsecsElapsed();
 
     // 15. The procedure.
     if (text.isEmpty())
-        return false;
+        return EndWithoutWindow(u"The source's text can't be read."_s);
     header_ = FindProcedure(text, context_);
     if (!header_)
-        return false;
+        return EndWithoutWindow(NoProcedureReason());
 
     times_.headerFound = clock.nsecsElapsed();
 
@@ -296,7 +328,8 @@ bool MainFlow::SaveSourceFile() {
     if (!file_)
         return true;
     QString reason;
-    if (file_->Save(&reason))
+    saveRefused_ = !file_->Save(&reason);
+    if (!saveRefused_)
         return true;
     // The file is unchanged on disk; put the document back as it was read, so that a
     // second Apply writes the same block again.
@@ -356,6 +389,10 @@ void MainFlow::LoadFields() {
     TagsToEditor(window_->summaryEditor(), tags(fields.summary));
     TagsToEditor(window_->resultEditor(), tags(fields.result));
     TagsToEditor(window_->exampleEditor(), tags(fields.example));
+    loadedSummary_ = EditorToTags(window_->summaryEditor());
+    loadedResult_ = EditorToTags(window_->resultEditor());
+    loadedExample_ = EditorToTags(window_->exampleEditor());
+    loadedDescriptions_ = parameters_.descriptions();
     // What was loaded is the starting point: only the user's edits count as changes.
     for (QTextEdit* editor : window_->fieldEditors())
         editor->document()->setModified(false);
@@ -394,17 +431,60 @@ void MainFlow::OnEvent_Preview() {
     preview_->Render(fields);
 }
 
+bool MainFlow::UntouchedDescription(qsizetype row, const QString& description) const {
+    const QString loaded = loadedDescriptions_.value(row);
+    if (description == loaded)
+        return true;
+    // Selected once, the description went through an editor and back: compare with what
+    // that makes of the loaded text.
+    QTextEdit scratch;
+    TagsToEditor(&scratch, loaded);
+    return description == EditorToTags(&scratch);
+}
+
 void MainFlow::OnEvent_ApplySettings() {
     if (finished_)
         return;
     parameters_.StoreSelectedDescription(EditorToTags(window_->parameterEditor()));
-    const QString newBlock = IndentCommentBlock(
-        BuildCommentBlock(EditorToTags(window_->summaryEditor()), parameters_.descriptions(),
-                          EditorToTags(window_->resultEditor()),
-                          EditorToTags(window_->exampleEditor()), context_.LineEnd),
-        blockIndentation_, context_.LineEnd, !block_.present);
-    if (!CheckEncodable(newBlock))
+    ApplyFields fields;
+    fields.summary = EditorToTags(window_->summaryEditor());
+    fields.summaryUntouched = fields.summary == loadedSummary_;
+    fields.descriptions = parameters_.descriptions();
+    for (qsizetype row = 0; row < fields.descriptions.size(); ++row)
+        fields.descriptionsUntouched << UntouchedDescription(row, fields.descriptions[row]);
+    fields.result = EditorToTags(window_->resultEditor());
+    fields.resultUntouched = fields.result == loadedResult_;
+    fields.example = EditorToTags(window_->exampleEditor());
+    fields.exampleUntouched = fields.example == loadedExample_;
+    fields.indentation = blockIndentation_;
+
+    // Only what the user wrote needs the encoding check; kept text goes back as its bytes.
+    QString typed = (fields.summaryUntouched ? QString() : fields.summary) +
+                    (fields.resultUntouched ? QString() : fields.result) +
+                    (fields.exampleUntouched ? QString() : fields.example);
+    for (qsizetype row = 0; row < fields.descriptions.size(); ++row) {
+        if (!fields.descriptionsUntouched[row])
+            typed += fields.descriptions[row];
+    }
+    if (!CheckEncodable(typed))
         return;
+
+    const QStringList extra = ExtraDescriptions(block_, fields.descriptions.size());
+    if (!extra.isEmpty()) {
+        QStringList listed;
+        for (const QString& description : extra)
+            listed << u"\u2022 "_s + QString(description).replace(u'\n', u' ');
+        const int choice = messages_->Choose(
+            window_.get(), u"Glossa"_s,
+            u"The comment describes more parameters than the procedure has; these descriptions "
+            "belong to none of them:\n\n%1\n\nKeep them in the comment (after the last "
+            "parameter's line), or remove them?"_s.arg(listed.join(u'\n')),
+            {u"Keep"_s, u"Remove"_s});
+        if (choice < 0)
+            return; // Escape: nothing is written, the window stays
+        fields.keepExtraDescriptions = choice == 0;
+    }
+    const QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
     // File mode: keep the document as read, to restore it when the file can't be stored.
     std::string documentBefore;
     long long caretBefore = 0;
@@ -457,11 +537,15 @@ bool MainFlow::FieldsEdited() const {
 
 bool MainFlow::ConfirmClose() {
     // The close box writes nothing; typed text is only dropped when the user says so.
-    if (finished_ || !FieldsEdited())
+    if (finished_)
         return true;
-    return messages_->Confirm(window_.get(), u"Glossa"_s,
-                              u"Discard your changes to the comment? They have not been "
-                              "written into the source."_s);
+    const bool discard =
+        !FieldsEdited() || messages_->Confirm(window_.get(), u"Glossa"_s,
+                                              u"Discard your changes to the comment? They have "
+                                              "not been written into the source."_s);
+    if (discard && saveRefused_)
+        exitCode_ = 1; // what the user applied never reached the file
+    return discard;
 }
 
 void MainFlow::EndLoop() {

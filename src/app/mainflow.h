@@ -85,7 +85,9 @@ public:
     // Start, the event loop, Finish. Returns the exit code.
     int Run();
 
-    // 0 on every path of the IDE run; 1 when file mode can't read or store the file.
+    // 0 on every path of the IDE run but a failed write; 1 when file mode can't read or store
+    // the file (also when the user then discards the edit), and when a run started by hand
+    // ends without a window.
     int ExitCode() const { return exitCode_; }
 
     // The run's state, for the handlers and for tests.
@@ -125,6 +127,9 @@ private:
     bool FieldsEdited() const;
     bool ConfirmClose();
     void Fail(const QString& title, const QString& text);
+    bool EndWithoutWindow(const QString& why);
+    QString NoProcedureReason() const;
+    bool UntouchedDescription(qsizetype row, const QString& description) const;
     WindowSettings CurrentGeometry() const;
 
     RunEnvironment env_;
@@ -147,6 +152,13 @@ private:
     ParameterListModel parameters_;
     bool finished_ = false;
     bool parameterEdited_ = false; // a description was edited in an earlier selection
+    bool saveRefused_ = false;     // the last Apply could not store the file
+    // The fields as the editors gave them back right after loading, and the descriptions as
+    // read: a field that converts to the same text again is untouched.
+    QString loadedSummary_;
+    QString loadedResult_;
+    QString loadedExample_;
+    QStringList loadedDescriptions_;
     bool reachedRelease_ = false;
     bool released_ = false;
     bool settingsWritten_ = false;

@@ -1,6 +1,7 @@
 #include "app/messages.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace glossa {
 
@@ -12,6 +13,19 @@ void Messages::Information(QWidget* parent, const QString& title, const QString&
 bool Messages::Confirm(QWidget* parent, const QString& title, const QString& text) {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+int Messages::Choose(QWidget* parent, const QString& title, const QString& text,
+                     const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton*> added;
+    for (const QString& name : buttons)
+        added << box.addButton(name, QMessageBox::AcceptRole);
+    if (!added.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    box.exec();
+    return int(added.indexOf(box.clickedButton()));
 }
 
 void Messages::Warning(QWidget* parent, const QString& title, const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -16,6 +17,10 @@ public:
     virtual void Warning(QWidget* parent, const QString& title, const QString& text);
     // A Yes/No question, No by default; true for Yes.
     virtual bool Confirm(QWidget* parent, const QString& title, const QString& text);
+    // A question with the buttons named, the first the default; the index of the button
+    // pressed, -1 when the box was closed with Escape.
+    virtual int Choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons);
 };
 
 } // namespace glossa

@@ -16,6 +16,36 @@ QString BuildCommentBlock(const QString& summaryTags, const QStringList& descrip
                           const QString& resultTags, const QString& exampleTags,
                           const QString& lineEnd);
 
+// What Apply writes into each field: its tagged text, and whether the field was left as it
+// was loaded (then the old block's text of it is written back exactly as it stood).
+struct ApplyFields {
+    QString summary;
+    bool summaryUntouched = false;
+    QStringList descriptions; // one per parameter, in order
+    QList<bool> descriptionsUntouched;
+    QString result;
+    bool resultUntouched = false;
+    QString example;
+    bool exampleUntouched = false;
+    // "<param>" fields beyond the number of parameters: kept as they stood, or left out.
+    bool keepExtraDescriptions = true;
+    // Blanks and tabs before each line Glossa writes (kept lines keep their own; a replaced
+    // block's opening line keeps what stands before it in the document).
+    QString indentation;
+};
+
+// The new block in the document's encoding. Without a block it is BuildCommentBlock's text.
+// With one, the old block is the frame: its opening line (with any text after ";<comment>"),
+// every line that is no shown field's (plain comments, other tags, fields the window doesn't
+// show) stay byte for byte at their place; each shown field's line is written in the block
+// format, its content kept byte for byte when untouched (a field over several lines keeps
+// its lines); a field the old block lacks goes where the format puts it.
+QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
+                           const CommentContext& context);
+
+// The "<param>" fields of a block beyond parameterCount, as read (line feeds for breaks).
+QStringList ExtraDescriptions(const ExistingBlock& block, qsizetype parameterCount);
+
 // The block with indentation (blanks and tabs) before each of its lines that starts with ";",
 // the first line included only when indentFirstLine is set (a replaced block's first line
 // keeps the indentation that stands before it in the document). Lines are split at lineEnd.
@@ -48,6 +78,10 @@ struct WriteOutcome {
 // the line end before the header) or, without one, above the header line. First checks that
 // the document still holds the old block (or the header line) at the recorded positions and
 // is not read-only; afterwards reads the written bytes back.
+WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock,
+                               const ProcedureHeader& header, const ExistingBlock& block,
+                               const CommentContext& context);
+// The same for a block text, encoded in the document's encoding.
 WriteOutcome WriteCommentBlock(IdeDocument& document, const QString& newBlock,
                                const ProcedureHeader& header, const ExistingBlock& block,
                                const CommentContext& context);

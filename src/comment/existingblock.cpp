@@ -2,9 +2,6 @@
 
 #include "comment/trimblanks.h"
 
-#include <QHash>
-#include <QRegularExpression>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -44,18 +41,18 @@ qsizetype SkipBlanks(QStringView text, qsizetype index, qsizetype end) {
 }
 
 // Where the line from lineStart to lineEnd stands in a block.
-enum class BlockLine { Opening, Closing, Comment, Empty, Code };
+enum class LineKind { Opening, Closing, Comment, Empty, Code };
 
-BlockLine KindOfLine(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
+LineKind KindOfLine(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
     const qsizetype first = SkipBlanks(text, lineStart, lineEnd);
     const QStringView content = text.sliced(first, lineEnd - first);
     if (content.isEmpty())
-        return BlockLine::Empty;
+        return LineKind::Empty;
     if (content.startsWith(u";<comment>", Qt::CaseInsensitive))
-        return BlockLine::Opening;
+        return LineKind::Opening;
     if (content.startsWith(u";</comment", Qt::CaseInsensitive))
-        return BlockLine::Closing;
-    return content.startsWith(u';') ? BlockLine::Comment : BlockLine::Code;
+        return LineKind::Closing;
+    return content.startsWith(u';') ? LineKind::Comment : LineKind::Code;
 }
 
 } // namespace
@@ -105,10 +102,10 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
         if (view[end] == u'\n' && end > 0 && view[end - 1] == u'\r')
             --previousEnd;
         const qsizetype previousStart = LineStartOf(view, previousEnd);
-        const BlockLine kind = KindOfLine(view, previousStart, previousEnd);
-        if (kind == BlockLine::Code || kind == BlockLine::Closing)
+        const LineKind kind = KindOfLine(view, previousStart, previousEnd);
+        if (kind == LineKind::Code || kind == LineKind::Closing)
             return block;
-        if (kind == BlockLine::Opening) {
+        if (kind == LineKind::Opening) {
             if (!AtLineStart(view, previousStart, context))
                 return block;
             openStart = SkipBlanks(view, previousStart, previousEnd);
@@ -146,9 +143,9 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
             reach.cutByTextStart = true; // the first line of the text read is cut
             return reach;
         }
-        const BlockLine kind = KindOfLine(text, previousStart, previousEnd);
+        const LineKind kind = KindOfLine(text, previousStart, previousEnd);
         if (!closed) {
-            if (kind == BlockLine::Closing) {
+            if (kind == LineKind::Closing) {
                 // The whole line is the closing tag, and at most kBlockWindow bytes lie
                 // between its line end and the header.
                 qsizetype tagEnd = previousEnd;
@@ -162,44 +159,171 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
                 if (headerStart - tagEnd - (lineStart - previousEnd) > kBlockWindow)
                     return reach;
                 closed = true;
-            } else if (kind != BlockLine::Empty || headerStart - previousEnd > kBlockWindow + 2) {
+            } else if (kind != LineKind::Empty || headerStart - previousEnd > kBlockWindow + 2) {
                 return reach;
             }
-        } else if (kind == BlockLine::Opening) {
+        } else if (kind == LineKind::Opening) {
             reach.openingLine = previousStart;
             return reach;
-        } else if (kind == BlockLine::Code || kind == BlockLine::Closing) {
+        } else if (kind == LineKind::Code || kind == LineKind::Closing) {
             return reach;
         }
         lineStart = previousStart;
     }
 }
 
-QString ReadField(const QString& blockText, const QString& tagName, int n) {
-    if (n < 1)
-        return {};
-    // Greedy and without dot-all, so a field lies within one line. Compiled once per tag name:
-    // a whole-source check reads thousands of fields.
-    static QHash<QString, QRegularExpression> patterns;
-    auto found = patterns.constFind(tagName);
-    if (found == patterns.constEnd()) {
-        const QString name = QRegularExpression::escape(tagName);
-        found =
-            patterns.insert(tagName, QRegularExpression(u"<"_s % name % u">.*</"_s % name % u">"_s,
-                                                        QRegularExpression::CaseInsensitiveOption));
+QString FieldTagName(FieldTag tag) {
+    switch (tag) {
+    case FieldTag::Summary:
+        return u"summary"_s;
+    case FieldTag::Param:
+        return u"param"_s;
+    case FieldTag::Return:
+        return u"return"_s;
+    case FieldTag::Example:
+        return u"example"_s;
     }
-    auto matches = found->globalMatch(blockText);
-    int count = 0;
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        if (++count < n)
+    return {};
+}
+
+const BlockField* BlockParts::Find(FieldTag tag, int n) const {
+    for (const BlockField& field : fields) {
+        if (field.tag == tag && --n == 0)
+            return &field;
+    }
+    return nullptr;
+}
+
+int BlockParts::Count(FieldTag tag) const {
+    return int(std::count_if(fields.begin(), fields.end(),
+                             [tag](const BlockField& field) { return field.tag == tag; }));
+}
+
+namespace {
+
+constexpr FieldTag kTags[] = {FieldTag::Summary, FieldTag::Param, FieldTag::Return,
+                              FieldTag::Example};
+
+// The field whose opening tag starts the line (after blanks, ";" and blanks), and where its
+// content starts; false for any other line.
+bool OpensField(QStringView line, FieldTag& tag, qsizetype& contentStart) {
+    qsizetype i = SkipBlanks(line, 0, line.size());
+    if (i < line.size() && line[i] == u';')
+        i = SkipBlanks(line, i + 1, line.size());
+    for (FieldTag candidate : kTags) {
+        const QString open = u'<' + FieldTagName(candidate) + u'>';
+        if (line.sliced(i).startsWith(open, Qt::CaseInsensitive)) {
+            tag = candidate;
+            contentStart = i + open.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+// What a continuation line gives a field: the text after its blanks, its ";" and the two
+// blanks of a field line's prefix; more blanks stay (an example keeps its indentation).
+QStringView ContinuationText(QStringView line) {
+    qsizetype i = SkipBlanks(line, 0, line.size());
+    if (i < line.size() && line[i] == u';')
+        ++i;
+    if (line.sliced(i).startsWith(u"  "))
+        i += 2;
+    return line.sliced(i);
+}
+
+QString FieldText(QString raw) {
+    QString text = TrimBlanks(raw);
+    text.replace(u"<br>"_s, u"\n"_s);
+    return text;
+}
+
+} // namespace
+
+BlockParts SplitBlock(QStringView blockText) {
+    BlockParts parts;
+    for (qsizetype start = 0; start <= blockText.size();) {
+        qsizetype end = start;
+        while (end < blockText.size() && !IsLineEnd(blockText[end]))
+            ++end;
+        qsizetype next = end;
+        if (next < blockText.size())
+            next += blockText[next] == u'\r' && next + 1 < blockText.size() &&
+                            blockText[next + 1] == u'\n'
+                        ? 2
+                        : 1;
+        parts.lines.append({start, end, next});
+        if (next == end)
+            break;
+        start = next;
+    }
+    auto lineText = [&](int k) {
+        const BlockLine& line = parts.lines[k];
+        return blockText.sliced(line.start, line.end - line.start);
+    };
+    // The opening and closing lines hold no field.
+    auto starts = [&](int k, QStringView tag) {
+        const QStringView line = lineText(k);
+        return line.sliced(SkipBlanks(line, 0, line.size())).startsWith(tag, Qt::CaseInsensitive);
+    };
+    const int first = starts(0, u";<comment>") ? 1 : 0;
+    const int last =
+        int(parts.lines.size()) - (starts(int(parts.lines.size()) - 1, u";</comment") ? 1 : 0);
+    for (int k = first; k < last; ++k) {
+        FieldTag tag;
+        qsizetype contentStart = 0;
+        if (!OpensField(lineText(k), tag, contentStart))
             continue;
-        const QStringView whole = match.capturedView();
-        const qsizetype open = tagName.size() + 2;
-        const qsizetype close = tagName.size() + 3;
-        QString content = TrimBlanks(whole.sliced(open, whole.size() - open - close));
-        content.replace(u"<br>"_s, u"\n"_s);
-        return content;
+        const QString close = u"</"_s + FieldTagName(tag) + u'>';
+        QStringView first = lineText(k).sliced(contentStart);
+        if (const qsizetype at = first.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
+            const qsizetype start = parts.lines[k].start + contentStart;
+            parts.fields.append(
+                {tag, k, k, FieldText(first.first(at).toString()), start, start + at});
+            continue;
+        }
+        // Over several lines, up to the closing tag, but never into the next field.
+        QString raw = first.toString();
+        for (int j = k + 1; j < last; ++j) {
+            FieldTag other;
+            qsizetype otherStart = 0;
+            if (OpensField(lineText(j), other, otherStart))
+                break;
+            const QStringView more = ContinuationText(lineText(j));
+            if (const qsizetype at = more.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
+                raw += u'\n' + more.first(at);
+                parts.fields.append({tag, k, j, FieldText(raw), 0, 0});
+                k = j;
+                break;
+            }
+            raw += u'\n' + more;
+        }
+    }
+    return parts;
+}
+
+BlockFields ReadBlockFields(const QString& blockText, qsizetype parameterCount) {
+    const BlockParts parts = SplitBlock(blockText);
+    auto text = [&parts](FieldTag tag, int n) {
+        const BlockField* field = parts.Find(tag, n);
+        return field ? field->text : QString();
+    };
+    BlockFields fields;
+    fields.summary = text(FieldTag::Summary, 1);
+    for (qsizetype i = 0; i < parameterCount; ++i)
+        fields.descriptions.append(text(FieldTag::Param, int(i + 1)));
+    fields.result = text(FieldTag::Return, 1);
+    fields.example = text(FieldTag::Example, 1);
+    fields.parameterLines = parts.Count(FieldTag::Param);
+    return fields;
+}
+
+QString ReadField(const QString& blockText, const QString& tagName, int n) {
+    for (FieldTag tag : kTags) {
+        if (tagName.compare(FieldTagName(tag), Qt::CaseInsensitive) == 0) {
+            const BlockField* field = SplitBlock(blockText).Find(tag, n);
+            return field ? field->text : QString();
+        }
     }
     return {};
 }

@@ -3,7 +3,9 @@
 #include "comment/commentcontext.h"
 #include "comment/procedureheader.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace glossa {
 
@@ -43,8 +45,60 @@ struct BlockReach {
 };
 BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
 
-// The n-th (from 1) field with that tag in the block text, without its tags, without blanks at
-// either end, "<br>" turned into line feeds; empty when there are fewer than n such fields.
+// The fields the editor window shows.
+enum class FieldTag { Summary, Param, Return, Example };
+
+// One line of a block text: [start, end) without its line end, which runs to next.
+struct BlockLine {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+};
+
+// One field of a block: the lines it covers and what it reads as.
+struct BlockField {
+    FieldTag tag = FieldTag::Summary;
+    int firstLine = 0;
+    int lastLine = 0;
+    // Line feeds for line breaks (also "<br>"), blanks trimmed at both ends.
+    QString text;
+    // Where a field on one line has its content in the block text: between its tags.
+    qsizetype contentStart = 0;
+    qsizetype contentEnd = 0;
+};
+
+// A block text cut into lines and fields. A field line starts, after blanks or tabs, with ";",
+// optional blanks or tabs and the field's opening tag; the field ends at its closing tag on the
+// same line (the last one there) or on a later line before the next field line. Every other
+// line (the opening and closing lines, plain comments, tags without a field) is no field's.
+struct BlockParts {
+    QList<BlockLine> lines;
+    QList<BlockField> fields; // in block order
+    // The n-th (from 1) field with that tag, or nullptr.
+    const BlockField* Find(FieldTag tag, int n) const;
+    // How many fields with that tag the block holds.
+    int Count(FieldTag tag) const;
+};
+BlockParts SplitBlock(QStringView blockText);
+
+// What a block says, field by field (line feeds for line breaks): the first summary, return
+// and example fields, the first parameterCount "<param>" fields by position (empty where the
+// block has fewer), and how many "<param>" fields it has in all.
+struct BlockFields {
+    QString summary;
+    QStringList descriptions;
+    QString result;
+    QString example;
+    int parameterLines = 0;
+};
+BlockFields ReadBlockFields(const QString& blockText, qsizetype parameterCount);
+
+// The tag's name as the block writes it ("summary", "param", "return", "example").
+QString FieldTagName(FieldTag tag);
+
+// The n-th (from 1) field with that tag in the block text (see SplitBlock), without its tags,
+// without blanks at either end, line feeds for its line breaks and its "<br>"; empty when
+// there are fewer than n such fields or the tag is none of the four.
 QString ReadField(const QString& blockText, const QString& tagName, int n);
 
 } // namespace glossa

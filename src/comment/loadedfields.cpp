@@ -14,15 +14,15 @@ LoadedFields LoadFields(const ProcedureHeader& header, const ExistingBlock& bloc
     LoadedFields fields;
     fields.parameters = MakeParameterList(header.headerText);
     if (block.present) {
-        fields.summary = ReadField(block.blockText, u"summary"_s, 1);
+        BlockFields read = ReadBlockFields(block.blockText, fields.parameters.size());
+        fields.summary = read.summary;
         // Descriptions go by position: the n-th parameter line belongs to the n-th parameter.
         for (int i = 0; i < fields.parameters.size(); ++i) {
-            QString description = ReadField(block.blockText, u"param"_s, i + 1);
-            if (!description.isEmpty())
-                fields.parameters[i].description = description.replace(u'\n', u"<br>"_s);
+            if (!read.descriptions[i].isEmpty())
+                fields.parameters[i].description = read.descriptions[i].replace(u'\n', u"<br>"_s);
         }
-        fields.result = ReadField(block.blockText, u"return"_s, 1);
-        fields.example = ReadField(block.blockText, u"example"_s, 1);
+        fields.result = read.result;
+        fields.example = read.example;
     } else {
         for (ParameterEntry& entry : fields.parameters)
             entry.description = DefaultParameterDescription(entry.name);

@@ -3,11 +3,12 @@
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
+#include "files/safewrite.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
 #ifdef Q_OS_WIN
@@ -46,17 +47,31 @@ bool IsTerminal(std::FILE* stream) {
 #endif
 }
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* reason) {
+// The first folder on the way from root down to page that is a symbolic link, or empty. Pages
+// are never written through a link: it could lead out of the output folder.
+QString LinkedFolderOnTheWay(const QDir& root, const QString& page) {
+    const QStringList parts = page.split(u'/');
+    QString relative;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        relative += (i ? u"/"_s : QString()) + parts[i];
+        if (QFileInfo(root.filePath(relative)).isSymLink())
+            return root.filePath(relative);
+    }
+    return {};
+}
+
+// A generated page replaces its old version whole, or the link that stood in its place.
+bool WritePage(const QString& path, const QByteArray& bytes, QString* reason) {
     if (!QDir().mkpath(QFileInfo(path).path())) {
         *reason = u"its folder can't be created"_s;
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
+    WriteOptions options;
+    options.sync = false; // one sync for the whole export
+    options.followLink = false;
+    const WriteResult written = WriteFileSafely(path, bytes, options);
+    *reason = written.reason;
+    return written.ok;
 }
 
 } // namespace
@@ -113,6 +128,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     const SourceList sources = CollectSources(options.paths);
     for (const UnreadablePath& path : sources.unreadable)
         fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
+    for (const UnreadablePath& path : sources.skipped)
+        Print(err, u"glossa: skipped %1: %2\n"_s.arg(path.displayPath, path.reason));
 
     const bool exporting = !options.exportFolder.isEmpty();
     const QString extension = options.markdown ? u".md"_s : u".html"_s;
@@ -182,6 +199,11 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         const QString target = outFolder.filePath(page);
+        if (const QString link = LinkedFolderOnTheWay(outFolder, page); !link.isEmpty()) {
+            fail(u"%1 not exported: the folder %2 is a link, and pages are not written through "
+                 "links"_s.arg(source.displayPath, QDir::toNativeSeparators(link)));
+            continue;
+        }
         if (const QString existing = QFileInfo(target).canonicalFilePath();
             !existing.isEmpty() && namedSources.contains(existing)) {
             fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
@@ -193,7 +215,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         const QString content = options.markdown
                                     ? BuildMarkdownPage(reports, theme, index, pageNumber)
                                     : BuildHtmlPage(reports, theme, index, pageNumber);
-        if (!WriteFileAtomically(target, content.toUtf8(), &reason)) {
+        if (!WritePage(target, content.toUtf8(), &reason)) {
             // The index doesn't link to a page that isn't there.
             index.DropFrom(mark);
             index.DropLastPage();
@@ -207,17 +229,23 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
 
     if (exporting) {
         const QString indexPath = outFolder.filePath(u"index"_s + extension);
-        QSaveFile file(indexPath);
-        const bool written = file.open(QIODevice::WriteOnly) &&
-                             (options.markdown ? WriteMarkdownIndex(index, file)
-                                               : WriteHtmlIndex(index, theme, file)) &&
-                             file.commit();
-        if (!written)
-            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath),
-                                             file.errorString()));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QString reason;
+        bool indexWritten = false;
+        if (!(options.markdown ? WriteMarkdownIndex(index, buffer)
+                               : WriteHtmlIndex(index, theme, buffer)))
+            fail(u"can't write %1: the index could not be built"_s.arg(
+                QDir::toNativeSeparators(indexPath)));
+        else if (!(indexWritten = WritePage(indexPath, buffer.data(), &reason)))
+            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath), reason));
+        if (const WriteResult synced = SyncFolder(options.exportFolder); !synced.ok)
+            fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(
+                QDir::toNativeSeparators(options.exportFolder), synced.reason));
         if (!options.check)
-            Print(out, u"%1 %2 and the index written to %3\n"_s.arg(pagesWritten)
+            Print(out, u"%1 %2 %3 written to %4\n"_s.arg(pagesWritten)
                            .arg(pagesWritten == 1 ? u"page"_s : u"pages"_s,
+                                indexWritten ? u"and the index"_s : u"(not the index)"_s,
                                 QDir::toNativeSeparators(options.exportFolder)));
     }
     if (options.check)

@@ -25,19 +25,6 @@ int CountLineEnds(const QString& text, qsizetype from, qsizetype to) {
     return lines;
 }
 
-// The "<param>" fields of a block, found as ReadField finds them: one line each.
-int CountParameterLines(const QString& blockText) {
-    static const QRegularExpression field(u"<param>.*</param>"_s,
-                                          QRegularExpression::CaseInsensitiveOption);
-    int count = 0;
-    auto matches = field.globalMatch(blockText);
-    while (matches.hasNext()) {
-        matches.next();
-        ++count;
-    }
-    return count;
-}
-
 QString Tags(QString field) {
     return field.replace(u'\n', u"<br>"_s);
 }
@@ -67,13 +54,14 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
         const ExistingBlock block = FindCommentBlock(text, header, context);
         if (block.present) {
             report.documented = true;
-            report.summary = Tags(ReadField(block.blockText, u"summary"_s, 1));
-            for (int i = 0; i < report.parameterNames.size(); ++i)
-                report.parameterDescriptions.append(
-                    Tags(ReadField(block.blockText, u"param"_s, i + 1)));
-            report.parameterLines = CountParameterLines(block.blockText);
-            report.result = Tags(ReadField(block.blockText, u"return"_s, 1));
-            report.example = Tags(ReadField(block.blockText, u"example"_s, 1));
+            const BlockFields fields =
+                ReadBlockFields(block.blockText, report.parameterNames.size());
+            report.summary = Tags(fields.summary);
+            for (const QString& description : fields.descriptions)
+                report.parameterDescriptions.append(Tags(description));
+            report.parameterLines = fields.parameterLines;
+            report.result = Tags(fields.result);
+            report.example = Tags(fields.example);
         }
         reports.append(report);
     }

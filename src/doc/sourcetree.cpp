@@ -9,6 +9,14 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+
+#ifndef Q_OS_WIN
+#include <dirent.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +33,54 @@ QString Display(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// Why a path can't be read as a source, or empty when it can: only regular files are read (a
+// FIFO would block the run, a link to a device never ends).
+QString NotReadable(const QString& path) {
+#ifndef Q_OS_WIN
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(native.constData(), &status) != 0) {
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (!S_ISREG(status.st_mode))
+        return S_ISDIR(status.st_mode) ? u"it is a folder"_s : u"it is not a regular file"_s;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"no such file or folder"_s;
+    if (!info.isFile())
+        return info.isDir() ? u"it is a folder"_s : u"it is not a regular file"_s;
+#endif
+    return {};
+}
+
+// Sources whose names don't decode in the system's encoding: the folder iterator never
+// lists them (it can't name them back), so they are found by their bytes and reported.
+void ReportUndecodableNames([[maybe_unused]] const QString& folder,
+                            [[maybe_unused]] SourceList& list) {
+#ifndef Q_OS_WIN
+    QStringList folders{folder};
+    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        folders << it.next();
+    for (const QString& path : folders) {
+        DIR* stream = ::opendir(QFile::encodeName(path).constData());
+        if (!stream)
+            continue;
+        while (const dirent* entry = ::readdir(stream)) {
+            const QByteArray name(entry->d_name);
+            const QByteArray lower = name.toLower();
+            if (name.startsWith('.') || !(lower.endsWith(".pb") || lower.endsWith(".pbi")) ||
+                QFile::encodeName(QFile::decodeName(name)) == name)
+                continue;
+            list.unreadable.append({Display(QDir(path).filePath(QFile::decodeName(name))),
+                                    u"its name is not valid in the system's encoding"_s});
+        }
+        ::closedir(stream);
+    }
+#endif
+}
+
 void CollectFolder(const QString& folder, SourceList& list) {
     const QDir root(folder);
     const QDir absoluteRoot(root.absolutePath());
@@ -39,12 +95,24 @@ void CollectFolder(const QString& folder, SourceList& list) {
         file.path = path;
         file.relativePath = absoluteRoot.relativeFilePath(QFileInfo(path).absoluteFilePath());
         file.displayPath = Display(root.filePath(file.relativePath));
-        found.append(file);
+        const QString why = NotReadable(path);
+        const QFileInfo info(path);
+        if (why.isEmpty() || (info.isSymLink() && !info.exists()))
+            found.append(file); // a link to nothing is reported when it is read
+        else if (why == u"it is not a regular file"_s)
+            list.skipped.append({file.displayPath, why});
+        else
+            list.unreadable.append({file.displayPath, why});
     }
     std::sort(found.begin(), found.end(), [](const SourceFile& a, const SourceFile& b) {
         return a.relativePath < b.relativePath;
     });
     list.files.append(found);
+    ReportUndecodableNames(folder, list);
+    auto byPath = [](const UnreadablePath& a, const UnreadablePath& b) {
+        return a.displayPath < b.displayPath;
+    };
+    std::sort(list.skipped.begin(), list.skipped.end(), byPath);
 }
 
 } // namespace
@@ -55,6 +123,8 @@ SourceList CollectSources(const QStringList& paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
             CollectFolder(path, list);
+        } else if (info.exists() && !NotReadable(path).isEmpty()) {
+            list.unreadable.append({Display(path), NotReadable(path)});
         } else if (info.exists()) {
             SourceFile file;
             file.path = path;
@@ -78,9 +148,9 @@ bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
                                                   : u"no such file or folder"_s;
         return false;
     }
-    if (QFileInfo(path).isDir()) {
+    if (const QString why = NotReadable(path); !why.isEmpty()) {
         if (reason)
-            *reason = u"it is a folder"_s;
+            *reason = why;
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {

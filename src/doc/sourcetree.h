@@ -26,6 +26,8 @@ struct UnreadablePath {
 struct SourceList {
     QList<SourceFile> files;
     QList<UnreadablePath> unreadable;
+    // Found in a folder but not a regular file (a FIFO, a device, a link to one): left out.
+    QList<UnreadablePath> skipped;
 };
 
 // True for the names of PureBasic sources: "*.pb" and "*.pbi", letter case ignored.
@@ -33,8 +35,9 @@ bool IsSourceFileName(const QString& name);
 
 // The sources of the paths, in argument order: a file as it is named; a folder searched
 // recursively for sources (hidden entries and linked folders skipped), sorted by relative
-// path. A path that doesn't exist is unreadable; so is a source in a folder that is a link
-// to nothing.
+// path. A path that doesn't exist or that names anything but a regular file is unreadable; so
+// is a source in a folder whose name the file system doesn't give back. Anything else in a
+// folder that is not a regular file is skipped.
 SourceList CollectSources(const QStringList& paths);
 
 // A source's text as file mode reads it: the byte-order mark decides UTF-8, and without one

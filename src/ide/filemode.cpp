@@ -1,5 +1,6 @@
 #include "ide/filemode.h"
 
+#include "files/safewrite.h"
 #include "ide/bridge/bridgeoperations.h"
 #include "ide/docencoding.h"
 
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -380,10 +380,6 @@ bool FileMode::Save(QString* reason) {
             u"The file \"%1\" changed on disk after it was read; nothing was written."_s.arg(
                 path_));
 
-    const QFileDevice::Permissions permissions = QFile::permissions(path_);
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(u"The file \"%1\" can't be written: %2"_s.arg(path_, file.errorString()));
     const std::string document =
         FollowIdeSettings(loaded_, editor_.Document(),
                           caretGiven_ ? std::optional<long long>(editor_.Caret()) : std::nullopt);
@@ -391,13 +387,8 @@ bool FileMode::Save(QString* reason) {
     if (bom_)
         bytes.append(kBom, 3);
     bytes.append(document.data(), qsizetype(document.size()));
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return fail(u"The file \"%1\" can't be written: %2"_s.arg(path_, file.errorString()));
-    }
-    file.setPermissions(permissions);
-    if (!file.commit())
-        return fail(u"The file \"%1\" can't be written: %2"_s.arg(path_, file.errorString()));
+    if (const WriteResult written = WriteFileSafely(path_, bytes); !written.ok)
+        return fail(written.reason);
     // Later saves compare against what this one wrote, and start from it.
     TakeStamp(path_, stamp_, nullptr);
     const long long caret = editor_.Caret();

@@ -30,12 +30,21 @@ public:
     // under its debugger).
     virtual bool ReadOnly() = 0;
 
-    // Replaces the bytes start..end by text. False when nothing was written (invalid range,
-    // no buffer, failed copy): then the document is unchanged.
-    virtual bool ReplaceRange(int start, int end, const QString& text) = 0;
+    // Replaces the bytes start..end by encoded (bytes in the document's encoding). False when
+    // nothing was written (invalid range, no buffer, failed copy): then the document is
+    // unchanged.
+    virtual bool ReplaceRange(int start, int end, const QByteArray& encoded) = 0;
 
-    // Inserts text at a byte position. False when nothing was written.
-    virtual bool InsertAtPosition(int position, const QString& text) = 0;
+    // Inserts encoded bytes at a byte position. False when nothing was written.
+    virtual bool InsertAtPosition(int position, const QByteArray& encoded) = 0;
+
+    // The same for text, encoded in the document's encoding.
+    bool ReplaceRange(int start, int end, const QString& text) {
+        return ReplaceRange(start, end, EncodeText(text, Encoding()));
+    }
+    bool InsertAtPosition(int position, const QString& text) {
+        return InsertAtPosition(position, EncodeText(text, Encoding()));
+    }
 
     // Puts the caret at a byte position with nothing selected.
     virtual void PlaceCaret(int position) = 0;

@@ -82,12 +82,12 @@ QByteArray IdeEditor::ReadRange(int start, int end) {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
-bool IdeEditor::ReplaceRange(int start, int end, const QString& text) {
-    return glossa::ReplaceRange(*target_, start, end, View(EncodeText(text, encoding_)));
+bool IdeEditor::ReplaceRange(int start, int end, const QByteArray& encoded) {
+    return glossa::ReplaceRange(*target_, start, end, View(encoded));
 }
 
-bool IdeEditor::InsertAtPosition(int position, const QString& text) {
-    return glossa::InsertAtPosition(*target_, position, View(EncodeText(text, encoding_)));
+bool IdeEditor::InsertAtPosition(int position, const QByteArray& encoded) {
+    return glossa::InsertAtPosition(*target_, position, View(encoded));
 }
 
 void IdeEditor::PlaceCaret(int position) {

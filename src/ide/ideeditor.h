@@ -50,8 +50,10 @@ public:
     int Length() override;
     bool ReadOnly() override;
     QByteArray ReadRange(int start, int end) override;
-    bool ReplaceRange(int start, int end, const QString& text) override;
-    bool InsertAtPosition(int position, const QString& text) override;
+    using IdeDocument::InsertAtPosition;
+    using IdeDocument::ReplaceRange;
+    bool ReplaceRange(int start, int end, const QByteArray& encoded) override;
+    bool InsertAtPosition(int position, const QByteArray& encoded) override;
     void PlaceCaret(int position) override;
 
 private:

@@ -22,9 +22,12 @@ QString toolGroup(std::int32_t number) {
     return u"Tool_"_s + QString::number(number);
 }
 
-void reportUnwritable(const InstallEnvironment& env, const QString& file) {
+void reportUnwritable(const InstallEnvironment& env, const QString& file,
+                      const QString& reason = QString()) {
     if (env.showError)
-        env.showError(u"Installation failed"_s, InstallWriteErrorText(file));
+        env.showError(u"Installation failed"_s,
+                      InstallWriteErrorText(file) +
+                          (reason.isEmpty() ? QString() : u"\n("_s + reason + u')'));
 }
 
 // Reads the entry back: a store that dropped its changes (a file open for reading only)
@@ -246,7 +249,7 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     }
     if (!store.PrefFileClose() || !entryIsOnDisk(file, number, menuItemName, env.executablePath,
                                                  shortcut, overwrite ? -1 : count + 1)) {
-        reportUnwritable(env, file);
+        reportUnwritable(env, file, store.PrefLastWriteError());
         return 0;
     }
     if (env.storedShortcut)

@@ -1,16 +1,19 @@
 #include "prefs/preferencestore.h"
 
+#include "files/safewrite.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace glossa {
 
@@ -293,22 +296,14 @@ struct PreferenceStore::State {
         return out;
     }
 
-    bool save() const {
-        // QSaveFile writes a temporary file beside the target and renames it over the target
-        // on commit, copying the old file's permissions: a crash or a full disk never leaves a
-        // half-written file, and a failure leaves the old one as it was.
+    bool save(QString& reason) const {
         try {
-            QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly))
-                return false;
-            const QByteArray bytes = text();
-            if (file.write(bytes) != bytes.size()) {
-                file.cancelWriting();
-                return false;
-            }
-            return file.commit();
+            const WriteResult written = WriteFileSafely(path, text());
+            reason = written.reason;
+            return written.ok;
         } catch (const std::bad_alloc&) {
-            return false; // the temporary file is removed, the old file untouched
+            reason = u"Out of memory"_s;
+            return false; // nothing was written, the old file is untouched
         }
     }
 };
@@ -379,11 +374,14 @@ int PreferenceStore::PrefFileCreate(const QString& path) {
 
 bool PreferenceStore::PrefFileClose() {
     bool stored = true;
+    lastWriteError_.clear();
     if (d->mode != Mode::None && d->changed) {
-        if (d->mode == Mode::ReadOnly)
+        if (d->mode == Mode::ReadOnly) {
+            lastWriteError_ = u"the file can only be read"_s;
             stored = false;
-        else
-            stored = d->save();
+        } else {
+            stored = d->save(lastWriteError_);
+        }
     }
     d->reset();
     return stored;

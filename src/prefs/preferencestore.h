@@ -33,6 +33,8 @@ public:
     // changes were NOT stored: the write failed (the file on disk is then untouched) or the file
     // was open for reading only (its changes are dropped).
     bool PrefFileClose();
+    // Why the last PrefFileClose did not store the file; empty when it did.
+    const QString& PrefLastWriteError() const { return lastWriteError_; }
 
     // Makes the group current; nonzero when found or when the name is empty (no group). A
     // missing group becomes pending: reads give defaults until the first write appends it.
@@ -67,6 +69,7 @@ public:
 private:
     struct State;
     std::unique_ptr<State> d;
+    QString lastWriteError_;
 };
 
 } // namespace glossa

@@ -2,6 +2,7 @@
 // caret through start-up to the shown window, edits through the widgets, and Apply.
 #include "app/mainflow.h"
 #include "app/singleinstance.h"
+#include "files/safewrite.h"
 #include "ide/bridge/simulatedscintilla.h"
 #include "preview/previewwindow.h"
 #include "ui/editorwindow.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -56,10 +58,15 @@ public:
         questions << text;
         return confirmAnswer;
     }
+    int Choose(QWidget*, const QString&, const QString& text, const QStringList&) override {
+        questions << text;
+        return chooseAnswer;
+    }
     QStringList information;
     QStringList warnings;
     QStringList questions;
     bool confirmAnswer = true;
+    int chooseAnswer = 1;
 };
 
 const QList<QRect> kMonitors{QRect(0, 0, 1920, 1080)};
@@ -81,6 +88,7 @@ struct Run {
         RunEnvironment env;
         env.arguments = args;
         env.toolScintilla = u"4660"_s;
+        env.toolIde = u"/opt/purebasic/compilers/purebasic"_s; // the IDE's run stays silent
         env.openIdeProcess = [this](std::uintptr_t handle) -> std::unique_ptr<ScintillaTarget> {
             opened = handle == 4660;
             return std::make_unique<ForwardingTarget>(sim, &dropWrites);
@@ -261,18 +269,39 @@ private slots:
         QCOMPARE(run.sim.Caret(), expected.indexOf("EndProcedure"));
     }
 
+    // The third description belongs to no parameter: the user is asked whether to keep it.
+    void threeParamLinesForTwoParameters_data() {
+        QTest::addColumn<int>("answer"); // 0 keep, 1 remove, -1 Escape
+        QTest::addColumn<bool>("finished");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray doc = "; top\n;<comment>\n;  <summary>S</summary>\n;  <param>one</param>\n"
+                               ";  <param>two</param>\n;  <param>three</param>\n"
+                               ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                               "Procedure Two(a, b)\nEndProcedure\n";
+        QTest::newRow("keep") << 0 << true << doc;
+        QTest::newRow("remove")
+            << 1 << true
+            << QByteArray("; top\n;<comment>\n;  <summary>S</summary>\n;  <param>one</param>\n"
+                          ";  <param>two</param>\n;  <return></return>\n;  <example></example>\n"
+                          ";</comment>\nProcedure Two(a, b)\nEndProcedure\n");
+        QTest::newRow("escape") << -1 << false << doc;
+    }
     void threeParamLinesForTwoParameters() {
+        QFETCH(int, answer);
+        QFETCH(bool, finished);
+        QFETCH(QByteArray, after);
         const QByteArray doc = "; top\n;<comment>\n;  <summary>S</summary>\n;  <param>one</param>\n"
                                ";  <param>two</param>\n;  <param>three</param>\n"
                                ";  <return></return>\n;  <example></example>\n;</comment>\n"
                                "Procedure Two(a, b)\nEndProcedure\n";
         Run run(doc, 0, {}, 2);
+        run.messages.chooseAnswer = answer;
         QVERIFY(run.flow->Start());
         run.Apply();
-        QCOMPARE(run.Document(),
-                 QByteArray("; top\n;<comment>\n;  <summary>S</summary>\n;  <param>one</param>\n"
-                            ";  <param>two</param>\n;  <return></return>\n;  <example></example>\n"
-                            ";</comment>\nProcedure Two(a, b)\nEndProcedure\n"));
+        QCOMPARE(run.messages.questions.size(), 1);
+        QVERIFY(run.messages.questions[0].contains(u"\u2022 three"_s));
+        QCOMPARE(run.flow->Finished(), finished);
+        QCOMPARE(run.Document(), after);
         QCOMPARE(run.sim.Caret(), 0);
     }
 
@@ -529,6 +558,7 @@ private slots:
         SimulatedScintilla sim(kFooNoBlock.toStdString(), 65001, 0);
         RunEnvironment env;
         env.toolScintilla = u"1"_s;
+        env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
         env.openIdeProcess = [&](std::uintptr_t) -> std::unique_ptr<ScintillaTarget> {
             return std::make_unique<ForwardingTarget>(sim);
         };
@@ -1031,6 +1061,195 @@ private slots:
         run.Apply();
         QVERIFY(run.flow->Finished());
         QVERIFY(run.Document().contains(";  <summary>kept</summary>\r\n"));
+    }
+
+    // What the window never showed, and fields the user didn't touch, survive Apply byte for
+    // byte; only the edited field is written anew.
+    void applyKeepsWhatWasNotEdited_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray tail = "Procedure P(a)\nEndProcedure\n";
+        QTest::newRow("plain comment, other tags, text after the opening tag")
+            << ";<comment> v2\n;  <summary>Old</summary>\n; NOTE: keep this line\n"
+               ";  <param>A</param>\n;  <remarks>keep</remarks>\n;  <seealso>Q()</seealso>\n"
+               ";  <return>R</return>\n;  <example>E</example>\n;</comment>\n" +
+                   tail
+            << u"summary"_s
+            << ";<comment> v2\n;  <summary>New</summary>\n; NOTE: keep this line\n"
+               ";  <param>A</param>\n;  <remarks>keep</remarks>\n;  <seealso>Q()</seealso>\n"
+               ";  <return>R</return>\n;  <example>E</example>\n;</comment>\n" +
+                   tail;
+        const QByteArray multi =
+            ";<comment>\r\n;  <summary>First line\r\n;  second line</summary>\r\n"
+            ";  <return>R</return>\r\n;  <example>If a\r\n;    Debug a\r\n"
+            ";  EndIf</example>\r\n;</comment>\r\nProcedure P()\r\n";
+        QTest::newRow("fields over several lines, untouched")
+            << multi << u"result"_s << QByteArray(multi).replace("<return>R<", "<return>New<");
+        QTest::newRow("a field over several lines, edited")
+            << multi << u"append"_s
+            << QByteArray(multi).replace("First line\r\n;  second line</summary>",
+                                         "First line<br>second line!</summary>");
+        QTest::newRow("tag-like text in an untouched example")
+            << ";<comment>\n;  <summary>S</summary>\n;  <param>A</param>\n;  <return></return>\n"
+               ";  <example>Debug \"</u>\" + \"<s>\"</example>\n;</comment>\n" +
+                   tail
+            << u"summary"_s
+            << ";<comment>\n;  <summary>New</summary>\n;  <param>A</param>\n;  <return></return>\n"
+               ";  <example>Debug \"</u>\" + \"<s>\"</example>\n;</comment>\n" +
+                   tail;
+        const QByteArray selected = ";<comment>\n;  <summary>S</summary>\n"
+                                    ";  <param>html </b> text and <sup>open</param>\n"
+                                    ";  <param>b</param>\n;  <return></return>\n"
+                                    ";  <example></example>\n;</comment>\n"
+                                    "Procedure P(a, b)\nEndProcedure\n";
+        QTest::newRow("descriptions only selected") << selected << u"rows"_s << selected;
+        QTest::newRow("invalid byte in an untouched field")
+            << kBom +
+                   ";<comment>\n;  <summary>S</summary>\n;  <param>A</param>\n"
+                   ";  <return>bad \xFF byte</return>\n;  <example></example>\n;</comment>\n" +
+                   tail
+            << u"summary"_s
+            << kBom +
+                   ";<comment>\n;  <summary>New</summary>\n;  <param>A</param>\n"
+                   ";  <return>bad \xFF byte</return>\n;  <example></example>\n;</comment>\n" +
+                   tail;
+        QTest::newRow("fields the block lacks go where the format puts them")
+            << ";<comment>\n; note\n;  <summary>S</summary>\n;</comment>\n" + tail << u"summary"_s
+            << ";<comment>\n; note\n;  <summary>New</summary>\n;  <param></param>\n"
+               ";  <return></return>\n;  <example></example>\n;</comment>\n" +
+                   tail;
+    }
+    void applyKeepsWhatWasNotEdited() {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, action);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteFile(path, source));
+        RecordingMessages messages;
+        MainFlow flow(
+            FileModeEnvironment({path, u"-caret:1"_s}, messages, dir.filePath(u"glossa.prefs"_s)));
+        QVERIFY(flow.Start());
+        EditorWindow* w = flow.Window();
+        if (action == u"summary"_s) {
+            Run::Retype(w->summaryEditor(), u"New"_s);
+        } else if (action == u"result"_s) {
+            Run::Retype(w->resultEditor(), u"New"_s);
+        } else if (action == u"append"_s) {
+            w->summaryEditor()->setFocus();
+            QTest::keyClick(w->summaryEditor(), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(w->summaryEditor(), u"!"_s);
+        } else if (action == u"rows"_s) {
+            for (int row : {0, 1, 0}) {
+                QListWidget* list = w->parameterList();
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualItemRect(list->item(row)).center());
+            }
+        }
+        QTest::mouseClick(w->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.Finished());
+        flow.Finish();
+        QCOMPARE(messages.warnings, QStringList());
+        QCOMPARE(ReadFile(path), expected);
+    }
+
+    // Started by hand, a run that can't open its window says why and exits 1; the file stays.
+    void byHandEndingsSayWhy_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("CR line ends, header below the first line")
+            << QByteArray("; top\rProcedure P()\rEndProcedure\r") << QStringList{}
+            << u"Its lines end with CR alone"_s;
+        QTest::newRow("NUL byte before the header")
+            << QByteArray("; a\0b\nProcedure P()\nEndProcedure\n", 34) << QStringList{}
+            << u"NUL byte at byte 3"_s;
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFEP\0r\0o\0c\0e\0d\0u\0r\0e\0 \0P\0(\0)\0\n\0",
+                                              30)
+                                << QStringList{} << u"The file is UTF-16"_s;
+        QTest::newRow("-search:2 with no header after the caret")
+            << QByteArray("Procedure P()\nEndProcedure\n; end\n")
+            << QStringList{u"-search:2"_s, u"-caret:3x1"_s}
+            << u"No procedure header after the caret in "_s;
+        QTest::newRow("a second instance") << QByteArray("Procedure P()\n") << QStringList{}
+                                           << u"Another Glossa is already open"_s;
+    }
+    void byHandEndingsSayWhy() {
+        QFETCH(QByteArray, source);
+        QFETCH(QStringList, options);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteFile(path, source));
+        SingleInstance other;
+        if (message.startsWith(u"Another"_s))
+            QVERIFY(!other.AcquireSingleInstance());
+        QProcess glossa;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"PB_TOOL_IDE"_s);
+        env.insert(u"XDG_CONFIG_HOME"_s, dir.path());
+        glossa.setProcessEnvironment(env);
+        glossa.start(QStringLiteral(GLOSSA_EXE), QStringList{path} + options);
+        QVERIFY(glossa.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(glossa.readAllStandardError());
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QCOMPARE(glossa.exitCode(), 1);
+        QCOMPARE(ReadFile(path), source);
+    }
+
+    // A save the disk refuses: the file keeps its old bytes, the user is told why, and
+    // discarding the edit afterwards ends the run with 1.
+    void refusedSaveThenDiscard() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteFile(path, kFooNoBlock));
+        RecordingMessages messages;
+        MainFlow flow(FileModeEnvironment({path}, messages, dir.filePath(u"glossa.prefs"_s)));
+        QVERIFY(flow.Start());
+        Run::Retype(flow.Window()->summaryEditor(), u"typed"_s);
+        SetWriteFaultForTesting(WriteStep::Write, 10, ENOSPC);
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        ClearWriteFaultForTesting();
+        QCOMPARE(messages.warnings.size(), 1);
+        QVERIFY2(messages.warnings[0].contains(u"No space left on device"_s),
+                 qPrintable(messages.warnings[0]));
+        QCOMPARE(ReadFile(path), kFooNoBlock);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"source.pb"_s});
+        flow.Window()->close(); // "Discard": the question is answered yes
+        QVERIFY(flow.Finished());
+        flow.Finish();
+        QCOMPARE(flow.ExitCode(), 1);
+    }
+
+    // The real thing where mounting is allowed: a source on a full file system.
+    void applyOnAFullTmpfs() {
+        QTemporaryDir dir;
+        const QString mount = dir.filePath(u"small"_s);
+        QVERIFY(QDir().mkpath(mount));
+        if (QProcess::execute(
+                u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k"_s, u"tmpfs"_s, mount}) != 0)
+            QSKIP("mounting a tmpfs is not allowed here");
+        struct Unmount {
+            QString path;
+            ~Unmount() { QProcess::execute(u"umount"_s, {path}); }
+        } unmount{mount};
+        const QString path = mount + u"/source.pb"_s;
+        QVERIFY(WriteFile(path, kFooNoBlock));
+        QFile filler(mount + u"/filler"_s);
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'x')) > 0) {
+        }
+        filler.close();
+        RecordingMessages messages;
+        QVERIFY(!FileModeRun(path, {}, u"typed"_s, messages));
+        QCOMPARE(messages.warnings.size(), 1);
+        QVERIFY2(messages.warnings[0].contains(u"No space left on device"_s),
+                 qPrintable(messages.warnings[0]));
+        QCOMPARE(ReadFile(path), kFooNoBlock);
+        QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{u"filler"_s, u"source.pb"_s}));
     }
 };
 

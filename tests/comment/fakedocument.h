@@ -32,7 +32,9 @@ public:
         return bytes.mid(start, end - start);
     }
 
-    bool ReplaceRange(int start, int end, const QString& text) override {
+    using IdeDocument::InsertAtPosition;
+    using IdeDocument::ReplaceRange;
+    bool ReplaceRange(int start, int end, const QByteArray& encoded) override {
         calls.append(QStringLiteral("replace %1 %2").arg(start).arg(end));
         if (start < 0 || end < start || end > bytes.size()) {
             ++invalidCalls;
@@ -41,11 +43,11 @@ public:
         if (failWrites)
             return false;
         if (!ignoreWrites)
-            bytes.replace(start, end - start, Encode(text, encoding));
+            bytes.replace(start, end - start, encoded);
         return true;
     }
 
-    bool InsertAtPosition(int position, const QString& text) override {
+    bool InsertAtPosition(int position, const QByteArray& encoded) override {
         calls.append(QStringLiteral("insert %1").arg(position));
         if (position < 0 || position > bytes.size()) {
             ++invalidCalls;
@@ -54,7 +56,7 @@ public:
         if (failWrites)
             return false;
         if (!ignoreWrites)
-            bytes.insert(position, Encode(text, encoding));
+            bytes.insert(position, encoded);
         return true;
     }
 

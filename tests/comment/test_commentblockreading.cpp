@@ -173,15 +173,21 @@ private slots:
             << u"<example>a<br>b<br></example>"_s << u"example"_s << 1 << u"a\nb\n"_s;
         QTest::newRow("only lower-case br")
             << u"<example>a<BR>b</example>"_s << u"example"_s << 1 << u"a<BR>b"_s;
-        QTest::newRow("split over two lines")
-            << u";  <summary>a\n;  b</summary>"_s << u"summary"_s << 1 << QString();
+        QTest::newRow("over two lines, prefix blanks dropped")
+            << u";  <summary>a\n;  b</summary>"_s << u"summary"_s << 1 << u"a\nb"_s;
+        QTest::newRow("over three lines, indentation kept")
+            << u";  <example>If a\r\n  ;    Debug a\r\n;EndIf</example>"_s << u"example"_s << 1
+            << u"If a\n  Debug a\nEndIf"_s;
+        QTest::newRow("unclosed field before the next one")
+            << u";  <summary>a\n;  <return>r</return>\n;  b</summary>"_s << u"summary"_s << 1
+            << QString();
         QTest::newRow("CR LF not part of field")
             << u";  <summary>a</summary>\r\n;  <return>b</return>\r\n"_s << u"summary"_s << 1
             << u"a"_s;
         QTest::newRow("second param")
             << u";  <param>a</param>\n;  <param>b</param>\n"_s << u"param"_s << 2 << u"b"_s;
-        QTest::newRow("split param line not counted")
-            << u";  <param>a\n;</param>\n;  <param>b</param>\n"_s << u"param"_s << 1 << u"b"_s;
+        QTest::newRow("param over two lines counted")
+            << u";  <param>a\n;</param>\n;  <param>b</param>\n"_s << u"param"_s << 2 << u"b"_s;
         QTest::newRow("fewer fields than n")
             << u";  <param>a</param>"_s << u"param"_s << 3 << QString();
         QTest::newRow("missing") << u";  <summary>a</summary>"_s << u"return"_s << 1 << QString();

@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -157,6 +161,19 @@ private slots:
         QVERIFY(QFile::link(dir.filePath(u"nowhere.pb"_s), dir.filePath(u"tree2/broken.pb"_s)));
         Write(u"docs/one.pb"_s, kDoor);
         Write(u"docs/sub/two.pb"_s, kBrew);
+        // Things that are no sources: a FIFO would block a read, a device never ends.
+        Write(u"special/ok.pb"_s, kGood);
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"special/x.pb"_s)).constData(), 0644), 0);
+        QVERIFY(QFile::link(u"/dev/zero"_s, dir.filePath(u"special/zero.pb"_s)));
+        QVERIFY(QDir().mkpath(dir.filePath(u"badname"_s)));
+        QVERIFY(::close(::open(
+                    QFile::encodeName(dir.filePath(u"badname"_s)).append("/bad\xFF.pb").constData(),
+                    O_CREAT | O_WRONLY, 0644)) == 0);
+    }
+
+    void cleanupTestCase() {
+        // The only name Qt can't remove for its temporary folder.
+        ::unlink(QFile::encodeName(dir.filePath(u"badname"_s)).append("/bad\xFF.pb").constData());
     }
 
     void check_data() {
@@ -189,6 +206,20 @@ private slots:
         QTest::newRow("unknown format")
             << QStringList{u"-export:out/pdf"_s, u"docs"_s, u"-format:pdf"_s} << 2 << QByteArray()
             << QByteArray("glossa: -format: knows html and markdown, not \"pdf\"\n");
+        QTest::newRow("special files in a folder are skipped")
+            << QStringList{u"-check"_s, u"special"_s} << 0
+            << QByteArray("2 procedures, 2 documented, 0 findings\n")
+            << QByteArray("glossa: skipped special/x.pb: it is not a regular file\n"
+                          "glossa: skipped special/zero.pb: it is not a regular file\n");
+        QTest::newRow("a named special file is an error")
+            << QStringList{u"-check"_s, u"special/x.pb"_s} << 2
+            << QByteArray("0 procedures, 0 documented, 0 findings\n")
+            << QByteArray("glossa: can't read special/x.pb: it is not a regular file\n");
+        QTest::newRow("a name the system can't decode")
+            << QStringList{u"-check"_s, u"badname"_s} << 2
+            << QByteArray("0 procedures, 0 documented, 0 findings\n")
+            << QByteArray("glossa: can't read badname/bad\xEF\xBF\xBD.pb: its name is not valid "
+                          "in the system's encoding\n");
         QTest::newRow("no path") << QStringList{u"-check"_s} << 2 << QByteArray()
                                  << QByteArray("glossa: name the source files or folders to "
                                                "read\n");
@@ -319,6 +350,24 @@ private slots:
         QCOMPARE(outcome.err, QByteArray("glossa: tree2/../docs/one.pb not exported: its page "
                                          "one.pb.html is taken by docs/one.pb\n"));
         QCOMPARE(Files(u"out/twice"_s), (QStringList{u"index.html"_s, u"one.pb.html"_s}));
+    }
+
+    // A link in the output folder is replaced, never written through; a linked folder there
+    // is refused.
+    void exportNeverWritesThroughLinks() {
+        QVERIFY(QDir().mkpath(dir.filePath(u"out/linked"_s)));
+        QVERIFY(QDir().mkpath(dir.filePath(u"elsewhere"_s)));
+        QVERIFY(QFile::link(u"../../docs/one.pb"_s, dir.filePath(u"out/linked/one.pb.html"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"elsewhere"_s), dir.filePath(u"out/linked/sub"_s)));
+        const Outcome outcome = Glossa({u"-export:out/linked"_s, u"docs"_s});
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(outcome.err, QByteArray("glossa: docs/sub/two.pb not exported: the folder "
+                                         "out/linked/sub is a link, and pages are not written "
+                                         "through links\n"));
+        QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
+        QVERIFY(!QFileInfo(dir.filePath(u"out/linked/one.pb.html"_s)).isSymLink());
+        QVERIFY(Read(u"out/linked/one.pb.html"_s).startsWith("<html"));
+        QCOMPARE(Files(u"elsewhere"_s), QStringList());
     }
 };
 

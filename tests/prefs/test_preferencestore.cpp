@@ -1,3 +1,4 @@
+#include "files/safewrite.h"
 #include "prefs/preferencestore.h"
 
 #include <QDir>
@@ -417,6 +418,23 @@ private slots:
         QCOMPARE(readBytes(file(u"moved/tools.prefs"_s)), old);
         QCOMPARE(readBytes(folder), QByteArray("not a folder"));
         QCOMPARE(QDir(file(u"moved"_s)).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
+    }
+
+    // tools.prefs and the settings file on a full disk: the old bytes stay, and why is known.
+    void fullDiskKeepsTheFile() {
+        const QString path = file(u"full.prefs"_s);
+        const QByteArray old = "[ToolsInfo]\r\nToolCount = 1\r\n[Tool_0]\r\nCommand = x\r\n";
+        QVERIFY(writeBytes(path, old));
+        PreferenceStore store;
+        QVERIFY(store.PrefFileOpen(path));
+        store.PrefSelectGroup(u"ToolsInfo"_s);
+        store.PrefWriteNumber(u"ToolCount"_s, 2);
+        SetWriteFaultForTesting(WriteStep::Write, 20, ENOSPC);
+        const bool stored = store.PrefFileClose();
+        ClearWriteFaultForTesting();
+        QVERIFY(!stored);
+        QCOMPARE(store.PrefLastWriteError(), u"No space left on device"_s);
+        QCOMPARE(readBytes(path), old);
     }
 
     void unopenablePathFailsAtClose() {

@@ -1,0 +1,410 @@
+#include "files/safewrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+struct Fault {
+    bool armed = false;
+    WriteStep step = WriteStep::Write;
+    long long afterBytes = 0;
+    int error = 0;
+    long long written = 0;
+};
+
+Fault& TheFault() {
+    static Fault fault;
+    return fault;
+}
+
+// True (once) when the test fault is set for this step and its byte count is reached.
+bool FaultFires(WriteStep step, int& error) {
+    Fault& fault = TheFault();
+    if (!fault.armed || fault.step != step || fault.written < fault.afterBytes)
+        return false;
+    fault.armed = false;
+    error = fault.error;
+    return true;
+}
+
+QString ErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+WriteResult Failed(const QString& reason) {
+    return {false, reason};
+}
+
+#ifdef Q_OS_WIN
+using NativePath = std::wstring;
+NativePath Native(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+int OpenFile(const NativePath& path, int flags, int mode) {
+    return _wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, mode);
+}
+int SyncFile(int fd) {
+    return _commit(fd);
+}
+int CloseFile(int fd) {
+    return _close(fd);
+}
+int RemoveFile(const NativePath& path) {
+    return _wunlink(path.c_str());
+}
+int TruncateFile(int fd, long long size) {
+    errno = _chsize_s(fd, size);
+    return errno == 0 ? 0 : -1;
+}
+long long WriteSome(int fd, const char* data, long long size) {
+    return _write(fd, data, unsigned(std::min<long long>(size, 1 << 30)));
+}
+constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL;
+constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
+#else
+using NativePath = QByteArray;
+NativePath Native(const QString& path) {
+    return QFile::encodeName(path);
+}
+int OpenFile(const NativePath& path, int flags, int mode) {
+    return ::open(path.constData(), flags | O_CLOEXEC, mode);
+}
+int SyncFile(int fd) {
+    return ::fsync(fd);
+}
+int CloseFile(int fd) {
+    return ::close(fd);
+}
+int RemoveFile(const NativePath& path) {
+    return ::unlink(path.constData());
+}
+int TruncateFile(int fd, long long size) {
+    return ::ftruncate(fd, off_t(size));
+}
+long long WriteSome(int fd, const char* data, long long size) {
+    return ::write(fd, data, std::size_t(size));
+}
+constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL;
+constexpr int kCreateMode = 0666; // the umask decides, as for any new file
+#endif
+
+// Writes everything, retrying short writes; false with errno's value in error.
+bool WriteAll(int fd, QByteArrayView bytes, int& error) {
+    const char* data = bytes.data();
+    long long left = bytes.size();
+    while (left > 0) {
+        long long chunk = left;
+        Fault& fault = TheFault();
+        if (fault.armed && fault.step == WriteStep::Write) {
+            const long long room = fault.afterBytes - fault.written;
+            if (room <= 0) {
+                fault.armed = false;
+                error = fault.error;
+                return false;
+            }
+            chunk = std::min(chunk, room);
+        }
+        const long long n = WriteSome(fd, data, chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        if (n == 0) { // a device that takes nothing and says nothing
+            error = ENOSPC;
+            return false;
+        }
+        fault.written += n;
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Writes, syncs when asked and closes an open file; the descriptor is closed in every case.
+bool FinishFile(int fd, QByteArrayView bytes, bool sync, int& error) {
+    bool ok = WriteAll(fd, bytes, error);
+    if (ok && sync && (FaultFires(WriteStep::Sync, error) || SyncFile(fd) != 0)) {
+        if (error == 0)
+            error = errno;
+        ok = false;
+    }
+    const int closeError = FaultFires(WriteStep::Close, error) ? error
+                           : CloseFile(fd) != 0                ? errno
+                                                               : 0;
+    if (ok && closeError != 0) {
+        error = closeError;
+        ok = false;
+    }
+    return ok;
+}
+
+// A new file beside target with a name nobody uses; its descriptor, or -1 with error set.
+int CreateBeside(const QString& target, const QString& kind, QString& created, int& error) {
+    const QFileInfo info(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        created = info.dir().filePath(
+            u".%1.%2-%3"_s.arg(info.fileName(), kind)
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        const int fd = OpenFile(Native(created), kCreateFlags, kCreateMode);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST) {
+            error = errno;
+            return -1;
+        }
+    }
+    error = EEXIST;
+    return -1;
+}
+
+// The old file's place in the file system, as far as replacing it is concerned.
+struct OldFile {
+    bool exists = false;
+    bool regular = false;
+    bool writable = false;
+    bool sharedByLinks = false; // more than one hard link
+#ifndef Q_OS_WIN
+    struct stat status {};
+#endif
+};
+
+OldFile InspectOldFile(const QString& path) {
+    OldFile old;
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    old.exists = info.exists();
+    old.regular = info.isFile();
+    old.writable = old.regular && info.isWritable();
+    if (old.regular) {
+        const HANDLE handle = CreateFileW(Native(path).c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        BY_HANDLE_FILE_INFORMATION details{};
+        if (handle != INVALID_HANDLE_VALUE) {
+            if (GetFileInformationByHandle(handle, &details))
+                old.sharedByLinks = details.nNumberOfLinks > 1;
+            CloseHandle(handle);
+        }
+    }
+#else
+    if (::lstat(Native(path).constData(), &old.status) != 0)
+        return old;
+    old.exists = true;
+    old.regular = S_ISREG(old.status.st_mode);
+    old.sharedByLinks = old.status.st_nlink > 1;
+    // Root may write anything; a file nobody may write is still refused then.
+    old.writable = ::geteuid() == 0 ? (old.status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
+                                    : ::access(Native(path).constData(), W_OK) == 0;
+#endif
+    return old;
+}
+
+// Gives the new file what the old one had: owner and group, then the mode bits (a change of
+// owner clears set-user-ID), then the extended attributes. False when any of it can't be
+// given, so that the caller writes in place instead of losing it.
+bool CopyAttributes([[maybe_unused]] int fd, [[maybe_unused]] const OldFile& old,
+                    [[maybe_unused]] const QString& oldPath) {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    const struct stat& s = old.status;
+    if ((s.st_uid != ::geteuid() || s.st_gid != ::getegid()) &&
+        ::fchown(fd, s.st_uid, s.st_gid) != 0)
+        return false;
+    if (::fchmod(fd, s.st_mode & 07777) != 0)
+        return false;
+    const QByteArray path = Native(oldPath);
+    const ssize_t size = ::llistxattr(path.constData(), nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP;
+    QByteArray names(size, '\0');
+    const ssize_t got = ::llistxattr(path.constData(), names.data(), std::size_t(names.size()));
+    if (got < 0)
+        return false;
+    for (const QByteArray& name : names.first(got).split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t length = ::lgetxattr(path.constData(), name.constData(), nullptr, 0);
+        if (length < 0)
+            return false;
+        QByteArray value(length, '\0');
+        const ssize_t read =
+            ::lgetxattr(path.constData(), name.constData(), value.data(), std::size_t(length));
+        if (read < 0 ||
+            ::fsetxattr(fd, name.constData(), value.constData(), std::size_t(read), 0) != 0)
+            return false;
+    }
+    return true;
+#endif
+}
+
+// Renames from over to; errno (or the Windows error) in error on failure.
+bool RenameOver(const QString& from, const QString& to, int& error) {
+    if (FaultFires(WriteStep::Rename, error))
+        return false;
+#ifdef Q_OS_WIN
+    if (MoveFileExW(Native(from).c_str(), Native(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    error = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    return false;
+#else
+    if (::rename(Native(from).constData(), Native(to).constData()) == 0)
+        return true;
+    error = errno;
+    return false;
+#endif
+}
+
+void SyncFolderOf([[maybe_unused]] const QString& path) {
+#ifndef Q_OS_WIN
+    // Makes the rename itself durable; file systems that can't sync a folder don't need it.
+    const int fd = ::open(Native(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
+// Writes over the file itself, keeping its inode (and so its links, owner and attributes).
+WriteResult WriteInPlace(const QString& target, QByteArrayView bytes) {
+    QFile reader(target);
+    if (!reader.open(QIODevice::ReadOnly))
+        return Failed(reader.errorString());
+    const QByteArray old = reader.readAll();
+    if (reader.error() != QFileDevice::NoError)
+        return Failed(reader.errorString());
+    reader.close();
+
+    // The copy first: with it complete on disk, the old bytes survive whatever follows.
+    int error = 0;
+    QString copy;
+    const int copyFd = CreateBeside(target, u"glossa-copy"_s, copy, error);
+    if (copyFd < 0)
+        return Failed(ErrorText(error));
+    if (!FinishFile(copyFd, old, true, error)) {
+        RemoveFile(Native(copy));
+        return Failed(ErrorText(error));
+    }
+
+    auto overwrite = [&](QByteArrayView content, int& why) {
+        const int fd = OpenFile(Native(target), O_WRONLY, 0);
+        if (fd < 0) {
+            why = errno;
+            return false;
+        }
+        if (TruncateFile(fd, 0) != 0) {
+            why = errno;
+            CloseFile(fd);
+            return false;
+        }
+        // Always synced: the copy may only go once the new bytes are on the disk.
+        return FinishFile(fd, content, true, why);
+    };
+    if (overwrite(bytes, error)) {
+        RemoveFile(Native(copy));
+        return {true, {}};
+    }
+    int restoreError = 0;
+    if (overwrite(old, restoreError)) {
+        RemoveFile(Native(copy));
+        return Failed(ErrorText(error));
+    }
+    return Failed(u"%1; the old content is kept in %2"_s.arg(ErrorText(error),
+                                                             QDir::toNativeSeparators(copy)));
+}
+
+} // namespace
+
+WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
+                            const WriteOptions& options) {
+    QString target = path;
+    if (options.followLink) {
+        // Links to links too, and a link to nothing yet: its target is created.
+        for (int depth = 0; depth < 40 && QFileInfo(target).isSymLink(); ++depth)
+            target = QFileInfo(target).symLinkTarget();
+    }
+    const OldFile old = InspectOldFile(target);
+    const bool replacingLink = !options.followLink && QFileInfo(target).isSymLink();
+    if (old.exists && !replacingLink) {
+        if (!old.regular)
+            return Failed(u"it is not a regular file"_s);
+        if (!old.writable)
+            return Failed(ErrorText(EACCES));
+        if (old.sharedByLinks)
+            return WriteInPlace(target, bytes);
+    }
+
+    int error = 0;
+    QString temporary;
+    const int fd = CreateBeside(target, u"glossa-new"_s, temporary, error);
+    if (fd < 0)
+        return Failed(ErrorText(error));
+    if (old.exists && old.regular && !replacingLink && !CopyAttributes(fd, old, target)) {
+        CloseFile(fd);
+        RemoveFile(Native(temporary));
+        return WriteInPlace(target, bytes);
+    }
+    if (!FinishFile(fd, bytes, options.sync, error) || !RenameOver(temporary, target, error)) {
+        RemoveFile(Native(temporary));
+        return Failed(ErrorText(error));
+    }
+    if (options.sync)
+        SyncFolderOf(target);
+    return {true, {}};
+}
+
+WriteResult SyncFolder([[maybe_unused]] const QString& folder) {
+#if defined(Q_OS_LINUX)
+    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return Failed(ErrorText(errno));
+    int error = 0;
+    const bool ok = !FaultFires(WriteStep::Sync, error) && ::syncfs(fd) == 0;
+    if (!ok && error == 0)
+        error = errno;
+    ::close(fd);
+    return ok ? WriteResult{true, {}} : Failed(ErrorText(error));
+#elif defined(Q_OS_WIN)
+    return {true, {}}; // every page went through the cache; Windows has no whole-folder flush
+#else
+    ::sync();
+    return {true, {}};
+#endif
+}
+
+void SetWriteFaultForTesting(WriteStep step, long long afterBytes, int error) {
+    TheFault() = Fault{true, step, afterBytes, error, 0};
+}
+
+void ClearWriteFaultForTesting() {
+    TheFault() = Fault{};
+}
+
+} // namespace glossa

@@ -1,0 +1,209 @@
+// The one file writer: a failure at any step leaves the old file as it was, and a file keeps
+// what it was (mode, owner, attributes, links).
+
+#include "doc/docrun.h"
+#include "files/safewrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace glossa;
+
+namespace {
+
+bool WriteRaw(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray ReadRaw(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+struct stat Status(const QString& path) {
+    struct stat s {};
+    ::lstat(QFile::encodeName(path).constData(), &s);
+    return s;
+}
+
+QString ReadAll(std::FILE* file) {
+    std::rewind(file);
+    QByteArray bytes;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file))
+        bytes.append(buffer, qsizetype(n));
+    return QString::fromUtf8(bytes);
+}
+
+} // namespace
+
+class TestSafeWrite : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { ClearWriteFaultForTesting(); }
+
+    // Each step can fail; the target keeps its old bytes and nothing is left beside it. A file
+    // with two links is written in place: a failure puts the old bytes back into both names.
+    void failureLeavesTheOldFile_data() {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<qint64>("afterBytes");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("disk full while writing") << int(WriteStep::Write) << qint64(5) << ENOSPC
+                                                 << false << u"No space left on device"_s;
+        QTest::newRow("disk full before anything") << int(WriteStep::Write) << qint64(0) << ENOSPC
+                                                   << false << u"No space left on device"_s;
+        QTest::newRow("sync fails")
+            << int(WriteStep::Sync) << qint64(0) << EIO << false << u"Input/output error"_s;
+        QTest::newRow("close fails (quota)")
+            << int(WriteStep::Close) << qint64(0) << EDQUOT << false << u"Disk quota exceeded"_s;
+        QTest::newRow("rename refused")
+            << int(WriteStep::Rename) << qint64(0) << EACCES << false << u"Permission denied"_s;
+        // The copy of the 9 old bytes is written whole; the new bytes fail half-way.
+        QTest::newRow("in place, disk full half-way")
+            << int(WriteStep::Write) << qint64(9 + 4) << ENOSPC << true
+            << u"No space left on device"_s;
+        QTest::newRow("in place, no room for the copy")
+            << int(WriteStep::Write) << qint64(3) << ENOSPC << true << u"No space left on device"_s;
+    }
+    void failureLeavesTheOldFile() {
+        QFETCH(int, step);
+        QFETCH(qint64, afterBytes);
+        QFETCH(int, error);
+        QFETCH(bool, linked);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteRaw(path, "old bytes"));
+        QStringList expectedFiles{u"source.pb"_s};
+        if (linked) {
+            QVERIFY(::link(QFile::encodeName(path).constData(),
+                           QFile::encodeName(dir.filePath(u"other.pb"_s)).constData()) == 0);
+            expectedFiles.prepend(u"other.pb"_s);
+        }
+        SetWriteFaultForTesting(WriteStep(step), afterBytes, error);
+        const WriteResult result = WriteFileSafely(path, "the new content, longer");
+        QVERIFY(!result.ok);
+        QCOMPARE(result.reason, reason);
+        QCOMPARE(ReadRaw(path), QByteArray("old bytes"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expectedFiles);
+        if (linked)
+            QCOMPARE(ReadRaw(dir.filePath(u"other.pb"_s)), QByteArray("old bytes"));
+    }
+
+    void keepsWhatTheFileWas() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"tool.pb"_s);
+        QVERIFY(WriteRaw(path, "old"));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 04751) == 0);
+        const bool attributes =
+            ::setxattr(QFile::encodeName(path).constData(), "user.glossa", "kept", 4, 0) == 0;
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        // chown clears set-user-ID; put it back as the user would have it.
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 04751) == 0);
+
+        QVERIFY(WriteFileSafely(path, "new").ok);
+        QCOMPARE(ReadRaw(path), QByteArray("new"));
+        const struct stat after = Status(path);
+        QCOMPARE(after.st_mode & 07777, 04751u);
+        if (root) {
+            QCOMPARE(after.st_uid, 65534u);
+            QCOMPARE(after.st_gid, 65534u);
+        }
+        if (attributes) {
+            char value[16] = {};
+            QCOMPARE(
+                ::getxattr(QFile::encodeName(path).constData(), "user.glossa", value, sizeof value),
+                ssize_t(4));
+            QCOMPARE(QByteArray(value), QByteArray("kept"));
+        }
+
+        // Two names for one file: both see the new bytes, the file stays one inode.
+        const QString other = dir.filePath(u"other.pb"_s);
+        QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) ==
+                0);
+        QVERIFY(WriteFileSafely(path, "newer").ok);
+        QCOMPARE(ReadRaw(other), QByteArray("newer"));
+        QCOMPARE(Status(other).st_ino, after.st_ino);
+        QCOMPARE(Status(other).st_nlink, nlink_t(2));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void linksAndPermissions() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"real.pb"_s);
+        const QString link = dir.filePath(u"link.pb"_s);
+        QVERIFY(WriteRaw(target, "source"));
+        QVERIFY(QFile::link(target, link));
+
+        // A linked source stays a link; its target gets the bytes.
+        QVERIFY(WriteFileSafely(link, "edited").ok);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadRaw(target), QByteArray("edited"));
+
+        // Generated output replaces the link itself and leaves the target alone.
+        WriteOptions page;
+        page.followLink = false;
+        page.sync = false;
+        QVERIFY(WriteFileSafely(link, "<html>").ok);
+        QVERIFY(WriteFileSafely(link, "<html>", page).ok);
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(ReadRaw(link), QByteArray("<html>"));
+
+        // No write permission: refused, for root too.
+        const QString locked = dir.filePath(u"locked.pb"_s);
+        QVERIFY(WriteRaw(locked, "locked"));
+        QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0444) == 0);
+        const WriteResult refused = WriteFileSafely(locked, "x");
+        QVERIFY(!refused.ok);
+        QCOMPARE(refused.reason, u"Permission denied"_s);
+        QCOMPARE(ReadRaw(locked), QByteArray("locked"));
+
+        // Not a file at all.
+        QVERIFY(QDir().mkpath(dir.filePath(u"folder.pb"_s)));
+        QCOMPARE(WriteFileSafely(dir.filePath(u"folder.pb"_s), "x").reason,
+                 u"it is not a regular file"_s);
+    }
+
+    // An export on a full disk names each page it could not write and ends with 2.
+    void exportOnAFullDisk() {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(u"src"_s)));
+        QVERIFY(WriteRaw(dir.filePath(u"src/a.pb"_s), "Procedure A()\nEndProcedure\n"));
+        QVERIFY(WriteRaw(dir.filePath(u"src/b.pb"_s), "Procedure B()\nEndProcedure\n"));
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        QVERIFY(out && err);
+        SetWriteFaultForTesting(WriteStep::Write, 0, ENOSPC); // the first page fails
+        const int code =
+            RunDocumentation({u"-export:"_s + dir.filePath(u"docs"_s), dir.filePath(u"src"_s)},
+                             dir.filePath(u"none.ini"_s), out, err);
+        QCOMPARE(code, 2);
+        const QString docs = QDir::toNativeSeparators(dir.filePath(u"docs"_s));
+        QCOMPARE(ReadAll(err),
+                 u"glossa: can't write %1/a.pb.html: No space left on device\n"_s.arg(docs));
+        QCOMPARE(ReadAll(out), u"1 page and the index written to %1\n"_s.arg(docs));
+        QCOMPARE(QDir(docs).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{u"b.pb.html"_s, u"index.html"_s}));
+        std::fclose(out);
+        std::fclose(err);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSafeWrite)
+#include "test_safewrite.moc"
