@@ -996,14 +996,21 @@ private slots:
             << QByteArray("  ;<comment>\r\n  ;  <summary>new</summary>\r\n"
                           "  ;  <return>new</return>\r\n  ;  <example>new</example>\r\n"
                           "  ;</comment>\r\n  Procedure Foo()\r\n  EndProcedure\r\n");
-        QTest::newRow("indented block replaced")
-            << QByteArray("Module M\n    ;<comment>\n    ;  <summary>Old</summary>\n"
-                          ";  <return></return>\n\t;  <example></example>\n    ;</comment>\n"
-                          "  Procedure Foo()\n  EndProcedure\nEndModule\n")
-            << QStringList{u"-caret:3x8"_s} << u"new"_s << 1 << true
-            << QByteArray("Module M\n    ;<comment>\n    ;  <summary>new</summary>\n"
-                          "    ;  <return>new</return>\n    ;  <example>new</example>\n"
-                          "    ;</comment>\n  Procedure Foo()\n  EndProcedure\nEndModule\n");
+        const QByteArray indentedBlock =
+            "Module M\n    ;<comment>\n    ;  <summary>Old</summary>\n"
+            ";  <return></return>\n\t;  <example></example>\n    ;</comment>\n"
+            "  Procedure Foo()\n  EndProcedure\nEndModule\n";
+        for (const QString& typed : {u"new"_s, QString()}) {
+            const QByteArray summary = typed.isEmpty() ? "Old" : "new";
+            const QByteArray other = typed.toUtf8();
+            QTest::addRow("indented block replaced, fields %s", typed.isEmpty() ? "kept" : "typed")
+                << indentedBlock << QStringList{u"-caret:3x8"_s} << typed << 1 << true
+                << "Module M\n    ;<comment>\n    ;  <summary>" + summary +
+                       "</summary>\n    ;  <return>" + other + "</return>\n    ;  <example>" +
+                       other +
+                       "</example>\n    ;</comment>\n  Procedure Foo()\n  EndProcedure\n"
+                       "EndModule\n";
+        }
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
             << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
