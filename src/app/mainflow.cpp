@@ -229,11 +229,7 @@ bool MainFlow::Start() {
         editor_.reset();
         return EndWithoutWindow(u"The source is empty."_s);
     }
-    const QString text =
-        editor_->ReadDocumentText(length + 1, context_.CaretPos, options_.searchRange);
-    context_.WindowStart = editor_->WindowStart();
-    context_.WindowAtLineStart = editor_->WindowAtLineStart();
-    context_.Read = editor_->Decoded();
+    const QString text = ReadSourceText(length);
     times_.textRead = clock.nsecsElapsed();
 
     // 15. The procedure.
@@ -247,12 +243,34 @@ bool MainFlow::Start() {
 
     // 16. The block above it.
     block_ = FindCommentBlock(text, *header_, context_);
+    // A new block stands where the code is: at the old block's indentation, or the header's.
+    blockIndentation_ = block_.present ? IndentationBefore(text, block_.startCharacter)
+                                       : LeadingIndentation(header_->headerText);
 
     // 17. Fill and show the window.
     LoadFields();
     times_.shown = clock.nsecsElapsed();
     finished_ = false;
     return true;
+}
+
+QString MainFlow::ReadSourceText(int length) {
+    // A search window limits what is read, never what is chosen: while it may cut the
+    // procedure around the caret or the chosen header's block, it is read again twice as wide.
+    qint64 range = options_.searchRange;
+    for (;;) {
+        QString text = editor_->ReadDocumentText(length + 1, context_.CaretPos, int(range));
+        context_.WindowStart = editor_->WindowStart();
+        context_.WindowAtLineStart = editor_->WindowAtLineStart();
+        context_.Read = editor_->Decoded();
+        if (range <= 0 || range >= length)
+            return text;
+        const bool reachesEnd =
+            context_.WindowStart + (context_.Read ? context_.Read->Bytes().size() : 0) >= length;
+        if (!SearchWindowCutsChoice(text, context_, reachesEnd))
+            return text;
+        range = std::min<qint64>(range * 2, length);
+    }
 }
 
 bool MainFlow::BuildWindows() {
@@ -438,6 +456,7 @@ void MainFlow::OnEvent_ApplySettings() {
     fields.resultUntouched = fields.result == loadedResult_;
     fields.example = EditorToTags(window_->exampleEditor());
     fields.exampleUntouched = fields.example == loadedExample_;
+    fields.indentation = blockIndentation_;
 
     // Only what the user wrote needs the encoding check; kept text goes back as its bytes.
     QString typed = (fields.summaryUntouched ? QString() : fields.summary) +

@@ -117,6 +117,7 @@ public:
 
 private:
     bool OpenEditor();
+    QString ReadSourceText(int length);
     bool SaveSourceFile();
     bool CheckEncodable(const QString& text);
     bool BuildWindows();
@@ -147,6 +148,7 @@ private:
     std::unique_ptr<PopupMenuRouter> router_;
     std::optional<ProcedureHeader> header_;
     ExistingBlock block_;
+    QString blockIndentation_; // blanks and tabs before each line of the new block
     ParameterListModel parameters_;
     bool finished_ = false;
     bool parameterEdited_ = false; // a description was edited in an earlier selection

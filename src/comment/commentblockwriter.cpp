@@ -1,5 +1,7 @@
 #include "comment/commentblockwriter.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -15,6 +17,44 @@ QString BuildCommentBlock(const QString& summaryTags, const QStringList& descrip
     block += u";  <example>"_s % exampleTags % u"</example>"_s % lineEnd;
     block += u";</comment>"_s;
     return block;
+}
+
+QString IndentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
+                           bool indentFirstLine) {
+    if (indentation.isEmpty() || lineEnd.isEmpty())
+        return block;
+    QString out;
+    out.reserve(block.size() + 8 * indentation.size());
+    qsizetype lineStart = 0;
+    for (;;) {
+        const qsizetype end = block.indexOf(lineEnd, lineStart);
+        const QStringView line =
+            QStringView(block).sliced(lineStart, (end < 0 ? block.size() : end) - lineStart);
+        if (line.startsWith(u';') && (lineStart > 0 || indentFirstLine))
+            out += indentation;
+        out += line;
+        if (end < 0)
+            return out;
+        out += lineEnd;
+        lineStart = end + lineEnd.size();
+    }
+}
+
+QString IndentationBefore(QStringView text, qsizetype index) {
+    index = std::clamp<qsizetype>(index, 0, text.size());
+    qsizetype start = index;
+    while (start > 0 && (text[start - 1] == u' ' || text[start - 1] == u'\t'))
+        --start;
+    if (start > 0 && text[start - 1] != u'\n' && text[start - 1] != u'\r')
+        return {};
+    return text.sliced(start, index - start).toString();
+}
+
+QString LeadingIndentation(QStringView line) {
+    qsizetype n = 0;
+    while (n < line.size() && (line[n] == u' ' || line[n] == u'\t'))
+        ++n;
+    return line.first(n).toString();
 }
 
 namespace {
@@ -42,9 +82,11 @@ QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block
                            const CommentContext& context) {
     const DocEncoding encoding = context.DocEncoding;
     if (!block.present)
-        return EncodeText(BuildCommentBlock(fields.summary, fields.descriptions, fields.result,
-                                            fields.example, context.LineEnd),
-                          encoding);
+        return EncodeText(
+            IndentCommentBlock(BuildCommentBlock(fields.summary, fields.descriptions, fields.result,
+                                                 fields.example, context.LineEnd),
+                               fields.indentation, context.LineEnd, true),
+            encoding);
     const QString& text = block.blockText;
     const BlockParts parts = SplitBlock(text);
     const QList<BlockLine>& lines = parts.lines;
@@ -63,11 +105,11 @@ QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block
             keep(lines[old->firstLine].start, lines[old->lastLine].end);
         } else if (old && untouched) {
             const QString name = FieldTagName(tag);
-            write(u";  <"_s % name % u'>');
+            write(fields.indentation % u";  <"_s % name % u'>');
             keep(old->contentStart, old->contentEnd);
             write(u"</"_s % name % u'>');
         } else {
-            write(FieldLine(tag, content));
+            write(fields.indentation + FieldLine(tag, content));
         }
         write(lineEnd);
     };
@@ -154,7 +196,7 @@ QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block
         k = field->lastLine;
         writeMissing(k);
     }
-    write(u";</comment>"_s);
+    write(fields.indentation + u";</comment>"_s);
     return out;
 }
 

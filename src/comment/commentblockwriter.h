@@ -29,6 +29,9 @@ struct ApplyFields {
     bool exampleUntouched = false;
     // "<param>" fields beyond the number of parameters: kept as they stood, or left out.
     bool keepExtraDescriptions = true;
+    // Blanks and tabs before each line Glossa writes (kept lines keep their own; a replaced
+    // block's opening line keeps what stands before it in the document).
+    QString indentation;
 };
 
 // The new block in the document's encoding. Without a block it is BuildCommentBlock's text.
@@ -42,6 +45,19 @@ QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block
 
 // The "<param>" fields of a block beyond parameterCount, as read (line feeds for breaks).
 QStringList ExtraDescriptions(const ExistingBlock& block, qsizetype parameterCount);
+
+// The block with indentation (blanks and tabs) before each of its lines that starts with ";",
+// the first line included only when indentFirstLine is set (a replaced block's first line
+// keeps the indentation that stands before it in the document). Lines are split at lineEnd.
+QString IndentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
+                           bool indentFirstLine);
+
+// The blanks and tabs from the start of the line that holds index up to index; empty when
+// anything else stands there.
+QString IndentationBefore(QStringView text, qsizetype index);
+
+// The blanks and tabs that line starts with.
+QString LeadingIndentation(QStringView line);
 
 // How a write ended.
 enum class WriteStatus {

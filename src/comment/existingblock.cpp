@@ -124,6 +124,54 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
     return block;
 }
 
+BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
+                            const CommentContext& context) {
+    BlockReach reach;
+    bool closed = false;
+    qsizetype lineStart = std::clamp<qsizetype>(headerStart, 0, text.size());
+    for (;;) {
+        if (lineStart == 0) {
+            reach.cutByTextStart = context.WindowStart > 0;
+            return reach;
+        }
+        const qsizetype end = lineStart - 1;
+        qsizetype previousEnd = end;
+        if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
+            --previousEnd;
+        const qsizetype previousStart = LineStartOf(text, previousEnd);
+        if (!AtLineStart(text, previousStart, context)) {
+            reach.cutByTextStart = true; // the first line of the text read is cut
+            return reach;
+        }
+        const LineKind kind = KindOfLine(text, previousStart, previousEnd);
+        if (!closed) {
+            if (kind == LineKind::Closing) {
+                // The whole line is the closing tag, and at most kBlockWindow bytes lie
+                // between its line end and the header.
+                qsizetype tagEnd = previousEnd;
+                while (tagEnd > previousStart && IsBlank(text[tagEnd - 1]))
+                    --tagEnd;
+                const qsizetype tag = SkipBlanks(text, previousStart, tagEnd);
+                const qsizetype tagLength = tagEnd - tag;
+                if ((tagLength != 10 && tagLength != 11) ||
+                    (tagLength == 11 && text[tagEnd - 1] != u'>'))
+                    return reach;
+                if (headerStart - tagEnd - (lineStart - previousEnd) > kBlockWindow)
+                    return reach;
+                closed = true;
+            } else if (kind != LineKind::Empty || headerStart - previousEnd > kBlockWindow + 2) {
+                return reach;
+            }
+        } else if (kind == LineKind::Opening) {
+            reach.openingLine = previousStart;
+            return reach;
+        } else if (kind == LineKind::Code || kind == LineKind::Closing) {
+            return reach;
+        }
+        lineStart = previousStart;
+    }
+}
+
 QString FieldTagName(FieldTag tag) {
     switch (tag) {
     case FieldTag::Summary:

@@ -35,6 +35,16 @@ struct ExistingBlock {
 ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
                                const CommentContext& context);
 
+// The block above the header that starts at headerStart (a line start in the text read), found
+// by the same rules from the lines alone: the start of its opening line, or -1. cutByTextStart
+// is true when the text read begins after the document's start and the lines above the header
+// reach its first line without deciding whether a block stands there.
+struct BlockReach {
+    qsizetype openingLine = -1;
+    bool cutByTextStart = false;
+};
+BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
+
 // The fields the editor window shows.
 enum class FieldTag { Summary, Param, Return, Example };
 

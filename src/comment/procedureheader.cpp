@@ -1,9 +1,12 @@
 #include "comment/procedureheader.h"
 
+#include "comment/existingblock.h"
 #include "comment/trimblanks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -217,23 +220,21 @@ LineRead ReadHeaderLine(QStringView text, qsizetype i) {
     return {LineKind::Unreadable, reach};
 }
 
-// A header line found by the scan. For a line that begins like a header but can't be read,
-// bodyEnd is the index of the line end after its EndProcedure (or before the next header line,
-// or the text's end): the caret anywhere up to there belongs to that procedure.
+// A header line found by the scan; for a line that begins like a header but can't be read,
+// end is its start.
 struct FoundLine {
     qsizetype start = 0;
     qsizetype end = 0;
     bool readable = true;
-    qsizetype bodyEnd = 0;
 };
 
 // One pass over the text: visits every header line in order. A line starts after a line feed,
 // or at the text's start when the text read starts a document line (a search window may begin
-// mid-line); a header over several lines is passed over as a whole.
+// mid-line); a header over several lines is passed over as a whole, and so are the lines
+// read as the continuation of an unreadable header's list.
 template <typename Visit>
 void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& visit) {
     const qsizetype n = text.size();
-    std::optional<FoundLine> unreadable;
     qsizetype lineStart = 0;
     while (lineStart <= n) {
         const qsizetype first = SkipBlanks(text, lineStart);
@@ -242,24 +243,13 @@ void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& vi
             const char16_t c = text[first].unicode() | 0x20;
             if (c == u'p' || c == u'r') {
                 const LineRead line = ReadHeaderLine(text, first);
-                if (line.kind != LineKind::Other && unreadable) {
-                    unreadable->bodyEnd = lineStart - 1;
-                    visit(*unreadable);
-                    unreadable.reset();
-                }
                 if (line.kind == LineKind::Header) {
-                    visit(FoundLine{lineStart, line.end, true, line.end});
+                    visit(FoundLine{lineStart, line.end, true});
                     resumeFrom = line.end;
                 } else if (line.kind == LineKind::Unreadable) {
-                    unreadable = FoundLine{lineStart, lineStart, false, n};
-                    // Lines read as the continuation of its list belong to it.
+                    visit(FoundLine{lineStart, lineStart, false});
                     resumeFrom = line.end;
                 }
-            } else if (c == u'e' && unreadable && HasKeywordAt(text, first, "endprocedure"_L1)) {
-                const qsizetype lineEnd = text.indexOf(u'\n', first);
-                unreadable->bodyEnd = lineEnd < 0 ? n : lineEnd;
-                visit(*unreadable);
-                unreadable.reset();
             }
         }
         const qsizetype lineFeed = text.indexOf(u'\n', resumeFrom);
@@ -267,8 +257,6 @@ void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& vi
             break;
         lineStart = lineFeed + 1;
     }
-    if (unreadable)
-        visit(*unreadable);
 }
 
 // Maps character indexes of the text read to byte positions in the document. It walks forward
@@ -297,11 +285,6 @@ private:
     qint64 offset_ = 0;
 };
 
-// Byte position in the document of the character at index of the text read.
-qint64 StartOffsetOf(QStringView text, qsizetype index, const CommentContext& context) {
-    return ByteOffsets(text, context).At(index);
-}
-
 // The line end before a header: LF or CR LF, since a header line starts after a line feed;
 // empty at the start of the text read.
 QString LineEndBefore(const QString& text, qsizetype start) {
@@ -321,18 +304,212 @@ ProcedureHeader MakeHeader(const QString& text, const FoundLine& line, qint64 st
     return header;
 }
 
+// Where the caret stands in the text read: the index of the character it stands before (a
+// caret inside a character's bytes stands before the next one) and that character's byte
+// position in the document.
+struct CaretAt {
+    qsizetype index = 0;
+    qint64 offset = 0;
+};
+
+CaretAt FindCaret(QStringView text, const CommentContext& context) {
+    const qint64 target = qint64(context.CaretPos) - context.WindowStart;
+    if (target <= 0)
+        return {0, context.WindowStart};
+    if (context.Read) {
+        qsizetype low = 0;
+        qsizetype high = text.size();
+        while (low < high) {
+            const qsizetype middle = low + (high - low) / 2;
+            if (context.Read->ByteIndex(middle) < target)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return {low, context.WindowStart + context.Read->ByteIndex(low)};
+    }
+    if (context.DocEncoding == DocEncoding::Ansi) {
+        const qsizetype index = qsizetype(std::min<qint64>(target, text.size()));
+        return {index, context.WindowStart + index};
+    }
+    // UTF-8 byte counts, four ASCII characters at a time where the text allows.
+    const char16_t* data = text.utf16();
+    const qsizetype n = text.size();
+    qint64 bytes = 0;
+    qsizetype i = 0;
+    while (i < n && bytes < target) {
+        if (i + 4 <= n && bytes + 4 <= target) {
+            std::uint64_t four = 0;
+            std::memcpy(&four, data + i, sizeof four);
+            if ((four & 0xFF80FF80FF80FF80ULL) == 0) {
+                i += 4;
+                bytes += 4;
+                continue;
+            }
+        }
+        const char16_t c = data[i];
+        if (c < 0x80) {
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(data[i + 1])) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;
+        }
+        ++i;
+    }
+    return {i, context.WindowStart + bytes};
+}
+
+// Byte position in the document of the character at index, counted from the caret's place
+// (so a header near the caret costs no walk over the text before it).
+qint64 OffsetFromCaret(QStringView text, const CommentContext& context, const CaretAt& caret,
+                       qsizetype index) {
+    if (context.Read)
+        return DocumentPosition(context, text, index);
+    if (index >= caret.index)
+        return caret.offset +
+               EncodedLength(text.sliced(caret.index, index - caret.index), context.DocEncoding);
+    return caret.offset -
+           EncodedLength(text.sliced(index, caret.index - index), context.DocEncoding);
+}
+
+// Start of the line that holds index (lines start after a line feed, as for headers).
+qsizetype LineStartAt(QStringView text, qsizetype index) {
+    const qsizetype lineFeed = index > 0 ? text.lastIndexOf(u'\n', index - 1) : -1;
+    return lineFeed + 1;
+}
+
+// The line end (CR or LF, or the text's end) of the line that holds index.
+qsizetype LineEndAt(QStringView text, qsizetype index) {
+    while (index < text.size() && !IsLineEnd(text[index]))
+        ++index;
+    return index;
+}
+
+// Whether the line from lineStart to lineEnd holds an EndProcedure statement: at the line's
+// start or after a ":" separator, not inside a literal and not in the comment after ";".
+bool HasEndProcedure(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
+    qsizetype i = SkipBlanks(text, lineStart);
+    bool statementStart = true;
+    while (i < lineEnd) {
+        if (statementStart && HasKeywordAt(text, i, "endprocedure"_L1))
+            return true;
+        statementStart = false;
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\'') {
+            i = SkipLiteral(text, i);
+            if (i < 0)
+                return false;
+        } else if (c == u';') {
+            return false;
+        } else if (c == u':') {
+            if (i + 1 < lineEnd && text[i + 1] == u':') { // Module::Name
+                i += 2;
+                continue;
+            }
+            i = SkipBlanks(text, i + 1);
+            statementStart = true;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+
+// The header lines around the caret: the last one starting on or before the caret's line
+// and the first one after it.
+struct CaretNeighbours {
+    CaretAt at;
+    std::optional<FoundLine> before;
+    std::optional<FoundLine> after;
+};
+
+enum class Enclosure { Outside, Inside, Unknown };
+
+// Whether the caret lies in the procedure of neighbours.before: on its header lines, in its
+// body or on its EndProcedure line. A procedure without EndProcedure runs up to the next
+// header. Unknown when the text read begins after the document's start and nothing in it
+// tells (the caret may be in a procedure whose header lies before the text).
+Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
+                         const CaretNeighbours& neighbours) {
+    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
+    qsizetype line = 0;
+    if (neighbours.before) {
+        const FoundLine& header = *neighbours.before;
+        const qsizetype headerEnd = LineEndAt(text, header.readable ? header.end : header.start);
+        if (neighbours.at.index <= headerEnd)
+            return Enclosure::Inside;
+        line = text.indexOf(u'\n', headerEnd) + 1;
+        if (line == 0)
+            return Enclosure::Inside;
+    } else if (!context.WindowAtLineStart) {
+        line = text.indexOf(u'\n') + 1; // the first line is cut: it is not read
+        if (line == 0)
+            line = text.size();
+    }
+    const Enclosure open = neighbours.before         ? Enclosure::Inside
+                           : context.WindowStart > 0 ? Enclosure::Unknown
+                                                     : Enclosure::Outside;
+    while (line <= caretLine && line < text.size()) {
+        const qsizetype end = LineEndAt(text, line);
+        if (HasEndProcedure(text, line, end))
+            return line == caretLine ? open : Enclosure::Outside;
+        const qsizetype lineFeed = text.indexOf(u'\n', end);
+        if (lineFeed < 0)
+            break;
+        line = lineFeed + 1;
+    }
+    return open;
+}
+
+// Whether the caret lies in the comment block directly above the header of neighbours.after
+// (from the start of its opening line to the header).
+bool CaretInBlockAbove(const QString& text, const CommentContext& context,
+                       const CaretNeighbours& neighbours) {
+    if (!neighbours.after)
+        return false;
+    const qsizetype opening = BlockAboveHeader(text, neighbours.after->start, context).openingLine;
+    return opening >= 0 && opening <= neighbours.at.index;
+}
+
+// Whether every line from lineStart on is empty or a comment; the last line, which the text
+// read may cut, is not judged.
+bool OnlyCommentLinesFrom(QStringView text, qsizetype lineStart) {
+    for (;;) {
+        const qsizetype lineFeed = text.indexOf(u'\n', lineStart);
+        if (lineFeed < 0)
+            return true;
+        const qsizetype first = SkipBlanks(text, lineStart);
+        if (first < lineFeed && !IsLineEnd(text[first]) && text[first] != u';')
+            return false;
+        lineStart = lineFeed + 1;
+    }
+}
+
+// Records the header lines around the caret; call for every header line in order.
+void Neighbour(CaretNeighbours& neighbours, qsizetype caretLine, const FoundLine& line) {
+    if (line.start <= caretLine)
+        neighbours.before = line;
+    else if (!neighbours.after)
+        neighbours.after = line;
+}
+
 } // namespace
 
 std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context) {
     if (context.SearchMode != 0 && context.SearchMode != 1 && context.SearchMode != 2)
         return std::nullopt;
 
+    CaretNeighbours neighbours;
+    neighbours.at = FindCaret(text, context);
+    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
     std::optional<FoundLine> chosen;
     qint64 chosenDistance = 0;
-    QList<FoundLine> unreadable;
     ScanHeaderLines(text, context, [&](const FoundLine& line) {
-        if (!line.readable)
-            unreadable.append(line);
+        Neighbour(neighbours, caretLine, line);
         const qint64 p = line.start + 1;
         // Character positions and the caret's byte position are compared as plain numbers.
         const qint64 P = p + context.WindowStart;
@@ -346,19 +523,42 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
             chosenDistance = distance;
         }
     });
+
+    // A caret in the comment block above a header means that header's procedure, also where
+    // the block stands in a procedure without EndProcedure. Else the procedure the caret is in
+    // is the one meant; a caret in one whose header can't be read belongs to no other.
+    if (context.SearchMode == 0 && CaretInBlockAbove(text, context, neighbours)) {
+        chosen = neighbours.after;
+    } else if (CaretEnclosure(text, context, neighbours) == Enclosure::Inside) {
+        if (!neighbours.before->readable)
+            return std::nullopt;
+        if (context.SearchMode == 0)
+            chosen = neighbours.before;
+    }
     if (!chosen || !chosen->readable)
         return std::nullopt;
+    return MakeHeader(text, *chosen, OffsetFromCaret(text, context, neighbours.at, chosen->start));
+}
 
-    // A caret within a procedure whose header can't be read belongs to no other procedure.
-    ByteOffsets offsets(text, context);
-    for (const FoundLine& line : std::as_const(unreadable)) {
-        if (offsets.At(line.start) > context.CaretPos)
-            break;
-        if (context.CaretPos <= offsets.At(line.bodyEnd))
-            return std::nullopt;
-    }
-
-    return MakeHeader(text, *chosen, StartOffsetOf(text, chosen->start, context));
+bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd) {
+    if ((context.WindowStart <= 0 && reachesEnd) ||
+        (context.SearchMode != 0 && context.SearchMode != 1 && context.SearchMode != 2))
+        return false;
+    CaretNeighbours neighbours;
+    neighbours.at = FindCaret(text, context);
+    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
+    ScanHeaderLines(text, context,
+                    [&](const FoundLine& line) { Neighbour(neighbours, caretLine, line); });
+    const Enclosure enclosure = CaretEnclosure(text, context, neighbours);
+    if (enclosure == Enclosure::Unknown)
+        return true;
+    // A caret in comment lines that run to the end of the text read may be in the block of a
+    // header after it.
+    if (context.SearchMode == 0 && enclosure == Enclosure::Outside && !neighbours.after &&
+        !reachesEnd && OnlyCommentLinesFrom(text, caretLine))
+        return true;
+    const std::optional<ProcedureHeader> header = FindProcedure(text, context);
+    return header && BlockAboveHeader(text, header->startCharacter, context).cutByTextStart;
 }
 
 QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context) {

@@ -38,16 +38,26 @@ struct ParameterEntry {
 
 using ParameterList = QList<ParameterEntry>;
 
-// Chooses the header nearest the caret among the headers that SearchMode accepts (0 all, 1
-// starting before the caret, 2 starting at or after it, other values none); ties keep the
-// earlier header. A header line is the line's leading blanks and tabs, an optional "Runtime",
-// the keyword (Procedure, ProcedureC, ProcedureDLL, ProcedureCDLL in any case), an optional
-// return type, the name and the parameter list through the ")" that matches its "("; the list
-// may run over several lines after a trailing comma. A line that begins like a header but can't
-// be read as one takes part in the choice too and gives nothing when chosen, and so does a caret
-// on such a line or in its body up to its EndProcedure: another procedure is never taken in its
-// place. Nothing when no header is accepted.
+// Chooses the procedure the caret is meant for. With SearchMode 0: the procedure the caret is
+// in (on its header lines, in its body or on its EndProcedure line; a procedure without
+// EndProcedure ends at the next header), else the one whose comment block directly above its
+// header holds the caret, else the nearest header. Otherwise the header nearest the caret
+// among the headers that SearchMode accepts (1 starting before the caret, 2 starting at or
+// after it, other values none). Ties keep the earlier header. A header line is the line's leading
+// blanks and tabs, an optional "Runtime", the keyword (Procedure, ProcedureC, ProcedureDLL,
+// ProcedureCDLL in any case), an optional return type, the name and the parameter list through the
+// ")" that matches its "("; the list may run over several lines after a trailing comma. A line that
+// begins like a header but can't be read as one takes part in the choice too and gives nothing when
+// chosen, and so does a caret on such a line or in its body up to its EndProcedure: another
+// procedure is never taken in its place. Nothing when no header is accepted.
 std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context);
+
+// Whether the text read (a search window) may hold too little to choose as the whole document
+// would: it begins after the document's start and the caret may be in a procedure whose
+// header lies before it, or the chosen header's comment block may begin before it; or, with
+// reachesEnd false (the document goes on after the text), the caret is in comment lines that
+// run to the text's end, so a block of a header after it may hold the caret.
+bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd);
 
 // Every header of the text, in order, as FindProcedure would record each (header text, start
 // character, start offset, lineEndBefore).

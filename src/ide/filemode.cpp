@@ -136,10 +136,15 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
     const long long caretColumn =
         (long long)(caretPosition - afterStarts[std::size_t(caretLine)]) + 1;
 
-    std::string out = after.substr(0, lines[header].next);
-    bool haveCursorLine = false;
-    for (std::size_t k = header + 1; k < lines.size(); ++k) {
-        const Line& line = lines[k];
+    // One settings line: "; Key = Value" (the key may be missing), and its line end.
+    struct Setting {
+        std::string_view key;
+        std::string_view head; // up to the value
+        std::string_view value;
+        std::string_view lineEnd;
+    };
+    auto read = [&after](const Line& line) {
+        Setting setting;
         const std::string_view text =
             std::string_view(after).substr(line.begin, line.end - line.begin);
         const std::size_t equals = text.find('=');
@@ -152,25 +157,52 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
         std::size_t valueStart = equals == std::string_view::npos ? text.size() : equals + 1;
         while (valueStart < text.size() && (text[valueStart] == ' ' || text[valueStart] == '\t'))
             ++valueStart;
-        const std::string_view head = text.substr(0, valueStart);
-        const std::string_view value = text.substr(valueStart);
-        const std::string_view lineEnd =
-            std::string_view(after).substr(line.end, line.next - line.end);
+        setting.key = key;
+        setting.head = text.substr(0, valueStart);
+        setting.value = text.substr(valueStart);
+        setting.lineEnd = std::string_view(after).substr(line.end, line.next - line.end);
+        return setting;
+    };
 
+    // FirstLine counts display lines: it follows the inserted lines only while no fold is
+    // closed ("-" in Folding marks six open folds, any other character a closed one; without
+    // the line nothing is folded). It never passes the caret's line, or the IDE would move the
+    // caret there.
+    bool foldClosed = false;
+    std::optional<long long> cursorLine;
+    if (caret)
+        cursorLine = caretLine;
+    for (std::size_t k = header + 1; k < lines.size(); ++k) {
+        const Setting setting = read(lines[k]);
+        long long number = 0;
+        if (setting.key == "Folding")
+            foldClosed = setting.value.find_first_not_of('-') != std::string_view::npos;
+        else if (setting.key == "CursorPosition" && !caret && ReadDecimal(setting.value, number))
+            cursorLine = follow(number);
+    }
+
+    std::string out = after.substr(0, lines[header].next);
+    bool haveCursorLine = false;
+    for (std::size_t k = header + 1; k < lines.size(); ++k) {
+        const Setting setting = read(lines[k]);
+        const std::string_view key = setting.key;
+        const std::string_view value = setting.value;
         std::string newValue(value);
         long long number = 0;
         if (key == "CursorPosition") {
             haveCursorLine = true;
-            if (caret)
-                newValue = std::to_string(caretLine);
-            else if (ReadDecimal(value, number))
-                newValue = std::to_string(follow(number));
+            if (cursorLine && (caret || ReadDecimal(value, number)))
+                newValue = std::to_string(*cursorLine);
         } else if (key == "CursorColumn") {
             if (caret)
                 newValue = std::to_string(caretColumn);
         } else if (key == "FirstLine") {
-            if (ReadDecimal(value, number))
-                newValue = std::to_string(follow(number));
+            if (ReadDecimal(value, number)) {
+                long long first = foldClosed ? number : follow(number);
+                if (cursorLine)
+                    first = std::min(first, std::max(*cursorLine, 0LL));
+                newValue = std::to_string(first);
+            }
         } else if (key == "Markers") {
             // Each run of digits is a line number from 1; everything between stays.
             newValue.clear();
@@ -189,16 +221,24 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
                 i = j;
             }
         }
-        out.append(head).append(newValue).append(lineEnd);
+        // Every other line (options Glossa doesn't know included) stays as it is.
+        out.append(setting.head).append(newValue).append(setting.lineEnd);
     }
     if (caret && !haveCursorLine && caretLine > 0) {
-        // The IDE writes the line only past the first line, right after "; IDE Options".
+        // The IDE writes the line only past the first line, right after "; IDE Options", with
+        // the line end it put before each settings line (the source's own, which may differ
+        // from the lines above when the IDE converted those).
         const Line& first = lines[header];
         std::string lineEnd = after.substr(first.end, first.next - first.end);
+        if (lineEnd.empty() && header > 0)
+            lineEnd =
+                after.substr(lines[header - 1].end, lines[header - 1].next - lines[header - 1].end);
         std::string cursor = "; CursorPosition = " + std::to_string(caretLine);
-        if (lineEnd.empty()) { // the block's only line ends the file
-            const int mode = EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
-            lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
+        if (first.next == first.end) { // the block's only line ends the file
+            if (lineEnd.empty()) {
+                const int mode = EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
+                lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
+            }
             out.append(lineEnd).append(cursor);
         } else {
             out.insert(first.next, cursor + lineEnd);

@@ -51,8 +51,10 @@ public:
     // ..." followed only by ";" lines and empty lines) made to follow the change from before:
     // with a caret, CursorPosition (line from 0) and CursorColumn (byte column from 1) become
     // its place, CursorPosition added after the first line when missing and past the first
-    // line; without one, CursorPosition moves with its line like FirstLine. FirstLine (from 0)
-    // and each number of Markers (from 1) move with the lines they named.
+    // line (with the line end the block's lines are preceded by); without one, CursorPosition
+    // moves with its line. Each number of Markers (from 1) moves with the line it named.
+    // FirstLine (from 0, a display line) moves with its line only while the Folding line says
+    // no fold is closed (or is missing), else stays; it never exceeds the caret's line.
     // A line after the changed bytes moves by the change in line count, a line inside them
     // stays, at most at the last changed line. Every other byte is kept. after unchanged when
     // it has no such block, or the change reaches into it.

@@ -1,5 +1,6 @@
 #include "install/installtool.h"
 
+#include "install/ideshortcuts.h"
 #include "install/shortcutkeys.h"
 #include "prefs/numberreading.h"
 #include "prefs/preferencestore.h"
@@ -182,15 +183,25 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
         }
         {
             PreferenceStore ide;
-            if (ide.PrefFileOpen(folder + env.idePrefsFileName)) {
+            const bool opened = ide.PrefFileOpen(folder + env.idePrefsFileName) != 0;
+            if (opened) {
                 ide.PrefSelectGroup(u"Shortcuts"_s);
                 if (ide.PrefRewindKeys()) {
                     while (ide.PrefNextKey())
                         usedShortcuts.push_back(ReadNumber(ide.PrefCurrentValue()));
                 }
             }
+            // A menu item whose key the file lacks (or an account without the file) has the
+            // IDE's default shortcut; no value can hold a line feed, so it marks a missing key.
+            for (const IdeMenuShortcut& item : IdeMenuShortcuts()) {
+                if (!opened ||
+                    ide.PrefReadString(QString::fromLatin1(item.key), u"\n"_s) == u"\n"_s)
+                    usedShortcuts.push_back(item.For(env.platform));
+            }
             ide.PrefFileClose();
         }
+        const std::vector<std::int32_t> always = IdeAlwaysTakenShortcuts(env.platform);
+        usedShortcuts.insert(usedShortcuts.end(), always.begin(), always.end());
         if (!store.PrefFileOpen(file)) {
             // It was there a moment ago; writing a fresh file would lose the other tools.
             reportUnwritable(env, file);

@@ -55,6 +55,15 @@ void EffectTextEdit::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
+        // Tab moves to the next control, so a tab character is typed with Ctrl (the Control
+        // key on macOS too).
+        const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+        if (event->key() == Qt::Key_Tab &&
+            (mods == Qt::ControlModifier || mods == Qt::MetaModifier)) {
+            textCursor().insertText(QStringLiteral("\t"));
+            event->accept();
+            return;
+        }
     }
     QTextEdit::keyPressEvent(event);
 }

@@ -9,7 +9,8 @@ namespace glossa {
 
 // The rich-text editor of a comment field: no line wrap (every line of the text is one line of
 // the editor), Ctrl+B, Ctrl+I and Ctrl+U toggle bold, italic and underline of the selection,
-// and pasted or dropped text keeps only the six effects (InsertEffectsOnly).
+// Ctrl+Tab types a tab (Tab itself may move the focus, see tabChangesFocus), and pasted or dropped
+// text keeps only the six effects (InsertEffectsOnly).
 class EffectTextEdit : public QTextEdit {
     Q_OBJECT
 public:

@@ -3,6 +3,7 @@
 #include "ui_editorwindow.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QShortcut>
 
 // The icon lives in a static library's resources, which the linker drops unless referenced.
@@ -40,6 +41,23 @@ EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::Editor
     }
     ui->editor_params->setEnabled(false);
 
+    // Tab and Shift+Tab go through the controls top to bottom (the field editors pass Tab on;
+    // Ctrl+Tab types a tab in them).
+    const QList<QWidget*> order{ui->string_procedurename, ui->button_preview, ui->editor_summary,
+                                ui->combo_params,         ui->editor_params,  ui->editor_result,
+                                ui->editor_example,       ui->button_apply};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    // The example is code: the system's fixed-width font, at the size of the other fields.
+    QFont code = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fields = ui->editor_summary->font();
+    if (fields.pointSizeF() > 0)
+        code.setPointSizeF(fields.pointSizeF());
+    else if (fields.pixelSize() > 0)
+        code.setPixelSize(fields.pixelSize());
+    ui->editor_example->setFont(code);
+
     connect(ui->button_apply, &QPushButton::clicked, this, &EditorWindow::applyRequested);
     connect(ui->button_preview, &QPushButton::clicked, this, &EditorWindow::previewRequested);
     connect(ui->combo_params, &QListWidget::itemSelectionChanged, this,
@@ -53,6 +71,10 @@ EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::Editor
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, &EditorWindow::applyRequested);
     }
+    // Escape closes the window as its close box does, question included.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 EditorWindow::~EditorWindow() = default;

@@ -20,8 +20,10 @@ namespace glossa {
 
 // window_main: the procedure field, the preview button, the four field editors with the
 // parameter list, and "Apply". Its controls keep their object names and are only shown here;
-// the editing run decides what they hold. Closing it (close box) reports closeRequested and
-// lets the window close; Ctrl+Return anywhere in it reports applyRequested like the button.
+// the editing run decides what they hold. Closing it (close box or Escape) reports
+// closeRequested and lets the window close; Ctrl+Return anywhere in it reports applyRequested
+// like the button. Tab and Shift+Tab move between the controls in their order from top to
+// bottom; the example field shows the system's fixed-width font.
 class EditorWindow : public QWidget {
     Q_OBJECT
 

@@ -758,6 +758,76 @@ private slots:
                                   "; Folding = -\n; Markers = 2,10,13\n; EnableXP\n");
     }
 
+    // The IDE's settings block after Apply on its temporary file: the caret where Apply puts
+    // it, FirstLine never past it and following inserted lines only while no fold is closed,
+    // added lines in the block's own line ends, every other line as it was.
+    void fileModeCaretAndView_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("cursor"); // PB_TOOL_Cursor
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray options = "; IDE Options = PureBasic 6.10 LTS (Linux - x64)";
+        const QByteArray blockFoo = "EnableExplicit\n\n;<comment>\n;  <summary>%</summary>\n"
+                                    ";  <param>p</param>\n;  <return></return>\n"
+                                    ";  <example></example>\n;</comment>\n"
+                                    "Procedure Foo(a)\n  Debug a\nEndProcedure\n\n";
+        const QByteArray before = QByteArray(blockFoo).replace("%", "Old");
+        const QByteArray after = QByteArray(blockFoo).replace("%", "new");
+        for (const QByteArray folding : {"-", "0"}) {
+            QTest::addRow("caret inside the old block, Folding %s", folding.constData())
+                << before + options +
+                       "\n; CursorPosition = 4\n; CursorColumn = 3\n"
+                       "; FirstLine = 3\n; Folding = " +
+                       folding + "\n; EnableXP"
+                << u"5x3"_s
+                << after + options +
+                       "\n; CursorPosition = 2\n; CursorColumn = 1\n"
+                       "; FirstLine = 2\n; Folding = " +
+                       folding + "\n; EnableXP";
+        }
+        const QByteArray twoProcedures = "EnableExplicit\n\nProcedure Foo(a)\n  Debug a\n"
+                                         "EndProcedure\nProcedure Bar()\nEndProcedure\n";
+        const QByteArray inserted =
+            "EnableExplicit\n\n;<comment>\n;  <summary>new</summary>\n"
+            ";  <param><b>a:</b> {description}</param>\n;  <return></return>\n"
+            ";  <example></example>\n;</comment>\nProcedure Foo(a)\n  Debug a\n"
+            "EndProcedure\nProcedure Bar()\nEndProcedure\n";
+        QTest::newRow("a fold closed: FirstLine stays")
+            << twoProcedures + options +
+                   "\n; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = 0"
+            << u"4x5"_s
+            << inserted + options +
+                   "\n; CursorPosition = 9\n; CursorColumn = 5\n; FirstLine = 2\n; Folding = 0";
+        // The IDE converts the source's line ends to LF but writes its settings lines with the
+        // source's own (CR LF here), each after a line end, none at the end.
+        const QByteArray head = "Procedure Foo()\nEndProcedure\n\r\n" + options;
+        const QByteArray newHead = ";<comment>\n;  <summary>new</summary>\n;  <return></return>\n"
+                                   ";  <example></example>\n;</comment>\n" +
+                                   head;
+        QTest::newRow("CR LF settings, the options line alone")
+            << head << u"1x1"_s << newHead + "\r\n; CursorPosition = 5";
+    }
+    void fileModeCaretAndView() {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, cursor);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"PureBasic_TempFile0.pb"_s);
+        QVERIFY(WriteFile(path, source));
+        RecordingMessages messages;
+        RunEnvironment env =
+            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
+        env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
+        env.toolCursor = cursor;
+        MainFlow flow(std::move(env));
+        QVERIFY(flow.Start());
+        Run::Retype(flow.Window()->summaryEditor(), u"new"_s);
+        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QCOMPARE(messages.warnings, QStringList());
+        QVERIFY(flow.Finished());
+        flow.Finish();
+        QCOMPARE(ReadFile(path), expected);
+    }
+
     void fileModeUnencodableCharacterKeepsWindow() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"PureBasic_TempFile1.pb"_s);
@@ -898,6 +968,49 @@ private slots:
             << QByteArray("x ;<comment>\n;</comment>\n;<comment>\n;  <summary>Procedure "
                           "Foo()</summary>\n;  <return></return>\n;  <example></example>\n"
                           ";</comment>\nProcedure Foo()\nEndProcedure\n");
+        QTest::newRow("window begins inside the block above the header")
+            << kBarBlock << QStringList{u"-caret:8x3"_s, u"-searchrange:30"_s} << u"new"_s << 1
+            << true
+            << QByteArray("; x\n;<comment>\n;  <summary>new</summary>\n;  <param>new</param>\n"
+                          ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n"
+                          "Procedure Bar(p)\nEndProcedure\n");
+        const QByteArray longBody = "Procedure Long(p)\n  x = 1\n  x = 2\n  x = 3\n  x = 4\n"
+                                    "EndProcedure\nProcedure B()\nEndProcedure\n";
+        QTest::newRow("window begins inside the procedure around the caret")
+            << longBody << QStringList{u"-caret:5x3"_s, u"-searchrange:36"_s} << u"new"_s << 1
+            << true
+            << ";<comment>\n;  <summary>new</summary>\n;  <param>new</param>\n"
+               ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n" +
+                   longBody;
+        // A new block takes the header's indentation; a replaced one its opening line's.
+        QTest::newRow("indented header, no block")
+            << QByteArray("Module M\n  \tProcedure Foo(a)\n  \tEndProcedure\nEndModule\n")
+            << QStringList{u"-caret:2x4"_s} << u"new"_s << 1 << true
+            << QByteArray("Module M\n  \t;<comment>\n  \t;  <summary>new</summary>\n"
+                          "  \t;  <param>new</param>\n  \t;  <return>new</return>\n"
+                          "  \t;  <example>new</example>\n  \t;</comment>\n"
+                          "  \tProcedure Foo(a)\n  \tEndProcedure\nEndModule\n");
+        QTest::newRow("indented header first in the file")
+            << QByteArray("  Procedure Foo()\r\n  EndProcedure\r\n") << QStringList{u"-caret:2x3"_s}
+            << u"new"_s << 1 << true
+            << QByteArray("  ;<comment>\r\n  ;  <summary>new</summary>\r\n"
+                          "  ;  <return>new</return>\r\n  ;  <example>new</example>\r\n"
+                          "  ;</comment>\r\n  Procedure Foo()\r\n  EndProcedure\r\n");
+        const QByteArray indentedBlock =
+            "Module M\n    ;<comment>\n    ;  <summary>Old</summary>\n"
+            ";  <return></return>\n\t;  <example></example>\n    ;</comment>\n"
+            "  Procedure Foo()\n  EndProcedure\nEndModule\n";
+        for (const QString& typed : {u"new"_s, QString()}) {
+            const QByteArray summary = typed.isEmpty() ? "Old" : "new";
+            const QByteArray other = typed.toUtf8();
+            QTest::addRow("indented block replaced, fields %s", typed.isEmpty() ? "kept" : "typed")
+                << indentedBlock << QStringList{u"-caret:3x8"_s} << typed << 1 << true
+                << "Module M\n    ;<comment>\n    ;  <summary>" + summary +
+                       "</summary>\n    ;  <return>" + other + "</return>\n    ;  <example>" +
+                       other +
+                       "</example>\n    ;</comment>\n  Procedure Foo()\n  EndProcedure\n"
+                       "EndModule\n";
+        }
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
             << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true

@@ -22,6 +22,46 @@ CommentContext Context(int caret, int mode = 0, int windowStart = 0,
     return context;
 }
 
+// Three procedures: one that looks nested, a long one, a short one.
+const QString kThree = u"EnableExplicit\n"
+                       ";<comment>\n"
+                       ";  <summary>Looks nested</summary>\n"
+                       ";</comment>\n"
+                       "Procedure Outer()\n"
+                       "  Debug \"Procedure Fake()\"\n"
+                       "  ; Procedure Inner()\n"
+                       "  ;EndProcedure\n"
+                       "  g = 1 : EndProcedure\n"
+                       "Global h\n"
+                       "\n"
+                       "Procedure.i Long(x,\n"
+                       "                 y)\n"
+                       "  Protected i\n"
+                       "  For i = 1 To 10\n"
+                       "    Debug \"EndProcedure\" ; EndProcedure\n"
+                       "    x = Geo::EndProcedure(i)\n"
+                       "  Next\n"
+                       "  ProcedureReturn x + y\n"
+                       "EndProcedure\n"
+                       "\n"
+                       "Procedure Short(a)\n"
+                       "  ProcedureReturn a * 2\n"
+                       "EndProcedure\n"_s;
+
+// Byte position of a line and column (both from 1) of an ASCII text.
+int At(const QString& text, int line, int column) {
+    qsizetype position = 0;
+    for (int k = 1; k < line; ++k)
+        position = text.indexOf(u'\n', position) + 1;
+    return int(position) + column - 1;
+}
+
+// The name in a header text: the word before its "(".
+QString SplitName(const QString& headerText) {
+    const QString head = headerText.left(headerText.indexOf(u'('));
+    return head.mid(head.lastIndexOf(u' ') + 1);
+}
+
 } // namespace
 
 class TestProcedureHeader : public QObject {
@@ -258,7 +298,8 @@ private slots:
         QTest::addColumn<int>("position"); // -1: none
         QTest::newRow("mode 0 nearest") << kTwoHeaders << 0 << 0 << 0 << 1;
         QTest::newRow("mode 0 tie keeps earlier") << kTwoHeaders << 0 << 9 << 0 << 1;
-        QTest::newRow("mode 0 body nearer next header") << kTwoHeaders << 0 << 10 << 0 << 17;
+        QTest::newRow("mode 0 on a header line nearer the next")
+            << kTwoHeaders << 0 << 10 << 0 << 1;
         QTest::newRow("mode 1 header at position 1 after caret 0")
             << kTwoHeaders << 1 << 0 << 0 << -1;
         QTest::newRow("mode 1 caret 1") << kTwoHeaders << 1 << 1 << 0 << 1;
@@ -273,7 +314,7 @@ private slots:
         QTest::newRow("window start: mode 2 finds header after caret")
             << kTwoHeaders << 2 << 110 << 100 << 17;
         QTest::newRow("no window start: mode 2 finds none") << kTwoHeaders << 2 << 110 << 0 << -1;
-        QTest::newRow("window start: distance") << kTwoHeaders << 0 << 110 << 100 << 17;
+        QTest::newRow("window start: on a header line") << kTwoHeaders << 0 << 110 << 100 << 1;
         QTest::newRow("window start: tie keeps earlier") << kTwoHeaders << 0 << 109 << 100 << 1;
         QTest::newRow("no text header") << u"Debug 1\n"_s << 0 << 0 << 0 << -1;
     }
@@ -285,6 +326,90 @@ private slots:
         QFETCH(int, position);
         const auto header = FindProcedure(text, Context(caret, mode, windowStart));
         QCOMPARE(header ? header->position() : -1, position);
+    }
+
+    // The procedure the caret is in, whatever header is nearer; between procedures the
+    // nearest. Carets are given as line and column (from 1) of kThree.
+    void caretProcedure_data() {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("name"); // empty: none
+        const struct {
+            int line;
+            int column;
+            const char* modes[3];
+        } rows[] = {
+            {1, 3, {"Outer", "", "Outer"}},      // before the first procedure
+            {3, 3, {"Outer", "", "Outer"}},      // in the block above Outer
+            {6, 1, {"Outer", "Outer", "Long"}},  // on "Procedure Fake()" in a string
+            {8, 3, {"Outer", "Outer", "Long"}},  // on ";EndProcedure", a comment
+            {9, 20, {"Outer", "Outer", "Long"}}, // on "g = 1 : EndProcedure"
+            {10, 3, {"Long", "Outer", "Long"}},  // after it, nearer Long
+            {13, 3, {"Long", "Long", "Short"}},  // on the header's second line
+            {17, 3, {"Long", "Long", "Short"}},  // on Geo::EndProcedure, nearer Short
+            {19, 3, {"Long", "Long", "Short"}},  // deep in Long, nearer Short
+            {20, 13, {"Long", "Long", "Short"}}, // at the end of Long's EndProcedure line
+            {21, 1, {"Short", "Long", "Short"}}, // between Long and Short
+            {23, 3, {"Short", "Short", ""}},
+        };
+        for (const auto& row : rows) {
+            for (int mode = 0; mode < 3; ++mode)
+                QTest::addRow("line %d column %d mode %d", row.line, row.column, mode)
+                    << row.line << row.column << mode << QString::fromLatin1(row.modes[mode]);
+        }
+    }
+    void caretProcedure() {
+        QFETCH(int, line);
+        QFETCH(int, column);
+        QFETCH(int, mode);
+        QFETCH(QString, name);
+        const auto header = FindProcedure(kThree, Context(At(kThree, line, column), mode));
+        QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+    }
+
+    // A procedure without EndProcedure runs up to the next header, but the block above that
+    // header belongs to it.
+    void procedureWithoutEnd() {
+        const QString text = u"Procedure A()\n  a = 1\n  b = 2\n  c = 3\n  d = 4\n"
+                             ";<comment>\n;</comment>\nProcedure B()\nEndProcedure\n"_s;
+        QCOMPARE(FindProcedure(text, Context(At(text, 5, 3)))->headerText, u"Procedure A()"_s);
+        QCOMPARE(FindProcedure(text, Context(At(text, 6, 3)))->headerText, u"Procedure B()"_s);
+    }
+
+    // A search window (lines firstLine to lastLine of kThree) that may hold too little for
+    // the choice the whole text gives.
+    void searchWindow_data() {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("firstLine");
+        QTest::addColumn<int>("lastLine");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("caret deep in Long, window from inside it") << 19 << 3 << 15 << 24 << true;
+        QTest::newRow("caret on Outer's header, window from inside its block")
+            << 5 << 3 << 3 << 24 << true;
+        QTest::newRow("blank line above Long's header starts the window")
+            << 13 << 3 << 11 << 24 << true;
+        QTest::newRow("caret in a block, window ends inside it") << 2 << 3 << 1 << 3 << true;
+        QTest::newRow("caret deep in Long, window from the code above it")
+            << 19 << 3 << 10 << 24 << false;
+        QTest::newRow("caret between procedures, window after Outer's end")
+            << 21 << 1 << 10 << 24 << false;
+        QTest::newRow("caret on code, window ends before the next header")
+            << 10 << 3 << 1 << 10 << false;
+    }
+    void searchWindow() {
+        QFETCH(int, line);
+        QFETCH(int, column);
+        QFETCH(int, firstLine);
+        QFETCH(int, lastLine);
+        QFETCH(bool, cut);
+        const int start = At(kThree, firstLine, 1);
+        const int end = At(kThree, lastLine + 1, 1);
+        const CommentContext context = Context(At(kThree, line, column), 0, start);
+        QCOMPARE(
+            SearchWindowCutsChoice(kThree.mid(start, end - start), context, end == kThree.size()),
+            cut);
     }
 
     void startOffset_data() {

@@ -11,6 +11,8 @@
 using namespace glossa;
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(glossa::IdePlatform)
+
 namespace {
 
 // What the injected pickers and message boxes saw.
@@ -314,25 +316,93 @@ private slots:
     void shortcutTakenByIdeTwice() {
         // Hexadecimal and decimal values; the key names don't matter.
         writeAll(folder + u"PureBasic.prefs"_s,
-                 "[Shortcuts]\nCopy = $40043\nHelp = 65648\n[Other]\nX = 131137\n");
-        rec.pickerAnswers = {0x10070, 0x20041};
+                 "[Shortcuts]\nCopy = $40043\nHelp = 65648\n[Other]\nX = 196724\n");
+        rec.pickerAnswers = {0x10070, 0x30074};
         std::int32_t stored = 0;
         InstallEnvironment env = environment();
         env.storedShortcut = &stored;
         QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 1);
         QCOMPARE(rec.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}, {0x10070, false}}));
-        QCOMPARE(stored, 0x20041);
-        QVERIFY(readAll(toolsPrefs()).contains("Shortcut = 131137\r\n"));
+        QCOMPARE(stored, 0x30074);
+        QVERIFY(readAll(toolsPrefs()).contains("Shortcut = 196724\r\n"));
+    }
+
+    // What the IDE itself counts as taken: its menu items' shortcuts (its defaults where its
+    // preferences lack the key, a present key winning even with 0), Alt with the menu titles'
+    // "&", Tab and Shift+Tab, and the platform's reserved combinations.
+    void takenAsTheIdeSays_data() {
+        QTest::addColumn<IdePlatform>("platform");
+        QTest::addColumn<QByteArray>("idePrefs"); // empty: no file
+        QTest::addColumn<int>("shortcut");
+        QTest::addColumn<bool>("taken");
+        const QByteArray none;
+        const QByteArray saveMoved = "[Shortcuts]\nSave = 131156\n";
+        const QByteArray saveOff = "[Shortcuts]\nSave = 0\n";
+        const struct {
+            IdePlatform platform;
+            const char* what;
+            QByteArray prefs;
+            int shortcut;
+            bool taken;
+        } rows[] = {
+            {IdePlatform::Windows, "Ctrl+S, no preferences", none, 131155, true},
+            {IdePlatform::Windows, "Ctrl+S, Save moved", saveMoved, 131155, false},
+            {IdePlatform::Windows, "Ctrl+T, Save moved there", saveMoved, 131156, true},
+            {IdePlatform::Windows, "Ctrl+S, Save set to 0", saveOff, 131155, false},
+            {IdePlatform::Windows, "F5 (Compile)", none, 116, true},
+            {IdePlatform::Windows, "Alt+Up (menu titles)", none, 262182, true},
+            {IdePlatform::Windows, "Tab", saveOff, 9, true},
+            {IdePlatform::Windows, "Ctrl+Alt+Delete", none, 393262, true},
+            {IdePlatform::Windows, "Alt+F4", none, 262259, true},
+            {IdePlatform::Windows, "Ctrl+Alt+Backspace", none, 393224, false},
+            {IdePlatform::Windows, "Alt+C", none, 262211, false},
+            {IdePlatform::Linux, "Ctrl+S, no preferences", none, 131155, true},
+            {IdePlatform::Linux, "F5 (Compile)", none, 65474, true},
+            {IdePlatform::Linux, "Windows F5 value", none, 116, false},
+            {IdePlatform::Linux, "Alt+& (menu titles)", none, 262182, true},
+            {IdePlatform::Linux, "Shift+Tab", none, 130825, true},
+            {IdePlatform::Linux, "Ctrl+Alt+F1", none, 458686, true},
+            {IdePlatform::Linux, "Ctrl+Alt+F8", none, 458693, false},
+            {IdePlatform::Linux, "Ctrl+Alt+Backspace", none, 458504, true},
+            {IdePlatform::Linux, "Alt+C", none, 262211, false},
+            {IdePlatform::MacOS, "Cmd+S, no preferences", none, 524403, true},
+            {IdePlatform::MacOS, "Ctrl+S", none, 131155, false},
+            {IdePlatform::MacOS, "Alt+F (menu titles)", none, 262214, true},
+            {IdePlatform::MacOS, "Tab", none, 9, true},
+            {IdePlatform::MacOS, "Ctrl+Alt+Delete", none, 393343, true},
+            {IdePlatform::MacOS, "Ctrl+Alt+F7", none, 393570, true},
+            {IdePlatform::MacOS, "Ctrl+Alt+Backspace", none, 393224, true},
+            {IdePlatform::MacOS, "Alt+C", none, 262243, false},
+        };
+        for (const auto& row : rows) {
+            const char* platform = row.platform == IdePlatform::Windows ? "Windows"
+                                   : row.platform == IdePlatform::Linux ? "Linux"
+                                                                        : "macOS";
+            QTest::addRow("%s: %s", platform, row.what)
+                << row.platform << row.prefs << row.shortcut << row.taken;
+        }
+    }
+    void takenAsTheIdeSays() {
+        QFETCH(IdePlatform, platform);
+        QFETCH(QByteArray, idePrefs);
+        QFETCH(int, shortcut);
+        QFETCH(bool, taken);
+        if (!idePrefs.isEmpty())
+            writeAll(folder + IdePrefsFileName(platform), idePrefs);
+        QCOMPARE(InstallTool(u"Glossa"_s, QString(), QString(), 0, 0, 0, 0, true, 0, false,
+                             shortcut, 0, 0, QString(), environment(platform)),
+                 taken ? 0 : 1);
+        QCOMPARE(rec.pickerCalls.size(), taken ? 1 : 0);
     }
 
     void linuxReadsLowerCaseIdePrefs() {
         writeAll(folder + u"purebasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
-        rec.pickerAnswers = {0x1FFC2}; // Shift+F5 in GTK key values
+        rec.pickerAnswers = {0x1FFC3}; // Shift+F6 in GTK key values
         QCOMPARE(runGlossa(IdePlatform::Linux), 0);
         QCOMPARE(rec.pickerCalls.size(), 1);
-        QVERIFY(readAll(toolsPrefs(IdePlatform::Linux)).contains("Shortcut = 131010\r\n"));
+        QVERIFY(readAll(toolsPrefs(IdePlatform::Linux)).contains("Shortcut = 131011\r\n"));
         QCOMPARE(rec.successes.size(), 1);
-        QVERIFY(rec.successes[0].endsWith(u"\n(shortcut for this tool is SHIFT + F5)"_s));
+        QVERIFY(rec.successes[0].endsWith(u"\n(shortcut for this tool is SHIFT + F6)"_s));
     }
 
     void pickerCancelledKeepsNewFile() {
@@ -449,7 +519,7 @@ private slots:
         folder = sub + u'/';
         writeAll(toolsPrefs(), prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
                                           "MenuItemName = X", "Shortcut = 262211"}));
-        rec.pickerAnswers = {0x20041};
+        rec.pickerAnswers = {0x30074};
         rec.duringPicker = [sub]() {
             QVERIFY(QDir(sub).removeRecursively());
             QFile file(sub);

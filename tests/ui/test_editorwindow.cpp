@@ -1,8 +1,11 @@
 #include "richtext/formatmenu.h"
+#include "richtext/tagconversion.h"
 #include "ui/editorwindow.h"
 #include "ui/popupmenurouter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -167,14 +170,72 @@ private slots:
         QCOMPARE(opened, 2);
     }
 
-    void escapeInEditorWindowDoesNothing() {
+    // Escape, also while typing in a field, closes the window as the close box does: through
+    // the close guard (the question about edits), which may keep it open.
+    void escapeClosesLikeTheCloseBox() {
         EditorWindow w;
         QSignalSpy closed(&w, &EditorWindow::closeRequested);
+        bool keep = true;
+        int asked = 0;
+        w.setCloseGuard([&] {
+            ++asked;
+            return !keep;
+        });
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QTest::keyClick(&w, Qt::Key_Escape);
+        w.summaryEditor()->setFocus();
+        QTest::keyClick(w.summaryEditor(), Qt::Key_Escape);
+        QCOMPARE(asked, 1);
         QVERIFY(w.isVisible());
         QCOMPARE(closed.count(), 0);
+        keep = false;
+        QTest::keyClick(w.summaryEditor(), Qt::Key_Escape);
+        QCOMPARE(asked, 2);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(closed.count(), 1);
+    }
+
+    // Tab and Shift+Tab go through the controls in the window's order; in a field Ctrl+Tab
+    // types a tab and keeps the focus.
+    void tabOrderAndCtrlTab() {
+        EditorWindow w;
+        w.parameterEditor()->setEnabled(true); // as when a parameter is selected
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const QList<QWidget*> order{w.procedureName(), w.previewButton(),   w.summaryEditor(),
+                                    w.parameterList(), w.parameterEditor(), w.resultEditor(),
+                                    w.exampleEditor(), w.applyButton(),     w.procedureName()};
+        w.procedureName()->setFocus();
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), order[i]);
+        }
+        for (qsizetype i = order.size() - 1; i-- > 0;) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), order[i]);
+        }
+        w.exampleEditor()->setFocus();
+        QTest::keyClicks(w.exampleEditor(), u"If x"_s);
+        QTest::keyClick(w.exampleEditor(), Qt::Key_Return);
+        QTest::keyClick(w.exampleEditor(), Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClicks(w.exampleEditor(), u"Debug x"_s);
+        QCOMPARE(EditorToTags(w.exampleEditor()), u"If x<br>\tDebug x"_s);
+        QCOMPARE(QApplication::focusWidget(), w.exampleEditor());
+    }
+
+    // The example shows code in a fixed-width font at the size the other fields have, also
+    // when the default font was set ("-winfont:").
+    void exampleFieldIsFixedWidth() {
+        const QFont before = QApplication::font();
+        QFont chosen(u"Serif"_s);
+        chosen.setPointSize(15);
+        QApplication::setFont(chosen);
+        EditorWindow w;
+        QApplication::setFont(before);
+        QVERIFY(QFontInfo(w.exampleEditor()->font()).fixedPitch());
+        QCOMPARE(w.exampleEditor()->font().pointSize(), 15);
+        QCOMPARE(w.summaryEditor()->font().pointSize(), 15);
+        QVERIFY(!QFontInfo(w.summaryEditor()->font()).fixedPitch());
     }
 };
 
