@@ -321,7 +321,8 @@ BlockFields ReadBlockFields(const QString& blockText, qsizetype parameterCount) 
 QString ReadField(const QString& blockText, const QString& tagName, int n) {
     for (FieldTag tag : kTags) {
         if (tagName.compare(FieldTagName(tag), Qt::CaseInsensitive) == 0) {
-            const BlockField* field = SplitBlock(blockText).Find(tag, n);
+            const BlockParts parts = SplitBlock(blockText);
+            const BlockField* field = parts.Find(tag, n);
             return field ? field->text : QString();
         }
     }
