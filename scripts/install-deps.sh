@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
-# Installs every Debian package needed to build, run and test Glossa.
+# Installs the Debian packages Glossa needs.
+#   scripts/install-deps.sh build   what building and running Glossa takes (Qt, CMake, a compiler)
+#   scripts/install-deps.sh [test]  that and the test tools (QScintilla, Google Benchmark, clang
+#                                   for the fuzzers, MinGW and Wine, Xvfb)
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
 packages=(
-  build-essential dpkg-dev cmake ninja-build pkg-config git clang-format
+  build-essential dpkg-dev cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
-  libqscintilla2-qt6-dev libgl-dev libxkbcommon-dev
-  libbenchmark-dev
-  clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix wine64
-  xvfb xauth fonts-liberation
+  libgl-dev libxkbcommon-dev
 )
+if [ "${1:-test}" != "build" ]; then
+  packages+=(
+    clang-format libqscintilla2-qt6-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix wine64
+    xvfb xauth fonts-liberation
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

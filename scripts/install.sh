@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build
 
 cmake --preset release >/dev/null
 cmake --build --preset release

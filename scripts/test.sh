@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds Glossa and runs every test headless:
-#   1. the ci build (all tests, WebEngine included);
-#   2. the sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer, every test that
-#      doesn't need WebEngine); any finding fails the run;
-#   3. the Windows cross build of the bridge, its tests run under Wine (scripts/test-windows.sh).
-# Exits non-zero on any failure.
+# Installs what is needed, builds Glossa and runs every test headless, stopping at the first
+# failure: the formatting check, the ci build with all its tests, the same tests (less the web
+# engine's) under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build and its
+# tests under Wine (scripts/test-windows.sh), and a short run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
+
+echo "== formatting"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 echo "== ci build and tests"
-cmake --preset ci >/dev/null
+# The summary shows what was found; the ci preset refuses to build without QScintilla or the
+# web engine rather than quietly building fewer tests.
+cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
 
