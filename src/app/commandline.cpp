@@ -57,18 +57,18 @@ CommandLine ParseCommandLine(const QStringList& arguments, CommandLine line) {
     for (const QString& argument : arguments) {
         if (argument.compare(u"-sticky"_s, Qt::CaseInsensitive) == 0) {
             line.stayOnTop = true;
-        } else if (QStringView v = ValueAfter(argument, u"-winfont:"); v.data()) {
-            if (!v.isEmpty())
-                ApplyWinFont(line, v);
-        } else if (QStringView v = ValueAfter(argument, u"-searchrange:"); v.data()) {
-            if (!v.isEmpty())
-                line.searchRange = qMax(0, ReadNumber(v));
-        } else if (QStringView v = ValueAfter(argument, u"-search:"); v.data()) {
-            if (!v.isEmpty())
-                line.searchMode = ReadNumber(v);
-        } else if (QStringView v = ValueAfter(argument, u"-caret:"); v.data()) {
-            if (!v.isEmpty())
-                line.caret = v.toString();
+        } else if (QStringView font = ValueAfter(argument, u"-winfont:"); font.data()) {
+            if (!font.isEmpty())
+                ApplyWinFont(line, font);
+        } else if (QStringView range = ValueAfter(argument, u"-searchrange:"); range.data()) {
+            if (!range.isEmpty())
+                line.searchRange = qMax(0, ReadNumber(range));
+        } else if (QStringView mode = ValueAfter(argument, u"-search:"); mode.data()) {
+            if (!mode.isEmpty())
+                line.searchMode = ReadNumber(mode);
+        } else if (QStringView caret = ValueAfter(argument, u"-caret:"); caret.data()) {
+            if (!caret.isEmpty())
+                line.caret = caret.toString();
         } else if (!argument.isEmpty() && !argument.startsWith(u'-')) {
             line.sourceFile = argument;
         }

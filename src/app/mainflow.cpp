@@ -152,105 +152,95 @@ bool MainFlow::Start() {
     QElapsedTimer clock;
     clock.start();
 
-    // 1. Single instance.
     if (instance_.AcquireSingleInstance())
         return EndWithoutWindow(u"Another Glossa is already open; finish it first."_s);
-
-    // The options are plain values; they are read here (not only at step 6) because a file
-    // argument decides between the IDE and file mode.
+    // Read first: a file argument decides between the IDE and file mode.
     options_ = ParseCommandLine(env_.arguments);
-
-    // 2. The IDE's editor, or the installation.
-    const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));
-    if (editorHandle == 0 && !InFileMode()) {
-        // Started by the IDE with nothing to edit (its project tab was active): the IDE waits,
-        // disabled, so no window may open; this ends like the other runs without a source.
-        if (!env_.toolIde.isEmpty())
-            return false;
-        // 3. Installation.
-        env_.install(*messages_);
-        return false;
-    }
-
-    // 4. The IDE's process (or the source file in file mode).
-    if (!OpenEditor())
+    if (!HasSourceToEdit())
+        return InstallOrEnd();
+    if (!OpenSource())
         return file_ || exitCode_ != 0
                    ? false
                    : EndWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
                                       "reached."_s.arg(env_.toolScintilla));
     times_.editorOpened = clock.nsecsElapsed();
-
-    // 5. Encoding.
     editor_->CodePage();
     context_.DocEncoding = editor_->Encoding();
-
-    // 6. Command line (already read above).
     context_.SearchMode = options_.searchMode;
+    LoadSettings();
+    ApplyFont();
 
-    // 7, 8. Settings.
-    EnsureSettingsFolders();
-    settings_ =
-        LoadWindowSettings(env_.settingsPath, env_.monitors ? *env_.monitors : DesktopMonitors());
-
-    // 9. Default font.
-    if (!options_.fontFace.isEmpty()) {
-        QFont font(options_.fontFace);
-        if (options_.fontSize > 0)
-            font.setPointSize(options_.fontSize);
-        font.setBold(options_.fontFlags & kFontBold);
-        font.setItalic(options_.fontFlags & kFontItalic);
-        font.setUnderline(options_.fontFlags & kFontUnderline);
-        font.setStrikeOut(options_.fontFlags & kFontStrikeOut);
-        if (options_.fontFlags & kFontHighQuality)
-            font.setStyleStrategy(QFont::PreferQuality);
-        QApplication::setFont(font);
-    }
-
-    // 10. Windows. Without them the run can't go on: it ends through steps 19 to 21.
+    // From here on every ending releases the editor and stores the geometry (Finish).
     reachedRelease_ = true;
     if (!BuildWindows())
         return EndWithoutWindow(u"The editor window can't be built."_s);
-
     times_.windowsBuilt = clock.nsecsElapsed();
-
-    // 11. Splitter.
     window_->setSplitterPosition(settings_.splitterPos);
 
-    // 12. The regular expressions are compiled once, on first use, by the comment model.
-
-    // 13. Caret, length, line end.
-    context_.CaretPos = editor_->CaretPosition();
-    const int length = editor_->Length();
-    context_.LineEnd = IdeEditor::LineEndForMode(editor_->EolMode());
-
-    // 14. An empty document ends the run at once: no release step, no settings save.
-    if (length <= 0) {
-        reachedRelease_ = false;
-        editor_.reset();
-        return EndWithoutWindow(u"The source is empty."_s);
-    }
-    const QString text = ReadSourceText(length);
+    QString text;
+    if (!ReadDocument(text))
+        return false;
     times_.textRead = clock.nsecsElapsed();
-
-    // 15. The procedure.
-    if (text.isEmpty())
-        return EndWithoutWindow(u"The source's text can't be read."_s);
     header_ = FindProcedure(text, context_);
     if (!header_)
         return EndWithoutWindow(NoProcedureReason());
-
     times_.headerFound = clock.nsecsElapsed();
-
-    // 16. The block above it.
     block_ = FindCommentBlock(text, *header_, context_);
     // A new block stands where the code is: at the old block's indentation, or the header's.
     blockIndentation_ = block_.present ? IndentationBefore(text, block_.startCharacter)
                                        : LeadingIndentation(header_->headerText);
-
-    // 17. Fill and show the window.
     LoadFields();
     times_.shown = clock.nsecsElapsed();
     finished_ = false;
+    return true;
+}
+
+bool MainFlow::HasSourceToEdit() const {
+    return InFileMode() || std::uint32_t(ReadNumber(env_.toolScintilla)) != 0;
+}
+
+bool MainFlow::InstallOrEnd() {
+    // Started by the IDE with nothing to edit (its project tab was active): the IDE waits,
+    // disabled, so no window may open; this ends like the other runs without a source.
+    if (env_.toolIde.isEmpty())
+        env_.install(*messages_);
+    return false;
+}
+
+void MainFlow::LoadSettings() {
+    EnsureSettingsFolders();
+    settings_ =
+        LoadWindowSettings(env_.settingsPath, env_.monitors ? *env_.monitors : DesktopMonitors());
+}
+
+void MainFlow::ApplyFont() {
+    if (options_.fontFace.isEmpty())
+        return;
+    QFont font(options_.fontFace);
+    if (options_.fontSize > 0)
+        font.setPointSize(options_.fontSize);
+    font.setBold(options_.fontFlags & kFontBold);
+    font.setItalic(options_.fontFlags & kFontItalic);
+    font.setUnderline(options_.fontFlags & kFontUnderline);
+    font.setStrikeOut(options_.fontFlags & kFontStrikeOut);
+    if (options_.fontFlags & kFontHighQuality)
+        font.setStyleStrategy(QFont::PreferQuality);
+    QApplication::setFont(font);
+}
+
+bool MainFlow::ReadDocument(QString& text) {
+    context_.CaretPos = editor_->CaretPosition();
+    const int length = editor_->Length();
+    context_.LineEnd = IdeEditor::LineEndForMode(editor_->EolMode());
+    if (length <= 0) {
+        // Nothing to edit and nothing changed: no release, no settings stored.
+        reachedRelease_ = false;
+        editor_.reset();
+        return EndWithoutWindow(u"The source is empty."_s);
+    }
+    text = ReadSourceText(length);
+    if (text.isEmpty())
+        return EndWithoutWindow(u"The source's text can't be read."_s);
     return true;
 }
 
@@ -297,7 +287,7 @@ bool MainFlow::BuildWindows() {
     return true;
 }
 
-bool MainFlow::OpenEditor() {
+bool MainFlow::OpenSource() {
     if (InFileMode()) {
         // A file argument wins over PB_TOOL_Scintilla: the IDE sets it on every platform, but
         // off Windows its value is of no use to another process.
@@ -573,11 +563,10 @@ void MainFlow::Finish() {
     finished_ = true;
     if (!reachedRelease_)
         return;
-    // 19. Release.
     editor_.reset();
     file_.reset();
     instance_.Release();
-    // 20. Save the geometry when it changed.
+    // The geometry is stored only when it changed.
     if (window_)
         settingsWritten_ = SaveWindowSettings(env_.settingsPath, settings_, CurrentGeometry());
 }

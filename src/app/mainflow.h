@@ -50,7 +50,8 @@ struct RunEnvironment {
     QString toolIde;       // PB_TOOL_IDE: set by the IDE for every tool it starts
     // Opens the IDE's editor for a handle; nullptr when there is no such process.
     std::function<std::unique_ptr<ScintillaTarget>(std::uintptr_t)> openIdeProcess;
-    // The installation run (main flow step 3); the default installs into the IDE's tools menu.
+    // The installation run, for a start by hand with nothing to edit; the default installs
+    // into the IDE's tools menu.
     std::function<void(Messages&)> install;
     // Builds window_main; nullptr when it can't be built.
     std::function<std::unique_ptr<EditorWindow>()> buildEditorWindow;
@@ -75,12 +76,13 @@ public:
     explicit MainFlow(RunEnvironment environment, QObject* parent = nullptr);
     ~MainFlow() override;
 
-    // Steps 1 to 17. True when window_main is shown and the event loop is to run.
+    // From the single-instance guard to the shown window. True when window_main is shown and
+    // the event loop is to run.
     bool Start();
     // True once the event loop is to end (Apply done, window_main closed) or was never needed.
     bool Finished() const { return finished_; }
-    // Steps 19 to 21: release the editor, the guard, and save the window geometry when it
-    // changed. Runs once; only on the paths that reach step 19.
+    // Releases the editor and the guard, and stores the window geometry when it changed. Runs
+    // once; only on the paths that got as far as building the windows.
     void Finish();
     // Start, the event loop, Finish. Returns the exit code.
     int Run();
@@ -116,7 +118,12 @@ public:
     void DisableButtons();
 
 private:
-    bool OpenEditor();
+    bool HasSourceToEdit() const;
+    bool InstallOrEnd();
+    bool OpenSource();
+    void LoadSettings();
+    void ApplyFont();
+    bool ReadDocument(QString& text);
     QString ReadSourceText(int length);
     bool SaveSourceFile();
     bool CheckEncodable(const QString& text);

@@ -21,7 +21,7 @@ public:
     // the guard or the guard can't be created.
     bool AcquireSingleInstance();
 
-    // Closes the guard (main flow step 19); a later instance may then start.
+    // Closes the guard at the end of the run; a later instance may then start.
     void Release();
 
     // The lock file used off Windows.

@@ -275,15 +275,15 @@ BlockParts SplitBlock(QStringView blockText) {
         if (!OpensField(lineText(k), tag, contentStart))
             continue;
         const QString close = u"</"_s + FieldTagName(tag) + u'>';
-        QStringView first = lineText(k).sliced(contentStart);
-        if (const qsizetype at = first.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
+        QStringView opening = lineText(k).sliced(contentStart);
+        if (const qsizetype at = opening.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
             const qsizetype start = parts.lines[k].start + contentStart;
             parts.fields.append(
-                {tag, k, k, FieldText(first.first(at).toString()), start, start + at});
+                {tag, k, k, FieldText(opening.first(at).toString()), start, start + at});
             continue;
         }
         // Over several lines, up to the closing tag, but never into the next field.
-        QString raw = first.toString();
+        QString raw = opening.toString();
         for (int j = k + 1; j < last; ++j) {
             FieldTag other;
             qsizetype otherStart = 0;

@@ -90,18 +90,18 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
     for (const QString& argument : arguments) {
         if (argument.compare(u"-check"_s, Qt::CaseInsensitive) == 0) {
             options.check = true;
-        } else if (QStringView v = ValueAfter(argument, u"-export:"); v.data()) {
-            if (v.isEmpty())
+        } else if (QStringView folder = ValueAfter(argument, u"-export:"); folder.data()) {
+            if (folder.isEmpty())
                 options.errors << u"-export: needs the folder to write into"_s;
             else
-                options.exportFolder = v.toString();
-        } else if (QStringView v = ValueAfter(argument, u"-format:"); v.data()) {
-            if (v.compare(u"markdown", Qt::CaseInsensitive) == 0)
+                options.exportFolder = folder.toString();
+        } else if (QStringView format = ValueAfter(argument, u"-format:"); format.data()) {
+            if (format.compare(u"markdown", Qt::CaseInsensitive) == 0)
                 options.markdown = true;
-            else if (v.compare(u"html", Qt::CaseInsensitive) == 0)
+            else if (format.compare(u"html", Qt::CaseInsensitive) == 0)
                 options.markdown = false;
-            else if (!v.isEmpty())
-                options.errors << u"-format: knows html and markdown, not \"%1\""_s.arg(v);
+            else if (!format.isEmpty())
+                options.errors << u"-format: knows html and markdown, not \"%1\""_s.arg(format);
         } else if (!argument.isEmpty() && !argument.startsWith(u'-')) {
             options.paths << argument;
         }

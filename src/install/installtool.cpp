@@ -103,13 +103,13 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
                 std::int32_t hideEditor, bool checkShortcut, std::int32_t hideFromMenu,
                 bool replaceExisting, std::int32_t shortcut, std::int32_t sourceSpecific,
                 std::int32_t deactivate, const QString& configLine, const InstallEnvironment& env) {
-    // 1. The folder.
+    // The folder.
     const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
     if (folder.isEmpty())
         return 0;
     const QString file = ToolsPrefsPath(folder, env.platform);
 
-    // 2. Open, or create with the header. The picker promised a new file in the confirmed
+    // Open, or create with the header. The picker promised a new file in the confirmed
     // folder, so a folder that isn't there yet (a fresh account) is made first.
     PreferenceStore store;
     bool isNew = false;
@@ -126,7 +126,7 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
         isNew = true;
     }
 
-    // 3. and 4.
+    // The number of tools.
     store.PrefSelectGroup(u"ToolsInfo"_s);
     std::int32_t count = store.PrefReadNumber(u"ToolCount"_s, 0);
     // A damaged count: negative means no tools; the largest number leaves no number for a new
@@ -145,7 +145,7 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
         store.PrefWriteComment(QString());
     }
 
-    // 5. The existing entries. The list grows as needed: any number of tools is checked.
+    // The existing entries. The list grows as needed: any number of tools is checked.
     std::vector<std::int32_t> usedShortcuts;
     bool matched = false;
     std::int32_t matchNumber = -1;
@@ -165,13 +165,13 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
         }
     }
 
-    // 6. Already installed.
+    // Already installed.
     if (matched && !replaceExisting) {
         store.PrefFileClose();
         return 0;
     }
 
-    // 7. A free shortcut.
+    // A free shortcut.
     if (checkShortcut) {
         if (shortcut == 0)
             shortcut = (replaceExisting && matchShortcut != 0)
@@ -222,7 +222,7 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
         }
     }
 
-    // 8. and 9. The entry.
+    // The entry.
     const bool overwrite = replaceExisting && matchNumber >= 0;
     const std::int32_t number = overwrite ? matchNumber : count;
     store.PrefSelectGroup(toolGroup(number));
@@ -242,7 +242,7 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     store.PrefWriteComment(QString());
     store.PrefWriteComment(QString());
 
-    // 10. and 11.
+    // The count, when the entry is new.
     if (!overwrite) {
         store.PrefSelectGroup(u"ToolsInfo"_s);
         store.PrefWriteNumber(u"ToolCount"_s, count + 1);

@@ -571,7 +571,7 @@ private slots:
         QVERIFY(flow.Finished());
         QCOMPARE(flow.Run(), 0); // Run after Start: no loop, ends through the release
         SingleInstance next;
-        QVERIFY(!next.AcquireSingleInstance()); // step 19 released the guard
+        QVERIFY(!next.AcquireSingleInstance()); // the run released the guard
         QCOMPARE(QByteArray::fromStdString(sim.Document()), kFooNoBlock);
     }
 

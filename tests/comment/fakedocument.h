@@ -12,13 +12,13 @@ namespace glossa {
 class FakeDocument : public IdeDocument {
 public:
     // Text encoded by Qt's own converters, not by the code under test.
-    FakeDocument(const QString& text, DocEncoding encoding)
-        : bytes(Encode(text, encoding)), encoding(encoding) {}
-    FakeDocument(const QByteArray& bytes, DocEncoding encoding)
-        : bytes(bytes), encoding(encoding) {}
+    FakeDocument(const QString& text, DocEncoding docEncoding)
+        : bytes(Encode(text, docEncoding)), encoding(docEncoding) {}
+    FakeDocument(const QByteArray& docBytes, DocEncoding docEncoding)
+        : bytes(docBytes), encoding(docEncoding) {}
 
-    static QByteArray Encode(const QString& text, DocEncoding encoding) {
-        return encoding == DocEncoding::Utf8 ? text.toUtf8() : text.toLatin1();
+    static QByteArray Encode(const QString& text, DocEncoding as) {
+        return as == DocEncoding::Utf8 ? text.toUtf8() : text.toLatin1();
     }
 
     DocEncoding Encoding() const override { return encoding; }
