@@ -31,10 +31,10 @@ Glossa edits the documentation comment block above a PureBasic procedure.
 Editing
   Started from the PureBasic IDE's tools menu, Glossa edits the comment of the
   procedure nearest the caret in the IDE's editor. Given a SOURCE file, it edits
-  that file and saves it on "Apply". Started by hand without a SOURCE, it adds
-  itself to the IDE's tools menu (default shortcut Alt+C). Options that an
-  editing run doesn't know are ignored, as the IDE passes what its tool entry
-  holds.
+  that file and saves it on "Apply". Started by hand without a SOURCE, it asks
+  for the folder of the IDE's tools.prefs and adds itself to the IDE's tools
+  menu (default shortcut Alt+C). Options that an editing run doesn't know are
+  ignored, as the IDE passes what its tool entry holds.
   -sticky                    keep the window above all others
   -winfont:FACE|SIZE|FLAGS   the window's font; flags add up: 256 bold,
                              512 italic, 4 underline, 8 strike-out
@@ -70,12 +70,14 @@ Rules
 Exit codes
   Check and export: 0 clean, 1 findings, 2 an error (an unknown option, a path
   that can't be read, no source found, a page not written).
-  Editing: 0; 1 when a run started by hand ends without a window or its
-  changes can't be saved.
+  Editing: 0; 1 when what was applied couldn't be written, or when a run
+  started by hand ends without a window.
 
 Files
-  Window position and size: %1
-  Colours and labels of the preview and the pages: %2
+  Glossa's window position and size:
+    %1
+  Colours and labels of the preview and the pages (the other tool's settings):
+    %2
 
   -help, -h, --help, /?      show this text
   -version, --version        show the version

@@ -228,7 +228,7 @@ private slots:
         QTest::newRow("left at the defaults, indented")
             << QStringList{u"-check"_s, u"adopt"_s} << 1
             << "adopt/Residents/res.pb:1:1: warning: X: no comment block above the procedure "
-                   "[missing-comment]\n" +
+               "[missing-comment]\n" +
                    openFindings +
                    "adopt/defaults.pb:9:3: warning: Bare: no comment block above the procedure "
                    "[missing-comment]\n"
@@ -236,12 +236,12 @@ private slots:
                    "[missing-comment]\n"
                    "4 procedures, 1 documented, 5 findings\n"
             << QByteArray();
-        QTest::newRow("-documented")
-            << QStringList{u"-check"_s, u"-documented"_s, u"adopt"_s} << 1
-            << openFindings + "4 procedures, 1 documented, 2 findings\n" << QByteArray();
+        QTest::newRow("-documented") << QStringList{u"-check"_s, u"-documented"_s, u"adopt"_s} << 1
+                                     << openFindings + "4 procedures, 1 documented, 2 findings\n"
+                                     << QByteArray();
         QTest::newRow("-exclude, GNU spellings")
-            << QStringList{u"--check"_s, u"--exclude"_s, u"**/Residents/**"_s,
-                           u"adopt"_s, u"-exclude:*.pbi"_s}
+            << QStringList{u"--check"_s, u"--exclude"_s, u"**/Residents/**"_s, u"adopt"_s,
+                           u"-exclude:*.pbi"_s}
             << 1
             << openFindings +
                    "adopt/defaults.pb:9:3: warning: Bare: no comment block above the procedure "
@@ -283,12 +283,12 @@ private slots:
             << QByteArray("glossa: -documented works only with -check\n"
                           "glossa: -format:sarif is not a format of the export (html, "
                           "markdown)\n");
-        QTest::newRow("a value missing") << QStringList{u"docs"_s, u"--export"_s} << 2
-                                         << QByteArray()
-                                         << QByteArray("glossa: -export needs a value "
-                                                       "(-export:VALUE or --export=VALUE)\n");
-        QTest::newRow("version") << QStringList{u"--version"_s} << 0
-                                 << QByteArray("Glossa 1.03\n") << QByteArray();
+        QTest::newRow("a value missing")
+            << QStringList{u"docs"_s, u"--export"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -export needs a value "
+                          "(-export:VALUE or --export=VALUE)\n");
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0 << QByteArray("Glossa 1.03\n")
+                                 << QByteArray();
         // The help text is long: these rows compare the lines given, wherever they stand.
         QTest::newRow("help: usage") << QStringList{u"/?"_s} << 0
                                      << QByteArray("Usage: glossa [OPTION]... [SOURCE]\n"
@@ -402,9 +402,9 @@ private slots:
             QSKIP("the SARIF Multitool is not installed; the fields above were checked");
         Write(u"sarif.json"_s, outcome.out);
         QProcess validate;
-        validate.start(validator, {u"validate"_s, dir.filePath(u"sarif.json"_s), u"-o"_s,
-                                   dir.filePath(u"validation.sarif"_s), u"--log"_s,
-                                   u"ForceOverwrite"_s});
+        validate.start(validator,
+                       {u"validate"_s, dir.filePath(u"sarif.json"_s), u"-o"_s,
+                        dir.filePath(u"validation.sarif"_s), u"--log"_s, u"ForceOverwrite"_s});
         QVERIFY(validate.waitForFinished(120000));
         // It exits 0 also when it finds errors; they are lines of its report.
         const QByteArray report = validate.readAll();
