@@ -156,7 +156,8 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
         }
         if (const QString error = spec->apply(options, value); !error.isEmpty())
             options.errors << error;
-        used << spec;
+        if (!used.contains(spec))
+            used << spec;
     }
 
     const bool exporting = !options.exportFolder.isEmpty();

@@ -47,8 +47,10 @@ public:
         timer_.start();
     }
     void Show(qsizetype done) {
-        if (!terminal_ || timer_.elapsed() < 1000)
+        // Ten updates a second are enough to see it move.
+        if (!terminal_ || timer_.elapsed() < 1000 || timer_.elapsed() - shownAt_ < 100)
             return;
+        shownAt_ = timer_.elapsed();
         const QString text = u"glossa: %1 of %2 sources"_s.arg(done).arg(total_);
         Print(err_, u'\r' + text);
         shownWidth_ = text.size();
@@ -66,6 +68,7 @@ private:
     bool terminal_;
     QElapsedTimer timer_;
     qsizetype shownWidth_ = 0;
+    qint64 shownAt_ = 0;
 };
 
 // The first folder on the way from root down to page that is a symbolic link, or empty. Pages
