@@ -60,7 +60,8 @@ Checking and exporting
   -documented                check only procedures that have a comment block
   PATH is a *.pb or *.pbi file or a folder, searched with its subfolders.
 
-  The check prints one line per finding, then the count:
+  The check prints one line per finding, then the count (on standard error
+  when standard output holds the SARIF log):
     path:line:column: warning: Procedure: message [rule]
     N procedures, M documented, K findings
 
