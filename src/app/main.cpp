@@ -1,9 +1,8 @@
 #include "app/commandline.h"
+#include "app/consolerun.h"
 #include "app/mainflow.h"
 #include "app/previewapply.h"
 #include "app/screenshot.h"
-#include "doc/docrun.h"
-#include "preview/previewpage.h"
 #include "ui/editorwindow.h"
 
 #include <QApplication>
@@ -23,14 +22,13 @@
 
 int main(int argc, char* argv[]) {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
-    // Checking or exporting sources needs no window, no instance guard and no display.
+    // Help, version, checking and exporting need no window, no instance guard and no display.
     QStringList rawArguments;
     for (int i = 1; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
-    if (glossa::IsDocumentationRun(rawArguments)) {
+    if (glossa::IsConsoleRun(rawArguments)) {
         QCoreApplication app(argc, argv);
-        return glossa::RunDocumentation(QCoreApplication::arguments().mid(1),
-                                        glossa::PreviewSettingsPath(), stdout, stderr);
+        return glossa::RunConsole(QCoreApplication::arguments().mid(1), stdout, stderr);
     }
 #ifdef GLOSSA_HAVE_WEBENGINE
     // The preview's web view shares its context with the application's.

@@ -1,5 +1,6 @@
 #include "doc/docrun.h"
 
+#include "doc/checkreport.h"
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
@@ -7,6 +8,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -23,17 +25,6 @@ namespace glossa {
 
 namespace {
 
-// The progress line is worth showing only for more files than this.
-constexpr qsizetype kQuietFileCount = 20;
-
-// The value after a prefix option, or a null view when the argument is not that option.
-QStringView ValueAfter(const QString& argument, QStringView prefix) {
-    if (argument.size() >= prefix.size() &&
-        QStringView(argument).first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0)
-        return QStringView(argument).sliced(prefix.size());
-    return {};
-}
-
 void Print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
@@ -46,6 +37,39 @@ bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream));
 #endif
 }
+
+// Counts the sources on err while a run goes on, on a terminal only and only once the run has
+// taken a second; cleared before anything else is printed, so that no line mixes with it.
+class ProgressLine {
+public:
+    ProgressLine(std::FILE* err, qsizetype total)
+        : err_(err), total_(total), terminal_(IsTerminal(err)) {
+        timer_.start();
+    }
+    void Show(qsizetype done) {
+        // Ten updates a second are enough to see it move.
+        if (!terminal_ || timer_.elapsed() < 1000 || timer_.elapsed() - shownAt_ < 100)
+            return;
+        shownAt_ = timer_.elapsed();
+        const QString text = u"glossa: %1 of %2 sources"_s.arg(done).arg(total_);
+        Print(err_, u'\r' + text);
+        shownWidth_ = text.size();
+    }
+    void Clear() {
+        if (shownWidth_ == 0)
+            return;
+        Print(err_, u'\r' + QString(shownWidth_, u' ') + u'\r');
+        shownWidth_ = 0;
+    }
+
+private:
+    std::FILE* err_;
+    qsizetype total_;
+    bool terminal_;
+    QElapsedTimer timer_;
+    qsizetype shownWidth_ = 0;
+    qint64 shownAt_ = 0;
+};
 
 // The first folder on the way from root down to page that is a symbolic link, or empty. Pages
 // are never written through a link: it could lead out of the output folder.
@@ -76,41 +100,6 @@ bool WritePage(const QString& path, const QByteArray& bytes, QString* reason) {
 
 } // namespace
 
-bool IsDocumentationRun(const QStringList& arguments) {
-    for (const QString& argument : arguments) {
-        if (argument.compare(u"-check"_s, Qt::CaseInsensitive) == 0 ||
-            ValueAfter(argument, u"-export:").data())
-            return true;
-    }
-    return false;
-}
-
-DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
-    DocumentationOptions options;
-    for (const QString& argument : arguments) {
-        if (argument.compare(u"-check"_s, Qt::CaseInsensitive) == 0) {
-            options.check = true;
-        } else if (QStringView folder = ValueAfter(argument, u"-export:"); folder.data()) {
-            if (folder.isEmpty())
-                options.errors << u"-export: needs the folder to write into"_s;
-            else
-                options.exportFolder = folder.toString();
-        } else if (QStringView format = ValueAfter(argument, u"-format:"); format.data()) {
-            if (format.compare(u"markdown", Qt::CaseInsensitive) == 0)
-                options.markdown = true;
-            else if (format.compare(u"html", Qt::CaseInsensitive) == 0)
-                options.markdown = false;
-            else if (!format.isEmpty())
-                options.errors << u"-format: knows html and markdown, not \"%1\""_s.arg(format);
-        } else if (!argument.isEmpty() && !argument.startsWith(u'-')) {
-            options.paths << argument;
-        }
-    }
-    if (options.paths.isEmpty())
-        options.errors << u"name the source files or folders to read"_s;
-    return options;
-}
-
 int RunDocumentation(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
                      std::FILE* err) {
     const DocumentationOptions options = ParseDocumentationOptions(arguments);
@@ -119,17 +108,25 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             Print(err, u"glossa: "_s + error + u'\n');
         return 2;
     }
+    const SourceList sources = CollectSources(options.paths, options.excludes);
+    ProgressLine progress(err, sources.files.size());
     bool failed = false;
     auto fail = [&](const QString& text) {
+        progress.Clear();
         Print(err, u"glossa: "_s + text + u'\n');
         failed = true;
     };
 
-    const SourceList sources = CollectSources(options.paths);
     for (const UnreadablePath& path : sources.unreadable)
         fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
     for (const UnreadablePath& path : sources.skipped)
         Print(err, u"glossa: skipped %1: %2\n"_s.arg(path.displayPath, path.reason));
+    // A mistyped or empty folder must not pass as a clean check.
+    if (sources.files.isEmpty() && sources.unreadable.isEmpty()) {
+        fail(u"no sources (*.pb, *.pbi) in %1"_s.arg(
+            QDir::toNativeSeparators(options.paths.join(u", "_s))));
+        return 2;
+    }
 
     const bool exporting = !options.exportFolder.isEmpty();
     const QString extension = options.markdown ? u".md"_s : u".html"_s;
@@ -153,8 +150,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 namedSources.insert(QFileInfo(source.path).canonicalFilePath());
         }
     }
-    const bool progress = exporting && sources.files.size() > kQuietFileCount && IsTerminal(err);
-
+    SarifLog sarif;
     qint64 procedures = 0;
     qint64 documented = 0;
     qint64 findingCount = 0;
@@ -162,13 +158,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     DocumentIndex index;
     qsizetype done = 0;
     for (const SourceFile& source : sources.files) {
-        if (progress)
-            Print(err, u"\rglossa: exporting %1 of %2"_s.arg(++done).arg(sources.files.size()));
+        progress.Show(++done);
         SourceText text;
         QString reason;
         if (!ReadSourceText(source.path, text, &reason)) {
-            if (progress)
-                Print(err, u"\n"_s);
             fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
             continue;
         }
@@ -178,13 +171,25 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         if (options.check) {
             QString lines;
             for (const ProcedureReport& report : reports) {
+                if (options.documentedOnly && !report.documented)
+                    continue;
                 for (const Finding& finding : CheckProcedure(report)) {
-                    lines += source.displayPath + u':' + QString::number(finding.line) + u": "_s +
-                             finding.name + u": "_s + finding.message + u'\n';
+                    if (!options.RuleOn(finding.rule))
+                        continue;
                     ++findingCount;
+                    if (options.checkFormat == CheckFormat::Sarif)
+                        sarif.Add(source.path, finding);
+                    else if (options.checkFormat == CheckFormat::Github)
+                        lines += GithubCommand(source.displayPath, finding);
+                    else
+                        lines += FindingLine(source.displayPath, finding);
                 }
             }
-            Print(out, lines);
+            if (!lines.isEmpty()) {
+                progress.Clear();
+                Print(out, lines);
+                std::fflush(out);
+            }
         }
         for (const ProcedureReport& report : reports)
             documented += report.documented ? 1 : 0;
@@ -224,8 +229,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         }
         ++pagesWritten;
     }
-    if (progress)
-        Print(err, u"\n"_s);
+    progress.Clear();
 
     if (exporting) {
         const QString indexPath = outFolder.filePath(u"index"_s + extension);
@@ -248,10 +252,18 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                                 indexWritten ? u"and the index"_s : u"(not the index)"_s,
                                 QDir::toNativeSeparators(options.exportFolder)));
     }
-    if (options.check)
-        Print(out, u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
-                       .arg(documented)
-                       .arg(findingCount));
+    if (options.check) {
+        const QString count = u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
+                                  .arg(documented)
+                                  .arg(findingCount);
+        if (options.checkFormat == CheckFormat::Sarif) {
+            const QByteArray log = sarif.ToJson();
+            std::fwrite(log.constData(), 1, std::size_t(log.size()), out);
+            Print(err, count);
+        } else {
+            Print(out, count);
+        }
+    }
     std::fflush(out);
     if (failed)
         return 2;

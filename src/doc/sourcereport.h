@@ -9,13 +9,25 @@
 
 namespace glossa {
 
+// A place in a source: line and column from 1. The column counts bytes; the places reported
+// (a header's keyword, a block field's opening tag) only ever have blanks, tabs and ";" before
+// them on their line, so it is also the column in characters and in UTF-16 code units.
+struct SourcePlace {
+    int line = 0;
+    int column = 0;
+};
+
 // One procedure of a source and what its comment block says, as the editor window would
 // load it. Fields are tagged text ("<br>" for line breaks).
 struct ProcedureReport {
     ProcedureHeader header;
-    QString name; // the procedure's name, without keyword and type
-    int line = 0; // of the header, from 1
+    QString name;   // the procedure's name, without keyword and type
+    int line = 0;   // of the header, from 1
+    int column = 0; // of the header's keyword, from 1
     bool documented = false;
+    SourcePlace blockPlace;               // ";<comment>"
+    SourcePlace summaryPlace;             // "<summary>"; the block's when it has none
+    QList<SourcePlace> descriptionPlaces; // "<param>" of each description, by position
     QString summary;
     QStringList parameterNames;        // from the header
     QStringList parameterDescriptions; // one per parameter, by position
@@ -27,16 +39,32 @@ struct ProcedureReport {
 // Every procedure of a source's text, in order, each with the block directly above it.
 QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& context);
 
-// A problem of one procedure's comment, for a "path:line: Name: message" line.
+// What the check looks for. The ids are part of the command line and of the check's output:
+// they never change.
+enum class CheckRule {
+    MissingComment, // no block above the procedure
+    ParamCount,     // a "<param>" count other than the parameter count
+    ParamRenamed,   // a description whose leading bold name names another parameter
+    Placeholder,    // a description still holding "{description}"
+    EmptySummary,   // a block without summary text
+    DefaultSummary, // the summary is still the header text that a new block starts with
+};
+inline constexpr int kCheckRuleCount = 6;
+
+QString CheckRuleId(CheckRule rule);          // "missing-comment", ...
+QString CheckRuleDescription(CheckRule rule); // one sentence
+// The rule of an id (letter case ignored); false when there is none.
+bool CheckRuleById(QStringView id, CheckRule* rule);
+
+// A problem of one procedure's comment.
 struct Finding {
-    int line = 0;
-    QString name;
+    SourcePlace place;
+    CheckRule rule = CheckRule::MissingComment;
+    QString name; // the procedure's
     QString message;
 };
 
-// The problems of a procedure's comment: no block; or an empty summary, a "<param>" count
-// other than the parameter count, a description whose leading bold name names another
-// parameter, a description still holding the placeholder.
+// The problems of a procedure's comment, by every rule, in the order of their places.
 QList<Finding> CheckProcedure(const ProcedureReport& procedure);
 
 // The procedure's name in a header text ("Procedure.s Foo(a)" gives "Foo").

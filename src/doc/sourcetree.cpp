@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -54,9 +55,73 @@ QString NotReadable(const QString& path) {
     return {};
 }
 
+// The exclude patterns, compiled once for the whole run.
+class PathFilter {
+public:
+    explicit PathFilter(const QStringList& globs) {
+        for (QString glob : globs) {
+            while (glob.startsWith(u"./"_s))
+                glob.remove(0, 2);
+            while (glob.endsWith(u'/'))
+                glob.chop(1);
+            if (!glob.contains(u'/'))
+                glob.prepend(u"**/"_s);
+            QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption;
+#ifdef Q_OS_WIN
+            options |= QRegularExpression::CaseInsensitiveOption;
+#endif
+            patterns_.append(
+                QRegularExpression(QRegularExpression::anchoredPattern(Translate(glob)), options));
+        }
+    }
+
+    bool Excludes(const QString& relativePath) const {
+        if (patterns_.isEmpty())
+            return false;
+        for (qsizetype end = relativePath.indexOf(u'/'); end != -1;
+             end = relativePath.indexOf(u'/', end + 1)) {
+            if (Matches(relativePath.left(end)))
+                return true;
+        }
+        return Matches(relativePath);
+    }
+
+private:
+    bool Matches(const QString& path) const {
+        for (const QRegularExpression& pattern : patterns_) {
+            if (pattern.match(path).hasMatch())
+                return true;
+        }
+        return false;
+    }
+
+    static QString Translate(const QString& glob) {
+        QString regex;
+        for (qsizetype i = 0; i < glob.size(); ++i) {
+            if (glob.sliced(i).startsWith(u"**/"_s)) {
+                regex += u"(?:.*/)?"_s; // also no folder at all
+                i += 2;
+            } else if (glob.sliced(i).startsWith(u"**"_s)) {
+                regex += u".*"_s;
+                ++i;
+            } else if (glob[i] == u'*') {
+                regex += u"[^/]*"_s;
+            } else if (glob[i] == u'?') {
+                regex += u"[^/]"_s;
+            } else {
+                regex += QRegularExpression::escape(glob.sliced(i, 1));
+            }
+        }
+        return regex;
+    }
+
+    QList<QRegularExpression> patterns_;
+};
+
 // Sources whose names don't decode in the system's encoding: the folder iterator never
 // lists them (it can't name them back), so they are found by their bytes and reported.
 void ReportUndecodableNames([[maybe_unused]] const QString& folder,
+                            [[maybe_unused]] const PathFilter& filter,
                             [[maybe_unused]] SourceList& list) {
 #ifndef Q_OS_WIN
     QStringList folders{folder};
@@ -73,15 +138,18 @@ void ReportUndecodableNames([[maybe_unused]] const QString& folder,
             if (name.startsWith('.') || !(lower.endsWith(".pb") || lower.endsWith(".pbi")) ||
                 QFile::encodeName(QFile::decodeName(name)) == name)
                 continue;
-            list.unreadable.append({Display(QDir(path).filePath(QFile::decodeName(name))),
-                                    u"its name is not valid in the system's encoding"_s});
+            const QString decoded = QDir(path).filePath(QFile::decodeName(name));
+            if (filter.Excludes(QDir(folder).relativeFilePath(decoded)))
+                continue;
+            list.unreadable.append(
+                {Display(decoded), u"its name is not valid in the system's encoding"_s});
         }
         ::closedir(stream);
     }
 #endif
 }
 
-void CollectFolder(const QString& folder, SourceList& list) {
+void CollectFolder(const QString& folder, const PathFilter& filter, SourceList& list) {
     const QDir root(folder);
     const QDir absoluteRoot(root.absolutePath());
     QList<SourceFile> found;
@@ -94,6 +162,8 @@ void CollectFolder(const QString& folder, SourceList& list) {
         SourceFile file;
         file.path = path;
         file.relativePath = absoluteRoot.relativeFilePath(QFileInfo(path).absoluteFilePath());
+        if (filter.Excludes(file.relativePath))
+            continue;
         file.displayPath = Display(root.filePath(file.relativePath));
         const QString why = NotReadable(path);
         const QFileInfo info(path);
@@ -108,7 +178,7 @@ void CollectFolder(const QString& folder, SourceList& list) {
         return a.relativePath < b.relativePath;
     });
     list.files.append(found);
-    ReportUndecodableNames(folder, list);
+    ReportUndecodableNames(folder, filter, list);
     auto byPath = [](const UnreadablePath& a, const UnreadablePath& b) {
         return a.displayPath < b.displayPath;
     };
@@ -117,12 +187,15 @@ void CollectFolder(const QString& folder, SourceList& list) {
 
 } // namespace
 
-SourceList CollectSources(const QStringList& paths) {
+SourceList CollectSources(const QStringList& paths, const QStringList& excludes) {
     SourceList list;
+    const PathFilter filter(excludes);
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            CollectFolder(path, list);
+            CollectFolder(path, filter, list);
+        } else if (filter.Excludes(info.fileName())) {
+            continue;
         } else if (info.exists() && !NotReadable(path).isEmpty()) {
             list.unreadable.append({Display(path), NotReadable(path)});
         } else if (info.exists()) {

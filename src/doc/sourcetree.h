@@ -38,7 +38,11 @@ bool IsSourceFileName(const QString& name);
 // path. A path that doesn't exist or that names anything but a regular file is unreadable; so
 // is a source in a folder whose name the file system doesn't give back. Anything else in a
 // folder that is not a regular file is skipped.
-SourceList CollectSources(const QStringList& paths);
+// A source is left out entirely when its path relative to its argument ("/" separators; a
+// file argument's name), or a folder on that way, matches one of the exclude patterns: "*"
+// stands for any characters but "/", "**" for any characters, "?" for one character but "/";
+// a pattern without "/" matches a file or folder name at any depth.
+SourceList CollectSources(const QStringList& paths, const QStringList& excludes = {});
 
 // A source's text as file mode reads it: the byte-order mark decides UTF-8, and without one
 // the bytes do (FileMode::CodePageFor); the line end is the first one of the file.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "glossaversion.h"
+
 #include <QWidget>
 
 #include <array>
@@ -28,7 +30,7 @@ class EditorWindow : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr const char* kTitle = "Glossa V1.03";
+    static constexpr const char* kTitle = "Glossa V" GLOSSA_VERSION;
 
     explicit EditorWindow(QWidget* parent = nullptr);
     ~EditorWindow() override;

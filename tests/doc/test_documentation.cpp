@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -92,6 +96,21 @@ const QByteArray kBrew = ";<comment>\n"
                          "Procedure Brew()\n"
                          "EndProcedure\n";
 
+// Blocks left as a new one starts (indented, inside a module) and a procedure without one.
+const QByteArray kDefaults = "Module M\n"
+                             "  ;<comment>\n"
+                             "  ;  <summary>Procedure Open(file$)</summary>\n"
+                             "  ;  <param><b>file$:</b> {description}</param>\n"
+                             "  ;</comment>\n"
+                             "  Procedure Open(file$)\n"
+                             "  EndProcedure\n"
+                             "\n"
+                             "  Procedure Bare()\n"
+                             "  EndProcedure\n"
+                             "EndModule\n";
+
+const QByteArray kBare = "Procedure X()\nEndProcedure\n";
+
 // What lies between <body> and </body> of a page, without the surrounding line ends.
 QByteArray Body(const QByteArray& page) {
     const qsizetype from = page.indexOf("<body>") + 6;
@@ -165,6 +184,11 @@ private slots:
         Write(u"special/ok.pb"_s, kGood);
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"special/x.pb"_s)).constData(), 0644), 0);
         QVERIFY(QFile::link(u"/dev/zero"_s, dir.filePath(u"special/zero.pb"_s)));
+        Write(u"adopt/defaults.pb"_s, kDefaults);
+        Write(u"adopt/Residents/res.pb"_s, kBare);
+        Write(u"adopt/lib/inc.pbi"_s, kBare);
+        Write(u"odd/100%,a:b.pb"_s, kBare);
+        QVERIFY(QDir().mkpath(dir.filePath(u"empty"_s)));
         QVERIFY(QDir().mkpath(dir.filePath(u"badname"_s)));
         QVERIFY(::close(::open(
                     QFile::encodeName(dir.filePath(u"badname"_s)).append("/bad\xFF.pb").constData(),
@@ -181,20 +205,106 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
-        QTest::newRow("findings") << QStringList{u"-check"_s, u"tree"_s} << 1
-                                  << QByteArray("tree/stale.pb:8: Swap: description 1 names \"b\" "
-                                                "but describes \"a\" now\n"
-                                                "tree/stale.pb:8: Swap: description 2 names \"a\" "
-                                                "but describes \"b\" now\n"
-                                                "tree/stale.pb:17: Pad: empty summary\n"
-                                                "tree/stale.pb:17: Pad: 1 <param> line for 2 "
-                                                "parameters\n"
-                                                "tree/stale.pb:17: Pad: description of \"n\" still "
-                                                "holds the placeholder {description}\n"
-                                                "tree/sub/latin.PBI:9: Undocumented: no comment "
-                                                "block above the procedure\n"
-                                                "6 procedures, 5 documented, 6 findings\n")
-                                  << QByteArray();
+        QTest::newRow("findings")
+            << QStringList{u"-check"_s, u"tree"_s} << 1
+            << QByteArray("tree/stale.pb:3:4: warning: Swap: description 1 names \"b\" but "
+                          "describes \"a\" now [param-renamed]\n"
+                          "tree/stale.pb:4:4: warning: Swap: description 2 names \"a\" but "
+                          "describes \"b\" now [param-renamed]\n"
+                          "tree/stale.pb:12:4: warning: Pad: empty summary [empty-summary]\n"
+                          "tree/stale.pb:13:4: warning: Pad: description of \"n\" still holds the "
+                          "placeholder {description} [placeholder]\n"
+                          "tree/stale.pb:17:1: warning: Pad: 1 <param> line for 2 parameters "
+                          "[param-count]\n"
+                          "tree/sub/latin.PBI:9:1: warning: Undocumented: no comment block above "
+                          "the procedure [missing-comment]\n"
+                          "6 procedures, 5 documented, 6 findings\n")
+            << QByteArray();
+        const QByteArray openFindings =
+            "adopt/defaults.pb:3:6: warning: Open: the summary is still the procedure's header "
+            "[default-summary]\n"
+            "adopt/defaults.pb:4:6: warning: Open: description of \"file$\" still holds the "
+            "placeholder {description} [placeholder]\n";
+        QTest::newRow("left at the defaults, indented")
+            << QStringList{u"-check"_s, u"adopt"_s} << 1
+            << "adopt/Residents/res.pb:1:1: warning: X: no comment block above the procedure "
+               "[missing-comment]\n" +
+                   openFindings +
+                   "adopt/defaults.pb:9:3: warning: Bare: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "adopt/lib/inc.pbi:1:1: warning: X: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "4 procedures, 1 documented, 5 findings\n"
+            << QByteArray();
+        QTest::newRow("-documented") << QStringList{u"-check"_s, u"-documented"_s, u"adopt"_s} << 1
+                                     << openFindings + "4 procedures, 1 documented, 2 findings\n"
+                                     << QByteArray();
+        QTest::newRow("-exclude, GNU spellings")
+            << QStringList{u"--check"_s, u"--exclude"_s, u"**/Residents/**"_s, u"adopt"_s,
+                           u"-exclude:*.pbi"_s}
+            << 1
+            << openFindings +
+                   "adopt/defaults.pb:9:3: warning: Bare: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "2 procedures, 1 documented, 3 findings\n"
+            << QByteArray();
+        QTest::newRow("-rules, -ignore")
+            << QStringList{u"--rules=placeholder,MISSING-comment"_s, u"adopt/defaults.pb"_s,
+                           u"-ignore:missing-comment"_s, u"-check"_s}
+            << 1
+            << QByteArray("adopt/defaults.pb:4:6: warning: Open: description of \"file$\" still "
+                          "holds the placeholder {description} [placeholder]\n"
+                          "2 procedures, 1 documented, 1 findings\n")
+            << QByteArray();
+        QTest::newRow("github")
+            << QStringList{u"-check"_s, u"--format=github"_s, u"odd"_s} << 1
+            << QByteArray("::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
+                          "::X: no comment block above the procedure\n"
+                          "1 procedures, 0 documented, 1 findings\n")
+            << QByteArray();
+        QTest::newRow("empty folder") << QStringList{u"-check"_s, u"empty"_s} << 2 << QByteArray()
+                                      << QByteArray("glossa: no sources (*.pb, *.pbi) in empty\n");
+        QTest::newRow("unknown options")
+            << QStringList{u"-check"_s, u"-quiet"_s, u"tree"_s, u"--severity=error"_s} << 2
+            << QByteArray()
+            << QByteArray("glossa: unknown option -quiet; see glossa -help\n"
+                          "glossa: unknown option --severity=error; see glossa -help\n");
+        QTest::newRow("unknown rule")
+            << QStringList{u"-check"_s, u"-rules:placeholder,nope"_s, u"tree"_s} << 2
+            << QByteArray()
+            << QByteArray("glossa: -rules: unknown rule \"nope\"; see glossa -help\n");
+        QTest::newRow("a format of the export")
+            << QStringList{u"-check"_s, u"-format:markdown"_s, u"tree"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -format:markdown is not a format of the check (sarif, "
+                          "github)\n");
+        QTest::newRow("an option of the check")
+            << QStringList{u"-export:out/x"_s, u"-documented"_s, u"--format=sarif"_s, u"docs"_s}
+            << 2 << QByteArray()
+            << QByteArray("glossa: -documented works only with -check\n"
+                          "glossa: -format:sarif is not a format of the export (html, "
+                          "markdown)\n");
+        QTest::newRow("a value missing")
+            << QStringList{u"docs"_s, u"--export"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -export needs a value "
+                          "(-export:VALUE or --export=VALUE)\n");
+        QTest::newRow("version") << QStringList{u"--version"_s} << 0 << QByteArray("Glossa 1.03\n")
+                                 << QByteArray();
+        // The help text is long: these rows compare the lines given, wherever they stand.
+        QTest::newRow("help: usage") << QStringList{u"/?"_s} << 0
+                                     << QByteArray("Usage: glossa [OPTION]... [SOURCE]\n"
+                                                   "       glossa -check [OPTION]... PATH...\n")
+                                     << QByteArray();
+        QTest::newRow("help: the rules, help before anything else")
+            << QStringList{u"-check"_s, u"-nonsense"_s, u"-h"_s} << 0
+            << QByteArray("Rules\n"
+                          "  missing-comment   No comment block above the procedure.\n"
+                          "  param-count       More or fewer <param> lines than parameters.\n"
+                          "  param-renamed     A description names another parameter.\n"
+                          "  placeholder       A description still holds {description}.\n"
+                          "  empty-summary     The summary is empty.\n"
+                          "  default-summary   The summary is still the header a new block "
+                          "starts with.\n\n")
+            << QByteArray();
         QTest::newRow("clean file, option in capitals")
             << QStringList{u"tree/good.pb"_s, u"-CHECK"_s} << 0
             << QByteArray("2 procedures, 2 documented, 0 findings\n") << QByteArray();
@@ -205,7 +315,7 @@ private slots:
                           "glossa: can't read tree2/broken.pb: it is a link to nothing\n");
         QTest::newRow("unknown format")
             << QStringList{u"-export:out/pdf"_s, u"docs"_s, u"-format:pdf"_s} << 2 << QByteArray()
-            << QByteArray("glossa: -format: knows html and markdown, not \"pdf\"\n");
+            << QByteArray("glossa: -format:pdf is not a format of the export (html, markdown)\n");
         QTest::newRow("special files in a folder are skipped")
             << QStringList{u"-check"_s, u"special"_s} << 0
             << QByteArray("2 procedures, 2 documented, 0 findings\n")
@@ -230,12 +340,76 @@ private slots:
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
         const Outcome outcome = Glossa(arguments);
-        QCOMPARE(outcome.out, out);
+        if (QByteArray(QTest::currentDataTag()).startsWith("help"))
+            QVERIFY2(outcome.out.contains(out), outcome.out.constData());
+        else
+            QCOMPARE(outcome.out, out);
         QCOMPARE(outcome.err, err);
         QCOMPARE(outcome.exitCode, exitCode);
         // Checking reads only.
         QCOMPARE(Read(u"tree/stale.pb"_s), kStale);
         QCOMPARE(Read(u"tree/sub/latin.PBI"_s), kLatin);
+    }
+
+    // The fields that code scanning reads; the official validator too when it is installed
+    // (GLOSSA_SARIF_MULTITOOL, or the npm package's sarif-multitool-linux on the PATH).
+    void sarif() {
+        QTemporaryDir outside;
+        QFile source(outside.filePath(u"x.pb"_s));
+        QVERIFY(source.open(QIODevice::WriteOnly) && source.write(kBare) > 0);
+        source.close();
+        Write(u"sarif/a b/\u00fc.pb"_s, kStale.left(kStale.indexOf("\n\n")));
+        const Outcome outcome =
+            Glossa({u"-check"_s, u"-format:SARIF"_s, u"sarif"_s, source.fileName()});
+        QCOMPARE(outcome.err, QByteArray("2 procedures, 1 documented, 3 findings\n"));
+        QCOMPARE(outcome.exitCode, 1);
+        const QJsonObject log = QJsonDocument::fromJson(outcome.out).object();
+        QCOMPARE(log[u"version"_s].toString(), u"2.1.0"_s);
+        const QJsonObject run = log[u"runs"_s].toArray().at(0).toObject();
+        QCOMPARE(run[u"columnKind"_s].toString(), u"utf16CodeUnits"_s);
+        const QJsonObject driver = run[u"tool"_s][u"driver"_s].toObject();
+        QCOMPARE(driver[u"name"_s].toString(), u"Glossa"_s);
+        QCOMPARE(driver[u"version"_s].toString(), u"1.03"_s);
+        QStringList ids;
+        for (const QJsonValue rule : driver[u"rules"_s].toArray()) {
+            QVERIFY(!rule[u"shortDescription"_s][u"text"_s].toString().isEmpty());
+            ids << rule[u"id"_s].toString();
+        }
+        QCOMPARE(ids, (QStringList{u"missing-comment"_s, u"param-count"_s, u"param-renamed"_s,
+                                   u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s}));
+        QStringList results;
+        for (const QJsonValue result : run[u"results"_s].toArray()) {
+            const QJsonValue location = result[u"locations"_s][0][u"physicalLocation"_s];
+            results << u"%1 %2 %3:%4:%5 %6"_s.arg(result[u"ruleId"_s].toString())
+                           .arg(result[u"ruleIndex"_s].toInt())
+                           .arg(location[u"artifactLocation"_s][u"uri"_s].toString())
+                           .arg(location[u"region"_s][u"startLine"_s].toInt())
+                           .arg(location[u"region"_s][u"startColumn"_s].toInt())
+                           .arg(result[u"message"_s][u"text"_s].toString());
+        }
+        QCOMPARE(results,
+                 (QStringList{u"param-renamed 2 sarif/a%20b/%C3%BC.pb:3:4 Swap: description 1 "
+                              "names \"b\" but describes \"a\" now"_s,
+                              u"param-renamed 2 sarif/a%20b/%C3%BC.pb:4:4 Swap: description 2 "
+                              "names \"a\" but describes \"b\" now"_s,
+                              u"missing-comment 0 file://"_s + outside.path() +
+                                  u"/x.pb:1:1 X: no comment block above the procedure"_s}));
+
+        QString validator = qEnvironmentVariable("GLOSSA_SARIF_MULTITOOL");
+        if (validator.isEmpty())
+            validator = QStandardPaths::findExecutable(u"sarif-multitool-linux"_s);
+        if (validator.isEmpty())
+            QSKIP("the SARIF Multitool is not installed; the fields above were checked");
+        Write(u"sarif.json"_s, outcome.out);
+        QProcess validate;
+        validate.start(validator,
+                       {u"validate"_s, dir.filePath(u"sarif.json"_s), u"-o"_s,
+                        dir.filePath(u"validation.sarif"_s), u"--log"_s, u"ForceOverwrite"_s});
+        QVERIFY(validate.waitForFinished(120000));
+        // It exits 0 also when it finds errors; they are lines of its report.
+        const QByteArray report = validate.readAll();
+        QVERIFY2(report.contains("Analysis completed successfully") && !report.contains(": error "),
+                 report.constData());
     }
 
     void exportHtml() {
@@ -294,8 +468,8 @@ private slots:
         const Outcome outcome =
             Glossa({u"-export:out/md"_s, u"docs"_s, u"-Format:Markdown"_s, u"-check"_s});
         QCOMPARE(outcome.err, QByteArray());
-        QCOMPARE(outcome.out, QByteArray("docs/one.pb:9: Close: no comment block above the "
-                                         "procedure\n"
+        QCOMPARE(outcome.out, QByteArray("docs/one.pb:9:1: warning: Close: no comment block "
+                                         "above the procedure [missing-comment]\n"
                                          "3 procedures, 2 documented, 1 findings\n"));
         QCOMPARE(outcome.exitCode, 1);
         QCOMPARE(Files(u"out/md"_s),

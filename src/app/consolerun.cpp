@@ -1,0 +1,107 @@
+#include "app/consolerun.h"
+
+#include "app/windowsettings.h"
+#include "doc/docoptions.h"
+#include "doc/docrun.h"
+#include "glossaversion.h"
+#include "preview/previewpage.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+bool IsConsoleRun(const QStringList& arguments) {
+    return ConsoleRequestOf(arguments) != ConsoleRequest::None;
+}
+
+QString UsageText() {
+    QString rules;
+    for (int i = 0; i < kCheckRuleCount; ++i)
+        rules += u"  %1  %2\n"_s.arg(CheckRuleId(CheckRule(i)), -16)
+                     .arg(CheckRuleDescription(CheckRule(i)));
+    return uR"(Usage: glossa [OPTION]... [SOURCE]
+       glossa -check [OPTION]... PATH...
+       glossa -export:FOLDER [OPTION]... PATH...
+       glossa -help | -version
+
+Glossa edits the documentation comment block above a PureBasic procedure.
+
+Editing
+  Started from the PureBasic IDE's tools menu, Glossa edits the comment of the
+  procedure nearest the caret in the IDE's editor. Given a SOURCE file, it edits
+  that file and saves it on "Apply". Started by hand without a SOURCE, it asks
+  for the folder of the IDE's tools.prefs and adds itself to the IDE's tools
+  menu (default shortcut Alt+C). Options that an editing run doesn't know are
+  ignored, as the IDE passes what its tool entry holds.
+  -sticky                    keep the window above all others
+  -winfont:FACE|SIZE|FLAGS   the window's font; flags add up: 256 bold,
+                             512 italic, 4 underline, 8 strike-out
+  -search:N                  0 the nearest header, 1 only headers before the
+                             caret, 2 only headers after it
+  -searchrange:N             read only N bytes on each side of the caret
+  -caret:LINExCOLUMN         where the caret is in SOURCE (or -caret:OFFSET,
+                             a byte offset)
+
+Checking and exporting
+  Every option is also written the GNU way: --check, --export=FOLDER,
+  --format=sarif. An option these runs don't know is an error.
+  -check                     report procedures whose comment is missing or stale
+  -export:FOLDER             write one page per source and an index into FOLDER
+  -format:FORMAT             the check's: sarif (a SARIF 2.1.0 log) or github
+                             (GitHub Actions annotations); the export's: html
+                             (the default) or markdown
+  -rules:ID,...              run only these rules
+  -ignore:ID,...             skip these rules
+  -exclude:GLOB              leave out files and folders whose path below PATH
+                             matches ("*" within a name, "**" across folders,
+                             no "/": a name at any depth); may be repeated
+  -documented                check only procedures that have a comment block
+  PATH is a *.pb or *.pbi file or a folder, searched with its subfolders.
+
+  The check prints one line per finding, then the count (on standard error
+  when standard output holds the SARIF log):
+    path:line:column: warning: Procedure: message [rule]
+    N procedures, M documented, K findings
+
+Rules
+)"_s + rules +
+           uR"(
+Exit codes
+  Check and export: 0 clean, 1 findings, 2 an error (an unknown option, a path
+  that can't be read, no source found, a page not written).
+  Editing: 0; 1 when what was applied couldn't be written, or when a run
+  started by hand ends without a window.
+
+Files
+  Glossa's window position and size:
+    %1
+  Colours and labels of the preview and the pages (the other tool's settings):
+    %2
+
+  -help, -h, --help, /?      show this text
+  -version, --version        show the version
+)"_s.arg(QDir::toNativeSeparators(SettingsFilePath()),
+           QDir::toNativeSeparators(PreviewSettingsPath()));
+}
+
+int RunConsole(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+    switch (ConsoleRequestOf(arguments)) {
+    case ConsoleRequest::Help: {
+        const QByteArray text = UsageText().toLocal8Bit();
+        std::fwrite(text.constData(), 1, std::size_t(text.size()), out);
+        return 0;
+    }
+    case ConsoleRequest::Version:
+        std::fputs("Glossa " GLOSSA_VERSION "\n", out);
+        return 0;
+    case ConsoleRequest::Documentation:
+        return RunDocumentation(arguments, PreviewSettingsPath(), out, err);
+    case ConsoleRequest::None:
+        break;
+    }
+    return 0;
+}
+
+} // namespace glossa

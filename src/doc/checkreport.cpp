@@ -1,0 +1,96 @@
+#include "doc/checkreport.h"
+
+#include "glossaversion.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+QString Message(const Finding& finding) {
+    return finding.name + u": "_s + finding.message;
+}
+
+// What a workflow command's message may not hold as it is.
+QString EscapeGithubData(QString text) {
+    return text.replace(u'%', u"%25"_s).replace(u'\r', u"%0D"_s).replace(u'\n', u"%0A"_s);
+}
+
+QString EscapeGithubProperty(const QString& text) {
+    return EscapeGithubData(text).replace(u':', u"%3A"_s).replace(u',', u"%2C"_s);
+}
+
+// A relative URI for a file below the working folder (where code scanning resolves it against
+// the checkout), an absolute "file:" URI for any other.
+QString ArtifactUri(const QString& path) {
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString base = QDir::cleanPath(QDir::currentPath()) + u'/';
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity caseSensitivity = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity caseSensitivity = Qt::CaseSensitive;
+#endif
+    if (absolute.startsWith(base, caseSensitivity))
+        return QString::fromLatin1(QUrl::toPercentEncoding(absolute.sliced(base.size()), "/"));
+    return QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded);
+}
+
+} // namespace
+
+// One QString::arg call each: a path holding "%2" must not be read as a place for a value.
+QString FindingLine(const QString& displayPath, const Finding& finding) {
+    return u"%1:%2:%3: warning: %4 [%5]\n"_s.arg(displayPath, QString::number(finding.place.line),
+                                                 QString::number(finding.place.column),
+                                                 Message(finding), CheckRuleId(finding.rule));
+}
+
+QString GithubCommand(const QString& displayPath, const Finding& finding) {
+    return u"::warning file=%1,line=%2,col=%3,title=%4::%5\n"_s.arg(
+        EscapeGithubProperty(QDir::fromNativeSeparators(displayPath)),
+        QString::number(finding.place.line), QString::number(finding.place.column),
+        EscapeGithubProperty(CheckRuleId(finding.rule)), EscapeGithubData(Message(finding)));
+}
+
+void SarifLog::Add(const QString& path, const Finding& finding) {
+    const QJsonObject region{{u"startLine"_s, finding.place.line},
+                             {u"startColumn"_s, finding.place.column}};
+    const QJsonObject location{
+        {u"physicalLocation"_s,
+         QJsonObject{{u"artifactLocation"_s, QJsonObject{{u"uri"_s, ArtifactUri(path)}}},
+                     {u"region"_s, region}}}};
+    results_.append(QJsonObject{{u"ruleId"_s, CheckRuleId(finding.rule)},
+                                {u"ruleIndex"_s, int(finding.rule)},
+                                {u"level"_s, u"warning"_s},
+                                {u"message"_s, QJsonObject{{u"text"_s, Message(finding)}}},
+                                {u"locations"_s, QJsonArray{location}}});
+}
+
+QByteArray SarifLog::ToJson() const {
+    QJsonArray rules;
+    for (int i = 0; i < kCheckRuleCount; ++i) {
+        const CheckRule rule = CheckRule(i);
+        rules.append(QJsonObject{
+            {u"id"_s, CheckRuleId(rule)},
+            {u"shortDescription"_s, QJsonObject{{u"text"_s, CheckRuleDescription(rule)}}},
+            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, u"warning"_s}}}});
+    }
+    const QJsonObject driver{{u"name"_s, u"Glossa"_s},
+                             {u"version"_s, QStringLiteral(GLOSSA_VERSION)},
+                             {u"rules"_s, rules}};
+    const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, driver}}},
+                          {u"columnKind"_s, u"utf16CodeUnits"_s},
+                          {u"results"_s, results_}};
+    const QJsonObject log{{u"$schema"_s, u"https://json.schemastore.org/sarif-2.1.0.json"_s},
+                          {u"version"_s, u"2.1.0"_s},
+                          {u"runs"_s, QJsonArray{run}}};
+    return QJsonDocument(log).toJson(QJsonDocument::Indented);
+}
+
+} // namespace glossa

@@ -1,0 +1,190 @@
+#include "doc/docoptions.h"
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+// An argument read as an option: "-name", "--name", either with ":value" or "=value".
+struct OptionArgument {
+    bool isOption = false;
+    QString name; // lower case
+    bool hasValue = false;
+    QString value;
+};
+
+OptionArgument ReadOption(const QString& argument) {
+    OptionArgument option;
+    qsizetype at = argument.startsWith(u"--"_s) ? 2 : argument.startsWith(u'-') ? 1 : 0;
+    if (at == 0 || argument.size() == at)
+        return option;
+    const qsizetype nameStart = at;
+    while (at < argument.size() && (argument[at].isLetterOrNumber() || argument[at] == u'-'))
+        ++at;
+    if (at < argument.size() && argument[at] != u':' && argument[at] != u'=')
+        return option;
+    option.isOption = true;
+    option.name = argument.mid(nameStart, at - nameStart).toLower();
+    option.hasValue = at < argument.size();
+    option.value = argument.mid(at + 1);
+    return option;
+}
+
+enum Modes { kCheck = 1, kExport = 2, kBoth = kCheck | kExport };
+
+// Applies an option's value; returns what is wrong with it, or nothing.
+using Apply = QString (*)(DocumentationOptions& options, const QString& value);
+
+struct OptionSpec {
+    QStringView name;
+    bool takesValue;
+    int modes; // the runs that know it
+    Apply apply;
+};
+
+QString ReadRules(QList<CheckRule>& into, const QString& option, const QString& value) {
+    for (const QString& id : value.split(u',', Qt::SkipEmptyParts)) {
+        CheckRule rule;
+        if (!CheckRuleById(id.trimmed(), &rule))
+            return u"%1: unknown rule \"%2\"; see glossa -help"_s.arg(option, id.trimmed());
+        into.append(rule);
+    }
+    return {};
+}
+
+const OptionSpec kOptions[] = {
+    {u"check", false, kBoth,
+     [](DocumentationOptions& o, const QString&) {
+         o.check = true;
+         return QString();
+     }},
+    {u"export", true, kBoth,
+     [](DocumentationOptions& o, const QString& v) {
+         o.exportFolder = v;
+         return QString();
+     }},
+    {u"format", true, kBoth,
+     [](DocumentationOptions& o, const QString& v) {
+         o.format = v;
+         return QString();
+     }},
+    {u"rules", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.onlyRules.clear();
+         return ReadRules(o.onlyRules, u"-rules"_s, v);
+     }},
+    {u"ignore", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         return ReadRules(o.ignoredRules, u"-ignore"_s, v);
+     }},
+    {u"exclude", true, kBoth,
+     [](DocumentationOptions& o, const QString& v) {
+         o.excludes.append(v);
+         return QString();
+     }},
+    {u"documented", false, kCheck,
+     [](DocumentationOptions& o, const QString&) {
+         o.documentedOnly = true;
+         return QString();
+     }},
+};
+
+const OptionSpec* FindOption(const QString& name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.name == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ConsoleRequest ConsoleRequestOf(const QStringList& arguments) {
+    ConsoleRequest request = ConsoleRequest::None;
+    for (const QString& argument : arguments) {
+        if (argument == u"--"_s)
+            break;
+        if (argument == u"/?"_s)
+            return ConsoleRequest::Help;
+        const OptionArgument option = ReadOption(argument);
+        if (!option.isOption)
+            continue;
+        if (option.name == u"help"_s || option.name == u"h"_s)
+            return ConsoleRequest::Help;
+        if (option.name == u"version"_s)
+            return ConsoleRequest::Version;
+        if (option.name == u"check"_s || option.name == u"export"_s)
+            request = ConsoleRequest::Documentation;
+    }
+    return request;
+}
+
+DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
+    DocumentationOptions options;
+    QList<const OptionSpec*> used;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(u'-')) {
+            if (!argument.isEmpty())
+                options.paths << argument;
+            continue;
+        }
+        if (argument == u"--"_s) {
+            optionsEnded = true;
+            continue;
+        }
+        const OptionArgument option = ReadOption(argument);
+        const OptionSpec* spec = option.isOption ? FindOption(option.name) : nullptr;
+        if (!spec) {
+            options.errors << u"unknown option %1; see glossa -help"_s.arg(argument);
+            continue;
+        }
+        const QString shown = u'-' + spec->name.toString();
+        QString value = option.value;
+        if (!spec->takesValue && option.hasValue) {
+            options.errors << u"%1 takes no value"_s.arg(shown);
+            continue;
+        }
+        // "--name value", as GNU programs also read it.
+        if (spec->takesValue && !option.hasValue && i + 1 < arguments.size())
+            value = arguments[++i];
+        if (spec->takesValue && value.isEmpty()) {
+            options.errors << u"%1 needs a value (%1:VALUE or -%1=VALUE)"_s.arg(shown);
+            continue;
+        }
+        if (const QString error = spec->apply(options, value); !error.isEmpty())
+            options.errors << error;
+        if (!used.contains(spec))
+            used << spec;
+    }
+
+    const bool exporting = !options.exportFolder.isEmpty();
+    for (const OptionSpec* spec : used) {
+        if (!(spec->modes & kExport) && !options.check)
+            options.errors << u"-%1 works only with -check"_s.arg(spec->name);
+        if (!(spec->modes & kCheck) && !exporting)
+            options.errors << u"-%1 works only with -export:"_s.arg(spec->name);
+    }
+    if (!options.format.isEmpty()) {
+        const QString format = options.format.toLower();
+        if (exporting && (format == u"html"_s || format == u"markdown"_s))
+            options.markdown = format == u"markdown"_s;
+        else if (!exporting && format == u"sarif"_s)
+            options.checkFormat = CheckFormat::Sarif;
+        else if (!exporting && format == u"github"_s)
+            options.checkFormat = CheckFormat::Github;
+        else if (exporting)
+            options.errors << u"-format:%1 is not a format of the export (html, markdown)"_s.arg(
+                options.format);
+        else
+            options.errors << u"-format:%1 is not a format of the check (sarif, github)"_s.arg(
+                options.format);
+    }
+    if (options.paths.isEmpty())
+        options.errors << u"name the source files or folders to read"_s;
+    return options;
+}
+
+} // namespace glossa

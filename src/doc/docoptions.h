@@ -1,0 +1,48 @@
+#pragma once
+
+#include "doc/sourcereport.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace glossa {
+
+// How the check writes its findings.
+enum class CheckFormat {
+    Lines,  // "path:line:column: warning: message [rule-id]"
+    Sarif,  // one SARIF 2.1.0 log
+    Github, // GitHub Actions workflow commands
+};
+
+// What the arguments of a check or export run ask for.
+struct DocumentationOptions {
+    bool check = false;
+    QString exportFolder; // empty: no export
+    QString format;       // as given; the export's and the check's formats differ
+    bool markdown = false;
+    CheckFormat checkFormat = CheckFormat::Lines;
+    QList<CheckRule> onlyRules; // empty: every rule
+    QList<CheckRule> ignoredRules;
+    QStringList excludes; // patterns of files and folders to leave out
+    bool documentedOnly = false;
+    QStringList paths;
+    QStringList errors; // what can't be used, one line each
+
+    bool RuleOn(CheckRule rule) const {
+        return (onlyRules.isEmpty() || onlyRules.contains(rule)) && !ignoredRules.contains(rule);
+    }
+};
+
+// What a command line asks for before anything else: the usage text, the version, a check or
+// export of whole sources, or else an editing run. Help and version win wherever they stand.
+enum class ConsoleRequest { None, Help, Version, Documentation };
+ConsoleRequest ConsoleRequestOf(const QStringList& arguments);
+
+// Reads the arguments of a check or export run. Every option has a table entry and is written
+// "-name", "-name:value", "--name" or "--name=value" (or "--name value"), letter case ignored;
+// "--" ends the options. An unknown option, a missing value, an option of the other mode, an
+// unknown rule or format is an error.
+DocumentationOptions ParseDocumentationOptions(const QStringList& arguments);
+
+} // namespace glossa
