@@ -1,5 +1,7 @@
 #include "doc/docrun.h"
 
+#include "doc/docmanifest.h"
+#include "doc/docmodel.h"
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
@@ -102,6 +104,12 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
                 options.markdown = false;
             else if (!v.isEmpty())
                 options.errors << u"-format: knows html and markdown, not \"%1\""_s.arg(v);
+        } else if (QStringView v = ValueAfter(argument, u"-source-url:"); v.data()) {
+            options.sourceUrl = v.toString();
+        } else if (QStringView v = ValueAfter(argument, u"-theme:"); v.data()) {
+            options.ideTheme = v.compare(u"ide", Qt::CaseInsensitive) == 0;
+            if (!options.ideTheme && !v.isEmpty())
+                options.errors << u"-theme: knows ide, not \"%1\""_s.arg(v);
         } else if (!argument.isEmpty() && !argument.startsWith(u'-')) {
             options.paths << argument;
         }
@@ -134,7 +142,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     const bool exporting = !options.exportFolder.isEmpty();
     const QString extension = options.markdown ? u".md"_s : u".html"_s;
     const QDir outFolder(options.exportFolder);
-    PageTheme theme;
+    PageStyle style;
     // Pages by lower-case name (folders may ignore letter case), to refuse a second source
     // whose page would replace the first one's.
     QHash<QString, QString> pageOwners;
@@ -145,9 +153,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 QDir::toNativeSeparators(options.exportFolder)));
             return 2;
         }
-        // Markdown takes the labels' language from it too.
-        theme = LoadPageTheme(settingsPath);
-        pageOwners.insert((u"index"_s + extension).toLower(), QString());
+        style = MakePageStyle(options.ideTheme, settingsPath, options.sourceUrl);
+        for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
+            pageOwners.insert((name + extension).toLower(), QString());
         for (const SourceFile& source : sources.files) {
             if (source.named)
                 namedSources.insert(QFileInfo(source.path).canonicalFilePath());
@@ -158,12 +166,15 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     qint64 procedures = 0;
     qint64 documented = 0;
     qint64 findingCount = 0;
-    qint64 pagesWritten = 0;
-    DocumentIndex index;
+    // The first reading checks and learns every procedure; pages are written in a second one,
+    // when links to procedures of any file can be made. Only one source is in memory at a time.
+    Catalog catalog;
+    QList<qsizetype> pageSources; // by the catalog's file number
     qsizetype done = 0;
-    for (const SourceFile& source : sources.files) {
+    for (qsizetype s = 0; s < sources.files.size(); ++s) {
+        const SourceFile& source = sources.files[s];
         if (progress)
-            Print(err, u"\rglossa: exporting %1 of %2"_s.arg(++done).arg(sources.files.size()));
+            Print(err, u"\rglossa: reading %1 of %2"_s.arg(++done).arg(sources.files.size()));
         SourceText text;
         QString reason;
         if (!ReadSourceText(source.path, text, &reason)) {
@@ -173,7 +184,6 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
-        text = SourceText(); // one source in memory at a time
         procedures += reports.size();
         if (options.check) {
             QString lines;
@@ -188,7 +198,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         }
         for (const ProcedureReport& report : reports)
             documented += report.documented ? 1 : 0;
-        if (!exporting)
+        // A source without procedures gets no page.
+        if (!exporting || reports.isEmpty())
             continue;
 
         const QString page = source.relativePath + extension;
@@ -198,47 +209,108 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 source.displayPath, page, owner->isEmpty() ? u"the index"_s : *owner));
             continue;
         }
-        const QString target = outFolder.filePath(page);
         if (const QString link = LinkedFolderOnTheWay(outFolder, page); !link.isEmpty()) {
             fail(u"%1 not exported: the folder %2 is a link, and pages are not written through "
                  "links"_s.arg(source.displayPath, QDir::toNativeSeparators(link)));
             continue;
         }
-        if (const QString existing = QFileInfo(target).canonicalFilePath();
+        if (const QString existing = QFileInfo(outFolder.filePath(page)).canonicalFilePath();
             !existing.isEmpty() && namedSources.contains(existing)) {
             fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        const int pageNumber = index.AddPage(page, source.relativePath);
-        const qsizetype mark = index.Mark();
-        const QString content = options.markdown
-                                    ? BuildMarkdownPage(reports, theme, index, pageNumber)
-                                    : BuildHtmlPage(reports, theme, index, pageNumber);
-        if (!WritePage(target, content.toUtf8(), &reason)) {
-            // The index doesn't link to a page that isn't there.
-            index.DropFrom(mark);
-            index.DropLastPage();
-            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
-            continue;
-        }
-        ++pagesWritten;
+        catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+        pageSources.append(s);
     }
     if (progress)
         Print(err, u"\n"_s);
 
     if (exporting) {
-        const QString indexPath = outFolder.filePath(u"index"_s + extension);
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
+        catalog.Finish();
+        qint64 pagesWritten = 0;
+        QList<ManifestEntry> manifest;
+        QSet<QString> written;
+        auto writeFile = [&](const QString& relative, const QByteArray& bytes,
+                             const QString& sourcePath) {
+            const QString target = outFolder.filePath(relative);
+            QString reason;
+            if (!WritePage(target, bytes, &reason)) {
+                fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
+                return false;
+            }
+            manifest.append({relative, sourcePath});
+            written.insert(relative);
+            return true;
+        };
+        done = 0;
+        for (int file = 0; file < pageSources.size(); ++file) {
+            const SourceFile& source = sources.files[pageSources[file]];
+            if (progress)
+                Print(err, u"\rglossa: exporting %1 of %2"_s.arg(++done).arg(pageSources.size()));
+            SourceText text;
+            QString reason;
+            if (!ReadSourceText(source.path, text, &reason)) {
+                if (progress)
+                    Print(err, u"\n"_s);
+                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+                continue;
+            }
+            const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+            text = SourceText();
+            const QString content = options.markdown
+                                        ? BuildMarkdownPage(reports, catalog, file, style)
+                                        : BuildHtmlPage(reports, catalog, file, style);
+            if (writeFile(catalog.Files()[file].page, content.toUtf8(),
+                          QFileInfo(source.path).canonicalFilePath()))
+                ++pagesWritten;
+        }
+        if (progress)
+            Print(err, u"\n"_s);
+
+        bool indexWritten = true;
+        for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            const bool built =
+                name == kIndexName
+                    ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
+                                        : WriteHtmlIndex(catalog, style, buffer))
+                    : (options.markdown ? WriteMarkdownAllProcedures(catalog, buffer)
+                                        : WriteHtmlAllProcedures(catalog, style, buffer));
+            const QString relative = name + extension;
+            if (!built) {
+                fail(u"can't write %1: the page could not be built"_s.arg(
+                    QDir::toNativeSeparators(outFolder.filePath(relative))));
+                indexWritten = false;
+            } else if (!writeFile(relative, buffer.data(), QString())) {
+                indexWritten = false;
+            }
+        }
+
+        // Pages of an earlier export in this format whose sources, under the roots given now,
+        // got no page this time: their sources are gone (or have no procedures any more).
+        QStringList roots;
+        for (const QString& path : options.paths) {
+            if (const QString root = QFileInfo(path).canonicalFilePath(); !root.isEmpty())
+                roots << root;
+        }
+        for (const ManifestEntry& entry : ReadManifest(outFolder)) {
+            if (written.contains(entry.file))
+                continue;
+            QString reason;
+            if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
+                !IsUnderRoots(entry.source, roots)) {
+                manifest.append(entry);
+            } else if (!RemoveOwnFile(outFolder, entry.file, &reason)) {
+                Print(err, u"glossa: left %1 in place: %2\n"_s.arg(
+                               QDir::toNativeSeparators(outFolder.filePath(entry.file)), reason));
+            }
+        }
         QString reason;
-        bool indexWritten = false;
-        if (!(options.markdown ? WriteMarkdownIndex(index, buffer)
-                               : WriteHtmlIndex(index, theme, buffer)))
-            fail(u"can't write %1: the index could not be built"_s.arg(
-                QDir::toNativeSeparators(indexPath)));
-        else if (!(indexWritten = WritePage(indexPath, buffer.data(), &reason)))
-            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath), reason));
+        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), &reason))
+            fail(u"can't write %1: %2"_s.arg(
+                QDir::toNativeSeparators(outFolder.filePath(ManifestName())), reason));
         if (const WriteResult synced = SyncFolder(options.exportFolder); !synced.ok)
             fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(
                 QDir::toNativeSeparators(options.exportFolder), synced.reason));
