@@ -1,6 +1,5 @@
 #include "doc/doclinks.h"
 
-#include <QRegularExpression>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -27,47 +26,119 @@ Token TextToken(QStringView text) {
     return t;
 }
 
-template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
-    static const QRegularExpression token(
-        uR"(<(/?)(b|i|u|s|sup|sub)>|(<br>)|((?:https?://|file:///)[^\s<>'"]*)|\b(?:(\w+)::)?(\w+)\(\))"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    const QStringView view(tagged);
-    qsizetype done = 0;
-    qsizetype from = 0;
-    while (from < view.size()) {
-        const QRegularExpressionMatch m = token.match(tagged, from);
-        if (!m.hasMatch())
-            break;
-        qsizetype end = m.capturedEnd();
-        Token t;
-        if (m.capturedLength(2) > 0) {
+bool IsWordChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u'_';
+}
+
+bool StartsWithAt(QStringView text, qsizetype i, QLatin1StringView word) {
+    return text.size() - i >= word.size() &&
+           text.sliced(i, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// The format tag or "<br>" whose "<" stands at i, in any letter case: its length, 0 for none.
+qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
+    struct Name {
+        QLatin1StringView text;
+        QString tag;
+    };
+    static const Name names[] = {{"sup>"_L1, u"sup"_s}, {"sub>"_L1, u"sub"_s}, {"b>"_L1, u"b"_s},
+                                 {"i>"_L1, u"i"_s},     {"u>"_L1, u"u"_s},     {"s>"_L1, u"s"_s}};
+    qsizetype k = i + 1;
+    const bool closing = k < text.size() && text[k] == u'/';
+    if (closing)
+        ++k;
+    else if (StartsWithAt(text, k, "br>"_L1)) {
+        t.kind = TokenKind::Break;
+        return k + 3 - i;
+    }
+    for (const Name& name : names) {
+        if (StartsWithAt(text, k, name.text)) {
             t.kind = TokenKind::Tag;
-            t.tag = m.captured(2).toLower();
-            t.closing = m.capturedLength(1) > 0;
-        } else if (m.capturedLength(3) > 0) {
-            t.kind = TokenKind::Break;
-        } else if (m.capturedLength(4) > 0) {
-            end = AddressEnd(view, m.capturedStart());
-            const QStringView address = view.sliced(m.capturedStart(), end - m.capturedStart());
-            const QStringView rest = address.sliced(address.indexOf(u"://"_s) + 3);
-            if (rest.count(u'/') == rest.size()) {
-                from = m.capturedEnd();
-                continue; // a scheme alone is no address
-            }
-            t.kind = TokenKind::Address;
-        } else {
-            t.kind = TokenKind::Mention;
-            t.qualifier = m.capturedView(5);
-            t.name = m.capturedView(6);
+            t.tag = name.tag;
+            t.closing = closing;
+            return k + name.text.size() - i;
         }
-        if (m.capturedStart() > done)
-            visit(TextToken(view.sliced(done, m.capturedStart() - done)));
-        t.text = view.sliced(m.capturedStart(), end - m.capturedStart());
+    }
+    return 0;
+}
+
+// The end of a web or file address that starts at i, or 0 when none starts there.
+qsizetype AddressAt(QStringView text, qsizetype i) {
+    qsizetype scheme = 0;
+    if (StartsWithAt(text, i, "http://"_L1))
+        scheme = 7;
+    else if (StartsWithAt(text, i, "https://"_L1))
+        scheme = 8;
+    else if (StartsWithAt(text, i, "file:///"_L1))
+        scheme = 8;
+    if (scheme == 0)
+        return 0;
+    const qsizetype end = AddressEnd(text, i);
+    for (qsizetype k = i + scheme; k < end; ++k) {
+        if (text[k] != u'/')
+            return end;
+    }
+    return 0; // a scheme alone is no address
+}
+
+// Cuts tagged text into plain text, format tags, line breaks, addresses and mentions
+// ("Name()", "Module::Name()"), in one pass.
+template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
+    const QStringView view(tagged);
+    const qsizetype n = view.size();
+    qsizetype done = 0;
+    auto take = [&](qsizetype start, qsizetype end, Token& t) {
+        if (start > done)
+            visit(TextToken(view.sliced(done, start - done)));
+        t.text = view.sliced(start, end - start);
         visit(t);
         done = end;
-        from = end;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = view[i].unicode();
+        Token t;
+        if (c == u'<') {
+            if (const qsizetype length = TagAt(view, i, t)) {
+                take(i, i + length, t);
+                i += length;
+                continue;
+            }
+        } else if (c == u'h' || c == u'H' || c == u'f' || c == u'F') {
+            if (const qsizetype end = AddressAt(view, i)) {
+                t.kind = TokenKind::Address;
+                take(i, end, t);
+                i = end;
+                continue;
+            }
+        } else if (c == u'(' && i + 1 < n && view[i + 1] == u')') {
+            qsizetype nameStart = i;
+            while (nameStart > done && IsWordChar(view[nameStart - 1]))
+                --nameStart;
+            if (nameStart < i) {
+                qsizetype start = nameStart;
+                if (nameStart - 2 > done && view[nameStart - 1] == u':' &&
+                    view[nameStart - 2] == u':') {
+                    qsizetype q = nameStart - 2;
+                    while (q > done && IsWordChar(view[q - 1]))
+                        --q;
+                    if (q < nameStart - 2) {
+                        t.qualifier = view.sliced(q, nameStart - 2 - q);
+                        start = q;
+                    }
+                }
+                t.kind = TokenKind::Mention;
+                t.name = view.sliced(nameStart, i - nameStart);
+                take(start, i + 2, t);
+                i += 2;
+                continue;
+            }
+        }
+        ++i;
     }
-    if (done < view.size())
+    if (done < n)
         visit(TextToken(view.sliced(done)));
 }
 

@@ -222,6 +222,9 @@ QString SummaryLine(const QString& summary) {
 }
 
 QString PlainText(const QString& tagged) {
+    // Tags and breaks stand for a blank; a text without "<" has none.
+    if (!tagged.contains(u'<'))
+        return tagged.simplified();
     static const QRegularExpression tags(uR"(<(/?)(b|i|u|s|sup|sub)>|<br>)"_s,
                                          QRegularExpression::CaseInsensitiveOption);
     QString plain = tagged;

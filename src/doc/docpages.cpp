@@ -132,6 +132,11 @@ QString WithoutOwnName(const QString& description, const QString& parameterName)
     static const QRegularExpression form(
         uR"(^ *<b>(?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\(\w*\))?:</b> *)"_s,
         QRegularExpression::CaseInsensitiveOption);
+    qsizetype first = 0;
+    while (first < description.size() && description[first] == u' ')
+        ++first;
+    if (!QStringView(description).sliced(first).startsWith(u"<b>"_s, Qt::CaseInsensitive))
+        return description;
     const QRegularExpressionMatch m = form.match(description);
     if (!m.hasMatch() || !DescriptionNamesOther(description, parameterName).isEmpty())
         return description;

@@ -133,7 +133,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         failed = true;
     };
 
-    const SourceList sources = CollectSources(options.paths);
+    SourceList sources = CollectSources(options.paths);
     for (const UnreadablePath& path : sources.unreadable)
         fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
     for (const UnreadablePath& path : sources.skipped)
@@ -161,6 +161,27 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 namedSources.insert(QFileInfo(source.path).canonicalFilePath());
         }
     }
+    // The roots given, and the sources of an earlier export in this format that lie outside
+    // them: those are read too (not checked, their pages not rewritten), so that the index and
+    // the links still cover them.
+    QStringList roots;
+    for (const QString& path : options.paths) {
+        if (const QString root = QFileInfo(path).canonicalFilePath(); !root.isEmpty())
+            roots << root;
+    }
+    const qsizetype givenSources = sources.files.size();
+    if (exporting) {
+        for (const ManifestEntry& entry : ReadManifest(outFolder)) {
+            if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
+                IsUnderRoots(entry.source, roots) || !QFileInfo(entry.source).isFile())
+                continue;
+            SourceFile other;
+            other.path = entry.source;
+            other.displayPath = QDir::toNativeSeparators(entry.source);
+            other.relativePath = entry.file.chopped(extension.size());
+            sources.files.append(other);
+        }
+    }
     const bool progress = exporting && sources.files.size() > kQuietFileCount && IsTerminal(err);
 
     qint64 procedures = 0;
@@ -173,17 +194,29 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     qsizetype done = 0;
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
+        const bool given = s < givenSources;
         if (progress)
             Print(err, u"\rglossa: reading %1 of %2"_s.arg(++done).arg(sources.files.size()));
         SourceText text;
         QString reason;
         if (!ReadSourceText(source.path, text, &reason)) {
-            if (progress)
+            if (progress && given)
                 Print(err, u"\n"_s);
-            fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+            if (given)
+                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
             continue;
         }
         const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+        if (!given) {
+            // An earlier export's page: known, not written again.
+            const QString page = source.relativePath + extension;
+            if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
+                pageOwners.insert(page.toLower(), source.displayPath);
+                catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+                pageSources.append(-1);
+            }
+            continue;
+        }
         procedures += reports.size();
         if (options.check) {
             QString lines;
@@ -245,6 +278,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         };
         done = 0;
         for (int file = 0; file < pageSources.size(); ++file) {
+            if (pageSources[file] < 0)
+                continue;
             const SourceFile& source = sources.files[pageSources[file]];
             if (progress)
                 Print(err, u"\rglossa: exporting %1 of %2"_s.arg(++done).arg(pageSources.size()));
@@ -290,11 +325,6 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
 
         // Pages of an earlier export in this format whose sources, under the roots given now,
         // got no page this time: their sources are gone (or have no procedures any more).
-        QStringList roots;
-        for (const QString& path : options.paths) {
-            if (const QString root = QFileInfo(path).canonicalFilePath(); !root.isEmpty())
-                roots << root;
-        }
         for (const ManifestEntry& entry : ReadManifest(outFolder)) {
             if (written.contains(entry.file))
                 continue;

@@ -449,6 +449,8 @@ private slots:
             Files(u"out/gone"_s),
             (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
                          u"notes.txt"_s, u"procedures.html"_s, u"sub/b.pb.html"_s}));
+        // The index of the subset still knows the other pages.
+        QVERIFY(Read(u"out/gone/index.html"_s).contains("href=\"sub/b.pb.html#OpenDoor\""));
         QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
         QCOMPARE(Files(u"out/gone"_s),
