@@ -2,6 +2,8 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -99,8 +101,8 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
     qsizetype i = 0;
     while (i < n) {
         const char16_t c = view[i].unicode();
-        Token t;
         if (c == u'<') {
+            Token t;
             if (const qsizetype length = TagAt(view, i, t)) {
                 take(i, i + length, t);
                 i += length;
@@ -108,6 +110,7 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
             }
         } else if (c == u'h' || c == u'H' || c == u'f' || c == u'F') {
             if (const qsizetype end = AddressAt(view, i)) {
+                Token t;
                 t.kind = TokenKind::Address;
                 take(i, end, t);
                 i = end;
@@ -118,6 +121,7 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
             while (nameStart > done && IsWordChar(view[nameStart - 1]))
                 --nameStart;
             if (nameStart < i) {
+                Token t;
                 qsizetype start = nameStart;
                 if (nameStart - 2 > done && view[nameStart - 1] == u':' &&
                     view[nameStart - 2] == u':') {
@@ -240,10 +244,17 @@ QString PageLink(const QString& fromPage, const QString& toPage, const QString& 
     const QString fragment = anchor.isEmpty() ? QString() : u'#' + anchor;
     if (fromPage == toPage && !anchor.isEmpty())
         return fragment;
+    const QString up = u"../"_s.repeated(fromPage.count(u'/'));
+    // Most page names need no escape; encoding them costs more than the rest of a link.
+    const bool plain = std::all_of(toPage.begin(), toPage.end(), [](QChar c) {
+        return IsWordChar(c) || c == u'.' || c == u'-' || c == u'/';
+    });
+    if (plain)
+        return up + toPage + fragment;
     QStringList segments = toPage.split(u'/');
     for (QString& segment : segments)
         segment = QString::fromLatin1(QUrl::toPercentEncoding(segment));
-    return u"../"_s.repeated(fromPage.count(u'/')) + segments.join(u'/') + fragment;
+    return up + segments.join(u'/') + fragment;
 }
 
 QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
@@ -361,6 +372,20 @@ QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope) {
     for (qsizetype i = balance.Open().size() - 1; i >= 0; --i)
         out += effect(balance.Open()[i], true);
     return out;
+}
+
+QString PlainText(const QString& tagged) {
+    if (!tagged.contains(u'<'))
+        return tagged.simplified();
+    QString out;
+    out.reserve(tagged.size());
+    Tokenize(tagged, [&](const Token& t) {
+        if (t.kind == TokenKind::Tag || t.kind == TokenKind::Break)
+            out += u' ';
+        else
+            out += t.text;
+    });
+    return out.simplified();
 }
 
 QString TaggedToCode(const QString& tagged) {

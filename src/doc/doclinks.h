@@ -37,6 +37,10 @@ QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope);
 // Tagged text as the plain lines of a code block: tags gone, "<br>" a line end.
 QString TaggedToCode(const QString& tagged);
 
+// Tagged text without its tags, "<br>" as a blank, blanks simplified: what a search compares
+// with, and what tells an empty field.
+QString PlainText(const QString& tagged);
+
 // Text escaped for Markdown outside code.
 QString EscapeMarkdown(QStringView text);
 

@@ -1,6 +1,7 @@
 #include "doc/docmodel.h"
 
 #include "comment/descriptionname.h"
+#include "doc/doclinks.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -219,17 +220,6 @@ QList<ParameterDetail> ParameterDetails(const QString& headerText) {
 QString SummaryLine(const QString& summary) {
     const qsizetype br = summary.indexOf(u"<br>"_s, 0, Qt::CaseInsensitive);
     return br < 0 ? summary : summary.left(br);
-}
-
-QString PlainText(const QString& tagged) {
-    // Tags and breaks stand for a blank; a text without "<" has none.
-    if (!tagged.contains(u'<'))
-        return tagged.simplified();
-    static const QRegularExpression tags(uR"(<(/?)(b|i|u|s|sup|sub)>|<br>)"_s,
-                                         QRegularExpression::CaseInsensitiveOption);
-    QString plain = tagged;
-    plain.replace(tags, u" "_s);
-    return plain.simplified();
 }
 
 int Catalog::AddFile(const QString& page, const QString& source,

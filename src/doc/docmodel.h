@@ -50,9 +50,6 @@ QList<ParameterDetail> ParameterDetails(const QString& headerText);
 // The summary's first line, for the index and the search.
 QString SummaryLine(const QString& summary);
 
-// Tagged text without its tags, "<br>" as a blank: what a search compares with.
-QString PlainText(const QString& tagged);
-
 // Every procedure of the export and the pages they stand on: what the index, the list of all
 // procedures and the links between pages need. It grows with the number of procedures only
 // (names, one-line summaries), never with the sources' size.

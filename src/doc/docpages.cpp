@@ -396,7 +396,20 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
     return out + HtmlTail(false);
 }
 
-bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, QIODevice& device) {
+QStringList TopSummaries(const Catalog& catalog) {
+    const QString page = PageName(kIndexName, u".html"_s);
+    QStringList summaries;
+    summaries.reserve(catalog.Procedures().size());
+    for (const Catalog::Procedure& p : catalog.Procedures()) {
+        summaries.append(PlainText(p.summary).isEmpty()
+                             ? QString()
+                             : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}));
+    }
+    return summaries;
+}
+
+bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
+                    QIODevice& device) {
     const QString page = PageName(kIndexName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     const Totals totals = CountTotals(catalog);
@@ -430,8 +443,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, QIODevice& d
                 out << u" <span class=\"badge\">undocumented</span>";
             else if (p.stale)
                 out << u" <span class=\"badge\">stale</span>";
-            if (!PlainText(p.summary).isEmpty())
-                out << u" \u2014 " << TaggedToHtml(p.summary, {&catalog, p.file, p.module, page});
+            if (!summaries[i].isEmpty())
+                out << u" \u2014 " << summaries[i];
             if (!group.module.isEmpty())
                 out << u" <span class=\"where\">" << Escape(file.source) << u"</span>";
             out << u"</li>\n";
@@ -455,7 +468,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, QIODevice& d
     return out.Flush();
 }
 
-bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style, QIODevice& device) {
+bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
+                            const QStringList& summaries, QIODevice& device) {
     const QString page = PageName(kAllProceduresName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     ChunkWriter out(device);
@@ -468,8 +482,8 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style, QIOD
         out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
             << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(DisplayName(p))
             << u"()</code></a>";
-        if (!PlainText(p.summary).isEmpty())
-            out << u" \u2014 " << TaggedToHtml(p.summary, {&catalog, p.file, p.module, page});
+        if (!summaries[i].isEmpty())
+            out << u" \u2014 " << summaries[i];
         out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
             << u"</span></li>\n";
     }

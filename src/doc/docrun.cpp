@@ -304,15 +304,17 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             Print(err, u"\n"_s);
 
         bool indexWritten = true;
+        const QStringList summaries = options.markdown ? QStringList() : TopSummaries(catalog);
         for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
             QBuffer buffer;
             buffer.open(QIODevice::WriteOnly);
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
-                                        : WriteHtmlIndex(catalog, style, buffer))
-                    : (options.markdown ? WriteMarkdownAllProcedures(catalog, buffer)
-                                        : WriteHtmlAllProcedures(catalog, style, buffer));
+                                        : WriteHtmlIndex(catalog, style, summaries, buffer))
+                    : (options.markdown
+                           ? WriteMarkdownAllProcedures(catalog, buffer)
+                           : WriteHtmlAllProcedures(catalog, style, summaries, buffer));
             const QString relative = name + extension;
             if (!built) {
                 fail(u"can't write %1: the page could not be built"_s.arg(
