@@ -35,13 +35,12 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
 QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
                           int file, const PageStyle& style);
 
-// Each procedure's one-line summary as HTML, linked from a page at the top of the output folder
-// (empty when it says nothing).
+// Each procedure's one-line summary as HTML, its links made from a page at the top of the
+// output folder (empty when it says nothing): made once for the index and the A-Z list.
+QStringList TopSummaries(const Catalog& catalog);
 
 // The index (procedures by module and file, coverage per file) and the list of all procedures
 // from A to Z, written piece by piece. False when the device refuses a write.
-// summaries: TopSummaries, made once for both pages.
-QStringList TopSummaries(const Catalog& catalog);
 bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
                     QIODevice& device);
 bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
