@@ -58,6 +58,10 @@ Checking and exporting
                              matches ("*" within a name, "**" across folders,
                              no "/": a name at any depth); may be repeated
   -documented                check only procedures that have a comment block
+  -source-url:TEMPLATE       the export links each procedure to its source line:
+                             {path} and {line} are filled in, e.g.
+                             https://host/repo/blob/main/{path}#L{line}
+  -theme:ide                 the export takes the preview's colours
   PATH is a *.pb or *.pbi file or a folder, searched with its subfolders.
 
   The check prints one line per finding, then the count (on standard error

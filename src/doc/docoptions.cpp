@@ -88,6 +88,16 @@ const OptionSpec kOptions[] = {
          o.documentedOnly = true;
          return QString();
      }},
+    {u"source-url", true, kExport,
+     [](DocumentationOptions& o, const QString& v) {
+         o.sourceUrl = v;
+         return QString();
+     }},
+    {u"theme", true, kExport,
+     [](DocumentationOptions& o, const QString& v) {
+         o.ideTheme = v.compare(u"ide"_s, Qt::CaseInsensitive) == 0;
+         return o.ideTheme ? QString() : u"-theme: knows ide, not \"%1\""_s.arg(v);
+     }},
 };
 
 const OptionSpec* FindOption(const QString& name) {

@@ -26,6 +26,8 @@ struct DocumentationOptions {
     QList<CheckRule> ignoredRules;
     QStringList excludes; // patterns of files and folders to leave out
     bool documentedOnly = false;
+    QString sourceUrl;     // links to each procedure's source line ({path}, {line})
+    bool ideTheme = false; // the preview's colours on the pages
     QStringList paths;
     QStringList errors; // what can't be used, one line each
 

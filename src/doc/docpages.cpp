@@ -1,7 +1,11 @@
 #include "doc/docpages.h"
 
-#include <QFileInfo>
-#include <QHash>
+#include "comment/descriptionname.h"
+#include "doc/doclinks.h"
+#include "prefs/preferencestore.h"
+#include "preview/previewpage.h"
+
+#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -13,58 +17,153 @@ namespace glossa {
 
 namespace {
 
-// What the preview's page needs to become a document: a title, scrolling, room between the
-// entries, and nothing loaded or run from anywhere.
-const QString kPolicy = u"<meta http-equiv='Content-Security-Policy' content=\"default-src 'none'; "
-                        "style-src 'unsafe-inline'\">\r\n"_s;
-const QString kDocumentStyle = u"<style type='text/css'>\r\n"
-                               "body { overflow: visible; margin: 1em; }\r\n"
-                               ".info { padding: 0.3em; }\r\n"
-                               ".title { border-style: none; font-size: 1.4em; "
-                               "font-weight: bold; }\r\n"
-                               ".entry { margin-bottom: 0.8em; }\r\n"
-                               "@media print { .entry { page-break-inside: avoid; } }\r\n"
-                               "</style>\r\n"_s;
+// Light and dark by the reader's preference; printed always light, without the navigation.
+const QString kBaseCss =
+    u":root { color-scheme: light dark; --bg: #ffffff; --fg: #1b1d21; --muted: #5c6370; "
+    "--line: #d9dce1; --code-bg: #f5f6f8; --link: #0b57d0; --example: #1b1d21; "
+    "--warn-bg: #fff3dc; --warn-fg: #8a4600; }\n"
+    "[hidden] { display: none !important; }\n"
+    "body { margin: 0 auto; max-width: 62em; padding: 1em 1.5em 3em; background: var(--bg); "
+    "color: var(--fg); font: 16px/1.5 system-ui, -apple-system, 'Segoe UI', Roboto, Helvetica, "
+    "Arial, sans-serif; }\n"
+    "a { color: var(--link); }\n"
+    "nav { display: flex; gap: 1.2em; flex-wrap: wrap; border-bottom: 1px solid var(--line); "
+    "padding: .3em 0 .6em; }\n"
+    "h1 { font-size: 1.7em; margin: .6em 0 .3em; word-break: break-all; }\n"
+    "h2 { font-size: 1.3em; margin: .2em 0 .4em; }\n"
+    "h2 .module { color: var(--muted); font-weight: normal; }\n"
+    "h3 { font-size: .8em; margin: 1.1em 0 .3em; color: var(--muted); text-transform: uppercase; "
+    "letter-spacing: .06em; }\n"
+    "code, pre { font-family: ui-monospace, 'SF Mono', Menlo, Consolas, 'DejaVu Sans Mono', "
+    "'Liberation Mono', monospace; font-size: .9em; }\n"
+    "pre { background: var(--code-bg); border: 1px solid var(--line); border-radius: 4px; "
+    "padding: .6em .8em; overflow-x: auto; white-space: pre; line-height: 1.4; }\n"
+    "pre.example { color: var(--example); }\n"
+    "section.proc { border-top: 1px solid var(--line); margin-top: 1.6em; padding-top: .8em; }\n"
+    "table { border-collapse: collapse; width: 100%; margin: .2em 0; }\n"
+    "th, td { text-align: left; vertical-align: top; border-bottom: 1px solid var(--line); "
+    "padding: .3em .7em .3em 0; }\n"
+    "th { font-weight: 600; }\n"
+    ".num { text-align: right; }\n"
+    ".badge { font-size: .72em; font-weight: normal; border: 1px solid var(--line); "
+    "border-radius: 3px; padding: 0 .4em; color: var(--muted); vertical-align: middle; }\n"
+    ".stale { background: var(--warn-bg); color: var(--warn-fg); border-left: 3px solid "
+    "var(--warn-fg); padding: .15em .6em; margin: .3em 0; }\n"
+    ".rule { font-family: ui-monospace, Menlo, Consolas, monospace; font-weight: bold; }\n"
+    ".none { color: var(--muted); font-style: italic; }\n"
+    ".source, .where { color: var(--muted); font-size: .9em; }\n"
+    "ul.procs { list-style: none; padding-left: 0; margin: .2em 0 1em; }\n"
+    "ul.procs li { padding: .12em 0; }\n"
+    "input#q { width: 100%; box-sizing: border-box; font-size: 1em; padding: .45em .6em; "
+    "margin: .6em 0; border: 1px solid var(--line); border-radius: 4px; background: var(--bg); "
+    "color: var(--fg); }\n"_s;
+const QString kDarkCss =
+    u"@media (prefers-color-scheme: dark) { :root { --bg: #17191d; --fg: #e4e6ea; "
+    "--muted: #9aa1ac; --line: #343841; --code-bg: #1f2228; --link: #8ab4f8; "
+    "--example: #e4e6ea; --warn-bg: #3b2b12; --warn-fg: #ffc46b; } }\n"_s;
+const QString kPrintCss =
+    u"@media print { :root { --bg: #ffffff; --fg: #000000; --muted: #444444; --line: #bbbbbb; "
+    "--code-bg: #ffffff; --link: #000000; --example: #000000; --warn-bg: #ffffff; "
+    "--warn-fg: #000000; } nav, input#q { display: none; } body { max-width: none; "
+    "padding: 0; } section.proc { break-inside: avoid; } pre { white-space: pre-wrap; } }\n"_s;
 
-QString HtmlPage(const PageTheme& theme, const QString& title, const QString& content) {
-    // The page is made a document before the content goes in, which may hold any text.
-    PreparedPreviewPage prepared = theme.prepared;
-    prepared.page.replace(u"<title>Preview</title>"_s,
-                          u"<title>"_s + title.toHtmlEscaped() + u"</title>"_s);
-    const qsizetype head = prepared.page.indexOf(u"</head>"_s);
-    if (head >= 0)
-        prepared.page.insert(head, kPolicy + kDocumentStyle);
-    return FillPreviewPage(prepared, content);
+// Filters every element with data-s by what is typed, hides groups (data-g) left empty. It is
+// the only script; the pages' policy admits it by its hash.
+const QString kSearchScript =
+    u"(function(){var q=document.getElementById('q');"
+    "var l=document.querySelectorAll('[data-s]'),g=document.querySelectorAll('[data-g]');"
+    "q.hidden=false;q.addEventListener('input',function(){"
+    "var v=q.value.toLowerCase().trim(),i;"
+    "for(i=0;i<l.length;i++)l[i].hidden=v!==''&&l[i].getAttribute('data-s').indexOf(v)<0;"
+    "for(i=0;i<g.length;i++)g[i].hidden=v!==''&&!g[i].querySelector('[data-s]:not([hidden])');"
+    "});})();"_s;
+
+const QString kSearchBox =
+    u"<input id=\"q\" type=\"search\" placeholder=\"Search procedures by name or summary\" "
+    "aria-label=\"Search procedures\" hidden>\n"_s;
+
+QString Escape(const QString& text) {
+    return text.toHtmlEscaped();
 }
 
-// A relative path as a link target: each segment percent-encoded.
-QString LinkTarget(const QString& relativePath) {
-    QStringList segments = relativePath.split(u'/');
+QString PageName(QLatin1StringView name, const QString& extension) {
+    return name + extension;
+}
+
+QString HtmlHead(const QString& title, const PageStyle& style, bool script) {
+    QString policy = u"default-src 'none'; style-src 'unsafe-inline'"_s;
+    if (script)
+        policy += u"; script-src 'sha256-"_s +
+                  QString::fromLatin1(
+                      QCryptographicHash::hash(kSearchScript.toUtf8(), QCryptographicHash::Sha256)
+                          .toBase64()) +
+                  u"'"_s;
+    return u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta http-equiv=\"Content-Security-Policy\" content=\""_s +
+           policy +
+           u"\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+           "<title>"_s +
+           Escape(title) + u"</title>\n<style>\n"_s + style.css + u"</style>\n</head>\n<body>\n"_s;
+}
+
+QString HtmlNav(const QString& page) {
+    return u"<nav><a href=\""_s + PageLink(page, PageName(kIndexName, u".html"_s)) +
+           u"\">Index</a><a href=\""_s + PageLink(page, PageName(kAllProceduresName, u".html"_s)) +
+           u"\">All procedures A\u2013Z</a></nav>\n"_s;
+}
+
+QString HtmlTail(bool script) {
+    return (script ? u"<script>"_s + kSearchScript + u"</script>\n"_s : QString()) +
+           u"</body>\n</html>\n"_s;
+}
+
+QString DisplayName(const Catalog::Procedure& p) {
+    return p.module.isEmpty() ? p.name : p.module + u"::"_s + p.name;
+}
+
+// What the search compares with: the name as written with its module, and the summary.
+QString SearchText(const Catalog::Procedure& p) {
+    return (DisplayName(p) + u' ' + PlainText(p.summary)).toLower().toHtmlEscaped();
+}
+
+// The description without the bold name in front when that name is the parameter's own: the
+// table shows the name already.
+QString WithoutOwnName(const QString& description, const QString& parameterName) {
+    static const QRegularExpression form(
+        uR"(^ *<b>(?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\(\w*\))?:</b> *)"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    qsizetype first = 0;
+    while (first < description.size() && description[first] == u' ')
+        ++first;
+    if (!QStringView(description).sliced(first).startsWith(u"<b>"_s, Qt::CaseInsensitive))
+        return description;
+    const QRegularExpressionMatch m = form.match(description);
+    if (!m.hasMatch() || !DescriptionNamesOther(description, parameterName).isEmpty())
+        return description;
+    return description.mid(m.capturedEnd());
+}
+
+QString SourceLocation(const Catalog::File& file, int line) {
+    return file.source + u':' + QString::number(line);
+}
+
+QString SourceAddress(const PageStyle& style, const Catalog::File& file, int line) {
+    if (style.sourceUrl.isEmpty())
+        return {};
+    QStringList segments = file.source.split(u'/');
     for (QString& segment : segments)
         segment = QString::fromLatin1(QUrl::toPercentEncoding(segment));
-    return segments.join(u'/');
+    QString address = style.sourceUrl;
+    return address.replace(u"{path}"_s, segments.join(u'/'))
+        .replace(u"{line}"_s, QString::number(line));
 }
 
-// From a page to a file at the top of the output folder.
-QString UpToTop(const QString& page) {
-    return u"../"_s.repeated(page.count(u'/'));
+// A description that says nothing yet.
+bool IsEmptyDescription(const QString& description) {
+    return PlainText(description).isEmpty();
 }
 
-// Anchors unique within a page: the name, then name-1, name-2, ... (counted by key).
-class Anchors {
-public:
-    int Next(const QString& key) { return seen_[key]++; }
-
-private:
-    QHash<QString, int> seen_;
-};
-
-QString AnchorText(QStringView name, int number) {
-    return number == 0 ? name.toString() : name + u'-' + QString::number(number);
-}
-
-// Collects text and hands it to the device in pieces, so that a long index is never held
-// whole.
+// Collects text and hands it to the device in pieces, so that a long index is never held whole.
 class ChunkWriter {
 public:
     explicit ChunkWriter(QIODevice& device) : device_(device) {}
@@ -83,243 +182,437 @@ public:
     }
 
 private:
-    static constexpr qsizetype kChunk = 32 * 1024;
+    static constexpr qsizetype kChunk = 64 * 1024;
     QIODevice& device_;
     QString buffer_;
     bool failed_ = false;
 };
 
-QString TrimmedHeader(const ProcedureReport& procedure) {
-    return procedure.header.headerText.trimmed();
+// The procedures in the index's order: each module's (by name) public ones, then its private
+// ones, then the procedures outside modules by file; each group in source order.
+struct Group {
+    QString module; // empty for a file's group
+    int file = -1;
+    QList<int> procedures;
+};
+
+QList<Group> IndexGroups(const Catalog& catalog) {
+    QHash<QString, int> moduleGroups;
+    QList<Group> modules;
+    QList<Group> files;
+    const QList<Catalog::Procedure>& all = catalog.Procedures();
+    for (int i = 0; i < all.size(); ++i) {
+        const Catalog::Procedure& p = all[i];
+        if (p.module.isEmpty()) {
+            if (files.isEmpty() || files.last().file != p.file)
+                files.append({QString(), p.file, {}});
+            files.last().procedures.append(i);
+            continue;
+        }
+        const QString key = p.module.toLower();
+        auto found = moduleGroups.constFind(key);
+        if (found == moduleGroups.constEnd()) {
+            found = moduleGroups.insert(key, int(modules.size()));
+            modules.append({p.module, -1, {}});
+        }
+        modules[*found].procedures.append(i);
+    }
+    std::sort(modules.begin(), modules.end(), [](const Group& a, const Group& b) {
+        return a.module.compare(b.module, Qt::CaseInsensitive) < 0;
+    });
+    for (Group& group : modules) {
+        std::stable_partition(group.procedures.begin(), group.procedures.end(),
+                              [&](int i) { return all[i].isPublic; });
+    }
+    return modules + files;
 }
 
-QString EscapeMarkdown(QStringView text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'\\':
-        case u'`':
-        case u'*':
-        case u'_':
-        case u'[':
-        case u']':
-        case u'~':
-        case u'#':
-        case u'|':
-            out += u'\\';
-            out += c;
-            break;
-        case u'<':
-            out += u"&lt;"_s;
-            break;
-        case u'&':
-            out += u"&amp;"_s;
-            break;
-        default:
-            out += c;
-        }
+// All procedures by name (letter case ignored), then module and position.
+QList<int> AlphabeticalOrder(const Catalog& catalog) {
+    const QList<Catalog::Procedure>& all = catalog.Procedures();
+    QList<int> order(all.size());
+    for (int i = 0; i < all.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        if (const int c = all[a].name.compare(all[b].name, Qt::CaseInsensitive); c != 0)
+            return c < 0;
+        return all[a].module.compare(all[b].module, Qt::CaseInsensitive) < 0;
+    });
+    return order;
+}
+
+struct Totals {
+    int procedures = 0;
+    int documented = 0;
+    int stale = 0;
+};
+
+Totals CountTotals(const Catalog& catalog) {
+    Totals totals;
+    for (const Catalog::File& file : catalog.Files()) {
+        totals.procedures += file.count;
+        totals.documented += file.documented;
+        totals.stale += file.stale;
     }
-    return out;
+    return totals;
+}
+
+QString Percent(int part, int whole) {
+    return whole == 0 ? u"0"_s : QString::number(qRound(100.0 * part / whole));
+}
+
+// A code span for a Markdown table cell.
+QString MarkdownCode(const QString& text) {
+    if (text.isEmpty())
+        return u"\u2014"_s;
+    QString code = text;
+    code.replace(u'|', u"\\|"_s);
+    const QString fence = code.contains(u'`') ? u"`` "_s : u"`"_s;
+    return fence + code + (fence.size() > 1 ? u" ``"_s : u"`"_s);
+}
+
+// A fenced block that its content can't close.
+QString MarkdownFence(const QString& language, const QString& code) {
+    QString fence = u"```"_s;
+    while (code.contains(fence))
+        fence += u'`';
+    return fence + language + u'\n' + code + u'\n' + fence + u'\n';
 }
 
 } // namespace
 
-PageTheme LightPageTheme() {
-    PageTheme theme;
-    theme.prepared.fontSize = 10;
-    theme.prepared.page = PreviewPageTemplate()
-                              .replace(u"{BACKGROUNDCOLOR}"_s, u"#FFFFFF"_s)
-                              .replace(u"{FONTSIZE}"_s, QString::number(theme.prepared.fontSize))
-                              .replace(u"{INFOCOLOR}"_s, u"#1A1A1A"_s)
-                              .replace(u"{EXAMPLECOLOR}"_s, u"#1F5F1F"_s)
-                              .replace(u"{FONTFAMILY}"_s, u"Arial"_s);
-    return theme;
+PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl) {
+    PageStyle style;
+    style.sourceUrl = sourceUrl;
+    if (!ideTheme) {
+        style.css = kBaseCss + kDarkCss + kPrintCss;
+        return style;
+    }
+    qint64 fontSize = 9;
+    qint64 backColor = 0;
+    qint64 infoColor = 16777215;
+    qint64 exampleColor = 65535;
+    QString language;
+    PreferenceStore store;
+    store.PrefFileOpen(settingsPath);
+    if (store.PrefSelectGroup(u"Main"_s)) {
+        fontSize = store.PrefReadNumber(u"InfoWindow_FontSize"_s, 9);
+        backColor = store.PrefReadNumber(u"InfoWindow_BackColor"_s, 0);
+        infoColor = store.PrefReadNumber(u"InfoWindow_Color"_s, 16777215);
+        exampleColor = store.PrefReadNumber(u"InfoWindow_ExampleColor"_s, 65535);
+        language = store.PrefReadString(u"Language"_s);
+    }
+    store.PrefFileClose();
+    if (language == u"German") {
+        style.resultLabel = u"Ergebnis"_s;
+        style.exampleLabel = u"Beispiel"_s;
+    }
+    const QString fg = ColorToHtml(infoColor);
+    style.css =
+        kBaseCss +
+        u":root { color-scheme: normal; --bg: %1; --fg: %2; --muted: %2; --link: %2; "
+        "--line: %2; --code-bg: %1; --example: %3; --warn-bg: %1; --warn-fg: %3; }\n"
+        "body { font-size: %4pt; }\n"_s.arg(ColorToHtml(backColor), fg, ColorToHtml(exampleColor))
+            .arg(fontSize) +
+        kPrintCss;
+    return style;
 }
 
-PageTheme LoadPageTheme(const QString& settingsPath) {
-    if (!QFileInfo(settingsPath).isFile())
-        return LightPageTheme();
-    PageTheme theme;
-    theme.prepared = PreparePreviewPage(settingsPath);
-    return theme;
-}
+QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
+                      const PageStyle& style) {
+    const Catalog::File& info = catalog.Files()[file];
+    QString out = HtmlHead(info.source, style, false) + HtmlNav(info.page) + u"<h1>"_s +
+                  Escape(info.source) + u"</h1>\n<p class=\"where\">"_s +
+                  QString::number(info.count) +
+                  (info.count == 1 ? u" procedure, "_s : u" procedures, "_s) +
+                  QString::number(info.documented) + u" documented</p>\n"_s;
+    const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const ProcedureReport& report = procedures[i];
+        const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
+        const LinkScope scope{&catalog, file, p.module, info.page};
+        const QList<StaleMark> marks = StaleMarks(report);
+        auto markHtml = [](const StaleMark& mark) -> QString {
+            return u"<div class=\"stale\" data-rule=\""_s + mark.rule +
+                   u"\"><span class=\"rule\">"_s + mark.rule + u"</span> "_s +
+                   Escape(mark.message) + u"</div>"_s;
+        };
 
-int DocumentIndex::AddPage(const QString& page, const QString& source) {
-    pages_.append(page);
-    sources_.append(source);
-    return int(pages_.size() - 1);
-}
-
-void DocumentIndex::AddEntry(int page, QStringView name, int anchorNumber) {
-    entries_.append({names_.size(), int(name.size()), page, anchorNumber});
-    names_ += name;
-}
-
-void DocumentIndex::DropFrom(qsizetype mark) {
-    if (mark >= entries_.size())
-        return;
-    names_.truncate(entries_[mark].nameStart);
-    entries_.resize(mark);
-}
-
-void DocumentIndex::Sort() {
-    std::stable_sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
-        const QStringView x = Name(a);
-        const QStringView y = Name(b);
-        if (const int c = x.compare(y, Qt::CaseInsensitive); c != 0)
-            return c < 0;
-        if (const int c = x.compare(y); c != 0)
-            return c < 0;
-        return a.page < b.page;
-    });
-}
-
-QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const PageTheme& theme,
-                      DocumentIndex& index, int page) {
-    const QString& source = index.Source(page);
-    QString content = u"<div class='info title'>"_s + source.toHtmlEscaped() + u"</div>\r\n"_s +
-                      u"<p><a href='"_s + UpToTop(index.Page(page)) +
-                      u"index.html'>Index</a></p>\r\n"_s;
-    Anchors anchors;
-    for (const ProcedureReport& procedure : procedures) {
-        const int number = anchors.Next(procedure.name);
-        content += u"<div class='entry' id='"_s + AnchorText(procedure.name, number) + u"'>"_s;
-        if (procedure.documented) {
-            PreviewFields fields;
-            fields.procedureText = procedure.name;
-            fields.summary = procedure.summary;
-            fields.parameterDescriptions = procedure.parameterDescriptions;
-            fields.result = procedure.result;
-            fields.example = procedure.example;
-            QString body =
-                BuildPreviewBody(fields, theme.prepared.resultLabel, theme.prepared.exampleLabel)
-                    .body;
-            // A file link opens the file itself; the preview's marker address means nothing
-            // outside Glossa.
-            body.replace(InternalLinkPrefix(), u"file:///"_s);
-            content += body;
-            index.AddEntry(page, procedure.name, number);
-        } else {
-            content +=
-                u"<div class='info'>"_s + TrimmedHeader(procedure).toHtmlEscaped() + u"</div>"_s;
+        out += u"<section class=\"proc\" id=\""_s + Escape(p.anchor) + u"\">\n<h2>"_s;
+        if (!p.module.isEmpty())
+            out += u"<span class=\"module\">"_s + Escape(p.module) + u"::</span>"_s;
+        out += Escape(p.name);
+        if (!p.module.isEmpty() && !p.isPublic)
+            out += u" <span class=\"badge\">private</span>"_s;
+        out += u"</h2>\n<pre class=\"header\"><code>"_s +
+               Escape(HeaderOnOneLine(report.header.headerText).trimmed()) + u"</code></pre>\n"_s;
+        for (const StaleMark& mark : marks) {
+            if (mark.parameter < 0)
+                out += markHtml(mark) + u'\n';
         }
-        content += u"</div>\r\n"_s;
+        if (report.documented && !PlainText(report.summary).isEmpty())
+            out += u"<p class=\"summary\">"_s + TaggedToHtml(report.summary, scope) + u"</p>\n"_s;
+
+        const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
+        if (!details.isEmpty()) {
+            out += u"<h3>Parameters</h3>\n<table class=\"params\">\n<thead><tr><th>Name</th>"
+                   "<th>Type</th><th>Default</th><th>Description</th></tr></thead>\n<tbody>\n"_s;
+            for (qsizetype k = 0; k < details.size(); ++k) {
+                const ParameterDetail& d = details[k];
+                auto code = [](const QString& text) -> QString {
+                    return text.isEmpty() ? u"<span class=\"none\">\u2014</span>"_s
+                                          : u"<code>"_s + Escape(text) + u"</code>"_s;
+                };
+                const QString description = WithoutOwnName(report.parameterDescriptions.value(k),
+                                                           report.parameterNames.value(k));
+                out += u"<tr><td>"_s + code(d.name) + u"</td><td>"_s + code(d.type) +
+                       u"</td><td>"_s + code(d.defaultValue) + u"</td><td>"_s;
+                out += IsEmptyDescription(description)
+                           ? u"<span class=\"none\">No description.</span>"_s
+                           : TaggedToHtml(description, scope);
+                for (const StaleMark& mark : marks) {
+                    if (mark.parameter == k)
+                        out += markHtml(mark);
+                }
+                out += u"</td></tr>\n"_s;
+            }
+            out += u"</tbody>\n</table>\n"_s;
+        }
+        if (!PlainText(report.result).isEmpty())
+            out += u"<h3>"_s + Escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
+                   TaggedToHtml(report.result, scope) + u"</p>\n"_s;
+        if (!TaggedToCode(report.example).trimmed().isEmpty())
+            out += u"<h3>"_s + Escape(style.exampleLabel) +
+                   u"</h3>\n<pre class=\"example\"><code>"_s +
+                   TaggedToHtml(report.example, scope, true) + u"</code></pre>\n"_s;
+        const QString location = Escape(SourceLocation(info, p.line));
+        const QString address = SourceAddress(style, info, p.line);
+        out += u"<p class=\"source\">Source: "_s +
+               (address.isEmpty() ? QString(u"<code>"_s + location + u"</code>"_s)
+                                  : QString(u"<a href=\""_s + Escape(address) + u"\"><code>"_s +
+                                            location + u"</code></a>"_s)) +
+               u"</p>\n</section>\n"_s;
     }
-    return HtmlPage(theme, source, content);
+    return out + HtmlTail(false);
 }
 
-bool WriteHtmlIndex(DocumentIndex& index, const PageTheme& theme, QIODevice& device) {
-    index.Sort();
-    // The page around its content, split where the content goes.
-    const QString marker = u"{INDEX}"_s;
-    const QString page = HtmlPage(theme, u"Index"_s, marker);
-    const qsizetype at = page.indexOf(marker);
-    ChunkWriter out(device);
-    out << QStringView(page).first(at)
-        << u"<div class='info title'>Index</div>\r\n<div class='info entry'>\r\n";
-    if (index.Entries().isEmpty())
-        out << u"No documented procedures.<br>\r\n";
-    for (const DocumentIndex::Entry& entry : index.Entries()) {
-        const QStringView name = index.Name(entry);
-        out << u"<a href='" << LinkTarget(index.Page(entry.page)) << u"#"
-            << AnchorText(name, entry.anchorNumber) << u"'>" << name.toString().toHtmlEscaped()
-            << u"</a> &nbsp; " << index.Source(entry.page).toHtmlEscaped() << u"<br>\r\n";
+QStringList TopSummaries(const Catalog& catalog) {
+    const QString page = PageName(kIndexName, u".html"_s);
+    QStringList summaries;
+    summaries.reserve(catalog.Procedures().size());
+    for (const Catalog::Procedure& p : catalog.Procedures()) {
+        summaries.append(PlainText(p.summary).isEmpty()
+                             ? QString()
+                             : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}));
     }
-    out << u"</div>\r\n<div class='info title'>Files</div>\r\n<div class='info entry'>\r\n";
-    for (int p = 0; p < index.PageCount(); ++p)
-        out << u"<a href='" << LinkTarget(index.Page(p)) << u"'>" << index.Source(p).toHtmlEscaped()
-            << u"</a><br>\r\n";
-    out << u"</div>\r\n" << QStringView(page).sliced(at + marker.size());
+    return summaries;
+}
+
+bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
+                    QIODevice& device) {
+    const QString page = PageName(kIndexName, u".html"_s);
+    const QList<Catalog::Procedure>& all = catalog.Procedures();
+    const Totals totals = CountTotals(catalog);
+    ChunkWriter out(device);
+    out << HtmlHead(u"Index"_s, style, true) << HtmlNav(page) << u"<h1>Index</h1>\n";
+    out << u"<p class=\"where\">" << QString::number(totals.procedures) << u" procedures in "
+        << QString::number(catalog.Files().size()) << u" files, "
+        << QString::number(totals.documented) << u" documented ("
+        << Percent(totals.documented, totals.procedures) << u"\u00A0%), "
+        << QString::number(totals.stale) << u" with stale parts</p>\n"
+        << kSearchBox;
+    if (all.isEmpty())
+        out << u"<p class=\"none\">No procedures.</p>\n";
+    for (const Group& group : IndexGroups(catalog)) {
+        out << u"<div data-g>\n<h2>";
+        if (group.module.isEmpty())
+            out << u"<a href=\"" << PageLink(page, catalog.Files()[group.file].page) << u"\">"
+                << Escape(catalog.Files()[group.file].source) << u"</a>";
+        else
+            out << u"<span class=\"module\">Module</span> " << Escape(group.module);
+        out << u"</h2>\n<ul class=\"procs\">\n";
+        for (const int i : group.procedures) {
+            const Catalog::Procedure& p = all[i];
+            const Catalog::File& file = catalog.Files()[p.file];
+            out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
+                << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(p.name)
+                << u"()</code></a>";
+            if (!p.module.isEmpty() && !p.isPublic)
+                out << u" <span class=\"badge\">private</span>";
+            if (!p.documented)
+                out << u" <span class=\"badge\">undocumented</span>";
+            else if (p.stale)
+                out << u" <span class=\"badge\">stale</span>";
+            if (!summaries[i].isEmpty())
+                out << u" \u2014 " << summaries[i];
+            if (!group.module.isEmpty())
+                out << u" <span class=\"where\">" << Escape(file.source) << u"</span>";
+            out << u"</li>\n";
+        }
+        out << u"</ul>\n</div>\n";
+    }
+    out << u"<h2>Coverage</h2>\n<table class=\"coverage\">\n<thead><tr><th>File</th>"
+           "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
+           "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
+    for (const Catalog::File& file : catalog.Files()) {
+        out << u"<tr><td><a href=\"" << PageLink(page, file.page) << u"\">" << Escape(file.source)
+            << u"</a></td><td class=\"num\">" << QString::number(file.count)
+            << u"</td><td class=\"num\">" << QString::number(file.documented)
+            << u"</td><td class=\"num\">" << QString::number(file.stale) << u"</td></tr>\n";
+    }
+    out << u"</tbody>\n<tfoot><tr><th>Total</th><th class=\"num\">"
+        << QString::number(totals.procedures) << u"</th><th class=\"num\">"
+        << QString::number(totals.documented) << u"</th><th class=\"num\">"
+        << QString::number(totals.stale) << u"</th></tr></tfoot>\n</table>\n"
+        << HtmlTail(true);
     return out.Flush();
 }
 
-QString TagsToMarkdown(const QString& tagged) {
-    static const QRegularExpression token(
-        uR"(<(/?)(b|i|u|s|sup|sub)>|<br>|(https?://|file:///)[^\s<>'"]*)"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    qsizetype done = 0;
-    auto matches = token.globalMatch(tagged);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch m = matches.next();
-        out += EscapeMarkdown(QStringView(tagged).sliced(done, m.capturedStart() - done));
-        done = m.capturedEnd();
-        const QString tag = m.captured(2).toLower();
-        const bool closing = !m.captured(1).isEmpty();
-        if (!m.captured(3).isEmpty()) {
-            const QString address = m.captured();
-            if (address.startsWith(u"http"_s, Qt::CaseInsensitive)) {
-                out += u'<' + address + u'>';
-            } else {
-                QString target = address;
-                target.replace(u'(', u"%28"_s).replace(u')', u"%29"_s);
-                out += u'[' + EscapeMarkdown(address) + u"]("_s + target + u')';
-            }
-        } else if (tag.isEmpty()) {
-            out += u"<br>"_s;
-        } else if (tag == u"b") {
-            out += u"**"_s;
-        } else if (tag == u"i") {
-            out += u"*"_s;
-        } else if (tag == u"s") {
-            out += u"~~"_s;
-        } else {
-            out += (closing ? u"</"_s : u"<"_s) + tag + u'>';
-        }
-    }
-    out += EscapeMarkdown(QStringView(tagged).sliced(done));
-    return out;
-}
-
-QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const PageTheme& theme,
-                          DocumentIndex& index, int page) {
-    QString out = u"# "_s + EscapeMarkdown(index.Source(page)) + u"\n\n[Index]("_s +
-                  UpToTop(index.Page(page)) + u"index.md)\n"_s;
-    Anchors anchors;
-    const QString& resultLabel = theme.prepared.resultLabel;
-    for (const ProcedureReport& procedure : procedures) {
-        // Headings are linked by their lower-case text, numbered when it repeats.
-        const int number = anchors.Next(procedure.name.toLower());
-        out += u"\n## "_s + EscapeMarkdown(procedure.name) + u"\n\n"_s;
-        if (!procedure.documented) {
-            out += u'`' + TrimmedHeader(procedure) + u"`\n"_s;
-            continue;
-        }
-        out += EscapeMarkdown(QString(resultLabel + u" = "_s + procedure.name + u"(): "_s)) +
-               TagsToMarkdown(procedure.summary) + u'\n';
-        if (!procedure.parameterDescriptions.isEmpty()) {
-            out += u'\n';
-            for (const QString& description : procedure.parameterDescriptions)
-                out += u"- "_s + TagsToMarkdown(description) + u'\n';
-        }
-        if (!procedure.result.isEmpty())
-            out += u'\n' + EscapeMarkdown(resultLabel) + u": "_s +
-                   TagsToMarkdown(procedure.result) + u'\n';
-        if (!procedure.example.isEmpty())
-            out += u'\n' + EscapeMarkdown(theme.prepared.exampleLabel) + u": "_s +
-                   TagsToMarkdown(procedure.example) + u'\n';
-        index.AddEntry(page, procedure.name, number);
-    }
-    return out;
-}
-
-bool WriteMarkdownIndex(DocumentIndex& index, QIODevice& device) {
-    index.Sort();
+bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
+                            const QStringList& summaries, QIODevice& device) {
+    const QString page = PageName(kAllProceduresName, u".html"_s);
+    const QList<Catalog::Procedure>& all = catalog.Procedures();
     ChunkWriter out(device);
-    out << u"# Index\n\n";
-    if (index.Entries().isEmpty())
-        out << u"No documented procedures.\n";
-    for (const DocumentIndex::Entry& entry : index.Entries()) {
-        const QStringView name = index.Name(entry);
-        out << u"- [" << EscapeMarkdown(name) << u"](" << LinkTarget(index.Page(entry.page)) << u"#"
-            << AnchorText(name.toString().toLower(), entry.anchorNumber) << u") "
-            << EscapeMarkdown(index.Source(entry.page)) << u"\n";
+    out << HtmlHead(u"All procedures A\u2013Z"_s, style, true) << HtmlNav(page)
+        << u"<h1>All procedures A\u2013Z</h1>\n"
+        << kSearchBox << u"<ul class=\"procs\">\n";
+    for (const int i : AlphabeticalOrder(catalog)) {
+        const Catalog::Procedure& p = all[i];
+        const Catalog::File& file = catalog.Files()[p.file];
+        out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
+            << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(DisplayName(p))
+            << u"()</code></a>";
+        if (!summaries[i].isEmpty())
+            out << u" \u2014 " << summaries[i];
+        out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
+            << u"</span></li>\n";
     }
-    out << u"\n## Files\n\n";
-    for (int p = 0; p < index.PageCount(); ++p)
-        out << u"- [" << EscapeMarkdown(index.Source(p)) << u"](" << LinkTarget(index.Page(p))
-            << u")\n";
+    out << u"</ul>\n" << HtmlTail(true);
+    return out.Flush();
+}
+
+QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
+                          int file, const PageStyle& style) {
+    const Catalog::File& info = catalog.Files()[file];
+    QString out = u"["_s + u"Index]("_s + PageLink(info.page, PageName(kIndexName, u".md"_s)) +
+                  u") \u00B7 [All procedures A\u2013Z]("_s +
+                  PageLink(info.page, PageName(kAllProceduresName, u".md"_s)) + u")\n\n# "_s +
+                  EscapeMarkdown(info.source) + u"\n"_s;
+    const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const ProcedureReport& report = procedures[i];
+        const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
+        const LinkScope scope{&catalog, file, p.module, info.page};
+        const QList<StaleMark> marks = StaleMarks(report);
+        auto markText = [](const StaleMark& mark) -> QString {
+            return u"\u26A0 **"_s + mark.rule + u"**: "_s + EscapeMarkdown(mark.message);
+        };
+        out += u"\n<a id=\""_s + p.anchor.toHtmlEscaped() + u"\"></a>\n\n## "_s +
+               EscapeMarkdown(DisplayName(p));
+        if (!p.module.isEmpty() && !p.isPublic)
+            out += u" *(private)*"_s;
+        out += u"\n\n"_s +
+               MarkdownFence(u"purebasic"_s, HeaderOnOneLine(report.header.headerText).trimmed());
+        for (const StaleMark& mark : marks) {
+            if (mark.parameter < 0)
+                out += u"\n> "_s + markText(mark) + u'\n';
+        }
+        if (report.documented && !PlainText(report.summary).isEmpty())
+            out += u'\n' + TaggedToMarkdown(report.summary, scope) + u'\n';
+        const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
+        if (!details.isEmpty()) {
+            out += u"\n**Parameters**\n\n| Name | Type | Default | Description |\n"
+                   "|---|---|---|---|\n"_s;
+            for (qsizetype k = 0; k < details.size(); ++k) {
+                const ParameterDetail& d = details[k];
+                const QString description = WithoutOwnName(report.parameterDescriptions.value(k),
+                                                           report.parameterNames.value(k));
+                out += u"| "_s + MarkdownCode(d.name) + u" | "_s + MarkdownCode(d.type) + u" | "_s +
+                       MarkdownCode(d.defaultValue) + u" | "_s +
+                       (IsEmptyDescription(description) ? u"*No description.*"_s
+                                                        : TaggedToMarkdown(description, scope));
+                for (const StaleMark& mark : marks) {
+                    if (mark.parameter == k)
+                        out += u"<br>"_s + markText(mark);
+                }
+                out += u" |\n"_s;
+            }
+        }
+        if (!PlainText(report.result).isEmpty())
+            out += u"\n**"_s + EscapeMarkdown(style.resultLabel) + u":** "_s +
+                   TaggedToMarkdown(report.result, scope) + u'\n';
+        if (const QString example = TaggedToCode(report.example); !example.trimmed().isEmpty())
+            out += u"\n**"_s + EscapeMarkdown(style.exampleLabel) + u"**\n\n"_s +
+                   MarkdownFence(u"purebasic"_s, example);
+        const QString location = SourceLocation(info, p.line);
+        const QString address = SourceAddress(style, info, p.line);
+        out += u"\nSource: "_s +
+               (address.isEmpty()
+                    ? MarkdownCode(location)
+                    : QString(u"["_s + MarkdownCode(location) + u"]("_s + address + u')')) +
+               u'\n';
+    }
+    return out;
+}
+
+bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
+    const QString page = PageName(kIndexName, u".md"_s);
+    const QList<Catalog::Procedure>& all = catalog.Procedures();
+    const Totals totals = CountTotals(catalog);
+    ChunkWriter out(device);
+    out << u"[All procedures A\u2013Z](" << PageName(kAllProceduresName, u".md"_s)
+        << u")\n\n# Index\n\n"
+        << QString::number(totals.procedures) << u" procedures in "
+        << QString::number(catalog.Files().size()) << u" files, "
+        << QString::number(totals.documented) << u" documented ("
+        << Percent(totals.documented, totals.procedures) << u" %), "
+        << QString::number(totals.stale) << u" with stale parts.\n";
+    for (const Group& group : IndexGroups(catalog)) {
+        if (group.module.isEmpty())
+            out << u"\n## [" << EscapeMarkdown(catalog.Files()[group.file].source) << u"]("
+                << PageLink(page, catalog.Files()[group.file].page) << u")\n\n";
+        else
+            out << u"\n## Module " << EscapeMarkdown(group.module) << u"\n\n";
+        for (const int i : group.procedures) {
+            const Catalog::Procedure& p = all[i];
+            const Catalog::File& file = catalog.Files()[p.file];
+            out << u"- [`" << p.name << u"()`](" << PageLink(page, file.page, p.anchor) << u")";
+            if (!p.module.isEmpty() && !p.isPublic)
+                out << u" *(private)*";
+            if (!p.documented)
+                out << u" *(undocumented)*";
+            else if (p.stale)
+                out << u" *(stale)*";
+            if (!PlainText(p.summary).isEmpty())
+                out << u" \u2014 "
+                    << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
+            out << u"\n";
+        }
+    }
+    out << u"\n## Coverage\n\n| File | Procedures | Documented | With stale parts |\n"
+           "|---|--:|--:|--:|\n";
+    for (const Catalog::File& file : catalog.Files())
+        out << u"| [" << EscapeMarkdown(file.source) << u"](" << PageLink(page, file.page)
+            << u") | " << QString::number(file.count) << u" | " << QString::number(file.documented)
+            << u" | " << QString::number(file.stale) << u" |\n";
+    out << u"| **Total** | " << QString::number(totals.procedures) << u" | "
+        << QString::number(totals.documented) << u" | " << QString::number(totals.stale) << u" |\n";
+    return out.Flush();
+}
+
+bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device) {
+    const QString page = PageName(kAllProceduresName, u".md"_s);
+    const QList<Catalog::Procedure>& all = catalog.Procedures();
+    ChunkWriter out(device);
+    out << u"[Index](" << PageName(kIndexName, u".md"_s) << u")\n\n# All procedures A\u2013Z\n\n";
+    for (const int i : AlphabeticalOrder(catalog)) {
+        const Catalog::Procedure& p = all[i];
+        const Catalog::File& file = catalog.Files()[p.file];
+        out << u"- [`" << DisplayName(p) << u"()`](" << PageLink(page, file.page, p.anchor) << u")";
+        if (!PlainText(p.summary).isEmpty())
+            out << u" \u2014 " << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
+        out << u" " << MarkdownCode(SourceLocation(file, p.line)) << u"\n";
+    }
     return out.Flush();
 }
 

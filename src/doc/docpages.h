@@ -1,7 +1,7 @@
 #pragma once
 
+#include "doc/docmodel.h"
 #include "doc/sourcereport.h"
-#include "preview/previewpage.h"
 
 #include <QIODevice>
 #include <QList>
@@ -9,71 +9,43 @@
 
 namespace glossa {
 
-// How the exported HTML pages look: the preview's prepared page (colours, font size, labels).
-struct PageTheme {
-    PreparedPreviewPage prepared;
+// How the exported pages look and what they link to.
+struct PageStyle {
+    QString resultLabel = QStringLiteral("Result");
+    QString exampleLabel = QStringLiteral("Example");
+    // The page's own colours (light and dark by the reader's preference) or, for the IDE
+    // theme, the preview's colours and font size.
+    QString css;
+    // "https://host/repo/blob/main/{path}#L{line}": each entry's source line becomes a link.
+    QString sourceUrl;
 };
 
-// The preview's colours from the other tool's settings file when it exists, otherwise a
-// light theme that prints well.
-PageTheme LoadPageTheme(const QString& settingsPath);
-// The light theme alone.
-PageTheme LightPageTheme();
+// The export's own look; with ideTheme, the preview's colours, font size and labels from the
+// other tool's settings file (its defaults when the file is missing).
+PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl);
 
-// The pages written and their documented procedures, for the index. Kept small, since it
-// grows with the whole tree: the names share one text.
-class DocumentIndex {
-public:
-    struct Entry {
-        qsizetype nameStart = 0;
-        int nameLength = 0;
-        int page = 0;
-        int anchorNumber = 0; // 0: the anchor is the name itself, n: name-n
-    };
+// The pages beside the sources' pages, at the top of the output folder.
+inline constexpr QLatin1StringView kIndexName("index");
+inline constexpr QLatin1StringView kAllProceduresName("procedures");
 
-    // A page (relative path in the output folder, "/" separators) and the source it shows.
-    int AddPage(const QString& page, const QString& source);
-    void AddEntry(int page, QStringView name, int anchorNumber);
-    // Where the entries end, to drop those of a page that could not be written.
-    qsizetype Mark() const { return entries_.size(); }
-    void DropFrom(qsizetype mark);
-    void DropLastPage() {
-        pages_.removeLast();
-        sources_.removeLast();
-    }
-    // Entries by name (letter case ignored, then as written), then by page and position.
-    void Sort();
+// One source's page: each procedure in source order under its anchor, with its header, summary,
+// parameter table, result, example, source line and the stale parts of its comment.
+QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
+                      const PageStyle& style);
+QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
+                          int file, const PageStyle& style);
 
-    const QList<Entry>& Entries() const { return entries_; }
-    QStringView Name(const Entry& entry) const {
-        return QStringView(names_).sliced(entry.nameStart, entry.nameLength);
-    }
-    int PageCount() const { return int(pages_.size()); }
-    const QString& Page(int page) const { return pages_[page]; }
-    const QString& Source(int page) const { return sources_[page]; }
+// Each procedure's one-line summary as HTML, its links made from a page at the top of the
+// output folder (empty when it says nothing): made once for the index and the A-Z list.
+QStringList TopSummaries(const Catalog& catalog);
 
-private:
-    QString names_;
-    QList<Entry> entries_;
-    QStringList pages_;
-    QStringList sources_;
-};
-
-// One source's page: each procedure in source order, under its anchor. Documented entries show
-// what the preview shows; the others their header only. Each documented procedure goes into
-// the index under the page.
-QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const PageTheme& theme,
-                      DocumentIndex& index, int page);
-QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const PageTheme& theme,
-                          DocumentIndex& index, int page);
-
-// The index, written piece by piece: every entry (sorted first) with its source and a link to
-// its entry, then a link to every page. False when the device refuses a write.
-bool WriteHtmlIndex(DocumentIndex& index, const PageTheme& theme, QIODevice& device);
-bool WriteMarkdownIndex(DocumentIndex& index, QIODevice& device);
-
-// Tagged text as Markdown: bold, italic and strike-through as Markdown, underline, super- and
-// subscript as inline HTML, "<br>" as a line break, links as links, everything else escaped.
-QString TagsToMarkdown(const QString& tagged);
+// The index (procedures by module and file, coverage per file) and the list of all procedures
+// from A to Z, written piece by piece. False when the device refuses a write.
+bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
+                    QIODevice& device);
+bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
+                            const QStringList& summaries, QIODevice& device);
+bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device);
+bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device);
 
 } // namespace glossa

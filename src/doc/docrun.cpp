@@ -1,6 +1,8 @@
 #include "doc/docrun.h"
 
 #include "doc/checkreport.h"
+#include "doc/docmanifest.h"
+#include "doc/docmodel.h"
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
@@ -108,7 +110,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             Print(err, u"glossa: "_s + error + u'\n');
         return 2;
     }
-    const SourceList sources = CollectSources(options.paths, options.excludes);
+    SourceList sources = CollectSources(options.paths, options.excludes);
     ProgressLine progress(err, sources.files.size());
     bool failed = false;
     auto fail = [&](const QString& text) {
@@ -131,7 +133,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     const bool exporting = !options.exportFolder.isEmpty();
     const QString extension = options.markdown ? u".md"_s : u".html"_s;
     const QDir outFolder(options.exportFolder);
-    PageTheme theme;
+    PageStyle style;
     // Pages by lower-case name (folders may ignore letter case), to refuse a second source
     // whose page would replace the first one's.
     QHash<QString, QString> pageOwners;
@@ -142,31 +144,66 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 QDir::toNativeSeparators(options.exportFolder)));
             return 2;
         }
-        // Markdown takes the labels' language from it too.
-        theme = LoadPageTheme(settingsPath);
-        pageOwners.insert((u"index"_s + extension).toLower(), QString());
+        style = MakePageStyle(options.ideTheme, settingsPath, options.sourceUrl);
+        for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
+            pageOwners.insert((name + extension).toLower(), QString());
         for (const SourceFile& source : sources.files) {
             if (source.named)
                 namedSources.insert(QFileInfo(source.path).canonicalFilePath());
         }
     }
     SarifLog sarif;
+    // The roots given, and the sources of an earlier export in this format that lie outside
+    // them: those are read too (not checked, their pages not rewritten), so that the index and
+    // the links still cover them.
+    QStringList roots;
+    for (const QString& path : options.paths) {
+        if (const QString root = QFileInfo(path).canonicalFilePath(); !root.isEmpty())
+            roots << root;
+    }
+    const qsizetype givenSources = sources.files.size();
+    if (exporting) {
+        for (const ManifestEntry& entry : ReadManifest(outFolder)) {
+            if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
+                IsUnderRoots(entry.source, roots) || !QFileInfo(entry.source).isFile())
+                continue;
+            SourceFile other;
+            other.path = entry.source;
+            other.displayPath = QDir::toNativeSeparators(entry.source);
+            other.relativePath = entry.file.chopped(extension.size());
+            sources.files.append(other);
+        }
+    }
     qint64 procedures = 0;
     qint64 documented = 0;
     qint64 findingCount = 0;
-    qint64 pagesWritten = 0;
-    DocumentIndex index;
+    // The first reading checks and learns every procedure; pages are written in a second one,
+    // when links to procedures of any file can be made. Only one source is in memory at a time.
+    Catalog catalog;
+    QList<qsizetype> pageSources; // by the catalog's file number
     qsizetype done = 0;
-    for (const SourceFile& source : sources.files) {
+    for (qsizetype s = 0; s < sources.files.size(); ++s) {
+        const SourceFile& source = sources.files[s];
+        const bool given = s < givenSources;
         progress.Show(++done);
         SourceText text;
         QString reason;
         if (!ReadSourceText(source.path, text, &reason)) {
-            fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+            if (given)
+                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
             continue;
         }
         const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
-        text = SourceText(); // one source in memory at a time
+        if (!given) {
+            // An earlier export's page: known, not written again.
+            const QString page = source.relativePath + extension;
+            if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
+                pageOwners.insert(page.toLower(), source.displayPath);
+                catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+                pageSources.append(-1);
+            }
+            continue;
+        }
         procedures += reports.size();
         if (options.check) {
             QString lines;
@@ -193,7 +230,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         }
         for (const ProcedureReport& report : reports)
             documented += report.documented ? 1 : 0;
-        if (!exporting)
+        // A source without procedures gets no page.
+        if (!exporting || reports.isEmpty())
             continue;
 
         const QString page = source.relativePath + extension;
@@ -203,46 +241,102 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 source.displayPath, page, owner->isEmpty() ? u"the index"_s : *owner));
             continue;
         }
-        const QString target = outFolder.filePath(page);
         if (const QString link = LinkedFolderOnTheWay(outFolder, page); !link.isEmpty()) {
             fail(u"%1 not exported: the folder %2 is a link, and pages are not written through "
                  "links"_s.arg(source.displayPath, QDir::toNativeSeparators(link)));
             continue;
         }
-        if (const QString existing = QFileInfo(target).canonicalFilePath();
+        if (const QString existing = QFileInfo(outFolder.filePath(page)).canonicalFilePath();
             !existing.isEmpty() && namedSources.contains(existing)) {
             fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        const int pageNumber = index.AddPage(page, source.relativePath);
-        const qsizetype mark = index.Mark();
-        const QString content = options.markdown
-                                    ? BuildMarkdownPage(reports, theme, index, pageNumber)
-                                    : BuildHtmlPage(reports, theme, index, pageNumber);
-        if (!WritePage(target, content.toUtf8(), &reason)) {
-            // The index doesn't link to a page that isn't there.
-            index.DropFrom(mark);
-            index.DropLastPage();
-            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
-            continue;
-        }
-        ++pagesWritten;
+        catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+        pageSources.append(s);
     }
     progress.Clear();
 
     if (exporting) {
-        const QString indexPath = outFolder.filePath(u"index"_s + extension);
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
+        catalog.Finish();
+        qint64 pagesWritten = 0;
+        QList<ManifestEntry> manifest;
+        QSet<QString> written;
+        auto writeFile = [&](const QString& relative, const QByteArray& bytes,
+                             const QString& sourcePath) {
+            const QString target = outFolder.filePath(relative);
+            QString reason;
+            if (!WritePage(target, bytes, &reason)) {
+                fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
+                return false;
+            }
+            manifest.append({relative, sourcePath});
+            written.insert(relative);
+            return true;
+        };
+        done = 0;
+        for (int file = 0; file < pageSources.size(); ++file) {
+            if (pageSources[file] < 0)
+                continue;
+            const SourceFile& source = sources.files[pageSources[file]];
+            progress.Show(++done);
+            SourceText text;
+            QString reason;
+            if (!ReadSourceText(source.path, text, &reason)) {
+                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+                continue;
+            }
+            const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+            text = SourceText();
+            const QString content = options.markdown
+                                        ? BuildMarkdownPage(reports, catalog, file, style)
+                                        : BuildHtmlPage(reports, catalog, file, style);
+            if (writeFile(catalog.Files()[file].page, content.toUtf8(),
+                          QFileInfo(source.path).canonicalFilePath()))
+                ++pagesWritten;
+        }
+        progress.Clear();
+
+        bool indexWritten = true;
+        const QStringList summaries = options.markdown ? QStringList() : TopSummaries(catalog);
+        for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            const bool built =
+                name == kIndexName
+                    ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
+                                        : WriteHtmlIndex(catalog, style, summaries, buffer))
+                    : (options.markdown
+                           ? WriteMarkdownAllProcedures(catalog, buffer)
+                           : WriteHtmlAllProcedures(catalog, style, summaries, buffer));
+            const QString relative = name + extension;
+            if (!built) {
+                fail(u"can't write %1: the page could not be built"_s.arg(
+                    QDir::toNativeSeparators(outFolder.filePath(relative))));
+                indexWritten = false;
+            } else if (!writeFile(relative, buffer.data(), QString())) {
+                indexWritten = false;
+            }
+        }
+
+        // Pages of an earlier export in this format whose sources, under the roots given now,
+        // got no page this time: their sources are gone (or have no procedures any more).
+        for (const ManifestEntry& entry : ReadManifest(outFolder)) {
+            if (written.contains(entry.file))
+                continue;
+            QString reason;
+            if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
+                !IsUnderRoots(entry.source, roots)) {
+                manifest.append(entry);
+            } else if (!RemoveOwnFile(outFolder, entry.file, &reason)) {
+                Print(err, u"glossa: left %1 in place: %2\n"_s.arg(
+                               QDir::toNativeSeparators(outFolder.filePath(entry.file)), reason));
+            }
+        }
         QString reason;
-        bool indexWritten = false;
-        if (!(options.markdown ? WriteMarkdownIndex(index, buffer)
-                               : WriteHtmlIndex(index, theme, buffer)))
-            fail(u"can't write %1: the index could not be built"_s.arg(
-                QDir::toNativeSeparators(indexPath)));
-        else if (!(indexWritten = WritePage(indexPath, buffer.data(), &reason)))
-            fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(indexPath), reason));
+        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), &reason))
+            fail(u"can't write %1: %2"_s.arg(
+                QDir::toNativeSeparators(outFolder.filePath(ManifestName())), reason));
         if (const WriteResult synced = SyncFolder(options.exportFolder); !synced.ok)
             fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(
                 QDir::toNativeSeparators(options.exportFolder), synced.reason));

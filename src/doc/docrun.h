@@ -13,7 +13,8 @@ namespace glossa {
 // when out holds a SARIF log), errors (an unusable option, a path that can't be read, no
 // source at all, a page that can't be written) and the progress line to err.
 // Exit code: 2 on any such error, else 1 with findings of the check, else 0. The sources are only
-// read. settingsPath: the other tool's settings, for the pages' colours.
+// read; in the output folder only files an earlier export wrote are removed. settingsPath:
+// the other tool's settings, for "-theme:ide".
 int RunDocumentation(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
                      std::FILE* err);
 

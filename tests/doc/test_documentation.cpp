@@ -111,12 +111,61 @@ const QByteArray kDefaults = "Module M\n"
 
 const QByteArray kBare = "Procedure X()\nEndProcedure\n";
 
-// What lies between <body> and </body> of a page, without the surrounding line ends.
-QByteArray Body(const QByteArray& page) {
-    const qsizetype from = page.indexOf("<body>") + 6;
-    const qsizetype to = page.lastIndexOf("</body>");
-    return page.mid(from, to - from).trimmed();
-}
+
+// Two modules that mention each other's procedures, an indented example, an address before
+// punctuation, a stale description and a missing one.
+const QByteArray kShapes =
+    "DeclareModule Shapes\n"
+    "  Declare.d Area(w.d, h.d = 1.0)\n"
+    "EndDeclareModule\n"
+    "\n"
+    "Module Shapes\n"
+    "  ;<comment>\n"
+    "  ;  <summary>Area (see https://example.org/Foo_(bar)). See Helper() and "
+    "colors::init().</summary>\n"
+    "  ;  <param><b>w.d:</b> the width</param>\n"
+    "  ;  <param></param>\n"
+    "  ;  <return>the area</return>\n"
+    "  ;  <example>If Area(2, 3) > 5<br>  Debug \"big\"<br>EndIf</example>\n"
+    "  ;</comment>\n"
+    "  Procedure.d Area(w.d, h.d = 1.0)\n"
+    "  EndProcedure\n"
+    "  ;<comment>\n"
+    "  ;  <summary>Scales, see https://example.org/scale.</summary>\n"
+    "  ;  <param><b>factor:</b> how much</param>\n"
+    "  ;  <param>the factor</param>\n"
+    "  ;</comment>\n"
+    "  Procedure Helper(v, factor = 2)\n"
+    "  EndProcedure\n"
+    "  Procedure Init()\n"
+    "  EndProcedure\n"
+    "EndModule\n";
+
+const QByteArray kColors = "DeclareModule Colors\n"
+                           "  Declare Init()\n"
+                           "EndDeclareModule\n"
+                           "Module Colors\n"
+                           "  ;<comment>\n"
+                           "  ;  <summary>Loads the palette.</summary>\n"
+                           "  ;</comment>\n"
+                           "  Procedure Init()\n"
+                           "  EndProcedure\n"
+                           "EndModule\n"
+                           "UseModule Shapes\n"
+                           ";<comment>\n"
+                           ";  <summary>Paints with Area() after Init().</summary>\n"
+                           ";  <param><b>*canvas:</b> where</param>\n"
+                           ";</comment>\n"
+                           "Procedure Paint(*canvas, color.l = $FF00FF)\n"
+                           "EndProcedure\n";
+
+// Whether every fragment stands in the page; the first missing one in the failure message.
+#define QVERIFY_FRAGMENTS(page, ...)                                                               \
+    do {                                                                                           \
+        const QByteArray text_ = (page);                                                           \
+        for (const char* fragment_ : {__VA_ARGS__})                                                \
+            QVERIFY2(text_.contains(fragment_), fragment_);                                        \
+    } while (false)
 
 } // namespace
 
@@ -180,6 +229,9 @@ private slots:
         QVERIFY(QFile::link(dir.filePath(u"nowhere.pb"_s), dir.filePath(u"tree2/broken.pb"_s)));
         Write(u"docs/one.pb"_s, kDoor);
         Write(u"docs/sub/two.pb"_s, kBrew);
+        Write(u"ref/shapes.pb"_s, kShapes);
+        Write(u"ref/colors.pb"_s, kColors);
+        Write(u"ref/empty.pb"_s, "Global x = 1\n");
         // Things that are no sources: a FIFO would block a read, a device never ends.
         Write(u"special/ok.pb"_s, kGood);
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"special/x.pb"_s)).constData(), 0644), 0);
@@ -418,50 +470,109 @@ private slots:
         QCOMPARE(outcome.out, QByteArray("2 pages and the index written to out/html\n"));
         QCOMPARE(outcome.exitCode, 0);
         QCOMPARE(Files(u"out/html"_s),
-                 (QStringList{u"index.html"_s, u"one.pb.html"_s, u"sub/two.pb.html"_s}));
+                 (QStringList{u".glossa-export"_s, u"index.html"_s, u"one.pb.html"_s,
+                              u"procedures.html"_s, u"sub/two.pb.html"_s}));
 
         const QByteArray one = Read(u"out/html/one.pb.html"_s);
-        QCOMPARE(Body(one),
-                 QByteArray("<div class='info title'>one.pb</div>\r\n"
-                            "<p><a href='index.html'>Index</a></p>\r\n"
-                            "<div class='entry' id='OpenDoor'><div class='info'>Result = "
-                            "OpenDoor(): Opens <b>the</b> door, see <a "
-                            "href='https://example.org/door'>https://example.org/door</a><br>\r\n"
-                            "&nbsp;&nbsp;&nbsp;&nbsp;<b>key:</b> the key<br>\r\n"
-                            "&nbsp;&nbsp;&nbsp;&nbsp;any key<br>\r\n"
-                            "Result: 1 on success<br>\r\n"
-                            "Example: <span class='example'>OpenDoor(k)<br>\r\n"
-                            "</span></div></div>\r\n"
-                            "<div class='entry' id='Close'><div class='info'>Procedure "
-                            "Close()</div></div>"));
-        // Self-contained, titled, in the light theme without the other tool's settings.
-        QVERIFY(one.contains("<title>one.pb</title>"));
-        QVERIFY(one.contains("Content-Security-Policy' content=\"default-src 'none'"));
-        QVERIFY(one.contains("background-color:           #FFFFFF;"));
+        QVERIFY_FRAGMENTS(
+            one, "<title>one.pb</title>",
+            "<nav><a href=\"index.html\">Index</a><a href=\"procedures.html\">All procedures "
+            "A\xE2\x80\x93Z</a></nav>",
+            "<section class=\"proc\" id=\"OpenDoor\">\n<h2>OpenDoor</h2>\n"
+            "<pre class=\"header\"><code>Procedure OpenDoor(key)</code></pre>",
+            "<p class=\"summary\">Opens <b>the</b> door, see <a href=\"https://example.org/door\">"
+            "https://example.org/door</a></p>",
+            "<tr><td><code>key</code></td><td><span class=\"none\">\xE2\x80\x94</span></td><td>"
+            "<span class=\"none\">\xE2\x80\x94</span></td><td>the key<br>any key</td></tr>",
+            "<h3>Result</h3>\n<p class=\"result\">1 on success</p>",
+            "<pre class=\"example\"><code>OpenDoor(k)</code></pre>",
+            "<p class=\"source\">Source: <code>one.pb:7</code></p>",
+            "<div class=\"stale\" data-rule=\"missing-comment\"><span "
+            "class=\"rule\">missing-comment</span>");
+        // Self-contained, nothing run, in its own colours without -theme:ide.
+        QVERIFY(one.contains("content=\"default-src 'none'; style-src 'unsafe-inline'\""));
         QVERIFY(!one.contains("<script"));
-        QVERIFY(one.contains("body { overflow: visible;")); // a long page scrolls
+        QVERIFY(one.contains("prefers-color-scheme: dark"));
 
         // The Latin-1 byte reads as the character, written as UTF-8; the file link points at
         // the file.
-        QCOMPARE(Body(Read(u"out/html/sub/two.pb.html"_s)),
-                 QByteArray("<div class='info title'>sub/two.pb</div>\r\n"
-                            "<p><a href='../index.html'>Index</a></p>\r\n"
-                            "<div class='entry' id='Brew'><div class='info'>Result = Brew(): "
-                            "Caf\xC3\xA9 <i>noir</i> <a href='file:///tmp/x.txt'>"
-                            "file:///tmp/x.txt</a><br>\r\n"
-                            "</div></div>"));
-        QCOMPARE(Body(Read(u"out/html/index.html"_s)),
-                 QByteArray("<div class='info title'>Index</div>\r\n"
-                            "<div class='info entry'>\r\n"
-                            "<a href='sub/two.pb.html#Brew'>Brew</a> &nbsp; sub/two.pb<br>\r\n"
-                            "<a href='one.pb.html#OpenDoor'>OpenDoor</a> &nbsp; one.pb<br>\r\n"
-                            "</div>\r\n"
-                            "<div class='info title'>Files</div>\r\n"
-                            "<div class='info entry'>\r\n"
-                            "<a href='one.pb.html'>one.pb</a><br>\r\n"
-                            "<a href='sub/two.pb.html'>sub/two.pb</a><br>\r\n"
-                            "</div>"));
+        QVERIFY_FRAGMENTS(Read(u"out/html/sub/two.pb.html"_s),
+                          "<a href=\"../index.html\">Index</a>",
+                          "Caf\xC3\xA9 <i>noir</i> <a href=\"file:///tmp/x.txt\">"
+                          "file:///tmp/x.txt</a>");
+        QVERIFY_FRAGMENTS(Read(u"out/html/index.html"_s),
+                          "<h2><a href=\"one.pb.html\">one.pb</a></h2>\n<ul class=\"procs\">\n"
+                          "<li data-s=\"opendoor opens the door, see https://example.org/door\">"
+                          "<a href=\"one.pb.html#OpenDoor\"><code>OpenDoor()</code></a>",
+                          "<a href=\"one.pb.html#Close\"><code>Close()</code></a> <span "
+                          "class=\"badge\">undocumented</span>",
+                          "<tr><td><a href=\"sub/two.pb.html\">sub/two.pb</a></td><td "
+                          "class=\"num\">1</td><td class=\"num\">1</td><td "
+                          "class=\"num\">0</td></tr>",
+                          "<tfoot><tr><th>Total</th><th class=\"num\">3</th><th "
+                          "class=\"num\">2</th><th class=\"num\">0</th></tr></tfoot>");
         QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
+    }
+
+    // Modules, links between procedures of two files, an address before punctuation, the
+    // example as code, stale parts, the source line as a link, the search.
+    void exportReference() {
+        const Outcome outcome =
+            Glossa({u"-export:out/ref"_s, u"ref"_s,
+                    u"-source-url:https://git.example/r/blob/main/{path}#L{line}"_s});
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.exitCode, 0);
+        // A source without procedures gets no page.
+        QCOMPARE(Files(u"out/ref"_s),
+                 (QStringList{u".glossa-export"_s, u"colors.pb.html"_s, u"index.html"_s,
+                              u"procedures.html"_s, u"shapes.pb.html"_s}));
+        QVERIFY_FRAGMENTS(
+            Read(u"out/ref/shapes.pb.html"_s),
+            "<section class=\"proc\" id=\"Shapes::Area\">\n<h2><span "
+            "class=\"module\">Shapes::</span>Area</h2>\n<pre class=\"header\"><code>Procedure.d "
+            "Area(w.d, h.d = 1.0)</code></pre>",
+            "Area (see <a href=\"https://example.org/Foo_(bar)\">https://example.org/Foo_(bar)</a>)"
+            ". See <a href=\"#Shapes::Helper\">Helper()</a> and <a "
+            "href=\"colors.pb.html#Colors::Init\">colors::init()</a>.",
+            "<tr><td><code>w</code></td><td><code>.d</code></td><td><span "
+            "class=\"none\">\xE2\x80\x94</span></td><td>the width</td></tr>\n"
+            "<tr><td><code>h</code></td><td><code>.d</code></td><td><code>1.0</code></td><td><span "
+            "class=\"none\">No description.</span></td></tr>",
+            "<pre class=\"example\"><code>If Area(2, 3) &gt; 5\n  Debug &quot;big&quot;\nEndIf"
+            "</code></pre>",
+            "<a href=\"https://git.example/r/blob/main/shapes.pb#L13\"><code>shapes.pb:13</code>",
+            "<h2><span class=\"module\">Shapes::</span>Helper <span "
+            "class=\"badge\">private</span></h2>",
+            "see <a href=\"https://example.org/scale\">https://example.org/scale</a>.",
+            "<td><b>factor:</b> how much<div class=\"stale\" data-rule=\"param-renamed\"><span "
+            "class=\"rule\">param-renamed</span> the description names &quot;factor&quot; but "
+            "describes &quot;v&quot;</div></td>",
+            "<section class=\"proc\" id=\"Shapes::Init\">");
+        // Init() from outside the modules: the one in the same file; Area() through UseModule.
+        QVERIFY_FRAGMENTS(Read(u"out/ref/colors.pb.html"_s),
+                          "Paints with <a href=\"shapes.pb.html#Shapes::Area\">Area()</a> after "
+                          "<a href=\"#Colors::Init\">Init()</a>.",
+                          "<tr><td><code>color</code></td><td><code>.l</code></td><td><code>$FF00FF"
+                          "</code></td><td><span class=\"none\">No description.</span></td></tr>",
+                          "<div class=\"stale\" data-rule=\"param-count\">");
+        // Public procedures first, private ones after them; one script, admitted by its hash.
+        const QByteArray index = Read(u"out/ref/index.html"_s);
+        QVERIFY_FRAGMENTS(
+            index, "<h2><span class=\"module\">Module</span> Colors</h2>",
+            "<a href=\"shapes.pb.html#Shapes::Area\"><code>Area()</code></a> \xE2\x80\x94 Area",
+            "<a href=\"shapes.pb.html#Shapes::Init\"><code>Init()</code></a> <span "
+            "class=\"badge\">private</span> <span class=\"badge\">undocumented</span>",
+            "5 procedures in 2 files, 4 documented (80\xC2\xA0%), 2 with stale parts",
+            "script-src 'sha256-", "<input id=\"q\" type=\"search\"");
+        QVERIFY(index.indexOf("#Shapes::Area\"") < index.indexOf("#Shapes::Helper\""));
+        QCOMPARE(index.count("<script"), 1);
+        const QByteArray all = Read(u"out/ref/procedures.html"_s);
+        QVERIFY_FRAGMENTS(all,
+                          "<li data-s=\"shapes::area area (see https://example.org/foo_(bar)). "
+                          "see helper() and colors::init().\"><a "
+                          "href=\"shapes.pb.html#Shapes::Area\"><code>Shapes::Area()</code></a>");
+        QVERIFY(all.indexOf("Colors::Init()") < all.indexOf("Shapes::Init()"));
+        QVERIFY(all.indexOf("Shapes::Init()") < all.indexOf("Paint()"));
     }
 
     void exportMarkdown() {
@@ -473,47 +584,79 @@ private slots:
                                          "3 procedures, 2 documented, 1 findings\n"));
         QCOMPARE(outcome.exitCode, 1);
         QCOMPARE(Files(u"out/md"_s),
-                 (QStringList{u"index.md"_s, u"one.pb.md"_s, u"sub/two.pb.md"_s}));
-        QCOMPARE(Read(u"out/md/one.pb.md"_s),
-                 QByteArray("# one.pb\n\n[Index](index.md)\n\n"
-                            "## OpenDoor\n\n"
-                            "Result = OpenDoor(): Opens **the** door, see "
-                            "<https://example.org/door>\n\n"
-                            "- **key:** the key<br>any key\n\n"
-                            "Result: 1 on success\n\n"
-                            "Example: OpenDoor(k)\n\n"
-                            "## Close\n\n"
-                            "`Procedure Close()`\n"));
-        QCOMPARE(Read(u"out/md/sub/two.pb.md"_s),
-                 QByteArray("# sub/two.pb\n\n[Index](../index.md)\n\n"
-                            "## Brew\n\n"
-                            "Result = Brew(): Caf\xC3\xA9 *noir* "
-                            "[file:///tmp/x.txt](file:///tmp/x.txt)\n"));
-        QCOMPARE(Read(u"out/md/index.md"_s),
-                 QByteArray("# Index\n\n"
-                            "- [Brew](sub/two.pb.md#brew) sub/two.pb\n"
-                            "- [OpenDoor](one.pb.md#opendoor) one.pb\n\n"
-                            "## Files\n\n"
-                            "- [one.pb](one.pb.md)\n"
-                            "- [sub/two.pb](sub/two.pb.md)\n"));
+                 (QStringList{u".glossa-export"_s, u"index.md"_s, u"one.pb.md"_s,
+                              u"procedures.md"_s, u"sub/two.pb.md"_s}));
+        QVERIFY_FRAGMENTS(Read(u"out/md/one.pb.md"_s),
+                          "\n<a id=\"OpenDoor\"></a>\n\n## OpenDoor\n\n```purebasic\n"
+                          "Procedure OpenDoor(key)\n```\n\n"
+                          "Opens **the** door, see <https://example.org/door>\n",
+                          "| Name | Type | Default | Description |\n|---|---|---|---|\n"
+                          "| `key` | \xE2\x80\x94 | \xE2\x80\x94 | the key<br>any key |\n",
+                          "\n**Result:** 1 on success\n",
+                          "\n**Example**\n\n```purebasic\nOpenDoor(k)\n```\n",
+                          "> \xE2\x9A\xA0 **missing-comment**: no comment block above the "
+                          "procedure\n");
+        QVERIFY_FRAGMENTS(Read(u"out/md/sub/two.pb.md"_s), "[Index](../index.md)",
+                          "Caf\xC3\xA9 *noir* [file:///tmp/x.txt](file:///tmp/x.txt)");
+        QVERIFY_FRAGMENTS(Read(u"out/md/index.md"_s),
+                          "- [`OpenDoor()`](one.pb.md#OpenDoor) \xE2\x80\x94 Opens **the** door",
+                          "| [sub/two.pb](sub/two.pb.md) | 1 | 1 | 0 |\n");
+
+        // Links across files and the example's indentation, in Markdown too.
+        QCOMPARE(Glossa({u"-export:out/refmd"_s, u"-format:markdown"_s, u"ref"_s}).exitCode, 0);
+        QVERIFY_FRAGMENTS(Read(u"out/refmd/shapes.pb.md"_s),
+                          "<a id=\"Shapes::Area\"></a>\n\n## Shapes::Area\n",
+                          "[colors::init()](colors.pb.md#Colors::Init).",
+                          "```purebasic\nIf Area(2, 3) > 5\n  Debug \"big\"\nEndIf\n```\n",
+                          "| `h` | `.d` | `1.0` | *No description.* |\n");
+    }
+
+    // The second export of the same roots takes away the page of a deleted source and nothing
+    // else; an export of a subset only pages of sources under its roots.
+    void exportRemovesPagesOfDeletedSources() {
+        Write(u"gone/a.pb"_s, kBrew);
+        Write(u"gone/sub/b.pb"_s, kDoor);
+        QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
+        Write(u"out/gone/notes.txt"_s, "mine");
+        Write(u"out/gone/mine.pb.html"_s, "mine");
+        QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
+        QCOMPARE(
+            Files(u"out/gone"_s),
+            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
+                         u"notes.txt"_s, u"procedures.html"_s, u"sub/b.pb.html"_s}));
+        // The index of the subset still knows the other pages.
+        QVERIFY(Read(u"out/gone/index.html"_s).contains("href=\"sub/b.pb.html#OpenDoor\""));
+        QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
+        QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
+        QCOMPARE(Files(u"out/gone"_s),
+                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
+                              u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s}));
+        QCOMPARE(Read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
     }
 
     void exportTakesTheOtherToolsColours() {
         Write(u"config/Tolmeck/Remarqua/Settings.ini"_s,
               "[Main]\r\nInfoWindow_BackColor = 255\r\nLanguage = German\r\n");
+        // Only when asked for: a team's pages don't depend on one member's preview.
+        QCOMPARE(
+            Glossa({u"-export:out/plain"_s, u"docs/one.pb"_s}, dir.filePath(u"config"_s)).exitCode,
+            0);
+        QVERIFY(!Read(u"out/plain/one.pb.html"_s).contains("#FF0000"));
         const Outcome outcome =
-            Glossa({u"-export:out/coloured"_s, u"docs/one.pb"_s}, dir.filePath(u"config"_s));
+            Glossa({u"-export:out/coloured"_s, u"docs/one.pb"_s, u"-theme:ide"_s},
+                   dir.filePath(u"config"_s));
         QCOMPARE(outcome.exitCode, 0);
         const QByteArray page = Read(u"out/coloured/one.pb.html"_s);
-        QVERIFY(page.contains("background-color:           #FF0000;"));
-        QVERIFY(page.contains("Ergebnis = OpenDoor(): Opens"));
-        QVERIFY(page.contains("Beispiel: <span class='example'>"));
+        QVERIFY(page.contains(":root { color-scheme: normal; --bg: #FF0000; --fg: #FFFFFF;"));
+        QVERIFY(page.contains("<h3>Ergebnis</h3>"));
+        QVERIFY(page.contains("<h3>Beispiel</h3>"));
         // The Markdown pages take the language too.
-        QCOMPARE(Glossa({u"-export:out/deutsch"_s, u"-format:markdown"_s, u"docs/one.pb"_s},
+        QCOMPARE(Glossa({u"-export:out/deutsch"_s, u"-format:markdown"_s, u"docs/one.pb"_s,
+                         u"-theme:ide"_s},
                         dir.filePath(u"config"_s))
                      .exitCode,
                  0);
-        QVERIFY(Read(u"out/deutsch/one.pb.md"_s).contains("\nErgebnis = OpenDoor(): Opens"));
+        QVERIFY(Read(u"out/deutsch/one.pb.md"_s).contains("\n**Ergebnis:** 1 on success\n"));
     }
 
     void exportRefusesASecondPageOfTheSameName() {
@@ -523,7 +666,8 @@ private slots:
         QCOMPARE(outcome.exitCode, 2);
         QCOMPARE(outcome.err, QByteArray("glossa: tree2/../docs/one.pb not exported: its page "
                                          "one.pb.html is taken by docs/one.pb\n"));
-        QCOMPARE(Files(u"out/twice"_s), (QStringList{u"index.html"_s, u"one.pb.html"_s}));
+        QCOMPARE(Files(u"out/twice"_s), (QStringList{u".glossa-export"_s, u"index.html"_s,
+                                                     u"one.pb.html"_s, u"procedures.html"_s}));
     }
 
     // A link in the output folder is replaced, never written through; a linked folder there
@@ -540,7 +684,7 @@ private slots:
                                          "through links\n"));
         QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
         QVERIFY(!QFileInfo(dir.filePath(u"out/linked/one.pb.html"_s)).isSymLink());
-        QVERIFY(Read(u"out/linked/one.pb.html"_s).startsWith("<html"));
+        QVERIFY(Read(u"out/linked/one.pb.html"_s).startsWith("<!DOCTYPE html>"));
         QCOMPARE(Files(u"elsewhere"_s), QStringList());
     }
 };

@@ -199,7 +199,8 @@ private slots:
                  u"glossa: can't write %1/a.pb.html: No space left on device\n"_s.arg(docs));
         QCOMPARE(ReadAll(out), u"1 page and the index written to %1\n"_s.arg(docs));
         QCOMPARE(QDir(docs).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 (QStringList{u"b.pb.html"_s, u"index.html"_s}));
+                 (QStringList{u".glossa-export"_s, u"b.pb.html"_s, u"index.html"_s,
+                              u"procedures.html"_s}));
         std::fclose(out);
         std::fclose(err);
     }

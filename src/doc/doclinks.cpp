@@ -1,0 +1,402 @@
+#include "doc/doclinks.h"
+
+#include <QUrl>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+enum class TokenKind { Text, Tag, Break, Address, Mention };
+
+struct Token {
+    TokenKind kind = TokenKind::Text;
+    QStringView text;
+    QString tag; // lower case, for Tag
+    bool closing = false;
+    QStringView qualifier; // for Mention
+    QStringView name;
+};
+
+// Cuts tagged text into plain text, format tags, line breaks, addresses and mentions.
+Token TextToken(QStringView text) {
+    Token t;
+    t.text = text;
+    return t;
+}
+
+bool IsWordChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u'_';
+}
+
+bool StartsWithAt(QStringView text, qsizetype i, QLatin1StringView word) {
+    return text.size() - i >= word.size() &&
+           text.sliced(i, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// The format tag or "<br>" whose "<" stands at i, in any letter case: its length, 0 for none.
+qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
+    struct Name {
+        QLatin1StringView text;
+        QString tag;
+    };
+    static const Name names[] = {{"sup>"_L1, u"sup"_s}, {"sub>"_L1, u"sub"_s}, {"b>"_L1, u"b"_s},
+                                 {"i>"_L1, u"i"_s},     {"u>"_L1, u"u"_s},     {"s>"_L1, u"s"_s}};
+    qsizetype k = i + 1;
+    const bool closing = k < text.size() && text[k] == u'/';
+    if (closing)
+        ++k;
+    else if (StartsWithAt(text, k, "br>"_L1)) {
+        t.kind = TokenKind::Break;
+        return k + 3 - i;
+    }
+    for (const Name& name : names) {
+        if (StartsWithAt(text, k, name.text)) {
+            t.kind = TokenKind::Tag;
+            t.tag = name.tag;
+            t.closing = closing;
+            return k + name.text.size() - i;
+        }
+    }
+    return 0;
+}
+
+// The end of a web or file address that starts at i, or 0 when none starts there.
+qsizetype AddressAt(QStringView text, qsizetype i) {
+    qsizetype scheme = 0;
+    if (StartsWithAt(text, i, "http://"_L1))
+        scheme = 7;
+    else if (StartsWithAt(text, i, "https://"_L1))
+        scheme = 8;
+    else if (StartsWithAt(text, i, "file:///"_L1))
+        scheme = 8;
+    if (scheme == 0)
+        return 0;
+    const qsizetype end = AddressEnd(text, i);
+    for (qsizetype k = i + scheme; k < end; ++k) {
+        if (text[k] != u'/')
+            return end;
+    }
+    return 0; // a scheme alone is no address
+}
+
+// Cuts tagged text into plain text, format tags, line breaks, addresses and mentions
+// ("Name()", "Module::Name()"), in one pass.
+template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
+    const QStringView view(tagged);
+    const qsizetype n = view.size();
+    qsizetype done = 0;
+    auto take = [&](qsizetype start, qsizetype end, Token& t) {
+        if (start > done)
+            visit(TextToken(view.sliced(done, start - done)));
+        t.text = view.sliced(start, end - start);
+        visit(t);
+        done = end;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = view[i].unicode();
+        if (c == u'<') {
+            Token t;
+            if (const qsizetype length = TagAt(view, i, t)) {
+                take(i, i + length, t);
+                i += length;
+                continue;
+            }
+        } else if (c == u'h' || c == u'H' || c == u'f' || c == u'F') {
+            if (const qsizetype end = AddressAt(view, i)) {
+                Token t;
+                t.kind = TokenKind::Address;
+                take(i, end, t);
+                i = end;
+                continue;
+            }
+        } else if (c == u'(' && i + 1 < n && view[i + 1] == u')') {
+            qsizetype nameStart = i;
+            while (nameStart > done && IsWordChar(view[nameStart - 1]))
+                --nameStart;
+            if (nameStart < i) {
+                Token t;
+                qsizetype start = nameStart;
+                if (nameStart - 2 > done && view[nameStart - 1] == u':' &&
+                    view[nameStart - 2] == u':') {
+                    qsizetype q = nameStart - 2;
+                    while (q > done && IsWordChar(view[q - 1]))
+                        --q;
+                    if (q < nameStart - 2) {
+                        t.qualifier = view.sliced(q, nameStart - 2 - q);
+                        start = q;
+                    }
+                }
+                t.kind = TokenKind::Mention;
+                t.name = view.sliced(nameStart, i - nameStart);
+                take(start, i + 2, t);
+                i += 2;
+                continue;
+            }
+        }
+        ++i;
+    }
+    if (done < n)
+        visit(TextToken(view.sliced(done)));
+}
+
+QString EscapeHtml(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'<':
+            out += u"&lt;"_s;
+            break;
+        case u'>':
+            out += u"&gt;"_s;
+            break;
+        case u'&':
+            out += u"&amp;"_s;
+            break;
+        case u'"':
+            out += u"&quot;"_s;
+            break;
+        case u'\'':
+            out += u"&#39;"_s;
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Format tags as they open and close, so that a tag the text leaves open is closed at its end
+// and a closing tag without an opening one is dropped.
+class TagBalance {
+public:
+    // False when the tag is to be dropped.
+    bool Accept(const Token& t) {
+        if (!t.closing) {
+            open_.append(t.tag);
+            return true;
+        }
+        const qsizetype at = open_.lastIndexOf(t.tag);
+        if (at < 0)
+            return false;
+        open_.remove(at);
+        return true;
+    }
+    const QStringList& Open() const { return open_; }
+
+private:
+    QStringList open_;
+};
+
+QString FileTarget(QStringView address) {
+    // file:///path: the path keeps its characters, except those a link can't hold.
+    QString target = address.toString();
+    target.replace(u' ', u"%20"_s).replace(u'(', u"%28"_s).replace(u')', u"%29"_s);
+    return target;
+}
+
+// The link for a mention, or empty when it names no known procedure or more than one.
+QString MentionTarget(const Token& t, const LinkScope& scope) {
+    if (!scope.catalog)
+        return {};
+    const int found = scope.catalog->Resolve(scope.file, scope.module, t.qualifier, t.name);
+    if (found < 0)
+        return {};
+    const Catalog::Procedure& p = scope.catalog->Procedures()[found];
+    return PageLink(scope.page, scope.catalog->Files()[p.file].page, p.anchor);
+}
+
+} // namespace
+
+qsizetype AddressEnd(QStringView text, qsizetype start) {
+    qsizetype end = start;
+    while (end < text.size()) {
+        const QChar c = text[end];
+        if (c.isSpace() || c == u'<' || c == u'>' || c == u'\'' || c == u'"')
+            break;
+        ++end;
+    }
+    static constexpr QLatin1StringView trailing(".,;:!?");
+    while (end > start) {
+        const QChar last = text[end - 1];
+        if (trailing.contains(last)) {
+            --end;
+        } else if (last == u')') {
+            const QStringView address = text.sliced(start, end - start);
+            if (address.count(u'(') >= address.count(u')'))
+                break;
+            --end;
+        } else {
+            break;
+        }
+    }
+    return end;
+}
+
+QString PageLink(const QString& fromPage, const QString& toPage, const QString& anchor) {
+    const QString fragment = anchor.isEmpty() ? QString() : u'#' + anchor;
+    if (fromPage == toPage && !anchor.isEmpty())
+        return fragment;
+    const QString up = u"../"_s.repeated(fromPage.count(u'/'));
+    // Most page names need no escape; encoding them costs more than the rest of a link.
+    const bool plain = std::all_of(toPage.begin(), toPage.end(), [](QChar c) {
+        return IsWordChar(c) || c == u'.' || c == u'-' || c == u'/';
+    });
+    if (plain)
+        return up + toPage + fragment;
+    QStringList segments = toPage.split(u'/');
+    for (QString& segment : segments)
+        segment = QString::fromLatin1(QUrl::toPercentEncoding(segment));
+    return up + segments.join(u'/') + fragment;
+}
+
+QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
+    QString out;
+    TagBalance balance;
+    Tokenize(tagged, [&](const Token& t) {
+        switch (t.kind) {
+        case TokenKind::Text:
+            out += EscapeHtml(t.text);
+            break;
+        case TokenKind::Tag:
+            if (balance.Accept(t))
+                out += (t.closing ? u"</"_s : u"<"_s) + t.tag + u'>';
+            break;
+        case TokenKind::Break:
+            out += code ? u"\n"_s : u"<br>"_s;
+            break;
+        case TokenKind::Address: {
+            const QString target = t.text.startsWith(u"file:"_s, Qt::CaseInsensitive)
+                                       ? FileTarget(t.text)
+                                       : t.text.toString();
+            out += u"<a href=\""_s + EscapeHtml(target) + u"\">"_s + EscapeHtml(t.text) + u"</a>"_s;
+            break;
+        }
+        case TokenKind::Mention: {
+            const QString target = MentionTarget(t, scope);
+            if (target.isEmpty())
+                out += EscapeHtml(t.text);
+            else
+                out += u"<a href=\""_s + EscapeHtml(target) + u"\">"_s + EscapeHtml(t.text) +
+                       u"</a>"_s;
+            break;
+        }
+        }
+    });
+    for (qsizetype i = balance.Open().size() - 1; i >= 0; --i)
+        out += u"</"_s + balance.Open()[i] + u'>';
+    return out;
+}
+
+QString EscapeMarkdown(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\\':
+        case u'`':
+        case u'*':
+        case u'_':
+        case u'[':
+        case u']':
+        case u'~':
+        case u'#':
+        case u'|':
+            out += u'\\';
+            out += c;
+            break;
+        case u'<':
+            out += u"&lt;"_s;
+            break;
+        case u'&':
+            out += u"&amp;"_s;
+            break;
+        case u'\n':
+        case u'\r':
+            out += u' ';
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope) {
+    QString out;
+    TagBalance balance;
+    auto effect = [](const QString& tag, bool closing) -> QString {
+        if (tag == u"b")
+            return u"**"_s;
+        if (tag == u"i")
+            return u"*"_s;
+        if (tag == u"s")
+            return u"~~"_s;
+        return (closing ? u"</"_s : u"<"_s) + tag + u'>';
+    };
+    Tokenize(tagged, [&](const Token& t) {
+        switch (t.kind) {
+        case TokenKind::Text:
+            out += EscapeMarkdown(t.text);
+            break;
+        case TokenKind::Tag:
+            if (balance.Accept(t))
+                out += effect(t.tag, t.closing);
+            break;
+        case TokenKind::Break:
+            out += u"<br>"_s;
+            break;
+        case TokenKind::Address:
+            if (t.text.startsWith(u"http"_s, Qt::CaseInsensitive))
+                out += u'<' + t.text.toString() + u'>';
+            else
+                out += u'[' + EscapeMarkdown(t.text) + u"]("_s + FileTarget(t.text) + u')';
+            break;
+        case TokenKind::Mention: {
+            const QString target = MentionTarget(t, scope);
+            if (target.isEmpty())
+                out += EscapeMarkdown(t.text);
+            else
+                out += u'[' + EscapeMarkdown(t.text) + u"]("_s + target + u')';
+            break;
+        }
+        }
+    });
+    for (qsizetype i = balance.Open().size() - 1; i >= 0; --i)
+        out += effect(balance.Open()[i], true);
+    return out;
+}
+
+QString PlainText(const QString& tagged) {
+    if (!tagged.contains(u'<'))
+        return tagged.simplified();
+    QString out;
+    out.reserve(tagged.size());
+    Tokenize(tagged, [&](const Token& t) {
+        if (t.kind == TokenKind::Tag || t.kind == TokenKind::Break)
+            out += u' ';
+        else
+            out += t.text;
+    });
+    return out.simplified();
+}
+
+QString TaggedToCode(const QString& tagged) {
+    QString out;
+    Tokenize(tagged, [&](const Token& t) {
+        if (t.kind == TokenKind::Break)
+            out += u'\n';
+        else if (t.kind != TokenKind::Tag)
+            out += t.text;
+    });
+    return out;
+}
+
+} // namespace glossa

@@ -1,0 +1,102 @@
+#include "doc/docmanifest.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+const QByteArray kFirstLine = "glossa export manifest 1";
+
+} // namespace
+
+QString ManifestName() {
+    return u".glossa-export"_s;
+}
+
+bool IsOwnRelativeName(const QString& name) {
+    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') ||
+        (name.size() > 1 && name[1] == u':') || name.contains(u'\n') || name.contains(u'\t') ||
+        name == ManifestName())
+        return false;
+    for (const QStringView segment : QStringView(name).split(u'/')) {
+        if (segment.isEmpty() || segment == u"." || segment == u"..")
+            return false;
+    }
+    return true;
+}
+
+QList<ManifestEntry> ReadManifest(const QDir& folder) {
+    QList<ManifestEntry> entries;
+    QFile file(folder.filePath(ManifestName()));
+    if (QFileInfo(file.fileName()).isSymLink() || !file.open(QIODevice::ReadOnly))
+        return entries;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    if (lines.isEmpty() || lines.first() != kFirstLine)
+        return entries;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines[i].split('\t');
+        if (fields.size() != 2)
+            continue;
+        ManifestEntry entry{QString::fromUtf8(fields[0]), QString::fromUtf8(fields[1])};
+        if (IsOwnRelativeName(entry.file))
+            entries.append(entry);
+    }
+    return entries;
+}
+
+QByteArray ManifestBytes(const QList<ManifestEntry>& entries) {
+    QByteArray bytes = kFirstLine + '\n';
+    for (const ManifestEntry& entry : entries) {
+        if (!IsOwnRelativeName(entry.file) || entry.source.contains(u'\n') ||
+            entry.source.contains(u'\t'))
+            continue;
+        bytes += entry.file.toUtf8() + '\t' + entry.source.toUtf8() + '\n';
+    }
+    return bytes;
+}
+
+bool IsUnderRoots(const QString& source, const QStringList& roots) {
+    for (const QString& root : roots) {
+        if (source == root ||
+            (source.startsWith(root) && (root.endsWith(u'/') || source.at(root.size()) == u'/')))
+            return true;
+    }
+    return false;
+}
+
+bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason) {
+    if (!IsOwnRelativeName(relative)) {
+        *reason = u"its name leads out of the folder"_s;
+        return false;
+    }
+    const QStringList parts = relative.split(u'/');
+    QString path = folder.path();
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        path += u'/' + parts[i];
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink())
+            return true;
+        const bool last = i + 1 == parts.size();
+        if (info.isSymLink() || info.isJunction()) {
+            *reason = last ? u"it is a link now, not a page Glossa wrote"_s
+                           : u"a folder on the way is a link"_s;
+            return false;
+        }
+        if (last ? !info.isFile() : !info.isDir()) {
+            *reason = last ? u"it is no longer a file Glossa wrote"_s
+                           : u"a folder on the way is not a folder"_s;
+            return false;
+        }
+    }
+    if (!QFile::remove(path)) {
+        *reason = QFile(path).errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace glossa

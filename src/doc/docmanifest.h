@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace glossa {
+
+// The list of files an export wrote into its output folder, kept there, so that the next
+// export can take away the pages whose sources are gone, and nothing else.
+struct ManifestEntry {
+    QString file;   // relative to the output folder, "/" separators
+    QString source; // the source's absolute path when the page was written; empty for the
+                    // index pages
+};
+
+// The manifest's name in the output folder.
+QString ManifestName();
+
+// A relative name that stays inside the folder: not empty, not absolute, no "\", no drive, no
+// empty, "." or ".." segment, not the manifest itself.
+bool IsOwnRelativeName(const QString& name);
+
+// The entries of the manifest in the folder; lines that are not one of ours are left out. No
+// manifest: none.
+QList<ManifestEntry> ReadManifest(const QDir& folder);
+
+QByteArray ManifestBytes(const QList<ManifestEntry>& entries);
+
+// True when source lies at or below one of the roots (absolute, cleaned paths).
+bool IsUnderRoots(const QString& source, const QStringList& roots);
+
+// Removes a file an earlier export wrote: only a regular file, reached through no link. True
+// when it is gone (or was already); false with a reason when it stays.
+bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason);
+
+} // namespace glossa

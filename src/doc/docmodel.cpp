@@ -1,0 +1,315 @@
+#include "doc/docmodel.h"
+
+#include "comment/descriptionname.h"
+#include "doc/doclinks.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+bool IsWordChar(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u'_';
+}
+
+qsizetype SkipBlanks(QStringView text, qsizetype i) {
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    return i;
+}
+
+qsizetype SkipWord(QStringView text, qsizetype i) {
+    while (i < text.size() && IsWordChar(text[i]))
+        ++i;
+    return i;
+}
+
+// The keyword (lower case) as a whole word at i, in any letter case: the index after it, or -1.
+qsizetype KeywordEnd(QStringView text, qsizetype i, QLatin1StringView keyword) {
+    if (text.size() - i < keyword.size() ||
+        text.sliced(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) != 0)
+        return -1;
+    const qsizetype end = i + keyword.size();
+    return end < text.size() && IsWordChar(text[end]) ? -1 : end;
+}
+
+// The name after a keyword that ends at i: blanks, then a word.
+QString NameAfter(QStringView text, qsizetype i) {
+    const qsizetype start = SkipBlanks(text, i);
+    return text.sliced(start, SkipWord(text, start) - start).toString();
+}
+
+// The procedure a Declare line declares: an optional return type (".type", "$"), the name and
+// its "(".
+QString DeclaredName(QStringView text, qsizetype i) {
+    i = SkipBlanks(text, i);
+    if (i < text.size() && text[i] == u'$') {
+        ++i;
+    } else if (i < text.size() && text[i] == u'.') {
+        i = SkipWord(text, SkipBlanks(text, i + 1));
+        if (i + 1 < text.size() && text[i] == u':' && text[i + 1] == u':')
+            i = SkipWord(text, i + 2);
+    }
+    const qsizetype start = SkipBlanks(text, i);
+    const qsizetype end = SkipWord(text, start);
+    if (end == start || SkipBlanks(text, end) >= text.size() || text[SkipBlanks(text, end)] != u'(')
+        return {};
+    return text.sliced(start, end - start).toString();
+}
+
+} // namespace
+
+QString SourceModules::ModuleAt(qsizetype character) const {
+    for (const Range& range : bodies) {
+        if (range.start <= character && character < range.end)
+            return range.name;
+    }
+    return {};
+}
+
+SourceModules ScanModules(const QString& text) {
+    SourceModules modules;
+    const QStringView view(text);
+    QString declaring;   // inside DeclareModule ... EndDeclareModule
+    qsizetype open = -1; // index of the open body in modules.bodies
+    qsizetype lineStart = 0;
+    while (lineStart < view.size()) {
+        const qsizetype first = SkipBlanks(view, lineStart);
+        const char16_t c = first < view.size() ? (view[first].unicode() | 0x20) : 0;
+        qsizetype end = -1;
+        if (c == u'd') {
+            if ((end = KeywordEnd(view, first, "declaremodule"_L1)) >= 0) {
+                declaring = NameAfter(view, end);
+            } else if (!declaring.isEmpty()) {
+                for (const QLatin1StringView keyword :
+                     {"declarecdll"_L1, "declaredll"_L1, "declarec"_L1, "declare"_L1}) {
+                    if ((end = KeywordEnd(view, first, keyword)) >= 0) {
+                        if (const QString name = DeclaredName(view, end); !name.isEmpty())
+                            modules.declared.append({declaring, name});
+                        break;
+                    }
+                }
+            }
+        } else if (c == u'e') {
+            if (KeywordEnd(view, first, "enddeclaremodule"_L1) >= 0) {
+                declaring.clear();
+            } else if (KeywordEnd(view, first, "endmodule"_L1) >= 0 && open >= 0) {
+                modules.bodies[open].end = first;
+                open = -1;
+            }
+        } else if (c == u'm') {
+            if ((end = KeywordEnd(view, first, "module"_L1)) >= 0) {
+                if (const QString name = NameAfter(view, end); !name.isEmpty()) {
+                    modules.bodies.append({first, view.size(), name});
+                    open = modules.bodies.size() - 1;
+                }
+            }
+        } else if (c == u'u') {
+            if ((end = KeywordEnd(view, first, "usemodule"_L1)) >= 0) {
+                if (const QString name = NameAfter(view, end); !name.isEmpty())
+                    modules.used.append(name.toLower());
+            }
+        }
+        const qsizetype lineFeed = view.indexOf(u'\n', first);
+        if (lineFeed < 0)
+            break;
+        lineStart = lineFeed + 1;
+    }
+    return modules;
+}
+
+QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
+    QList<StaleMark> marks;
+    if (!procedure.documented) {
+        marks.append({u"missing-comment"_s, -1, u"no comment block above the procedure"_s});
+        return marks;
+    }
+    const QString summary = PlainText(procedure.summary).trimmed();
+    if (summary.isEmpty())
+        marks.append({u"empty-summary"_s, -1, u"the summary is empty"_s});
+    else if (summary == HeaderOnOneLine(procedure.header.headerText).trimmed())
+        marks.append({u"default-summary"_s, -1, u"the summary is still the header"_s});
+    const int parameters = int(procedure.parameterNames.size());
+    if (procedure.parameterLines != parameters)
+        marks.append({u"param-count"_s, -1,
+                      u"%1 <param> line%2 for %3 parameter%4"_s.arg(procedure.parameterLines)
+                          .arg(procedure.parameterLines == 1 ? u""_s : u"s"_s)
+                          .arg(parameters)
+                          .arg(parameters == 1 ? u""_s : u"s"_s)});
+    for (int i = 0; i < parameters; ++i) {
+        const QString description = procedure.parameterDescriptions.value(i);
+        const QString& name = procedure.parameterNames[i];
+        if (const QString named = DescriptionNamesOther(description, name); !named.isEmpty())
+            marks.append({u"param-renamed"_s, i,
+                          u"the description names \"%1\" but describes \"%2\""_s.arg(named, name)});
+        if (description.contains(u"{description}"_s))
+            marks.append({u"placeholder"_s, i, u"the placeholder {description} is left"_s});
+    }
+    return marks;
+}
+
+QList<ParameterDetail> ParameterDetails(const QString& headerText) {
+    QList<ParameterDetail> details;
+    const QString text = HeaderOnOneLine(headerText);
+    const qsizetype open = text.indexOf(u'(');
+    if (open < 0)
+        return details;
+    // Pieces between the commas outside parentheses and strings, up to the list's ")".
+    QStringList pieces;
+    qsizetype pieceStart = open + 1;
+    qsizetype listEnd = text.size();
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = open + 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            if (depth == 0) {
+                listEnd = i;
+                break;
+            }
+            --depth;
+        } else if (c == u',' && depth == 0) {
+            pieces.append(text.mid(pieceStart, i - pieceStart));
+            pieceStart = i + 1;
+        }
+    }
+    pieces.append(text.mid(pieceStart, listEnd - pieceStart));
+
+    static const QRegularExpression declaration(
+        uR"(^(?:(array|list|map)\s+)?(\*?\w+\$?)\s*(.*)$)"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    for (const QString& piece : std::as_const(pieces)) {
+        if (piece.trimmed().isEmpty())
+            continue;
+        ParameterDetail detail;
+        QString declared = piece;
+        if (const qsizetype equals = piece.indexOf(u'='); equals >= 0) {
+            declared = piece.left(equals);
+            detail.defaultValue = piece.mid(equals + 1).trimmed();
+        }
+        declared = declared.trimmed();
+        const QRegularExpressionMatch m = declaration.match(declared);
+        if (!m.hasMatch()) {
+            detail.name = declared;
+        } else {
+            detail.name = m.captured(2);
+            QString type = m.captured(3).trimmed();
+            type.remove(u' ');
+            if (!m.captured(1).isEmpty())
+                type = m.captured(1) + (type.isEmpty() ? QString() : u" "_s + type);
+            detail.type = type;
+        }
+        details.append(detail);
+    }
+    return details;
+}
+
+QString SummaryLine(const QString& summary) {
+    const qsizetype br = summary.indexOf(u"<br>"_s, 0, Qt::CaseInsensitive);
+    return br < 0 ? summary : summary.left(br);
+}
+
+int Catalog::AddFile(const QString& page, const QString& source,
+                     const QList<ProcedureReport>& reports, const SourceModules& modules) {
+    const int file = int(files_.size());
+    File entry;
+    entry.page = page;
+    entry.source = source;
+    entry.first = int(procedures_.size());
+    entry.count = int(reports.size());
+    for (const QString& used : modules.used)
+        entry.usedModules.append(used);
+    for (const auto& [module, name] : modules.declared)
+        declared_.insert(module.toLower() + u"::"_s + name.toLower());
+
+    QHash<QString, int> anchors;
+    for (const ProcedureReport& report : reports) {
+        Procedure procedure;
+        procedure.name = report.name;
+        const QString module = modules.ModuleAt(report.header.startCharacter);
+        if (!module.isEmpty()) {
+            // One copy of each module's name for all its procedures.
+            auto known = moduleNames_.find(module.toLower());
+            if (known == moduleNames_.end())
+                known = moduleNames_.insert(module.toLower(), module);
+            procedure.module = *known;
+        }
+        const QString key =
+            procedure.module.isEmpty() ? report.name : procedure.module + u"::"_s + report.name;
+        const int seen = anchors[key.toLower()]++;
+        procedure.anchor = seen == 0 ? key : key + u'-' + QString::number(seen);
+        procedure.summary = SummaryLine(report.summary);
+        procedure.file = file;
+        procedure.line = report.line;
+        procedure.documented = report.documented;
+        procedure.stale = report.documented && !StaleMarks(report).isEmpty();
+        entry.documented += procedure.documented ? 1 : 0;
+        entry.stale += procedure.stale ? 1 : 0;
+        byName_[report.name.toLower()].append(int(procedures_.size()));
+        procedures_.append(procedure);
+    }
+    files_.append(entry);
+    return file;
+}
+
+void Catalog::Finish() {
+    for (Procedure& procedure : procedures_) {
+        procedure.isPublic =
+            !procedure.module.isEmpty() &&
+            declared_.contains(procedure.module.toLower() + u"::"_s + procedure.name.toLower());
+    }
+}
+
+int Catalog::Resolve(int file, const QString& module, QStringView qualifier,
+                     QStringView name) const {
+    const auto found = byName_.constFind(name.toString().toLower());
+    if (found == byName_.constEnd())
+        return -1;
+    const QList<int>& candidates = *found;
+    // The only candidate that passes, -1 for none or several, -2 for none (try the next rule).
+    auto only = [&](auto&& passes) {
+        int chosen = -2;
+        for (const int c : candidates) {
+            if (!passes(procedures_[c]))
+                continue;
+            if (chosen != -2)
+                return -1;
+            chosen = c;
+        }
+        return chosen;
+    };
+    if (!qualifier.isEmpty()) {
+        const int chosen = only([&](const Procedure& p) {
+            return QStringView(p.module).compare(qualifier, Qt::CaseInsensitive) == 0;
+        });
+        return chosen < 0 ? -1 : chosen;
+    }
+    if (!module.isEmpty()) {
+        const int chosen = only(
+            [&](const Procedure& p) { return p.module.compare(module, Qt::CaseInsensitive) == 0; });
+        if (chosen != -2)
+            return chosen;
+    }
+    if (const int chosen = only([&](const Procedure& p) { return p.file == file; }); chosen != -2)
+        return chosen;
+    const QStringList& used = files_[file].usedModules;
+    const int chosen = only([&](const Procedure& p) {
+        return p.module.isEmpty() || (p.isPublic && used.contains(p.module.toLower()));
+    });
+    return chosen < 0 ? -1 : chosen;
+}
+
+} // namespace glossa

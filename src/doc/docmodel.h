@@ -1,0 +1,101 @@
+#pragma once
+
+#include "doc/sourcereport.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace glossa {
+
+// Where a source's modules stand: each Module ... EndModule body, the names each DeclareModule
+// declares, and the modules the file opens with UseModule. Module names are kept as written;
+// comparisons ignore letter case, as PureBasic does.
+struct SourceModules {
+    struct Range {
+        qsizetype start = 0;
+        qsizetype end = 0; // after EndModule, or the text's end
+        QString name;
+    };
+    QList<Range> bodies;
+    QList<QPair<QString, QString>> declared; // module, procedure name
+    QStringList used;
+
+    // The module whose body holds the character, or empty.
+    QString ModuleAt(qsizetype character) const;
+};
+
+SourceModules ScanModules(const QString& text);
+
+// A stale part of a procedure's comment, under the check's rule id.
+struct StaleMark {
+    QString rule;
+    int parameter = -1; // from 0, for marks that belong to one parameter
+    QString message;
+};
+
+QList<StaleMark> StaleMarks(const ProcedureReport& procedure);
+
+// A parameter as the header declares it, for the parameter table.
+struct ParameterDetail {
+    QString name;         // "*p", "Count$", "a"
+    QString type;         // ".s", ".Point", "Array .i(1)"; empty when none is written
+    QString defaultValue; // empty when none
+};
+
+QList<ParameterDetail> ParameterDetails(const QString& headerText);
+
+// The summary's first line, for the index and the search.
+QString SummaryLine(const QString& summary);
+
+// Every procedure of the export and the pages they stand on: what the index, the list of all
+// procedures and the links between pages need. It grows with the number of procedures only
+// (names, one-line summaries), never with the sources' size.
+class Catalog {
+public:
+    struct Procedure {
+        QString name;
+        QString module;  // empty outside modules
+        QString anchor;  // "Module::Name" or "Name", numbered when a page holds it twice
+        QString summary; // first line, tagged text
+        int file = 0;
+        int line = 0;
+        bool documented = false;
+        bool stale = false;
+        bool isPublic = false; // declared by its module's DeclareModule
+    };
+    struct File {
+        QString page;   // relative to the output folder, "/" separators
+        QString source; // relative path of the source, as its page title
+        int first = 0;  // first procedure
+        int count = 0;
+        int documented = 0;
+        int stale = 0;
+        QStringList usedModules; // lower case
+    };
+
+    // A source with its procedures (in source order) and modules; the file's number.
+    int AddFile(const QString& page, const QString& source, const QList<ProcedureReport>& reports,
+                const SourceModules& modules);
+    // Marks the procedures their modules declare; call once after the last file.
+    void Finish();
+
+    // The procedure that a mention of qualifier::name() or name() made in a file and module
+    // stands for: the one in the named or the same module, else in the same file, else the only
+    // one the file can reach; -1 when none or several remain.
+    int Resolve(int file, const QString& module, QStringView qualifier, QStringView name) const;
+
+    const QList<Procedure>& Procedures() const { return procedures_; }
+    const QList<File>& Files() const { return files_; }
+
+private:
+    QList<Procedure> procedures_;
+    QList<File> files_;
+    QHash<QString, QList<int>> byName_;   // lower-case name
+    QHash<QString, QString> moduleNames_; // lower case to the first spelling, shared by all
+    QSet<QString> declared_;              // "module::name", lower case
+};
+
+} // namespace glossa
