@@ -111,7 +111,6 @@ const QByteArray kDefaults = "Module M\n"
 
 const QByteArray kBare = "Procedure X()\nEndProcedure\n";
 
-
 // Two modules that mention each other's procedures, an indented example, an address before
 // punctuation, a stale description and a missing one.
 const QByteArray kShapes =
