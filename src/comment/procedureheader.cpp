@@ -589,12 +589,11 @@ QString HeaderOnOneLine(const QString& headerText) {
     return line;
 }
 
-QStringList SplitParameters(const QString& headerText) {
-    QStringList names;
+QStringList ParameterPieces(const QString& headerText) {
     const QString text = HeaderOnOneLine(headerText);
     const qsizetype open = text.indexOf(u'(');
     if (open < 0)
-        return names;
+        return {};
 
     // The pieces between commas outside nested parentheses and literals, up to the list's
     // closing parenthesis.
@@ -623,7 +622,12 @@ QStringList SplitParameters(const QString& headerText) {
         }
     }
     pieces.append(text.mid(pieceStart, listEnd - pieceStart));
+    return pieces;
+}
 
+QStringList SplitParameters(const QString& headerText) {
+    QStringList names;
+    const QStringList pieces = ParameterPieces(headerText);
     for (QString piece : std::as_const(pieces)) {
         if (piece.isEmpty())
             continue;

@@ -71,6 +71,9 @@ QString HeaderOnOneLine(const QString& headerText);
 // default value and without surrounding blanks. Empty pieces give no name; a piece of blanks
 // gives an empty name. A list over several lines is read as its one-line form.
 QStringList SplitParameters(const QString& headerText);
+// The parameter list's pieces as written between the commas outside nested parentheses and
+// literals (blanks, types and defaults included); empty when the header has no list.
+QStringList ParameterPieces(const QString& headerText);
 
 // One entry per name of SplitParameters, with empty descriptions.
 ParameterList MakeParameterList(const QString& headerText);

@@ -1,6 +1,7 @@
 #include "doc/docmodel.h"
 
 #include "comment/descriptionname.h"
+#include "comment/procedureheader.h"
 #include "doc/doclinks.h"
 
 #include <QRegularExpression>
@@ -156,38 +157,7 @@ QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
 
 QList<ParameterDetail> ParameterDetails(const QString& headerText) {
     QList<ParameterDetail> details;
-    const QString text = HeaderOnOneLine(headerText);
-    const qsizetype open = text.indexOf(u'(');
-    if (open < 0)
-        return details;
-    // Pieces between the commas outside parentheses and strings, up to the list's ")".
-    QStringList pieces;
-    qsizetype pieceStart = open + 1;
-    qsizetype listEnd = text.size();
-    int depth = 0;
-    QChar quote;
-    for (qsizetype i = open + 1; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')') {
-            if (depth == 0) {
-                listEnd = i;
-                break;
-            }
-            --depth;
-        } else if (c == u',' && depth == 0) {
-            pieces.append(text.mid(pieceStart, i - pieceStart));
-            pieceStart = i + 1;
-        }
-    }
-    pieces.append(text.mid(pieceStart, listEnd - pieceStart));
-
+    const QStringList pieces = ParameterPieces(headerText);
     static const QRegularExpression declaration(
         uR"(^(?:(array|list|map)\s+)?(\*?\w+\$?)\s*(.*)$)"_s,
         QRegularExpression::CaseInsensitiveOption);
