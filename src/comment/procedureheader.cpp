@@ -329,8 +329,17 @@ CaretAt FindCaret(QStringView text, const CommentContext& context) {
         return {low, context.WindowStart + context.Read->ByteIndex(low)};
     }
     if (context.DocEncoding == DocEncoding::Ansi) {
-        const qsizetype index = qsizetype(std::min<qint64>(target, text.size()));
-        return {index, context.WindowStart + index};
+        // One byte a character; a surrogate pair is one character too.
+        qsizetype i = 0;
+        qint64 bytes = 0;
+        while (i < text.size() && bytes < target) {
+            i += QChar::isHighSurrogate(text[i].unicode()) && i + 1 < text.size() &&
+                         QChar::isLowSurrogate(text[i + 1].unicode())
+                     ? 2
+                     : 1;
+            ++bytes;
+        }
+        return {i, context.WindowStart + bytes};
     }
     // UTF-8 byte counts, four ASCII characters at a time where the text allows.
     const char16_t* data = text.utf16();

@@ -86,8 +86,12 @@ QString EscapeStrayTagStarts(QStringView text) {
 // MakeLinks, with the text between the links passed through `outside`.
 template <typename Outside>
 QString LinkLines(const QString& text, Outside outside, QStringList* addresses) {
-    static const QRegularExpression link(uR"((https?://|file:///)[^\s<>'"]*)"_s,
-                                         QRegularExpression::CaseInsensitiveOption);
+    // An address ends at any white space, also the Unicode kinds (a no-break space) that
+    // "\s" without Unicode properties doesn't know.
+    static const QRegularExpression link(
+        uR"((https?://|file:///)[^\s\x{85}\x{A0}\x{1680}\x{2000}-\x{200A}\x{2028}\x{2029})"
+        uR"(\x{202F}\x{205F}\x{3000}<>'"]*)"_s,
+        QRegularExpression::CaseInsensitiveOption);
     QStringList lines = text.split(kBr);
     for (QString& line : lines) {
         QString out;

@@ -95,6 +95,9 @@ private slots:
         QTest::newRow("file") << u"file:///C:/dir/readme.txt"_s
                               << u"<a href='http://glossa-file.invalid/C:/dir/readme.txt'>"
                                  "file:///C:/dir/readme.txt</a>"_s;
+        QTest::newRow("a no-break space ends an address")
+            << u"http://a.org/x\u00A0y"_s
+            << u"<a href='http://a.org/x'>http://a.org/x</a>\u00A0y"_s;
         QTest::newRow("file upper case")
             << u"FILE:///home/u/x"_s
             << u"<a href='http://glossa-file.invalid/home/u/x'>FILE:///home/u/x</a>"_s;
