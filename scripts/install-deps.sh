@@ -11,7 +11,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64
-  xvfb xauth fonts-liberation
+  xvfb xauth fonts-liberation xdotool
 )
 
 missing=()
