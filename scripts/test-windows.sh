@@ -17,24 +17,8 @@ started=$(date +%s)
 
 bash scripts/install-deps.sh
 
-find_tool() {
-  local candidate
-  for candidate in "$@"; do
-    if command -v "$candidate" >/dev/null 2>&1; then
-      command -v "$candidate"
-      return 0
-    fi
-    if [ -x "$candidate" ]; then
-      echo "$candidate"
-      return 0
-    fi
-  done
-  return 1
-}
-# Debian's wine64 package puts its loader under /usr/lib/wine; the wine package adds wrappers.
-WINE=$(find_tool wine64 /usr/lib/wine/wine64 wine) || { echo "test-windows: wine64 not found" >&2; exit 1; }
-WINESERVER=$(find_tool wineserver /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver) ||
-  { echo "test-windows: wineserver not found" >&2; exit 1; }
+# shellcheck source=scripts/wine-session.sh
+source scripts/wine-session.sh
 
 cache=$(bash scripts/build-windows-deps.sh | tail -n 1)
 toolchain="$cache/qt/lib/cmake/Qt6/qt.toolchain.cmake"
@@ -54,6 +38,7 @@ cmake --install "$build" --prefix "$build/deploy" >/dev/null
 zip=$(ls "$build"/glossa-*-win64.zip)
 deploy="$root/$build/deploy"
 tests="$root/$build/tests/windows"
+standin="$tests/standinide.exe"
 for f in glossa.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
   styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
   licenses/Qt.txt licenses/LGPL-3.0-only.txt licenses/MinGW-GCC-runtime.txt; do
@@ -64,47 +49,7 @@ installed=$(cd "$deploy" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$zipped" = "$installed" ] || { echo "test-windows: $zip differs from the installed folder" >&2; exit 1; }
 echo "test-windows: $zip ($(du -k "$zip" | cut -f1) KB)"
 
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/glossa-wine.XXXXXX")
-export WINEPREFIX="$tmp/prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko installer prompts.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-# Wine's ANSI code page follows the locale: this one gives code page 1252.
-export LC_ALL=en_US.UTF-8
-unset WAYLAND_DISPLAY PB_TOOL_IDE PB_TOOL_Scintilla
-xvfb_pid=""
-
-cleanup() {
-  # Ends every process of this prefix (the tests, the stand-in IDEs, wineserver), the display,
-  # then the prefix.
-  timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
-  timeout 30 "$WINESERVER" -w >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# A display of our own: Xvfb picks a free number and reports it.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$tmp/display")"
-
-echo "test-windows: preparing a Wine prefix"
-timeout -k 10 300 "$WINE" wineboot.exe --init >/dev/null 2>&1 || {
-  echo "test-windows: wineboot failed" >&2
-  exit 1
-}
-
-status=0
-fail() {
-  echo "test-windows: FAILED $*" >&2
-  status=1
-}
-
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+start_wine_session
 
 echo "test-windows: bridge tests"
 for test in "$tests"/test_*.exe; do
@@ -116,79 +61,6 @@ for test in "$tests"/test_*.exe; do
 done
 
 # ---- End-to-end runs of glossa.exe ----
-
-glossa_title='^Glossa V1\.03$'
-
-# Waits until a visible window whose title matches appears; prints its id.
-wait_window() {
-  local id=""
-  for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
-# Waits until no visible window's title matches.
-wait_gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# Key events to a window: focused first, then real key presses.
-keys() {
-  local window=$1
-  shift
-  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-  sleep 0.3
-  xdotool key --delay 80 "$@"
-}
-typed() {
-  xdotool type --delay 60 "$1"
-}
-
-screenshot() {
-  if [ -n "${GLOSSA_SCREENSHOTS:-}" ] && command -v import >/dev/null 2>&1; then
-    mkdir -p "$GLOSSA_SCREENSHOTS"
-    import -window "$1" "$GLOSSA_SCREENSHOTS/$2.png" 2>/dev/null || true
-  fi
-}
-
-# Starts the stand-in IDE with a document in the background and glossa.exe as its tool.
-# start_ide NAME CODEPAGE EOLMODE CARET READONLY (the document is $tmp/NAME.pb)
-start_ide() {
-  local name=$1
-  timeout -k 10 180 "$WINE" "$tests/standinide.exe" "$(winpath "$scintilla")" \
-    "$(winpath "$tmp/$name.pb")" "$2" "$3" "$4" "$5" "$(winpath "$tmp/$name")" \
-    "$(winpath "$deploy/glossa.exe")" >"$tmp/$name.log" 2>&1 &
-  ide_pid=$!
-}
-
-# Waits for the stand-in IDE to end and compares what its editor holds with the expected bytes.
-# finish_ide NAME EXPECTED_DOCUMENT EXPECTED_CARET EXPECTED_CANUNDO
-finish_ide() {
-  local name=$1
-  if ! wait "$ide_pid"; then
-    fail "$name: the stand-in IDE failed: $(cat "$tmp/$name.log")"
-    return
-  fi
-  printf '%s' "$2" >"$tmp/$name.expected"
-  cmp -s "$tmp/$name.expected" "$tmp/$name.doc" || {
-    fail "$name: the document differs"
-    echo "--- expected" >&2; od -c "$tmp/$name.expected" | head -n 40 >&2
-    echo "--- actual" >&2; od -c "$tmp/$name.doc" | head -n 40 >&2
-  }
-  grep -qx "caret=$3" "$tmp/$name.txt" || fail "$name: caret: $(grep caret= "$tmp/$name.txt")"
-  grep -qx "canundo=$4" "$tmp/$name.txt" || fail "$name: undo: $(grep canundo= "$tmp/$name.txt")"
-  grep -qx "exit=0" "$tmp/$name.txt" || fail "$name: $(grep exit= "$tmp/$name.txt")"
-  # One undo in the IDE gives back the document as it was.
-  cmp -s "$tmp/$name.pb" "$tmp/$name.undo" || fail "$name: one undo does not restore the original"
-  echo "test-windows: $name done"
-}
 
 # 1. No block above the procedure: the default block with the typed summary is inserted above
 #    the header; the caret in the body keeps its character; one undo restores the source. A
@@ -209,8 +81,10 @@ if window=$(wait_window "$glossa_title"); then
   keys "$window" ctrl+a
   typed "Adds two numbers."
   keys "$window" ctrl+Return
+else
+  fail "insert: no editor window"
 fi
-finish_ide insert $'EnableExplicit\n\n;<comment>\n;  <summary>Adds two numbers.</summary>\n;  <param><b>a:</b> {description}</param>\n;  <param><b>b:</b> {description}</param>\n;  <return></return>\n;  <example></example>\n;</comment>\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n' 232 1
+finish_ide insert $'EnableExplicit\n\n;<comment>\n;  <summary>Adds two numbers.</summary>\n;  <param><b>a:</b> {description}</param>\n;  <param><b>b:</b> {description}</param>\n;  <return></return>\n;  <example></example>\n;</comment>\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n' 232
 
 # 2. An existing block with formatted fields and non-ASCII text, CR LF, UTF-8: replaced, the
 #    caret inside the old block goes to the new block's start.
@@ -220,8 +94,10 @@ if window=$(wait_window "$glossa_title"); then
   keys "$window" ctrl+Home
   typed "Ja, "
   keys "$window" ctrl+Return
+else
+  fail "replace: no editor window"
 fi
-finish_ide replace $'; B\xc3\xbccher\r\n;<comment>\r\n;  <summary>Ja, Z\xc3\xa4hlt <b>\xc3\x84pfel</b></summary>\r\n;  <param><i>n</i> St\xc3\xbcck</param>\r\n;  <return>Summe \xe2\x82\xac</return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Count(n)\r\nEndProcedure\r\n' 11 1
+finish_ide replace $'; B\xc3\xbccher\r\n;<comment>\r\n;  <summary>Ja, Z\xc3\xa4hlt <b>\xc3\x84pfel</b></summary>\r\n;  <param><i>n</i> St\xc3\xbcck</param>\r\n;  <return>Summe \xe2\x82\xac</return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Count(n)\r\nEndProcedure\r\n' 11
 
 # 2b. An ANSI document (code page 0, here 1252): its bytes are decoded and written back in it.
 printf '; M\xfcller\r\n;<comment>\r\n;  <summary>Caf\xe9 \x80</summary>\r\n;  <return></return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Road()\r\nEndProcedure\r\n' >"$tmp/ansi.pb"
@@ -230,8 +106,10 @@ if window=$(wait_window "$glossa_title"); then
   keys "$window" ctrl+Home
   typed "Hi "
   keys "$window" ctrl+Return
+else
+  fail "ansi: no editor window"
 fi
-finish_ide ansi $'; M\xfcller\r\n;<comment>\r\n;  <summary>Hi Caf\xe9 \x80</summary>\r\n;  <return></return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Road()\r\nEndProcedure\r\n' 123 1
+finish_ide ansi $'; M\xfcller\r\n;<comment>\r\n;  <summary>Hi Caf\xe9 \x80</summary>\r\n;  <return></return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Road()\r\nEndProcedure\r\n' 123
 
 # 3. A read-only document (the IDE's debugger is running): the message, nothing written, the
 #    editor window stays; then it is closed and the typed text discarded.
@@ -252,6 +130,8 @@ if window=$(wait_window "$glossa_title"); then
   xdotool search --onlyvisible --name "$glossa_title" >/dev/null 2>&1 || fail "readonly: the editor window closed"
   keys "$window" alt+F4
   if box=$(wait_window '^Glossa$'); then keys "$box" y; fi
+else
+  fail "readonly: no editor window"
 fi
 if wait "$ide_pid"; then
   cmp -s "$tmp/readonly.pb" "$tmp/readonly.doc" || fail "readonly: the document changed"
@@ -279,6 +159,8 @@ if window=$(wait_window "$glossa_title"); then
   fi
   keys "$window" alt+F4
   if box=$(wait_window '^Glossa$'); then keys "$box" y; fi
+else
+  fail "preview: no editor window"
 fi
 wait "$ide_pid" || fail "preview: the stand-in IDE failed"
 cmp -s "$tmp/preview.pb" "$tmp/preview.doc" || fail "preview: the document changed"

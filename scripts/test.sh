@@ -3,7 +3,8 @@
 #   1. the ci build (all tests, WebEngine included);
 #   2. the sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer, every test that
 #      doesn't need WebEngine); any finding fails the run;
-#   3. the Windows cross build of the bridge, its tests run under Wine (scripts/test-windows.sh).
+#   3. the Windows build (glossa.exe, its folder and zip) and its tests under Wine
+#      (scripts/test-windows.sh; builds the Qt for MinGW into ~/.cache/glossa once).
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +24,7 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
 
-echo "== Windows bridge tests under Wine"
+echo "== Windows build and tests under Wine"
 bash scripts/test-windows.sh
 
 echo "== fuzz smoke run (30 s per target)"
