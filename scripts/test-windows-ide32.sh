@@ -10,13 +10,21 @@ root=$PWD
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-if ! dpkg-query -W -f='${Status}' wine32:i386 g++-mingw-w64-i686-posix 2>/dev/null |
+if ! dpkg-query -W -f='${Status}\n' wine32:i386 g++-mingw-w64-i686-posix 2>/dev/null |
   grep -c 'install ok installed' | grep -qx 2; then
   echo "test-windows-ide32: installing 32-bit Wine and MinGW for i686"
   dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends wine32:i386 g++-mingw-w64-i686-posix >/dev/null
+fi
+
+# Wine's 32-bit side is a 32-bit Linux program: a kernel without 32-bit support (no IA32
+# emulation, as in some virtual machines) can't start it, and no 32-bit Windows program runs.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "test-windows-ide32: this machine can't run 32-bit programs (/usr/lib/wine/wine:" \
+    "$(/usr/lib/wine/wine --version 2>&1 | head -n 1)); the 32-bit IDE case can't run here" >&2
+  exit 2
 fi
 
 # shellcheck source=scripts/wine-session.sh
