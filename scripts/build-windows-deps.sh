@@ -115,7 +115,7 @@ scite_src=$(find "$work" -maxdepth 1 -type d -name "scite-$scite_upstream*" | he
 mkdir -p "$stage/qt/licenses"
 cp "$qt_src"/LICENSES/LGPL-3.0-only.txt "$qt_src"/LICENSES/GPL-3.0-only.txt "$stage/qt/licenses/" 2>/dev/null ||
   cp "$qt_src"/LICENSE.LGPL3 "$qt_src"/LICENSE.GPL3 "$stage/qt/licenses/"
-basename "$qt_src" >"$stage/qt/licenses/debian-source-package"
+echo "qt6-base $host_qt" >"$stage/qt/licenses/debian-source-package"
 cp "$scite_src/scintilla/License.txt" "$stage/scintilla/License.txt"
 
 # Qt's own toolchain file chain-loads this one by absolute path; it is rewritten to the final

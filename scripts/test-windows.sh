@@ -147,8 +147,9 @@ start_ide preview 65001 2 41 0
 if window=$(wait_window "$glossa_title"); then
   keys "$window" ctrl+a
   typed "Adds two numbers."
-  # The preview button is the control before the summary editor.
-  keys "$window" ctrl+shift+Tab space
+  # A click on the preview button, the magnifying glass at the window's top right corner.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove --window "$window" $((WIDTH - 33)) 38 click 1
   if preview=$(wait_window '^Preview$'); then
     sleep 1
     screenshot "$preview" preview

@@ -37,7 +37,8 @@ start_wine_session() {
   # No Mono or Gecko installer prompts.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
   # Wine's ANSI code page follows the locale: this one gives code page 1252.
-  export LC_ALL=en_US.UTF-8
+  # Wine reads the name even where the shell has no such locale installed.
+  export LC_ALL=en_US.UTF-8 2>/dev/null
   unset WAYLAND_DISPLAY PB_TOOL_IDE PB_TOOL_Scintilla
   xvfb_pid=""
   trap end_wine_session EXIT
