@@ -153,6 +153,8 @@ if window=$(wait_window "$glossa_title"); then
   if preview=$(wait_window '^Preview$'); then
     sleep 1
     screenshot "$preview" preview
+    # Escape goes to the active window: a click into the page makes the preview that one.
+    xdotool mousemove --window "$preview" 40 40 click 1
     keys "$preview" Escape
     wait_gone '^Preview$' || fail "preview: Escape does not hide the preview"
   else

@@ -101,6 +101,7 @@ typed() {
 screenshot() {
   if [ -n "${GLOSSA_SCREENSHOTS:-}" ] && command -v import >/dev/null 2>&1; then
     mkdir -p "$GLOSSA_SCREENSHOTS"
+    sleep 1 # a window that has just appeared paints a moment later
     import -window "$1" "$GLOSSA_SCREENSHOTS/$2.png" 2>/dev/null || true
   fi
 }
