@@ -1,11 +1,17 @@
 # Installation and packages. The installed tree is <prefix>/bin/glossa and the preview module in
-# <prefix>/lib/glossa (beside the executable on Windows), where the program looks for it from
-# its own location; nothing of the build folder is needed afterwards.
+# <prefix>/lib/glossa, where the program looks for it from its own location; nothing of the build
+# folder is needed afterwards. On Windows the tree is one folder: glossa.exe with the Qt and
+# MinGW runtime DLLs, Qt's plugins and the licence texts beside it.
 
-install(TARGETS glossa RUNTIME DESTINATION bin)
+if(WIN32)
+    set(GLOSSA_INSTALL_BINDIR .)
+else()
+    set(GLOSSA_INSTALL_BINDIR bin)
+endif()
+install(TARGETS glossa RUNTIME DESTINATION ${GLOSSA_INSTALL_BINDIR})
 if(GLOSSA_HAVE_WEBENGINE)
     if(WIN32)
-        install(TARGETS glossa_webpreview LIBRARY DESTINATION bin)
+        install(TARGETS glossa_webpreview LIBRARY DESTINATION ${GLOSSA_INSTALL_BINDIR})
     else()
         install(TARGETS glossa_webpreview LIBRARY DESTINATION lib/glossa)
     endif()
@@ -19,18 +25,20 @@ if(GLOSSA_HAVE_WEBENGINE)
 endif()
 set_target_properties(${installed_targets} PROPERTIES INSTALL_RPATH_USE_LINK_PATH ON)
 
-# Windows: the Qt libraries, plugins and the web engine's files go beside the executable.
+# Windows: the Qt libraries, plugins and the web engine's files go beside the executable; Qt's
+# windeployqt does that where it exists (a native Qt), else the few files a Widgets program
+# needs are installed one by one (a cross-built Qt has no windeployqt).
 if(WIN32)
     find_program(GLOSSA_WINDEPLOYQT windeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
     if(GLOSSA_WINDEPLOYQT)
-        set(deployed "\"\${CMAKE_INSTALL_PREFIX}/bin/glossa.exe\"")
+        set(deployed "\"\${CMAKE_INSTALL_PREFIX}/glossa.exe\"")
         if(GLOSSA_HAVE_WEBENGINE)
-            string(APPEND deployed " \"\${CMAKE_INSTALL_PREFIX}/bin/glossa_webpreview.dll\"")
+            string(APPEND deployed " \"\${CMAKE_INSTALL_PREFIX}/glossa_webpreview.dll\"")
         endif()
         install(CODE "execute_process(COMMAND \"${GLOSSA_WINDEPLOYQT}\" --no-translations
                                       ${deployed} COMMAND_ERROR_IS_FATAL ANY)")
     else()
-        message(STATUS "windeployqt not found: the installed tree needs Qt on the PATH")
+        include(cmake/windowsdeploy.cmake)
     endif()
 endif()
 
@@ -46,6 +54,7 @@ page and writes the block back. Started by hand, it adds itself to the IDE's too
 set(CPACK_STRIP_FILES ON)
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME "glossa-${PROJECT_VERSION}-win64")
 elseif(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     set(CPACK_GENERATOR TGZ DEB)
 else()

@@ -17,7 +17,7 @@ if [ "${1:-test}" != "build" ]; then
     clang-format libqscintilla2-qt6-dev libbenchmark-dev
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine64
-    xvfb xauth fonts-liberation
+    xvfb xauth fonts-liberation xdotool
   )
 fi
 

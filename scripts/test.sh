@@ -26,7 +26,7 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
 
-echo "== Windows bridge tests under Wine"
+echo "== Windows build and tests under Wine"
 bash scripts/test-windows.sh
 
 echo "== fuzz smoke run (30 s per target)"

@@ -20,13 +20,45 @@
 #include <qt_windows.h>
 #endif
 
+#ifdef Q_OS_WIN
+namespace {
+
+// glossa.exe is a GUI program: Windows gives it no console, so what it prints would be lost.
+// Attached to the console it was started from (cmd, PowerShell, a CI shell), its output shows
+// there; output redirected to a file or pipe is kept as it is. Started from the Explorer or by
+// the IDE there is no console to attach to, and nothing changes.
+void AttachToCallersConsole() {
+    const auto redirected = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+               GetFileType(handle) != FILE_TYPE_UNKNOWN;
+    };
+    const bool outRedirected = redirected(STD_OUTPUT_HANDLE);
+    const bool errRedirected = redirected(STD_ERROR_HANDLE);
+    if ((outRedirected && errRedirected) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!outRedirected && std::freopen("CONOUT$", "w", stdout))
+        std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (!errRedirected && std::freopen("CONOUT$", "w", stderr))
+        std::setvbuf(stderr, nullptr, _IONBF, 0);
+}
+
+} // namespace
+#endif
+
 int main(int argc, char* argv[]) {
     const qint64 mainEntered = QDateTime::currentMSecsSinceEpoch();
     // Help, version, checking and exporting need no window, no instance guard and no display.
     QStringList rawArguments;
     for (int i = 1; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
-    if (glossa::IsConsoleRun(rawArguments)) {
+    const bool consoleRun = glossa::IsConsoleRun(rawArguments);
+#ifdef Q_OS_WIN
+    // The IDE's editing run stays silent; a run by hand says why it ends.
+    if (consoleRun || !qEnvironmentVariableIsSet("PB_TOOL_IDE"))
+        AttachToCallersConsole();
+#endif
+    if (consoleRun) {
         QCoreApplication app(argc, argv);
         return glossa::RunConsole(QCoreApplication::arguments().mid(1), stdout, stderr);
     }

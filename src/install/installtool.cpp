@@ -258,8 +258,10 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
 }
 
 GlossaToolEntry GlossaEntryFor(IdePlatform platform) {
+    // Windows: Glossa edits the IDE's editor directly, but the IDE must wait for it (Flags 1):
+    // a usable IDE would book a change written after a tab switch to the wrong source.
     if (platform == IdePlatform::Windows)
-        return {};
+        return {QString(), 1, 0};
     // File mode: the IDE saves the source to a temporary file, waits for Glossa (Flags 1) and
     // loads the file back into the current source (ReloadSource 2).
     return {u"\"%TEMPFILE\""_s, 1, 2};

@@ -108,13 +108,18 @@ bool QsciTarget::Read(RemoteAddress address, void* data, std::size_t size) {
 std::intptr_t QsciTarget::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     switch (message) {
     case sci::kGetText: {
+        // QScintilla carries Scintilla 3, which takes the buffer size and pads it with zeros;
+        // the IDE's Scintilla 5 takes the length and writes only the bytes and a terminator.
+        // Asking Scintilla 3 for no more than the document gives Scintilla 5's answer.
+        const long length = editor_->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
         if (lParam == 0)
-            return editor_->SendScintilla(message, static_cast<unsigned long>(wParam), 0L);
-        char* out = Resolve(RemoteAddress(lParam), wParam);
+            return length;
+        const unsigned long count =
+            std::min<unsigned long>(wParam, static_cast<unsigned long>(length));
+        char* out = Resolve(RemoteAddress(lParam), count + 1);
         if (!out)
             return 0;
-        return editor_->SendScintilla(message, static_cast<unsigned long>(wParam),
-                                      static_cast<void*>(out));
+        return editor_->SendScintilla(message, count + 1, static_cast<void*>(out));
     }
     case sci::kGetTextRange: {
         const std::size_t recordSize = TextRangeRecordSize(pointerWidth_);

@@ -180,31 +180,32 @@ private slots:
 
     void getTextSizes_data() {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("length");
         QTest::addColumn<int>("result");
         QTest::addColumn<std::string>("buffer");
-        // Scintilla 3 fills size - 1 bytes whatever the document's length, zeros past it.
-        Row("exact", 4, 3, Bytes("abc\0", 4));
-        Row("larger than needed", 7, 6, Bytes("abc\0\0\0\0", 7));
-        Row("smaller than the document", 2, 1, Bytes("a\0", 2));
-        Row("terminator only", 1, 0, Bytes("\0", 1));
+        // Scintilla 5 copies up to wParam bytes, then one terminator; nothing past it changes.
+        Row("exact", 3, 3, Bytes("abc\0", 4));
+        Row("larger than the document", 6, 3, Bytes("abc\0###", 7));
+        Row("smaller than the document", 1, 1, Bytes("a\0", 2));
+        Row("terminator only", 0, 0, Bytes("\0", 1));
     }
     // SCI_GETTEXT as sent raw, buffer pre-filled so that every byte written shows.
     void getTextSizes() {
         QFETCH(QString, kind);
-        QFETCH(int, size);
+        QFETCH(int, length);
         QFETCH(int, result);
         QFETCH(std::string, buffer);
         auto h = MakeHarness(kind);
         h->Setup("abc", 0, 0, 0, 0);
         ScintillaTarget& t = h->Target();
-        QCOMPARE(int(t.Send(sci::kGetText, 0, 0)), 4); // no buffer: the size needed
-        const RemoteAddress block = t.Reserve(std::size_t(size));
+        QCOMPARE(int(t.Send(sci::kGetText, 0, 0)), 3); // no buffer: the length
+        const std::size_t size = std::size_t(length) + 1;
+        const RemoteAddress block = t.Reserve(size);
         QVERIFY(block != 0);
-        const std::string fill(std::size_t(size), '#');
+        const std::string fill(size, '#');
         QVERIFY(t.Write(block, fill.data(), fill.size()));
-        QCOMPARE(int(t.Send(sci::kGetText, std::uintptr_t(size), std::intptr_t(block))), result);
-        std::string out(std::size_t(size), '?');
+        QCOMPARE(int(t.Send(sci::kGetText, std::uintptr_t(length), std::intptr_t(block))), result);
+        std::string out(size, '?');
         QVERIFY(t.Read(block, out.data(), out.size()));
         t.Free(block);
         QCOMPARE(out, buffer);

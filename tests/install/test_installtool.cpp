@@ -145,7 +145,7 @@ private slots:
         QVERIFY(rec.pickerCalls.isEmpty());
         QVERIFY(rec.errors.isEmpty());
         const QByteArray expected =
-            prefsFile(newFileHead() + entryLines("Tool_0", "", 262211, 0, 0));
+            prefsFile(newFileHead() + entryLines("Tool_0", "", 262211, 1, 0));
         QCOMPARE(readAll(toolsPrefs()), expected);
         // Looking for the IDE's shortcuts must not create its file.
         QVERIFY(!QFile::exists(folder + u"PureBasic.prefs"_s));
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
         QCOMPARE(readAll(folder + u"tools.prefs"_s),
                  prefsFile(QList<QByteArray>{"[ToolsInfo]", "ToolCount = 1"} +
-                           entryLines("Tool_0", "", 262211, 0, 0)));
+                           entryLines("Tool_0", "", 262211, 1, 0)));
     }
 
     void missingFolderIsCreated() {
@@ -231,7 +231,7 @@ private slots:
         QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 4";
-        after += entryLines("Tool_3", "", 262211, 0, 0);
+        after += entryLines("Tool_3", "", 262211, 1, 0);
         QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
     }
 
@@ -266,7 +266,7 @@ private slots:
         QCOMPARE(rec.pickerCalls.size(), 1); // Alt+C was taken by entry 999999
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 1000000001";
-        after += entryLines("Tool_1000000000", "", 0x30074, 0, 0);
+        after += entryLines("Tool_1000000000", "", 0x30074, 1, 0);
         QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
     }
     void largestToolCountRefused() {
@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 1";
-        after += entryLines("Tool_0", "", 262211, 0, 0);
+        after += entryLines("Tool_0", "", 262211, 1, 0);
         QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
     }
 
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 2";
-        after += entryLines("Tool_1", "", 262211, 0, 0);
+        after += entryLines("Tool_1", "", 262211, 1, 0);
         QCOMPARE(readAll(toolsPrefs()), prefsFile(after));
     }
 
@@ -447,7 +447,7 @@ private slots:
                                                    "WorkingDir = ",
                                                    "ConfigLine = ",
                                                    "Trigger = 0",
-                                                   "Flags = 0",
+                                                   "Flags = 1",
                                                    "ReloadSource = 0",
                                                    "HideEditor = 0",
                                                    "HideFromMenu = 0",

@@ -1,3 +1,4 @@
+#include "preview/previewview.h"
 #include "preview/previewwindow.h"
 
 #include <QApplication>
@@ -117,6 +118,33 @@ private slots:
         QVERIFY(w.isHidden());
         QCOMPARE(w.View(), nullptr);
         QCOMPARE(w.findChild<QWidget*>(u"web_preview"_s), nullptr);
+    }
+
+    // The view where no web engine exists (the Windows build): the page as rich text, links
+    // handed to the opener by the navigation rules, nothing loaded from anywhere.
+    void plainViewShowsPageAndLoadsNothing() {
+        SetPreviewViewFactory(PreviewViewFactory{});
+        PreviewWindow w;
+        QStringList opened;
+        w.SetOpener([&](const QString& a) { opened << a; });
+        w.Render(PreviewFields{u"Procedure Foo()"_s,
+                               u"<img src='file:///tmp/x.png'>see http://example.com/a"_s,
+                               {},
+                               {},
+                               {}});
+        auto* view = qobject_cast<PreviewTextBrowser*>(w.View());
+        QVERIFY(view);
+        QVERIFY(view->toPlainText().startsWith(u"Result = Foo(): "_s));
+        for (int type : {int(QTextDocument::ImageResource), int(QTextDocument::StyleSheetResource),
+                         int(QTextDocument::HtmlResource)})
+            QVERIFY(view->loadResource(type, QUrl(u"file:///tmp/x.png"_s)).isNull());
+        emit view->anchorClicked(QUrl(u"http://example.com/a"_s));
+        QCOMPARE(opened, QStringList{u"http://example.com/a"_s});
+#ifdef GLOSSA_HAVE_WEBENGINE
+        SetPreviewViewFactory(WebPreviewViewFactory());
+#else
+        SetPreviewViewFactory(std::nullopt);
+#endif
     }
 
     void measureMargins() {
@@ -281,7 +309,7 @@ private slots:
 
     void textLikeTagsShowAsText() {
         PreviewWindow w;
-        w.SetOpener([](const QString&) {});
+        w.SetOpener([](const QString&){});
         w.Render(
             PreviewFields{u"Procedure Foo()"_s, u"if a<c then<br>use <script> tags"_s, {}, {}, {}});
         QVERIFY(WaitLoaded(w));

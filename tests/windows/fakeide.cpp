@@ -88,23 +88,24 @@ template <typename Call> std::intptr_t WithBlock(std::uintptr_t p, std::size_t s
     return result;
 }
 
-std::intptr_t GetText(std::uintptr_t size, std::intptr_t lParam) {
+std::intptr_t GetText(std::uintptr_t length, std::intptr_t lParam) {
     SimulatedScintilla& sim = ide->editor;
-    if (lParam == 0 || size == 0) {
-        return sim.Send(sci::kGetText, size, lParam);
+    if (lParam == 0) {
+        return sim.Send(sci::kGetText, length, lParam);
     }
     const auto p = static_cast<std::uintptr_t>(lParam);
-    // Scintilla writes all wParam bytes (the text, zeros past its end, the terminator).
+    // Scintilla 5 writes the bytes it copies and a terminator after them.
+    const std::size_t size = std::min<std::size_t>(length, sim.Document().size()) + 1;
     const std::size_t span = Span(p, true, "SCI_GETTEXT buffer");
     if (span == 0) {
         return 0;
     }
     if (span < size) {
-        Fault("SCI_GETTEXT: buffer smaller than wParam");
+        Fault("SCI_GETTEXT: buffer smaller than the bytes and their terminator");
         return 0;
     }
     return WithBlock(p, size, [&](RemoteAddress block) {
-        return sim.Send(sci::kGetText, size, static_cast<std::intptr_t>(block));
+        return sim.Send(sci::kGetText, length, static_cast<std::intptr_t>(block));
     });
 }
 

@@ -152,7 +152,9 @@ std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, in
             }
         }
     } else {
-        n = target.Send(sci::kGetText, std::uintptr_t(size), std::intptr_t(remote.address()));
+        // Scintilla 5 copies up to wParam bytes and then a terminator: the length, not the
+        // buffer size, or a document grown meanwhile would overrun the buffer by one byte.
+        n = target.Send(sci::kGetText, std::uintptr_t(size - 1), std::intptr_t(remote.address()));
     }
     // Never copy more than the buffer holds, whatever the editor answered.
     n = std::clamp<long long>(n, 0, size - 1);

@@ -22,7 +22,7 @@ constexpr unsigned kSetSel = 2160;            // SCI_SETSEL(anchor, caret)
 constexpr unsigned kGetTextRange = 2162;      // SCI_GETTEXTRANGE(0, record)
 constexpr unsigned kReplaceSel = 2170;        // SCI_REPLACESEL(0, text)
 constexpr unsigned kSetReadOnly = 2171;       // SCI_SETREADONLY(readOnly)
-constexpr unsigned kGetText = 2182;           // SCI_GETTEXT(size with terminator, buffer)
+constexpr unsigned kGetText = 2182;           // SCI_GETTEXT(length, buffer of length + 1)
 constexpr unsigned kSetEmptySelection = 2556; // SCI_SETEMPTYSELECTION(position)
 
 constexpr int kCodePageUtf8 = 65001; // SC_CP_UTF8
@@ -75,7 +75,8 @@ bool QueryReadOnly(ScintillaTarget& target);
 
 // Copies the document's bytes out of the editor. size is the document length plus 1 (room for
 // the terminator). With searchRange > 0 only the bytes within searchRange of caretPos are
-// read (SCI_GETTEXTRANGE), else the whole document (SCI_GETTEXT). Returns the n bytes that
+// read (SCI_GETTEXTRANGE), else the whole document (SCI_GETTEXT with the length, size - 1, as
+// Scintilla 5 takes it: it writes a terminator after the bytes it copies). Returns the n bytes that
 // the editor reported copying (they may hold zero bytes; the caller's decoding stops at the
 // first one) and sets windowStart to the document position of the first of them. Empty when
 // nothing could be read. A caret outside the document is clamped into it first, so no

@@ -191,19 +191,16 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         readOnly_ = wParam != 0;
         return 0;
     case sci::kGetText: {
-        // Scintilla 3: with no buffer, the size needed; else copies wParam - 1 bytes (bytes
-        // past the document's end read as 0) plus a terminator and returns wParam - 1.
+        // Scintilla 5: with no buffer, the length; else copies min(wParam, length) bytes, writes
+        // a terminator after them and returns their count.
         if (lParam == 0)
-            return std::intptr_t(Length() + 1);
-        if (wParam == 0)
-            return 0;
-        char* out = Resolve(RemoteAddress(lParam), wParam, "SCI_GETTEXT buffer");
+            return std::intptr_t(Length());
+        const std::size_t count = std::min<std::size_t>(wParam, document_.size());
+        char* out = Resolve(RemoteAddress(lParam), count + 1, "SCI_GETTEXT buffer");
         if (!out)
             return 0;
-        const std::size_t count = wParam - 1;
-        const std::size_t copied = std::min<std::size_t>(count, document_.size());
-        std::memcpy(out, document_.data(), copied);
-        std::memset(out + copied, 0, wParam - copied);
+        std::memcpy(out, document_.data(), count);
+        out[count] = '\0';
         return std::intptr_t(count);
     }
     case sci::kGetTextRange:
