@@ -2,6 +2,7 @@
 // caret through start-up to the shown window, edits through the widgets, and Apply.
 #include "app/mainflow.h"
 #include "app/singleinstance.h"
+#include "common/testfiles.h"
 #include "files/safewrite.h"
 #include "ide/bridge/simulatedscintilla.h"
 #include "preview/previewwindow.h"
@@ -23,6 +24,7 @@
 
 using namespace glossa;
 using namespace Qt::StringLiterals;
+using namespace glossa::testing;
 
 namespace {
 
@@ -161,11 +163,6 @@ RunEnvironment FileModeEnvironment(const QStringList& arguments, RecordingMessag
     return env;
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // One file-mode run on path: starts Glossa as the IDE's tool would, types text into every
 // field (when given), applies. Returns whether the window opened.
 bool FileModeRun(const QString& path, const QStringList& options, const QString& typed,
@@ -191,11 +188,6 @@ bool FileModeRun(const QString& path, const QStringList& options, const QString&
     const bool finished = flow.Finished();
     flow.Finish();
     return finished;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const QByteArray kBom = "\xEF\xBB\xBF";

@@ -1,6 +1,7 @@
 // The one file writer: a failure at any step leaves the old file as it was, and a file keeps
 // what it was (mode, owner, attributes, links).
 
+#include "common/testfiles.h"
 #include "doc/docrun.h"
 #include "files/safewrite.h"
 
@@ -18,18 +19,9 @@
 
 using namespace Qt::StringLiterals;
 using namespace glossa;
+using namespace glossa::testing;
 
 namespace {
-
-bool WriteRaw(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadRaw(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
 
 struct stat Status(const QString& path) {
     struct stat s {};
@@ -87,7 +79,7 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteRaw(path, "old bytes"));
+        QVERIFY(WriteFile(path, "old bytes"));
         QStringList expectedFiles{u"source.pb"_s};
         if (linked) {
             QVERIFY(::link(QFile::encodeName(path).constData(),
@@ -98,16 +90,16 @@ private slots:
         const WriteResult result = WriteFileSafely(path, "the new content, longer");
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, reason);
-        QCOMPARE(ReadRaw(path), QByteArray("old bytes"));
+        QCOMPARE(ReadFile(path), QByteArray("old bytes"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expectedFiles);
         if (linked)
-            QCOMPARE(ReadRaw(dir.filePath(u"other.pb"_s)), QByteArray("old bytes"));
+            QCOMPARE(ReadFile(dir.filePath(u"other.pb"_s)), QByteArray("old bytes"));
     }
 
     void keepsWhatTheFileWas() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"tool.pb"_s);
-        QVERIFY(WriteRaw(path, "old"));
+        QVERIFY(WriteFile(path, "old"));
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 04751) == 0);
         const bool attributes =
             ::setxattr(QFile::encodeName(path).constData(), "user.glossa", "kept", 4, 0) == 0;
@@ -118,7 +110,7 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 04751) == 0);
 
         QVERIFY(WriteFileSafely(path, "new").ok);
-        QCOMPARE(ReadRaw(path), QByteArray("new"));
+        QCOMPARE(ReadFile(path), QByteArray("new"));
         const struct stat after = Status(path);
         QCOMPARE(after.st_mode & 07777, 04751u);
         if (root) {
@@ -138,7 +130,7 @@ private slots:
         QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) ==
                 0);
         QVERIFY(WriteFileSafely(path, "newer").ok);
-        QCOMPARE(ReadRaw(other), QByteArray("newer"));
+        QCOMPARE(ReadFile(other), QByteArray("newer"));
         QCOMPARE(Status(other).st_ino, after.st_ino);
         QCOMPARE(Status(other).st_nlink, nlink_t(2));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
@@ -148,13 +140,13 @@ private slots:
         QTemporaryDir dir;
         const QString target = dir.filePath(u"real.pb"_s);
         const QString link = dir.filePath(u"link.pb"_s);
-        QVERIFY(WriteRaw(target, "source"));
+        QVERIFY(WriteFile(target, "source"));
         QVERIFY(QFile::link(target, link));
 
         // A linked source stays a link; its target gets the bytes.
         QVERIFY(WriteFileSafely(link, "edited").ok);
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(ReadRaw(target), QByteArray("edited"));
+        QCOMPARE(ReadFile(target), QByteArray("edited"));
 
         // Generated output replaces the link itself and leaves the target alone.
         WriteOptions page;
@@ -163,16 +155,16 @@ private slots:
         QVERIFY(WriteFileSafely(link, "<html>").ok);
         QVERIFY(WriteFileSafely(link, "<html>", page).ok);
         QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(ReadRaw(link), QByteArray("<html>"));
+        QCOMPARE(ReadFile(link), QByteArray("<html>"));
 
         // No write permission: refused, for root too.
         const QString locked = dir.filePath(u"locked.pb"_s);
-        QVERIFY(WriteRaw(locked, "locked"));
+        QVERIFY(WriteFile(locked, "locked"));
         QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0444) == 0);
         const WriteResult refused = WriteFileSafely(locked, "x");
         QVERIFY(!refused.ok);
         QCOMPARE(refused.reason, u"Permission denied"_s);
-        QCOMPARE(ReadRaw(locked), QByteArray("locked"));
+        QCOMPARE(ReadFile(locked), QByteArray("locked"));
 
         // Not a file at all.
         QVERIFY(QDir().mkpath(dir.filePath(u"folder.pb"_s)));
@@ -184,8 +176,8 @@ private slots:
     void exportOnAFullDisk() {
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(u"src"_s)));
-        QVERIFY(WriteRaw(dir.filePath(u"src/a.pb"_s), "Procedure A()\nEndProcedure\n"));
-        QVERIFY(WriteRaw(dir.filePath(u"src/b.pb"_s), "Procedure B()\nEndProcedure\n"));
+        QVERIFY(WriteFile(dir.filePath(u"src/a.pb"_s), "Procedure A()\nEndProcedure\n"));
+        QVERIFY(WriteFile(dir.filePath(u"src/b.pb"_s), "Procedure B()\nEndProcedure\n"));
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         QVERIFY(out && err);

@@ -1,5 +1,6 @@
 // File mode: loading a source file into the simulated editor, the caret text, and the atomic
 // save that never overwrites a file changed on disk.
+#include "common/testfiles.h"
 #include "ide/bridge/bridgeoperations.h"
 #include "ide/docencoding.h"
 #include "ide/filemode.h"
@@ -12,22 +13,9 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace glossa::testing;
 
 namespace glossa {
-
-namespace {
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-} // namespace
 
 class TestFileMode : public QObject {
     Q_OBJECT

@@ -1,3 +1,4 @@
+#include "common/testfiles.h"
 #include "files/safewrite.h"
 #include "prefs/preferencestore.h"
 
@@ -11,6 +12,7 @@
 
 using namespace glossa;
 using namespace Qt::StringLiterals;
+using namespace glossa::testing;
 
 namespace {
 
@@ -19,16 +21,6 @@ const QByteArray kBom = "\xEF\xBB\xBF";
 // The bytes after a UTF-8 byte-order mark.
 QByteArray marked(const QByteArray& rest) {
     return QByteArray(kBom).append(rest);
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
@@ -113,13 +105,13 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, expected);
         const QString path = file(u"read.prefs"_s);
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(WriteFile(path, bytes));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path) != 0);
         store.PrefSelectGroup(group);
         QCOMPARE(store.PrefReadString(key, u"-"_s), expected);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), bytes); // nothing changed, nothing written
+        QCOMPARE(ReadFile(path), bytes); // nothing changed, nothing written
     }
 
     void readNumber_data() {
@@ -142,7 +134,7 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(int, expected);
         const QString path = file(u"number.prefs"_s);
-        QVERIFY(writeBytes(path, "[G]\r\n" + line + "\r\n"));
+        QVERIFY(WriteFile(path, "[G]\r\n" + line + "\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(u"G"_s));
@@ -221,7 +213,7 @@ private slots:
         QFETCH(QStringList, script);
         QFETCH(QByteArray, expected);
         const QString path = file(u"write.prefs"_s);
-        QVERIFY(writeBytes(path, input));
+        QVERIFY(WriteFile(path, input));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         for (const QString& step : script) {
@@ -243,12 +235,12 @@ private slots:
                 QVERIFY(store.PrefNextKey());
         }
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), expected);
+        QCOMPARE(ReadFile(path), expected);
     }
 
     void pendingGroupReadsDefaults() {
         const QString path = file(u"pending.prefs"_s);
-        QVERIFY(writeBytes(path, "Top=1\r\n[A]\r\nK=1\r\n"));
+        QVERIFY(WriteFile(path, "Top=1\r\n[A]\r\nK=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QCOMPARE(store.PrefSelectGroup(u"Nope"_s), 0);
@@ -262,7 +254,7 @@ private slots:
 
     void enumeration() {
         const QString path = file(u"enum.prefs"_s);
-        QVERIFY(writeBytes(
+        QVERIFY(WriteFile(
             path, "Top=0\r\n[Shortcuts]\r\nA= 1 \r\n;c=9\r\nB=\t$20\r\nC\r\n[Next]\r\nD=4\r\n"));
         PreferenceStore store;
         QCOMPARE(store.PrefRewindKeys(), 0); // no file
@@ -285,12 +277,12 @@ private slots:
 
     void createdEmptyFileGetsMarkAndEmptyLine() {
         const QString path = file(u"created.prefs"_s);
-        QVERIFY(writeBytes(path, "[Old]\r\nK=1\r\n"));
+        QVERIFY(WriteFile(path, "[Old]\r\nK=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileCreate(path));
         QCOMPARE(store.PrefReadNumber(u"K"_s, 3), 3); // the old content is gone for the store
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), marked("\r\n"));
+        QCOMPARE(ReadFile(path), marked("\r\n"));
     }
 
     void createThenWrite() {
@@ -302,12 +294,12 @@ private slots:
         store.PrefWriteNumber(u"WinW"_s, 640);
         store.PrefWriteNumber(u"WinX"_s, -8);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), marked("\r\n[window]\r\nWinW = 640\r\nWinX = -8\r\n"));
+        QCOMPARE(ReadFile(path), marked("\r\n[window]\r\nWinW = 640\r\nWinX = -8\r\n"));
     }
 
     void createFailsWhenFolderIsAFile() {
         const QString blocker = file(u"blocker"_s);
-        QVERIFY(writeBytes(blocker, "x"));
+        QVERIFY(WriteFile(blocker, "x"));
         PreferenceStore store;
         QCOMPARE(store.PrefFileCreate(blocker + u"/tools.prefs"_s), 0);
         QCOMPARE(store.Path(), QString());
@@ -331,52 +323,52 @@ private slots:
         store.PrefWriteComment(QString());
         store.PrefWriteNumber(u"ToolCount"_s, 1);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path),
+        QCOMPARE(ReadFile(path),
                  marked("\r\n;  PureBasic IDE ToolsMenu Configuration\r\n; \r\nToolCount = 1\r\n"));
     }
 
     void openingAnotherFileWritesTheCurrentOne() {
         const QString first = file(u"first.prefs"_s);
         const QString second = file(u"second.prefs"_s);
-        QVERIFY(writeBytes(first, ""));
-        QVERIFY(writeBytes(second, "K=1"));
+        QVERIFY(WriteFile(first, ""));
+        QVERIFY(WriteFile(second, "K=1"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(first));
         store.PrefWriteNumber(u"A"_s, 1);
         QVERIFY(store.PrefFileOpen(second));
-        QCOMPARE(readBytes(first), QByteArray("A = 1\r\n"));
+        QCOMPARE(ReadFile(first), QByteArray("A = 1\r\n"));
         QCOMPARE(store.PrefReadNumber(u"K"_s), 1);
         QCOMPARE(store.PrefReadNumber(u"A"_s, -1), -1);
     }
 
     void destructorWritesBack() {
         const QString path = file(u"dtor.prefs"_s);
-        QVERIFY(writeBytes(path, ""));
+        QVERIFY(WriteFile(path, ""));
         {
             PreferenceStore store;
             QVERIFY(store.PrefFileOpen(path));
             store.PrefWriteString(u"K"_s, u"v"_s);
         }
-        QCOMPARE(readBytes(path), QByteArray("K = v\r\n"));
+        QCOMPARE(ReadFile(path), QByteArray("K = v\r\n"));
     }
 
     void writesAfterCloseDoNothing() {
         const QString path = file(u"closed.prefs"_s);
-        QVERIFY(writeBytes(path, "K=1\r\n"));
+        QVERIFY(WriteFile(path, "K=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefFileClose());
         store.PrefWriteNumber(u"K"_s, 2);
         QCOMPARE(store.PrefReadNumber(u"K"_s, 5), 5);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), QByteArray("K=1\r\n"));
+        QCOMPARE(ReadFile(path), QByteArray("K=1\r\n"));
     }
 
     void readOnlyFileDropsChangesAndSaysSo() {
         QString path;
         if (geteuid() != 0) {
             path = file(u"readonly.prefs"_s);
-            QVERIFY(writeBytes(path, "64\n"));
+            QVERIFY(WriteFile(path, "64\n"));
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         } else {
             // Root may write any plain file; a read-only kernel attribute file refuses even root.
@@ -387,7 +379,7 @@ private slots:
             if (QFile(path).open(QIODevice::ReadWrite))
                 QSKIP("read-only attribute file is writable here");
         }
-        const QByteArray before = readBytes(path);
+        const QByteArray before = ReadFile(path);
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path) != 0);
         QVERIFY(store.PrefRewindKeys());
@@ -395,7 +387,7 @@ private slots:
         store.PrefWriteString(u"Added"_s, u"x"_s);
         QCOMPARE(store.PrefReadString(u"Added"_s), u"x"_s); // the change is seen while open
         QCOMPARE(store.PrefFileClose(), false);             // but never stored
-        QCOMPARE(readBytes(path), before);
+        QCOMPARE(ReadFile(path), before);
 
         // Without changes a read-only file closes as a success.
         QVERIFY(store.PrefFileOpen(path) != 0);
@@ -407,16 +399,16 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + u"/tools.prefs"_s;
         const QByteArray old = "[A]\r\nK=1\r\n";
-        QVERIFY(writeBytes(path, old));
+        QVERIFY(WriteFile(path, old));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         store.PrefWriteNumber(u"K"_s, 2);
         // The folder moves away and a plain file takes its name: the write can't happen.
         QVERIFY(QDir().rename(folder, file(u"moved"_s)));
-        QVERIFY(writeBytes(folder, "not a folder"));
+        QVERIFY(WriteFile(folder, "not a folder"));
         QCOMPARE(store.PrefFileClose(), false);
-        QCOMPARE(readBytes(file(u"moved/tools.prefs"_s)), old);
-        QCOMPARE(readBytes(folder), QByteArray("not a folder"));
+        QCOMPARE(ReadFile(file(u"moved/tools.prefs"_s)), old);
+        QCOMPARE(ReadFile(folder), QByteArray("not a folder"));
         QCOMPARE(QDir(file(u"moved"_s)).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
     }
 
@@ -424,7 +416,7 @@ private slots:
     void fullDiskKeepsTheFile() {
         const QString path = file(u"full.prefs"_s);
         const QByteArray old = "[ToolsInfo]\r\nToolCount = 1\r\n[Tool_0]\r\nCommand = x\r\n";
-        QVERIFY(writeBytes(path, old));
+        QVERIFY(WriteFile(path, old));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         store.PrefSelectGroup(u"ToolsInfo"_s);
@@ -434,29 +426,29 @@ private slots:
         ClearWriteFaultForTesting();
         QVERIFY(!stored);
         QCOMPARE(store.PrefLastWriteError(), u"No space left on device"_s);
-        QCOMPARE(readBytes(path), old);
+        QCOMPARE(ReadFile(path), old);
     }
 
     void unopenablePathFailsAtClose() {
         const QString blocker = file(u"plain"_s);
-        QVERIFY(writeBytes(blocker, "x"));
+        QVERIFY(WriteFile(blocker, "x"));
         PreferenceStore store;
         QCOMPARE(store.PrefFileOpen(blocker + u"/tools.prefs"_s), 0);
         store.PrefWriteNumber(u"K"_s, 1);
         QCOMPARE(store.PrefFileClose(), false);
-        QCOMPARE(readBytes(blocker), QByteArray("x"));
+        QCOMPARE(ReadFile(blocker), QByteArray("x"));
     }
 
     void writeKeepsPermissions() {
         const QString path = file(u"perm.prefs"_s);
-        QVERIFY(writeBytes(path, "K=1\r\n"));
+        QVERIFY(WriteFile(path, "K=1\r\n"));
         const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(path, perms));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         store.PrefWriteNumber(u"K"_s, 2);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), marked("\r\nK = 2\r\n"));
+        QCOMPARE(ReadFile(path), marked("\r\nK = 2\r\n"));
         QCOMPARE(QFile::permissions(path) & 0x7077, perms);
     }
 
@@ -476,7 +468,7 @@ private slots:
             }
         }
         const QString path = file(u"binary.prefs"_s);
-        QVERIFY(writeBytes(path, line));
+        QVERIFY(WriteFile(path, line));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         const QString value = store.PrefReadString(u"K"_s);
@@ -487,27 +479,27 @@ private slots:
         store.PrefWriteNumber(u"Z"_s, 1);
         QVERIFY(store.PrefFileClose());
         expected.append("\r\nZ = 1\r\n");
-        QCOMPARE(readBytes(path), expected);
+        QCOMPARE(ReadFile(path), expected);
     }
 
     void nulBytesInsideLines() {
         const QString path = file(u"nul.prefs"_s);
         const QByteArray bytes = marked(QByteArrayLiteral("\r\n[G\0x]\r\nK\0=a\0b\r\n"));
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(WriteFile(path, bytes));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(QString::fromUtf8("G\0x", 3)));
         QCOMPARE(store.PrefReadString(QString::fromUtf8("K\0", 2)), QString::fromUtf8("a\0b", 3));
         store.PrefWriteNumber(u"N"_s, 1);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path),
+        QCOMPARE(ReadFile(path),
                  marked(QByteArrayLiteral("\r\n[G\0x]\r\nK\0 = a\0b\r\nN = 1\r\n")));
     }
 
     void invalidUtf8AfterMarkKeptAsBytes() {
         const QString path = file(u"invalid.prefs"_s);
         const QByteArray bytes = marked("\r\nK = \xFF\xC3(\x80\r\n");
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(WriteFile(path, bytes));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         const QString value = store.PrefReadString(u"K"_s);
@@ -515,13 +507,13 @@ private slots:
         QVERIFY(value.contains(QChar(QChar::ReplacementCharacter)));
         store.PrefWriteNumber(u"Z"_s, 1);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(readBytes(path), QByteArray(bytes).append("Z = 1\r\n"));
+        QCOMPARE(ReadFile(path), QByteArray(bytes).append("Z = 1\r\n"));
     }
 
     void longLine() {
         const QString path = file(u"long.prefs"_s);
         const QByteArray big(1024 * 1024, 'v');
-        QVERIFY(writeBytes(path, "[G]\r\nK=" + big + "\r\nAfter=1\r\n"));
+        QVERIFY(WriteFile(path, "[G]\r\nK=" + big + "\r\nAfter=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(u"G"_s));
@@ -542,7 +534,7 @@ private slots:
         bytes.append(QByteArray(run, '='));
         bytes.append("\r\nLast=42\r\n");
         const QString path = file(u"large.prefs"_s);
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(WriteFile(path, bytes));
         bytes.clear();
         // How fast this is, bench/prefs measures; here only that it is read and written right.
         PreferenceStore store;
@@ -552,7 +544,7 @@ private slots:
         QCOMPARE(store.PrefReadNumber(u"Last"_s), 42);
         store.PrefWriteNumber(u"Last"_s, 43);
         QVERIFY(store.PrefFileClose());
-        const QByteArray written = readBytes(path);
+        const QByteArray written = ReadFile(path);
         QVERIFY(written.startsWith(marked("\r\n[Big]\r\nKey = some value of a line\r\nKey")));
         // The run of "=" is a key with an empty name; its value is the rest of the run.
         QByteArray tail = "line\r\n = ";
