@@ -34,57 +34,36 @@ public:
     virtual int Faults() = 0;
 };
 
-class SimHarness : public Harness {
+// The same harness over either editor: the simulation, or a real Scintilla (QScintilla).
+template <typename Editor> class EditorHarness : public Harness {
 public:
-    explicit SimHarness(int width) : sim_({}, 0, 0, width) {}
-    ScintillaTarget& Target() override { return sim_; }
+    template <typename... Args>
+    explicit EditorHarness(Args&&... args) : editor_(std::forward<Args>(args)...) {}
+    ScintillaTarget& Target() override { return editor_; }
     void Setup(const std::string& document, int codePage, int eolMode, long long anchor,
                long long caret) override {
-        sim_.SetDocument(document);
-        sim_.SetCodePage(codePage);
-        sim_.SetEolMode(eolMode);
-        sim_.SetSelection(anchor, caret);
+        editor_.SetCodePage(codePage);
+        editor_.SetEolMode(eolMode);
+        editor_.SetDocument(document);
+        editor_.SetSelection(anchor, caret);
     }
-    std::string Document() override { return sim_.Document(); }
-    long long Caret() override { return sim_.Caret(); }
-    long long Anchor() override { return sim_.Anchor(); }
-    std::size_t LiveBlocks() override { return sim_.LiveBlocks(); }
-    int Faults() override { return sim_.Faults(); }
+    std::string Document() override { return editor_.Document(); }
+    long long Caret() override { return editor_.Caret(); }
+    long long Anchor() override { return editor_.Anchor(); }
+    std::size_t LiveBlocks() override { return editor_.LiveBlocks(); }
+    int Faults() override { return editor_.Faults(); }
 
 private:
-    SimulatedScintilla sim_;
+    Editor editor_;
 };
-
-#ifdef GLOSSA_HAVE_QSCINTILLA
-class QsciHarness : public Harness {
-public:
-    explicit QsciHarness(int width) : qsci_(width) {}
-    ScintillaTarget& Target() override { return qsci_; }
-    void Setup(const std::string& document, int codePage, int eolMode, long long anchor,
-               long long caret) override {
-        qsci_.SetCodePage(codePage);
-        qsci_.SetEolMode(eolMode);
-        qsci_.SetDocument(document);
-        qsci_.SetSelection(anchor, caret);
-    }
-    std::string Document() override { return qsci_.Document(); }
-    long long Caret() override { return qsci_.Caret(); }
-    long long Anchor() override { return qsci_.Anchor(); }
-    std::size_t LiveBlocks() override { return qsci_.LiveBlocks(); }
-    int Faults() override { return qsci_.Faults(); }
-
-private:
-    QsciTarget qsci_;
-};
-#endif
 
 std::unique_ptr<Harness> MakeHarness(const QString& kind) {
     const int width = kind.endsWith(u'4') ? 4 : 8;
 #ifdef GLOSSA_HAVE_QSCINTILLA
     if (kind.startsWith(u"qsci"))
-        return std::make_unique<QsciHarness>(width);
+        return std::make_unique<EditorHarness<QsciTarget>>(width);
 #endif
-    return std::make_unique<SimHarness>(width);
+    return std::make_unique<EditorHarness<SimulatedScintilla>>(std::string(), 0, 0, width);
 }
 
 QStringList Kinds() {
