@@ -321,7 +321,7 @@ bool MainFlow::SaveSourceFile() {
     saveRefused_ = !file_->Save(&reason);
     if (!saveRefused_)
         return true;
-    // The file is unchanged on disk; put the document back as it was read, so that a
+    // The file is unchanged on disk and Save put the document back as it was read, so a
     // second Apply writes the same block again.
     Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
                       "window."_s.arg(QDir::toNativeSeparators(file_->Path()), reason));
@@ -332,23 +332,10 @@ bool MainFlow::CheckEncodable(const QString& text) {
     const QString missing = UnencodableCharacters(text, context_.DocEncoding);
     if (missing.isEmpty())
         return true;
-    QStringList named;
-    for (qsizetype i = 0; i < missing.size();) {
-        const char32_t code = missing[i].isHighSurrogate() && i + 1 < missing.size()
-                                  ? QChar::surrogateToUcs4(missing[i], missing[i + 1])
-                                  : missing[i].unicode();
-        const qsizetype units = code > 0xFFFF ? 2 : 1;
-        const QString hex = QString::number(uint(code), 16).toUpper().rightJustified(4, u'0');
-        if (QChar::isSurrogate(code))
-            named << u"U+"_s + hex; // a lone surrogate has no shape of its own
-        else
-            named << missing.mid(i, units) + u" (U+"_s + hex + u')';
-        i += units;
-    }
     Fail(u"Glossa"_s,
          u"The source's encoding can't store these characters: %1\nRemove them from the "
          "comment, or convert the source to UTF-8 in the IDE. Nothing was written; your text "
-         "is still in the window."_s.arg(named.join(u", "_s)));
+         "is still in the window."_s.arg(NameCharacters(missing)));
     return false;
 }
 
@@ -475,41 +462,13 @@ void MainFlow::OnEvent_ApplySettings() {
         fields.keepExtraDescriptions = choice == 0;
     }
     const QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
-    // File mode: keep the document as read, to restore it when the file can't be stored.
-    std::string documentBefore;
-    long long caretBefore = 0;
-    if (file_) {
-        documentBefore = file_->Editor().Document();
-        caretBefore = file_->Editor().Caret();
-    }
     const WriteOutcome outcome = WriteCommentBlock(*editor_, newBlock, *header_, block_, context_);
-    switch (outcome.status) {
-    case WriteStatus::Written:
-        break;
-    case WriteStatus::WriteFailed:
-        Fail(u"Glossa"_s, u"The comment could not be written into the source; the source "
-                          "is unchanged. Your text is still in the window."_s);
-        return;
-    case WriteStatus::ReadOnly:
-        Fail(u"Glossa"_s, u"The source is read-only in the IDE (as it is while the program runs "
-                          "in the debugger), so the comment was not written. Your text is still "
-                          "in the window; apply again once the source can be edited."_s);
-        return;
-    case WriteStatus::NotAccepted:
-        Fail(u"Glossa"_s, u"The IDE did not accept the change; is the source read-only? Your "
-                          "text is still in the window."_s);
-        return;
-    case WriteStatus::SourceChanged:
-        Fail(u"Glossa"_s, u"The source changed since Glossa read it, so the comment was not "
-                          "written. Your text is still in the window; close Glossa and start "
-                          "it again to edit the changed source."_s);
+    if (outcome.status != WriteStatus::Written) {
+        Fail(u"Glossa"_s, WriteStatusText(outcome.status));
         return;
     }
-    if (!SaveSourceFile()) {
-        file_->Editor().SetDocument(documentBefore);
-        file_->Editor().SetSelection(caretBefore, caretBefore);
+    if (!SaveSourceFile())
         return;
-    }
     context_.CaretPos = outcome.caretPos;
     window_->hide();
     EndLoop();

@@ -200,6 +200,28 @@ QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block
     return out;
 }
 
+QString WriteStatusText(WriteStatus status) {
+    switch (status) {
+    case WriteStatus::Written:
+        break;
+    case WriteStatus::WriteFailed:
+        return u"The comment could not be written into the source; the source is unchanged. "
+               "Your text is still in the window."_s;
+    case WriteStatus::ReadOnly:
+        return u"The source is read-only in the IDE (as it is while the program runs in the "
+               "debugger), so the comment was not written. Your text is still in the window; "
+               "apply again once the source can be edited."_s;
+    case WriteStatus::NotAccepted:
+        return u"The IDE did not accept the change; is the source read-only? Your text is "
+               "still in the window."_s;
+    case WriteStatus::SourceChanged:
+        return u"The source changed since Glossa read it, so the comment was not written. "
+               "Your text is still in the window; close Glossa and start it again to edit the "
+               "changed source."_s;
+    }
+    return {};
+}
+
 namespace {
 
 // True when the document holds exactly these bytes from start on.

@@ -68,6 +68,10 @@ enum class WriteStatus {
     NotAccepted,   // the editor took the messages but does not hold the new block afterwards
 };
 
+// What the user is told when a write ended other than Written: what happened, and that the
+// typed text is still in the window.
+QString WriteStatusText(WriteStatus status);
+
 struct WriteOutcome {
     WriteStatus status = WriteStatus::WriteFailed;
     // The caret after the write (the old CaretPos unless Written).

@@ -1,10 +1,14 @@
 #include "ide/docencoding.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #endif
+
+using namespace Qt::StringLiterals;
 
 namespace glossa {
 
@@ -266,6 +270,23 @@ QString UnencodableCharacters(QStringView text, DocEncoding encoding) {
             found += character;
     }
     return found;
+}
+
+QString NameCharacters(QStringView characters) {
+    QStringList named;
+    for (qsizetype i = 0; i < characters.size();) {
+        const char32_t code = characters[i].isHighSurrogate() && i + 1 < characters.size()
+                                  ? QChar::surrogateToUcs4(characters[i], characters[i + 1])
+                                  : characters[i].unicode();
+        const qsizetype units = code > 0xFFFF ? 2 : 1;
+        const QString hex = QString::number(uint(code), 16).toUpper().rightJustified(4, u'0');
+        if (QChar::isSurrogate(code))
+            named << u"U+"_s + hex; // a lone surrogate has no shape of its own
+        else
+            named << characters.mid(i, units).toString() + u" (U+"_s + hex + u')';
+        i += units;
+    }
+    return named.join(u", "_s);
 }
 
 } // namespace glossa

@@ -63,4 +63,8 @@ private:
 // its own (a "best fit" such as "a" for "ā" counts as not stored).
 QString UnencodableCharacters(QStringView text, DocEncoding encoding);
 
+// The characters named for a message: each as itself with its code point ("€ (U+20AC)"), a
+// lone surrogate by its code point alone, separated by ", ".
+QString NameCharacters(QStringView characters);
+
 } // namespace glossa

@@ -347,6 +347,7 @@ bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     path_ = path;
     stamp_ = stamp;
     caretGiven_ = false;
+    caret_ = 0;
     const int codePage = CodePageFor(bytes, bom_, startedByIde || IsIdeTempFile(path));
     const int eolMode = EolModeFor(bytes);
     loaded_.assign(bytes.constData(), std::size_t(bytes.size()));
@@ -361,10 +362,21 @@ void FileMode::PlaceCaretFromText(QStringView text) {
     const int position = CaretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
                                        editor_.CodePage(), text);
     editor_.SetSelection(position, position);
+    caret_ = position;
     caretGiven_ = true;
 }
 
 bool FileMode::Save(QString* reason) {
+    if (Store(reason))
+        return true;
+    // Nothing reached the disk: the document goes back to what the file holds, so that a later
+    // Apply starts from the same text.
+    editor_.SetDocument(loaded_);
+    editor_.SetSelection(caret_, caret_);
+    return false;
+}
+
+bool FileMode::Store(QString* reason) {
     auto fail = [reason](const QString& why) {
         if (reason)
             *reason = why;
@@ -395,6 +407,7 @@ bool FileMode::Save(QString* reason) {
     loaded_ = document;
     editor_.SetDocument(document);
     editor_.SetSelection(caret, caret);
+    caret_ = caret;
     return true;
 }
 

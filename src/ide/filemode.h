@@ -36,7 +36,8 @@ public:
     // first-line and bookmark lines are made to follow the edit (FollowIdeSettings). Refuses, with
     // a reason, when the file on disk is no longer what was read (size, modification time or
     // content), so an edit made meanwhile is never overwritten. False, with a reason, when the
-    // write fails; the file is then unchanged.
+    // write fails; the file is then unchanged and the document is put back as the file holds
+    // it, with the caret where it was.
     bool Save(QString* reason = nullptr);
 
     // Code page of file bytes (without the mark), as the IDE will read the file back: 65001
@@ -79,11 +80,13 @@ private:
         QByteArray hash;
     };
     static bool TakeStamp(const QString& path, Stamp& stamp, QByteArray* content);
+    bool Store(QString* reason);
 
     QString path_;
     bool bom_ = false;
     bool caretGiven_ = false;
-    std::string loaded_; // the document as the file holds it, the base of FollowIdeSettings
+    long long caret_ = 0; // the caret as loaded or last stored
+    std::string loaded_;  // the document as the file holds it, the base of FollowIdeSettings
     Stamp stamp_;
     SimulatedScintilla editor_;
 };
