@@ -2,7 +2,6 @@
 
 #include "comment/descriptionname.h"
 #include "doc/doclinks.h"
-#include "prefs/preferencestore.h"
 #include "preview/previewpage.h"
 
 #include <QCryptographicHash>
@@ -288,25 +287,13 @@ PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QStrin
         style.css = kBaseCss + kDarkCss + kPrintCss;
         return style;
     }
-    qint64 fontSize = 9;
-    qint64 backColor = 0;
-    qint64 infoColor = 16777215;
-    qint64 exampleColor = 65535;
-    QString language;
-    PreferenceStore store;
-    store.PrefFileOpen(settingsPath);
-    if (store.PrefSelectGroup(u"Main"_s)) {
-        fontSize = store.PrefReadNumber(u"InfoWindow_FontSize"_s, 9);
-        backColor = store.PrefReadNumber(u"InfoWindow_BackColor"_s, 0);
-        infoColor = store.PrefReadNumber(u"InfoWindow_Color"_s, 16777215);
-        exampleColor = store.PrefReadNumber(u"InfoWindow_ExampleColor"_s, 65535);
-        language = store.PrefReadString(u"Language"_s);
-    }
-    store.PrefFileClose();
-    if (language == u"German") {
-        style.resultLabel = u"Ergebnis"_s;
-        style.exampleLabel = u"Beispiel"_s;
-    }
+    const PreviewSettings settings = ReadPreviewSettings(settingsPath);
+    const qint64 fontSize = settings.fontSize;
+    const qint64 backColor = settings.backColor;
+    const qint64 infoColor = settings.infoColor;
+    const qint64 exampleColor = settings.exampleColor;
+    style.resultLabel = settings.resultLabel;
+    style.exampleLabel = settings.exampleLabel;
     const QString fg = ColorToHtml(infoColor);
     style.css =
         kBaseCss +

@@ -179,28 +179,33 @@ QString PreviewSettingsPath() {
     return ApplicationDataFolder() + u"/Tolmeck/Remarqua/Settings.ini"_s;
 }
 
-PreparedPreviewPage PreparePreviewPage(const QString& settingsPath) {
-    PreparedPreviewPage prepared;
-    qint64 backColor = 0;
-    qint64 infoColor = 16777215;
-    qint64 exampleColor = 65535;
-    QString language;
-
+PreviewSettings ReadPreviewSettings(const QString& settingsPath) {
+    PreviewSettings settings;
     PreferenceStore store;
     store.PrefFileOpen(settingsPath);
     if (store.PrefSelectGroup(u"Main"_s)) {
-        prepared.fontSize = store.PrefReadNumber(u"InfoWindow_FontSize"_s, 9);
-        backColor = store.PrefReadNumber(u"InfoWindow_BackColor"_s, 0);
-        infoColor = store.PrefReadNumber(u"InfoWindow_Color"_s, 16777215);
-        exampleColor = store.PrefReadNumber(u"InfoWindow_ExampleColor"_s, 65535);
-        language = store.PrefReadString(u"Language"_s);
+        settings.fontSize = store.PrefReadNumber(u"InfoWindow_FontSize"_s, 9);
+        settings.backColor = store.PrefReadNumber(u"InfoWindow_BackColor"_s, 0);
+        settings.infoColor = store.PrefReadNumber(u"InfoWindow_Color"_s, 16777215);
+        settings.exampleColor = store.PrefReadNumber(u"InfoWindow_ExampleColor"_s, 65535);
+        if (store.PrefReadString(u"Language"_s) == u"German") {
+            settings.resultLabel = u"Ergebnis"_s;
+            settings.exampleLabel = u"Beispiel"_s;
+        }
     }
     store.PrefFileClose();
+    return settings;
+}
 
-    if (language == u"German") {
-        prepared.resultLabel = u"Ergebnis"_s;
-        prepared.exampleLabel = u"Beispiel"_s;
-    }
+PreparedPreviewPage PreparePreviewPage(const QString& settingsPath) {
+    PreparedPreviewPage prepared;
+    const PreviewSettings settings = ReadPreviewSettings(settingsPath);
+    const qint64 backColor = settings.backColor;
+    const qint64 infoColor = settings.infoColor;
+    const qint64 exampleColor = settings.exampleColor;
+    prepared.fontSize = settings.fontSize;
+    prepared.resultLabel = settings.resultLabel;
+    prepared.exampleLabel = settings.exampleLabel;
     prepared.page = PreviewPageTemplate()
                         .replace(u"{BACKGROUNDCOLOR}"_s, ColorToHtml(backColor))
                         .replace(u"{FONTSIZE}"_s, QString::number(prepared.fontSize))

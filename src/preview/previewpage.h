@@ -42,6 +42,18 @@ QString PreviewPageTemplate();
 // "<application-data folder>/Tolmeck/Remarqua/Settings.ini", the other tool's settings.
 QString PreviewSettingsPath();
 
+// The other tool's preview settings (group Main of its Settings.ini): missing file, group or
+// key give 9 pt, black background, white text, yellow example, English labels.
+struct PreviewSettings {
+    int fontSize = 9;
+    qint64 backColor = 0;
+    qint64 infoColor = 16777215;
+    qint64 exampleColor = 65535;
+    QString resultLabel = QStringLiteral("Result");
+    QString exampleLabel = QStringLiteral("Example");
+};
+PreviewSettings ReadPreviewSettings(const QString& settingsPath);
+
 // The template with every placeholder but "{PREVIEW}" filled from the settings, plus the
 // labels and the font size; built once per run.
 struct PreparedPreviewPage {
