@@ -1,8 +1,8 @@
 // Arbitrary message and memory sequences against the simulated editor, mixed with the bridge's
 // operations: no undefined behaviour (the sanitizers watch), every fault is counted instead of
 // crashing, and the bridge's operations never leave a remote block behind.
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "bridgeoperations.h"
+#include "simulatedscintilla.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include "comment/loadedfields.h"
 #include "comment/procedureheader.h"
 #include "comment/trimblanks.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "simulatedscintilla.h"
 #include "ide/ideeditor.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "app/singleinstance.h"
 #include "common/testfiles.h"
 #include "files/safewrite.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "simulatedscintilla.h"
 #include "preview/previewwindow.h"
 #include "ui/editorwindow.h"
 

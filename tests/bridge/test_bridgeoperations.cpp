@@ -1,7 +1,7 @@
 // The bridge operations over the simulated editor: failures of the transport, the messages
 // sent, the record layouts.
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "bridgeoperations.h"
+#include "simulatedscintilla.h"
 
 #include <QTest>
 

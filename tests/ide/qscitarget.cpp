@@ -1,6 +1,6 @@
 #include "qscitarget.h"
 
-#include "ide/bridge/bridgeoperations.h"
+#include "bridgeoperations.h"
 
 #include <Qsci/qsciscintillabase.h>
 

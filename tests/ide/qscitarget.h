@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ide/bridge/scintillatarget.h"
+#include "scintillatarget.h"
 
 #include <map>
 #include <memory>

@@ -1,7 +1,7 @@
 // The same cases against the simulated editor and against a real Scintilla (QScintilla): the
 // simulation must answer the bridge's messages as Scintilla does.
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "bridgeoperations.h"
+#include "simulatedscintilla.h"
 #include "ide/ideeditor.h"
 
 #ifdef GLOSSA_HAVE_QSCINTILLA

@@ -1,7 +1,7 @@
 // File mode: loading a source file into the simulated editor, the caret text, and the atomic
 // save that never overwrites a file changed on disk.
 #include "common/testfiles.h"
-#include "ide/bridge/bridgeoperations.h"
+#include "bridgeoperations.h"
 #include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"

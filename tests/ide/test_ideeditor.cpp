@@ -1,7 +1,7 @@
 // The editor as the editing run sees it, over the simulated editor: decoding of what was
 // read, encoding of what is written, and bad input.
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "bridgeoperations.h"
+#include "simulatedscintilla.h"
 #include "ide/ideeditor.h"
 
 #include <QRandomGenerator>

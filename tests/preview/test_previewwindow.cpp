@@ -11,7 +11,7 @@
 #include <QTest>
 
 #ifdef GLOSSA_HAVE_WEBENGINE
-#include "preview/webpreviewview.h"
+#include "webpreviewview.h"
 
 #include <QWebEngineProfile>
 #include <QWebEngineScript>

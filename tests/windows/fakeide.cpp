@@ -9,8 +9,8 @@
 // Prints the window handle in decimal on one line, then runs until WM_CLOSE or the time limit.
 
 #include "fakeideprotocol.h"
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "bridgeoperations.h"
+#include "simulatedscintilla.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // The simulated editor against a real Scintilla 5 (Scintilla.dll, the family the PureBasic IDE
 // bundles): the same operations on both must give the same answers, bytes and selections.
 // The path of Scintilla.dll is the first argument or GLOSSA_SCINTILLA_DLL.
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/simulatedscintilla.h"
+#include "bridgeoperations.h"
+#include "simulatedscintilla.h"
 #include "minitest.h"
 
 #include <windows.h>

@@ -5,8 +5,8 @@
 #include "fakeideprotocol.h"
 #include "minitest.h"
 
-#include "ide/bridge/bridgeoperations.h"
-#include "ide/bridge/win32scintillatarget.h"
+#include "bridgeoperations.h"
+#include "win32scintillatarget.h"
 
 #include <windows.h>
 

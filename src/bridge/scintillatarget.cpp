@@ -1,0 +1,7 @@
+#include "scintillatarget.h"
+
+namespace glossa {
+
+ScintillaTarget::~ScintillaTarget() = default;
+
+} // namespace glossa

@@ -1,0 +1,414 @@
+#include "ide/filemode.h"
+
+#include "files/safewrite.h"
+#include "bridgeoperations.h"
+#include "ide/docencoding.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+bool IsContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// A positive decimal number, or -1.
+int ReadNumber(QStringView text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : -1;
+}
+
+// Byte positions where the lines of a document start: 0, and after each CR LF, CR or LF.
+std::vector<std::size_t> LineStarts(const std::string& text) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+// The line (from 0) that holds byte position.
+long long LineOf(const std::vector<std::size_t>& starts, std::size_t position) {
+    return std::upper_bound(starts.begin(), starts.end(), position) - starts.begin() - 1;
+}
+
+// One line of the text: [begin, end) without its line end, which runs to next.
+struct Line {
+    std::size_t begin;
+    std::size_t end;
+    std::size_t next;
+};
+
+std::vector<Line> SplitLines(const std::string& text, const std::vector<std::size_t>& starts) {
+    std::vector<Line> lines;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        const std::size_t next = k + 1 < starts.size() ? starts[k + 1] : text.size();
+        std::size_t end = next;
+        while (end > starts[k] && (text[end - 1] == '\n' || text[end - 1] == '\r'))
+            --end;
+        lines.push_back({starts[k], end, next});
+    }
+    if (lines.size() > 1 && lines.back().begin == text.size())
+        lines.pop_back(); // nothing after the last line end
+    return lines;
+}
+
+// The whole of text as a decimal number (a leading "-" allowed).
+bool ReadDecimal(std::string_view text, long long& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && ptr == end && !text.empty();
+}
+
+bool StartsWith(const std::string& text, const Line& line, std::string_view prefix) {
+    return line.end - line.begin >= prefix.size() &&
+           std::string_view(text).substr(line.begin, prefix.size()) == prefix;
+}
+
+} // namespace
+
+std::string FileMode::FollowIdeSettings(const std::string& before, const std::string& after,
+                                        std::optional<long long> caret) {
+    if (after.rfind("; IDE Options =") == std::string::npos)
+        return after; // the common case by hand, without walking the lines
+    const std::vector<std::size_t> afterStarts = LineStarts(after);
+    const std::vector<Line> lines = SplitLines(after, afterStarts);
+    // The block: the last "; IDE Options" line, with only comment or empty lines after it.
+    std::size_t header = lines.size();
+    for (std::size_t k = lines.size(); k-- > 0;) {
+        const Line& line = lines[k];
+        if (StartsWith(after, line, "; IDE Options =")) {
+            header = k;
+            break;
+        }
+        if (line.end > line.begin && after[line.begin] != ';')
+            return after;
+    }
+    if (header == lines.size())
+        return after;
+
+    // The changed bytes: before[prefix, oldEnd) became after[prefix, newEnd).
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const std::size_t oldEnd = before.size() - suffix;
+    const std::size_t newEnd = after.size() - suffix;
+    if (lines[header].begin < newEnd)
+        return after; // the block itself changed: nothing to follow
+
+    const std::vector<std::size_t> beforeStarts = LineStarts(before);
+    const long long lastChangedLine = LineOf(afterStarts, newEnd);
+    auto follow = [&](long long line) -> long long {
+        if (line < 0)
+            return line;
+        if (std::size_t(line) >= beforeStarts.size()) // past the end: moves with the end
+            return line + (long long)afterStarts.size() - (long long)beforeStarts.size();
+        const std::size_t start = beforeStarts[std::size_t(line)];
+        if (start >= oldEnd)
+            return LineOf(afterStarts, start - oldEnd + newEnd);
+        return std::min(line, lastChangedLine);
+    };
+
+    const std::size_t caretPosition =
+        std::size_t(std::clamp<long long>(caret.value_or(0), 0, (long long)after.size()));
+    const long long caretLine = LineOf(afterStarts, caretPosition);
+    const long long caretColumn =
+        (long long)(caretPosition - afterStarts[std::size_t(caretLine)]) + 1;
+
+    // One settings line: "; Key = Value" (the key may be missing), and its line end.
+    struct Setting {
+        std::string_view key;
+        std::string_view head; // up to the value
+        std::string_view value;
+        std::string_view lineEnd;
+    };
+    auto read = [&after](const Line& line) {
+        Setting setting;
+        const std::string_view text =
+            std::string_view(after).substr(line.begin, line.end - line.begin);
+        const std::size_t equals = text.find('=');
+        std::string_view key =
+            equals == std::string_view::npos ? std::string_view() : text.substr(0, equals);
+        while (!key.empty() && (key.front() == ';' || key.front() == ' ' || key.front() == '\t'))
+            key.remove_prefix(1);
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
+            key.remove_suffix(1);
+        std::size_t valueStart = equals == std::string_view::npos ? text.size() : equals + 1;
+        while (valueStart < text.size() && (text[valueStart] == ' ' || text[valueStart] == '\t'))
+            ++valueStart;
+        setting.key = key;
+        setting.head = text.substr(0, valueStart);
+        setting.value = text.substr(valueStart);
+        setting.lineEnd = std::string_view(after).substr(line.end, line.next - line.end);
+        return setting;
+    };
+
+    // FirstLine counts display lines: it follows the inserted lines only while no fold is
+    // closed ("-" in Folding marks six open folds, any other character a closed one; without
+    // the line nothing is folded). It never passes the caret's line, or the IDE would move the
+    // caret there.
+    bool foldClosed = false;
+    std::optional<long long> cursorLine;
+    if (caret)
+        cursorLine = caretLine;
+    for (std::size_t k = header + 1; k < lines.size(); ++k) {
+        const Setting setting = read(lines[k]);
+        long long number = 0;
+        if (setting.key == "Folding")
+            foldClosed = setting.value.find_first_not_of('-') != std::string_view::npos;
+        else if (setting.key == "CursorPosition" && !caret && ReadDecimal(setting.value, number))
+            cursorLine = follow(number);
+    }
+
+    std::string out = after.substr(0, lines[header].next);
+    bool haveCursorLine = false;
+    for (std::size_t k = header + 1; k < lines.size(); ++k) {
+        const Setting setting = read(lines[k]);
+        const std::string_view key = setting.key;
+        const std::string_view value = setting.value;
+        std::string newValue(value);
+        long long number = 0;
+        if (key == "CursorPosition") {
+            haveCursorLine = true;
+            if (cursorLine && (caret || ReadDecimal(value, number)))
+                newValue = std::to_string(*cursorLine);
+        } else if (key == "CursorColumn") {
+            if (caret)
+                newValue = std::to_string(caretColumn);
+        } else if (key == "FirstLine") {
+            if (ReadDecimal(value, number)) {
+                long long first = foldClosed ? number : follow(number);
+                if (cursorLine)
+                    first = std::min(first, std::max(*cursorLine, 0LL));
+                newValue = std::to_string(first);
+            }
+        } else if (key == "Markers") {
+            // Each run of digits is a line number from 1; everything between stays.
+            newValue.clear();
+            for (std::size_t i = 0; i < value.size();) {
+                if (value[i] < '0' || value[i] > '9') {
+                    newValue += value[i++];
+                    continue;
+                }
+                std::size_t j = i;
+                while (j < value.size() && value[j] >= '0' && value[j] <= '9')
+                    ++j;
+                long long marker = 0;
+                newValue += ReadDecimal(value.substr(i, j - i), marker) && marker >= 1
+                                ? std::to_string(follow(marker - 1) + 1)
+                                : std::string(value.substr(i, j - i));
+                i = j;
+            }
+        }
+        // Every other line (options Glossa doesn't know included) stays as it is.
+        out.append(setting.head).append(newValue).append(setting.lineEnd);
+    }
+    if (caret && !haveCursorLine && caretLine > 0) {
+        // The IDE writes the line only past the first line, right after "; IDE Options", with
+        // the line end it put before each settings line (the source's own, which may differ
+        // from the lines above when the IDE converted those).
+        const Line& first = lines[header];
+        std::string lineEnd = after.substr(first.end, first.next - first.end);
+        if (lineEnd.empty() && header > 0)
+            lineEnd =
+                after.substr(lines[header - 1].end, lines[header - 1].next - lines[header - 1].end);
+        std::string cursor = "; CursorPosition = " + std::to_string(caretLine);
+        if (first.next == first.end) { // the block's only line ends the file
+            if (lineEnd.empty()) {
+                const int mode = EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
+                lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
+            }
+            out.append(lineEnd).append(cursor);
+        } else {
+            out.insert(first.next, cursor + lineEnd);
+        }
+    }
+    return out;
+}
+
+int FileMode::CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
+    if (bom)
+        return sci::kCodePageUtf8;
+    // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
+    if (startedByIde)
+        return 0;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && IsValidUtf8(bytes) ? sci::kCodePageUtf8 : 0;
+}
+
+bool FileMode::IsIdeTempFile(const QString& path) {
+    static const QRegularExpression name(u"^PureBasic_TempFile\\d*\\.pb$"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    return name.match(QFileInfo(path).fileName()).hasMatch();
+}
+
+int FileMode::EolModeFor(QByteArrayView bytes) {
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n')
+            return sci::kEolLf;
+        if (bytes[i] == '\r')
+            return i + 1 < bytes.size() && bytes[i + 1] == '\n' ? sci::kEolCrLf : sci::kEolCr;
+    }
+    return sci::kEolCrLf;
+}
+
+int FileMode::CaretFromText(QByteArrayView document, int codePage, QStringView text) {
+    const bool utf8 = codePage == sci::kCodePageUtf8;
+    const qsizetype length = document.size();
+    const qsizetype x = text.indexOf(u'x', 0, Qt::CaseInsensitive);
+    if (x < 0) {
+        const int offset = ReadNumber(text);
+        if (offset < 0)
+            return 0;
+        qsizetype position = std::min<qsizetype>(offset, length);
+        while (utf8 && position > 0 && position < length && IsContinuation(document[position]))
+            --position;
+        return int(position);
+    }
+    int line = ReadNumber(text.first(x));
+    int column = ReadNumber(text.sliced(x + 1));
+    if (line == -1 && column == -1)
+        return 0;
+    line = std::max(line, 1);
+    column = std::max(column, 1);
+    // Find the start of the line.
+    qsizetype position = 0;
+    for (int current = 1; current < line; ++current) {
+        while (position < length && document[position] != '\r' && document[position] != '\n')
+            ++position;
+        if (position >= length)
+            return int(length); // past the last line
+        if (document[position] == '\r' && position + 1 < length && document[position + 1] == '\n')
+            ++position;
+        ++position;
+    }
+    // Walk column - 1 characters, stopping at the line's end.
+    for (int k = 1; k < column; ++k) {
+        if (position >= length || document[position] == '\r' || document[position] == '\n')
+            break;
+        ++position;
+        while (utf8 && position < length && IsContinuation(document[position]))
+            ++position;
+    }
+    return int(position);
+}
+
+bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray* content) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    const QFileInfo info(path);
+    stamp.size = info.size();
+    stamp.modified = info.lastModified();
+    stamp.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    if (stamp.size != bytes.size())
+        return false; // changed while being read
+    if (content)
+        *content = bytes;
+    return true;
+}
+
+bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
+    QByteArray bytes;
+    Stamp stamp;
+    if (!TakeStamp(path, stamp, &bytes)) {
+        if (reason)
+            *reason = u"The file \"%1\" can't be read."_s.arg(path);
+        return false;
+    }
+    bom_ = bytes.startsWith(kBom);
+    if (bom_)
+        bytes.remove(0, 3);
+    path_ = path;
+    stamp_ = stamp;
+    caretGiven_ = false;
+    caret_ = 0;
+    const int codePage = CodePageFor(bytes, bom_, startedByIde || IsIdeTempFile(path));
+    const int eolMode = EolModeFor(bytes);
+    loaded_.assign(bytes.constData(), std::size_t(bytes.size()));
+    editor_.SetDocument(loaded_);
+    editor_.SetCodePage(codePage);
+    editor_.SetEolMode(eolMode);
+    return true;
+}
+
+void FileMode::PlaceCaretFromText(QStringView text) {
+    const std::string& document = editor_.Document();
+    const int position = CaretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
+                                       editor_.CodePage(), text);
+    editor_.SetSelection(position, position);
+    caret_ = position;
+    caretGiven_ = true;
+}
+
+bool FileMode::Save(QString* reason) {
+    if (Store(reason))
+        return true;
+    // Nothing reached the disk: the document goes back to what the file holds, so that a later
+    // Apply starts from the same text.
+    editor_.SetDocument(loaded_);
+    editor_.SetSelection(caret_, caret_);
+    return false;
+}
+
+bool FileMode::Store(QString* reason) {
+    auto fail = [reason](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (path_.isEmpty())
+        return fail(u"No file was loaded."_s);
+    Stamp now;
+    if (!TakeStamp(path_, now, nullptr))
+        return fail(u"The file \"%1\" can't be read any more; nothing was written."_s.arg(path_));
+    if (now.size != stamp_.size || now.modified != stamp_.modified || now.hash != stamp_.hash)
+        return fail(
+            u"The file \"%1\" changed on disk after it was read; nothing was written."_s.arg(
+                path_));
+
+    const std::string document =
+        FollowIdeSettings(loaded_, editor_.Document(),
+                          caretGiven_ ? std::optional<long long>(editor_.Caret()) : std::nullopt);
+    QByteArray bytes;
+    if (bom_)
+        bytes.append(kBom, 3);
+    bytes.append(document.data(), qsizetype(document.size()));
+    if (const WriteResult written = WriteFileSafely(path_, bytes); !written.ok)
+        return fail(written.reason);
+    // Later saves compare against what this one wrote, and start from it.
+    TakeStamp(path_, stamp_, nullptr);
+    const long long caret = editor_.Caret();
+    loaded_ = document;
+    editor_.SetDocument(document);
+    editor_.SetSelection(caret, caret);
+    caret_ = caret;
+    return true;
+}
+
+} // namespace glossa

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "simulatedscintilla.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace glossa {
+
+// File mode's document: a source file loaded into a SimulatedScintilla (the editing run then
+// works on it as on the IDE's editor) and written back atomically. The byte-order mark is not
+// part of the document; it is kept and written back in front of it.
+class FileMode {
+public:
+    // Reads path: the code page as CodePageFor decides (the IDE's rule when startedByIde or the
+    // file is one of the IDE's temporary files); line-end mode from the first line end (CR LF
+    // when none); caret 0. False, with a reason, when the file can't be read.
+    bool Load(const QString& path, QString* reason = nullptr, bool startedByIde = false);
+
+    // The document, as a target for IdeEditor and the bridge.
+    SimulatedScintilla& Editor() { return editor_; }
+    const QString& Path() const { return path_; }
+    bool HasByteOrderMark() const { return bom_; }
+
+    // Puts the caret where text says: "LINExCOLUMN" (both from 1) or a byte offset. See
+    // CaretFromText. Only a caret placed so is written into the IDE's settings block.
+    void PlaceCaretFromText(QStringView text);
+
+    // Writes the byte-order mark (when the file had one) and the document back to the file,
+    // through a temporary file in the same folder that is renamed over it, keeping the
+    // file's permissions. When the document ends with the IDE's settings block, its caret,
+    // first-line and bookmark lines are made to follow the edit (FollowIdeSettings). Refuses, with
+    // a reason, when the file on disk is no longer what was read (size, modification time or
+    // content), so an edit made meanwhile is never overwritten. False, with a reason, when the
+    // write fails; the file is then unchanged and the document is put back as the file holds
+    // it, with the caret where it was.
+    bool Save(QString* reason = nullptr);
+
+    // Code page of file bytes (without the mark), as the IDE will read the file back: 65001
+    // with a byte-order mark; without one 0 (the 8-bit code page) when the IDE started Glossa,
+    // and by hand 65001 only for bytes that hold non-ASCII text and are valid UTF-8 (a file
+    // written by another editor), else 0.
+    static int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde);
+    // Whether path names one of the IDE's temporary copies of a source
+    // ("PureBasic_TempFile<N>.pb").
+    static bool IsIdeTempFile(const QString& path);
+    // The document after, with the IDE's settings block at its end (a line "; IDE Options =
+    // ..." followed only by ";" lines and empty lines) made to follow the change from before:
+    // with a caret, CursorPosition (line from 0) and CursorColumn (byte column from 1) become
+    // its place, CursorPosition added after the first line when missing and past the first
+    // line (with the line end the block's lines are preceded by); without one, CursorPosition
+    // moves with its line. Each number of Markers (from 1) moves with the line it named.
+    // FirstLine (from 0, a display line) moves with its line only while the Folding line says
+    // no fold is closed (or is missing), else stays; it never exceeds the caret's line.
+    // A line after the changed bytes moves by the change in line count, a line inside them
+    // stays, at most at the last changed line. Every other byte is kept. after unchanged when
+    // it has no such block, or the change reaches into it.
+    static std::string FollowIdeSettings(const std::string& before, const std::string& after,
+                                         std::optional<long long> caret);
+    // Line-end mode of the first line end in bytes: 0 CR LF (also when there is none), 1 CR,
+    // 2 LF.
+    static int EolModeFor(QByteArrayView bytes);
+    // Byte position for a caret text in a document. "LINExCOLUMN": lines end at CR LF, CR
+    // or LF; COLUMN counts characters (UTF-8 sequences for code page 65001, else bytes);
+    // a line past the last one gives the document's end, a column past the line's end gives
+    // the line's end, values below 1 count as 1. A plain number is a byte offset, clamped
+    // into the document and, in UTF-8, moved back to the start of its character. Anything
+    // else gives 0.
+    static int CaretFromText(QByteArrayView document, int codePage, QStringView text);
+
+private:
+    // What the file looked like when it was read or last written.
+    struct Stamp {
+        qint64 size = -1;
+        QDateTime modified;
+        QByteArray hash;
+    };
+    static bool TakeStamp(const QString& path, Stamp& stamp, QByteArray* content);
+    bool Store(QString* reason);
+
+    QString path_;
+    bool bom_ = false;
+    bool caretGiven_ = false;
+    long long caret_ = 0; // the caret as loaded or last stored
+    std::string loaded_;  // the document as the file holds it, the base of FollowIdeSettings
+    Stamp stamp_;
+    SimulatedScintilla editor_;
+};
+
+} // namespace glossa

@@ -1,0 +1,533 @@
+#include "app/mainflow.h"
+
+#include "comment/commentblockwriter.h"
+#include "comment/descriptionname.h"
+#include "comment/loadedfields.h"
+#include "bridgeoperations.h"
+#include "ide/docencoding.h"
+#include "ide/filemode.h"
+#include "ide/ideeditor.h"
+#include "install/installation.h"
+#include "prefs/numberreading.h"
+#include "preview/previewwindow.h"
+#include "richtext/formatmenu.h"
+#include "richtext/tagconversion.h"
+#include "ui/editorwindow.h"
+#include "ui/popupmenurouter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFont>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcessEnvironment>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace glossa {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Marks the rows whose description names another parameter (renamed or reordered since the
+// comment was written), so that the user sees it before Apply.
+void MarkRowsNamingOthers(QListWidget* list, const ParameterList& entries) {
+    for (int row = 0; row < list->count() && row < entries.size(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const QString named = DescriptionNamesOther(entries[row].description, entries[row].name);
+        if (named.isEmpty()) {
+            item->setIcon(QIcon());
+            item->setToolTip(QString());
+        } else {
+            item->setIcon(list->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            item->setToolTip(
+                u"The description names \"%1\", not \"%2\": the parameters were "
+                "renamed or reordered since it was written."_s.arg(named, entries[row].name));
+        }
+    }
+}
+
+} // namespace
+
+RunEnvironment RunEnvironment::FromProcess(const QStringList& argumentsWithProgram) {
+    RunEnvironment env;
+    env.arguments = argumentsWithProgram.mid(1);
+    env.toolScintilla = qEnvironmentVariable("PB_TOOL_Scintilla");
+    env.toolCursor = qEnvironmentVariable("PB_TOOL_Cursor");
+    env.toolIde = qEnvironmentVariable("PB_TOOL_IDE");
+    return env;
+}
+
+MainFlow::MainFlow(RunEnvironment environment, QObject* parent)
+    : QObject(parent), env_(std::move(environment)) {
+    messages_ = env_.messages ? env_.messages : &defaultMessages_;
+    if (!env_.openIdeProcess)
+        env_.openIdeProcess = [](std::uintptr_t handle) { return OpenIdeProcess(handle); };
+    if (!env_.install) {
+        env_.install = [](Messages& messages) {
+            const IdePlatform platform = CurrentIdePlatform();
+            RunInstallation(platform, SystemInstallEnvironment(platform),
+                            [&messages](const QString& title, const QString& text) {
+                                messages.Information(nullptr, title, text);
+                            });
+        };
+    }
+    if (!env_.buildEditorWindow)
+        env_.buildEditorWindow = [] { return std::make_unique<EditorWindow>(); };
+    if (env_.settingsPath.isEmpty())
+        env_.settingsPath = SettingsFilePath();
+}
+
+MainFlow::~MainFlow() {
+    // Windows go before the menu router that watches them.
+    router_.reset();
+    menu_.reset();
+    preview_.reset();
+    window_.reset();
+}
+
+ScintillaTarget* MainFlow::Target() const {
+    return editor_ ? &editor_->Target() : nullptr;
+}
+
+int MainFlow::Run() {
+    if (Start()) {
+        QEventLoop loop;
+        loop_ = &loop;
+        if (env_.onShown)
+            env_.onShown(*this);
+        if (!finished_)
+            loop.exec();
+        loop_ = nullptr;
+    }
+    Finish();
+    return exitCode_;
+}
+
+bool MainFlow::EndWithoutWindow(const QString& why) {
+    // The IDE waits for its tool, disabled: a run it started ends silently.
+    if (env_.toolIde.isEmpty()) {
+        std::fprintf(stderr, "glossa: %s\n", qPrintable(why));
+        exitCode_ = 1;
+    }
+    return false;
+}
+
+QString MainFlow::NoProcedureReason() const {
+    const QString source = file_ ? QDir::toNativeSeparators(file_->Path()) : u"the source"_s;
+    QString why = context_.SearchMode == 1   ? u"No procedure header before the caret in %1."_s
+                  : context_.SearchMode == 2 ? u"No procedure header after the caret in %1."_s
+                                             : u"No procedure header in %1."_s;
+    why = why.arg(source);
+    if (!file_)
+        return why;
+    const std::string& bytes = file_->Editor().Document();
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return why + u" The file is UTF-16, which the IDE doesn't read: save it as UTF-8."_s;
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos)
+        return why +
+               u" The file holds a NUL byte at byte %1; a source is read only up to it."_s.arg(nul);
+    if (file_->Editor().EolMode() == sci::kEolCr)
+        return why + u" Its lines end with CR alone; Glossa finds headers only on lines that "
+                     "end with LF or CR LF."_s;
+    return why;
+}
+
+void MainFlow::Fail(const QString& title, const QString& text) {
+    std::fprintf(stderr, "glossa: %s\n", qPrintable(text));
+    messages_->Warning(window_ && window_->isVisible() ? window_.get() : nullptr, title, text);
+}
+
+bool MainFlow::Start() {
+    finished_ = true; // every early ending skips the event loop
+    QElapsedTimer clock;
+    clock.start();
+
+    if (instance_.AcquireSingleInstance())
+        return EndWithoutWindow(u"Another Glossa is already open; finish it first."_s);
+    // Read first: a file argument decides between the IDE and file mode.
+    options_ = ParseCommandLine(env_.arguments);
+    if (!HasSourceToEdit())
+        return InstallOrEnd();
+    if (!OpenSource())
+        return file_ || exitCode_ != 0
+                   ? false
+                   : EndWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
+                                      "reached."_s.arg(env_.toolScintilla));
+    times_.editorOpened = clock.nsecsElapsed();
+    editor_->CodePage();
+    context_.DocEncoding = editor_->Encoding();
+    context_.SearchMode = options_.searchMode;
+    LoadSettings();
+    ApplyFont();
+
+    // From here on every ending releases the editor and stores the geometry (Finish).
+    reachedRelease_ = true;
+    if (!BuildWindows())
+        return EndWithoutWindow(u"The editor window can't be built."_s);
+    times_.windowsBuilt = clock.nsecsElapsed();
+    window_->setSplitterPosition(settings_.splitterPos);
+
+    QString text;
+    if (!ReadDocument(text))
+        return false;
+    times_.textRead = clock.nsecsElapsed();
+    header_ = FindProcedure(text, context_);
+    if (!header_)
+        return EndWithoutWindow(NoProcedureReason());
+    times_.headerFound = clock.nsecsElapsed();
+    block_ = FindCommentBlock(text, *header_, context_);
+    // A new block stands where the code is: at the old block's indentation, or the header's.
+    blockIndentation_ = block_.present ? IndentationBefore(text, block_.startCharacter)
+                                       : LeadingIndentation(header_->headerText);
+    LoadFields();
+    times_.shown = clock.nsecsElapsed();
+    finished_ = false;
+    return true;
+}
+
+bool MainFlow::HasSourceToEdit() const {
+    return InFileMode() || std::uint32_t(ReadNumber(env_.toolScintilla)) != 0;
+}
+
+bool MainFlow::InstallOrEnd() {
+    // Started by the IDE with nothing to edit (its project tab was active): the IDE waits,
+    // disabled, so no window may open; this ends like the other runs without a source.
+    if (env_.toolIde.isEmpty())
+        env_.install(*messages_);
+    return false;
+}
+
+void MainFlow::LoadSettings() {
+    EnsureSettingsFolders();
+    settings_ =
+        LoadWindowSettings(env_.settingsPath, env_.monitors ? *env_.monitors : DesktopMonitors());
+}
+
+void MainFlow::ApplyFont() {
+    if (options_.fontFace.isEmpty())
+        return;
+    QFont font(options_.fontFace);
+    if (options_.fontSize > 0)
+        font.setPointSize(options_.fontSize);
+    font.setBold(options_.fontFlags & kFontBold);
+    font.setItalic(options_.fontFlags & kFontItalic);
+    font.setUnderline(options_.fontFlags & kFontUnderline);
+    font.setStrikeOut(options_.fontFlags & kFontStrikeOut);
+    if (options_.fontFlags & kFontHighQuality)
+        font.setStyleStrategy(QFont::PreferQuality);
+    QApplication::setFont(font);
+}
+
+bool MainFlow::ReadDocument(QString& text) {
+    context_.CaretPos = editor_->CaretPosition();
+    const int length = editor_->Length();
+    context_.LineEnd = IdeEditor::LineEndForMode(editor_->EolMode());
+    if (length <= 0) {
+        // Nothing to edit and nothing changed: no release, no settings stored.
+        reachedRelease_ = false;
+        editor_.reset();
+        return EndWithoutWindow(u"The source is empty."_s);
+    }
+    text = ReadSourceText(length);
+    if (text.isEmpty())
+        return EndWithoutWindow(u"The source's text can't be read."_s);
+    return true;
+}
+
+QString MainFlow::ReadSourceText(int length) {
+    // A search window limits what is read, never what is chosen: while it may cut the
+    // procedure around the caret or the chosen header's block, it is read again twice as wide.
+    qint64 range = options_.searchRange;
+    for (;;) {
+        QString text = editor_->ReadDocumentText(length + 1, context_.CaretPos, int(range));
+        context_.WindowStart = editor_->WindowStart();
+        context_.WindowAtLineStart = editor_->WindowAtLineStart();
+        context_.Read = editor_->Decoded();
+        if (range <= 0 || range >= length)
+            return text;
+        const bool reachesEnd =
+            context_.WindowStart + (context_.Read ? context_.Read->Bytes().size() : 0) >= length;
+        if (!SearchWindowCutsChoice(text, context_, reachesEnd))
+            return text;
+        range = std::min<qint64>(range * 2, length);
+    }
+}
+
+bool MainFlow::BuildWindows() {
+    window_ = env_.buildEditorWindow();
+    if (!window_)
+        return false;
+    window_->placeAt(settings_.winX, settings_.winY, settings_.winW, settings_.winH);
+
+    menu_ = std::make_unique<FormatMenu>(window_.get());
+    router_ = std::make_unique<PopupMenuRouter>(window_.get(), menu_->menu(),
+                                                [this] { DisableButtons(); });
+
+    preview_ = std::make_unique<PreviewWindow>();
+    preview_->move(0, 0);
+
+    connect(window_.get(), &EditorWindow::applyRequested, this, &MainFlow::OnEvent_ApplySettings);
+    connect(window_.get(), &EditorWindow::previewRequested, this, &MainFlow::OnEvent_Preview);
+    connect(window_.get(), &EditorWindow::parameterListEvent, this,
+            &MainFlow::OnEvent_ComboChanged);
+    connect(window_->parameterEditor(), &QTextEdit::textChanged, this,
+            &MainFlow::OnEvent_ParamChanged);
+    connect(window_.get(), &EditorWindow::closeRequested, this, &MainFlow::EndLoop);
+    window_->setCloseGuard([this] { return ConfirmClose(); });
+    return true;
+}
+
+bool MainFlow::OpenSource() {
+    if (InFileMode()) {
+        // A file argument wins over PB_TOOL_Scintilla: the IDE sets it on every platform, but
+        // off Windows its value is of no use to another process.
+        file_ = std::make_unique<FileMode>();
+        QString reason;
+        if (!file_->Load(options_.sourceFile, &reason, !env_.toolIde.isEmpty())) {
+            exitCode_ = 1;
+            Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(
+                                  QDir::toNativeSeparators(options_.sourceFile), reason));
+            file_.reset();
+            return false;
+        }
+        const QString caret = !options_.caret.isEmpty() ? options_.caret : env_.toolCursor;
+        if (!caret.isEmpty())
+            file_->PlaceCaretFromText(caret);
+        editor_ = std::make_unique<IdeEditor>(file_->Editor());
+        return true;
+    }
+    const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));
+    std::unique_ptr<ScintillaTarget> target = env_.openIdeProcess(editorHandle);
+    if (!target)
+        return false;
+    editor_ = std::make_unique<IdeEditor>(std::move(target));
+    return true;
+}
+
+bool MainFlow::SaveSourceFile() {
+    if (!file_)
+        return true;
+    QString reason;
+    saveRefused_ = !file_->Save(&reason);
+    if (!saveRefused_)
+        return true;
+    // The file is unchanged on disk and Save put the document back as it was read, so a
+    // second Apply writes the same block again.
+    Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
+                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), reason));
+    return false;
+}
+
+bool MainFlow::CheckEncodable(const QString& text) {
+    const QString missing = UnencodableCharacters(text, context_.DocEncoding);
+    if (missing.isEmpty())
+        return true;
+    Fail(u"Glossa"_s,
+         u"The source's encoding can't store these characters: %1\nRemove them from the "
+         "comment, or convert the source to UTF-8 in the IDE. Nothing was written; your text "
+         "is still in the window."_s.arg(NameCharacters(missing)));
+    return false;
+}
+
+void MainFlow::DisableButtons() {
+    if (menu_)
+        glossa::DisableButtons(*menu_);
+}
+
+void MainFlow::FillParameterList(const ParameterList& entries) {
+    parameters_ = ParameterListModel(entries);
+    QListWidget* list = window_->parameterList();
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(parameters_.rows());
+    MarkRowsNamingOthers(list, parameters_.entries());
+    list->setEnabled(parameters_.hasRows());
+    window_->parameterEditor()->setEnabled(false);
+    window_->procedureName()->setText(HeaderOnOneLine(header_->headerText));
+    window_->procedureName()->setCursorPosition(0);
+}
+
+void MainFlow::LoadFields() {
+    window_->parameterEditor()->clear();
+    const LoadedFields fields = glossa::LoadFields(*header_, block_);
+    FillParameterList(fields.parameters);
+    // ReadField gives line feeds for line breaks; the editors read "<br>".
+    auto tags = [](QString text) { return text.replace(u'\n', u"<br>"_s); };
+    TagsToEditor(window_->summaryEditor(), tags(fields.summary));
+    TagsToEditor(window_->resultEditor(), tags(fields.result));
+    TagsToEditor(window_->exampleEditor(), tags(fields.example));
+    loadedSummary_ = EditorToTags(window_->summaryEditor());
+    loadedResult_ = EditorToTags(window_->resultEditor());
+    loadedExample_ = EditorToTags(window_->exampleEditor());
+    loadedDescriptions_ = parameters_.descriptions();
+    // What was loaded is the starting point: only the user's edits count as changes.
+    for (QTextEdit* editor : window_->fieldEditors())
+        editor->document()->setModified(false);
+    if (options_.stayOnTop)
+        window_->setStayOnTop(true);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void MainFlow::OnEvent_ComboChanged() {
+    QListWidget* list = window_->parameterList();
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    const int row = selected.isEmpty() ? -1 : list->row(selected.first());
+    QTextEdit* editor = window_->parameterEditor();
+    const SelectionUpdate update = parameters_.SelectRow(row, EditorToTags(editor));
+    if (!update.changed)
+        return; // a second event on the same row keeps what was typed
+    MarkRowsNamingOthers(list, parameters_.entries());
+    parameterEdited_ = parameterEdited_ || editor->document()->isModified();
+    editor->clear();
+    editor->setEnabled(update.editorEnabled);
+    if (!update.description.isEmpty())
+        TagsToEditor(editor, update.description);
+    editor->document()->setModified(false);
+}
+
+void MainFlow::OnEvent_Preview() {
+    parameters_.StoreSelectedDescription(EditorToTags(window_->parameterEditor()));
+    PreviewFields fields;
+    fields.procedureText = window_->procedureName()->text();
+    fields.summary = EditorToTags(window_->summaryEditor());
+    fields.parameterDescriptions = parameters_.descriptions();
+    fields.result = EditorToTags(window_->resultEditor());
+    fields.example = EditorToTags(window_->exampleEditor());
+    preview_->Render(fields);
+}
+
+bool MainFlow::UntouchedDescription(qsizetype row, const QString& description) const {
+    const QString loaded = loadedDescriptions_.value(row);
+    if (description == loaded)
+        return true;
+    // Selected once, the description went through an editor and back: compare with what
+    // that makes of the loaded text.
+    QTextEdit scratch;
+    TagsToEditor(&scratch, loaded);
+    return description == EditorToTags(&scratch);
+}
+
+void MainFlow::OnEvent_ApplySettings() {
+    if (finished_)
+        return;
+    parameters_.StoreSelectedDescription(EditorToTags(window_->parameterEditor()));
+    ApplyFields fields;
+    fields.summary = EditorToTags(window_->summaryEditor());
+    fields.summaryUntouched = fields.summary == loadedSummary_;
+    fields.descriptions = parameters_.descriptions();
+    for (qsizetype row = 0; row < fields.descriptions.size(); ++row)
+        fields.descriptionsUntouched << UntouchedDescription(row, fields.descriptions[row]);
+    fields.result = EditorToTags(window_->resultEditor());
+    fields.resultUntouched = fields.result == loadedResult_;
+    fields.example = EditorToTags(window_->exampleEditor());
+    fields.exampleUntouched = fields.example == loadedExample_;
+    fields.indentation = blockIndentation_;
+
+    // Only what the user wrote needs the encoding check; kept text goes back as its bytes.
+    QString typed = (fields.summaryUntouched ? QString() : fields.summary) +
+                    (fields.resultUntouched ? QString() : fields.result) +
+                    (fields.exampleUntouched ? QString() : fields.example);
+    for (qsizetype row = 0; row < fields.descriptions.size(); ++row) {
+        if (!fields.descriptionsUntouched[row])
+            typed += fields.descriptions[row];
+    }
+    if (!CheckEncodable(typed))
+        return;
+
+    const QStringList extra = ExtraDescriptions(block_, fields.descriptions.size());
+    if (!extra.isEmpty()) {
+        QStringList listed;
+        for (const QString& description : extra)
+            listed << u"\u2022 "_s + QString(description).replace(u'\n', u' ');
+        const int choice = messages_->Choose(
+            window_.get(), u"Glossa"_s,
+            u"The comment describes more parameters than the procedure has; these descriptions "
+            "belong to none of them:\n\n%1\n\nKeep them in the comment (after the last "
+            "parameter's line), or remove them?"_s.arg(listed.join(u'\n')),
+            {u"Keep"_s, u"Remove"_s});
+        if (choice < 0)
+            return; // Escape: nothing is written, the window stays
+        fields.keepExtraDescriptions = choice == 0;
+    }
+    const QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
+    const WriteOutcome outcome = WriteCommentBlock(*editor_, newBlock, *header_, block_, context_);
+    if (outcome.status != WriteStatus::Written) {
+        Fail(u"Glossa"_s, WriteStatusText(outcome.status));
+        return;
+    }
+    if (!SaveSourceFile())
+        return;
+    context_.CaretPos = outcome.caretPos;
+    window_->hide();
+    EndLoop();
+}
+
+bool MainFlow::FieldsEdited() const {
+    if (parameterEdited_)
+        return true;
+    for (QTextEdit* editor : window_->fieldEditors()) {
+        if (editor->document()->isModified())
+            return true;
+    }
+    return false;
+}
+
+bool MainFlow::ConfirmClose() {
+    // The close box writes nothing; typed text is only dropped when the user says so.
+    if (finished_)
+        return true;
+    const bool discard =
+        !FieldsEdited() || messages_->Confirm(window_.get(), u"Glossa"_s,
+                                              u"Discard your changes to the comment? They have "
+                                              "not been written into the source."_s);
+    if (discard && saveRefused_)
+        exitCode_ = 1; // what the user applied never reached the file
+    return discard;
+}
+
+void MainFlow::EndLoop() {
+    finished_ = true;
+    if (loop_)
+        loop_->quit();
+    if (preview_)
+        preview_->hide();
+}
+
+WindowSettings MainFlow::CurrentGeometry() const {
+    WindowSettings s;
+    s.winW = window_->width();
+    s.winH = window_->height();
+    s.winX = window_->x();
+    s.winY = window_->y();
+    s.splitterPos = window_->splitterPosition();
+    return s;
+}
+
+void MainFlow::Finish() {
+    if (released_)
+        return;
+    released_ = true;
+    finished_ = true;
+    if (!reachedRelease_)
+        return;
+    editor_.reset();
+    file_.reset();
+    instance_.Release();
+    // The geometry is stored only when it changed.
+    if (window_)
+        settingsWritten_ = SaveWindowSettings(env_.settingsPath, settings_, CurrentGeometry());
+}
+
+} // namespace glossa

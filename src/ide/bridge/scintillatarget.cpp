@@ -1,7 +1,0 @@
-#include "ide/bridge/scintillatarget.h"
-
-namespace glossa {
-
-ScintillaTarget::~ScintillaTarget() = default;
-
-} // namespace glossa

@@ -1,0 +1,13 @@
+// The web engine's preview view as a module of its own, loaded at the first preview: the
+// program starts without loading the web engine.
+#include "webpreviewview.h"
+
+extern "C" Q_DECL_EXPORT QWidget* glossa_webpreview_create(QWidget* parent,
+                                                           const glossa::PreviewOpener* opener) {
+    return glossa::CreateWebPreviewView(parent, opener ? *opener : glossa::PreviewOpener());
+}
+
+extern "C" Q_DECL_EXPORT void glossa_webpreview_set_content(QWidget* view, const QString* html) {
+    if (html)
+        glossa::SetWebPreviewContent(view, *html);
+}

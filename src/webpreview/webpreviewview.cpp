@@ -1,0 +1,115 @@
+#include "webpreviewview.h"
+
+#include "preview/previewpage.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineView>
+
+using namespace Qt::StringLiterals;
+
+namespace glossa {
+
+QUrl PreviewBaseUrl() {
+    return QUrl(u"http://glossa-page.invalid/"_s);
+}
+
+void PreviewRequestBlocker::interceptRequest(QWebEngineUrlRequestInfo& info) {
+    // setHtml hands the page text over as a data: document in the main frame.
+    const bool ownPage = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+                         info.requestUrl().scheme() == u"data";
+    if (!ownPage)
+        info.block(true);
+}
+
+PreviewWebPage::PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener, QObject* parent)
+    : QWebEnginePage(profile, parent), m_opener(std::move(opener)) {
+    QWebEngineSettings* s = settings();
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    // The engine would hand a link of an unknown scheme to the desktop by itself.
+    s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+}
+
+void PreviewWebPage::SetContent(const QString& html) {
+    m_contentPending = true;
+    setHtml(html, PreviewBaseUrl());
+}
+
+bool PreviewWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
+                                             bool isMainFrame) {
+    PreviewNavigationKind kind = PreviewNavigationKind::Other;
+    switch (type) {
+    case NavigationTypeLinkClicked:
+        kind = PreviewNavigationKind::LinkClicked;
+        break;
+    case NavigationTypeTyped:
+        kind = PreviewNavigationKind::Typed;
+        break;
+    case NavigationTypeFormSubmitted:
+        kind = PreviewNavigationKind::FormSubmitted;
+        break;
+    case NavigationTypeBackForward:
+        kind = PreviewNavigationKind::BackForward;
+        break;
+    case NavigationTypeReload:
+        kind = PreviewNavigationKind::Reload;
+        break;
+    case NavigationTypeRedirect:
+        kind = PreviewNavigationKind::Redirect;
+        break;
+    case NavigationTypeOther:
+        break;
+    }
+    // Our own setHtml arrives once as a typed data: navigation of the main frame.
+    if (m_contentPending && isMainFrame && type == NavigationTypeTyped && url.scheme() == u"data") {
+        kind = PreviewNavigationKind::ContentLoad;
+        m_contentPending = false;
+    }
+    // Fully encoded: the default form would decode escapes such as %20 in the address.
+    const PreviewNavigationDecision decision =
+        DecidePreviewNavigation(kind, isMainFrame, url.toString(QUrl::FullyEncoded));
+    if (decision.open && m_opener)
+        m_opener(*decision.open);
+    return decision.accept;
+}
+
+QWidget* CreateWebPreviewView(QWidget* parent, PreviewOpener opener) {
+    // An off-the-record profile of our own: no cache, no cookies, and the request blocker.
+    auto* profile = new QWebEngineProfile();
+    profile->setUrlRequestInterceptor(new PreviewRequestBlocker(profile));
+    auto* view = new QWebEngineView(parent);
+    view->setObjectName(QLatin1StringView(kPreviewViewName));
+    auto* page = new PreviewWebPage(profile, std::move(opener), view);
+    // Owned by its page, so the page is always destroyed before its profile.
+    profile->setParent(page);
+    view->setPage(page);
+    return view;
+}
+
+void SetWebPreviewContent(QWidget* view, const QString& html) {
+    auto* webView = qobject_cast<QWebEngineView*>(view);
+    if (!webView)
+        return;
+    if (auto* page = qobject_cast<PreviewWebPage*>(webView->page()))
+        page->SetContent(html);
+}
+
+PreviewViewFactory WebPreviewViewFactory() {
+    return {&CreateWebPreviewView, &SetWebPreviewContent};
+}
+
+} // namespace glossa
