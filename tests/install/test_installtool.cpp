@@ -389,9 +389,10 @@ private slots:
         QFETCH(bool, taken);
         if (!idePrefs.isEmpty())
             writeAll(folder + IdePrefsFileName(platform), idePrefs);
-        QCOMPARE(InstallTool(u"Glossa"_s, QString(), QString(), 0, 0, 0, 0, true, 0, false,
-                             shortcut, 0, 0, QString(), environment(platform)),
-                 taken ? 0 : 1);
+        ToolEntry entry;
+        entry.menuItemName = u"Glossa"_s;
+        entry.shortcut = shortcut;
+        QCOMPARE(InstallTool(entry, environment(platform)), taken ? 0 : 1);
         QCOMPARE(rec.pickerCalls.size(), taken ? 1 : 0);
     }
 
@@ -485,9 +486,11 @@ private slots:
                  prefsFile({"[ToolsInfo]", "ToolCount = 2", "[Tool_0]", "MenuItemName = Glossa",
                             "Shortcut = 262211", "[Tool_1]", "MenuItemName = B", "Shortcut = 7"}));
         InstallEnvironment env = environment();
-        QCOMPARE(InstallTool(u"Glossa"_s, u"a"_s, QString(), 0, 0, 0, 0, true, 0, true, 0, 0, 0,
-                             QString(), env),
-                 1);
+        ToolEntry entry;
+        entry.menuItemName = u"Glossa"_s;
+        entry.arguments = u"a"_s;
+        entry.replaceExisting = true;
+        QCOMPARE(InstallTool(entry, env), 1);
         QVERIFY(rec.pickerCalls.isEmpty()); // its own shortcut is not taken
         const QByteArray written = readAll(toolsPrefs());
         QVERIFY(written.contains("ToolCount = 2\r\n"));

@@ -98,11 +98,7 @@ std::vector<std::int32_t> ExistingToolNumbers(const PreferenceStore& store, std:
 
 } // namespace
 
-int InstallTool(const QString& menuItemName, const QString& arguments, const QString& workingDir,
-                std::int32_t trigger, std::int32_t flags, std::int32_t reloadSource,
-                std::int32_t hideEditor, bool checkShortcut, std::int32_t hideFromMenu,
-                bool replaceExisting, std::int32_t shortcut, std::int32_t sourceSpecific,
-                std::int32_t deactivate, const QString& configLine, const InstallEnvironment& env) {
+int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
     // The folder.
     const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
     if (folder.isEmpty())
@@ -155,9 +151,9 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     for (const std::int32_t k : ExistingToolNumbers(store, count)) {
         store.PrefSelectGroup(toolGroup(k));
         usedShortcuts.push_back(store.PrefReadNumber(u"Shortcut"_s, 0));
-        if (store.PrefReadString(u"MenuItemName"_s, QString()) == menuItemName) {
+        if (store.PrefReadString(u"MenuItemName"_s, QString()) == entry.menuItemName) {
             matched = true;
-            if (replaceExisting) {
+            if (entry.replaceExisting) {
                 matchNumber = k;
                 matchShortcut = usedShortcuts.back();
                 usedShortcuts.back() = 0; // its own shortcut isn't taken by another tool
@@ -166,17 +162,18 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     }
 
     // Already installed.
-    if (matched && !replaceExisting) {
+    if (matched && !entry.replaceExisting) {
         store.PrefFileClose();
         return 0;
     }
 
     // A free shortcut.
-    if (checkShortcut) {
-        if (shortcut == 0)
-            shortcut = (replaceExisting && matchShortcut != 0)
-                           ? matchShortcut
-                           : ShortcutShift | KeyCodeFromQtKey(Qt::Key_F1, false, env.platform);
+    if (entry.checkShortcut) {
+        if (entry.shortcut == 0)
+            entry.shortcut =
+                (entry.replaceExisting && matchShortcut != 0)
+                    ? matchShortcut
+                    : ShortcutShift | KeyCodeFromQtKey(Qt::Key_F1, false, env.platform);
         if (!store.PrefFileClose()) {
             reportUnwritable(env, file);
             return 0;
@@ -212,10 +209,10 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
             return std::find(usedShortcuts.begin(), usedShortcuts.end(), value) !=
                    usedShortcuts.end();
         };
-        while (taken(shortcut)) {
-            shortcut = env.shortcutPicker ? env.shortcutPicker(shortcut, firstTime) : 0;
+        while (taken(entry.shortcut)) {
+            entry.shortcut = env.shortcutPicker ? env.shortcutPicker(entry.shortcut, firstTime) : 0;
             firstTime = false;
-            if (shortcut == 0) {
+            if (entry.shortcut == 0) {
                 store.PrefFileClose();
                 return 0;
             }
@@ -223,22 +220,22 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
     }
 
     // The entry.
-    const bool overwrite = replaceExisting && matchNumber >= 0;
+    const bool overwrite = entry.replaceExisting && matchNumber >= 0;
     const std::int32_t number = overwrite ? matchNumber : count;
     store.PrefSelectGroup(toolGroup(number));
     store.PrefWriteString(u"Command"_s, env.executablePath);
-    store.PrefWriteString(u"Arguments"_s, arguments);
-    store.PrefWriteString(u"WorkingDir"_s, workingDir);
-    store.PrefWriteString(u"MenuItemName"_s, menuItemName);
-    store.PrefWriteNumber(u"Shortcut"_s, shortcut);
-    store.PrefWriteString(u"ConfigLine"_s, configLine);
-    store.PrefWriteNumber(u"Trigger"_s, trigger);
-    store.PrefWriteNumber(u"Flags"_s, flags);
-    store.PrefWriteNumber(u"ReloadSource"_s, reloadSource);
-    store.PrefWriteNumber(u"HideEditor"_s, hideEditor);
-    store.PrefWriteNumber(u"HideFromMenu"_s, hideFromMenu);
-    store.PrefWriteNumber(u"SourceSpecific"_s, sourceSpecific);
-    store.PrefWriteNumber(u"Deactivate"_s, deactivate);
+    store.PrefWriteString(u"Arguments"_s, entry.arguments);
+    store.PrefWriteString(u"WorkingDir"_s, entry.workingDir);
+    store.PrefWriteString(u"MenuItemName"_s, entry.menuItemName);
+    store.PrefWriteNumber(u"Shortcut"_s, entry.shortcut);
+    store.PrefWriteString(u"ConfigLine"_s, entry.configLine);
+    store.PrefWriteNumber(u"Trigger"_s, entry.trigger);
+    store.PrefWriteNumber(u"Flags"_s, entry.flags);
+    store.PrefWriteNumber(u"ReloadSource"_s, entry.reloadSource);
+    store.PrefWriteNumber(u"HideEditor"_s, entry.hideEditor);
+    store.PrefWriteNumber(u"HideFromMenu"_s, entry.hideFromMenu);
+    store.PrefWriteNumber(u"SourceSpecific"_s, entry.sourceSpecific);
+    store.PrefWriteNumber(u"Deactivate"_s, entry.deactivate);
     store.PrefWriteComment(QString());
     store.PrefWriteComment(QString());
 
@@ -247,32 +244,37 @@ int InstallTool(const QString& menuItemName, const QString& arguments, const QSt
         store.PrefSelectGroup(u"ToolsInfo"_s);
         store.PrefWriteNumber(u"ToolCount"_s, count + 1);
     }
-    if (!store.PrefFileClose() || !entryIsOnDisk(file, number, menuItemName, env.executablePath,
-                                                 shortcut, overwrite ? -1 : count + 1)) {
+    if (!store.PrefFileClose() ||
+        !entryIsOnDisk(file, number, entry.menuItemName, env.executablePath, entry.shortcut,
+                       overwrite ? -1 : count + 1)) {
         reportUnwritable(env, file, store.PrefLastWriteError());
         return 0;
     }
     if (env.storedShortcut)
-        *env.storedShortcut = shortcut;
+        *env.storedShortcut = entry.shortcut;
     return 1;
 }
 
-GlossaToolEntry GlossaEntryFor(IdePlatform platform) {
-    // Windows: Glossa edits the IDE's editor directly, but the IDE must wait for it (Flags 1):
-    // a usable IDE would book a change written after a tab switch to the wrong source.
-    if (platform == IdePlatform::Windows)
-        return {QString(), 1, 0};
-    // File mode: the IDE saves the source to a temporary file, waits for Glossa (Flags 1) and
-    // loads the file back into the current source (ReloadSource 2).
-    return {u"\"%TEMPFILE\""_s, 1, 2};
+ToolEntry GlossaEntryFor(IdePlatform platform) {
+    ToolEntry entry;
+    entry.menuItemName = u"Glossa"_s;
+    entry.shortcut = DefaultShortcut(platform);
+    // The IDE waits for Glossa (Flags 1). On Windows Glossa edits the IDE's editor directly: a
+    // usable IDE would book a change written after a tab switch to the wrong source.
+    entry.flags = 1;
+    if (platform != IdePlatform::Windows) {
+        // File mode: the IDE saves the source to a temporary file and loads the file back into
+        // the current source afterwards (ReloadSource 2).
+        entry.arguments = u"\"%TEMPFILE\""_s;
+        entry.reloadSource = 2;
+    }
+    return entry;
 }
 
 int InstallGlossa(IdePlatform platform, const InstallEnvironment& env) {
-    const GlossaToolEntry entry = GlossaEntryFor(platform);
     InstallEnvironment forPlatform = env;
     forPlatform.platform = platform;
-    return InstallTool(u"Glossa"_s, entry.arguments, QString(), 0, entry.flags, entry.reloadSource,
-                       0, true, 0, false, DefaultShortcut(platform), 0, 0, QString(), forPlatform);
+    return InstallTool(GlossaEntryFor(platform), forPlatform);
 }
 
 QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform) {

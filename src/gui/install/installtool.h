@@ -24,6 +24,26 @@ QString ToolsPrefsPath(const QString& folder, IdePlatform platform);
 // The shortcut the installer offers first: Alt+C in the platform's key codes.
 std::int32_t DefaultShortcut(IdePlatform platform);
 
+// One tool of the IDE's tools menu, as tools.prefs stores it, and how to install it:
+// checkShortcut looks for a free shortcut (asking the picker when it is taken), replaceExisting
+// overwrites an entry of the same name instead of refusing.
+struct ToolEntry {
+    QString menuItemName;
+    QString arguments;
+    QString workingDir;
+    QString configLine;
+    std::int32_t trigger = 0;
+    std::int32_t flags = 0;
+    std::int32_t reloadSource = 0;
+    std::int32_t hideEditor = 0;
+    std::int32_t hideFromMenu = 0;
+    std::int32_t shortcut = 0;
+    std::int32_t sourceSpecific = 0;
+    std::int32_t deactivate = 0;
+    bool checkShortcut = true;
+    bool replaceExisting = false;
+};
+
 // What InstallTool needs from its surroundings. Everything is replaceable so that the file
 // logic runs without windows in tests.
 struct InstallEnvironment {
@@ -53,19 +73,11 @@ struct InstallEnvironment {
 // not be written. Only an unwritable file is reported, through env.showError, naming the file.
 // A confirmed folder that doesn't exist yet is created (with its missing parents) before a
 // new tools.prefs is written into it.
-int InstallTool(const QString& menuItemName, const QString& arguments, const QString& workingDir,
-                std::int32_t trigger, std::int32_t flags, std::int32_t reloadSource,
-                std::int32_t hideEditor, bool checkShortcut, std::int32_t hideFromMenu,
-                bool replaceExisting, std::int32_t shortcut, std::int32_t sourceSpecific,
-                std::int32_t deactivate, const QString& configLine, const InstallEnvironment& env);
+int InstallTool(ToolEntry entry, const InstallEnvironment& env);
 
-// Glossa's own entry for the platform: its arguments, flags and reload mode.
-struct GlossaToolEntry {
-    QString arguments;
-    std::int32_t flags = 0;
-    std::int32_t reloadSource = 0;
-};
-GlossaToolEntry GlossaEntryFor(IdePlatform platform);
+// Glossa's own entry for the platform: name "Glossa", its arguments, flags and reload mode,
+// Alt+C in the platform's key codes, the shortcut checked, no replacing.
+ToolEntry GlossaEntryFor(IdePlatform platform);
 
 // Installs Glossa with the platform's values (name "Glossa", shortcut Alt+C in the platform's
 // key codes, shortcut check on, no replacing): the installation run's call. env.platform is
