@@ -9,8 +9,8 @@
 #include "comment/loadedfields.h"
 #include "comment/procedureheader.h"
 #include "comment/trimblanks.h"
-#include "simulatedscintilla.h"
 #include "ide/ideeditor.h"
+#include "simulatedscintilla.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     SimulatedScintilla sim(docBytes.toStdString(), utf8 ? kCodePageUtf8 : 0, eolMode % 3);
     IdeEditor editor(sim);
-    editor.CodePage();
+    editor.SetEncoding(editor.CodePage());
     const int length = editor.Length();
     const int caret = int(data[1]) * length / 255;
     sim.SetSelection(caret, caret);
@@ -236,7 +236,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0; // "^" follows line feeds only: a header after a lone CR isn't found again
     SimulatedScintilla again(after, sim.CodePage(), sim.EolMode());
     IdeEditor reread(again);
-    reread.CodePage();
+    reread.SetEncoding(reread.CodePage());
     CommentContext context2 = context;
     const QString text2 = reread.ReadDocumentText(int(after.size()) + 1, 0, 0);
     context2.WindowStart = 0;

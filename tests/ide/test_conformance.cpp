@@ -1,8 +1,8 @@
 // The same cases against the simulated editor and against a real Scintilla (QScintilla): the
 // simulation must answer the bridge's messages as Scintilla does.
 #include "bridgeoperations.h"
-#include "simulatedscintilla.h"
 #include "ide/ideeditor.h"
+#include "simulatedscintilla.h"
 
 #ifdef GLOSSA_HAVE_QSCINTILLA
 #include "qscitarget.h"
@@ -428,7 +428,8 @@ private slots:
         auto h = MakeHarness(kind);
         h->Setup(document, codePage, 2, 0, 0);
         IdeEditor editor(h->Target());
-        QCOMPARE(editor.CodePage(), codePage);
+        editor.SetEncoding(editor.CodePage());
+        QCOMPARE(editor.Encoding() == DocEncoding::Utf8, codePage == 65001);
         const QString text = editor.ReadDocumentText(editor.Length() + 1, 0, 0);
         QCOMPARE(text, u"\u00e9X"_s);
         const int position = int(editor.EncodedLength(text.first(1)));

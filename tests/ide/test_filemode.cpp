@@ -1,7 +1,7 @@
 // File mode: loading a source file into the simulated editor, the caret text, and the atomic
 // save that never overwrites a file changed on disk.
-#include "common/testfiles.h"
 #include "bridgeoperations.h"
+#include "common/testfiles.h"
 #include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
@@ -253,7 +253,7 @@ private slots:
         FileMode mode;
         QVERIFY(mode.Load(path));
         IdeEditor editor(mode.Editor());
-        editor.CodePage();
+        editor.SetEncoding(editor.CodePage());
         QVERIFY(editor.InsertAtPosition(0, u";\u00e9\r\n"_s));
         QVERIFY(mode.Save());
         QCOMPARE(ReadFile(path), QByteArray("\xef\xbb\xbf;\xc3\xa9\r\nProcedure A()\r\n"));

@@ -21,10 +21,8 @@ IdeEditor::IdeEditor(std::unique_ptr<ScintillaTarget> target)
 
 IdeEditor::~IdeEditor() = default;
 
-int IdeEditor::CodePage() {
-    const int codePage = QueryCodePage(*target_);
-    encoding_ = EncodingForCodePage(codePage);
-    return codePage;
+DocEncoding IdeEditor::CodePage() {
+    return EncodingForCodePage(QueryCodePage(*target_));
 }
 
 int IdeEditor::CaretPosition() {

@@ -23,8 +23,9 @@ public:
 
     ScintillaTarget& Target() { return *target_; }
 
-    // SCI_GETCODEPAGE; also sets Encoding(): UTF-8 for 65001, else ANSI.
-    int CodePage();
+    // SCI_GETCODEPAGE as the document's encoding: UTF-8 for 65001, else ANSI. Reads and writes
+    // use Encoding(), which SetEncoding sets.
+    DocEncoding CodePage();
     // SCI_GETCURRENTPOS, SCI_GETEOLMODE.
     int CaretPosition();
     int EolMode();

@@ -1,9 +1,9 @@
 #include "app/mainflow.h"
 
+#include "bridgeoperations.h"
 #include "comment/commentblockwriter.h"
 #include "comment/descriptionname.h"
 #include "comment/loadedfields.h"
-#include "bridgeoperations.h"
 #include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
