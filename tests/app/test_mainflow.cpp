@@ -4,8 +4,8 @@
 #include "app/singleinstance.h"
 #include "common/testfiles.h"
 #include "files/safewrite.h"
-#include "simulatedscintilla.h"
 #include "preview/previewwindow.h"
+#include "simulatedscintilla.h"
 #include "ui/editorwindow.h"
 
 #include <QDir>

@@ -8,8 +8,8 @@
 //         [-timeout:SECONDS] [-highmemory]
 // Prints the window handle in decimal on one line, then runs until WM_CLOSE or the time limit.
 
-#include "fakeideprotocol.h"
 #include "bridgeoperations.h"
+#include "fakeideprotocol.h"
 #include "simulatedscintilla.h"
 
 #include <windows.h>

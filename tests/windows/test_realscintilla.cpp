@@ -2,8 +2,8 @@
 // bundles): the same operations on both must give the same answers, bytes and selections.
 // The path of Scintilla.dll is the first argument or GLOSSA_SCINTILLA_DLL.
 #include "bridgeoperations.h"
-#include "simulatedscintilla.h"
 #include "minitest.h"
+#include "simulatedscintilla.h"
 
 #include <windows.h>
 

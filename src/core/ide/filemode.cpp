@@ -1,7 +1,7 @@
 #include "ide/filemode.h"
 
-#include "files/safewrite.h"
 #include "bridgeoperations.h"
+#include "files/safewrite.h"
 #include "ide/docencoding.h"
 
 #include <QCryptographicHash>
