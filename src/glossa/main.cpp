@@ -1,15 +1,12 @@
+#include "app/automation.h"
 #include "app/commandline.h"
 #include "app/consolerun.h"
 #include "app/mainflow.h"
-#include "app/previewapply.h"
-#include "app/screenshot.h"
-#include "ui/editorwindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLoggingCategory>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -89,30 +86,7 @@ int main(int argc, char* argv[]) {
     const QStringList arguments = QCoreApplication::arguments();
 #endif
     glossa::RunEnvironment environment = glossa::RunEnvironment::FromProcess(arguments);
-    const QString screenshot = qEnvironmentVariable("GLOSSA_SCREENSHOT");
-    if (!screenshot.isEmpty()) {
-        const QString previewShot = qEnvironmentVariable("GLOSSA_SCREENSHOT_PREVIEW");
-        environment.onShown = [screenshot, previewShot](glossa::MainFlow& flow) {
-            glossa::ScheduleScreenshots(flow, screenshot, previewShot);
-        };
-    } else if (qEnvironmentVariableIsSet("GLOSSA_PREVIEW_AND_APPLY")) {
-        environment.onShown = [](glossa::MainFlow& flow) { glossa::SchedulePreviewAndApply(flow); };
-    } else if (qEnvironmentVariableIsSet("GLOSSA_STARTUP_REPORT")) {
-        // The start-up benchmark: report where the time went, then close without applying.
-        environment.onShown = [mainEntered](glossa::MainFlow& flow) {
-            const glossa::StartupTimes& t = flow.Times();
-            std::fprintf(stderr,
-                         "glossa-startup main_ms_epoch=%lld shown_ms_epoch=%lld "
-                         "open_ns=%lld windows_ns=%lld read_ns=%lld find_ns=%lld "
-                         "shown_ns=%lld\n",
-                         static_cast<long long>(mainEntered),
-                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch()),
-                         static_cast<long long>(t.editorOpened),
-                         static_cast<long long>(t.windowsBuilt), static_cast<long long>(t.textRead),
-                         static_cast<long long>(t.headerFound), static_cast<long long>(t.shown));
-            QTimer::singleShot(0, flow.Window(), [&flow] { flow.Window()->close(); });
-        };
-    }
+    environment.onShown = glossa::AutomationFromEnvironment(mainEntered);
     glossa::MainFlow flow(std::move(environment));
     return flow.Run();
 }

@@ -1,13 +1,16 @@
-#include "app/screenshot.h"
+#include "app/automation.h"
 
 #include "app/mainflow.h"
 #include "preview/previewwindow.h"
 #include "ui/editorwindow.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTimer>
 #include <QWindow>
 
@@ -35,8 +38,8 @@ void Save(QWidget* widget, const QString& path) {
         std::fprintf(stderr, "glossa: cannot save a screenshot to %s\n", qPrintable(path));
 }
 
-} // namespace
-
+// Saves a picture of the window to pngPath and closes it without applying. With previewPngPath
+// set, it first presses the preview button and saves a picture of the preview window there too.
 void ScheduleScreenshots(MainFlow& flow, const QString& pngPath, const QString& previewPngPath) {
     EditorWindow* window = flow.Window();
     QTimer::singleShot(800, window, [&flow, window, pngPath, previewPngPath] {
@@ -53,6 +56,67 @@ void ScheduleScreenshots(MainFlow& flow, const QString& pngPath, const QString& 
             window->close();
         });
     });
+}
+
+// What the process has loaded, as the system sees it: the last column of /proc/self/maps.
+void ReportMappedFiles() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return;
+    QSet<QByteArray> reported;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const qsizetype slash = line.indexOf(" /");
+        if (slash < 0)
+            continue;
+        const QByteArray path = line.mid(slash + 1);
+        if (!reported.contains(path)) {
+            reported.insert(path);
+            std::fprintf(stderr, "glossa-mapped %s\n", path.constData());
+        }
+    }
+}
+
+// Presses the preview button, writes the path of every file the process has mapped to standard
+// error (lines "glossa-mapped PATH"; Linux only), then presses Apply.
+void SchedulePreviewAndApply(MainFlow& flow) {
+    EditorWindow* window = flow.Window();
+    QTimer::singleShot(0, window, [window] {
+        window->previewButton()->click();
+        ReportMappedFiles();
+        window->applyButton()->click();
+    });
+}
+
+// Reports where start-up spent its time, then closes without applying.
+void ReportStartup(MainFlow& flow, qint64 mainEnteredMsecs) {
+    const StartupTimes& t = flow.Times();
+    std::fprintf(stderr,
+                 "glossa-startup main_ms_epoch=%lld shown_ms_epoch=%lld "
+                 "open_ns=%lld windows_ns=%lld read_ns=%lld find_ns=%lld "
+                 "shown_ns=%lld\n",
+                 static_cast<long long>(mainEnteredMsecs),
+                 static_cast<long long>(QDateTime::currentMSecsSinceEpoch()),
+                 static_cast<long long>(t.editorOpened), static_cast<long long>(t.windowsBuilt),
+                 static_cast<long long>(t.textRead), static_cast<long long>(t.headerFound),
+                 static_cast<long long>(t.shown));
+    QTimer::singleShot(0, flow.Window(), [&flow] { flow.Window()->close(); });
+}
+
+} // namespace
+
+std::function<void(MainFlow&)> AutomationFromEnvironment(qint64 mainEnteredMsecs) {
+    const QString screenshot = qEnvironmentVariable("GLOSSA_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        const QString previewShot = qEnvironmentVariable("GLOSSA_SCREENSHOT_PREVIEW");
+        return [screenshot, previewShot](MainFlow& flow) {
+            ScheduleScreenshots(flow, screenshot, previewShot);
+        };
+    }
+    if (qEnvironmentVariableIsSet("GLOSSA_PREVIEW_AND_APPLY"))
+        return SchedulePreviewAndApply;
+    if (qEnvironmentVariableIsSet("GLOSSA_STARTUP_REPORT"))
+        return [mainEnteredMsecs](MainFlow& flow) { ReportStartup(flow, mainEnteredMsecs); };
+    return {};
 }
 
 } // namespace glossa

@@ -164,7 +164,7 @@ bool MainFlow::Start() {
                    : EndWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
                                       "reached."_s.arg(env_.toolScintilla));
     times_.editorOpened = clock.nsecsElapsed();
-    editor_->CodePage();
+    editor_->SetEncoding(editor_->CodePage());
     context_.DocEncoding = editor_->Encoding();
     context_.SearchMode = options_.searchMode;
     LoadSettings();
