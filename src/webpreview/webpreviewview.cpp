@@ -24,7 +24,7 @@ void PreviewRequestBlocker::interceptRequest(QWebEngineUrlRequestInfo& info) {
 }
 
 PreviewWebPage::PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener, QObject* parent)
-    : QWebEnginePage(profile, parent), m_opener(std::move(opener)) {
+    : QWebEnginePage(profile, parent), opener_(std::move(opener)) {
     QWebEngineSettings* s = settings();
     s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -45,7 +45,7 @@ PreviewWebPage::PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener,
 }
 
 void PreviewWebPage::SetContent(const QString& html) {
-    m_contentPending = true;
+    contentPending_ = true;
     setHtml(html, PreviewBaseUrl());
 }
 
@@ -75,15 +75,15 @@ bool PreviewWebPage::acceptNavigationRequest(const QUrl& url, NavigationType typ
         break;
     }
     // Our own setHtml arrives once as a typed data: navigation of the main frame.
-    if (m_contentPending && isMainFrame && type == NavigationTypeTyped && url.scheme() == u"data") {
+    if (contentPending_ && isMainFrame && type == NavigationTypeTyped && url.scheme() == u"data") {
         kind = PreviewNavigationKind::ContentLoad;
-        m_contentPending = false;
+        contentPending_ = false;
     }
     // Fully encoded: the default form would decode escapes such as %20 in the address.
     const PreviewNavigationDecision decision =
         DecidePreviewNavigation(kind, isMainFrame, url.toString(QUrl::FullyEncoded));
-    if (decision.open && m_opener)
-        m_opener(*decision.open);
+    if (decision.open && opener_)
+        opener_(*decision.open);
     return decision.accept;
 }
 

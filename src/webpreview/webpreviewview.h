@@ -31,8 +31,8 @@ public:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
 private:
-    PreviewOpener m_opener;
-    bool m_contentPending = false;
+    PreviewOpener opener_;
+    bool contentPending_ = false;
 };
 
 // web_preview on the web engine, and loading content into it.

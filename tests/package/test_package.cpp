@@ -52,25 +52,25 @@ QStringList FilesIn(const QByteArray& listing) {
 class TestPackage : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_deb;
-    QString m_tgz;
+    QTemporaryDir dir_;
+    QString deb_;
+    QString tgz_;
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
+        QVERIFY(dir_.isValid());
         const Result cpack = Run(QStringLiteral(GLOSSA_CPACK),
                                  {u"-G"_s, u"DEB;TGZ"_s, u"--config"_s,
                                   QStringLiteral(GLOSSA_BINARY_DIR) + u"/CPackConfig.cmake"_s,
-                                  u"-B"_s, m_dir.filePath(u"out"_s)});
+                                  u"-B"_s, dir_.filePath(u"out"_s)});
         QVERIFY2(cpack.exitCode == 0, QByteArray(cpack.out + cpack.err).constData());
-        const QDir out(m_dir.filePath(u"out"_s));
+        const QDir out(dir_.filePath(u"out"_s));
         const QStringList debs = out.entryList({u"glossa_*.deb"_s}, QDir::Files);
         const QStringList tgzs = out.entryList({u"glossa-*.tar.gz"_s}, QDir::Files);
         QCOMPARE(debs.size(), 1);
         QCOMPARE(tgzs.size(), 1);
-        m_deb = out.filePath(debs.front());
-        m_tgz = out.filePath(tgzs.front());
+        deb_ = out.filePath(debs.front());
+        tgz_ = out.filePath(tgzs.front());
     }
 
     // Exactly the executable and the preview module, in the layout the executable expects.
@@ -78,12 +78,12 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("deb") << u"dpkg-deb"_s << QStringList{u"-c"_s, m_deb}
+        QTest::newRow("deb") << u"dpkg-deb"_s << QStringList{u"-c"_s, deb_}
                              << QStringList{u"./usr/bin/glossa"_s,
                                             u"./usr/lib/glossa/glossa_webpreview.so"_s};
         // The archive holds one folder named after itself.
-        const QString top = QFileInfo(m_tgz).fileName().chopped(7) + u'/';
-        QTest::newRow("tar.gz") << u"tar"_s << QStringList{u"-tzf"_s, m_tgz}
+        const QString top = QFileInfo(tgz_).fileName().chopped(7) + u'/';
+        QTest::newRow("tar.gz") << u"tar"_s << QStringList{u"-tzf"_s, tgz_}
                                 << QStringList{top + u"bin/glossa"_s,
                                                top + u"lib/glossa/glossa_webpreview.so"_s};
     }
@@ -106,7 +106,7 @@ private slots:
     }
     void debDependsOnQt() {
         QFETCH(QString, package);
-        const Result depends = Run(u"dpkg-deb"_s, {u"-f"_s, m_deb, u"Depends"_s});
+        const Result depends = Run(u"dpkg-deb"_s, {u"-f"_s, deb_, u"Depends"_s});
         QVERIFY2(depends.exitCode == 0, depends.err);
         QStringList names;
         for (const QString& entry : QString::fromUtf8(depends.out).split(u','))
@@ -115,11 +115,11 @@ private slots:
     }
 
     void unpackedGlossaEditsAndPreviewsOnItsOwn() {
-        const QString root = m_dir.filePath(u"root"_s);
-        const Result unpack = Run(u"dpkg-deb"_s, {u"-x"_s, m_deb, root});
+        const QString root = dir_.filePath(u"root"_s);
+        const Result unpack = Run(u"dpkg-deb"_s, {u"-x"_s, deb_, root});
         QVERIFY2(unpack.exitCode == 0, unpack.err);
 
-        const QString source = m_dir.filePath(u"example.pb"_s);
+        const QString source = dir_.filePath(u"example.pb"_s);
         QVERIFY(QFile::copy(qEnvironmentVariable("GLOSSA_SOURCE_DIR") + u"/examples/example.pb"_s,
                             source));
         QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner);
@@ -133,9 +133,9 @@ private slots:
                                  "GLOSSA_STARTUP_REPORT", "PB_TOOL_Scintilla", "PB_TOOL_Cursor"})
             env.remove(QString::fromLatin1(name));
         env.insert(u"GLOSSA_PREVIEW_AND_APPLY"_s, u"1"_s);
-        env.insert(u"GLOSSA_LOCK_FILE"_s, m_dir.filePath(u"lock"_s));
-        env.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"config"_s));
-        env.insert(u"XDG_RUNTIME_DIR"_s, m_dir.path());
+        env.insert(u"GLOSSA_LOCK_FILE"_s, dir_.filePath(u"lock"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
+        env.insert(u"XDG_RUNTIME_DIR"_s, dir_.path());
         // The caret in the body of Greet, which has no block yet.
         const Result run = Run(root + u"/usr/bin/glossa"_s, {source, u"-caret:21x5"_s}, env);
         QVERIFY2(run.exitCode == 0, run.err);

@@ -45,11 +45,11 @@ public slots:
 
 class TestPreviewWindow : public QObject {
     Q_OBJECT
-    QTemporaryDir m_config;
+    QTemporaryDir config_;
 
     void WriteSettings(const QByteArray& lines) {
-        QDir().mkpath(m_config.filePath(u"Tolmeck/Remarqua"_s));
-        QFile file(m_config.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
+        QDir().mkpath(config_.filePath(u"Tolmeck/Remarqua"_s));
+        QFile file(config_.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Main]\r\n" + lines);
     }
@@ -97,15 +97,15 @@ class TestPreviewWindow : public QObject {
 private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(m_config.isValid());
-        qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+        QVERIFY(config_.isValid());
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
 #ifdef GLOSSA_HAVE_WEBENGINE
         // The web view linked in, so that its page can be inspected here.
         SetPreviewViewFactory(WebPreviewViewFactory());
 #endif
     }
     void cleanup() {
-        QFile::remove(m_config.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
+        QFile::remove(config_.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
     }
 
     void windowBeforeFirstRender() {

@@ -4,38 +4,38 @@ namespace glossa {
 
 QStringList ParameterListModel::rows() const {
     QStringList names;
-    names.reserve(m_entries.size());
-    for (const ParameterEntry& entry : m_entries)
+    names.reserve(entries_.size());
+    for (const ParameterEntry& entry : entries_)
         names.append(entry.name);
     return names;
 }
 
 QStringList ParameterListModel::descriptions() const {
     QStringList texts;
-    texts.reserve(m_entries.size());
-    for (const ParameterEntry& entry : m_entries)
+    texts.reserve(entries_.size());
+    for (const ParameterEntry& entry : entries_)
         texts.append(entry.description);
     return texts;
 }
 
 void ParameterListModel::StoreSelectedDescription(const QString& editorTags) {
-    if (m_selected >= 0 && m_selected < m_entries.size())
-        m_entries[m_selected].description = editorTags;
+    if (selected_ >= 0 && selected_ < entries_.size())
+        entries_[selected_].description = editorTags;
 }
 
 SelectionUpdate ParameterListModel::SelectRow(int row, const QString& editorTags) {
-    if (row < -1 || row >= m_entries.size())
+    if (row < -1 || row >= entries_.size())
         row = -1;
     // A second event on the selected row must not drop what was typed since it was selected.
-    if (row == m_selected)
+    if (row == selected_)
         return {};
     StoreSelectedDescription(editorTags);
-    m_selected = row;
+    selected_ = row;
     SelectionUpdate update;
     update.changed = true;
     update.editorEnabled = row >= 0;
     if (row >= 0)
-        update.description = m_entries[row].description;
+        update.description = entries_[row].description;
     return update;
 }
 

@@ -22,19 +22,19 @@ struct SelectionUpdate {
 class ParameterListModel {
 public:
     ParameterListModel() = default;
-    explicit ParameterListModel(ParameterList entries) : m_entries(std::move(entries)) {}
+    explicit ParameterListModel(ParameterList entries) : entries_(std::move(entries)) {}
 
-    const ParameterList& entries() const { return m_entries; }
+    const ParameterList& entries() const { return entries_; }
     // Row texts, one per entry.
     QStringList rows() const;
-    int rowCount() const { return int(m_entries.size()); }
+    int rowCount() const { return int(entries_.size()); }
     // The list and the editor are usable only with at least one row.
-    bool hasRows() const { return !m_entries.isEmpty(); }
+    bool hasRows() const { return !entries_.isEmpty(); }
     // The descriptions in list order, as the block writer takes them.
     QStringList descriptions() const;
 
     // Row (from 0) whose description is in the editor, -1 for none.
-    int SelectedParameter() const { return m_selected; }
+    int SelectedParameter() const { return selected_; }
 
     // Stores the editor's tagged text as the selected row's description; nothing without one.
     void StoreSelectedDescription(const QString& editorTags);
@@ -45,8 +45,8 @@ public:
     SelectionUpdate SelectRow(int row, const QString& editorTags);
 
 private:
-    ParameterList m_entries;
-    int m_selected = -1;
+    ParameterList entries_;
+    int selected_ = -1;
 };
 
 } // namespace glossa

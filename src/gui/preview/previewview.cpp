@@ -92,14 +92,14 @@ void SetPreviewContent(QWidget* view, const QString& html) {
 }
 
 PreviewTextBrowser::PreviewTextBrowser(QWidget* parent, PreviewOpener opener)
-    : QTextBrowser(parent), m_opener(std::move(opener)) {
+    : QTextBrowser(parent), opener_(std::move(opener)) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         const PreviewNavigationDecision decision = DecidePreviewNavigation(
             PreviewNavigationKind::LinkClicked, true, url.toString(QUrl::FullyEncoded));
-        if (decision.open && m_opener)
-            m_opener(*decision.open);
+        if (decision.open && opener_)
+            opener_(*decision.open);
     });
 }
 

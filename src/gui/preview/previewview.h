@@ -43,7 +43,7 @@ public:
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
-    PreviewOpener m_opener;
+    PreviewOpener opener_;
 };
 
 } // namespace glossa

@@ -47,14 +47,14 @@ PreviewWindow::PreviewWindow(QWidget* parent)
 }
 
 void PreviewWindow::SetOpener(PreviewOpener opener) {
-    m_opener = std::move(opener);
+    opener_ = std::move(opener);
 }
 
 void PreviewWindow::OpenAddress(const QString& opened) {
     // The view may have respelled the address; the system gets it as the comment holds it.
-    const QString address = CommentAddress(opened, m_addresses);
-    if (m_opener) {
-        m_opener(address);
+    const QString address = CommentAddress(opened, addresses_);
+    if (opener_) {
+        opener_(address);
         return;
     }
 #ifdef Q_OS_WIN
@@ -82,22 +82,22 @@ void PreviewWindow::OpenAddress(const QString& opened) {
 }
 
 void PreviewWindow::Render(const PreviewFields& fields) {
-    if (!m_prepared)
-        m_prepared = PreparePreviewPage(PreviewSettingsPath());
+    if (!prepared_)
+        prepared_ = PreparePreviewPage(PreviewSettingsPath());
     const PreviewBody body =
-        BuildPreviewBody(fields, m_prepared->resultLabel, m_prepared->exampleLabel);
-    m_pageHtml = FillPreviewPage(*m_prepared, body.body);
-    m_addresses = body.addresses;
+        BuildPreviewBody(fields, prepared_->resultLabel, prepared_->exampleLabel);
+    pageHtml_ = FillPreviewPage(*prepared_, body.body);
+    addresses_ = body.addresses;
 
-    if (!m_view) {
-        m_view = CreatePreviewView(this, [this](const QString& address) { OpenAddress(address); });
-        layout()->addWidget(m_view);
+    if (!view_) {
+        view_ = CreatePreviewView(this, [this](const QString& address) { OpenAddress(address); });
+        layout()->addWidget(view_);
     }
-    SetPreviewContent(m_view, m_pageHtml);
+    SetPreviewContent(view_, pageHtml_);
 
     // Shown before it is measured, so that the frame (part of the size) is known.
     show();
-    resize(MeasurePreviewText(this, body.measureText, m_prepared->fontSize));
+    resize(MeasurePreviewText(this, body.measureText, prepared_->fontSize));
     raise();
 }
 

@@ -32,10 +32,10 @@ public:
     void SetOpener(PreviewOpener opener);
 
     // web_preview, or nullptr before the first Render.
-    QWidget* View() const { return m_view; }
+    QWidget* View() const { return view_; }
 
     // The HTML text of the last Render (empty before it).
-    QString PageHtml() const { return m_pageHtml; }
+    QString PageHtml() const { return pageHtml_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -43,11 +43,11 @@ protected:
 private:
     void OpenAddress(const QString& opened);
 
-    QWidget* m_view = nullptr;
-    std::optional<PreparedPreviewPage> m_prepared;
-    PreviewOpener m_opener;
-    QString m_pageHtml;
-    QStringList m_addresses; // the links of the page shown, as the fields hold them
+    QWidget* view_ = nullptr;
+    std::optional<PreparedPreviewPage> prepared_;
+    PreviewOpener opener_;
+    QString pageHtml_;
+    QStringList addresses_; // the links of the page shown, as the fields hold them
 };
 
 } // namespace glossa

@@ -27,7 +27,7 @@ QTextEdit* WritableEditor(QWidget* widget) {
 
 } // namespace
 
-FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), m_menu(new QMenu(parent)) {
+FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), menu_(new QMenu(parent)) {
     struct Item {
         int id;
         QString text;
@@ -44,13 +44,13 @@ FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), m_menu(new QMenu(pare
     };
     for (const Item& item : items) {
         if (item.id < 0) {
-            m_menu->addSeparator();
+            menu_->addSeparator();
             continue;
         }
-        QAction* action = m_menu->addAction(item.text);
+        QAction* action = menu_->addAction(item.text);
         action->setData(item.id);
         action->setCheckable(item.id != LinkMenuItem);
-        m_actions[item.id] = action;
+        actions_[item.id] = action;
         const int id = item.id;
         connect(action, &QAction::triggered, this, [this, id] {
             runCommand(id, FocusedEditor());
@@ -62,20 +62,20 @@ FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), m_menu(new QMenu(pare
 
 FormatMenu::~FormatMenu() {
     // The menu belongs to the parent widget when there is one.
-    if (m_menu && !m_menu->parent())
-        delete m_menu;
+    if (menu_ && !menu_->parent())
+        delete menu_;
 }
 
 QAction* FormatMenu::action(int id) const {
-    const auto it = m_actions.find(id);
-    return it == m_actions.end() ? nullptr : it->second;
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
 }
 
 void FormatMenu::runCommand(int id, QTextEdit* editor) {
     if (!editor)
         return;
     if (id == LinkMenuItem) {
-        InsertLink(editor, m_menu ? m_menu->parentWidget() : nullptr, m_pick);
+        InsertLink(editor, menu_ ? menu_->parentWidget() : nullptr, pick_);
         return;
     }
     if (const Effects effect = EffectOfItem(id))
@@ -83,10 +83,10 @@ void FormatMenu::runCommand(int id, QTextEdit* editor) {
 }
 
 void FormatMenu::popup(const QPoint& globalPos) {
-    if (!FocusedEditor() || !m_menu)
+    if (!FocusedEditor() || !menu_)
         return;
     DisableButtons(*this);
-    m_menu->popup(globalPos);
+    menu_->popup(globalPos);
 }
 
 int DisableButtons(FormatMenu& menu, QWidget* focused) {

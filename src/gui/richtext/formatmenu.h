@@ -26,13 +26,13 @@ public:
     explicit FormatMenu(QWidget* parent = nullptr);
     ~FormatMenu() override;
 
-    QMenu* menu() const { return m_menu; }
+    QMenu* menu() const { return menu_; }
 
     // The item with this id, or nullptr for an id the menu doesn't have.
     QAction* action(int id) const;
 
     // Replaces the file dialog of "link..." (tests, or another dialog).
-    void setFilePicker(FilePicker pick) { m_pick = std::move(pick); }
+    void setFilePicker(FilePicker pick) { pick_ = std::move(pick); }
 
     // Runs the command of item `id` on `editor` (nothing without an editor or for other ids).
     void runCommand(int id, QTextEdit* editor);
@@ -42,9 +42,9 @@ public:
     void popup(const QPoint& globalPos);
 
 private:
-    QPointer<QMenu> m_menu;
-    std::map<int, QAction*> m_actions;
-    FilePicker m_pick;
+    QPointer<QMenu> menu_;
+    std::map<int, QAction*> actions_;
+    FilePicker pick_;
 };
 
 // Brings the items' state up to date for `focused`: when it is an editor (a writable QTextEdit),

@@ -27,47 +27,47 @@ public:
         if (chars.isEmpty())
             return;
         // Close, most recent first, every open tag whose effect ends here; nothing reopens.
-        for (auto it = m_open.end(); it != m_open.begin();) {
+        for (auto it = open_.end(); it != open_.begin();) {
             --it;
             if (!(effects & it->Effect)) {
-                m_out += it->closingTag();
-                it = m_open.erase(it);
+                out_ += it->closingTag();
+                it = open_.erase(it);
             }
         }
         for (const FormatTag& tag : FormatTags()) {
             if ((effects & tag.Effect) && !isOpen(tag.Effect)) {
-                m_out += tag.openingTag();
-                m_open.push_back(tag);
+                out_ += tag.openingTag();
+                open_.push_back(tag);
             }
         }
-        m_out += chars;
+        out_ += chars;
     }
 
     void lineEnd() {
         closeAll();
-        m_out += LineBreakTag;
+        out_ += LineBreakTag;
     }
 
     QString finish() {
         closeAll();
-        return std::move(m_out);
+        return std::move(out_);
     }
 
 private:
     bool isOpen(Effects effect) const {
-        return std::any_of(m_open.begin(), m_open.end(),
+        return std::any_of(open_.begin(), open_.end(),
                            [effect](const FormatTag& t) { return t.Effect == effect; });
     }
 
     void closeAll() {
-        while (!m_open.empty()) {
-            m_out += m_open.back().closingTag();
-            m_open.pop_back();
+        while (!open_.empty()) {
+            out_ += open_.back().closingTag();
+            open_.pop_back();
         }
     }
 
-    QString m_out;
-    std::vector<FormatTag> m_open;
+    QString out_;
+    std::vector<FormatTag> open_;
 };
 
 // The tag of FormatTags() that stands whole at `at`, as {effect, opening}; effect 0 for none.
