@@ -2,7 +2,7 @@
 // parameter split: a header found starts at a line start with its keyword, ends with ")" and is
 // one of the headers of the whole text; every name is free of commas outside parentheses and
 // literals; block positions lie inside the text.
-#include "comment/existingblock.h"
+#include "comment/commentblockreader.h"
 #include "comment/loadedfields.h"
 #include "comment/procedureheader.h"
 

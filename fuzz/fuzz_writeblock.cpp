@@ -4,8 +4,8 @@
 // (the old block and the blank lines after it), the block reads back field for field, the
 // caret stays inside the document and no position outside it is ever sent. Fields the user
 // left untouched and lines the window never showed survive byte for byte.
+#include "comment/commentblockreader.h"
 #include "comment/commentblockwriter.h"
-#include "comment/existingblock.h"
 #include "comment/loadedfields.h"
 #include "comment/procedureheader.h"
 #include "comment/trimblanks.h"

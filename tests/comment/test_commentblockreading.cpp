@@ -1,4 +1,4 @@
-#include "comment/existingblock.h"
+#include "comment/commentblockreader.h"
 #include "comment/loadedfields.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "comment/commentblockreader.h"
 #include "comment/commentcontext.h"
-#include "comment/existingblock.h"
 #include "comment/procedureheader.h"
 #include "ide/idedocument.h"
 

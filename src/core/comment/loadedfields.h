@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comment/existingblock.h"
+#include "comment/commentblockreader.h"
 #include "comment/procedureheader.h"
 
 #include <QString>

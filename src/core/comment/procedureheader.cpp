@@ -1,6 +1,6 @@
 #include "comment/procedureheader.h"
 
-#include "comment/existingblock.h"
+#include "comment/commentblockreader.h"
 #include "comment/trimblanks.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "doc/sourcereport.h"
 
+#include "comment/commentblockreader.h"
 #include "comment/descriptionname.h"
-#include "comment/existingblock.h"
 #include "comment/trimblanks.h"
 #include "preview/previewpage.h"
 

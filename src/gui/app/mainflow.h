@@ -4,8 +4,8 @@
 #include "app/messages.h"
 #include "app/singleinstance.h"
 #include "app/windowsettings.h"
+#include "comment/commentblockreader.h"
 #include "comment/commentcontext.h"
-#include "comment/existingblock.h"
 #include "comment/parameterlistmodel.h"
 #include "comment/procedureheader.h"
 
