@@ -54,7 +54,7 @@ if [ ! -f "$scintilla" ]; then
 fi
 
 # The 32-bit test programs: the stand-in IDE and the conformance test.
-cmake -S . -B build/mingw32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" \
+cmake -S . -B build/mingw32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DGLOSSA_MINGW_ARCH=i686 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DGLOSSA_QT=OFF -DGLOSSA_TESTS=OFF -DGLOSSA_BENCH=OFF -DGLOSSA_WINDOWS_TESTS=ON >/dev/null
 cmake --build build/mingw32 --target standinide test_realscintilla
