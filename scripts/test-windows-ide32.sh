@@ -78,13 +78,7 @@ for run in whole range; do
   else
     start_ide "$run" 65001 2 41 0
   fi
-  if window=$(wait_window "$glossa_title"); then
-    keys "$window" ctrl+a
-    typed "Adds two numbers."
-    keys "$window" ctrl+Return
-  else
-    fail "$run: no editor window"
-  fi
+  edit_and_apply "$run" ctrl+a "Adds two numbers."
   finish_ide "$run" "$expected" 232
 done
 

@@ -62,9 +62,9 @@ done
 
 # ---- End-to-end runs of glossa.exe ----
 
-# 1. No block above the procedure: the default block with the typed summary is inserted above
-#    the header; the caret in the body keeps its character; one undo restores the source. A
-#    second glossa.exe while this one runs ends at once (the "Global\Glossa" mutex).
+# No block above the procedure: the default block with the typed summary is inserted above
+# the header; the caret in the body keeps its character; one undo restores the source. A
+# second glossa.exe while this one runs ends at once (the "Global\Glossa" mutex).
 printf 'EnableExplicit\n\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n' >"$tmp/insert.pb"
 start_ide insert 65001 2 41 0
 if window=$(wait_window "$glossa_title"); then
@@ -86,33 +86,21 @@ else
 fi
 finish_ide insert $'EnableExplicit\n\n;<comment>\n;  <summary>Adds two numbers.</summary>\n;  <param><b>a:</b> {description}</param>\n;  <param><b>b:</b> {description}</param>\n;  <return></return>\n;  <example></example>\n;</comment>\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n' 232
 
-# 2. An existing block with formatted fields and non-ASCII text, CR LF, UTF-8: replaced, the
-#    caret inside the old block goes to the new block's start.
+# An existing block with formatted fields and non-ASCII text, CR LF, UTF-8: replaced, the
+# caret inside the old block goes to the new block's start.
 printf '; B\xc3\xbccher\r\n;<comment>\r\n;  <summary>Z\xc3\xa4hlt <b>\xc3\x84pfel</b></summary>\r\n;  <param><i>n</i> St\xc3\xbcck</param>\r\n;  <return>Summe \xe2\x82\xac</return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Count(n)\r\nEndProcedure\r\n' >"$tmp/replace.pb"
 start_ide replace 65001 0 30 0
-if window=$(wait_window "$glossa_title"); then
-  keys "$window" ctrl+Home
-  typed "Ja, "
-  keys "$window" ctrl+Return
-else
-  fail "replace: no editor window"
-fi
+edit_and_apply replace ctrl+Home "Ja, "
 finish_ide replace $'; B\xc3\xbccher\r\n;<comment>\r\n;  <summary>Ja, Z\xc3\xa4hlt <b>\xc3\x84pfel</b></summary>\r\n;  <param><i>n</i> St\xc3\xbcck</param>\r\n;  <return>Summe \xe2\x82\xac</return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Count(n)\r\nEndProcedure\r\n' 11
 
-# 2b. An ANSI document (code page 0, here 1252): its bytes are decoded and written back in it.
+# An ANSI document (code page 0, here 1252): its bytes are decoded and written back in it.
 printf '; M\xfcller\r\n;<comment>\r\n;  <summary>Caf\xe9 \x80</summary>\r\n;  <return></return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Road()\r\nEndProcedure\r\n' >"$tmp/ansi.pb"
 start_ide ansi 0 0 120 0
-if window=$(wait_window "$glossa_title"); then
-  keys "$window" ctrl+Home
-  typed "Hi "
-  keys "$window" ctrl+Return
-else
-  fail "ansi: no editor window"
-fi
+edit_and_apply ansi ctrl+Home "Hi "
 finish_ide ansi $'; M\xfcller\r\n;<comment>\r\n;  <summary>Hi Caf\xe9 \x80</summary>\r\n;  <return></return>\r\n;  <example></example>\r\n;</comment>\r\nProcedure Road()\r\nEndProcedure\r\n' 123
 
-# 3. A read-only document (the IDE's debugger is running): the message, nothing written, the
-#    editor window stays; then it is closed and the typed text discarded.
+# A read-only document (the IDE's debugger is running): the message, nothing written, the
+# editor window stays; then it is closed and the typed text discarded.
 printf 'EnableExplicit\n\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n' >"$tmp/readonly.pb"
 start_ide readonly 65001 2 41 1
 if window=$(wait_window "$glossa_title"); then
@@ -141,7 +129,7 @@ else
   fail "readonly: the stand-in IDE failed: $(cat "$tmp/readonly.log")"
 fi
 
-# 4. The preview: the plain view opens in its window and shows the page.
+# The preview: the plain view opens in its window and shows the page.
 printf 'EnableExplicit\n\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n' >"$tmp/preview.pb"
 start_ide preview 65001 2 41 0
 if window=$(wait_window "$glossa_title"); then
@@ -168,8 +156,8 @@ fi
 wait "$ide_pid" || fail "preview: the stand-in IDE failed"
 cmp -s "$tmp/preview.pb" "$tmp/preview.doc" || fail "preview: the document changed"
 
-# 5. The installer: glossa.exe started by hand, the folder picker answered with Return; the
-#    IDE's Tools.prefs in %APPDATA%\PureBasic holds the Windows entry, and "Success!" shows.
+# The installer: glossa.exe started by hand, the folder picker answered with Return; the
+# IDE's Tools.prefs in %APPDATA%\PureBasic holds the Windows entry, and "Success!" shows.
 timeout -k 10 120 "$WINE" "$deploy/glossa.exe" >"$tmp/install.log" 2>&1 &
 install_pid=$!
 if picker=$(wait_window '^Select Path to tools\.prefs$'); then

@@ -98,6 +98,19 @@ typed() {
   xdotool type --delay 60 "$1"
 }
 
+# Waits for Glossa's editor window, presses the key (ctrl+Home, ctrl+a), types the text and
+# applies with Ctrl+Return; a missing window fails the case.
+edit_and_apply() {
+  local run=$1 key=$2 text=$3 window
+  if window=$(wait_window "$glossa_title"); then
+    keys "$window" "$key"
+    typed "$text"
+    keys "$window" ctrl+Return
+  else
+    fail "$run: no editor window"
+  fi
+}
+
 screenshot() {
   if [ -n "${GLOSSA_SCREENSHOTS:-}" ] && command -v import >/dev/null 2>&1; then
     mkdir -p "$GLOSSA_SCREENSHOTS"
