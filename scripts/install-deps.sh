@@ -16,7 +16,7 @@ if [ "${1:-test}" != "build" ]; then
   packages+=(
     clang-format libqscintilla2-qt6-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    g++-mingw-w64-x86-64-posix wine64
+    g++-mingw-w64-x86-64-posix wine64 fonts-wine
     xvfb xauth fonts-liberation xdotool
   )
 fi

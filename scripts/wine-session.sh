@@ -54,6 +54,12 @@ start_wine_session() {
     echo "wineboot failed" >&2
     exit 1
   }
+  # Windows' dialog font. Without it Qt falls back to the first font Wine lists (here a math
+  # font whose line metrics push a line edit's text out of view), which no Windows user sees.
+  local font
+  for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
+    [ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
 }
 
 # Ends every process of the prefix (tests, stand-in IDEs, wineserver), the display, the folder.
