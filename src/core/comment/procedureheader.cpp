@@ -1,6 +1,7 @@
 #include "comment/procedureheader.h"
 
 #include "comment/commentblockreader.h"
+#include "comment/sourcescan.h"
 #include "comment/trimblanks.h"
 
 #include <algorithm>
@@ -14,31 +15,8 @@ namespace glossa {
 
 namespace {
 
-bool IsBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
 bool IsLineEnd(QChar c) {
     return c == u'\n' || c == u'\r';
-}
-
-// ASCII letters, digits and the underscore: what a PureBasic name is made of.
-bool IsWordChar(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
-           u == u'_';
-}
-
-qsizetype SkipBlanks(QStringView text, qsizetype i) {
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    return i;
-}
-
-qsizetype SkipWord(QStringView text, qsizetype i) {
-    while (i < text.size() && IsWordChar(text[i]))
-        ++i;
-    return i;
 }
 
 // Whether the lower-case ASCII word stands at i, in any letter case.

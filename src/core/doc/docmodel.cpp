@@ -2,6 +2,7 @@
 
 #include "comment/descriptionname.h"
 #include "comment/procedureheader.h"
+#include "comment/sourcescan.h"
 #include "doc/doclinks.h"
 
 #include <QRegularExpression>
@@ -12,24 +13,6 @@ using namespace Qt::StringLiterals;
 namespace glossa {
 
 namespace {
-
-bool IsWordChar(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
-           u == u'_';
-}
-
-qsizetype SkipBlanks(QStringView text, qsizetype i) {
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    return i;
-}
-
-qsizetype SkipWord(QStringView text, qsizetype i) {
-    while (i < text.size() && IsWordChar(text[i]))
-        ++i;
-    return i;
-}
 
 // The keyword (lower case) as a whole word at i, in any letter case: the index after it, or -1.
 qsizetype KeywordEnd(QStringView text, qsizetype i, QLatin1StringView keyword) {
