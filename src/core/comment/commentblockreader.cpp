@@ -232,7 +232,7 @@ QStringView ContinuationText(QStringView line) {
     return line.sliced(i);
 }
 
-QString FieldText(QString raw) {
+QString FieldText(QStringView raw) {
     QString text = TrimBlanks(raw);
     text.replace(u"<br>"_s, u"\n"_s);
     return text;

@@ -30,7 +30,7 @@ QString DescriptionNamesOther(const QString& description, const QString& paramet
     const QRegularExpressionMatch match = form.match(description);
     if (!match.hasMatch())
         return {};
-    const QString named = match.captured(1);
+    QString named = match.captured(1);
     if (BareName(named) == BareName(parameterName))
         return {};
     return named;

@@ -71,9 +71,7 @@ qsizetype AddressAt(QStringView text, qsizetype i) {
     qsizetype scheme = 0;
     if (StartsWithAt(text, i, "http://"_L1))
         scheme = 7;
-    else if (StartsWithAt(text, i, "https://"_L1))
-        scheme = 8;
-    else if (StartsWithAt(text, i, "file:///"_L1))
+    else if (StartsWithAt(text, i, "https://"_L1) || StartsWithAt(text, i, "file:///"_L1))
         scheme = 8;
     if (scheme == 0)
         return 0;
@@ -241,7 +239,7 @@ qsizetype AddressEnd(QStringView text, qsizetype start) {
 }
 
 QString PageLink(const QString& fromPage, const QString& toPage, const QString& anchor) {
-    const QString fragment = anchor.isEmpty() ? QString() : u'#' + anchor;
+    QString fragment = anchor.isEmpty() ? QString() : u'#' + anchor;
     if (fromPage == toPage && !anchor.isEmpty())
         return fragment;
     const QString up = u"../"_s.repeated(fromPage.count(u'/'));

@@ -181,7 +181,7 @@ public:
     }
 
 private:
-    static constexpr qsizetype kChunk = 64 * 1024;
+    static constexpr qsizetype kChunk = qsizetype{64} * 1024;
     QIODevice& device_;
     QString buffer_;
     bool failed_ = false;

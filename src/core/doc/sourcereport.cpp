@@ -21,9 +21,7 @@ int CountLineEnds(const QString& text, qsizetype from, qsizetype to) {
     int lines = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = text[i];
-        if (c == u'\n')
-            ++lines;
-        else if (c == u'\r' && !(i + 1 < text.size() && text[i + 1] == u'\n'))
+        if (c == u'\n' || (c == u'\r' && !(i + 1 < text.size() && text[i + 1] == u'\n')))
             ++lines;
     }
     return lines;

@@ -27,7 +27,7 @@ QString ApplicationDataFolder() {
 #ifdef Q_OS_WIN
     return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
 #else
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
         return xdg;
     return QDir::homePath() + u"/.config"_s;

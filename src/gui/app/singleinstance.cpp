@@ -18,7 +18,7 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::LockFilePath() {
-    const QString overridden = qEnvironmentVariable("GLOSSA_LOCK_FILE");
+    QString overridden = qEnvironmentVariable("GLOSSA_LOCK_FILE");
     if (!overridden.isEmpty())
         return overridden;
     return QDir(QDir::tempPath()).filePath(u"glossa.lock"_s);

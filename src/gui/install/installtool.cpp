@@ -64,8 +64,8 @@ QString IdePrefsFileName(IdePlatform platform) {
 QString ToolsPrefsPath(const QString& folder, IdePlatform platform) {
     if (platform != IdePlatform::Windows)
         return folder + u"tools.prefs"_s;
-    const QString named = folder + u"Tools.prefs"_s;
-    const QString lower = folder + u"tools.prefs"_s;
+    QString named = folder + u"Tools.prefs"_s;
+    QString lower = folder + u"tools.prefs"_s;
     // On NTFS both names are one file; elsewhere (tests) an existing file of either name is it.
     if (!QFileInfo::exists(named) && QFileInfo::exists(lower))
         return lower;

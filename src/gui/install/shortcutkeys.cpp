@@ -172,9 +172,11 @@ const char* const kDigitNames[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", 
 // first one is what the code reads back as.
 std::vector<KeyEntry> BuildTable(IdePlatform platform) {
     std::vector<KeyEntry> table;
-    const int firstLetter = platform == IdePlatform::MacOS ? 'a' : 'A';
-    for (int i = 0; i < 26; ++i)
+    const int firstLetter = platform == IdePlatform::MacOS ? int('a') : int('A');
+    for (int i = 0; i < 26; ++i) {
+        // NOLINTNEXTLINE(performance-inefficient-vector-operation): built once per platform
         table.push_back({firstLetter + i, Qt::Key(Qt::Key_A + i), false, kLetterNames[i]});
+    }
     for (int i = 0; i < 10; ++i)
         table.push_back({'0' + i, Qt::Key(Qt::Key_0 + i), false, kDigitNames[i]});
     switch (platform) {

@@ -42,9 +42,10 @@ PreviewViewFactory LoadWebPreviewModule() {
         const auto setContent =
             reinterpret_cast<SetContentFunction>(module.resolve("glossa_webpreview_set_content"));
         if (create && setContent) {
-            return {
-                [create](QWidget* parent, PreviewOpener opener) { return create(parent, &opener); },
-                [setContent](QWidget* view, const QString& html) { setContent(view, &html); }};
+            return {[create](QWidget* parent, const PreviewOpener& opener) {
+                        return create(parent, &opener);
+                    },
+                    [setContent](QWidget* view, const QString& html) { setContent(view, &html); }};
         }
         errors << module.errorString();
     }
