@@ -304,6 +304,8 @@ bool MainFlow::OpenSource() {
         if (!caret.isEmpty())
             file_->PlaceCaretFromText(caret);
         editor_ = std::make_unique<IdeEditor>(file_->Editor());
+        // The editor holds exactly the bytes just read: no need to copy them out again.
+        editor_->SetKnownDocument(file_->Loaded());
         return true;
     }
     const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));

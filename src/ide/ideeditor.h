@@ -36,6 +36,10 @@ public:
     // WindowAtLineStart() and Decoded(). A search window in UTF-8 starts at the next
     // character's first byte.
     QString ReadDocumentText(int size, int caretPos, int searchRange);
+    // The document's bytes when the caller holds them already (file mode): the next read of
+    // the whole document takes them instead of copying them out of the editor. Dropped by that
+    // read, by any other, and by every write.
+    void SetKnownDocument(QByteArray bytes) { known_ = std::move(bytes); }
     // Document position of the first byte of the text last read.
     int WindowStart() const { return windowStart_; }
     // True when the text last read starts a document line.
@@ -63,6 +67,7 @@ private:
     int windowStart_ = 0;
     bool windowAtLineStart_ = true;
     std::shared_ptr<const DecodedText> decoded_;
+    QByteArray known_;
 };
 
 } // namespace glossa
