@@ -360,14 +360,16 @@ bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     // The bytes as read stay for the save: the base of FollowIdeSettings, and what the file
     // must still hold then.
     loaded_ = std::move(bytes);
-    editor_.SetDocument(std::string(loaded_.constData(), std::size_t(loaded_.size())));
+    // The editor works on these bytes until the first change makes it copy them: a run that
+    // writes nothing never holds the source twice.
+    editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
     editor_.SetCodePage(codePage);
     editor_.SetEolMode(eolMode);
     return true;
 }
 
 void FileMode::PlaceCaretFromText(QStringView text) {
-    const std::string& document = editor_.Document();
+    const std::string_view document = editor_.DocumentView();
     const int position = CaretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
                                        editor_.CodePage(), text);
     editor_.SetSelection(position, position);
@@ -380,7 +382,7 @@ bool FileMode::Save(QString* reason) {
         return true;
     // Nothing reached the disk: the document goes back to what the file holds, so that a later
     // Apply starts from the same text.
-    editor_.SetDocument(std::string(loaded_.constData(), std::size_t(loaded_.size())));
+    editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
     editor_.SetSelection(caret_, caret_);
     return false;
 }

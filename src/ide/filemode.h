@@ -92,7 +92,9 @@ private:
     bool bom_ = false;
     bool caretGiven_ = false;
     long long caret_ = 0; // the caret as loaded or last stored
-    QByteArray loaded_;   // the document as the file holds it, the base of FollowIdeSettings
+    // The document as the file holds it, the base of FollowIdeSettings; never changed in place,
+    // the editor may be reading it.
+    QByteArray loaded_;
     Stamp stamp_;
     SimulatedScintilla editor_;
 };
