@@ -347,10 +347,13 @@ void BM_OpenReadFindHeader(benchmark::State& state, bool large) {
         }
         file.PlaceCaretFromText(caret);
         glossa::IdeEditor editor(file.Editor());
-        editor.SetKnownDocument(file.Loaded());
         glossa::CommentContext context;
         editor.CodePage();
         context.DocEncoding = editor.Encoding();
+        // Decoded here on this thread; the program decodes on another while it builds windows.
+        editor.SetKnownDocument(std::make_shared<const glossa::DecodedText>(
+                                    QByteArray(file.Loaded()), context.DocEncoding),
+                                file.Loaded().size(), context.DocEncoding);
         context.CaretPos = editor.CaretPosition();
         const int length = editor.Length();
         context.LineEnd = glossa::IdeEditor::LineEndForMode(editor.EolMode());

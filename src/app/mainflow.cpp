@@ -31,6 +31,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <future>
+#include <system_error>
 
 namespace glossa {
 
@@ -172,7 +174,13 @@ bool MainFlow::Start() {
 
     // From here on every ending releases the editor and stores the geometry (Finish).
     reachedRelease_ = true;
-    if (!BuildWindows())
+    std::future<std::shared_ptr<const DecodedText>> decoding = DecodeLoadedSource();
+    const bool built = BuildWindows();
+    if (decoding.valid()) {
+        const qsizetype size = file_->Loaded().size();
+        editor_->SetKnownDocument(decoding.get(), size, context_.DocEncoding);
+    }
+    if (!built)
         return EndWithoutWindow(u"The editor window can't be built."_s);
     times_.windowsBuilt = clock.nsecsElapsed();
     window_->setSplitterPosition(settings_.splitterPos);
@@ -263,6 +271,21 @@ QString MainFlow::ReadSourceText(int length) {
     }
 }
 
+std::future<std::shared_ptr<const DecodedText>> MainFlow::DecodeLoadedSource() const {
+    // File mode holds the bytes the editor is about to be asked for: they are decoded on a
+    // second core while this one builds the windows. A search window is read as usual.
+    if (!file_ || options_.searchRange > 0)
+        return {};
+    try {
+        return std::async(std::launch::async, [bytes = file_->Loaded(),
+                                               encoding = context_.DocEncoding]() mutable {
+            return std::make_shared<const DecodedText>(std::move(bytes), encoding);
+        });
+    } catch (const std::system_error&) {
+        return {}; // no thread to spare: read as usual
+    }
+}
+
 bool MainFlow::BuildWindows() {
     window_ = env_.buildEditorWindow();
     if (!window_)
@@ -304,8 +327,6 @@ bool MainFlow::OpenSource() {
         if (!caret.isEmpty())
             file_->PlaceCaretFromText(caret);
         editor_ = std::make_unique<IdeEditor>(file_->Editor());
-        // The editor holds exactly the bytes just read: no need to copy them out again.
-        editor_->SetKnownDocument(file_->Loaded());
         return true;
     }
     const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));

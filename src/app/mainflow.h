@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -127,6 +128,9 @@ private:
     QString ReadSourceText(int length);
     bool SaveSourceFile();
     bool CheckEncodable(const QString& text);
+    // The loaded source's text, decoded on another thread (file mode without a search window),
+    // else nothing.
+    std::future<std::shared_ptr<const DecodedText>> DecodeLoadedSource() const;
     bool BuildWindows();
     void LoadFields();
     void FillParameterList(const ParameterList& entries);

@@ -252,8 +252,7 @@ int FileMode::CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
     // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
     if (startedByIde)
         return 0;
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes)); // Qt's, word by word
     return !ascii && IsValidUtf8(bytes) ? sci::kCodePageUtf8 : 0;
 }
 

@@ -48,12 +48,18 @@ QString IdeEditor::LineEndForMode(int eolMode) {
     }
 }
 
+void IdeEditor::SetKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
+                                 DocEncoding encoding) {
+    known_ = {std::move(decoded), documentSize, encoding};
+}
+
 QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
-    QByteArray known = std::exchange(known_, {});
-    if (searchRange <= 0 && size > 1 && known.size() == qsizetype(size) - 1) {
+    const Known known = std::exchange(known_, {});
+    if (known.decoded && searchRange <= 0 && size > 1 && known.size == qsizetype(size) - 1 &&
+        known.encoding == encoding_) {
         windowStart_ = 0;
         windowAtLineStart_ = true;
-        decoded_ = std::make_shared<const DecodedText>(std::move(known), encoding_);
+        decoded_ = known.decoded;
         return decoded_->Text();
     }
     // Read into the buffer the decoded text keeps, so the document is copied out only once.
@@ -103,12 +109,12 @@ QByteArray IdeEditor::ReadRange(int start, int end) {
 }
 
 bool IdeEditor::ReplaceRange(int start, int end, const QByteArray& encoded) {
-    known_.clear();
+    known_ = {};
     return glossa::ReplaceRange(*target_, start, end, View(encoded));
 }
 
 bool IdeEditor::InsertAtPosition(int position, const QByteArray& encoded) {
-    known_.clear();
+    known_ = {};
     return glossa::InsertAtPosition(*target_, position, View(encoded));
 }
 
