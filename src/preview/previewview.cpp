@@ -33,7 +33,12 @@ namespace {
 // asked to, loading the whole OpenGL stack into every run; made here, only a run with a preview
 // pays for it. As Qt makes it: the default format, kept even when it can't be created.
 void ShareOpenGLContexts() {
+    // Qt warns that the attribute belongs before the application; its only effect there is the
+    // context made below, so the warning is not passed on.
+    const QtMessageHandler handler =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qInstallMessageHandler(handler);
     if (qt_gl_global_share_context())
         return;
     auto* context = new QOpenGLContext;
