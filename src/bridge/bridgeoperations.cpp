@@ -1,6 +1,7 @@
 #include "bridgeoperations.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace glossa {
@@ -120,16 +121,27 @@ std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, in
         return {};
     std::string local;
     try {
-        local.assign(std::size_t(size), '\0');
+        local.resize(std::size_t(size));
     } catch (const std::bad_alloc&) {
         return {};
     }
-    RemoteBlock remote(target, local.size());
+    local.resize(
+        ReadDocumentTextInto(target, local.data(), size, caretPos, searchRange, windowStart));
+    return local;
+}
+
+std::size_t ReadDocumentTextInto(ScintillaTarget& target, char* buffer, int size, int caretPos,
+                                 int searchRange, int& windowStart) {
+    windowStart = 0;
+    if (size <= 0)
+        return 0;
+    std::memset(buffer, 0, std::size_t(size));
+    RemoteBlock remote(target, std::size_t(size));
     if (!remote)
-        return {};
+        return 0;
     // The clearing copy of the whole size, so the buffer starts zeroed whatever the target.
-    if (!target.Write(remote.address(), local.data(), local.size()))
-        return {};
+    if (!target.Write(remote.address(), buffer, std::size_t(size)))
+        return 0;
 
     long long n = 0;
     if (searchRange > 0) {
@@ -158,12 +170,11 @@ std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, in
     }
     // Never copy more than the buffer holds, whatever the editor answered.
     n = std::clamp<long long>(n, 0, size - 1);
-    if (n > 0 && !target.Read(remote.address(), local.data(), std::size_t(n)))
+    if (n > 0 && !target.Read(remote.address(), buffer, std::size_t(n)))
         n = 0;
     if (n == 0)
         windowStart = 0;
-    local.resize(std::size_t(n));
-    return local;
+    return std::size_t(n);
 }
 
 std::string ReadRange(ScintillaTarget& target, int start, int end) {

@@ -83,6 +83,10 @@ bool QueryReadOnly(ScintillaTarget& target);
 // position outside 0..length is ever sent. Every remote block is released before return.
 std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, int searchRange,
                              int& windowStart);
+// As ReadDocumentText, into the caller's buffer of size bytes (its content is overwritten);
+// returns how many bytes were read, 0 when nothing could be.
+std::size_t ReadDocumentTextInto(ScintillaTarget& target, char* buffer, int size, int caretPos,
+                                 int searchRange, int& windowStart);
 
 // The document's bytes from start to end (exclusive), read with SCI_GETTEXTRANGE. Empty when
 // the range is not within 0 <= start <= end <= length or can't be read.

@@ -22,7 +22,27 @@ SimulatedScintilla::SimulatedScintilla(std::string document, int codePage, int e
 
 void SimulatedScintilla::SetDocument(std::string document) {
     document_ = std::move(document);
+    borrowed_.reset();
     caret_ = anchor_ = 0;
+}
+
+void SimulatedScintilla::SetDocumentView(std::string_view document) {
+    document_.clear();
+    document_.shrink_to_fit();
+    borrowed_ = document;
+    caret_ = anchor_ = 0;
+}
+
+std::string& SimulatedScintilla::OwnDocument() const {
+    if (borrowed_) {
+        document_.assign(*borrowed_);
+        borrowed_.reset();
+    }
+    return document_;
+}
+
+const std::string& SimulatedScintilla::Document() const {
+    return OwnDocument();
 }
 
 long long SimulatedScintilla::Clamp(long long position) const {
@@ -140,7 +160,7 @@ bool SimulatedScintilla::InsertBytes(long long position, const std::string& byte
         Fault("insertion outside the document");
         return false;
     }
-    document_.insert(std::size_t(position), bytes);
+    OwnDocument().insert(std::size_t(position), bytes);
     return true;
 }
 
@@ -168,7 +188,7 @@ std::intptr_t SimulatedScintilla::GetTextRange(std::intptr_t lParam) {
     char* out = Resolve(text, count + 1, "SCI_GETTEXTRANGE text");
     if (!out)
         return 0;
-    std::memcpy(out, document_.data() + first, count);
+    std::memcpy(out, DocumentView().data() + first, count);
     out[count] = '\0';
     return std::intptr_t(count);
 }
@@ -195,11 +215,12 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         // a terminator after them and returns their count.
         if (lParam == 0)
             return std::intptr_t(Length());
-        const std::size_t count = std::min<std::size_t>(wParam, document_.size());
+        const std::string_view document = DocumentView();
+        const std::size_t count = std::min<std::size_t>(wParam, document.size());
         char* out = Resolve(RemoteAddress(lParam), count + 1, "SCI_GETTEXT buffer");
         if (!out)
             return 0;
-        std::memcpy(out, document_.data(), count);
+        std::memcpy(out, document.data(), count);
         out[count] = '\0';
         return std::intptr_t(count);
     }
@@ -216,7 +237,7 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
             return 0;
         const long long start = std::min(caret_, anchor_);
         const long long end = std::max(caret_, anchor_);
-        document_.erase(std::size_t(start), std::size_t(end - start));
+        OwnDocument().erase(std::size_t(start), std::size_t(end - start));
         InsertBytes(start, text);
         SetEmptySelection(start + static_cast<long long>(text.size()));
         return 0;

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace glossa {
@@ -36,8 +38,16 @@ public:
     int PointerWidth() const override { return pointerWidth_; }
 
     // The document and the editor state, read and set directly (not through messages).
-    const std::string& Document() const { return document_; }
+    const std::string& Document() const;
     void SetDocument(std::string document); // caret and anchor go to 0
+    // As SetDocument, over bytes the caller keeps alive and unchanged until the document is
+    // first changed or Document() is asked for: only then are they copied. Messages that only
+    // read the document read them where they are.
+    void SetDocumentView(std::string_view document);
+    // The document's bytes, wherever they are held.
+    std::string_view DocumentView() const {
+        return borrowed_ ? *borrowed_ : std::string_view(document_);
+    }
     int CodePage() const { return codePage_; }
     void SetCodePage(int codePage) { codePage_ = codePage; }
     int EolMode() const { return eolMode_; }
@@ -75,14 +85,17 @@ private:
     // The zero-terminated string at address; false (and a fault) when it runs off its block.
     bool ResolveString(RemoteAddress address, std::string& out, const char* what);
     void Fault(std::string reason);
-    long long Length() const { return static_cast<long long>(document_.size()); }
+    long long Length() const { return static_cast<long long>(DocumentView().size()); }
+    // The document as the editor's own bytes, copied from the borrowed ones the first time.
+    std::string& OwnDocument() const;
     long long Clamp(long long position) const;
     void SetEmptySelection(long long position);
     std::intptr_t GetTextRange(std::intptr_t record);
     // Inserts bytes at position; false when the position is outside the document.
     bool InsertBytes(long long position, const std::string& bytes);
 
-    std::string document_;
+    mutable std::string document_;
+    mutable std::optional<std::string_view> borrowed_; // see SetDocumentView
     int codePage_;
     int eolMode_;
     int pointerWidth_;

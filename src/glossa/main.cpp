@@ -59,10 +59,6 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         return glossa::RunConsole(QCoreApplication::arguments().mid(1), stdout, stderr);
     }
-#ifdef GLOSSA_HAVE_WEBENGINE
-    // The preview's web view shares its context with the application's.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-#endif
 #ifdef Q_OS_UNIX
     // The web engine refuses to start its sandbox as root and would end the program at the
     // first preview. The page runs no scripts and loads nothing from outside.

@@ -6,8 +6,10 @@
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -284,14 +286,18 @@ private slots:
 
     void refusesChangedFile_data() {
         QTest::addColumn<QByteArray>("change"); // new content, or empty to remove the file
-        QTest::newRow("same size, other content") << QByteArray("Procedure B()");
-        QTest::newRow("other size") << QByteArray("Procedure Long()");
-        QTest::newRow("removed") << QByteArray();
+        QTest::addColumn<bool>("keepTime");     // the modification time set back as it was
+        QTest::newRow("same size, other content") << QByteArray("Procedure B()") << false;
+        QTest::newRow("same size and time, other content") << QByteArray("Procedure B()") << true;
+        QTest::newRow("other size") << QByteArray("Procedure Long()") << false;
+        QTest::newRow("removed") << QByteArray() << false;
     }
     void refusesChangedFile() {
         QFETCH(QByteArray, change);
+        QFETCH(bool, keepTime);
         const QString path = Path("changed.pb");
         QVERIFY(WriteFile(path, "Procedure A()"));
+        const QDateTime written = QFileInfo(path).lastModified();
         FileMode mode;
         QVERIFY(mode.Load(path));
         QVERIFY(InsertAtPosition(mode.Editor(), 0, ";x\r\n"));
@@ -299,6 +305,13 @@ private slots:
             QVERIFY(QFile::remove(path));
         else
             QVERIFY(WriteFile(path, change));
+        if (keepTime) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+            file.close();
+            QCOMPARE(QFileInfo(path).lastModified(), written);
+        }
         QString reason;
         QVERIFY(!mode.Save(&reason));
         QVERIFY(!reason.isEmpty());

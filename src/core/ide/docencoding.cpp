@@ -134,10 +134,21 @@ DecodedText::DecodedText(QByteArrayView bytes, DocEncoding encoding) {
     if (zero >= 0)
         bytes = bytes.first(zero);
     bytes_ = bytes.toByteArray();
+    Decode(encoding);
+}
+
+DecodedText::DecodedText(QByteArray&& bytes, DocEncoding encoding) : bytes_(std::move(bytes)) {
+    const qsizetype zero = bytes_.indexOf('\0');
+    if (zero >= 0)
+        bytes_.truncate(zero);
+    Decode(encoding);
+}
+
+void DecodedText::Decode(DocEncoding encoding) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
     const qsizetype n = bytes_.size();
     if (encoding == DocEncoding::Utf8) {
-        const bool ascii = std::all_of(p, p + n, [](unsigned char c) { return c < 0x80; });
+        const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes_)); // Qt's, word by word
         if (ascii) {
             text_ = QString::fromLatin1(bytes_);
             return;

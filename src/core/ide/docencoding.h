@@ -41,6 +41,8 @@ public:
     DecodedText() = default;
     // Decodes bytes as DecodeText does (up to the first zero byte).
     DecodedText(QByteArrayView bytes, DocEncoding encoding);
+    // The same, keeping bytes themselves (no copy unless they hold a zero byte).
+    DecodedText(QByteArray&& bytes, DocEncoding encoding);
 
     const QString& Text() const { return text_; }
     // The bytes the text came from (without the zero byte and what followed it).
@@ -50,6 +52,8 @@ public:
     qsizetype ByteIndex(qsizetype textIndex) const;
 
 private:
+    void Decode(DocEncoding encoding);
+
     QString text_;
     QByteArray bytes_;
     // The byte index of each UTF-16 unit and one past the end; empty when every unit is one

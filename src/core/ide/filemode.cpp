@@ -4,7 +4,6 @@
 #include "files/safewrite.h"
 #include "ide/docencoding.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -253,8 +252,7 @@ int FileMode::CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
     // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
     if (startedByIde)
         return 0;
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes)); // Qt's, word by word
     return !ascii && IsValidUtf8(bytes) ? sci::kCodePageUtf8 : 0;
 }
 
@@ -315,28 +313,36 @@ int FileMode::CaretFromText(QByteArrayView document, int codePage, QStringView t
     return int(position);
 }
 
-bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray* content) {
+bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray& content) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
+    // Read straight into the one buffer that is kept; whatever the size said, the rest too.
+    const qint64 expected = file.isSequential() ? 0 : file.size();
+    content = QByteArray(expected, Qt::Uninitialized);
+    const qint64 got = expected > 0 ? file.read(content.data(), expected) : 0;
+    if (got < 0)
+        return false;
+    content.truncate(got);
+    content += file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
     const QFileInfo info(path);
     stamp.size = info.size();
     stamp.modified = info.lastModified();
-    stamp.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    if (stamp.size != bytes.size())
-        return false; // changed while being read
-    if (content)
-        *content = bytes;
-    return true;
+    return stamp.size == content.size(); // else changed while being read
+}
+
+bool FileMode::HoldsLoaded(QByteArrayView bytes) const {
+    const QByteArrayView mark = bom_ ? QByteArrayView(kBom, 3) : QByteArrayView();
+    return bytes.size() == mark.size() + loaded_.size() && bytes.startsWith(mark) &&
+           bytes.sliced(mark.size()) == QByteArrayView(loaded_);
 }
 
 bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     QByteArray bytes;
     Stamp stamp;
-    if (!TakeStamp(path, stamp, &bytes)) {
+    if (!TakeStamp(path, stamp, bytes)) {
         if (reason)
             *reason = u"The file \"%1\" can't be read."_s.arg(path);
         return false;
@@ -350,15 +356,19 @@ bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     caret_ = 0;
     const int codePage = CodePageFor(bytes, bom_, startedByIde || IsIdeTempFile(path));
     const int eolMode = EolModeFor(bytes);
-    loaded_.assign(bytes.constData(), std::size_t(bytes.size()));
-    editor_.SetDocument(loaded_);
+    // The bytes as read stay for the save: the base of FollowIdeSettings, and what the file
+    // must still hold then.
+    loaded_ = std::move(bytes);
+    // The editor works on these bytes until the first change makes it copy them: a run that
+    // writes nothing never holds the source twice.
+    editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
     editor_.SetCodePage(codePage);
     editor_.SetEolMode(eolMode);
     return true;
 }
 
 void FileMode::PlaceCaretFromText(QStringView text) {
-    const std::string& document = editor_.Document();
+    const std::string_view document = editor_.DocumentView();
     const int position = CaretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
                                        editor_.CodePage(), text);
     editor_.SetSelection(position, position);
@@ -371,7 +381,7 @@ bool FileMode::Save(QString* reason) {
         return true;
     // Nothing reached the disk: the document goes back to what the file holds, so that a later
     // Apply starts from the same text.
-    editor_.SetDocument(loaded_);
+    editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
     editor_.SetSelection(caret_, caret_);
     return false;
 }
@@ -385,16 +395,18 @@ bool FileMode::Store(QString* reason) {
     if (path_.isEmpty())
         return fail(u"No file was loaded."_s);
     Stamp now;
-    if (!TakeStamp(path_, now, nullptr))
+    QByteArray onDisk;
+    if (!TakeStamp(path_, now, onDisk))
         return fail(u"The file \"%1\" can't be read any more; nothing was written."_s.arg(path_));
-    if (now.size != stamp_.size || now.modified != stamp_.modified || now.hash != stamp_.hash)
+    // Byte by byte: a change that keeps the size and the modification time counts too.
+    if (now.size != stamp_.size || now.modified != stamp_.modified || !HoldsLoaded(onDisk))
         return fail(
             u"The file \"%1\" changed on disk after it was read; nothing was written."_s.arg(
                 path_));
 
-    const std::string document =
-        FollowIdeSettings(loaded_, editor_.Document(),
-                          caretGiven_ ? std::optional<long long>(editor_.Caret()) : std::nullopt);
+    const std::string document = FollowIdeSettings(
+        std::string(loaded_.constData(), std::size_t(loaded_.size())), editor_.Document(),
+        caretGiven_ ? std::optional<long long>(editor_.Caret()) : std::nullopt);
     QByteArray bytes;
     if (bom_)
         bytes.append(kBom, 3);
@@ -402,9 +414,11 @@ bool FileMode::Store(QString* reason) {
     if (const WriteResult written = WriteFileSafely(path_, bytes); !written.ok)
         return fail(written.reason);
     // Later saves compare against what this one wrote, and start from it.
-    TakeStamp(path_, stamp_, nullptr);
+    const QFileInfo written(path_);
+    stamp_.size = written.size();
+    stamp_.modified = written.lastModified();
     const long long caret = editor_.Caret();
-    loaded_ = document;
+    loaded_ = QByteArray(document.data(), qsizetype(document.size()));
     editor_.SetDocument(document);
     editor_.SetSelection(caret, caret);
     caret_ = caret;

@@ -23,6 +23,9 @@ public:
 
     // The document, as a target for IdeEditor and the bridge.
     SimulatedScintilla& Editor() { return editor_; }
+    // The document's bytes as the file holds them (without the mark): what it was loaded with
+    // until the next successful save, what that save wrote after it.
+    const QByteArray& Loaded() const { return loaded_; }
     const QString& Path() const { return path_; }
     bool HasByteOrderMark() const { return bom_; }
 
@@ -73,20 +76,25 @@ public:
     static int CaretFromText(QByteArrayView document, int codePage, QStringView text);
 
 private:
-    // What the file looked like when it was read or last written.
+    // What the file looked like when it was read or last written; its content is loaded_.
     struct Stamp {
         qint64 size = -1;
         QDateTime modified;
-        QByteArray hash;
     };
-    static bool TakeStamp(const QString& path, Stamp& stamp, QByteArray* content);
+    // Reads the whole file into content and stamps it; false when it can't be read or changed
+    // while being read.
+    static bool TakeStamp(const QString& path, Stamp& stamp, QByteArray& content);
+    // Whether bytes are the file as it was read or last written (the mark and loaded_).
+    bool HoldsLoaded(QByteArrayView bytes) const;
     bool Store(QString* reason);
 
     QString path_;
     bool bom_ = false;
     bool caretGiven_ = false;
     long long caret_ = 0; // the caret as loaded or last stored
-    std::string loaded_;  // the document as the file holds it, the base of FollowIdeSettings
+    // The document as the file holds it, the base of FollowIdeSettings; never changed in place,
+    // the editor may be reading it.
+    QByteArray loaded_;
     Stamp stamp_;
     SimulatedScintilla editor_;
 };

@@ -2,7 +2,9 @@
 
 #include "bridgeoperations.h"
 
+#include <new>
 #include <string_view>
+#include <utility>
 
 namespace glossa {
 
@@ -44,26 +46,50 @@ QString IdeEditor::LineEndForMode(int eolMode) {
     }
 }
 
+void IdeEditor::SetKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
+                                 DocEncoding encoding) {
+    known_ = {std::move(decoded), documentSize, encoding};
+}
+
 QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
-    const std::string bytes =
-        glossa::ReadDocumentText(*target_, size, caretPos, searchRange, windowStart_);
-    QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    const Known known = std::exchange(known_, {});
+    if (known.decoded && searchRange <= 0 && size > 1 && known.size == qsizetype(size) - 1 &&
+        known.encoding == encoding_) {
+        windowStart_ = 0;
+        windowAtLineStart_ = true;
+        decoded_ = known.decoded;
+        return decoded_->Text();
+    }
+    // Read into the buffer the decoded text keeps, so the document is copied out only once.
+    QByteArray bytes;
+    try {
+        bytes = QByteArray(qMax(size, 0), Qt::Uninitialized);
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+    }
+    const std::size_t n = bytes.isEmpty()
+                              ? 0
+                              : glossa::ReadDocumentTextInto(*target_, bytes.data(), size, caretPos,
+                                                             searchRange, windowStart_);
+    if (bytes.isEmpty())
+        windowStart_ = 0;
+    bytes.truncate(qsizetype(n));
     windowAtLineStart_ = true;
     if (windowStart_ > 0) {
         // A window that begins inside a character starts at the next one.
         qsizetype skip = 0;
         if (encoding_ == DocEncoding::Utf8) {
-            while (skip < 3 && skip < view.size() &&
-                   (static_cast<unsigned char>(view[skip]) & 0xC0) == 0x80)
+            while (skip < 3 && skip < bytes.size() &&
+                   (static_cast<unsigned char>(bytes[skip]) & 0xC0) == 0x80)
                 ++skip;
         }
-        view = view.sliced(skip);
+        bytes.remove(0, skip);
         windowStart_ += int(skip);
         const QByteArray previous = ReadRange(windowStart_ - 1, windowStart_);
         // "^" follows line feeds only, as for the lines inside the text.
         windowAtLineStart_ = previous == "\n";
     }
-    decoded_ = std::make_shared<const DecodedText>(view, encoding_);
+    decoded_ = std::make_shared<const DecodedText>(std::move(bytes), encoding_);
     return decoded_->Text();
 }
 
@@ -81,10 +107,12 @@ QByteArray IdeEditor::ReadRange(int start, int end) {
 }
 
 bool IdeEditor::ReplaceRange(int start, int end, const QByteArray& encoded) {
+    known_ = {};
     return glossa::ReplaceRange(*target_, start, end, View(encoded));
 }
 
 bool IdeEditor::InsertAtPosition(int position, const QByteArray& encoded) {
+    known_ = {};
     return glossa::InsertAtPosition(*target_, position, View(encoded));
 }
 

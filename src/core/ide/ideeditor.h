@@ -37,6 +37,13 @@ public:
     // WindowAtLineStart() and Decoded(). A search window in UTF-8 starts at the next
     // character's first byte.
     QString ReadDocumentText(int size, int caretPos, int searchRange);
+    // The document's text when the caller has it already (file mode decodes the bytes it read
+    // while the windows are built): the next read of the whole document, when it is
+    // documentSize bytes long and in decoded's encoding, takes it instead of copying the bytes
+    // out of the editor and decoding them. Dropped by that read, by any other, and by every
+    // write.
+    void SetKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
+                          DocEncoding encoding);
     // Document position of the first byte of the text last read.
     int WindowStart() const { return windowStart_; }
     // True when the text last read starts a document line.
@@ -64,6 +71,12 @@ private:
     int windowStart_ = 0;
     bool windowAtLineStart_ = true;
     std::shared_ptr<const DecodedText> decoded_;
+    struct Known {
+        std::shared_ptr<const DecodedText> decoded;
+        qsizetype size = -1;
+        DocEncoding encoding = DocEncoding::Ansi;
+    };
+    Known known_;
 };
 
 } // namespace glossa

@@ -31,6 +31,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <future>
+#include <system_error>
 
 namespace glossa {
 
@@ -88,11 +90,7 @@ MainFlow::MainFlow(RunEnvironment environment, QObject* parent)
 }
 
 MainFlow::~MainFlow() {
-    // Windows go before the menu router that watches them.
-    router_.reset();
-    menu_.reset();
-    preview_.reset();
-    window_.reset();
+    DropWindows();
 }
 
 ScintillaTarget* MainFlow::Target() const {
@@ -158,22 +156,41 @@ bool MainFlow::Start() {
     options_ = ParseCommandLine(env_.arguments);
     if (!HasSourceToEdit())
         return InstallOrEnd();
-    if (!OpenSource())
+    // File mode reads and decodes the source on a second core while this one builds the
+    // windows; they are dropped, and the font put back, when the file can't be read.
+    std::future<SourceLoad> loading = StartLoadingSourceFile();
+    const bool builtWhileLoading = loading.valid(); // the future is spent once read
+    const QFont defaultFont = QApplication::font();
+    bool built = false;
+    if (builtWhileLoading) {
+        ApplyFont();
+        built = BuildWindows();
+    }
+    if (!OpenSource(loading)) {
+        if (builtWhileLoading) {
+            DropWindows();
+            QApplication::setFont(defaultFont);
+        }
         return file_ || exitCode_ != 0
                    ? false
                    : EndWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
                                       "reached."_s.arg(env_.toolScintilla));
+    }
     times_.editorOpened = clock.nsecsElapsed();
     editor_->SetEncoding(editor_->CodePage());
     context_.DocEncoding = editor_->Encoding();
     context_.SearchMode = options_.searchMode;
     LoadSettings();
-    ApplyFont();
+    if (!builtWhileLoading)
+        ApplyFont();
 
     // From here on every ending releases the editor and stores the geometry (Finish).
     reachedRelease_ = true;
-    if (!BuildWindows())
+    if (!builtWhileLoading)
+        built = BuildWindows();
+    if (!built)
         return EndWithoutWindow(u"The editor window can't be built."_s);
+    window_->placeAt(settings_.winX, settings_.winY, settings_.winW, settings_.winH);
     times_.windowsBuilt = clock.nsecsElapsed();
     window_->setSplitterPosition(settings_.splitterPos);
 
@@ -263,11 +280,48 @@ QString MainFlow::ReadSourceText(int length) {
     }
 }
 
+std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
+    if (!InFileMode())
+        return {};
+    // A file argument wins over PB_TOOL_Scintilla: the IDE sets it on every platform, but off
+    // Windows its value is of no use to another process.
+    file_ = std::make_unique<FileMode>();
+    auto load = [file = file_.get(), path = options_.sourceFile,
+                 caret = !options_.caret.isEmpty() ? options_.caret : env_.toolCursor,
+                 startedByIde = !env_.toolIde.isEmpty(), decode = options_.searchRange <= 0] {
+        SourceLoad result;
+        result.ok = file->Load(path, &result.reason, startedByIde);
+        if (!result.ok)
+            return result;
+        if (!caret.isEmpty())
+            file->PlaceCaretFromText(caret);
+        // The text the editor is about to be asked for (a search window is read as usual).
+        if (decode) {
+            result.encoding = EncodingForCodePage(file->Editor().CodePage());
+            result.decoded =
+                std::make_shared<const DecodedText>(QByteArray(file->Loaded()), result.encoding);
+        }
+        return result;
+    };
+    try {
+        return std::async(std::launch::async, std::move(load));
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, std::move(load)); // no thread to spare
+    }
+}
+
+void MainFlow::DropWindows() {
+    // Windows go before the menu router that watches them.
+    router_.reset();
+    menu_.reset();
+    preview_.reset();
+    window_.reset();
+}
+
 bool MainFlow::BuildWindows() {
     window_ = env_.buildEditorWindow();
     if (!window_)
         return false;
-    window_->placeAt(settings_.winX, settings_.winY, settings_.winW, settings_.winH);
 
     menu_ = std::make_unique<FormatMenu>(window_.get());
     router_ = std::make_unique<PopupMenuRouter>(window_.get(), menu_->menu(),
@@ -287,23 +341,19 @@ bool MainFlow::BuildWindows() {
     return true;
 }
 
-bool MainFlow::OpenSource() {
-    if (InFileMode()) {
-        // A file argument wins over PB_TOOL_Scintilla: the IDE sets it on every platform, but
-        // off Windows its value is of no use to another process.
-        file_ = std::make_unique<FileMode>();
-        QString reason;
-        if (!file_->Load(options_.sourceFile, &reason, !env_.toolIde.isEmpty())) {
+bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
+    if (loading.valid()) {
+        const SourceLoad loaded = loading.get();
+        if (!loaded.ok) {
             exitCode_ = 1;
             Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(
-                                  QDir::toNativeSeparators(options_.sourceFile), reason));
+                                  QDir::toNativeSeparators(options_.sourceFile), loaded.reason));
             file_.reset();
             return false;
         }
-        const QString caret = !options_.caret.isEmpty() ? options_.caret : env_.toolCursor;
-        if (!caret.isEmpty())
-            file_->PlaceCaretFromText(caret);
         editor_ = std::make_unique<IdeEditor>(file_->Editor());
+        if (loaded.decoded)
+            editor_->SetKnownDocument(loaded.decoded, file_->Loaded().size(), loaded.encoding);
         return true;
     }
     const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -118,15 +119,30 @@ public:
     void DisableButtons();
 
 private:
+    // File mode's source as read on another thread: whether it could be (else why not), and
+    // its text when the whole of it is to be read.
+    struct SourceLoad {
+        bool ok = false;
+        QString reason;
+        std::shared_ptr<const DecodedText> decoded;
+        DocEncoding encoding = DocEncoding::Ansi;
+    };
     bool HasSourceToEdit() const;
     bool InstallOrEnd();
-    bool OpenSource();
+    // The editor over file mode's source, once loading has read it, or the IDE's editor;
+    // false when neither can be had.
+    bool OpenSource(std::future<SourceLoad>& loading);
     void LoadSettings();
     void ApplyFont();
     bool ReadDocument(QString& text);
     QString ReadSourceText(int length);
     bool SaveSourceFile();
     bool CheckEncodable(const QString& text);
+    // In file mode, makes file_ and starts reading it into file_ on another thread; else
+    // nothing.
+    std::future<SourceLoad> StartLoadingSourceFile();
+    // The windows, as BuildWindows leaves them, gone again.
+    void DropWindows();
     bool BuildWindows();
     void LoadFields();
     void FillParameterList(const ParameterList& entries);

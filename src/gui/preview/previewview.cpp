@@ -6,13 +6,52 @@
 #include <QLibrary>
 #include <QStringList>
 
+#ifdef GLOSSA_HAVE_WEBENGINE
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
+#endif
+
 #include <cstdio>
+
+#ifdef GLOSSA_HAVE_WEBENGINE
+// Exported by Qt GUI without a public declaration; the web engine declares them the same way.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+QT_END_NAMESPACE
+#endif
 
 using namespace Qt::StringLiterals;
 
 namespace glossa {
 
 namespace {
+
+#ifdef GLOSSA_HAVE_WEBENGINE
+// The web view shares its OpenGL context with the application's, which the web engine expects
+// to find when it loads. Qt would make that context while constructing the application when
+// asked to, loading the whole OpenGL stack into every run; made here, only a run with a preview
+// pays for it. As Qt makes it: the default format, kept even when it can't be created.
+void ShareOpenGLContexts() {
+    // Qt warns that the attribute belongs before the application; its only effect there is the
+    // context made below, so the warning is not passed on.
+    const QtMessageHandler handler =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qInstallMessageHandler(handler);
+    if (qt_gl_global_share_context())
+        return;
+    auto* context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    context->create();
+    qt_gl_set_global_share_context(context);
+    // Post routines run last added first: the web engine has shut down by then.
+    qAddPostRoutine([] {
+        delete qt_gl_global_share_context();
+        qt_gl_set_global_share_context(nullptr);
+    });
+}
+#endif
 
 using CreateFunction = QWidget* (*)(QWidget*, const PreviewOpener*);
 using SetContentFunction = void (*)(QWidget*, const QString*);
@@ -28,6 +67,7 @@ PreviewViewFactory LoadWebPreviewModule() {
         const QString dir = QCoreApplication::applicationDirPath();
         paths = {dir + u"/glossa_webpreview"_s, dir + u"/../lib/glossa/glossa_webpreview"_s};
     }
+    ShareOpenGLContexts();
     QLibrary module; // stays loaded after this object goes
     QStringList errors;
     for (const QString& path : paths) {

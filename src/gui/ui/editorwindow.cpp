@@ -3,7 +3,11 @@
 #include "ui_editorwindow.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QFontDatabase>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QShortcut>
 
 // The icon lives in a static library's resources, which the linker drops unless referenced.
@@ -22,11 +26,29 @@ constexpr Qt::WindowFlags kMainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
+// The preview button's icon (resources/icons/preview.png) as its 32 x 32 RGBA pixels: read
+// so, it loads none of the image format plugins a PNG would, at every start.
+QIcon PreviewIcon() {
+    constexpr int kSide = 32;
+    QFile file(u":/glossa/icons/preview.rgba"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray pixels = file.readAll();
+    if (pixels.size() != kSide * kSide * 4)
+        return {};
+    // Copied out of pixels, which go at the return.
+    const QImage image = QImage(reinterpret_cast<const uchar*>(pixels.constData()), kSide, kSide,
+                                kSide * 4, QImage::Format_RGBA8888)
+                             .copy();
+    return QIcon(QPixmap::fromImage(image));
+}
+
 } // namespace
 
 EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::EditorWindow) {
     InitGlossaResources();
     ui->setupUi(this);
+    ui->button_preview->setIcon(PreviewIcon());
     setWindowFlags(kMainWindowFlags);
     setWindowTitle(QString::fromLatin1(kTitle));
 
