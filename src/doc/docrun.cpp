@@ -9,11 +9,13 @@
 #include "files/safewrite.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -86,18 +88,74 @@ QString LinkedFolderOnTheWay(const QDir& root, const QString& page) {
     return {};
 }
 
-// A generated page replaces its old version whole, or the link that stood in its place.
-bool WritePage(const QString& path, const QByteArray& bytes, QString* reason) {
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        *reason = u"its folder can't be created"_s;
+// True when path is a regular file (not a link) that holds exactly bytes.
+bool HoldsAlready(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile() || info.size() != bytes.size())
         return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // In pieces: the index can be large.
+    constexpr qsizetype kPiece = 64 * 1024;
+    for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
+        const QByteArray piece = file.read(kPiece);
+        if (piece != QByteArrayView(bytes).sliced(at, std::min(kPiece, bytes.size() - at)))
+            return false;
     }
+    return true;
+}
+
+// A generated page replaces its old version whole, or the link that stood in its place. A page
+// that holds these bytes already is left as it is: a second export of sources that barely
+// changed then writes (and flushes) only what did change. Folders made are remembered in
+// folders, so that each is made once.
+bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& folders,
+               QString* reason) {
+    const QString folder = QFileInfo(path).path();
+    if (!folders.contains(folder)) {
+        if (!QDir().mkpath(folder)) {
+            *reason = u"its folder can't be created"_s;
+            return false;
+        }
+        folders.insert(folder);
+    }
+    if (HoldsAlready(path, bytes))
+        return true;
     WriteOptions options;
     options.sync = false; // one sync for the whole export
     options.followLink = false;
     const WriteResult written = WriteFileSafely(path, bytes, options);
     *reason = written.reason;
     return written.ok;
+}
+
+// What the pages need of a source's procedures, kept on a temporary file between the reading
+// and the writing of the pages, so that no source is read and parsed twice and memory doesn't
+// grow with the comments of the whole tree.
+void SaveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
+    stream << qint64(reports.size());
+    for (const ProcedureReport& r : reports)
+        stream << r.header.headerText << r.name << qint32(r.line) << r.documented << r.summary
+               << r.parameterNames << r.parameterDescriptions << qint32(r.parameterLines)
+               << r.result << r.example;
+}
+
+QList<ProcedureReport> LoadReports(QDataStream& stream) {
+    qint64 count = 0;
+    stream >> count;
+    QList<ProcedureReport> reports;
+    for (qint64 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        ProcedureReport r;
+        qint32 line = 0;
+        qint32 parameterLines = 0;
+        stream >> r.header.headerText >> r.name >> line >> r.documented >> r.summary >>
+            r.parameterNames >> r.parameterDescriptions >> parameterLines >> r.result >> r.example;
+        r.line = line;
+        r.parameterLines = parameterLines;
+        reports.append(r);
+    }
+    return reports;
 }
 
 } // namespace
@@ -181,6 +239,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     // when links to procedures of any file can be made. Only one source is in memory at a time.
     Catalog catalog;
     QList<qsizetype> pageSources; // by the catalog's file number
+    // Without a temporary file the sources are read a second time instead.
+    QTemporaryFile spillFile(QDir::temp().filePath(u"glossa-export-XXXXXX"_s));
+    const bool spilling = exporting && spillFile.open();
+    QDataStream spill(&spillFile);
     qsizetype done = 0;
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
@@ -246,7 +308,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                  "links"_s.arg(source.displayPath, QDir::toNativeSeparators(link)));
             continue;
         }
-        if (const QString existing = QFileInfo(outFolder.filePath(page)).canonicalFilePath();
+        if (const QString existing = namedSources.isEmpty()
+                                         ? QString()
+                                         : QFileInfo(outFolder.filePath(page)).canonicalFilePath();
             !existing.isEmpty() && namedSources.contains(existing)) {
             fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
             continue;
@@ -254,6 +318,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         pageOwners.insert(key, source.displayPath);
         catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
         pageSources.append(s);
+        if (spilling)
+            SaveReports(spill, reports);
     }
     progress.Clear();
 
@@ -262,11 +328,12 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         qint64 pagesWritten = 0;
         QList<ManifestEntry> manifest;
         QSet<QString> written;
+        QSet<QString> folders;
         auto writeFile = [&](const QString& relative, const QByteArray& bytes,
                              const QString& sourcePath) {
             const QString target = outFolder.filePath(relative);
             QString reason;
-            if (!WritePage(target, bytes, &reason)) {
+            if (!WritePage(target, bytes, folders, &reason)) {
                 fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
                 return false;
             }
@@ -275,19 +342,29 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             return true;
         };
         done = 0;
+        if (spilling &&
+            (spill.status() != QDataStream::Ok || !spillFile.flush() || !spillFile.seek(0))) {
+            fail(u"can't keep the procedures in %1: %2"_s.arg(
+                QDir::toNativeSeparators(spillFile.fileName()), spillFile.errorString()));
+            return 2;
+        }
         for (int file = 0; file < pageSources.size(); ++file) {
             if (pageSources[file] < 0)
                 continue;
             const SourceFile& source = sources.files[pageSources[file]];
             progress.Show(++done);
-            SourceText text;
-            QString reason;
-            if (!ReadSourceText(source.path, text, &reason)) {
-                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
-                continue;
+            QList<ProcedureReport> reports;
+            if (spilling) {
+                reports = LoadReports(spill);
+            } else {
+                SourceText text;
+                QString reason;
+                if (!ReadSourceText(source.path, text, &reason)) {
+                    fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+                    continue;
+                }
+                reports = ReportSource(text.text, text.context);
             }
-            const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
-            text = SourceText();
             const QString content = options.markdown
                                         ? BuildMarkdownPage(reports, catalog, file, style)
                                         : BuildHtmlPage(reports, catalog, file, style);
@@ -334,7 +411,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             }
         }
         QString reason;
-        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), &reason))
+        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), folders,
+                       &reason))
             fail(u"can't write %1: %2"_s.arg(
                 QDir::toNativeSeparators(outFolder.filePath(ManifestName())), reason));
         if (const WriteResult synced = SyncFolder(options.exportFolder); !synced.ok)
