@@ -210,7 +210,8 @@ QString MentionTarget(const Token& t, const LinkScope& scope) {
     if (found < 0)
         return {};
     const Catalog::Procedure& p = scope.catalog->Procedures()[found];
-    return PageLink(scope.page, scope.catalog->Files()[p.file].page, p.anchor);
+    const Catalog::File& file = scope.catalog->Files()[p.file];
+    return file.missing ? QString() : PageLink(scope.page, file.page, p.anchor);
 }
 
 } // namespace

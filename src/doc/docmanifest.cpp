@@ -99,4 +99,18 @@ bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason)
     return true;
 }
 
+void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative) {
+    if (!IsOwnRelativeName(relative))
+        return;
+    QStringList parts = relative.split(u'/');
+    parts.removeLast();
+    for (; !parts.isEmpty(); parts.removeLast()) {
+        const QString path = folder.path() + u'/' + parts.join(u'/');
+        const QFileInfo info(path);
+        // rmdir refuses a folder that holds anything, a user's file included.
+        if (info.isSymLink() || info.isJunction() || !info.isDir() || !QDir().rmdir(path))
+            return;
+    }
+}
+
 } // namespace glossa

@@ -36,4 +36,9 @@ bool IsUnderRoots(const QString& source, const QStringList& roots);
 // when it is gone (or was already); false with a reason when it stays.
 bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason);
 
+// After the file at relative (inside folder) is gone: removes the folders on its way that are
+// empty now, the deepest first, up to but not including folder itself. Stops at the first that
+// holds anything or is a link.
+void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative);
+
 } // namespace glossa

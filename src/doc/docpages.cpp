@@ -256,6 +256,20 @@ Totals CountTotals(const Catalog& catalog) {
     return totals;
 }
 
+// A link to a page of the export, or, when that page could not be written, the text alone
+// and a note saying so.
+QString HtmlLink(const Catalog::File& file, const QString& href, const QString& inner) {
+    if (file.missing)
+        return inner + u" <span class=\"badge\">page not written</span>"_s;
+    return u"<a href=\""_s + href + u"\">"_s + inner + u"</a>"_s;
+}
+
+QString MarkdownLink(const Catalog::File& file, const QString& href, const QString& text) {
+    if (file.missing)
+        return text + u" *(page not written)*"_s;
+    return u"["_s + text + u"]("_s + href + u')';
+}
+
 QString Percent(int part, int whole) {
     return whole == 0 ? u"0"_s : QString::number(qRound(100.0 * part / whole));
 }
@@ -413,17 +427,18 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
     for (const Group& group : IndexGroups(catalog)) {
         out << u"<div data-g>\n<h2>";
         if (group.module.isEmpty())
-            out << u"<a href=\"" << PageLink(page, catalog.Files()[group.file].page) << u"\">"
-                << Escape(catalog.Files()[group.file].source) << u"</a>";
+            out << HtmlLink(catalog.Files()[group.file],
+                            PageLink(page, catalog.Files()[group.file].page),
+                            Escape(catalog.Files()[group.file].source));
         else
             out << u"<span class=\"module\">Module</span> " << Escape(group.module);
         out << u"</h2>\n<ul class=\"procs\">\n";
         for (const int i : group.procedures) {
             const Catalog::Procedure& p = all[i];
             const Catalog::File& file = catalog.Files()[p.file];
-            out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
-                << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(p.name)
-                << u"()</code></a>";
+            out << u"<li data-s=\"" << SearchText(p) << u"\">"
+                << HtmlLink(file, PageLink(page, file.page, p.anchor),
+                            u"<code>"_s + Escape(p.name) + u"()</code>"_s);
             if (!p.module.isEmpty() && !p.isPublic)
                 out << u" <span class=\"badge\">private</span>";
             if (!p.documented)
@@ -442,8 +457,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
            "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
            "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
     for (const Catalog::File& file : catalog.Files()) {
-        out << u"<tr><td><a href=\"" << PageLink(page, file.page) << u"\">" << Escape(file.source)
-            << u"</a></td><td class=\"num\">" << QString::number(file.count)
+        out << u"<tr><td>" << HtmlLink(file, PageLink(page, file.page), Escape(file.source))
+            << u"</td><td class=\"num\">" << QString::number(file.count)
             << u"</td><td class=\"num\">" << QString::number(file.documented)
             << u"</td><td class=\"num\">" << QString::number(file.stale) << u"</td></tr>\n";
     }
@@ -466,9 +481,9 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
         const Catalog::File& file = catalog.Files()[p.file];
-        out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
-            << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(DisplayName(p))
-            << u"()</code></a>";
+        out << u"<li data-s=\"" << SearchText(p) << u"\">"
+            << HtmlLink(file, PageLink(page, file.page, p.anchor),
+                        u"<code>"_s + Escape(DisplayName(p)) + u"()</code>"_s);
         if (!summaries[i].isEmpty())
             out << u" \u2014 " << summaries[i];
         out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
@@ -556,14 +571,19 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
         << QString::number(totals.stale) << u" with stale parts.\n";
     for (const Group& group : IndexGroups(catalog)) {
         if (group.module.isEmpty())
-            out << u"\n## [" << EscapeMarkdown(catalog.Files()[group.file].source) << u"]("
-                << PageLink(page, catalog.Files()[group.file].page) << u")\n\n";
+            out << u"\n## "
+                << MarkdownLink(catalog.Files()[group.file],
+                                PageLink(page, catalog.Files()[group.file].page),
+                                EscapeMarkdown(catalog.Files()[group.file].source))
+                << u"\n\n";
         else
             out << u"\n## Module " << EscapeMarkdown(group.module) << u"\n\n";
         for (const int i : group.procedures) {
             const Catalog::Procedure& p = all[i];
             const Catalog::File& file = catalog.Files()[p.file];
-            out << u"- [`" << p.name << u"()`](" << PageLink(page, file.page, p.anchor) << u")";
+            out << u"- "
+                << MarkdownLink(file, PageLink(page, file.page, p.anchor),
+                                u"`"_s + p.name + u"()`"_s);
             if (!p.module.isEmpty() && !p.isPublic)
                 out << u" *(private)*";
             if (!p.documented)
@@ -579,8 +599,8 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
     out << u"\n## Coverage\n\n| File | Procedures | Documented | With stale parts |\n"
            "|---|--:|--:|--:|\n";
     for (const Catalog::File& file : catalog.Files())
-        out << u"| [" << EscapeMarkdown(file.source) << u"](" << PageLink(page, file.page)
-            << u") | " << QString::number(file.count) << u" | " << QString::number(file.documented)
+        out << u"| " << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
+            << u" | " << QString::number(file.count) << u" | " << QString::number(file.documented)
             << u" | " << QString::number(file.stale) << u" |\n";
     out << u"| **Total** | " << QString::number(totals.procedures) << u" | "
         << QString::number(totals.documented) << u" | " << QString::number(totals.stale) << u" |\n";
@@ -595,7 +615,9 @@ bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device) {
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
         const Catalog::File& file = catalog.Files()[p.file];
-        out << u"- [`" << DisplayName(p) << u"()`](" << PageLink(page, file.page, p.anchor) << u")";
+        out << u"- "
+            << MarkdownLink(file, PageLink(page, file.page, p.anchor),
+                            u"`"_s + DisplayName(p) + u"()`"_s);
         if (!PlainText(p.summary).isEmpty())
             out << u" \u2014 " << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
         out << u" " << MarkdownCode(SourceLocation(file, p.line)) << u"\n";

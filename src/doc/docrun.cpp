@@ -328,12 +328,14 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         qint64 pagesWritten = 0;
         QList<ManifestEntry> manifest;
         QSet<QString> written;
+        QSet<QString> failedPages; // their old versions stay, still ours
         QSet<QString> folders;
         auto writeFile = [&](const QString& relative, const QByteArray& bytes,
                              const QString& sourcePath) {
             const QString target = outFolder.filePath(relative);
             QString reason;
             if (!WritePage(target, bytes, folders, &reason)) {
+                failedPages.insert(relative);
                 fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
                 return false;
             }
@@ -371,6 +373,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             if (writeFile(catalog.Files()[file].page, content.toUtf8(),
                           QFileInfo(source.path).canonicalFilePath()))
                 ++pagesWritten;
+            else
+                catalog.MarkMissing(file);
         }
         progress.Clear();
 
@@ -403,11 +407,13 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 continue;
             QString reason;
             if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
-                !IsUnderRoots(entry.source, roots)) {
+                !IsUnderRoots(entry.source, roots) || failedPages.contains(entry.file)) {
                 manifest.append(entry);
             } else if (!RemoveOwnFile(outFolder, entry.file, &reason)) {
                 Print(err, u"glossa: left %1 in place: %2\n"_s.arg(
                                QDir::toNativeSeparators(outFolder.filePath(entry.file)), reason));
+            } else {
+                RemoveEmptyFoldersOf(outFolder, entry.file);
             }
         }
         QString reason;

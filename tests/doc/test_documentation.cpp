@@ -611,26 +611,53 @@ private slots:
     }
 
     // The second export of the same roots takes away the page of a deleted source and nothing
-    // else; an export of a subset only pages of sources under its roots.
+    // else, and the folders that this left empty; an export of a subset only pages of sources
+    // under its roots.
     void exportRemovesPagesOfDeletedSources() {
         Write(u"gone/a.pb"_s, kBrew);
         Write(u"gone/sub/b.pb"_s, kDoor);
+        Write(u"gone/x/y/c.pb"_s, kBare);
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
         Write(u"out/gone/notes.txt"_s, "mine");
         Write(u"out/gone/mine.pb.html"_s, "mine");
+        Write(u"out/gone/x/mine.txt"_s, "mine");
+        QVERIFY(QDir().mkpath(dir.filePath(u"out/gone/empty"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
-        QCOMPARE(
-            Files(u"out/gone"_s),
-            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
-                         u"notes.txt"_s, u"procedures.html"_s, u"sub/b.pb.html"_s}));
+        QCOMPARE(Files(u"out/gone"_s),
+                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
+                              u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s,
+                              u"sub/b.pb.html"_s, u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
         // The index of the subset still knows the other pages.
         QVERIFY(Read(u"out/gone/index.html"_s).contains("href=\"sub/b.pb.html#OpenDoor\""));
         QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
+        QVERIFY(QFile::remove(dir.filePath(u"gone/x/y/c.pb"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
-        QCOMPARE(Files(u"out/gone"_s),
-                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
-                              u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s}));
+        QCOMPARE(
+            Files(u"out/gone"_s),
+            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
+                         u"notes.txt"_s, u"procedures.html"_s, u"x/mine.txt"_s}));
         QCOMPARE(Read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/sub"_s)));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/x/y"_s)));
+        QVERIFY(QFileInfo(dir.filePath(u"out/gone/empty"_s)).isDir());
+    }
+
+    // A page that can't be written is not linked from the index or the list of all procedures,
+    // which say so; its old version stays.
+    void exportDoesNotLinkAPageItCouldNotWrite() {
+        QVERIFY(QDir().mkpath(dir.filePath(u"out/failed/one.pb.html"_s)));
+        const Outcome outcome = Glossa({u"-export:out/failed"_s, u"docs"_s});
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(outcome.err, QByteArray("glossa: can't write out/failed/one.pb.html: it is not "
+                                         "a regular file\n"));
+        QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/failed\n"));
+        const QByteArray index = Read(u"out/failed/index.html"_s);
+        QVERIFY_FRAGMENTS(index, "<h2>one.pb <span class=\"badge\">page not written</span></h2>",
+                          "<code>OpenDoor()</code> <span class=\"badge\">page not written</span>",
+                          "<tr><td>one.pb <span class=\"badge\">page not written</span></td>",
+                          "<a href=\"sub/two.pb.html#Brew\">");
+        QVERIFY(!index.contains("one.pb.html"));
+        QVERIFY(!Read(u"out/failed/procedures.html"_s).contains("one.pb.html"));
     }
 
     void exportTakesTheOtherToolsColours() {
