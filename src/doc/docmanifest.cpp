@@ -59,10 +59,21 @@ QByteArray ManifestBytes(const QList<ManifestEntry>& entries) {
     return bytes;
 }
 
-bool IsUnderRoots(const QString& source, const QStringList& roots) {
-    for (const QString& root : roots) {
-        if (source == root ||
-            (source.startsWith(root) && (root.endsWith(u'/') || source.at(root.size()) == u'/')))
+bool IsUnderRoots(const QString& source, const QStringList& roots, PathRules rules) {
+    const bool windows = rules == PathRules::Windows;
+    const Qt::CaseSensitivity cs = windows ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    auto clean = [&](QString path) {
+        if (windows)
+            path.replace(u'\\', u'/');
+        return QDir::cleanPath(path);
+    };
+    const QString path = clean(source);
+    for (const QString& given : roots) {
+        const QString root = clean(given);
+        if (root.isEmpty())
+            continue;
+        if (path.compare(root, cs) == 0 ||
+            (path.startsWith(root, cs) && (root.endsWith(u'/') || path.at(root.size()) == u'/')))
             return true;
     }
     return false;
