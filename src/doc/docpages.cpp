@@ -120,11 +120,6 @@ QString DisplayName(const Catalog::Procedure& p) {
     return p.module.isEmpty() ? p.name : p.module + u"::"_s + p.name;
 }
 
-// What the search compares with: the name as written with its module, and the summary.
-QString SearchText(const Catalog::Procedure& p) {
-    return (DisplayName(p) + u' ' + PlainText(p.summary)).toLower().toHtmlEscaped();
-}
-
 // The description without the bold name in front when that name is the parameter's own: the
 // table shows the name already.
 QString WithoutOwnName(const QString& description, const QString& parameterName) {
@@ -328,6 +323,7 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
                   (info.count == 1 ? u" procedure, "_s : u" procedures, "_s) +
                   QString::number(info.documented) + u" documented</p>\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
+    out.reserve(out.size() + count * 2048); // an entry's usual size: the page grows in few steps
     for (qsizetype i = 0; i < count; ++i) {
         const ProcedureReport& report = procedures[i];
         const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
@@ -397,19 +393,21 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
     return out + HtmlTail(false);
 }
 
-QStringList TopSummaries(const Catalog& catalog) {
+QList<TopText> TopTexts(const Catalog& catalog) {
     const QString page = PageName(kIndexName, u".html"_s);
-    QStringList summaries;
-    summaries.reserve(catalog.Procedures().size());
+    QList<TopText> texts;
+    texts.reserve(catalog.Procedures().size());
     for (const Catalog::Procedure& p : catalog.Procedures()) {
-        summaries.append(PlainText(p.summary).isEmpty()
-                             ? QString()
-                             : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}));
+        const QString plain = PlainText(p.summary);
+        // The search compares with the name as written with its module, and the summary.
+        texts.append({plain.isEmpty() ? QString()
+                                      : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}),
+                      (DisplayName(p) + u' ' + plain).toLower().toHtmlEscaped()});
     }
-    return summaries;
+    return texts;
 }
 
-bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
+bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<TopText>& texts,
                     QIODevice& device) {
     const QString page = PageName(kIndexName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
@@ -436,7 +434,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
         for (const int i : group.procedures) {
             const Catalog::Procedure& p = all[i];
             const Catalog::File& file = catalog.Files()[p.file];
-            out << u"<li data-s=\"" << SearchText(p) << u"\">"
+            out << u"<li data-s=\"" << texts[i].search << u"\">"
                 << HtmlLink(file, PageLink(page, file.page, p.anchor),
                             u"<code>"_s + Escape(p.name) + u"()</code>"_s);
             if (!p.module.isEmpty() && !p.isPublic)
@@ -445,8 +443,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
                 out << u" <span class=\"badge\">undocumented</span>";
             else if (p.stale)
                 out << u" <span class=\"badge\">stale</span>";
-            if (!summaries[i].isEmpty())
-                out << u" \u2014 " << summaries[i];
+            if (!texts[i].summary.isEmpty())
+                out << u" \u2014 " << texts[i].summary;
             if (!group.module.isEmpty())
                 out << u" <span class=\"where\">" << Escape(file.source) << u"</span>";
             out << u"</li>\n";
@@ -471,7 +469,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
 }
 
 bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
-                            const QStringList& summaries, QIODevice& device) {
+                            const QList<TopText>& texts, QIODevice& device) {
     const QString page = PageName(kAllProceduresName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     ChunkWriter out(device);
@@ -481,11 +479,11 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
         const Catalog::File& file = catalog.Files()[p.file];
-        out << u"<li data-s=\"" << SearchText(p) << u"\">"
+        out << u"<li data-s=\"" << texts[i].search << u"\">"
             << HtmlLink(file, PageLink(page, file.page, p.anchor),
                         u"<code>"_s + Escape(DisplayName(p)) + u"()</code>"_s);
-        if (!summaries[i].isEmpty())
-            out << u" \u2014 " << summaries[i];
+        if (!texts[i].summary.isEmpty())
+            out << u" \u2014 " << texts[i].summary;
         out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
             << u"</span></li>\n";
     }

@@ -379,23 +379,25 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         progress.Clear();
 
         bool indexWritten = true;
-        const QStringList summaries = options.markdown ? QStringList() : TopSummaries(catalog);
+        const QList<TopText> texts = options.markdown ? QList<TopText>() : TopTexts(catalog);
         for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
-            QBuffer buffer;
+            // Room for a line of each procedure, so that the page grows in few steps.
+            QByteArray bytes;
+            bytes.reserve(catalog.Procedures().size() * 256 + 64 * 1024);
+            QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
-                                        : WriteHtmlIndex(catalog, style, summaries, buffer))
-                    : (options.markdown
-                           ? WriteMarkdownAllProcedures(catalog, buffer)
-                           : WriteHtmlAllProcedures(catalog, style, summaries, buffer));
+                                        : WriteHtmlIndex(catalog, style, texts, buffer))
+                    : (options.markdown ? WriteMarkdownAllProcedures(catalog, buffer)
+                                        : WriteHtmlAllProcedures(catalog, style, texts, buffer));
             const QString relative = name + extension;
             if (!built) {
                 fail(u"can't write %1: the page could not be built"_s.arg(
                     QDir::toNativeSeparators(outFolder.filePath(relative))));
                 indexWritten = false;
-            } else if (!writeFile(relative, buffer.data(), QString())) {
+            } else if (!writeFile(relative, bytes, QString())) {
                 indexWritten = false;
             }
         }
