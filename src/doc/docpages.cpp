@@ -227,8 +227,12 @@ QList<int> AlphabeticalOrder(const Catalog& catalog) {
     QList<int> order(all.size());
     for (int i = 0; i < all.size(); ++i)
         order[i] = i;
+    // Folded once, not at each of the sort's comparisons.
+    QList<QString> names(all.size());
+    for (int i = 0; i < all.size(); ++i)
+        names[i] = all[i].name.toCaseFolded();
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        if (const int c = all[a].name.compare(all[b].name, Qt::CaseInsensitive); c != 0)
+        if (const int c = names[a].compare(names[b]); c != 0)
             return c < 0;
         return all[a].module.compare(all[b].module, Qt::CaseInsensitive) < 0;
     });

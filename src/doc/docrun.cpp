@@ -383,9 +383,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
             // Room for a line of each procedure, so that the page grows in few steps.
             QByteArray bytes;
-            bytes.reserve(catalog.Procedures().size() * 256 + 64 * 1024);
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
+            bytes.reserve(catalog.Procedures().size() * 256 + 64 * 1024);
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
