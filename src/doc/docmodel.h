@@ -102,3 +102,7 @@ private:
 };
 
 } // namespace glossa
+
+// Moved as bytes when the catalog's lists grow: their members are Qt's own relocatable types.
+Q_DECLARE_TYPEINFO(glossa::Catalog::Procedure, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(glossa::Catalog::File, Q_RELOCATABLE_TYPE);
