@@ -14,8 +14,15 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 #include <QTemporaryFile>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <functional>
+#include <memory>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -157,6 +164,73 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
     }
     return reports;
 }
+
+// Builds pages on a thread of its own, in the order they are added: the writing of one page
+// and the building of the next then run side by side.
+class PageBuilder {
+public:
+    // At most this many pages are queued or built and not yet taken.
+    static constexpr qsizetype kAhead = 8;
+    using Build = std::function<QByteArray(const QList<ProcedureReport>&, int)>;
+
+    explicit PageBuilder(Build build) : build_(std::move(build)) {
+        thread_.reset(QThread::create([this] { Run(); }));
+        thread_->start();
+    }
+    ~PageBuilder() {
+        {
+            const QMutexLocker lock(&mutex_);
+            stop_ = true;
+        }
+        wake_.wakeAll();
+        thread_->wait();
+    }
+    PageBuilder(const PageBuilder&) = delete;
+    PageBuilder& operator=(const PageBuilder&) = delete;
+
+    void Add(int file, QList<ProcedureReport> reports) {
+        const QMutexLocker lock(&mutex_);
+        todo_.append({file, std::move(reports)});
+        wake_.wakeAll();
+    }
+    // The next page, in the order added: its file and bytes. Waits until it is built.
+    std::pair<int, QByteArray> Next() {
+        QMutexLocker lock(&mutex_);
+        while (done_.isEmpty())
+            wake_.wait(&mutex_);
+        return done_.takeFirst();
+    }
+
+private:
+    struct Job {
+        int file = 0;
+        QList<ProcedureReport> reports;
+    };
+    void Run() {
+        QMutexLocker lock(&mutex_);
+        for (;;) {
+            while (todo_.isEmpty() && !stop_)
+                wake_.wait(&mutex_);
+            if (todo_.isEmpty())
+                return;
+            Job job = todo_.takeFirst();
+            lock.unlock();
+            QByteArray bytes = build_(job.reports, job.file);
+            job.reports.clear();
+            lock.relock();
+            done_.append({job.file, std::move(bytes)});
+            wake_.wakeAll();
+        }
+    }
+
+    Build build_;
+    std::unique_ptr<QThread> thread_;
+    QMutex mutex_;
+    QWaitCondition wake_;
+    QList<Job> todo_;
+    QList<std::pair<int, QByteArray>> done_;
+    bool stop_ = false;
+};
 
 } // namespace
 
@@ -350,32 +424,53 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 QDir::toNativeSeparators(spillFile.fileName()), spillFile.errorString()));
             return 2;
         }
-        for (int file = 0; file < pageSources.size(); ++file) {
-            if (pageSources[file] < 0)
-                continue;
-            const SourceFile& source = sources.files[pageSources[file]];
-            progress.Show(++done);
-            QList<ProcedureReport> reports;
-            if (spilling) {
-                reports = LoadReports(spill);
-            } else {
-                SourceText text;
-                QString reason;
-                if (!ReadSourceText(source.path, text, &reason)) {
-                    fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+        // Pages are built on a second thread while this one reads what they need and writes
+        // them, in order. The catalog stays as it is meanwhile: the pages whose writing failed
+        // are marked afterwards, for the index.
+        QList<int> failedFiles;
+        {
+            PageBuilder builder([&](const QList<ProcedureReport>& reports, int file) {
+                return (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
+                                         : BuildHtmlPage(reports, catalog, file, style))
+                    .toUtf8();
+            });
+            qsizetype queued = 0;
+            qsizetype handled = 0;
+            auto writeNext = [&] {
+                const auto [file, bytes] = builder.Next();
+                ++handled;
+                if (writeFile(catalog.Files()[file].page, bytes,
+                              QFileInfo(sources.files[pageSources[file]].path).canonicalFilePath()))
+                    ++pagesWritten;
+                else
+                    failedFiles.append(file);
+            };
+            for (int file = 0; file < pageSources.size(); ++file) {
+                if (pageSources[file] < 0)
                     continue;
+                const SourceFile& source = sources.files[pageSources[file]];
+                progress.Show(++done);
+                QList<ProcedureReport> reports;
+                if (spilling) {
+                    reports = LoadReports(spill);
+                } else {
+                    SourceText text;
+                    QString reason;
+                    if (!ReadSourceText(source.path, text, &reason)) {
+                        fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+                        continue;
+                    }
+                    reports = ReportSource(text.text, text.context);
                 }
-                reports = ReportSource(text.text, text.context);
+                builder.Add(file, std::move(reports));
+                if (++queued - handled >= PageBuilder::kAhead)
+                    writeNext();
             }
-            const QString content = options.markdown
-                                        ? BuildMarkdownPage(reports, catalog, file, style)
-                                        : BuildHtmlPage(reports, catalog, file, style);
-            if (writeFile(catalog.Files()[file].page, content.toUtf8(),
-                          QFileInfo(source.path).canonicalFilePath()))
-                ++pagesWritten;
-            else
-                catalog.MarkMissing(file);
+            while (handled < queued)
+                writeNext();
         }
+        for (const int file : std::as_const(failedFiles))
+            catalog.MarkMissing(file);
         progress.Clear();
 
         bool indexWritten = true;
