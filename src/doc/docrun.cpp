@@ -469,6 +469,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             while (handled < queued)
                 writeNext();
         }
+        // Gone before the sync, which would otherwise flush it to the disk with the pages.
+        spillFile.remove();
         for (const int file : std::as_const(failedFiles))
             catalog.MarkMissing(file);
         progress.Clear();
