@@ -140,12 +140,45 @@ bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& fold
 // What the pages need of a source's procedures, kept on a temporary file between the reading
 // and the writing of the pages, so that no source is read and parsed twice and memory doesn't
 // grow with the comments of the whole tree.
+// Text as UTF-8: half the bytes of QDataStream's own UTF-16 for the mostly ASCII comments.
+void Put(QDataStream& stream, const QString& text) {
+    stream << text.toUtf8();
+}
+
+void Put(QDataStream& stream, const QStringList& list) {
+    stream << qint32(list.size());
+    for (const QString& text : list)
+        Put(stream, text);
+}
+
+QString GetText(QDataStream& stream) {
+    QByteArray bytes;
+    stream >> bytes;
+    return QString::fromUtf8(bytes);
+}
+
+QStringList GetList(QDataStream& stream) {
+    qint32 count = 0;
+    stream >> count;
+    QStringList list;
+    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i)
+        list.append(GetText(stream));
+    return list;
+}
+
 void SaveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
     stream << qint64(reports.size());
-    for (const ProcedureReport& r : reports)
-        stream << r.header.headerText << r.name << qint32(r.line) << r.documented << r.summary
-               << r.parameterNames << r.parameterDescriptions << qint32(r.parameterLines)
-               << r.result << r.example;
+    for (const ProcedureReport& r : reports) {
+        Put(stream, r.header.headerText);
+        Put(stream, r.name);
+        stream << qint32(r.line) << r.documented;
+        Put(stream, r.summary);
+        Put(stream, r.parameterNames);
+        Put(stream, r.parameterDescriptions);
+        stream << qint32(r.parameterLines);
+        Put(stream, r.result);
+        Put(stream, r.example);
+    }
 }
 
 QList<ProcedureReport> LoadReports(QDataStream& stream) {
@@ -156,8 +189,15 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
         ProcedureReport r;
         qint32 line = 0;
         qint32 parameterLines = 0;
-        stream >> r.header.headerText >> r.name >> line >> r.documented >> r.summary >>
-            r.parameterNames >> r.parameterDescriptions >> parameterLines >> r.result >> r.example;
+        r.header.headerText = GetText(stream);
+        r.name = GetText(stream);
+        stream >> line >> r.documented;
+        r.summary = GetText(stream);
+        r.parameterNames = GetList(stream);
+        r.parameterDescriptions = GetList(stream);
+        stream >> parameterLines;
+        r.result = GetText(stream);
+        r.example = GetText(stream);
         r.line = line;
         r.parameterLines = parameterLines;
         reports.append(r);
