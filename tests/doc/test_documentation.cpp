@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -611,26 +612,53 @@ private slots:
     }
 
     // The second export of the same roots takes away the page of a deleted source and nothing
-    // else; an export of a subset only pages of sources under its roots.
+    // else, and the folders that this left empty; an export of a subset only pages of sources
+    // under its roots.
     void exportRemovesPagesOfDeletedSources() {
         Write(u"gone/a.pb"_s, kBrew);
         Write(u"gone/sub/b.pb"_s, kDoor);
+        Write(u"gone/x/y/c.pb"_s, kBare);
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
         Write(u"out/gone/notes.txt"_s, "mine");
         Write(u"out/gone/mine.pb.html"_s, "mine");
+        Write(u"out/gone/x/mine.txt"_s, "mine");
+        QVERIFY(QDir().mkpath(dir.filePath(u"out/gone/empty"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
-        QCOMPARE(
-            Files(u"out/gone"_s),
-            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
-                         u"notes.txt"_s, u"procedures.html"_s, u"sub/b.pb.html"_s}));
+        QCOMPARE(Files(u"out/gone"_s),
+                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
+                              u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s,
+                              u"sub/b.pb.html"_s, u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
         // The index of the subset still knows the other pages.
         QVERIFY(Read(u"out/gone/index.html"_s).contains("href=\"sub/b.pb.html#OpenDoor\""));
         QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
+        QVERIFY(QFile::remove(dir.filePath(u"gone/x/y/c.pb"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
-        QCOMPARE(Files(u"out/gone"_s),
-                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
-                              u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s}));
+        QCOMPARE(
+            Files(u"out/gone"_s),
+            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
+                         u"notes.txt"_s, u"procedures.html"_s, u"x/mine.txt"_s}));
         QCOMPARE(Read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/sub"_s)));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/x/y"_s)));
+        QVERIFY(QFileInfo(dir.filePath(u"out/gone/empty"_s)).isDir());
+    }
+
+    // A page that can't be written is not linked from the index or the list of all procedures,
+    // which say so; its old version stays.
+    void exportDoesNotLinkAPageItCouldNotWrite() {
+        QVERIFY(QDir().mkpath(dir.filePath(u"out/failed/one.pb.html"_s)));
+        const Outcome outcome = Glossa({u"-export:out/failed"_s, u"docs"_s});
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(outcome.err, QByteArray("glossa: can't write out/failed/one.pb.html: it is not "
+                                         "a regular file\n"));
+        QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/failed\n"));
+        const QByteArray index = Read(u"out/failed/index.html"_s);
+        QVERIFY_FRAGMENTS(index, "<h2>one.pb <span class=\"badge\">page not written</span></h2>",
+                          "<code>OpenDoor()</code> <span class=\"badge\">page not written</span>",
+                          "<tr><td>one.pb <span class=\"badge\">page not written</span></td>",
+                          "<a href=\"sub/two.pb.html#Brew\">");
+        QVERIFY(!index.contains("one.pb.html"));
+        QVERIFY(!Read(u"out/failed/procedures.html"_s).contains("one.pb.html"));
     }
 
     void exportTakesTheOtherToolsColours() {
@@ -667,6 +695,70 @@ private slots:
                                          "one.pb.html is taken by docs/one.pb\n"));
         QCOMPARE(Files(u"out/twice"_s), (QStringList{u".glossa-export"_s, u"index.html"_s,
                                                      u"one.pb.html"_s, u"procedures.html"_s}));
+    }
+
+    // The search box filters the index and the A-Z list as one types, in a real browser: a page
+    // of the test holds them in frames, types into their boxes and writes down what stays
+    // shown.
+    void exportSearchFiltersInABrowser() {
+        const QString chromium = u"/usr/bin/chromium"_s;
+        if (!QFileInfo(chromium).isExecutable())
+            QSKIP("no /usr/bin/chromium to try the search box in");
+        QCOMPARE(Glossa({u"-export:out/search"_s, u"docs"_s}).exitCode, 0);
+        Write(u"out/search/typing.html"_s, R"(<!DOCTYPE html><html><body><pre id="r"></pre>
+<iframe src="index.html"></iframe><iframe src="procedures.html"></iframe>
+<script>
+window.addEventListener('load', function () {
+  var out = '';
+  Array.prototype.forEach.call(document.querySelectorAll('iframe'), function (f) {
+    var d = f.contentDocument, q = d.getElementById('q');
+    var shown = function (s) {
+      return Array.prototype.filter.call(d.querySelectorAll(s), function (e) { return !e.hidden; });
+    };
+    var type = function (text) {
+      q.value = text;
+      q.dispatchEvent(new Event('input'));
+      out += text + ': ' + shown('[data-s]').map(function (e) { return e.textContent; })
+          .join(' | ') + ' (' + shown('[data-g]').length + ' groups)\n';
+    };
+    out += f.getAttribute('src') + (q.hidden ? ' without' : ' with') + ' a search box\n';
+    ['', 'DOOR', 'noir', 'nothing', ''].forEach(type);
+  });
+  document.getElementById('r').textContent = out;
+});
+</script></body></html>)");
+        QProcess browser;
+        browser.start(chromium,
+                      {u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s,
+                       u"--allow-file-access-from-files"_s,
+                       u"--user-data-dir="_s + dir.filePath(u"chromium"_s), u"--dump-dom"_s,
+                       QUrl::fromLocalFile(dir.filePath(u"out/search/typing.html"_s)).toString()});
+        QVERIFY(browser.waitForFinished(120000));
+        const QByteArray dom = browser.readAllStandardOutput();
+        const QByteArray start = "<pre id=\"r\">";
+        const qsizetype from = dom.indexOf(start) + start.size();
+        const QByteArray index =
+            "OpenDoor() \xE2\x80\x94 Opens the door, see https://example.org/door"
+            " | Close() undocumented | Brew() \xE2\x80\x94 Caf\xC3\xA9 noir "
+            "file:///tmp/x.txt";
+        const QByteArray az =
+            "Brew() \xE2\x80\x94 Caf\xC3\xA9 noir file:///tmp/x.txt sub/two.pb:4 | "
+            "Close() one.pb:9 | OpenDoor() \xE2\x80\x94 Opens the door, see "
+            "https://example.org/door one.pb:7";
+        const QByteArray expected =
+            "index.html with a search box\n: " + index + " (2 groups)\n" +
+            "DOOR: OpenDoor() \xE2\x80\x94 Opens the door, see https://example.org/door "
+            "(1 groups)\n"
+            "noir: Brew() \xE2\x80\x94 Caf\xC3\xA9 noir file:///tmp/x.txt (1 groups)\n"
+            "nothing:  (0 groups)\n: " +
+            index + " (2 groups)\n" + "procedures.html with a search box\n: " + az +
+            " (0 groups)\n" +
+            "DOOR: OpenDoor() \xE2\x80\x94 Opens the door, see https://example.org/door one.pb:7 "
+            "(0 groups)\n"
+            "noir: Brew() \xE2\x80\x94 Caf\xC3\xA9 noir file:///tmp/x.txt sub/two.pb:4 (0 groups)\n"
+            "nothing:  (0 groups)\n: " +
+            az + " (0 groups)\n";
+        QCOMPARE(dom.mid(from, dom.indexOf("</pre>") - from), expected);
     }
 
     // A link in the output folder is replaced, never written through; a linked folder there

@@ -144,31 +144,35 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
         visit(TextToken(view.sliced(done)));
 }
 
-QString EscapeHtml(QStringView text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
+// Appends text to out with the markup characters escaped; runs without any are copied whole.
+void AppendEscapedHtml(QString& out, QStringView text) {
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QStringView entity;
+        switch (text[i].unicode()) {
         case u'<':
-            out += u"&lt;"_s;
+            entity = u"&lt;";
             break;
         case u'>':
-            out += u"&gt;"_s;
+            entity = u"&gt;";
             break;
         case u'&':
-            out += u"&amp;"_s;
+            entity = u"&amp;";
             break;
         case u'"':
-            out += u"&quot;"_s;
+            entity = u"&quot;";
             break;
         case u'\'':
-            out += u"&#39;"_s;
+            entity = u"&#39;";
             break;
         default:
-            out += c;
+            continue;
         }
+        out += text.sliced(from, i - from);
+        out += entity;
+        from = i + 1;
     }
-    return out;
+    out += text.sliced(from);
 }
 
 // Format tags as they open and close, so that a tag the text leaves open is closed at its end
@@ -208,7 +212,8 @@ QString MentionTarget(const Token& t, const LinkScope& scope) {
     if (found < 0)
         return {};
     const Catalog::Procedure& p = scope.catalog->Procedures()[found];
-    return PageLink(scope.page, scope.catalog->Files()[p.file].page, p.anchor);
+    const Catalog::File& file = scope.catalog->Files()[p.file];
+    return file.missing ? QString() : PageLink(scope.page, file.page, p.anchor);
 }
 
 } // namespace
@@ -257,33 +262,41 @@ QString PageLink(const QString& fromPage, const QString& toPage, const QString& 
 
 QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
     QString out;
+    out.reserve(tagged.size() + tagged.size() / 2 + 32);
     TagBalance balance;
+    auto link = [&](const QString& target, QStringView text) {
+        out += u"<a href=\""_s;
+        AppendEscapedHtml(out, target);
+        out += u"\">"_s;
+        AppendEscapedHtml(out, text);
+        out += u"</a>"_s;
+    };
     Tokenize(tagged, [&](const Token& t) {
         switch (t.kind) {
         case TokenKind::Text:
-            out += EscapeHtml(t.text);
+            AppendEscapedHtml(out, t.text);
             break;
         case TokenKind::Tag:
-            if (balance.Accept(t))
-                out += (t.closing ? u"</"_s : u"<"_s) + t.tag + u'>';
+            if (balance.Accept(t)) {
+                out += t.closing ? u"</"_s : u"<"_s;
+                out += t.tag;
+                out += u'>';
+            }
             break;
         case TokenKind::Break:
             out += code ? u"\n"_s : u"<br>"_s;
             break;
-        case TokenKind::Address: {
-            const QString target = t.text.startsWith(u"file:"_s, Qt::CaseInsensitive)
-                                       ? FileTarget(t.text)
-                                       : t.text.toString();
-            out += u"<a href=\""_s + EscapeHtml(target) + u"\">"_s + EscapeHtml(t.text) + u"</a>"_s;
+        case TokenKind::Address:
+            link(t.text.startsWith(u"file:"_s, Qt::CaseInsensitive) ? FileTarget(t.text)
+                                                                    : t.text.toString(),
+                 t.text);
             break;
-        }
         case TokenKind::Mention: {
             const QString target = MentionTarget(t, scope);
             if (target.isEmpty())
-                out += EscapeHtml(t.text);
+                AppendEscapedHtml(out, t.text);
             else
-                out += u"<a href=\""_s + EscapeHtml(target) + u"\">"_s + EscapeHtml(t.text) +
-                       u"</a>"_s;
+                link(target, t.text);
             break;
         }
         }

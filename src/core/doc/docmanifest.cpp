@@ -59,10 +59,21 @@ QByteArray ManifestBytes(const QList<ManifestEntry>& entries) {
     return bytes;
 }
 
-bool IsUnderRoots(const QString& source, const QStringList& roots) {
-    for (const QString& root : roots) {
-        if (source == root ||
-            (source.startsWith(root) && (root.endsWith(u'/') || source.at(root.size()) == u'/')))
+bool IsUnderRoots(const QString& source, const QStringList& roots, PathRules rules) {
+    const bool windows = rules == PathRules::Windows;
+    const Qt::CaseSensitivity cs = windows ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    auto clean = [&](QString path) {
+        if (windows)
+            path.replace(u'\\', u'/');
+        return QDir::cleanPath(path);
+    };
+    const QString path = clean(source);
+    for (const QString& given : roots) {
+        const QString root = clean(given);
+        if (root.isEmpty())
+            continue;
+        if (path.compare(root, cs) == 0 ||
+            (path.startsWith(root, cs) && (root.endsWith(u'/') || path.at(root.size()) == u'/')))
             return true;
     }
     return false;
@@ -97,6 +108,20 @@ bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason)
         return false;
     }
     return true;
+}
+
+void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative) {
+    if (!IsOwnRelativeName(relative))
+        return;
+    QStringList parts = relative.split(u'/');
+    parts.removeLast();
+    for (; !parts.isEmpty(); parts.removeLast()) {
+        const QString path = folder.path() + u'/' + parts.join(u'/');
+        const QFileInfo info(path);
+        // rmdir refuses a folder that holds anything, a user's file included.
+        if (info.isSymLink() || info.isJunction() || !info.isDir() || !QDir().rmdir(path))
+            return;
+    }
 }
 
 } // namespace glossa

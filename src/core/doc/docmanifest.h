@@ -29,11 +29,26 @@ QList<ManifestEntry> ReadManifest(const QDir& folder);
 
 QByteArray ManifestBytes(const QList<ManifestEntry>& entries);
 
-// True when source lies at or below one of the roots (absolute, cleaned paths).
-bool IsUnderRoots(const QString& source, const QStringList& roots);
+// How paths are compared: Windows takes "\\" for "/" and ignores letter case ("C:\\src" and
+// "c:/src/" are one folder there).
+enum class PathRules { Posix, Windows };
+#ifdef Q_OS_WIN
+inline constexpr PathRules kHostPathRules = PathRules::Windows;
+#else
+inline constexpr PathRules kHostPathRules = PathRules::Posix;
+#endif
+
+// True when source lies at or below one of the roots (absolute paths, cleaned here first).
+bool IsUnderRoots(const QString& source, const QStringList& roots,
+                  PathRules rules = kHostPathRules);
 
 // Removes a file an earlier export wrote: only a regular file, reached through no link. True
 // when it is gone (or was already); false with a reason when it stays.
 bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason);
+
+// After the file at relative (inside folder) is gone: removes the folders on its way that are
+// empty now, the deepest first, up to but not including folder itself. Stops at the first that
+// holds anything or is a link.
+void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative);
 
 } // namespace glossa

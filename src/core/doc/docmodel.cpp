@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -212,7 +214,7 @@ int Catalog::AddFile(const QString& page, const QString& source,
         entry.documented += procedure.documented ? 1 : 0;
         entry.stale += procedure.stale ? 1 : 0;
         byName_[report.name.toLower()].append(int(procedures_.size()));
-        procedures_.append(procedure);
+        procedures_.append(std::move(procedure));
     }
     files_.append(entry);
     return file;

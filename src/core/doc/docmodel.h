@@ -74,6 +74,7 @@ public:
         int documented = 0;
         int stale = 0;
         QStringList usedModules; // lower case
+        bool missing = false;    // its page could not be written: nothing links to it
     };
 
     // A source with its procedures (in source order) and modules; the file's number.
@@ -81,6 +82,8 @@ public:
                 const SourceModules& modules);
     // Marks the procedures their modules declare; call once after the last file.
     void Finish();
+    // The file's page could not be written: what is written after this doesn't link to it.
+    void MarkMissing(int file) { files_[file].missing = true; }
 
     // The procedure that a mention of qualifier::name() or name() made in a file and module
     // stands for: the one in the named or the same module, else in the same file, else the only
@@ -99,3 +102,7 @@ private:
 };
 
 } // namespace glossa
+
+// Moved as bytes when the catalog's lists grow: their members are Qt's own relocatable types.
+Q_DECLARE_TYPEINFO(glossa::Catalog::Procedure, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(glossa::Catalog::File, Q_RELOCATABLE_TYPE);

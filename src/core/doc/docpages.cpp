@@ -120,11 +120,6 @@ QString DisplayName(const Catalog::Procedure& p) {
     return p.module.isEmpty() ? p.name : p.module + u"::"_s + p.name;
 }
 
-// What the search compares with: the name as written with its module, and the summary.
-QString SearchText(const Catalog::Procedure& p) {
-    return (DisplayName(p) + u' ' + PlainText(p.summary)).toLower().toHtmlEscaped();
-}
-
 // The description without the bold name in front when that name is the parameter's own: the
 // table shows the name already.
 QString WithoutOwnName(const QString& description, const QString& parameterName) {
@@ -232,8 +227,12 @@ QList<int> AlphabeticalOrder(const Catalog& catalog) {
     QList<int> order(all.size());
     for (int i = 0; i < all.size(); ++i)
         order[i] = i;
+    // Folded once, not at each of the sort's comparisons.
+    QList<QString> names(all.size());
+    for (int i = 0; i < all.size(); ++i)
+        names[i] = all[i].name.toCaseFolded();
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        if (const int c = all[a].name.compare(all[b].name, Qt::CaseInsensitive); c != 0)
+        if (const int c = names[a].compare(names[b]); c != 0)
             return c < 0;
         return all[a].module.compare(all[b].module, Qt::CaseInsensitive) < 0;
     });
@@ -254,6 +253,20 @@ Totals CountTotals(const Catalog& catalog) {
         totals.stale += file.stale;
     }
     return totals;
+}
+
+// A link to a page of the export, or, when that page could not be written, the text alone
+// and a note saying so.
+QString HtmlLink(const Catalog::File& file, const QString& href, const QString& inner) {
+    if (file.missing)
+        return inner + u" <span class=\"badge\">page not written</span>"_s;
+    return u"<a href=\""_s + href + u"\">"_s + inner + u"</a>"_s;
+}
+
+QString MarkdownLink(const Catalog::File& file, const QString& href, const QString& text) {
+    if (file.missing)
+        return text + u" *(page not written)*"_s;
+    return u"["_s + text + u"]("_s + href + u')';
 }
 
 QString Percent(int part, int whole) {
@@ -314,6 +327,7 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
                   (info.count == 1 ? u" procedure, "_s : u" procedures, "_s) +
                   QString::number(info.documented) + u" documented</p>\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
+    out.reserve(out.size() + count * 2048); // an entry's usual size: the page grows in few steps
     for (qsizetype i = 0; i < count; ++i) {
         const ProcedureReport& report = procedures[i];
         const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
@@ -383,19 +397,21 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
     return out + HtmlTail(false);
 }
 
-QStringList TopSummaries(const Catalog& catalog) {
+QList<TopText> TopTexts(const Catalog& catalog) {
     const QString page = PageName(kIndexName, u".html"_s);
-    QStringList summaries;
-    summaries.reserve(catalog.Procedures().size());
+    QList<TopText> texts;
+    texts.reserve(catalog.Procedures().size());
     for (const Catalog::Procedure& p : catalog.Procedures()) {
-        summaries.append(PlainText(p.summary).isEmpty()
-                             ? QString()
-                             : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}));
+        const QString plain = PlainText(p.summary);
+        // The search compares with the name as written with its module, and the summary.
+        texts.append({plain.isEmpty() ? QString()
+                                      : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}),
+                      (DisplayName(p) + u' ' + plain).toLower().toHtmlEscaped()});
     }
-    return summaries;
+    return texts;
 }
 
-bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
+bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<TopText>& texts,
                     QIODevice& device) {
     const QString page = PageName(kIndexName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
@@ -413,25 +429,26 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
     for (const Group& group : IndexGroups(catalog)) {
         out << u"<div data-g>\n<h2>";
         if (group.module.isEmpty())
-            out << u"<a href=\"" << PageLink(page, catalog.Files()[group.file].page) << u"\">"
-                << Escape(catalog.Files()[group.file].source) << u"</a>";
+            out << HtmlLink(catalog.Files()[group.file],
+                            PageLink(page, catalog.Files()[group.file].page),
+                            Escape(catalog.Files()[group.file].source));
         else
             out << u"<span class=\"module\">Module</span> " << Escape(group.module);
         out << u"</h2>\n<ul class=\"procs\">\n";
         for (const int i : group.procedures) {
             const Catalog::Procedure& p = all[i];
             const Catalog::File& file = catalog.Files()[p.file];
-            out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
-                << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(p.name)
-                << u"()</code></a>";
+            out << u"<li data-s=\"" << texts[i].search << u"\">"
+                << HtmlLink(file, PageLink(page, file.page, p.anchor),
+                            u"<code>"_s + Escape(p.name) + u"()</code>"_s);
             if (!p.module.isEmpty() && !p.isPublic)
                 out << u" <span class=\"badge\">private</span>";
             if (!p.documented)
                 out << u" <span class=\"badge\">undocumented</span>";
             else if (p.stale)
                 out << u" <span class=\"badge\">stale</span>";
-            if (!summaries[i].isEmpty())
-                out << u" \u2014 " << summaries[i];
+            if (!texts[i].summary.isEmpty())
+                out << u" \u2014 " << texts[i].summary;
             if (!group.module.isEmpty())
                 out << u" <span class=\"where\">" << Escape(file.source) << u"</span>";
             out << u"</li>\n";
@@ -442,8 +459,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
            "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
            "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
     for (const Catalog::File& file : catalog.Files()) {
-        out << u"<tr><td><a href=\"" << PageLink(page, file.page) << u"\">" << Escape(file.source)
-            << u"</a></td><td class=\"num\">" << QString::number(file.count)
+        out << u"<tr><td>" << HtmlLink(file, PageLink(page, file.page), Escape(file.source))
+            << u"</td><td class=\"num\">" << QString::number(file.count)
             << u"</td><td class=\"num\">" << QString::number(file.documented)
             << u"</td><td class=\"num\">" << QString::number(file.stale) << u"</td></tr>\n";
     }
@@ -456,7 +473,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStrin
 }
 
 bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
-                            const QStringList& summaries, QIODevice& device) {
+                            const QList<TopText>& texts, QIODevice& device) {
     const QString page = PageName(kAllProceduresName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     ChunkWriter out(device);
@@ -466,11 +483,11 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
         const Catalog::File& file = catalog.Files()[p.file];
-        out << u"<li data-s=\"" << SearchText(p) << u"\"><a href=\""
-            << PageLink(page, file.page, p.anchor) << u"\"><code>" << Escape(DisplayName(p))
-            << u"()</code></a>";
-        if (!summaries[i].isEmpty())
-            out << u" \u2014 " << summaries[i];
+        out << u"<li data-s=\"" << texts[i].search << u"\">"
+            << HtmlLink(file, PageLink(page, file.page, p.anchor),
+                        u"<code>"_s + Escape(DisplayName(p)) + u"()</code>"_s);
+        if (!texts[i].summary.isEmpty())
+            out << u" \u2014 " << texts[i].summary;
         out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
             << u"</span></li>\n";
     }
@@ -556,14 +573,19 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
         << QString::number(totals.stale) << u" with stale parts.\n";
     for (const Group& group : IndexGroups(catalog)) {
         if (group.module.isEmpty())
-            out << u"\n## [" << EscapeMarkdown(catalog.Files()[group.file].source) << u"]("
-                << PageLink(page, catalog.Files()[group.file].page) << u")\n\n";
+            out << u"\n## "
+                << MarkdownLink(catalog.Files()[group.file],
+                                PageLink(page, catalog.Files()[group.file].page),
+                                EscapeMarkdown(catalog.Files()[group.file].source))
+                << u"\n\n";
         else
             out << u"\n## Module " << EscapeMarkdown(group.module) << u"\n\n";
         for (const int i : group.procedures) {
             const Catalog::Procedure& p = all[i];
             const Catalog::File& file = catalog.Files()[p.file];
-            out << u"- [`" << p.name << u"()`](" << PageLink(page, file.page, p.anchor) << u")";
+            out << u"- "
+                << MarkdownLink(file, PageLink(page, file.page, p.anchor),
+                                u"`"_s + p.name + u"()`"_s);
             if (!p.module.isEmpty() && !p.isPublic)
                 out << u" *(private)*";
             if (!p.documented)
@@ -579,8 +601,8 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
     out << u"\n## Coverage\n\n| File | Procedures | Documented | With stale parts |\n"
            "|---|--:|--:|--:|\n";
     for (const Catalog::File& file : catalog.Files())
-        out << u"| [" << EscapeMarkdown(file.source) << u"](" << PageLink(page, file.page)
-            << u") | " << QString::number(file.count) << u" | " << QString::number(file.documented)
+        out << u"| " << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
+            << u" | " << QString::number(file.count) << u" | " << QString::number(file.documented)
             << u" | " << QString::number(file.stale) << u" |\n";
     out << u"| **Total** | " << QString::number(totals.procedures) << u" | "
         << QString::number(totals.documented) << u" | " << QString::number(totals.stale) << u" |\n";
@@ -595,7 +617,9 @@ bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device) {
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
         const Catalog::File& file = catalog.Files()[p.file];
-        out << u"- [`" << DisplayName(p) << u"()`](" << PageLink(page, file.page, p.anchor) << u")";
+        out << u"- "
+            << MarkdownLink(file, PageLink(page, file.page, p.anchor),
+                            u"`"_s + DisplayName(p) + u"()`"_s);
         if (!PlainText(p.summary).isEmpty())
             out << u" \u2014 " << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
         out << u" " << MarkdownCode(SourceLocation(file, p.line)) << u"\n";

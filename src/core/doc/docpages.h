@@ -35,16 +35,20 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
 QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
                           int file, const PageStyle& style);
 
-// Each procedure's one-line summary as HTML, its links made from a page at the top of the
-// output folder (empty when it says nothing): made once for the index and the A-Z list.
-QStringList TopSummaries(const Catalog& catalog);
+// What the index and the A-Z list both show of a procedure, made once for the two.
+struct TopText {
+    QString summary; // the one-line summary as HTML, linked from the top of the output folder;
+                     // empty when it says nothing
+    QString search;  // what the search box compares with, escaped for an attribute
+};
+QList<TopText> TopTexts(const Catalog& catalog);
 
 // The index (procedures by module and file, coverage per file) and the list of all procedures
 // from A to Z, written piece by piece. False when the device refuses a write.
-bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QStringList& summaries,
+bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<TopText>& texts,
                     QIODevice& device);
 bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
-                            const QStringList& summaries, QIODevice& device);
+                            const QList<TopText>& texts, QIODevice& device);
 bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device);
 bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device);
 

@@ -9,11 +9,20 @@
 #include "files/safewrite.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
+#include <QTemporaryFile>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <functional>
+#include <memory>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -86,12 +95,40 @@ QString LinkedFolderOnTheWay(const QDir& root, const QString& page) {
     return {};
 }
 
-// A generated page replaces its old version whole, or the link that stood in its place.
-bool WritePage(const QString& path, const QByteArray& bytes, QString* reason) {
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        *reason = u"its folder can't be created"_s;
+// True when path is a regular file (not a link) that holds exactly bytes.
+bool HoldsAlready(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile() || info.size() != bytes.size())
         return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // In pieces: the index can be large.
+    constexpr qsizetype kPiece = 64 * 1024;
+    for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
+        const QByteArray piece = file.read(kPiece);
+        if (piece != QByteArrayView(bytes).sliced(at, std::min(kPiece, bytes.size() - at)))
+            return false;
     }
+    return true;
+}
+
+// A generated page replaces its old version whole, or the link that stood in its place. A page
+// that holds these bytes already is left as it is: a second export of sources that barely
+// changed then writes (and flushes) only what did change. Folders made are remembered in
+// folders, so that each is made once.
+bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& folders,
+               QString* reason) {
+    const QString folder = QFileInfo(path).path();
+    if (!folders.contains(folder)) {
+        if (!QDir().mkpath(folder)) {
+            *reason = u"its folder can't be created"_s;
+            return false;
+        }
+        folders.insert(folder);
+    }
+    if (HoldsAlready(path, bytes))
+        return true;
     WriteOptions options;
     options.sync = false; // one sync for the whole export
     options.followLink = false;
@@ -99,6 +136,141 @@ bool WritePage(const QString& path, const QByteArray& bytes, QString* reason) {
     *reason = written.reason;
     return written.ok;
 }
+
+// What the pages need of a source's procedures, kept on a temporary file between the reading
+// and the writing of the pages, so that no source is read and parsed twice and memory doesn't
+// grow with the comments of the whole tree.
+// Text as UTF-8: half the bytes of QDataStream's own UTF-16 for the mostly ASCII comments.
+void Put(QDataStream& stream, const QString& text) {
+    stream << text.toUtf8();
+}
+
+void Put(QDataStream& stream, const QStringList& list) {
+    stream << qint32(list.size());
+    for (const QString& text : list)
+        Put(stream, text);
+}
+
+QString GetText(QDataStream& stream) {
+    QByteArray bytes;
+    stream >> bytes;
+    return QString::fromUtf8(bytes);
+}
+
+QStringList GetList(QDataStream& stream) {
+    qint32 count = 0;
+    stream >> count;
+    QStringList list;
+    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i)
+        list.append(GetText(stream));
+    return list;
+}
+
+void SaveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
+    stream << qint64(reports.size());
+    for (const ProcedureReport& r : reports) {
+        Put(stream, r.header.headerText);
+        Put(stream, r.name);
+        stream << qint32(r.line) << r.documented;
+        Put(stream, r.summary);
+        Put(stream, r.parameterNames);
+        Put(stream, r.parameterDescriptions);
+        stream << qint32(r.parameterLines);
+        Put(stream, r.result);
+        Put(stream, r.example);
+    }
+}
+
+QList<ProcedureReport> LoadReports(QDataStream& stream) {
+    qint64 count = 0;
+    stream >> count;
+    QList<ProcedureReport> reports;
+    for (qint64 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        ProcedureReport r;
+        qint32 line = 0;
+        qint32 parameterLines = 0;
+        r.header.headerText = GetText(stream);
+        r.name = GetText(stream);
+        stream >> line >> r.documented;
+        r.summary = GetText(stream);
+        r.parameterNames = GetList(stream);
+        r.parameterDescriptions = GetList(stream);
+        stream >> parameterLines;
+        r.result = GetText(stream);
+        r.example = GetText(stream);
+        r.line = line;
+        r.parameterLines = parameterLines;
+        reports.append(r);
+    }
+    return reports;
+}
+
+// Builds pages on a thread of its own, in the order they are added: the writing of one page
+// and the building of the next then run side by side.
+class PageBuilder {
+public:
+    // At most this many pages are queued or built and not yet taken.
+    static constexpr qsizetype kAhead = 8;
+    using Build = std::function<QByteArray(const QList<ProcedureReport>&, int)>;
+
+    explicit PageBuilder(Build build) : build_(std::move(build)) {
+        thread_.reset(QThread::create([this] { Run(); }));
+        thread_->start();
+    }
+    ~PageBuilder() {
+        {
+            const QMutexLocker lock(&mutex_);
+            stop_ = true;
+        }
+        wake_.wakeAll();
+        thread_->wait();
+    }
+    PageBuilder(const PageBuilder&) = delete;
+    PageBuilder& operator=(const PageBuilder&) = delete;
+
+    void Add(int file, QList<ProcedureReport> reports) {
+        const QMutexLocker lock(&mutex_);
+        todo_.append({file, std::move(reports)});
+        wake_.wakeAll();
+    }
+    // The next page, in the order added: its file and bytes. Waits until it is built.
+    std::pair<int, QByteArray> Next() {
+        QMutexLocker lock(&mutex_);
+        while (done_.isEmpty())
+            wake_.wait(&mutex_);
+        return done_.takeFirst();
+    }
+
+private:
+    struct Job {
+        int file = 0;
+        QList<ProcedureReport> reports;
+    };
+    void Run() {
+        QMutexLocker lock(&mutex_);
+        for (;;) {
+            while (todo_.isEmpty() && !stop_)
+                wake_.wait(&mutex_);
+            if (todo_.isEmpty())
+                return;
+            Job job = todo_.takeFirst();
+            lock.unlock();
+            QByteArray bytes = build_(job.reports, job.file);
+            job.reports.clear();
+            lock.relock();
+            done_.append({job.file, std::move(bytes)});
+            wake_.wakeAll();
+        }
+    }
+
+    Build build_;
+    std::unique_ptr<QThread> thread_;
+    QMutex mutex_;
+    QWaitCondition wake_;
+    QList<Job> todo_;
+    QList<std::pair<int, QByteArray>> done_;
+    bool stop_ = false;
+};
 
 } // namespace
 
@@ -181,6 +353,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     // when links to procedures of any file can be made. Only one source is in memory at a time.
     Catalog catalog;
     QList<qsizetype> pageSources; // by the catalog's file number
+    // Without a temporary file the sources are read a second time instead.
+    QTemporaryFile spillFile(QDir::temp().filePath(u"glossa-export-XXXXXX"_s));
+    const bool spilling = exporting && spillFile.open();
+    QDataStream spill(&spillFile);
     qsizetype done = 0;
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
@@ -246,7 +422,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                  "links"_s.arg(source.displayPath, QDir::toNativeSeparators(link)));
             continue;
         }
-        if (const QString existing = QFileInfo(outFolder.filePath(page)).canonicalFilePath();
+        if (const QString existing = namedSources.isEmpty()
+                                         ? QString()
+                                         : QFileInfo(outFolder.filePath(page)).canonicalFilePath();
             !existing.isEmpty() && namedSources.contains(existing)) {
             fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
             continue;
@@ -254,6 +432,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         pageOwners.insert(key, source.displayPath);
         catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
         pageSources.append(s);
+        if (spilling)
+            SaveReports(spill, reports);
     }
     progress.Clear();
 
@@ -262,11 +442,14 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         qint64 pagesWritten = 0;
         QList<ManifestEntry> manifest;
         QSet<QString> written;
+        QSet<QString> failedPages; // their old versions stay, still ours
+        QSet<QString> folders;
         auto writeFile = [&](const QString& relative, const QByteArray& bytes,
                              const QString& sourcePath) {
             const QString target = outFolder.filePath(relative);
             QString reason;
-            if (!WritePage(target, bytes, &reason)) {
+            if (!WritePage(target, bytes, folders, &reason)) {
+                failedPages.insert(relative);
                 fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
                 return false;
             }
@@ -275,46 +458,83 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             return true;
         };
         done = 0;
-        for (int file = 0; file < pageSources.size(); ++file) {
-            if (pageSources[file] < 0)
-                continue;
-            const SourceFile& source = sources.files[pageSources[file]];
-            progress.Show(++done);
-            SourceText text;
-            QString reason;
-            if (!ReadSourceText(source.path, text, &reason)) {
-                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
-                continue;
-            }
-            const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
-            text = SourceText();
-            const QString content = options.markdown
-                                        ? BuildMarkdownPage(reports, catalog, file, style)
-                                        : BuildHtmlPage(reports, catalog, file, style);
-            if (writeFile(catalog.Files()[file].page, content.toUtf8(),
-                          QFileInfo(source.path).canonicalFilePath()))
-                ++pagesWritten;
+        if (spilling &&
+            (spill.status() != QDataStream::Ok || !spillFile.flush() || !spillFile.seek(0))) {
+            fail(u"can't keep the procedures in %1: %2"_s.arg(
+                QDir::toNativeSeparators(spillFile.fileName()), spillFile.errorString()));
+            return 2;
         }
+        // Pages are built on a second thread while this one reads what they need and writes
+        // them, in order. The catalog stays as it is meanwhile: the pages whose writing failed
+        // are marked afterwards, for the index.
+        QList<int> failedFiles;
+        {
+            PageBuilder builder([&](const QList<ProcedureReport>& reports, int file) {
+                return (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
+                                         : BuildHtmlPage(reports, catalog, file, style))
+                    .toUtf8();
+            });
+            qsizetype queued = 0;
+            qsizetype handled = 0;
+            auto writeNext = [&] {
+                const auto [file, bytes] = builder.Next();
+                ++handled;
+                if (writeFile(catalog.Files()[file].page, bytes,
+                              QFileInfo(sources.files[pageSources[file]].path).canonicalFilePath()))
+                    ++pagesWritten;
+                else
+                    failedFiles.append(file);
+            };
+            for (int file = 0; file < pageSources.size(); ++file) {
+                if (pageSources[file] < 0)
+                    continue;
+                const SourceFile& source = sources.files[pageSources[file]];
+                progress.Show(++done);
+                QList<ProcedureReport> reports;
+                if (spilling) {
+                    reports = LoadReports(spill);
+                } else {
+                    SourceText text;
+                    QString reason;
+                    if (!ReadSourceText(source.path, text, &reason)) {
+                        fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+                        continue;
+                    }
+                    reports = ReportSource(text.text, text.context);
+                }
+                builder.Add(file, std::move(reports));
+                if (++queued - handled >= PageBuilder::kAhead)
+                    writeNext();
+            }
+            while (handled < queued)
+                writeNext();
+        }
+        // Gone before the sync, which would otherwise flush it to the disk with the pages.
+        spillFile.remove();
+        for (const int file : std::as_const(failedFiles))
+            catalog.MarkMissing(file);
         progress.Clear();
 
         bool indexWritten = true;
-        const QStringList summaries = options.markdown ? QStringList() : TopSummaries(catalog);
+        const QList<TopText> texts = options.markdown ? QList<TopText>() : TopTexts(catalog);
         for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
-            QBuffer buffer;
+            // Room for a line of each procedure, so that the page grows in few steps.
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
+            bytes.reserve(catalog.Procedures().size() * 256 + 64 * 1024);
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
-                                        : WriteHtmlIndex(catalog, style, summaries, buffer))
-                    : (options.markdown
-                           ? WriteMarkdownAllProcedures(catalog, buffer)
-                           : WriteHtmlAllProcedures(catalog, style, summaries, buffer));
+                                        : WriteHtmlIndex(catalog, style, texts, buffer))
+                    : (options.markdown ? WriteMarkdownAllProcedures(catalog, buffer)
+                                        : WriteHtmlAllProcedures(catalog, style, texts, buffer));
             const QString relative = name + extension;
             if (!built) {
                 fail(u"can't write %1: the page could not be built"_s.arg(
                     QDir::toNativeSeparators(outFolder.filePath(relative))));
                 indexWritten = false;
-            } else if (!writeFile(relative, buffer.data(), QString())) {
+            } else if (!writeFile(relative, bytes, QString())) {
                 indexWritten = false;
             }
         }
@@ -326,15 +546,18 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 continue;
             QString reason;
             if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
-                !IsUnderRoots(entry.source, roots)) {
+                !IsUnderRoots(entry.source, roots) || failedPages.contains(entry.file)) {
                 manifest.append(entry);
             } else if (!RemoveOwnFile(outFolder, entry.file, &reason)) {
                 Print(err, u"glossa: left %1 in place: %2\n"_s.arg(
                                QDir::toNativeSeparators(outFolder.filePath(entry.file)), reason));
+            } else {
+                RemoveEmptyFoldersOf(outFolder, entry.file);
             }
         }
         QString reason;
-        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), &reason))
+        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), folders,
+                       &reason))
             fail(u"can't write %1: %2"_s.arg(
                 QDir::toNativeSeparators(outFolder.filePath(ManifestName())), reason));
         if (const WriteResult synced = SyncFolder(options.exportFolder); !synced.ok)
