@@ -104,7 +104,7 @@ bool HoldsAlready(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     // In pieces: the index can be large.
-    constexpr qsizetype kPiece = 64 * 1024;
+    constexpr qsizetype kPiece = qsizetype{64} * 1024;
     for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
         const QByteArray piece = file.read(kPiece);
         if (piece != QByteArrayView(bytes).sliced(at, std::min(kPiece, bytes.size() - at)))
@@ -522,7 +522,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             QByteArray bytes;
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
-            bytes.reserve(catalog.Procedures().size() * 256 + 64 * 1024);
+            bytes.reserve(catalog.Procedures().size() * 256 + qsizetype{64} * 1024);
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)

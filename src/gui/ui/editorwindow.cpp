@@ -34,11 +34,11 @@ QIcon PreviewIcon() {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray pixels = file.readAll();
-    if (pixels.size() != kSide * kSide * 4)
+    if (pixels.size() != qsizetype{kSide} * kSide * 4)
         return {};
     // Copied out of pixels, which go at the return.
     const QImage image = QImage(reinterpret_cast<const uchar*>(pixels.constData()), kSide, kSide,
-                                kSide * 4, QImage::Format_RGBA8888)
+                                qsizetype{kSide} * 4, QImage::Format_RGBA8888)
                              .copy();
     return QIcon(QPixmap::fromImage(image));
 }
