@@ -291,6 +291,17 @@ QString MarkdownFence(const QString& language, const QString& code) {
     return fence + language + u'\n' + code + u'\n' + fence + u'\n';
 }
 
+// "3 procedures in 1 file, 1 documented (33 %), 0 with stale parts", with the given space
+// before the percent sign.
+QString TotalsLine(const Totals& totals, qsizetype files, QStringView percentSpace) {
+    return QString::number(totals.procedures) +
+           (totals.procedures == 1 ? u" procedure in "_s : u" procedures in "_s) +
+           QString::number(files) + (files == 1 ? u" file, "_s : u" files, "_s) +
+           QString::number(totals.documented) + u" documented ("_s +
+           Percent(totals.documented, totals.procedures) + percentSpace + u"%), "_s +
+           QString::number(totals.stale) + u" with stale parts"_s;
+}
+
 } // namespace
 
 PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl) {
@@ -418,11 +429,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
     const Totals totals = CountTotals(catalog);
     ChunkWriter out(device);
     out << HtmlHead(u"Index"_s, style, true) << HtmlNav(page) << u"<h1>Index</h1>\n";
-    out << u"<p class=\"where\">" << QString::number(totals.procedures) << u" procedures in "
-        << QString::number(catalog.Files().size()) << u" files, "
-        << QString::number(totals.documented) << u" documented ("
-        << Percent(totals.documented, totals.procedures) << u"\u00A0%), "
-        << QString::number(totals.stale) << u" with stale parts</p>\n"
+    out << u"<p class=\"where\">" << TotalsLine(totals, catalog.Files().size(), u"\u00A0")
+        << u"</p>\n"
         << kSearchBox;
     if (all.isEmpty())
         out << u"<p class=\"none\">No procedures.</p>\n";
@@ -566,11 +574,7 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
     ChunkWriter out(device);
     out << u"[All procedures A\u2013Z](" << PageName(kAllProceduresName, u".md"_s)
         << u")\n\n# Index\n\n"
-        << QString::number(totals.procedures) << u" procedures in "
-        << QString::number(catalog.Files().size()) << u" files, "
-        << QString::number(totals.documented) << u" documented ("
-        << Percent(totals.documented, totals.procedures) << u" %), "
-        << QString::number(totals.stale) << u" with stale parts.\n";
+        << TotalsLine(totals, catalog.Files().size(), u" ") << u".\n";
     for (const Group& group : IndexGroups(catalog)) {
         if (group.module.isEmpty())
             out << u"\n## "
