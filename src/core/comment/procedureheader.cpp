@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 using namespace Qt::StringLiterals;
 
@@ -209,7 +210,8 @@ struct FoundLine {
 // One pass over the text: visits every header line in order. A line starts after a line feed,
 // or at the text's start when the text read starts a document line (a search window may begin
 // mid-line); a header over several lines is passed over as a whole, and so are the lines
-// read as the continuation of an unreadable header's list.
+// read as the continuation of an unreadable header's list. A visitor that returns bool ends
+// the pass by returning false.
 template <typename Visit>
 void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& visit) {
     const qsizetype n = text.size();
@@ -221,11 +223,17 @@ void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& vi
             const char16_t c = text[first].unicode() | 0x20;
             if (c == u'p' || c == u'r') {
                 const LineRead line = ReadHeaderLine(text, first);
-                if (line.kind == LineKind::Header) {
-                    visit(FoundLine{lineStart, line.end, true});
-                    resumeFrom = line.end;
-                } else if (line.kind == LineKind::Unreadable) {
-                    visit(FoundLine{lineStart, lineStart, false});
+                if (line.kind != LineKind::Other) {
+                    const FoundLine found = line.kind == LineKind::Header
+                                                ? FoundLine{lineStart, line.end, true}
+                                                : FoundLine{lineStart, lineStart, false};
+                    if constexpr (std::is_same_v<std::invoke_result_t<Visit&, const FoundLine&>,
+                                                 bool>) {
+                        if (!visit(found))
+                            return;
+                    } else {
+                        visit(found);
+                    }
                     resumeFrom = line.end;
                 }
             }
@@ -500,15 +508,19 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
         const qint64 p = line.start + 1;
         // Character positions and the caret's byte position are compared as plain numbers.
         const qint64 P = p + context.WindowStart;
+        // Past the caret and past its line, every later header is farther and after both:
+        // nothing the rest of the text holds can change the choice or the neighbours.
+        const bool last = P >= context.CaretPos && neighbours.after;
         if (context.SearchMode == 1 && !(P <= context.CaretPos))
-            return;
+            return !last;
         if (context.SearchMode == 2 && !(P >= context.CaretPos))
-            return;
+            return !last;
         const qint64 distance = std::llabs(P - context.CaretPos);
         if (!chosen || distance < chosenDistance) {
             chosen = line;
             chosenDistance = distance;
         }
+        return !last;
     });
 
     // A caret in the comment block above a header means that header's procedure, also where
