@@ -2,7 +2,13 @@
 
 #include <QStringList>
 
+#include "files/prefault.h"
+
 #include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -117,6 +123,31 @@ int Utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& c
 
 } // namespace
 
+namespace {
+
+// ASCII bytes widened into a string whose memory is backed before it is written (see
+// PrefaultForWriting): the decoding of a large source is mostly that memory's first touch.
+QString WidenAscii(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    PrefaultForWriting(out, bytes.size() * qsizetype(sizeof(char16_t)));
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= bytes.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(chunk, zero));
+    }
+#endif
+    for (; i < bytes.size(); ++i)
+        out[i] = in[i];
+    return text;
+}
+
+} // namespace
+
 bool IsValidUtf8(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     char32_t cp = 0;
@@ -150,11 +181,13 @@ void DecodedText::Decode(DocEncoding encoding) {
     if (encoding == DocEncoding::Utf8) {
         const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes_)); // Qt's, word by word
         if (ascii) {
-            text_ = QString::fromLatin1(bytes_);
+            text_ = WidenAscii(bytes_);
             return;
         }
         text_.reserve(n);
         offsets_.reserve(std::size_t(n) + 1);
+        PrefaultForWriting(text_.data(), n * qsizetype(sizeof(QChar)));
+        PrefaultForWriting(offsets_.data(), (n + 1) * qsizetype(sizeof(qint32)));
         for (qsizetype i = 0; i < n;) {
             char32_t cp = 0;
             int length = Utf8SequenceAt(p, n, i, cp);

@@ -1,6 +1,7 @@
 #include "ide/filemode.h"
 
 #include "bridgeoperations.h"
+#include "files/prefault.h"
 #include "files/safewrite.h"
 #include "ide/docencoding.h"
 
@@ -320,6 +321,7 @@ bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray& content)
     // Read straight into the one buffer that is kept; whatever the size said, the rest too.
     const qint64 expected = file.isSequential() ? 0 : file.size();
     content = QByteArray(expected, Qt::Uninitialized);
+    PrefaultForWriting(content.data(), expected);
     const qint64 got = expected > 0 ? file.read(content.data(), expected) : 0;
     if (got < 0)
         return false;
