@@ -659,6 +659,13 @@ private slots:
                           "<a href=\"sub/two.pb.html#Brew\">");
         QVERIFY(!index.contains("one.pb.html"));
         QVERIFY(!Read(u"out/failed/procedures.html"_s).contains("one.pb.html"));
+        // Nor from a page written before it: that one is made again without the link.
+        Write(u"later/a.pb"_s, ";<comment>\n;  <summary>After Brew().</summary>\n;</comment>\n"
+                               "Procedure Pour()\nEndProcedure\n");
+        Write(u"later/b.pb"_s, kBrew);
+        QVERIFY(QDir().mkpath(dir.filePath(u"out/later/b.pb.html"_s)));
+        QCOMPARE(Glossa({u"-export:out/later"_s, u"later"_s}).exitCode, 2);
+        QVERIFY_FRAGMENTS(Read(u"out/later/a.pb.html"_s), "<p class=\"summary\">After Brew().</p>");
     }
 
     void exportTakesTheOtherToolsColours() {

@@ -445,7 +445,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         QSet<QString> failedPages; // their old versions stay, still ours
         QSet<QString> folders;
         auto writeFile = [&](const QString& relative, const QByteArray& bytes,
-                             const QString& sourcePath) {
+                             const QString& sourcePath, bool listed = true) {
             const QString target = outFolder.filePath(relative);
             QString reason;
             if (!WritePage(target, bytes, folders, &reason)) {
@@ -453,11 +453,11 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
                 return false;
             }
-            manifest.append({relative, sourcePath});
+            if (listed)
+                manifest.append({relative, sourcePath});
             written.insert(relative);
             return true;
         };
-        done = 0;
         if (spilling &&
             (spill.status() != QDataStream::Ok || !spillFile.flush() || !spillFile.seek(0))) {
             fail(u"can't keep the procedures in %1: %2"_s.arg(
@@ -466,9 +466,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         }
         // Pages are built on a second thread while this one reads what they need and writes
         // them, in order. The catalog stays as it is meanwhile: the pages whose writing failed
-        // are marked afterwards, for the index.
-        QList<int> failedFiles;
-        {
+        // are marked afterwards. Written are the pages of the files in round (all when empty);
+        // the files whose page failed are returned.
+        auto writePages = [&](const QSet<int>& round) {
+            QList<int> failedFiles;
             PageBuilder builder([&](const QList<ProcedureReport>& reports, int file) {
                 return (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
                                          : BuildHtmlPage(reports, catalog, file, style))
@@ -479,21 +480,28 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             auto writeNext = [&] {
                 const auto [file, bytes] = builder.Next();
                 ++handled;
-                if (writeFile(catalog.Files()[file].page, bytes,
-                              QFileInfo(sources.files[pageSources[file]].path).canonicalFilePath()))
-                    ++pagesWritten;
-                else
+                const QString& page = catalog.Files()[file].page;
+                const bool again = written.contains(page);
+                if (writeFile(page, bytes,
+                              QFileInfo(sources.files[pageSources[file]].path).canonicalFilePath(),
+                              !again)) {
+                    pagesWritten += again ? 0 : 1;
+                } else {
                     failedFiles.append(file);
+                }
             };
+            done = 0;
             for (int file = 0; file < pageSources.size(); ++file) {
                 if (pageSources[file] < 0)
                     continue;
                 const SourceFile& source = sources.files[pageSources[file]];
-                progress.Show(++done);
+                const bool wanted = round.isEmpty() || round.contains(file);
+                if (wanted)
+                    progress.Show(++done);
                 QList<ProcedureReport> reports;
                 if (spilling) {
                     reports = LoadReports(spill);
-                } else {
+                } else if (wanted) {
                     SourceText text;
                     QString reason;
                     if (!ReadSourceText(source.path, text, &reason)) {
@@ -502,17 +510,36 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                     }
                     reports = ReportSource(text.text, text.context);
                 }
+                if (!wanted)
+                    continue;
                 builder.Add(file, std::move(reports));
                 if (++queued - handled >= PageBuilder::kAhead)
                     writeNext();
             }
             while (handled < queued)
                 writeNext();
+            return failedFiles;
+        };
+        QList<int> failedFiles = writePages({});
+        // A page that failed must not stay linked from the pages written before it: the pages
+        // are made again without its links (those that come out the same are left alone). One
+        // that fails then keeps its first version and is no longer linked either.
+        while (!failedFiles.isEmpty()) {
+            for (const int file : std::as_const(failedFiles))
+                catalog.MarkMissing(file);
+            QSet<int> round;
+            for (int file = 0; file < pageSources.size(); ++file) {
+                if (pageSources[file] >= 0 && !catalog.Files()[file].missing &&
+                    written.contains(catalog.Files()[file].page))
+                    round.insert(file);
+            }
+            if (round.isEmpty() || (spilling && !spillFile.seek(0)))
+                break;
+            spill.resetStatus();
+            failedFiles = writePages(round);
         }
         // Gone before the sync, which would otherwise flush it to the disk with the pages.
         spillFile.remove();
-        for (const int file : std::as_const(failedFiles))
-            catalog.MarkMissing(file);
         progress.Clear();
 
         bool indexWritten = true;
