@@ -399,6 +399,20 @@ QString PlainText(const QString& tagged) {
     return out.simplified();
 }
 
+bool HasPlainText(const QString& tagged) {
+    const auto blank = [](QStringView text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+    };
+    if (!tagged.contains(u'<'))
+        return !blank(tagged);
+    bool found = false;
+    Tokenize(tagged, [&](const Token& t) {
+        if (!found && t.kind != TokenKind::Tag && t.kind != TokenKind::Break)
+            found = !blank(t.text);
+    });
+    return found;
+}
+
 QString TaggedToCode(const QString& tagged) {
     QString out;
     Tokenize(tagged, [&](const Token& t) {

@@ -40,6 +40,8 @@ QString TaggedToCode(const QString& tagged);
 // Tagged text without its tags, "<br>" as a blank, blanks simplified: what a search compares
 // with, and what tells an empty field.
 QString PlainText(const QString& tagged);
+// Whether PlainText would say anything, without making it.
+bool HasPlainText(const QString& tagged);
 
 // Text escaped for Markdown outside code.
 QString EscapeMarkdown(QStringView text);

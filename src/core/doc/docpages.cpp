@@ -82,7 +82,11 @@ const QString kSearchBox =
     "aria-label=\"Search procedures\" hidden>\n"_s;
 
 QString Escape(const QString& text) {
-    return text.toHtmlEscaped();
+    // Most names and texts hold nothing to escape: then the text is shared, not copied.
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'<' || c == u'>' || c == u'&' || c == u'"';
+    });
+    return plain ? text : text.toHtmlEscaped();
 }
 
 QString PageName(QLatin1StringView name, const QString& extension) {
@@ -153,8 +157,14 @@ QString SourceAddress(const PageStyle& style, const Catalog::File& file, int lin
 }
 
 // A description that says nothing yet.
+// The first reading told the catalog whether a documented procedure has stale parts: most have
+// none, and aren't checked a second time.
+QList<StaleMark> MarksOf(const ProcedureReport& report, const Catalog::Procedure& p) {
+    return report.documented && !p.stale ? QList<StaleMark>() : StaleMarks(report);
+}
+
 bool IsEmptyDescription(const QString& description) {
-    return PlainText(description).isEmpty();
+    return !HasPlainText(description);
 }
 
 // Collects text and hands it to the device in pieces, so that a long index is never held whole.
@@ -343,7 +353,7 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
         const ProcedureReport& report = procedures[i];
         const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
         const LinkScope scope{&catalog, file, p.module, info.page};
-        const QList<StaleMark> marks = StaleMarks(report);
+        const QList<StaleMark> marks = MarksOf(report, p);
         auto markHtml = [](const StaleMark& mark) -> QString {
             return u"<div class=\"stale\" data-rule=\""_s + mark.rule +
                    u"\"><span class=\"rule\">"_s + mark.rule + u"</span> "_s +
@@ -362,7 +372,7 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
             if (mark.parameter < 0)
                 out += markHtml(mark) + u'\n';
         }
-        if (report.documented && !PlainText(report.summary).isEmpty())
+        if (report.documented && HasPlainText(report.summary))
             out += u"<p class=\"summary\">"_s + TaggedToHtml(report.summary, scope) + u"</p>\n"_s;
 
         const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
@@ -390,7 +400,7 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
             }
             out += u"</tbody>\n</table>\n"_s;
         }
-        if (!PlainText(report.result).isEmpty())
+        if (HasPlainText(report.result))
             out += u"<h3>"_s + Escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
                    TaggedToHtml(report.result, scope) + u"</p>\n"_s;
         if (!TaggedToCode(report.example).trimmed().isEmpty())
@@ -417,7 +427,7 @@ QList<TopText> TopTexts(const Catalog& catalog) {
         // The search compares with the name as written with its module, and the summary.
         texts.append({plain.isEmpty() ? QString()
                                       : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}),
-                      (DisplayName(p) + u' ' + plain).toLower().toHtmlEscaped()});
+                      Escape((DisplayName(p) + u' ' + plain).toLower())});
     }
     return texts;
 }
@@ -515,11 +525,11 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
         const ProcedureReport& report = procedures[i];
         const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
         const LinkScope scope{&catalog, file, p.module, info.page};
-        const QList<StaleMark> marks = StaleMarks(report);
+        const QList<StaleMark> marks = MarksOf(report, p);
         auto markText = [](const StaleMark& mark) -> QString {
             return u"\u26A0 **"_s + mark.rule + u"**: "_s + EscapeMarkdown(mark.message);
         };
-        out += u"\n<a id=\""_s + p.anchor.toHtmlEscaped() + u"\"></a>\n\n## "_s +
+        out += u"\n<a id=\""_s + Escape(p.anchor) + u"\"></a>\n\n## "_s +
                EscapeMarkdown(DisplayName(p));
         if (!p.module.isEmpty() && !p.isPublic)
             out += u" *(private)*"_s;
@@ -529,7 +539,7 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
             if (mark.parameter < 0)
                 out += u"\n> "_s + markText(mark) + u'\n';
         }
-        if (report.documented && !PlainText(report.summary).isEmpty())
+        if (report.documented && HasPlainText(report.summary))
             out += u'\n' + TaggedToMarkdown(report.summary, scope) + u'\n';
         const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
         if (!details.isEmpty()) {
@@ -550,7 +560,7 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
                 out += u" |\n"_s;
             }
         }
-        if (!PlainText(report.result).isEmpty())
+        if (HasPlainText(report.result))
             out += u"\n**"_s + EscapeMarkdown(style.resultLabel) + u":** "_s +
                    TaggedToMarkdown(report.result, scope) + u'\n';
         if (const QString example = TaggedToCode(report.example); !example.trimmed().isEmpty())
@@ -596,7 +606,7 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
                 out << u" *(undocumented)*";
             else if (p.stale)
                 out << u" *(stale)*";
-            if (!PlainText(p.summary).isEmpty())
+            if (HasPlainText(p.summary))
                 out << u" \u2014 "
                     << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
             out << u"\n";
@@ -624,7 +634,7 @@ bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device) {
         out << u"- "
             << MarkdownLink(file, PageLink(page, file.page, p.anchor),
                             u"`"_s + DisplayName(p) + u"()`"_s);
-        if (!PlainText(p.summary).isEmpty())
+        if (HasPlainText(p.summary))
             out << u" \u2014 " << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
         out << u" " << MarkdownCode(SourceLocation(file, p.line)) << u"\n";
     }
