@@ -6,6 +6,7 @@
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
+#include "files/prefault.h"
 #include "files/safewrite.h"
 
 #include <QBuffer>
@@ -21,6 +22,7 @@
 #include <QWaitCondition>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <utility>
 
@@ -205,19 +207,23 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
     return reports;
 }
 
-// Builds pages on a thread of its own, in the order they are added: the writing of one page
-// and the building of the next then run side by side.
-class PageBuilder {
+// Runs work on a thread of its own, in the order it is added, while the caller does something
+// else with the results that are ready: the building of one page beside the writing of the one
+// before.
+template <typename Job, typename Result> class InOrder {
 public:
-    // At most this many pages are queued or built and not yet taken.
-    static constexpr qsizetype kAhead = 8;
-    using Build = std::function<QByteArray(const QList<ProcedureReport>&, int)>;
+    // At most this many jobs are queued or done and not yet taken.
+    static constexpr qsizetype kAhead = 16;
+    // The waiting caller is woken once this many results are ready (or nothing is left to do),
+    // not at each one: on a virtual machine each sleep and wake-up costs tens of microseconds.
+    static constexpr qsizetype kBatch = 8;
+    using Work = std::function<Result(Job&)>;
 
-    explicit PageBuilder(Build build) : build_(std::move(build)) {
+    explicit InOrder(Work work) : work_(std::move(work)) {
         thread_.reset(QThread::create([this] { Run(); }));
         thread_->start();
     }
-    ~PageBuilder() {
+    ~InOrder() {
         {
             const QMutexLocker lock(&mutex_);
             stop_ = true;
@@ -225,27 +231,28 @@ public:
         wake_.wakeAll();
         thread_->wait();
     }
-    PageBuilder(const PageBuilder&) = delete;
-    PageBuilder& operator=(const PageBuilder&) = delete;
+    InOrder(const InOrder&) = delete;
+    InOrder& operator=(const InOrder&) = delete;
 
-    void Add(int file, QList<ProcedureReport> reports) {
+    void Add(Job job) {
         const QMutexLocker lock(&mutex_);
-        todo_.append({file, std::move(reports)});
+        todo_.append(std::move(job));
+        ++added_;
         wake_.wakeAll();
     }
-    // The next page, in the order added: its file and bytes. Waits until it is built.
-    std::pair<int, QByteArray> Next() {
+    // Whether as many jobs are under way as may be.
+    bool Full() const { return added_ - taken_ >= kAhead; }
+    bool Pending() const { return added_ > taken_; }
+    // The next result, in the order added; waits until it is done.
+    Result Next() {
         QMutexLocker lock(&mutex_);
         while (done_.isEmpty())
             wake_.wait(&mutex_);
+        ++taken_;
         return done_.takeFirst();
     }
 
 private:
-    struct Job {
-        int file = 0;
-        QList<ProcedureReport> reports;
-    };
     void Run() {
         QMutexLocker lock(&mutex_);
         for (;;) {
@@ -255,22 +262,33 @@ private:
                 return;
             Job job = todo_.takeFirst();
             lock.unlock();
-            QByteArray bytes = build_(job.reports, job.file);
-            job.reports.clear();
+            Result result = work_(job);
             lock.relock();
-            done_.append({job.file, std::move(bytes)});
-            wake_.wakeAll();
+            done_.append(std::move(result));
+            if (done_.size() >= kBatch || todo_.isEmpty())
+                wake_.wakeAll();
         }
     }
 
-    Build build_;
+    Work work_;
     std::unique_ptr<QThread> thread_;
     QMutex mutex_;
     QWaitCondition wake_;
     QList<Job> todo_;
-    QList<std::pair<int, QByteArray>> done_;
+    QList<Result> done_;
+    qsizetype added_ = 0; // both only on the caller's thread
+    qsizetype taken_ = 0;
     bool stop_ = false;
 };
+
+// Runs work on another thread, or later in get() when no thread can be had.
+template <typename Work> auto Beside(Work work) {
+    try {
+        return std::async(std::launch::async, std::move(work));
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, std::move(work));
+    }
+}
 
 } // namespace
 
@@ -436,7 +454,6 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             SaveReports(spill, reports);
     }
     progress.Clear();
-
     if (exporting) {
         catalog.Finish();
         qint64 pagesWritten = 0;
@@ -470,16 +487,16 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         // the files whose page failed are returned.
         auto writePages = [&](const QSet<int>& round) {
             QList<int> failedFiles;
-            PageBuilder builder([&](const QList<ProcedureReport>& reports, int file) {
-                return (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
-                                         : BuildHtmlPage(reports, catalog, file, style))
-                    .toUtf8();
+            using Job = std::pair<int, QList<ProcedureReport>>;
+            InOrder<Job, std::pair<int, QByteArray>> builder([&](Job& job) {
+                const auto& [file, reports] = job;
+                return std::pair(file, (options.markdown
+                                            ? BuildMarkdownPage(reports, catalog, file, style)
+                                            : BuildHtmlPage(reports, catalog, file, style))
+                                           .toUtf8());
             });
-            qsizetype queued = 0;
-            qsizetype handled = 0;
             auto writeNext = [&] {
                 const auto [file, bytes] = builder.Next();
-                ++handled;
                 const QString& page = catalog.Files()[file].page;
                 const bool again = written.contains(page);
                 if (writeFile(page, bytes,
@@ -512,11 +529,11 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 }
                 if (!wanted)
                     continue;
-                builder.Add(file, std::move(reports));
-                if (++queued - handled >= PageBuilder::kAhead)
+                builder.Add({file, std::move(reports)});
+                if (builder.Full())
                     writeNext();
             }
-            while (handled < queued)
+            while (builder.Pending())
                 writeNext();
             return failedFiles;
         };
@@ -544,20 +561,30 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
 
         bool indexWritten = true;
         const QList<TopText> texts = options.markdown ? QList<TopText>() : TopTexts(catalog);
-        for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
-            // Room for a line of each procedure, so that the page grows in few steps.
+        // The index and the A-Z list are built side by side, then written in turn.
+        auto buildTop = [&](QLatin1StringView name) {
+            // Room for a line of each procedure, so that the page grows in few steps, backed
+            // at once rather than page by page.
             QByteArray bytes;
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
-            bytes.reserve(catalog.Procedures().size() * 256 + qsizetype{64} * 1024);
+            bytes.reserve(catalog.Procedures().size() * 320 + qsizetype{64} * 1024);
+            PrefaultForWriting(bytes.data(), bytes.capacity());
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
                                         : WriteHtmlIndex(catalog, style, texts, buffer))
                     : (options.markdown ? WriteMarkdownAllProcedures(catalog, buffer)
                                         : WriteHtmlAllProcedures(catalog, style, texts, buffer));
+            return built ? bytes : QByteArray();
+        };
+        std::future<QByteArray> allProcedures =
+            Beside([&] { return buildTop(kAllProceduresName); });
+        const QByteArray index = buildTop(kIndexName);
+        for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
+            const QByteArray bytes = name == kIndexName ? index : allProcedures.get();
             const QString relative = name + extension;
-            if (!built) {
+            if (bytes.isEmpty()) {
                 fail(u"can't write %1: the page could not be built"_s.arg(
                     QDir::toNativeSeparators(outFolder.filePath(relative))));
                 indexWritten = false;
