@@ -6,7 +6,6 @@
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
-#include "files/prefault.h"
 #include "files/safewrite.h"
 
 #include <QBuffer>
@@ -22,7 +21,6 @@
 #include <QWaitCondition>
 
 #include <functional>
-#include <future>
 #include <memory>
 #include <utility>
 
@@ -280,15 +278,6 @@ private:
     qsizetype taken_ = 0;
     bool stop_ = false;
 };
-
-// Runs work on another thread, or later in get() when no thread can be had.
-template <typename Work> auto Beside(Work work) {
-    try {
-        return std::async(std::launch::async, std::move(work));
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, std::move(work));
-    }
-}
 
 } // namespace
 
@@ -561,15 +550,12 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
 
         bool indexWritten = true;
         const QList<TopText> texts = options.markdown ? QList<TopText>() : TopTexts(catalog);
-        // The index and the A-Z list are built side by side, then written in turn.
         auto buildTop = [&](QLatin1StringView name) {
-            // Room for a line of each procedure, so that the page grows in few steps, backed
-            // at once rather than page by page.
+            // Room for a line of each procedure, so that the page grows in few steps.
             QByteArray bytes;
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
-            bytes.reserve(catalog.Procedures().size() * 320 + qsizetype{64} * 1024);
-            PrefaultForWriting(bytes.data(), bytes.capacity());
+            bytes.reserve(catalog.Procedures().size() * 256 + qsizetype{64} * 1024);
             const bool built =
                 name == kIndexName
                     ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
@@ -578,11 +564,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                                         : WriteHtmlAllProcedures(catalog, style, texts, buffer));
             return built ? bytes : QByteArray();
         };
-        std::future<QByteArray> allProcedures =
-            Beside([&] { return buildTop(kAllProceduresName); });
-        const QByteArray index = buildTop(kIndexName);
+        // One after the other: at 100,000 procedures each is some 30 MB.
         for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
-            const QByteArray bytes = name == kIndexName ? index : allProcedures.get();
+            const QByteArray bytes = buildTop(name);
             const QString relative = name + extension;
             if (bytes.isEmpty()) {
                 fail(u"can't write %1: the page could not be built"_s.arg(
