@@ -134,6 +134,13 @@ private slots:
         QCOMPARE(decoded.Text().size() + 1, expected.size());
         for (qsizetype i = 0; i < expected.size(); ++i)
             QCOMPARE(decoded.ByteIndex(i), expected[i]);
+        // Off Windows the ANSI code page reads as Latin-1, each byte its own character, also
+        // past the first 16 bytes (widened 16 at a time); so does UTF-8 that is all ASCII.
+        QCOMPARE(
+            DecodedText(QByteArray("x\xe9\xff\x80 \x7f").repeated(4), DocEncoding::Ansi).Text(),
+            u"x\u00e9\u00ff\u0080 \u007f"_s.repeated(4));
+        QCOMPARE(DecodedText(QByteArray("0123456789abcdefXYZ"), DocEncoding::Utf8).Text(),
+                 u"0123456789abcdefXYZ"_s);
     }
 
     // Whatever the text, the length counted is the length written.

@@ -125,9 +125,10 @@ int Utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& c
 
 namespace {
 
-// ASCII bytes widened into a string whose memory is backed before it is written (see
-// PrefaultForWriting): the decoding of a large source is mostly that memory's first touch.
-QString WidenAscii(QByteArrayView bytes) {
+// Each byte widened to the character of the same number (Latin-1, of which ASCII is a part),
+// into a string whose memory is backed before it is written (see PrefaultForWriting): the
+// decoding of a large source is mostly that memory's first touch.
+QString WidenLatin1(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     auto* out = reinterpret_cast<char16_t*>(text.data());
     PrefaultForWriting(out, bytes.size() * qsizetype(sizeof(char16_t)));
@@ -181,7 +182,7 @@ void DecodedText::Decode(DocEncoding encoding) {
     if (encoding == DocEncoding::Utf8) {
         const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes_)); // Qt's, word by word
         if (ascii) {
-            text_ = WidenAscii(bytes_);
+            text_ = WidenLatin1(bytes_);
             return;
         }
         text_.reserve(n);
@@ -232,7 +233,7 @@ void DecodedText::Decode(DocEncoding encoding) {
     }
     offsets_.push_back(qint32(n));
 #else
-    text_ = QString::fromLatin1(bytes_);
+    text_ = WidenLatin1(bytes_);
 #endif
 }
 
