@@ -1,5 +1,6 @@
 #include "comment/commentblockreader.h"
 
+#include "comment/sourcescan.h"
 #include "comment/trimblanks.h"
 
 #include <algorithm>
@@ -12,14 +13,6 @@ namespace {
 
 // Bytes allowed between the block's closing line (with its line end) and the header line.
 constexpr int kBlockWindow = 10;
-
-bool IsBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
-bool IsLineEnd(QChar c) {
-    return c == u'\n' || c == u'\r';
-}
 
 // True when index is the start of a document line: after a line end, or at the start of a
 // text read that itself starts a line.

@@ -16,10 +16,6 @@ namespace glossa {
 
 namespace {
 
-bool IsLineEnd(QChar c) {
-    return c == u'\n' || c == u'\r';
-}
-
 // Whether the lower-case ASCII word stands at i, in any letter case.
 bool HasWordAt(QStringView text, qsizetype i, QLatin1StringView word) {
     if (text.size() - i < word.size())
@@ -571,6 +567,9 @@ QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentConte
 }
 
 QString HeaderOnOneLine(const QString& headerText) {
+    // Most headers are on one line already: then the text is shared, not copied.
+    if (std::none_of(headerText.begin(), headerText.end(), IsLineEnd))
+        return headerText;
     QString line;
     line.reserve(headerText.size());
     for (qsizetype i = 0; i < headerText.size(); ++i) {

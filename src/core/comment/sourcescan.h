@@ -5,12 +5,17 @@
 
 namespace glossa {
 
-// The characters PureBasic source is scanned by, shared by the header search and the export's
-// reading of modules.
+// The characters PureBasic source is scanned by, shared by the header search, the comment
+// block's reading and the export's reading of modules.
 
 // A blank inside a line: space or tab.
 inline bool IsBlank(QChar c) {
     return c == u' ' || c == u'\t';
+}
+
+// The end of a line: CR or LF (a CR LF pair is two).
+inline bool IsLineEnd(QChar c) {
+    return c == u'\n' || c == u'\r';
 }
 
 // ASCII letters, digits and the underscore: what a PureBasic name is made of.
