@@ -22,12 +22,12 @@ void PrefaultForWriting(void* data, qsizetype bytes) {
     constexpr std::uintptr_t kHugePage = std::uintptr_t{2} * 1024 * 1024;
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t end = begin + std::uintptr_t(bytes);
-    // Only whole pages inside the buffer: the pages at its edges may hold other allocations.
+    // Only the whole pages inside the buffer; the two it shares with its neighbours fill as usual.
     const auto inside = [&](std::uintptr_t size, auto advice) {
         const std::uintptr_t from = (begin + size - 1) & ~(size - 1);
         const std::uintptr_t to = end & ~(size - 1);
         if (from < to)
-            madvise(reinterpret_cast<void*>(from), to - from, advice);
+            madvise(static_cast<char*>(data) + (from - begin), to - from, advice);
     };
     inside(kHugePage, MADV_HUGEPAGE);
     inside(page, MADV_POPULATE_WRITE);
