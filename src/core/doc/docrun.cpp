@@ -526,12 +526,12 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 writeNext();
             return failedFiles;
         };
-        QList<int> failedFiles = writePages({});
-        // A page that failed must not stay linked from the pages written before it: the pages
-        // are made again without its links (those that come out the same are left alone). One
-        // that fails then keeps its first version and is no longer linked either.
-        while (!failedFiles.isEmpty()) {
-            for (const int file : std::as_const(failedFiles))
+        const QList<int> failedFiles = writePages({});
+        // A page that failed must not stay linked from the pages written before it: those are
+        // made again without its links (the ones that come out the same are left alone). One
+        // that fails now keeps its first version, which is still there to link to.
+        if (!failedFiles.isEmpty()) {
+            for (const int file : failedFiles)
                 catalog.MarkMissing(file);
             QSet<int> round;
             for (int file = 0; file < pageSources.size(); ++file) {
@@ -539,10 +539,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                     written.contains(catalog.Files()[file].page))
                     round.insert(file);
             }
-            if (round.isEmpty() || (spilling && !spillFile.seek(0)))
-                break;
-            spill.resetStatus();
-            failedFiles = writePages(round);
+            if (!round.isEmpty() && (!spilling || spillFile.seek(0))) {
+                spill.resetStatus();
+                writePages(round);
+            }
         }
         // Gone before the sync, which would otherwise flush it to the disk with the pages.
         spillFile.remove();
