@@ -66,15 +66,22 @@ const QString kPrintCss =
     "--warn-fg: #000000; } nav, input#q { display: none; } body { max-width: none; "
     "padding: 0; } section.proc { break-inside: avoid; } pre { white-space: pre-wrap; } }\n"_s;
 
-// Filters every element with data-s by what is typed, hides groups (data-g) left empty. It is
-// the only script; the pages' policy admits it by its hash.
+// Filters the lists' items by what is typed, hides groups (data-g) left empty. An item is
+// searched by what it shows, without its badges and file, and in the index with the module its
+// group names in data-g; the texts are gathered at the first key, not when the page loads. It
+// is the only script; the pages' policy admits it by its hash.
 const QString kSearchScript =
-    u"(function(){var q=document.getElementById('q');"
-    "var l=document.querySelectorAll('[data-s]'),g=document.querySelectorAll('[data-g]');"
+    u"(function(){var q=document.getElementById('q'),l=document.querySelectorAll('ul.procs>li'),"
+    "g=document.querySelectorAll('[data-g]'),t=null;"
+    "function s(e){var r='',n,m=e.closest('[data-g]'),p=m?m.getAttribute('data-g'):'';"
+    "for(n=e.firstChild;n;n=n.nextSibling)"
+    "if(n.nodeType!==1||!/\\b(badge|where)\\b/.test(n.className))r+=n.textContent;"
+    "return((p?p+'::':'')+r).toLowerCase();}"
     "q.hidden=false;q.addEventListener('input',function(){"
     "var v=q.value.toLowerCase().trim(),i;"
-    "for(i=0;i<l.length;i++)l[i].hidden=v!==''&&l[i].getAttribute('data-s').indexOf(v)<0;"
-    "for(i=0;i<g.length;i++)g[i].hidden=v!==''&&!g[i].querySelector('[data-s]:not([hidden])');"
+    "if(!t){t=[];for(i=0;i<l.length;i++)t.push(s(l[i]));}"
+    "for(i=0;i<l.length;i++)l[i].hidden=v!==''&&t[i].indexOf(v)<0;"
+    "for(i=0;i<g.length;i++)g[i].hidden=v!==''&&!g[i].querySelector('li:not([hidden])');"
     "});})();"_s;
 
 const QString kSearchBox =
@@ -415,7 +422,9 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
                                             location + u"</code></a>"_s)) +
                u"</p>\n</section>\n"_s;
     }
-    return out + HtmlTail(false);
+    // Appended, not added: a sum would copy the whole page once more.
+    out += HtmlTail(false);
+    return out;
 }
 
 QList<TopText> TopTexts(const Catalog& catalog) {
@@ -423,11 +432,9 @@ QList<TopText> TopTexts(const Catalog& catalog) {
     QList<TopText> texts;
     texts.reserve(catalog.Procedures().size());
     for (const Catalog::Procedure& p : catalog.Procedures()) {
-        const QString plain = PlainText(p.summary);
-        // The search compares with the name as written with its module, and the summary.
-        texts.append({plain.isEmpty() ? QString()
-                                      : TaggedToHtml(p.summary, {&catalog, p.file, p.module, page}),
-                      Escape((DisplayName(p) + u' ' + plain).toLower())});
+        texts.append({HasPlainText(p.summary)
+                          ? TaggedToHtml(p.summary, {&catalog, p.file, p.module, page})
+                          : QString()});
     }
     return texts;
 }
@@ -445,7 +452,8 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
     if (all.isEmpty())
         out << u"<p class=\"none\">No procedures.</p>\n";
     for (const Group& group : IndexGroups(catalog)) {
-        out << u"<div data-g>\n<h2>";
+        // The module's name is what the search adds in front of its procedures' names.
+        out << u"<div data-g=\"" << Escape(group.module.toLower()) << u"\">\n<h2>";
         if (group.module.isEmpty())
             out << HtmlLink(catalog.Files()[group.file],
                             PageLink(page, catalog.Files()[group.file].page),
@@ -456,7 +464,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
         for (const int i : group.procedures) {
             const Catalog::Procedure& p = all[i];
             const Catalog::File& file = catalog.Files()[p.file];
-            out << u"<li data-s=\"" << texts[i].search << u"\">"
+            out << u"<li>"
                 << HtmlLink(file, PageLink(page, file.page, p.anchor),
                             u"<code>"_s + Escape(p.name) + u"()</code>"_s);
             if (!p.module.isEmpty() && !p.isPublic)
@@ -501,7 +509,7 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
         const Catalog::File& file = catalog.Files()[p.file];
-        out << u"<li data-s=\"" << texts[i].search << u"\">"
+        out << u"<li>"
             << HtmlLink(file, PageLink(page, file.page, p.anchor),
                         u"<code>"_s + Escape(DisplayName(p)) + u"()</code>"_s);
         if (!texts[i].summary.isEmpty())

@@ -39,7 +39,6 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
 struct TopText {
     QString summary; // the one-line summary as HTML, linked from the top of the output folder;
                      // empty when it says nothing
-    QString search;  // what the search box compares with, escaped for an attribute
 };
 QList<TopText> TopTexts(const Catalog& catalog);
 

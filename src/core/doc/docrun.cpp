@@ -6,6 +6,7 @@
 #include "doc/docpages.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
+#include "files/prefault.h"
 #include "files/safewrite.h"
 
 #include <QBuffer>
@@ -20,6 +21,7 @@
 #include <QThread>
 #include <QWaitCondition>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -185,6 +187,7 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
     qint64 count = 0;
     stream >> count;
     QList<ProcedureReport> reports;
+    reports.reserve(qsizetype(std::clamp<qint64>(count, 0, 4096)));
     for (qint64 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
         ProcedureReport r;
         qint32 line = 0;
@@ -200,7 +203,7 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
         r.example = GetText(stream);
         r.line = line;
         r.parameterLines = parameterLines;
-        reports.append(r);
+        reports.append(std::move(r));
     }
     return reports;
 }
@@ -318,6 +321,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     QHash<QString, QString> pageOwners;
     QSet<QString> namedSources;
     if (exporting) {
+        KeepFreedMemory();
         if (!QDir().mkpath(options.exportFolder)) {
             fail(u"can't create the folder %1"_s.arg(
                 QDir::toNativeSeparators(options.exportFolder)));

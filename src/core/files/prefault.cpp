@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
 #include <unistd.h>
@@ -34,6 +37,15 @@ void PrefaultForWriting(void* data, qsizetype bytes) {
 #else
     Q_UNUSED(data);
     Q_UNUSED(bytes);
+#endif
+}
+
+void KeepFreedMemory() {
+#ifdef __GLIBC__
+    // Buffers up to 32 MiB (glibc's largest) come from the heap, and up to 128 MiB freed at its
+    // top stay there: the peak is unchanged, only the memory is reused.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
 #endif
 }
 

@@ -11,4 +11,11 @@ namespace glossa {
 // can't, the buffer fills as usual.
 void PrefaultForWriting(void* data, qsizetype bytes);
 
+// For a run that builds and frees many buffers of tens to hundreds of kilobytes (the export's
+// pages): freed memory is kept for the next one instead of being handed back to the system and
+// faulted in again. By default glibc maps such buffers apart and returns them at once, and
+// with a second thread each return also interrupts it. Costs nothing where the system's
+// allocator differs.
+void KeepFreedMemory();
+
 } // namespace glossa
