@@ -209,8 +209,8 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
 }
 
 // Runs work on a thread of its own, in the order it is added, while the caller does something
-// else with the results that are ready: the building of one page beside the writing of the one
-// before.
+// else with the results that are ready: the cataloguing of one source beside the reading of the
+// next, the building of one page beside the writing of the one before.
 template <typename Job, typename Result> class InOrder {
 public:
     // At most this many jobs are queued or done and not yet taken.
@@ -369,6 +369,27 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     const bool spilling = exporting && spillFile.open();
     QDataStream spill(&spillFile);
     qsizetype done = 0;
+    // The catalog and the temporary file are filled on a second thread, in the order of the
+    // sources, while this one reads and parses the next ones; neither is touched here until
+    // that thread is done.
+    struct Catalogued {
+        QString page;
+        QString relativePath;
+        QList<ProcedureReport> reports;
+        QString text; // for its modules
+        bool spilled = false;
+    };
+    auto cataloguer = std::make_unique<InOrder<Catalogued, bool>>([&](Catalogued& job) {
+        catalog.AddFile(job.page, job.relativePath, job.reports, ScanModules(job.text));
+        if (job.spilled)
+            SaveReports(spill, job.reports);
+        return true;
+    });
+    auto catalogue = [&](Catalogued job) {
+        cataloguer->Add(std::move(job));
+        if (cataloguer->Full())
+            cataloguer->Next();
+    };
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
         const bool given = s < givenSources;
@@ -380,13 +401,13 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
             continue;
         }
-        const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+        QList<ProcedureReport> reports = ReportSource(text.text, text.context);
         if (!given) {
             // An earlier export's page: known, not written again.
             const QString page = source.relativePath + extension;
             if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
                 pageOwners.insert(page.toLower(), source.displayPath);
-                catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+                catalogue({page, source.relativePath, std::move(reports), text.text, false});
                 pageSources.append(-1);
             }
             continue;
@@ -441,11 +462,12 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+        catalogue({page, source.relativePath, std::move(reports), text.text, spilling});
         pageSources.append(s);
-        if (spilling)
-            SaveReports(spill, reports);
     }
+    while (cataloguer->Pending())
+        cataloguer->Next();
+    cataloguer.reset();
     progress.Clear();
     if (exporting) {
         catalog.Finish();
