@@ -371,16 +371,17 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     qsizetype done = 0;
     // The catalog and the temporary file are filled on a second thread, in the order of the
     // sources, while this one reads and parses the next ones; neither is touched here until
-    // that thread is done.
+    // that thread is done. The source's text stays here: freed on this thread, its memory is
+    // reused for the next source instead of being faulted in anew.
     struct Catalogued {
         QString page;
         QString relativePath;
         QList<ProcedureReport> reports;
-        QString text; // for its modules
+        SourceModules modules;
         bool spilled = false;
     };
     auto cataloguer = std::make_unique<InOrder<Catalogued, bool>>([&](Catalogued& job) {
-        catalog.AddFile(job.page, job.relativePath, job.reports, ScanModules(job.text));
+        catalog.AddFile(job.page, job.relativePath, job.reports, job.modules);
         if (job.spilled)
             SaveReports(spill, job.reports);
         return true;
@@ -407,7 +408,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             const QString page = source.relativePath + extension;
             if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
                 pageOwners.insert(page.toLower(), source.displayPath);
-                catalogue({page, source.relativePath, std::move(reports), text.text, false});
+                catalogue(
+                    {page, source.relativePath, std::move(reports), ScanModules(text.text), false});
                 pageSources.append(-1);
             }
             continue;
@@ -462,7 +464,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        catalogue({page, source.relativePath, std::move(reports), text.text, spilling});
+        catalogue(
+            {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling});
         pageSources.append(s);
     }
     while (cataloguer->Pending())
