@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QMutex>
 #include <QSet>
 #include <QTemporaryFile>
@@ -209,8 +210,9 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
 }
 
 // Runs work on a thread of its own, in the order it is added, while the caller does something
-// else with the results that are ready: the cataloguing of one source beside the reading of the
-// next, the building of one page beside the writing of the one before.
+// else with the results that are ready: the building of one page beside the writing of the one
+// before. A caller that would wait does the next job itself: work must be safe to run on two
+// threads at once.
 template <typename Job, typename Result> class InOrder {
 public:
     // At most this many jobs are queued or done and not yet taken.
@@ -237,8 +239,7 @@ public:
 
     void Add(Job job) {
         const QMutexLocker lock(&mutex_);
-        todo_.append(std::move(job));
-        ++added_;
+        todo_.append({added_++, std::move(job)});
         wake_.wakeAll();
     }
     // Whether as many jobs are under way as may be.
@@ -247,10 +248,23 @@ public:
     // The next result, in the order added; waits until it is done.
     Result Next() {
         QMutexLocker lock(&mutex_);
-        while (done_.isEmpty())
+        for (;;) {
+            if (const auto ready = done_.find(taken_); ready != done_.end()) {
+                Result result = std::move(*ready);
+                done_.erase(ready);
+                ++taken_;
+                return result;
+            }
+            if (!todo_.isEmpty()) {
+                auto [number, job] = todo_.takeFirst();
+                lock.unlock();
+                Result result = work_(job);
+                lock.relock();
+                done_.insert(number, std::move(result));
+                continue;
+            }
             wake_.wait(&mutex_);
-        ++taken_;
-        return done_.takeFirst();
+        }
     }
 
 private:
@@ -261,11 +275,11 @@ private:
                 wake_.wait(&mutex_);
             if (todo_.isEmpty())
                 return;
-            Job job = todo_.takeFirst();
+            auto [number, job] = todo_.takeFirst();
             lock.unlock();
             Result result = work_(job);
             lock.relock();
-            done_.append(std::move(result));
+            done_.insert(number, std::move(result));
             if (done_.size() >= kBatch || todo_.isEmpty())
                 wake_.wakeAll();
         }
@@ -275,9 +289,9 @@ private:
     std::unique_ptr<QThread> thread_;
     QMutex mutex_;
     QWaitCondition wake_;
-    QList<Job> todo_;
-    QList<Result> done_;
-    qsizetype added_ = 0; // both only on the caller's thread
+    QList<std::pair<qsizetype, Job>> todo_; // by the number given when added
+    QMap<qsizetype, Result> done_;
+    qsizetype added_ = 0; // only changed under the lock, on the caller's thread
     qsizetype taken_ = 0;
     bool stop_ = false;
 };
@@ -369,28 +383,6 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     const bool spilling = exporting && spillFile.open();
     QDataStream spill(&spillFile);
     qsizetype done = 0;
-    // The catalog and the temporary file are filled on a second thread, in the order of the
-    // sources, while this one reads and parses the next ones; neither is touched here until
-    // that thread is done. The source's text stays here: freed on this thread, its memory is
-    // reused for the next source instead of being faulted in anew.
-    struct Catalogued {
-        QString page;
-        QString relativePath;
-        QList<ProcedureReport> reports;
-        SourceModules modules;
-        bool spilled = false;
-    };
-    auto cataloguer = std::make_unique<InOrder<Catalogued, bool>>([&](Catalogued& job) {
-        catalog.AddFile(job.page, job.relativePath, job.reports, job.modules);
-        if (job.spilled)
-            SaveReports(spill, job.reports);
-        return true;
-    });
-    auto catalogue = [&](Catalogued job) {
-        cataloguer->Add(std::move(job));
-        if (cataloguer->Full())
-            cataloguer->Next();
-    };
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
         const bool given = s < givenSources;
@@ -402,14 +394,13 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
             continue;
         }
-        QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+        const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
         if (!given) {
             // An earlier export's page: known, not written again.
             const QString page = source.relativePath + extension;
             if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
                 pageOwners.insert(page.toLower(), source.displayPath);
-                catalogue(
-                    {page, source.relativePath, std::move(reports), ScanModules(text.text), false});
+                catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
                 pageSources.append(-1);
             }
             continue;
@@ -464,13 +455,11 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        catalogue(
-            {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling});
+        catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
         pageSources.append(s);
+        if (spilling)
+            SaveReports(spill, reports);
     }
-    while (cataloguer->Pending())
-        cataloguer->Next();
-    cataloguer.reset();
     progress.Clear();
     if (exporting) {
         catalog.Finish();
@@ -506,6 +495,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         auto writePages = [&](const QSet<int>& round) {
             QList<int> failedFiles;
             using Job = std::pair<int, QList<ProcedureReport>>;
+            // Pages only read the catalog and the style: this thread builds some of them too
+            // when it would otherwise wait.
             InOrder<Job, std::pair<int, QByteArray>> builder([&](Job& job) {
                 const auto& [file, reports] = job;
                 return std::pair(file, (options.markdown
