@@ -142,10 +142,11 @@ bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& fold
 
 // What the pages need of a source's procedures, kept on a temporary file between the reading
 // and the writing of the pages, so that no source is read and parsed twice and memory doesn't
-// grow with the comments of the whole tree.
-// Text as UTF-8: half the bytes of QDataStream's own UTF-16 for the mostly ASCII comments.
+// grow with the comments of the whole tree. Text as the strings hold it (UTF-16, in this
+// machine's byte order: the file is read back by this process only), read straight into the
+// strings without a conversion.
 void Put(QDataStream& stream, const QString& text) {
-    stream << text.toUtf8();
+    stream << text;
 }
 
 void Put(QDataStream& stream, const QStringList& list) {
@@ -155,9 +156,9 @@ void Put(QDataStream& stream, const QStringList& list) {
 }
 
 QString GetText(QDataStream& stream) {
-    QByteArray bytes;
-    stream >> bytes;
-    return QString::fromUtf8(bytes);
+    QString text;
+    stream >> text;
+    return text;
 }
 
 QStringList GetList(QDataStream& stream) {
@@ -382,6 +383,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     QTemporaryFile spillFile(QDir::temp().filePath(u"glossa-export-XXXXXX"_s));
     const bool spilling = exporting && spillFile.open();
     QDataStream spill(&spillFile);
+    spill.setByteOrder(QSysInfo::ByteOrder == QSysInfo::BigEndian ? QDataStream::BigEndian
+                                                                  : QDataStream::LittleEndian);
     qsizetype done = 0;
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
@@ -495,17 +498,27 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         auto writePages = [&](const QSet<int>& round) {
             QList<int> failedFiles;
             using Job = std::pair<int, QList<ProcedureReport>>;
+            // The procedures go back with the page, to be freed on this thread, which made them:
+            // memory freed on another thread costs both a lock of this one's heap.
+            struct Built {
+                int file;
+                QByteArray bytes;
+                QList<ProcedureReport> reports;
+            };
             // Pages only read the catalog and the style: this thread builds some of them too
             // when it would otherwise wait.
-            InOrder<Job, std::pair<int, QByteArray>> builder([&](Job& job) {
-                const auto& [file, reports] = job;
-                return std::pair(file, (options.markdown
-                                            ? BuildMarkdownPage(reports, catalog, file, style)
-                                            : BuildHtmlPage(reports, catalog, file, style))
-                                           .toUtf8());
+            InOrder<Job, Built> builder([&](Job& job) {
+                auto& [file, reports] = job;
+                QByteArray bytes =
+                    (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
+                                      : BuildHtmlPage(reports, catalog, file, style))
+                        .toUtf8();
+                return Built{file, std::move(bytes), std::move(reports)};
             });
             auto writeNext = [&] {
-                const auto [file, bytes] = builder.Next();
+                const Built built = builder.Next();
+                const int file = built.file;
+                const QByteArray& bytes = built.bytes;
                 const QString& page = catalog.Files()[file].page;
                 const bool again = written.contains(page);
                 if (writeFile(page, bytes,
