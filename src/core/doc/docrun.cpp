@@ -223,7 +223,7 @@ public:
     static constexpr qsizetype kBatch = 8;
     using Work = std::function<Result(Job&)>;
 
-    explicit InOrder(Work work) : work_(std::move(work)) {
+    explicit InOrder(Work work, bool helps = true) : work_(std::move(work)), helps_(helps) {
         thread_.reset(QThread::create([this] { Run(); }));
         thread_->start();
     }
@@ -256,7 +256,7 @@ public:
                 ++taken_;
                 return result;
             }
-            if (!todo_.isEmpty()) {
+            if (helps_ && !todo_.isEmpty()) {
                 auto [number, job] = todo_.takeFirst();
                 lock.unlock();
                 Result result = work_(job);
@@ -287,6 +287,7 @@ private:
     }
 
     Work work_;
+    bool helps_;
     std::unique_ptr<QThread> thread_;
     QMutex mutex_;
     QWaitCondition wake_;
@@ -386,6 +387,29 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     spill.setByteOrder(QSysInfo::ByteOrder == QSysInfo::BigEndian ? QDataStream::BigEndian
                                                                   : QDataStream::LittleEndian);
     qsizetype done = 0;
+    // The catalog and the temporary file are filled on a second thread, in the order of the
+    // sources, while this one reads and parses the next ones; neither is touched here until
+    // that thread is done. The procedures come back to be freed here, where they were made.
+    struct Catalogued {
+        QString page;
+        QString relativePath;
+        QList<ProcedureReport> reports;
+        SourceModules modules;
+        bool spilled = false;
+    };
+    auto cataloguer = std::make_unique<InOrder<Catalogued, QList<ProcedureReport>>>(
+        [&](Catalogued& job) {
+            catalog.AddFile(job.page, job.relativePath, job.reports, job.modules);
+            if (job.spilled)
+                SaveReports(spill, job.reports);
+            return std::move(job.reports);
+        },
+        false);
+    auto catalogue = [&](Catalogued job) {
+        cataloguer->Add(std::move(job));
+        if (cataloguer->Full())
+            cataloguer->Next();
+    };
     for (qsizetype s = 0; s < sources.files.size(); ++s) {
         const SourceFile& source = sources.files[s];
         const bool given = s < givenSources;
@@ -397,13 +421,14 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
             continue;
         }
-        const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+        QList<ProcedureReport> reports = ReportSource(text.text, text.context);
         if (!given) {
             // An earlier export's page: known, not written again.
             const QString page = source.relativePath + extension;
             if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
                 pageOwners.insert(page.toLower(), source.displayPath);
-                catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+                catalogue(
+                    {page, source.relativePath, std::move(reports), ScanModules(text.text), false});
                 pageSources.append(-1);
             }
             continue;
@@ -458,11 +483,13 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             continue;
         }
         pageOwners.insert(key, source.displayPath);
-        catalog.AddFile(page, source.relativePath, reports, ScanModules(text.text));
+        catalogue(
+            {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling});
         pageSources.append(s);
-        if (spilling)
-            SaveReports(spill, reports);
     }
+    while (cataloguer->Pending())
+        cataloguer->Next();
+    cataloguer.reset();
     progress.Clear();
     if (exporting) {
         catalog.Finish();
