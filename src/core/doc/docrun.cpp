@@ -211,9 +211,12 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
 }
 
 // Runs work on a thread of its own, in the order it is added, while the caller does something
-// else with the results that are ready: the building of one page beside the writing of the one
-// before. A caller that would wait does the next job itself: work must be safe to run on two
+// else with the results that are ready: the cataloguing of one source beside the reading of the
+// next, the building of one page beside the writing of the one before. With CallerHelps::Yes a
+// caller that would wait does the next job itself: the work must then be safe to run on two
 // threads at once.
+enum class CallerHelps { No, Yes };
+
 template <typename Job, typename Result> class InOrder {
 public:
     // At most this many jobs are queued or done and not yet taken.
@@ -223,7 +226,7 @@ public:
     static constexpr qsizetype kBatch = 8;
     using Work = std::function<Result(Job&)>;
 
-    explicit InOrder(Work work, bool helps = true) : work_(std::move(work)), helps_(helps) {
+    InOrder(Work work, CallerHelps helps) : work_(std::move(work)), helps_(helps) {
         thread_.reset(QThread::create([this] { Run(); }));
         thread_->start();
     }
@@ -256,7 +259,7 @@ public:
                 ++taken_;
                 return result;
             }
-            if (helps_ && !todo_.isEmpty()) {
+            if (helps_ == CallerHelps::Yes && !todo_.isEmpty()) {
                 auto [number, job] = todo_.takeFirst();
                 lock.unlock();
                 Result result = work_(job);
@@ -287,7 +290,7 @@ private:
     }
 
     Work work_;
-    bool helps_;
+    CallerHelps helps_;
     std::unique_ptr<QThread> thread_;
     QMutex mutex_;
     QWaitCondition wake_;
@@ -397,14 +400,18 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         SourceModules modules;
         bool spilled = false;
     };
-    auto cataloguer = std::make_unique<InOrder<Catalogued, QList<ProcedureReport>>>(
-        [&](Catalogued& job) {
-            catalog.AddFile(job.page, job.relativePath, job.reports, job.modules);
-            if (job.spilled)
-                SaveReports(spill, job.reports);
-            return std::move(job.reports);
-        },
-        false);
+    // Only for an export: a check has nothing to hand over.
+    std::unique_ptr<InOrder<Catalogued, QList<ProcedureReport>>> cataloguer;
+    if (exporting) {
+        cataloguer = std::make_unique<InOrder<Catalogued, QList<ProcedureReport>>>(
+            [&](Catalogued& job) {
+                catalog.AddFile(job.page, job.relativePath, job.reports, job.modules);
+                if (job.spilled)
+                    SaveReports(spill, job.reports);
+                return std::move(job.reports);
+            },
+            CallerHelps::No);
+    }
     auto catalogue = [&](Catalogued job) {
         cataloguer->Add(std::move(job));
         if (cataloguer->Full())
@@ -487,7 +494,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling});
         pageSources.append(s);
     }
-    while (cataloguer->Pending())
+    while (cataloguer && cataloguer->Pending())
         cataloguer->Next();
     cataloguer.reset();
     progress.Clear();
@@ -534,14 +541,16 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             };
             // Pages only read the catalog and the style: this thread builds some of them too
             // when it would otherwise wait.
-            InOrder<Job, Built> builder([&](Job& job) {
-                auto& [file, reports] = job;
-                QByteArray bytes =
-                    (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
-                                      : BuildHtmlPage(reports, catalog, file, style))
-                        .toUtf8();
-                return Built{file, std::move(bytes), std::move(reports)};
-            });
+            InOrder<Job, Built> builder(
+                [&](Job& job) {
+                    auto& [file, reports] = job;
+                    QByteArray bytes =
+                        (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
+                                          : BuildHtmlPage(reports, catalog, file, style))
+                            .toUtf8();
+                    return Built{file, std::move(bytes), std::move(reports)};
+                },
+                CallerHelps::Yes);
             auto writeNext = [&] {
                 const Built built = builder.Next();
                 const int file = built.file;
