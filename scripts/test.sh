@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Glossa and runs every test headless, stopping at the first
 # failure: the formatting check, the ci build with all its tests, the same tests (less the web
-# engine's) under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build and its
-# tests under Wine (scripts/test-windows.sh), and a short run of every fuzzer.
+# engine's) under AddressSanitizer and UndefinedBehaviorSanitizer, the export's end-to-end test
+# under ThreadSanitizer, the Windows build and its tests under Wine (scripts/test-windows.sh),
+# and a short run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +26,14 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+echo "== thread sanitizer build and the export's end-to-end test"
+# The export reads, catalogues, builds and writes on two threads; any race halts glossa, whose
+# stderr the test compares.
+export TSAN_OPTIONS="halt_on_error=1"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan
 
 echo "== Windows build and tests under Wine"
 bash scripts/test-windows.sh

@@ -16,15 +16,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
-#include <QMutex>
 #include <QSet>
 #include <QTemporaryFile>
-#include <QThread>
-#include <QWaitCondition>
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -214,7 +214,8 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
 // else with the results that are ready: the cataloguing of one source beside the reading of the
 // next, the building of one page beside the writing of the one before. With CallerHelps::Yes a
 // caller that would wait does the next job itself: the work must then be safe to run on two
-// threads at once.
+// threads at once. Standard threads and locks, which the thread sanitizer understands (Qt's,
+// unless Qt itself is built for it, look like races to it).
 enum class CallerHelps { No, Yes };
 
 template <typename Job, typename Result> class InOrder {
@@ -227,31 +228,30 @@ public:
     using Work = std::function<Result(Job&)>;
 
     InOrder(Work work, CallerHelps helps) : work_(std::move(work)), helps_(helps) {
-        thread_.reset(QThread::create([this] { Run(); }));
-        thread_->start();
+        thread_ = std::thread([this] { Run(); });
     }
     ~InOrder() {
         {
-            const QMutexLocker lock(&mutex_);
+            const std::lock_guard lock(mutex_);
             stop_ = true;
         }
-        wake_.wakeAll();
-        thread_->wait();
+        wake_.notify_all();
+        thread_.join();
     }
     InOrder(const InOrder&) = delete;
     InOrder& operator=(const InOrder&) = delete;
 
     void Add(Job job) {
-        const QMutexLocker lock(&mutex_);
+        const std::lock_guard lock(mutex_);
         todo_.append({added_++, std::move(job)});
-        wake_.wakeAll();
+        wake_.notify_all();
     }
     // Whether as many jobs are under way as may be.
     bool Full() const { return added_ - taken_ >= kAhead; }
     bool Pending() const { return added_ > taken_; }
     // The next result, in the order added; waits until it is done.
     Result Next() {
-        QMutexLocker lock(&mutex_);
+        std::unique_lock lock(mutex_);
         for (;;) {
             if (const auto ready = done_.find(taken_); ready != done_.end()) {
                 Result result = std::move(*ready);
@@ -263,37 +263,37 @@ public:
                 auto [number, job] = todo_.takeFirst();
                 lock.unlock();
                 Result result = work_(job);
-                lock.relock();
+                lock.lock();
                 done_.insert(number, std::move(result));
                 continue;
             }
-            wake_.wait(&mutex_);
+            wake_.wait(lock);
         }
     }
 
 private:
     void Run() {
-        QMutexLocker lock(&mutex_);
+        std::unique_lock lock(mutex_);
         for (;;) {
             while (todo_.isEmpty() && !stop_)
-                wake_.wait(&mutex_);
+                wake_.wait(lock);
             if (todo_.isEmpty())
                 return;
             auto [number, job] = todo_.takeFirst();
             lock.unlock();
             Result result = work_(job);
-            lock.relock();
+            lock.lock();
             done_.insert(number, std::move(result));
             if (done_.size() >= kBatch || todo_.isEmpty())
-                wake_.wakeAll();
+                wake_.notify_all();
         }
     }
 
     Work work_;
     CallerHelps helps_;
-    std::unique_ptr<QThread> thread_;
-    QMutex mutex_;
-    QWaitCondition wake_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
     QList<std::pair<qsizetype, Job>> todo_; // by the number given when added
     QMap<qsizetype, Result> done_;
     qsizetype added_ = 0; // only changed under the lock, on the caller's thread
