@@ -710,8 +710,10 @@ private slots:
         if (!QFileInfo(chromium).isExecutable())
             QSKIP("no /usr/bin/chromium to try the search box in");
         QCOMPARE(Glossa({u"-export:out/search"_s, u"docs"_s}).exitCode, 0);
+        QCOMPARE(Glossa({u"-export:out/search/ref"_s, u"ref"_s}).exitCode, 0);
         Write(u"out/search/typing.html"_s, R"(<!DOCTYPE html><html><body><pre id="r"></pre>
 <iframe src="index.html"></iframe><iframe src="procedures.html"></iframe>
+<iframe src="ref/index.html"></iframe>
 <script>
 window.addEventListener('load', function () {
   var out = '';
@@ -727,7 +729,8 @@ window.addEventListener('load', function () {
           .join(' | ') + ' (' + shown('[data-g]').length + ' groups)\n';
     };
     out += f.getAttribute('src') + (q.hidden ? ' without' : ' with') + ' a search box\n';
-    ['', 'DOOR', 'noir', 'nothing', ''].forEach(type);
+    (f.getAttribute('src') === 'ref/index.html' ? ['colors::', 'undocumented']
+                                                : ['', 'DOOR', 'noir', 'nothing', '']).forEach(type);
   });
   document.getElementById('r').textContent = out;
 });
@@ -762,7 +765,11 @@ window.addEventListener('load', function () {
             "(0 groups)\n"
             "noir: Brew() \xE2\x80\x94 Caf\xC3\xA9 noir file:///tmp/x.txt sub/two.pb:4 (0 groups)\n"
             "nothing:  (0 groups)\n: " +
-            az + " (0 groups)\n";
+            az + " (0 groups)\n" +
+            // Init() by its module, Area() by its summary; Shapes::Init()'s badge isn't searched.
+            "ref/index.html with a search box\ncolors::: Init() \xE2\x80\x94 Loads the palette. "
+            "colors.pb | Area() \xE2\x80\x94 Area (see https://example.org/Foo_(bar)). See "
+            "Helper() and colors::init(). shapes.pb (2 groups)\nundocumented:  (0 groups)\n";
         QCOMPARE(dom.mid(from, dom.indexOf("</pre>") - from), expected);
     }
 

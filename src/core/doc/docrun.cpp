@@ -533,7 +533,8 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             QList<int> failedFiles;
             using Job = std::pair<int, QList<ProcedureReport>>;
             // The procedures go back with the page, to be freed on this thread, which made them:
-            // memory freed on another thread costs both a lock of this one's heap.
+            // memory freed on another thread takes a lock on this thread's heap, and the two
+            // threads then wait for each other.
             struct Built {
                 int file;
                 QByteArray bytes;

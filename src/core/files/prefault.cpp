@@ -43,7 +43,7 @@ void PrefaultForWriting(void* data, qsizetype bytes) {
 void KeepFreedMemory() {
 #ifdef __GLIBC__
     // Buffers up to 32 MiB (glibc's largest) come from the heap, and up to 128 MiB freed at its
-    // top stay there: the peak is unchanged, only the memory is reused.
+    // top stay there to be reused; the peak grows by a few percent at most.
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
 #endif
