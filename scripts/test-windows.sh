@@ -7,6 +7,7 @@
 #     against the real Scintilla.dll;
 #  4. end-to-end runs of the deployed glossa.exe under a stand-in IDE that holds a real
 #     Scintilla, driven with real key events (xdotool) on a private Xvfb display.
+#  5. glossa.exe's check and export from the command line on a small tree.
 # A private WINEPREFIX and display; every Wine process and the display are ended afterwards.
 # GLOSSA_SCREENSHOTS=DIR keeps screenshots of the editor and preview windows there.
 # Exits non-zero on any failure.
@@ -155,6 +156,29 @@ else
 fi
 wait "$ide_pid" || fail "preview: the stand-in IDE failed"
 cmp -s "$tmp/preview.pb" "$tmp/preview.doc" || fail "preview: the document changed"
+
+# The check and the export from the command line: a finding on standard output (text mode, so
+# CR LF) with exit code 1; pages built and written on two threads, a link from a page in a
+# subfolder to another file's procedure, the index, the A-Z page and the manifest.
+mkdir -p "$tmp/tree/sub"
+printf 'Procedure Bare()\r\nEndProcedure\r\n' >"$tmp/tree/bare.pb"
+printf ';<comment>\r\n;  <summary>Calls Bare().</summary>\r\n;</comment>\r\nProcedure Caller()\r\nEndProcedure\r\n' \
+  >"$tmp/tree/sub/caller.pb"
+code=0
+(cd "$tmp" && timeout -k 10 120 "$WINE" "$deploy/glossa.exe" -check tree >check.out 2>check.err) || code=$?
+[ "$code" -eq 1 ] || fail "check: exit code $code, not 1"
+printf 'tree\\bare.pb:1:1: warning: Bare: no comment block above the procedure [missing-comment]\r\n2 procedures, 1 documented, 1 findings\r\n' \
+  >"$tmp/check.expected"
+cmp -s "$tmp/check.expected" "$tmp/check.out" || fail "check: its output differs: $(od -c "$tmp/check.out" | head -n 8)"
+code=0
+(cd "$tmp" && timeout -k 10 120 "$WINE" "$deploy/glossa.exe" -export:out tree >export.out 2>export.err) || code=$?
+[ "$code" -eq 0 ] || fail "export: exit code $code: $(cat "$tmp/export.err")"
+exported=$(cd "$tmp/out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+[ "$exported" = ".glossa-export bare.pb.html index.html procedures.html sub/caller.pb.html " ] ||
+  fail "export: wrote $exported"
+grep -qF '<a href="../bare.pb.html#Bare">Bare()</a>' "$tmp/out/sub/caller.pb.html" ||
+  fail "export: sub/caller.pb.html doesn't link to Bare()"
+echo "test-windows: check and export done"
 
 # The installer: glossa.exe started by hand, the folder picker answered with Return; the
 # IDE's Tools.prefs in %APPDATA%\PureBasic holds the Windows entry, and "Success!" shows.
