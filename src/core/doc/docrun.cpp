@@ -387,8 +387,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     QTemporaryFile spillFile(QDir::temp().filePath(u"glossa-export-XXXXXX"_s));
     const bool spilling = exporting && spillFile.open();
     QDataStream spill(&spillFile);
-    spill.setByteOrder(QSysInfo::ByteOrder == QSysInfo::BigEndian ? QDataStream::BigEndian
-                                                                  : QDataStream::LittleEndian);
+    spill.setByteOrder(QDataStream::ByteOrder(QSysInfo::ByteOrder)); // the same values
     qsizetype done = 0;
     // The catalog and the temporary file are filled on a second thread, in the order of the
     // sources, while this one reads and parses the next ones; neither is touched here until
