@@ -8,6 +8,7 @@
 #include "simulatedscintilla.h"
 #include "ui/editorwindow.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -1220,6 +1221,55 @@ private slots:
         QVERIFY(flow.Finished());
         flow.Finish();
         QCOMPARE(flow.ExitCode(), 1);
+    }
+
+    // A safety copy left by a write that was killed: the next run on the file names both files
+    // and refuses the file (exit 1) before any window opens, in a message box when the IDE
+    // started it, on standard error by hand. Both files stay; a leftover temporary file goes.
+    void safetyCopyBlocksTheFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteFile(path, kFooNoBlock));
+        // ".<name>-<first 8 hex digits of the name's SHA-1>.glossa-<kind>-<6 characters>"
+        const QString side = u"%1/.source.pb-%2.glossa-"_s.arg(
+            QFileInfo(dir.path()).canonicalFilePath(),
+            QString::fromLatin1(
+                QCryptographicHash::hash("source.pb", QCryptographicHash::Sha1).toHex().left(8)));
+        const QString copy = side + u"copy-Ab12Cd"_s;
+        QVERIFY(WriteFile(copy, "the old content"));
+        QVERIFY(WriteFile(side + u"new-Xy34Zw"_s, "half of the new"));
+        const QString message =
+            u"Cannot edit the source file %1: a write of \"%1\" was interrupted, and \"%2\" "
+            "holds its old content (the file itself may be incomplete). Glossa doesn't write the "
+            "file while that copy is there: compare the two, then remove or rename the copy."_s.arg(
+                path, copy);
+
+        {
+            RecordingMessages messages;
+            RunEnvironment env = FileModeEnvironment({path}, messages, dir.filePath(u"g.prefs"_s));
+            env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
+            MainFlow flow(std::move(env));
+            QVERIFY(!flow.Start());
+            QVERIFY(!flow.Window());
+            flow.Finish();
+            QCOMPARE(flow.ExitCode(), 1);
+            QCOMPARE(messages.warnings, QStringList{message});
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                     (QStringList{QFileInfo(copy).fileName(), u"source.pb"_s}));
+        }
+
+        QProcess glossa;
+        QProcessEnvironment byHand = QProcessEnvironment::systemEnvironment();
+        byHand.remove(u"PB_TOOL_IDE"_s);
+        byHand.insert(u"XDG_CONFIG_HOME"_s, dir.path());
+        glossa.setProcessEnvironment(byHand);
+        glossa.start(QStringLiteral(GLOSSA_EXE), {path});
+        QVERIFY(glossa.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(glossa.readAllStandardError());
+        QVERIFY2(err.contains(u"glossa: "_s + message + u'\n'), qPrintable(err));
+        QCOMPARE(glossa.exitCode(), 1);
+        QCOMPARE(ReadFile(path), kFooNoBlock);
+        QCOMPARE(ReadFile(copy), QByteArray("the old content"));
     }
 
     // The real thing where mounting is allowed: a source on a full file system.
