@@ -1,5 +1,6 @@
 #include "files/signalhold.h"
 
+#include <atomic>
 #include <iterator>
 #include <mutex>
 
@@ -57,14 +58,14 @@ constexpr int kHeld[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kCount = int(std::size(kHeld));
 struct sigaction saved[kCount];
 bool replaced[kCount];
-volatile std::sig_atomic_t caught[kCount];
+std::atomic<bool> caught[kCount]; // lock-free, so a signal handler may set it
 
 // Another thread may take a signal this one blocks: there it is only noted, to be raised again
 // when the hold ends.
 void NoteSignal(int signal) {
     for (int k = 0; k < kCount; ++k) {
         if (kHeld[k] == signal)
-            caught[k] = 1;
+            caught[k] = true;
     }
 }
 
@@ -85,7 +86,7 @@ SignalHold::SignalHold() {
     sigfillset(&note.sa_mask);
     note.sa_flags = SA_RESTART; // a write on another thread goes on
     for (int k = 0; k < kCount; ++k) {
-        caught[k] = 0;
+        caught[k] = false;
         sigaction(kHeld[k], nullptr, &saved[k]);
         replaced[k] = (saved[k].sa_flags & SA_SIGINFO) != 0 || saved[k].sa_handler != SIG_IGN;
         if (replaced[k])
