@@ -1034,6 +1034,72 @@ private slots:
         QCOMPARE(ReadFile(path), expected);
     }
 
+    // Headers as the IDE reads them: the procedure shown and its parameters, and a new block on
+    // the line above the header's line (above the statement's line after a ":"), indented so.
+    void headerForms_data() {
+        QTest::addColumn<QString>("caret");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("blockLine");
+        QTest::addColumn<QByteArray>("indentation");
+        QTest::newRow("on a procedure on one line")
+            << u"1x20"_s << u"Procedure One()"_s << QStringList() << 1 << QByteArray();
+        QTest::newRow("after it: the next, continued after , and |, a comment left out")
+            << u"2x1"_s << u"Procedure Two(a, b = #A | #B)"_s << QStringList{u"a"_s, u"b"_s} << 3
+            << QByteArray();
+        QTest::newRow("after a \":\", continued after +")
+            << u"10x5"_s << u"Procedure Three(p = 1 + 2, q = #X Or #Y)"_s
+            << QStringList{u"p"_s, u"q"_s} << 9 << QByteArray("  ");
+        QTest::newRow("in a macro, continued after And")
+            << u"15x25"_s << u"Procedure Get#name(v = #F And #G)"_s << QStringList{u"v"_s} << 14
+            << QByteArray("    ");
+    }
+    void headerForms() {
+        QFETCH(QString, caret);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, names);
+        QFETCH(int, blockLine);
+        QFETCH(QByteArray, indentation);
+        QList<QByteArray> lines = QByteArray("Procedure One() : EndProcedure\n"
+                                             "Debug 1\n"
+                                             "Procedure Two(a, ; the first\n"
+                                             "              b = #A |\n"
+                                             "                  #B)\n"
+                                             "  Debug a\n"
+                                             "EndProcedure\n"
+                                             "Module M\n"
+                                             "  x = 1 : Procedure Three(p = 1 +\n"
+                                             "                          2, q = #X Or #Y)\n"
+                                             "  EndProcedure\n"
+                                             "EndModule\n"
+                                             "Macro Make(name)\n"
+                                             "    Procedure Get#name(v = #F And\n"
+                                             "                     #G) : EndProcedure\n"
+                                             "EndMacro\n")
+                                      .split('\n');
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"forms.pb"_s);
+        QVERIFY(WriteFile(path, lines.join('\n')));
+        RecordingMessages messages;
+        MainFlow flow(FileModeEnvironment({path, u"-caret:"_s + caret}, messages,
+                                          dir.filePath(u"glossa.prefs"_s)));
+        QVERIFY(flow.Start());
+        EditorWindow* w = flow.Window();
+        QCOMPARE(w->procedureName()->text().trimmed(), shown);
+        QCOMPARE(w->parameterList()->count(), names.size());
+        QTest::mouseClick(w->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.Finished());
+        flow.Finish();
+
+        QByteArray block = ";<comment>\n;  <summary>" + shown.toUtf8() + "</summary>\n";
+        for (const QString& name : names)
+            block += ";  <param><b>" + name.toUtf8() + ":</b> {description}</param>\n";
+        block += ";  <return></return>\n;  <example></example>\n;</comment>";
+        for (const QByteArray& line : block.split('\n'))
+            lines.insert(blockLine++ - 1, indentation + line);
+        QCOMPARE(ReadFile(path), lines.join('\n'));
+    }
+
     // A read-only editor (the IDE's, while the program runs in the debugger), or one that
     // silently drops the write: the window stays with the typed text, and a later Apply works.
     void editorThatDoesNotTakeTheWrite_data() {

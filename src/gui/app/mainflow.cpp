@@ -214,8 +214,9 @@ bool MainFlow::Start() {
     times_.headerFound = clock.nsecsElapsed();
     block_ = FindCommentBlock(text, *header_, context_);
     // A new block stands where the code is: at the old block's indentation, or the header's.
-    blockIndentation_ = block_.present ? IndentationBefore(text, block_.startCharacter)
-                                       : LeadingIndentation(header_->headerText);
+    blockIndentation_ =
+        block_.present ? IndentationBefore(text, block_.startCharacter)
+                       : LeadingIndentation(QString(header_->linePrefix + header_->headerText));
     LoadFields();
     times_.shown = clock.nsecsElapsed();
     finished_ = false;
