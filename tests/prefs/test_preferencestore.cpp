@@ -212,6 +212,10 @@ private slots:
             << QByteArray("\n[A]\n  winx=123456  \n\nlast=9\n[B]\n")
             << QStringList{u"keep"_s, u"g A"_s, u"n WinX=-1"_s, u"n last=100"_s}
             << QByteArray("\n[A]\n  winx=-1\n\nlast=100\n[B]\n");
+        QTest::newRow("kept: a key line without = gets one with its value")
+            << QByteArray("[A]\n\n  Lonely\nX\n")
+            << QStringList{u"keep"_s, u"g A"_s, u"s lonely=1"_s}
+            << QByteArray("[A]\n\n  Lonely = 1\nX\n");
         QTest::newRow("kept: new lines in the file's line ends, before its blank end")
             << QByteArray("[A]\rX=1\r\r") << QStringList{u"keep"_s, u"g B"_s, u"s K=v"_s}
             << QByteArray("[A]\rX=1\r[B]\rK = v\r\r");

@@ -308,6 +308,8 @@ struct PreferenceStore::State {
             // A kept line keeps its name as written; the bytes before the value are its own.
             if (e.raw < 0)
                 assign(e.name, name);
+            else
+                giveKeptKeyAnEquals(e);
             assign(e.value, value);
             current = at;
             return;
@@ -317,6 +319,17 @@ struct PreferenceStore::State {
         e.value = store(value);
         insertAt(pos, e);
         current = pos;
+    }
+
+    // A kept key line read without "=" (a key with an empty value) needs one before a value.
+    void giveKeptKeyAnEquals(const Entry& e) {
+        RawLine& line = raws[size_t(e.raw)];
+        if (trimmed(view(line.before)).endsWith('='))
+            return;
+        const QByteArray before =
+            view({line.before.off, e.name.off - line.before.off}).toByteArray() + view(e.name) +
+            " = ";
+        line.before = store(before);
     }
 
     // An entry in the store's own form, ended by eol.
