@@ -355,12 +355,12 @@ private slots:
         QTest::newRow("help: the rules, help before anything else")
             << QStringList{u"-check"_s, u"-nonsense"_s, u"-h"_s} << 0
             << QByteArray("Rules\n"
-                          "  missing-comment   No comment block above the procedure.\n"
-                          "  param-count       More or fewer <param> lines than parameters.\n"
-                          "  param-renamed     A description names another parameter.\n"
-                          "  placeholder       A description still holds {description}.\n"
-                          "  empty-summary     The summary is empty.\n"
-                          "  default-summary   The summary is still the header a new block "
+                          "  missing-comment    No comment block above the procedure.\n"
+                          "  param-count        More or fewer <param> lines than parameters.\n"
+                          "  param-renamed      A description names another parameter.\n"
+                          "  placeholder        A description still holds {description}.\n"
+                          "  empty-summary      The summary is empty.\n"
+                          "  default-summary    The summary is still the header a new block "
                           "starts with.\n"
                           "  unreadable-source  The source's text can't be read (an error).\n\n")
             << QByteArray();

@@ -20,7 +20,7 @@ bool IsConsoleRun(const QStringList& arguments) {
 QString UsageText() {
     QString rules;
     for (int i = 0; i < kCheckRuleCount; ++i)
-        rules += u"  %1  %2\n"_s.arg(CheckRuleId(CheckRule(i)), -16)
+        rules += u"  %1 %2\n"_s.arg(CheckRuleId(CheckRule(i)), -18)
                      .arg(CheckRuleDescription(CheckRule(i)));
     return uR"(Usage: glossa [OPTION]... [SOURCE]
        glossa -check [OPTION]... PATH...
