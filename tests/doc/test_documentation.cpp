@@ -221,8 +221,11 @@ class TestDocumentation : public QObject {
         files.sort();
         return files;
     }
-    Outcome Glossa(const QStringList& arguments, const QString& configHome = {}) {
+    Outcome Glossa(const QStringList& arguments, const QString& configHome = {},
+                   const QString& outFile = {}) {
         QProcess process;
+        if (!outFile.isEmpty())
+            process.setStandardOutputFile(outFile);
         process.setWorkingDirectory(dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // The other tool's settings are looked up below this folder.
@@ -265,6 +268,9 @@ private slots:
         Write(u"adopt/lib/inc.pbi"_s, kBare);
         Write(u"odd/100%,a:b.pb"_s, kBare);
         Write(u"forms/forms.pb"_s, kForms);
+        Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
+        Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
+        Write(u"utf16/nul.pb"_s, "Procedure X()\nEndProcedure\nData.s \"a\0b\"\n"_ba);
         QVERIFY(QDir().mkpath(dir.filePath(u"empty"_s)));
         QVERIFY(QDir().mkpath(dir.filePath(u"badname"_s)));
         QVERIFY(::close(::open(
@@ -386,14 +392,47 @@ private slots:
         QTest::newRow("help: the rules, help before anything else")
             << QStringList{u"-check"_s, u"-nonsense"_s, u"-h"_s} << 0
             << QByteArray("Rules\n"
-                          "  missing-comment   No comment block above the procedure.\n"
-                          "  param-count       More or fewer <param> lines than parameters.\n"
-                          "  param-renamed     A description names another parameter.\n"
-                          "  placeholder       A description still holds {description}.\n"
-                          "  empty-summary     The summary is empty.\n"
-                          "  default-summary   The summary is still the header a new block "
-                          "starts with.\n\n")
+                          "  missing-comment    No comment block above the procedure.\n"
+                          "  param-count        More or fewer <param> lines than parameters.\n"
+                          "  param-renamed      A description names another parameter.\n"
+                          "  placeholder        A description still holds {description}.\n"
+                          "  empty-summary      The summary is empty.\n"
+                          "  default-summary    The summary is still the header a new block "
+                          "starts with.\n"
+                          "  unreadable-source  The source's text can't be read (an error).\n\n")
             << QByteArray();
+        QTest::newRow("help: the procedure the caret is in")
+            << QStringList{u"--help"_s} << 0
+            << QByteArray("  -search:N                  0 the procedure the caret is in (between\n"
+                          "                             procedures the nearest header), 1 the "
+                          "nearest\n")
+            << QByteArray();
+        QTest::newRow("help: the export's exit codes")
+            << QStringList{u"--help"_s} << 0
+            << QByteArray("  Export: 0 when every page was written, whatever the pages show; 2 an "
+                          "error\n")
+            << QByteArray();
+        // UTF-16 by its mark, and without one by its zero bytes; a stray zero byte is text.
+        QTest::newRow("UTF-16 sources are errors, never skipped")
+            << QStringList{u"-check"_s, u"-rules:placeholder"_s, u"utf16"_s} << 2
+            << QByteArray("utf16/be.pb:1:1: error: can't read the source: it is UTF-16 text, "
+                          "which the PureBasic IDE doesn't write; save it as UTF-8 "
+                          "[unreadable-source]\n"
+                          "utf16/le.pb:1:1: error: can't read the source: it is UTF-16 text, "
+                          "which the PureBasic IDE doesn't write; save it as UTF-8 "
+                          "[unreadable-source]\n"
+                          "1 procedures, 0 documented, 2 findings\n")
+            << QByteArray();
+        QTest::newRow("UTF-16 as a GitHub error")
+            << QStringList{u"-check"_s, u"-format:github"_s, u"utf16/le.pb"_s} << 2
+            << QByteArray("::error file=utf16/le.pb,line=1,col=1,title=unreadable-source::can't "
+                          "read the source: it is UTF-16 text, which the PureBasic IDE doesn't "
+                          "write; save it as UTF-8\n"
+                          "0 procedures, 0 documented, 1 findings\n")
+            << QByteArray();
+        QTest::newRow("an unreadable source can't be ignored")
+            << QStringList{u"-check"_s, u"-ignore:Unreadable-Source"_s, u"utf16"_s} << 2
+            << QByteArray() << QByteArray("glossa: -ignore: unreadable-source can't be ignored\n");
         QTest::newRow("clean file, option in capitals")
             << QStringList{u"tree/good.pb"_s, u"-CHECK"_s} << 0
             << QByteArray("2 procedures, 2 documented, 0 findings\n") << QByteArray();
@@ -465,7 +504,9 @@ private slots:
             ids << rule[u"id"_s].toString();
         }
         QCOMPARE(ids, (QStringList{u"missing-comment"_s, u"param-count"_s, u"param-renamed"_s,
-                                   u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s}));
+                                   u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s,
+                                   u"unreadable-source"_s}));
+        QCOMPARE(run[u"invocations"_s][0][u"executionSuccessful"_s], QJsonValue(true));
         QStringList results;
         for (const QJsonValue result : run[u"results"_s].toArray()) {
             const QJsonValue location = result[u"locations"_s][0][u"physicalLocation"_s];
@@ -499,6 +540,56 @@ private slots:
         const QByteArray report = validate.readAll();
         QVERIFY2(report.contains("Analysis completed successfully") && !report.contains(": error "),
                  report.constData());
+    }
+
+    // A check that ends in an error still writes its SARIF log, which says so: code scanning
+    // must never record "no results" as a clean analysis.
+    void sarifAfterAnError_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("notification");
+        QTest::newRow("unknown option")
+            << QStringList{u"-quiet"_s, u"tree"_s} << u"unknown option -quiet; see glossa -help"_s;
+        QTest::newRow("unreadable path") << QStringList{u"missing.pb"_s, u"tree/good.pb"_s}
+                                         << u"can't read missing.pb: no such file or folder"_s;
+        QTest::newRow("no source")
+            << QStringList{u"empty"_s} << u"no sources (*.pb, *.pbi) in empty"_s;
+        QTest::newRow("UTF-16") << QStringList{u"utf16/be.pb"_s}
+                                << u"utf16/be.pb: can't read the source: it is UTF-16 text, which "
+                                   "the PureBasic IDE doesn't write; save it as UTF-8"_s;
+    }
+    void sarifAfterAnError() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, notification);
+        const Outcome outcome = Glossa(QStringList{u"-check"_s, u"-format:sarif"_s} + arguments);
+        QCOMPARE(outcome.exitCode, 2);
+        const QJsonValue invocation =
+            QJsonDocument::fromJson(outcome.out)[u"runs"_s][0][u"invocations"_s][0];
+        QCOMPARE(invocation[u"executionSuccessful"_s], QJsonValue(false));
+        const QJsonArray notes = invocation[u"toolExecutionNotifications"_s].toArray();
+        QCOMPARE(notes.size(), 1);
+        QCOMPARE(notes[0][u"level"_s].toString(), u"error"_s);
+        QCOMPARE(notes[0][u"message"_s][u"text"_s].toString(), notification);
+    }
+
+    // Output that doesn't reach its file fails the run, which says why.
+    void outputOnAFullDisk_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray full = "glossa: can't write the output: No space left on device\n";
+        QTest::newRow("findings") << QStringList{u"-check"_s, u"tree"_s} << full;
+        QTest::newRow("clean") << QStringList{u"-check"_s, u"tree/good.pb"_s} << full;
+        QTest::newRow("SARIF") << QStringList{u"-check"_s, u"-format:sarif"_s, u"tree/good.pb"_s}
+                               << "2 procedures, 2 documented, 0 findings\n" + full;
+        QTest::newRow("export") << QStringList{u"-export:out/full"_s, u"docs"_s} << full;
+        QTest::newRow("help") << QStringList{u"--help"_s} << full;
+        QTest::newRow("version") << QStringList{u"-version"_s} << full;
+    }
+    void outputOnAFullDisk() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, err);
+        const Outcome outcome = Glossa(arguments, {}, u"/dev/full"_s);
+        QCOMPARE(outcome.err, err);
+        QCOMPARE(outcome.exitCode, 2);
     }
 
     void exportHtml() {
@@ -810,22 +901,114 @@ window.addEventListener('load', function () {
         QCOMPARE(dom.mid(from, dom.indexOf("</pre>") - from), expected);
     }
 
-    // A link in the output folder is replaced, never written through; a linked folder there
-    // is refused.
+    // A link in the output folder is a file Glossa didn't write; told to, the export replaces
+    // it, never writes through it. A linked folder there is refused.
     void exportNeverWritesThroughLinks() {
         QVERIFY(QDir().mkpath(dir.filePath(u"out/linked"_s)));
         QVERIFY(QDir().mkpath(dir.filePath(u"elsewhere"_s)));
         QVERIFY(QFile::link(u"../../docs/one.pb"_s, dir.filePath(u"out/linked/one.pb.html"_s)));
         QVERIFY(QFile::link(dir.filePath(u"elsewhere"_s), dir.filePath(u"out/linked/sub"_s)));
-        const Outcome outcome = Glossa({u"-export:out/linked"_s, u"docs"_s});
+        const QByteArray linkedFolder = "glossa: docs/sub/two.pb not exported: the folder "
+                                        "out/linked/sub is a link, and pages are not written "
+                                        "through links\n";
+        Outcome outcome = Glossa({u"-export:out/linked"_s, u"docs"_s});
+        QCOMPARE(outcome.err, linkedFolder +
+                                  "glossa: won't replace out/linked/one.pb.html: Glossa didn't "
+                                  "write it\n"
+                                  "glossa: nothing written to out/linked; -force replaces these "
+                                  "files\n");
         QCOMPARE(outcome.exitCode, 2);
-        QCOMPARE(outcome.err, QByteArray("glossa: docs/sub/two.pb not exported: the folder "
-                                         "out/linked/sub is a link, and pages are not written "
-                                         "through links\n"));
+        QCOMPARE(Files(u"out/linked"_s), QStringList{u"one.pb.html"_s});
+        outcome = Glossa({u"-export:out/linked"_s, u"docs"_s, u"--force"_s});
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(outcome.err, linkedFolder);
         QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
         QVERIFY(!QFileInfo(dir.filePath(u"out/linked/one.pb.html"_s)).isSymLink());
         QVERIFY(Read(u"out/linked/one.pb.html"_s).startsWith("<!DOCTYPE html>"));
         QCOMPARE(Files(u"elsewhere"_s), QStringList());
+    }
+
+    // Files of the user's own in the output folder are named and nothing is written, unless
+    // -force says to replace them; then they are Glossa's, for the next export too.
+    void exportReplacesOnlyItsOwnFiles_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QStringList>("theirs");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("HTML")
+            << u"html"_s
+            << QStringList{u"index.html"_s, u"notes.txt"_s, u"one.pb.html"_s, u"procedures.html"_s}
+            << QByteArray("glossa: won't replace out/theirs/one.pb.html: Glossa didn't write it\n"
+                          "glossa: won't replace out/theirs/index.html: Glossa didn't write it\n"
+                          "glossa: won't replace out/theirs/procedures.html: Glossa didn't write "
+                          "it\n");
+        QTest::newRow("Markdown, a MkDocs folder")
+            << u"markdown"_s << QStringList{u".glossa-export"_s, u"index.md"_s, u"mkdocs.yml"_s}
+            << QByteArray("glossa: won't replace out/theirs/.glossa-export: Glossa didn't write "
+                          "it\n"
+                          "glossa: won't replace out/theirs/index.md: Glossa didn't write it\n");
+    }
+    void exportReplacesOnlyItsOwnFiles() {
+        QFETCH(QString, format);
+        QFETCH(QStringList, theirs);
+        QFETCH(QByteArray, err);
+        QVERIFY(QDir(dir.filePath(u"out/theirs"_s)).removeRecursively());
+        for (const QString& name : theirs)
+            Write(u"out/theirs/"_s + name, "mine");
+        const QStringList arguments{u"-export:out/theirs"_s, u"-format:"_s + format, u"docs"_s};
+        Outcome outcome = Glossa(arguments);
+        QCOMPARE(outcome.err, err + "glossa: nothing written to out/theirs; -force replaces these "
+                                    "files\n");
+        QCOMPARE(outcome.out, QByteArray());
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(Files(u"out/theirs"_s), theirs);
+        for (const QString& name : theirs)
+            QCOMPARE(Read(u"out/theirs/"_s + name), QByteArray("mine"));
+
+        QCOMPARE(Glossa(arguments + QStringList{u"-force"_s}).exitCode, 0);
+        QVERIFY(Read(u"out/theirs/index."_s + (format == u"html"_s ? u"html"_s : u"md"_s)) !=
+                "mine");
+        outcome = Glossa(arguments);
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.exitCode, 0);
+    }
+
+    // The pages may go into a folder inside the sources (they are never read as sources), not
+    // among the sources themselves.
+    void exportKeepsOutOfTheSources() {
+        Write(u"inside/a.pb"_s, kBare);
+        const Outcome refused = Glossa({u"-export:./inside/"_s, u"inside"_s});
+        QCOMPARE(refused.err,
+                 QByteArray("glossa: won't export into ./inside/: it holds the sources; "
+                            "name a folder of its own (one inside it will do)\n"));
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(Files(u"inside"_s), QStringList{u"a.pb"_s});
+        for (int run = 0; run < 2; ++run) {
+            const Outcome outcome = Glossa({u"-export:inside/site"_s, u"-check"_s, u"inside"_s});
+            QCOMPARE(outcome.out, QByteArray("inside/a.pb:1:1: warning: X: no comment block above "
+                                             "the procedure [missing-comment]\n"
+                                             "1 procedures, 0 documented, 1 findings\n"));
+            QCOMPARE(outcome.exitCode, 1);
+        }
+        QCOMPARE(Files(u"inside"_s),
+                 (QStringList{u"a.pb"_s, u"site/.glossa-export"_s, u"site/a.pb.html"_s,
+                              u"site/index.html"_s, u"site/procedures.html"_s}));
+    }
+
+    // The page of a source that is there but can't be read stays, listed as Glossa's, and the
+    // run says why.
+    void exportKeepsThePageOfAnUnreadableSource() {
+        Write(u"keep/a.pb"_s, kBare);
+        Write(u"keep/b.pb"_s, kBrew);
+        QCOMPARE(Glossa({u"-export:out/keep"_s, u"keep"_s}).exitCode, 0);
+        const QByteArray page = Read(u"out/keep/a.pb.html"_s);
+        Write(u"keep/a.pb"_s, "\xFF\xFEP\0r\0"_ba);
+        const Outcome outcome = Glossa({u"-export:out/keep"_s, u"keep"_s});
+        QCOMPARE(outcome.err, QByteArray("glossa: can't read keep/a.pb: it is UTF-16 text, which "
+                                         "the PureBasic IDE doesn't write; save it as UTF-8\n"));
+        QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/keep\n"));
+        QCOMPARE(outcome.exitCode, 2);
+        QCOMPARE(Read(u"out/keep/a.pb.html"_s), page);
+        QVERIFY(Read(u"out/keep/.glossa-export"_s).contains("\na.pb.html\t"));
     }
 };
 

@@ -336,7 +336,8 @@ private slots:
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         QVERIFY(out && err);
-        SetWriteFaultForTesting(WriteStep::Write, 0, ENOSPC); // the first page fails
+        // Past the manifest (written first, some 200 bytes): the first page fails.
+        SetWriteFaultForTesting(WriteStep::Write, 2048, ENOSPC);
         const int code =
             RunDocumentation({u"-export:"_s + dir.filePath(u"docs"_s), dir.filePath(u"src"_s)},
                              dir.filePath(u"none.ini"_s), out, err);

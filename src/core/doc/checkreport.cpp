@@ -15,7 +15,11 @@ namespace glossa {
 namespace {
 
 QString Message(const Finding& finding) {
-    return finding.name + u": "_s + finding.message;
+    return finding.name.isEmpty() ? finding.message : finding.name + u": "_s + finding.message;
+}
+
+QString Level(CheckRule rule) {
+    return IsErrorRule(rule) ? u"error"_s : u"warning"_s;
 }
 
 // What a workflow command's message may not hold as it is.
@@ -46,14 +50,14 @@ QString ArtifactUri(const QString& path) {
 
 // One QString::arg call each: a path holding "%2" must not be read as a place for a value.
 QString FindingLine(const QString& displayPath, const Finding& finding) {
-    return u"%1:%2:%3: warning: %4 [%5]\n"_s.arg(displayPath, QString::number(finding.place.line),
-                                                 QString::number(finding.place.column),
-                                                 Message(finding), CheckRuleId(finding.rule));
+    return u"%1:%2:%3: %4: %5 [%6]\n"_s.arg(
+        displayPath, QString::number(finding.place.line), QString::number(finding.place.column),
+        Level(finding.rule), Message(finding), CheckRuleId(finding.rule));
 }
 
 QString GithubCommand(const QString& displayPath, const Finding& finding) {
-    return u"::warning file=%1,line=%2,col=%3,title=%4::%5\n"_s.arg(
-        EscapeGithubProperty(QDir::fromNativeSeparators(displayPath)),
+    return u"::%1 file=%2,line=%3,col=%4,title=%5::%6\n"_s.arg(
+        Level(finding.rule), EscapeGithubProperty(QDir::fromNativeSeparators(displayPath)),
         QString::number(finding.place.line), QString::number(finding.place.column),
         EscapeGithubProperty(CheckRuleId(finding.rule)), EscapeGithubData(Message(finding)));
 }
@@ -65,11 +69,18 @@ void SarifLog::Add(const QString& path, const Finding& finding) {
         {u"physicalLocation"_s,
          QJsonObject{{u"artifactLocation"_s, QJsonObject{{u"uri"_s, ArtifactUri(path)}}},
                      {u"region"_s, region}}}};
+    if (IsErrorRule(finding.rule))
+        AddError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
     results_.append(QJsonObject{{u"ruleId"_s, CheckRuleId(finding.rule)},
                                 {u"ruleIndex"_s, int(finding.rule)},
-                                {u"level"_s, u"warning"_s},
+                                {u"level"_s, Level(finding.rule)},
                                 {u"message"_s, QJsonObject{{u"text"_s, Message(finding)}}},
                                 {u"locations"_s, QJsonArray{location}}});
+}
+
+void SarifLog::AddError(const QString& text) {
+    notifications_.append(
+        QJsonObject{{u"level"_s, u"error"_s}, {u"message"_s, QJsonObject{{u"text"_s, text}}}});
 }
 
 QByteArray SarifLog::ToJson() const {
@@ -79,13 +90,17 @@ QByteArray SarifLog::ToJson() const {
         rules.append(QJsonObject{
             {u"id"_s, CheckRuleId(rule)},
             {u"shortDescription"_s, QJsonObject{{u"text"_s, CheckRuleDescription(rule)}}},
-            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, u"warning"_s}}}});
+            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, Level(rule)}}}});
     }
     const QJsonObject driver{{u"name"_s, u"Glossa"_s},
                              {u"version"_s, QStringLiteral(GLOSSA_VERSION)},
                              {u"rules"_s, rules}};
+    QJsonObject invocation{{u"executionSuccessful"_s, notifications_.isEmpty()}};
+    if (!notifications_.isEmpty())
+        invocation.insert(u"toolExecutionNotifications"_s, notifications_);
     const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, driver}}},
                           {u"columnKind"_s, u"utf16CodeUnits"_s},
+                          {u"invocations"_s, QJsonArray{invocation}},
                           {u"results"_s, results_}};
     const QJsonObject log{{u"$schema"_s, u"https://json.schemastore.org/sarif-2.1.0.json"_s},
                           {u"version"_s, u"2.1.0"_s},

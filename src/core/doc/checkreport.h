@@ -8,22 +8,27 @@
 
 namespace glossa {
 
-// "path:line:column: warning: Name: message [rule-id]" and a line end: the form that editors
-// and the problem matchers of CI services read.
+// "path:line:column: warning: Name: message [rule-id]" ("error" for an error's rule) and a line
+// end: the form that editors and the problem matchers of CI services read.
 QString FindingLine(const QString& displayPath, const Finding& finding);
 
-// A GitHub Actions "::warning" workflow command for the finding, with a line end.
+// A GitHub Actions "::warning" (or "::error") workflow command for the finding, with a line end.
 QString GithubCommand(const QString& displayPath, const Finding& finding);
 
 // A SARIF 2.1.0 log with one run of the check, built finding by finding.
 class SarifLog {
 public:
     // path: the source as the check opened it.
+    // A finding of an error's rule also ends the run unsuccessfully.
     void Add(const QString& path, const Finding& finding);
+    // Why the run didn't finish its work (an unknown option, an unreadable path): the log then
+    // says that the run was not successful, so that it is never taken for a clean analysis.
+    void AddError(const QString& text);
     QByteArray ToJson() const;
 
 private:
     QJsonArray results_;
+    QJsonArray notifications_;
 };
 
 } // namespace glossa

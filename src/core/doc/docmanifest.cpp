@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -10,6 +11,13 @@ namespace glossa {
 namespace {
 
 const QByteArray kFirstLine = "glossa export manifest 1";
+
+// Whether a file (not a link) stands at path whose first line is the manifest's.
+bool IsManifest(const QString& path) {
+    QFile file(path);
+    return !QFileInfo(path).isSymLink() && file.open(QIODevice::ReadOnly) &&
+           file.readLine(kFirstLine.size() + 2) == kFirstLine + '\n';
+}
 
 } // namespace
 
@@ -77,6 +85,30 @@ bool IsUnderRoots(const QString& source, const QStringList& roots, PathRules rul
             return true;
     }
     return false;
+}
+
+QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
+                         const QList<ManifestEntry>& manifest, PathRules rules) {
+    // Names as the file system compares them.
+    auto key = [rules](const QString& name) {
+        return rules == PathRules::Windows ? name.toLower() : name;
+    };
+    QSet<QString> ours;
+    for (const ManifestEntry& entry : manifest)
+        ours.insert(key(entry.file));
+    QStringList found;
+    const QString manifestPath = folder.filePath(ManifestName());
+    const QFileInfo manifestInfo(manifestPath);
+    if ((manifestInfo.exists() || manifestInfo.isSymLink()) && !IsManifest(manifestPath))
+        found << ManifestName();
+    for (const QString& name : planned) {
+        const QFileInfo info(folder.filePath(name));
+        if (ours.contains(key(name)) || (!info.exists() && !info.isSymLink()) ||
+            (info.isDir() && !info.isSymLink()))
+            continue;
+        found << name;
+    }
+    return found;
 }
 
 bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason) {

@@ -42,6 +42,14 @@ inline constexpr PathRules kHostPathRules = PathRules::Posix;
 bool IsUnderRoots(const QString& source, const QStringList& roots,
                   PathRules rules = kHostPathRules);
 
+// The files of planned (relative names, "/" separators) that stand in folder although the
+// manifest doesn't list them, in the order of planned, the manifest's own name first when a
+// file of that name is no manifest: files of the user's own, which an export replaces only
+// when told to. A folder in a page's place is not listed: it is never replaced (the page
+// can't be written).
+QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
+                         const QList<ManifestEntry>& manifest, PathRules rules = kHostPathRules);
+
 // Removes a file an earlier export wrote: only a regular file, reached through no link. True
 // when it is gone (or was already); false with a reason when it stays.
 bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason);

@@ -43,11 +43,15 @@ struct OptionSpec {
     Apply apply;
 };
 
-QString ReadRules(QList<CheckRule>& into, const QString& option, const QString& value) {
+// ignoring: the rules are to be skipped, which an error's rule can't be.
+QString ReadRules(QList<CheckRule>& into, const QString& option, const QString& value,
+                  bool ignoring) {
     for (const QString& id : value.split(u',', Qt::SkipEmptyParts)) {
         CheckRule rule;
         if (!CheckRuleById(id.trimmed(), &rule))
             return u"%1: unknown rule \"%2\"; see glossa -help"_s.arg(option, id.trimmed());
+        if (IsErrorRule(rule) && ignoring)
+            return u"%1: %2 can't be ignored"_s.arg(option, CheckRuleId(rule));
         into.append(rule);
     }
     return {};
@@ -72,11 +76,11 @@ const OptionSpec kOptions[] = {
     {u"rules", true, kCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.onlyRules.clear();
-         return ReadRules(o.onlyRules, u"-rules"_s, v);
+         return ReadRules(o.onlyRules, u"-rules"_s, v, false);
      }},
     {u"ignore", true, kCheck,
      [](DocumentationOptions& o, const QString& v) {
-         return ReadRules(o.ignoredRules, u"-ignore"_s, v);
+         return ReadRules(o.ignoredRules, u"-ignore"_s, v, true);
      }},
     {u"exclude", true, kBoth,
      [](DocumentationOptions& o, const QString& v) {
@@ -91,6 +95,11 @@ const OptionSpec kOptions[] = {
     {u"source-url", true, kExport,
      [](DocumentationOptions& o, const QString& v) {
          o.sourceUrl = v;
+         return QString();
+     }},
+    {u"force", false, kExport,
+     [](DocumentationOptions& o, const QString&) {
+         o.force = true;
          return QString();
      }},
     {u"theme", true, kExport,

@@ -28,11 +28,14 @@ struct DocumentationOptions {
     bool documentedOnly = false;
     QString sourceUrl;     // links to each procedure's source line ({path}, {line})
     bool ideTheme = false; // the preview's colours on the pages
+    bool force = false;    // replace files in the output folder that Glossa didn't write
     QStringList paths;
     QStringList errors; // what can't be used, one line each
 
+    // An error's rule is always on: a source that can't be read is never passed over.
     bool RuleOn(CheckRule rule) const {
-        return (onlyRules.isEmpty() || onlyRules.contains(rule)) && !ignoredRules.contains(rule);
+        return IsErrorRule(rule) ||
+               ((onlyRules.isEmpty() || onlyRules.contains(rule)) && !ignoredRules.contains(rule));
     }
 };
 

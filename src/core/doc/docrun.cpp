@@ -1,5 +1,6 @@
 #include "doc/docrun.h"
 
+#include "doc/checkedoutput.h"
 #include "doc/checkreport.h"
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
@@ -301,22 +302,122 @@ private:
     bool stop_ = false;
 };
 
+// Whether the output folder is one of the folders of sources named: pages there would stand
+// among the sources (and replace their index.html).
+bool IsASourceFolder(const QString& output, const QStringList& paths) {
+    const QString folder = QFileInfo(output).canonicalFilePath();
+    if (folder.isEmpty())
+        return false;
+    for (const QString& path : paths) {
+        const QString source = QFileInfo(path).canonicalFilePath();
+        if (QFileInfo(path).isDir() && IsUnderRoots(folder, {source}) &&
+            IsUnderRoots(source, {folder}))
+            return true;
+    }
+    return false;
+}
+
+// What the export will write: the page of each source of this run, then the index pages.
+QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const QList<qsizetype>& pageSources,
+                                  const QList<SourceFile>& sources, const QString& extension) {
+    QList<ManifestEntry> planned;
+    for (int file = 0; file < pageSources.size(); ++file) {
+        if (pageSources[file] >= 0)
+            planned.append({catalog.Files()[file].page,
+                            QFileInfo(sources[pageSources[file]].path).canonicalFilePath()});
+    }
+    for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
+        planned.append({name + extension, QString()});
+    return planned;
+}
+
+// The manifest that an export writes before its first page: the earlier entries and the
+// files it is about to write, so that an export cut short still knows them as its own.
+QList<ManifestEntry> WithPlanned(const QList<ManifestEntry>& earlier,
+                                 const QList<ManifestEntry>& planned) {
+    QSet<QString> names;
+    for (const ManifestEntry& entry : planned)
+        names.insert(entry.file);
+    QList<ManifestEntry> entries;
+    for (const ManifestEntry& entry : earlier) {
+        if (!names.contains(entry.file))
+            entries.append(entry);
+    }
+    return entries + planned;
+}
+
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Before anything is written into the output folder: refuses (unless forced) when a file the
+// export would replace isn't one Glossa wrote, then makes the folder and writes the manifest
+// ahead of the pages. False, with the reasons given to fail, when nothing may be written.
+bool StartExport(const QDir& folder, const QList<ManifestEntry>& planned,
+                 const QList<ManifestEntry>& earlier, bool force,
+                 const std::function<void(const QString&)>& fail) {
+    QStringList names;
+    for (const ManifestEntry& entry : planned)
+        names << entry.file;
+    const QStringList foreign = force ? QStringList() : FilesNotOurs(folder, names, earlier);
+    for (const QString& name : foreign)
+        fail(u"won't replace %1: Glossa didn't write it"_s.arg(Native(folder.filePath(name))));
+    if (!foreign.isEmpty()) {
+        fail(u"nothing written to %1; -force replaces these files"_s.arg(Native(folder.path())));
+        return false;
+    }
+    if (!QDir().mkpath(folder.path())) {
+        fail(u"can't create the folder %1"_s.arg(Native(folder.path())));
+        return false;
+    }
+    QSet<QString> folders;
+    QString reason;
+    const QString path = folder.filePath(ManifestName());
+    if (!WritePage(path, ManifestBytes(WithPlanned(earlier, planned)), folders, &reason)) {
+        fail(u"can't write %1: %2"_s.arg(Native(path), reason));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int RunDocumentation(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
                      std::FILE* err) {
     const DocumentationOptions options = ParseDocumentationOptions(arguments);
+    const bool sarifLog = options.check && options.checkFormat == CheckFormat::Sarif;
+    CheckedOutput output(out);
+    SarifLog sarif;
+    // Every run ends here. A SARIF log is written after an error too: it names the error, so
+    // that code scanning never takes the run for a clean analysis.
+    auto finish = [&](int code) {
+        if (sarifLog)
+            output.Write(sarif.ToJson());
+        output.Finish();
+        return output.ExitCode(code, err);
+    };
+    auto sayError = [&](const QString& text) {
+        Print(err, u"glossa: "_s + text + u'\n');
+        if (sarifLog)
+            sarif.AddError(text);
+    };
     if (!options.errors.isEmpty()) {
         for (const QString& error : options.errors)
-            Print(err, u"glossa: "_s + error + u'\n');
-        return 2;
+            sayError(error);
+        return finish(2);
+    }
+    const bool exporting = !options.exportFolder.isEmpty();
+    if (exporting && IsASourceFolder(options.exportFolder, options.paths)) {
+        sayError(u"won't export into %1: it holds the sources; name a folder of its own (one "
+                 "inside it will do)"_s.arg(QDir::toNativeSeparators(options.exportFolder)));
+        return finish(2);
     }
     SourceList sources = CollectSources(options.paths, options.excludes);
     ProgressLine progress(err, sources.files.size());
     bool failed = false;
     auto fail = [&](const QString& text) {
         progress.Clear();
-        Print(err, u"glossa: "_s + text + u'\n');
+        sayError(text);
         failed = true;
     };
 
@@ -328,10 +429,9 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     if (sources.files.isEmpty() && sources.unreadable.isEmpty()) {
         fail(u"no sources (*.pb, *.pbi) in %1"_s.arg(
             QDir::toNativeSeparators(options.paths.join(u", "_s))));
-        return 2;
+        return finish(2);
     }
 
-    const bool exporting = !options.exportFolder.isEmpty();
     const QString extension = options.markdown ? u".md"_s : u".html"_s;
     const QDir outFolder(options.exportFolder);
     PageStyle style;
@@ -341,11 +441,6 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     QSet<QString> namedSources;
     if (exporting) {
         KeepFreedMemory();
-        if (!QDir().mkpath(options.exportFolder)) {
-            fail(u"can't create the folder %1"_s.arg(
-                QDir::toNativeSeparators(options.exportFolder)));
-            return 2;
-        }
         style = MakePageStyle(options.ideTheme, settingsPath, options.sourceUrl);
         for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
             pageOwners.insert((name + extension).toLower(), QString());
@@ -354,7 +449,6 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 namedSources.insert(QFileInfo(source.path).canonicalFilePath());
         }
     }
-    SarifLog sarif;
     // The roots given, and the sources of an earlier export in this format that lie outside
     // them: those are read too (not checked, their pages not rewritten), so that the index and
     // the links still cover them.
@@ -364,8 +458,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             roots << root;
     }
     const qsizetype givenSources = sources.files.size();
+    const QList<ManifestEntry> earlierManifest =
+        exporting ? ReadManifest(outFolder) : QList<ManifestEntry>();
     if (exporting) {
-        for (const ManifestEntry& entry : ReadManifest(outFolder)) {
+        for (const ManifestEntry& entry : earlierManifest) {
             if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
                 IsUnderRoots(entry.source, roots) || !QFileInfo(entry.source).isFile())
                 continue;
@@ -379,6 +475,40 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
     qint64 procedures = 0;
     qint64 documented = 0;
     qint64 findingCount = 0;
+    // Counts a finding and gives its line, or adds it to the SARIF log.
+    auto findingText = [&](const SourceFile& source, const Finding& finding) {
+        ++findingCount;
+        if (IsErrorRule(finding.rule))
+            failed = true;
+        if (options.checkFormat == CheckFormat::Sarif)
+            sarif.Add(source.path, finding);
+        else if (options.checkFormat == CheckFormat::Github)
+            return GithubCommand(source.displayPath, finding);
+        else if (options.checkFormat == CheckFormat::Lines)
+            return FindingLine(source.displayPath, finding);
+        return QString();
+    };
+    auto printFindings = [&](const QString& lines) {
+        if (lines.isEmpty())
+            return;
+        progress.Clear();
+        output.WriteText(lines);
+        output.Flush();
+    };
+    // Sources that exist but can't be read: the check reports them, and their pages of an
+    // earlier export stay.
+    QSet<QString> unreadSources;
+    auto unreadable = [&](const SourceFile& source, const QString& reason, bool text) {
+        unreadSources.insert(QFileInfo(source.path).canonicalFilePath());
+        if (!text || !options.check) {
+            fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+            return;
+        }
+        printFindings(findingText(source, {{1, 1},
+                                           CheckRule::UnreadableSource,
+                                           QString(),
+                                           u"can't read the source: "_s + reason}));
+    };
     // The first reading checks and learns every procedure; pages are written in a second one,
     // when links to procedures of any file can be made. Only one source is in memory at a time.
     Catalog catalog;
@@ -422,9 +552,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         progress.Show(++done);
         SourceText text;
         QString reason;
-        if (!ReadSourceText(source.path, text, &reason)) {
+        if (!ReadSourceText(source.path, text, &reason) || !text.unreadable.isEmpty()) {
             if (given)
-                fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+                unreadable(source, reason.isEmpty() ? text.unreadable : reason,
+                           !text.unreadable.isEmpty());
             continue;
         }
         QList<ProcedureReport> reports = ReportSource(text.text, text.context);
@@ -446,22 +577,11 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 if (options.documentedOnly && !report.documented)
                     continue;
                 for (const Finding& finding : CheckProcedure(report)) {
-                    if (!options.RuleOn(finding.rule))
-                        continue;
-                    ++findingCount;
-                    if (options.checkFormat == CheckFormat::Sarif)
-                        sarif.Add(source.path, finding);
-                    else if (options.checkFormat == CheckFormat::Github)
-                        lines += GithubCommand(source.displayPath, finding);
-                    else
-                        lines += FindingLine(source.displayPath, finding);
+                    if (options.RuleOn(finding.rule))
+                        lines += findingText(source, finding);
                 }
             }
-            if (!lines.isEmpty()) {
-                progress.Clear();
-                Print(out, lines);
-                std::fflush(out);
-            }
+            printFindings(lines);
         }
         for (const ProcedureReport& report : reports)
             documented += report.documented ? 1 : 0;
@@ -497,7 +617,11 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         cataloguer->Next();
     cataloguer.reset();
     progress.Clear();
-    if (exporting) {
+    const bool writing =
+        exporting &&
+        StartExport(outFolder, PlannedFiles(catalog, pageSources, sources.files, extension),
+                    earlierManifest, options.force, fail);
+    if (writing) {
         catalog.Finish();
         qint64 pagesWritten = 0;
         QList<ManifestEntry> manifest;
@@ -522,7 +646,7 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             (spill.status() != QDataStream::Ok || !spillFile.flush() || !spillFile.seek(0))) {
             fail(u"can't keep the procedures in %1: %2"_s.arg(
                 QDir::toNativeSeparators(spillFile.fileName()), spillFile.errorString()));
-            return 2;
+            return finish(2);
         }
         // Pages are built on a second thread while this one reads what they need and writes
         // them, in order. The catalog stays as it is meanwhile: the pages whose writing failed
@@ -647,13 +771,15 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         }
 
         // Pages of an earlier export in this format whose sources, under the roots given now,
-        // got no page this time: their sources are gone (or have no procedures any more).
-        for (const ManifestEntry& entry : ReadManifest(outFolder)) {
+        // got no page this time: their sources are gone (or have no procedures any more). The
+        // page of a source that is there but couldn't be read stays.
+        for (const ManifestEntry& entry : earlierManifest) {
             if (written.contains(entry.file))
                 continue;
             QString reason;
             if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
-                !IsUnderRoots(entry.source, roots) || failedPages.contains(entry.file)) {
+                !IsUnderRoots(entry.source, roots) || failedPages.contains(entry.file) ||
+                unreadSources.contains(entry.source)) {
                 manifest.append(entry);
             } else if (!RemoveOwnFile(outFolder, entry.file, &reason)) {
                 Print(err, u"glossa: left %1 in place: %2\n"_s.arg(
@@ -671,27 +797,21 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
             fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(
                 QDir::toNativeSeparators(options.exportFolder), synced.reason));
         if (!options.check)
-            Print(out, u"%1 %2 %3 written to %4\n"_s.arg(pagesWritten)
-                           .arg(pagesWritten == 1 ? u"page"_s : u"pages"_s,
-                                indexWritten ? u"and the index"_s : u"(not the index)"_s,
-                                QDir::toNativeSeparators(options.exportFolder)));
+            output.WriteText(u"%1 %2 %3 written to %4\n"_s.arg(pagesWritten)
+                                 .arg(pagesWritten == 1 ? u"page"_s : u"pages"_s,
+                                      indexWritten ? u"and the index"_s : u"(not the index)"_s,
+                                      QDir::toNativeSeparators(options.exportFolder)));
     }
     if (options.check) {
         const QString count = u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
                                   .arg(documented)
                                   .arg(findingCount);
-        if (options.checkFormat == CheckFormat::Sarif) {
-            const QByteArray log = sarif.ToJson();
-            std::fwrite(log.constData(), 1, std::size_t(log.size()), out);
+        if (sarifLog)
             Print(err, count);
-        } else {
-            Print(out, count);
-        }
+        else
+            output.WriteText(count);
     }
-    std::fflush(out);
-    if (failed)
-        return 2;
-    return options.check && findingCount > 0 ? 1 : 0;
+    return finish(failed ? 2 : options.check && findingCount > 0 ? 1 : 0);
 }
 
 } // namespace glossa

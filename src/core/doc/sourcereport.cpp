@@ -125,6 +125,7 @@ constexpr RuleText kRules[kCheckRuleCount] = {
     {u"placeholder", u"A description still holds {description}."},
     {u"empty-summary", u"The summary is empty."},
     {u"default-summary", u"The summary is still the header a new block starts with."},
+    {u"unreadable-source", u"The source's text can't be read (an error)."},
 };
 
 } // namespace

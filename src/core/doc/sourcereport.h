@@ -48,11 +48,17 @@ enum class CheckRule {
     Placeholder,    // a description still holding "{description}"
     EmptySummary,   // a block without summary text
     DefaultSummary, // the summary is still the header text that a new block starts with
+    // The source's text can't be read (UTF-16): an error, which no option turns off.
+    UnreadableSource,
 };
-inline constexpr int kCheckRuleCount = 6;
+inline constexpr int kCheckRuleCount = 7;
 
 QString CheckRuleId(CheckRule rule);          // "missing-comment", ...
 QString CheckRuleDescription(CheckRule rule); // one sentence
+// Whether a finding of the rule is an error (the run exits 2), not a warning.
+inline bool IsErrorRule(CheckRule rule) {
+    return rule == CheckRule::UnreadableSource;
+}
 // The rule of an id (letter case ignored); false when there is none.
 bool CheckRuleById(QStringView id, CheckRule* rule);
 
@@ -60,7 +66,7 @@ bool CheckRuleById(QStringView id, CheckRule* rule);
 struct Finding {
     SourcePlace place;
     CheckRule rule = CheckRule::MissingComment;
-    QString name; // the procedure's
+    QString name; // the procedure's; empty for a finding about the whole source
     QString message;
 };
 

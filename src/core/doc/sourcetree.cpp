@@ -213,6 +213,24 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes)
     return list;
 }
 
+QString WhyNotSourceText(QByteArrayView bytes) {
+    const QString why = u"it is UTF-16 text, which the PureBasic IDE doesn't write; save it as "
+                        "UTF-8"_s;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return why;
+    // Without a mark: text of Latin letters has a zero in every second byte, at odd places
+    // (little-endian) or at even ones (big-endian), and hardly any at the others.
+    const qsizetype pairs = std::min<qsizetype>(bytes.size(), 4096) / 2;
+    qsizetype zeros[2] = {0, 0};
+    for (qsizetype i = 0; i < pairs * 2; ++i)
+        zeros[i % 2] += bytes[i] == '\0' ? 1 : 0;
+    for (int at = 0; at < 2; ++at) {
+        if (pairs >= 2 && zeros[at] * 2 >= pairs && zeros[1 - at] * 8 <= pairs)
+            return why;
+    }
+    return {};
+}
+
 bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
     QFile file(path);
     if (!QFileInfo::exists(path)) {
@@ -238,6 +256,12 @@ bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
         return false;
     }
     file.close();
+    out.unreadable = WhyNotSourceText(bytes);
+    if (!out.unreadable.isEmpty()) {
+        out.text.clear();
+        out.context = CommentContext();
+        return true;
+    }
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     if (bom)
         bytes.remove(0, 3);

@@ -2,6 +2,7 @@
 
 #include "comment/commentcontext.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -49,7 +50,14 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes 
 struct SourceText {
     QString text;
     CommentContext context;
+    // Why the bytes read are no text Glossa can read (UTF-16, which the IDE never writes);
+    // empty when they are. The text is then empty.
+    QString unreadable;
 };
+
+// Why bytes are no PureBasic source: UTF-16, by its byte-order mark or by the zero bytes of
+// the characters below 256. Empty for anything else (a stray zero byte is a character).
+QString WhyNotSourceText(QByteArrayView bytes);
 
 // False, with a reason, when the file can't be read.
 bool ReadSourceText(const QString& path, SourceText& out, QString* reason);

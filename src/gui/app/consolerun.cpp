@@ -1,6 +1,7 @@
 #include "app/consolerun.h"
 
 #include "app/windowsettings.h"
+#include "doc/checkedoutput.h"
 #include "doc/docoptions.h"
 #include "doc/docrun.h"
 #include "glossaversion.h"
@@ -19,7 +20,7 @@ bool IsConsoleRun(const QStringList& arguments) {
 QString UsageText() {
     QString rules;
     for (int i = 0; i < kCheckRuleCount; ++i)
-        rules += u"  %1  %2\n"_s.arg(CheckRuleId(CheckRule(i)), -16)
+        rules += u"  %1 %2\n"_s.arg(CheckRuleId(CheckRule(i)), -18)
                      .arg(CheckRuleDescription(CheckRule(i)));
     return uR"(Usage: glossa [OPTION]... [SOURCE]
        glossa -check [OPTION]... PATH...
@@ -30,7 +31,7 @@ Glossa edits the documentation comment block above a PureBasic procedure.
 
 Editing
   Started from the PureBasic IDE's tools menu, Glossa edits the comment of the
-  procedure nearest the caret in the IDE's editor. Given a SOURCE file, it edits
+  procedure the caret is in, in the IDE's editor. Given a SOURCE file, it edits
   that file and saves it on "Apply". Started by hand without a SOURCE, it asks
   for the folder of the IDE's tools.prefs and adds itself to the IDE's tools
   menu (default shortcut Alt+C). Options that an editing run doesn't know are
@@ -38,9 +39,11 @@ Editing
   -sticky                    keep the window above all others
   -winfont:FACE|SIZE|FLAGS   the window's font; flags add up: 256 bold,
                              512 italic, 4 underline, 8 strike-out
-  -search:N                  0 the nearest header, 1 only headers before the
-                             caret, 2 only headers after it
-  -searchrange:N             read only N bytes on each side of the caret
+  -search:N                  0 the procedure the caret is in (between
+                             procedures the nearest header), 1 the nearest
+                             header before the caret, 2 the nearest after it
+  -searchrange:N             read about N bytes on each side of the caret (more
+                             where the procedure or its block needs it)
   -caret:LINExCOLUMN         where the caret is in SOURCE (or -caret:OFFSET,
                              a byte offset)
 
@@ -62,6 +65,9 @@ Checking and exporting
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}
   -theme:ide                 the export takes the preview's colours
+  -force                     the export replaces files in FOLDER that it didn't
+                             write (without it, it names them and writes
+                             nothing)
   PATH is a *.pb or *.pbi file or a folder, searched with its subfolders.
 
   The check prints one line per finding, then the count (on standard error
@@ -73,8 +79,11 @@ Rules
 )"_s + rules +
            uR"(
 Exit codes
-  Check and export: 0 clean, 1 findings, 2 an error (an unknown option, a path
-  that can't be read, no source found, a page not written).
+  Check: 0 clean, 1 findings, 2 an error (an unknown option, a path or source
+  that can't be read, no source found, a write to the output that failed).
+  Export: 0 when every page was written, whatever the pages show; 2 an error
+  (as above, a page not written, a file in FOLDER it didn't write). With both,
+  the check's findings give 1 when there is no error.
   Editing: 0; 1 when what was applied couldn't be written, or when a run
   started by hand ends without a window.
 
@@ -91,15 +100,16 @@ Files
 }
 
 int RunConsole(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+    CheckedOutput output(out);
     switch (ConsoleRequestOf(arguments)) {
-    case ConsoleRequest::Help: {
-        const QByteArray text = UsageText().toLocal8Bit();
-        std::fwrite(text.constData(), 1, std::size_t(text.size()), out);
-        return 0;
-    }
+    case ConsoleRequest::Help:
+        output.WriteText(UsageText());
+        output.Finish();
+        return output.ExitCode(0, err);
     case ConsoleRequest::Version:
-        std::fputs("Glossa " GLOSSA_VERSION "\n", out);
-        return 0;
+        output.Write(QByteArrayView("Glossa " GLOSSA_VERSION "\n"));
+        output.Finish();
+        return output.ExitCode(0, err);
     case ConsoleRequest::Documentation:
         return RunDocumentation(arguments, PreviewSettingsPath(), out, err);
     case ConsoleRequest::None:
