@@ -1021,6 +1021,12 @@ private slots:
             "Module M\n    ;<comment>\n    ;  <summary>Old</summary>\n"
             ";  <return></return>\n\t;  <example></example>\n    ;</comment>\n"
             "  Procedure Foo()\n  EndProcedure\nEndModule\n";
+        QTest::newRow("mixed line ends: a new block takes the header line's")
+            << QByteArray("x\nProcedure Foo()\r\nEndProcedure\r\n") << QStringList{u"-caret:4"_s}
+            << u"new"_s << 1 << true
+            << QByteArray("x\r\n;<comment>\r\n;  <summary>new</summary>\r\n;  <return>new</return>"
+                          "\r\n;  <example>new</example>\r\n;</comment>\nProcedure Foo()\r\n"
+                          "EndProcedure\r\n");
         QTest::newRow("indented block, fields typed")
             << indentedBlock << QStringList{u"-caret:3x8"_s} << u"new"_s << 1 << true
             << QByteArray("Module M\n    ;<comment>\n    ;  <summary>new</summary>\n"
