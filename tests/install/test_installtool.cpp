@@ -396,6 +396,95 @@ private slots:
         QCOMPARE(rec.pickerCalls.size(), taken ? 1 : 0);
     }
 
+    // The menu titles of the IDE's language: Alt with each title's first character ("&" in all
+    // but Spanish); a language Glossa doesn't know, or none set, has the English titles.
+    void menuTitlesOfTheIdesLanguage_data() {
+        QTest::addColumn<IdePlatform>("platform");
+        QTest::addColumn<QByteArray>("language"); // empty: no CurrentLanguage
+        QTest::addColumn<QList<int>>("taken");
+        QTest::addColumn<QList<int>>("free");
+        const QList<int> ampersand{262182};
+        const QList<int> letters{262213, 262211, 262216}; // Alt+E, Alt+C, Alt+H
+        QTest::newRow("none") << IdePlatform::Windows << QByteArray() << ampersand << letters;
+        QTest::newRow("English") << IdePlatform::Windows << QByteArray("English") << ampersand
+                                 << letters;
+        QTest::newRow("Deutsch") << IdePlatform::Windows << QByteArray("Deutsch") << ampersand
+                                 << letters;
+        QTest::newRow("Francais") << IdePlatform::Linux << QByteArray("Francais") << ampersand
+                                  << letters;
+        QTest::newRow("Italiano") << IdePlatform::Windows << QByteArray("Italiano") << ampersand
+                                  << letters;
+        QTest::newRow("Spanish") << IdePlatform::Windows << QByteArray("Spanish") << letters
+                                 << ampersand;
+        QTest::newRow("spanish, Linux")
+            << IdePlatform::Linux << QByteArray("spanish") << letters << ampersand;
+        // Alt+a, Alt+e, Alt+c, Alt+h in the macOS codes; Alt+"&" there.
+        QTest::newRow("Spanish, macOS")
+            << IdePlatform::MacOS << QByteArray("Spanish")
+            << QList<int>{262241, 262245, 262243, 262248} << QList<int>{262214};
+        QTest::newRow("unknown") << IdePlatform::Windows << QByteArray("Klingon") << ampersand
+                                 << letters;
+    }
+    void menuTitlesOfTheIdesLanguage() {
+        QFETCH(IdePlatform, platform);
+        QFETCH(QByteArray, language);
+        QFETCH(QList<int>, taken);
+        QFETCH(QList<int>, free);
+        QByteArray prefs = "[Global]\r\nVersion = 6.21\r\n";
+        if (!language.isEmpty())
+            prefs += "CurrentLanguage = " + language + "\r\n";
+        writeAll(folder + IdePrefsFileName(platform), prefs + "[Shortcuts]\r\nNew = 0\r\n");
+        for (const int shortcut : taken + free) {
+            rec = Recorder();
+            QFile::remove(toolsPrefs(platform));
+            ToolEntry entry;
+            entry.menuItemName = u"Glossa"_s;
+            entry.shortcut = shortcut;
+            const bool isTaken = taken.contains(shortcut);
+            QCOMPARE(InstallTool(entry, environment(platform)), isTaken ? 0 : 1);
+            QCOMPARE(rec.pickerCalls.size(), isTaken ? 1 : 0);
+        }
+    }
+
+    // An existing tools.prefs keeps its bytes: its line ends, byte-order mark (or none), blank
+    // lines and "Key=Value" lines; ToolCount changes its value only, and the new group comes
+    // last in the file's line ends.
+    void existingLayoutKept_data() {
+        QTest::addColumn<QByteArray>("bom");
+        QTest::addColumn<QByteArray>("eol");
+        QTest::addColumn<bool>("endsInEol");
+        const QByteArray bom("\xEF\xBB\xBF");
+        QTest::newRow("LF") << QByteArray() << QByteArray("\n") << true;
+        QTest::newRow("CR LF") << QByteArray() << QByteArray("\r\n") << true;
+        QTest::newRow("LF, mark") << bom << QByteArray("\n") << true;
+        QTest::newRow("CR LF, mark") << bom << QByteArray("\r\n") << true;
+        QTest::newRow("CR LF, no last line end") << QByteArray() << QByteArray("\r\n") << false;
+    }
+    void existingLayoutKept() {
+        QFETCH(QByteArray, bom);
+        QFETCH(QByteArray, eol);
+        QFETCH(bool, endsInEol);
+        auto lines = [&eol](const QList<QByteArray>& list) { return list.join(eol); };
+        const QList<QByteArray> head{";  PureBasic IDE ToolsMenu Configuration", ";", "",
+                                     "[ToolsInfo]"};
+        const QList<QByteArray> rest{"",
+                                     ";",
+                                     ";",
+                                     "[Tool_0]",
+                                     "  Command=/opt/other",
+                                     "  MenuItemName=Other",
+                                     "  Shortcut=0"};
+        const QByteArray before = bom + lines(head + QList<QByteArray>{"  ToolCount=1"} + rest) +
+                                  (endsInEol ? eol : QByteArray());
+        writeAll(toolsPrefs(), before);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        const QByteArray expected = bom +
+                                    lines(head + QList<QByteArray>{"  ToolCount=2"} + rest +
+                                          entryLines("Tool_1", "", 262211, 1, 0)) +
+                                    eol;
+        QCOMPARE(readAll(toolsPrefs()), expected);
+    }
+
     void linuxReadsLowerCaseIdePrefs() {
         writeAll(folder + u"purebasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
         rec.pickerAnswers = {0x1FFC3}; // Shift+F6 in GTK key values
@@ -477,8 +566,9 @@ private slots:
         QCOMPARE(rec.pickerCalls,
                  (QList<QPair<int, bool>>{
                      {0x40043, true}, {0x20000 + 599, false}, {0x30000 + 599, false}}));
-        QVERIFY(readAll(toolsPrefs()).contains("[Tool_600]\r\n"));
-        QVERIFY(readAll(toolsPrefs()).contains("ToolCount = 601\r\n"));
+        // In the file's own line ends and layout.
+        QVERIFY(readAll(toolsPrefs()).contains("[Tool_600]\n"));
+        QVERIFY(readAll(toolsPrefs()).startsWith("[ToolsInfo]\nToolCount = 601\n[Tool_0]\n"));
     }
 
     void replaceExistingOverwritesInPlace() {

@@ -150,6 +150,27 @@ private slots:
         QVERIFY(visible);
     }
 
+    // As a file dialog: the proposed folder is the tree's current item, selected and expanded.
+    void pathPickerOpensAtProposedFolder() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(u"PureBasic/sub"_s));
+        const QString start = dir.path() + u"/PureBasic"_s;
+        bool current = false, selected = false, expanded = false;
+        whenShown(u"window_path"_s, [&](QWidget* w) {
+            auto* tree = w->findChild<QTreeView*>(u"tree_folders"_s);
+            auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+            const QModelIndex index = model->index(start);
+            expanded = QTest::qWaitFor([&] { return tree->isExpanded(index); }, 4000);
+            current = tree->currentIndex() == index;
+            selected = tree->selectionModel()->isSelected(index);
+            w->close();
+        });
+        PathPicker(withSeparator(start));
+        QVERIFY(current);
+        QVERIFY(selected);
+        QVERIFY(expanded);
+    }
+
     void pathPickerCloseBoxCancels() {
         QTemporaryDir dir;
         whenShown(u"window_path"_s, [](QWidget* w) { w->close(); });

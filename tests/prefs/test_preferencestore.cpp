@@ -207,6 +207,26 @@ private slots:
             << marked("\r\nTop = 1\r\n[A]\r\nX = 1\r\n")
             << QStringList{u"g A"_s, u"g "_s, u"s Top=2"_s}
             << marked("\r\nTop = 2\r\n[A]\r\nX = 1\r\n");
+        // "keep" opens the file with its layout kept.
+        QTest::newRow("kept: values changed in place, all else as it was")
+            << QByteArray("\n[A]\n  winx=123456  \n\nlast=9\n[B]\n")
+            << QStringList{u"keep"_s, u"g A"_s, u"n WinX=-1"_s, u"n last=100"_s}
+            << QByteArray("\n[A]\n  winx=-1\n\nlast=100\n[B]\n");
+        QTest::newRow("kept: a key line without = gets one with its value")
+            << QByteArray("[A]\n\n  Lonely\nX\n")
+            << QStringList{u"keep"_s, u"g A"_s, u"s lonely=1"_s}
+            << QByteArray("[A]\n\n  Lonely = 1\nX\n");
+        QTest::newRow("kept: new lines in the file's line ends, before its blank end")
+            << QByteArray("[A]\rX=1\r\r") << QStringList{u"keep"_s, u"g B"_s, u"s K=v"_s}
+            << QByteArray("[A]\rX=1\r[B]\rK = v\r\r");
+        QTest::newRow("kept: ISO 8859-1 stays one byte per character")
+            << QByteArray("[A]\r\nName=Ren\xE9")
+            << QStringList{u"keep"_s, u"g A"_s, u"s X=\u00FC"_s}
+            << QByteArray("[A]\r\nName=Ren\xE9\r\nX = \xFC\r\n");
+        QTest::newRow("kept: text one byte can't hold gives the file the mark")
+            << QByteArray("[A]\r\nName=Ren\xE9\r\n")
+            << QStringList{u"keep"_s, u"g A"_s, u"s X=\u20AC"_s}
+            << marked("[A]\r\nName=Ren\xC3\xA9\r\nX = \xE2\x82\xAC\r\n");
     }
     void writes() {
         QFETCH(QByteArray, input);
@@ -215,8 +235,10 @@ private slots:
         const QString path = file(u"write.prefs"_s);
         QVERIFY(WriteFile(path, input));
         PreferenceStore store;
-        QVERIFY(store.PrefFileOpen(path));
-        for (const QString& step : script) {
+        const bool keep = script.value(0) == u"keep"_s;
+        QVERIFY(store.PrefFileOpen(path, keep ? PreferenceStore::Layout::Keep
+                                              : PreferenceStore::Layout::Rewrite));
+        for (const QString& step : script.mid(keep ? 1 : 0)) {
             const QChar op = step.at(0);
             const QString arg = step.mid(2);
             const QString key = arg.section(u'=', 0, 0);

@@ -1,9 +1,12 @@
 #include "preview/previewview.h"
 #include "preview/previewwindow.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -145,6 +148,55 @@ private slots:
 #else
         SetPreviewViewFactory(std::nullopt);
 #endif
+    }
+
+    // The plain view shows each font-family list in its first installed family, else in the
+    // system's UI font (not a serif default); "{}" stands for a family installed here.
+    void plainViewResolvesFontFamilies_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("installedOneWins");
+        QTest::newRow("page's list") << QString() << false;
+        QTest::newRow("missing first") << u"NoSuchFamily9, '{}', serif"_s << true;
+        QTest::newRow("generic before installed") << u"NoSuchFamily9, sans-serif, '{}'"_s << false;
+        QTest::newRow("none installed") << u"NoSuchFamily9, \"Nor This\""_s << false;
+    }
+    void plainViewResolvesFontFamilies() {
+        QFETCH(QString, list);
+        QFETCH(bool, installedOneWins);
+        const QStringList installed = QFontDatabase::families();
+        // A family that is a face of its own, not an alias of another.
+        const auto face = std::find_if(installed.rbegin(), installed.rend(), [](const QString& f) {
+            return QFontInfo(QFont(f)).family() == f;
+        });
+        QVERIFY(face != installed.rend());
+        const QString some = *face;
+        SetPreviewViewFactory(PreviewViewFactory{});
+        const auto restore = qScopeGuard([] {
+#ifdef GLOSSA_HAVE_WEBENGINE
+            SetPreviewViewFactory(WebPreviewViewFactory());
+#else
+            SetPreviewViewFactory(std::nullopt);
+#endif
+        });
+        PreviewWindow w;
+        w.Render(PreviewFields{u"Procedure Foo()"_s, u"Sum"_s, {}, {}, {}});
+        auto* view = qobject_cast<PreviewTextBrowser*>(w.View());
+        QVERIFY(view);
+        if (!list.isEmpty()) {
+            SetPreviewContent(view, u"<html><head><style>body { font-family: %1; }</style></head>"
+                                    u"<body>Sum</body></html>"_s.arg(list.replace(u"{}"_s, some)));
+        }
+        QTextCursor cursor(view->document());
+        cursor.movePosition(QTextCursor::NextCharacter);
+        const QStringList families = cursor.charFormat().fontFamilies().toStringList();
+        QCOMPARE(families.size(), 1);
+        QVERIFY2(installed.contains(families.first()), qPrintable(families.first()));
+        const QString ui =
+            QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
+        if (installedOneWins)
+            QCOMPARE(families.first(), some);
+        else if (!list.isEmpty())
+            QCOMPARE(families.first(), ui);
     }
 
     void measureMargins() {

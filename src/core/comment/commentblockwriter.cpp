@@ -298,8 +298,10 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
         start = S;
         end = S + oldBlock.size();
         text = newBlock;
-        expected = oldBlock + DocumentBytes(context, block.startCharacter + block.blockText.size(),
-                                            QString(block.textToHeader % header.headerText));
+        expected =
+            oldBlock +
+            DocumentBytes(context, block.startCharacter + block.blockText.size(),
+                          QString(block.textToHeader % header.linePrefix % header.headerText));
         if (caret >= S)
             newCaret = caret < H ? S : caret - oldBlock.size() + text.size();
     } else {
@@ -309,8 +311,9 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
         const QByteArray lineEnd = EncodeText(context.LineEnd, encoding);
         text = atTextStart ? newBlock + lineEnd : lineEnd + newBlock;
         start = end = atTextStart ? H : H - E;
-        expected = DocumentBytes(context, header.startCharacter - header.lineEndBefore.size(),
-                                 QString(header.lineEndBefore % header.headerText));
+        expected =
+            DocumentBytes(context, header.startCharacter - header.lineEndBefore.size(),
+                          QString(header.lineEndBefore % header.linePrefix % header.headerText));
         if (caret >= H)
             newCaret = caret + text.size();
     }

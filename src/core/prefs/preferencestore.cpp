@@ -33,6 +33,15 @@ struct Entry {
     Kind kind;
     Span name; // group name, comment text or key name
     Span value;
+    qint32 raw = -1; // the line as read, when the layout is kept (an index into the raw lines)
+};
+
+// A line as the file holds it, around the part a write may change (a key's value; nothing for
+// other lines): the blank lines before it and its text up to that part, then the rest of its
+// text and its line end.
+struct RawLine {
+    Span before;
+    Span after;
 };
 
 bool isBlank(char c) {
@@ -118,6 +127,10 @@ struct PreferenceStore::State {
     qsizetype group = -1;   // index of the current group line, -1 for no group
     qsizetype current = -1; // index of the current entry, -1 for none
     QByteArray pending;     // name of a selected group that the file doesn't have
+    bool keepLayout = false;
+    std::vector<RawLine> raws;   // the lines read, when the layout is kept
+    Span tail;                   // what follows the last line read (blank lines), likewise
+    QByteArray lineEnd = "\r\n"; // for new lines in a kept layout
 
     void reset() {
         path.clear();
@@ -129,6 +142,10 @@ struct PreferenceStore::State {
         group = -1;
         current = -1;
         pending.clear();
+        keepLayout = false;
+        raws = std::vector<RawLine>();
+        tail = {};
+        lineEnd = "\r\n";
     }
 
     QByteArrayView view(Span s) const { return QByteArrayView(arena.constData() + s.off, s.len); }
@@ -175,18 +192,45 @@ struct PreferenceStore::State {
             if (lf < i)
                 lf = next('\n', i);
             const qsizetype end = std::min(cr, lf);
-            if (end > i)
-                parseLine(i, end);
+            if (end > i && parseLine(i, end) && keepLayout)
+                keepRawLine(start, end);
             i = end;
         }
+        if (keepLayout)
+            tail = {rawEnd(start), n - rawEnd(start)};
     }
 
-    void parseLine(qsizetype s, qsizetype e) {
+    // Where the text after the last line kept starts.
+    qsizetype rawEnd(qsizetype start) const {
+        return raws.empty() ? start : raws.back().after.off + raws.back().after.len;
+    }
+
+    // Records the line of the entry just parsed, which ends at end: from the end of the previous
+    // line kept (blank lines included) through its own line end.
+    void keepRawLine(qsizetype start, qsizetype end) {
+        const char* p = arena.constData();
+        const qsizetype n = arena.size();
+        qsizetype eol = end;
+        if (eol < n && p[eol] == '\r')
+            ++eol;
+        if (eol < n && p[eol] == '\n')
+            ++eol;
+        if (raws.empty() && eol > end)
+            lineEnd = QByteArray(p + end, eol - end);
+        Entry& e = entries.back();
+        const qsizetype from = rawEnd(start);
+        const qsizetype cut = e.kind == Kind::Key ? e.value.off : end;
+        raws.push_back({{from, cut - from}, {end, eol - end}});
+        e.raw = qint32(raws.size() - 1);
+    }
+
+    // Adds the line's entry; false for a blank line.
+    bool parseLine(qsizetype s, qsizetype e) {
         const char* p = arena.constData();
         while (s < e && isBlank(p[s]))
             ++s;
         if (s == e)
-            return;
+            return false;
         if (p[s] == ';') {
             ++s;
             if (s < e && p[s] == ' ')
@@ -207,6 +251,7 @@ struct PreferenceStore::State {
                 ++valueStart;
             entries.push_back({Kind::Key, {s, nameEnd - s}, {valueStart, e - valueStart}});
         }
+        return true;
     }
 
     qsizetype count() const { return qsizetype(entries.size()); }
@@ -260,7 +305,11 @@ struct PreferenceStore::State {
         const qsizetype at = findKey(name);
         if (at >= 0) {
             Entry& e = entries[size_t(at)];
-            assign(e.name, name);
+            // A kept line keeps its name as written; the bytes before the value are its own.
+            if (e.raw < 0)
+                assign(e.name, name);
+            else
+                giveKeptKeyAnEquals(e);
             assign(e.value, value);
             current = at;
             return;
@@ -272,7 +321,36 @@ struct PreferenceStore::State {
         current = pos;
     }
 
+    // A kept key line read without "=" (a key with an empty value) needs one before a value.
+    void giveKeptKeyAnEquals(const Entry& e) {
+        RawLine& line = raws[size_t(e.raw)];
+        if (trimmed(view(line.before)).endsWith('='))
+            return;
+        const QByteArray before =
+            view({line.before.off, e.name.off - line.before.off}).toByteArray() + view(e.name) +
+            " = ";
+        line.before = store(before);
+    }
+
+    // An entry in the store's own form, ended by eol.
+    void appendEntry(QByteArray& out, const Entry& e, QByteArrayView eol) const {
+        switch (e.kind) {
+        case Kind::Group:
+            out.append('[').append(view(e.name)).append(']');
+            break;
+        case Kind::Comment:
+            out.append("; ").append(view(e.name));
+            break;
+        case Kind::Key:
+            out.append(view(e.name)).append(" = ").append(view(e.value));
+            break;
+        }
+        out.append(eol);
+    }
+
     QByteArray text() const {
+        if (keepLayout)
+            return keptText();
         qsizetype size = bom ? 5 : 0;
         for (const Entry& e : entries)
             size += e.name.len + e.value.len + 5;
@@ -280,20 +358,41 @@ struct PreferenceStore::State {
         out.reserve(size);
         if (bom)
             out.append("\xEF\xBB\xBF\r\n");
-        for (const Entry& e : entries) {
-            switch (e.kind) {
-            case Kind::Group:
-                out.append('[').append(view(e.name)).append("]\r\n");
-                break;
-            case Kind::Comment:
-                out.append("; ").append(view(e.name)).append("\r\n");
-                break;
-            case Kind::Key:
-                out.append(view(e.name)).append(" = ").append(view(e.value)).append("\r\n");
-                break;
-            }
-        }
+        for (const Entry& e : entries)
+            appendEntry(out, e, "\r\n");
         return out;
+    }
+
+    // Lines read as they were (a key with its current value), new lines in the store's form.
+    QByteArray keptText() const {
+        QByteArray out;
+        for (const Entry& e : entries) {
+            if (e.raw >= 0) {
+                const RawLine& line = raws[size_t(e.raw)];
+                out.append(view(line.before));
+                if (e.kind == Kind::Key)
+                    out.append(view(e.value));
+                out.append(view(line.after));
+                continue;
+            }
+            // A last line read without a line end gets one before a new line follows it.
+            if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r'))
+                out.append(lineEnd);
+            appendEntry(out, e, lineEnd);
+        }
+        out.append(view(tail));
+        return withKeptEncoding(std::move(out));
+    }
+
+    // The file's encoding: UTF-8 after its mark, else each character one byte (as it was read).
+    // Text that one byte can't hold gives the file the mark instead of losing characters.
+    QByteArray withKeptEncoding(QByteArray utf8) const {
+        if (bom)
+            return "\xEF\xBB\xBF" + utf8;
+        const QString text = QString::fromUtf8(utf8);
+        const bool fits =
+            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+        return fits ? text.toLatin1() : "\xEF\xBB\xBF" + utf8;
     }
 
     bool save(QString& reason) const {
@@ -314,7 +413,7 @@ PreferenceStore::~PreferenceStore() {
     PrefFileClose();
 }
 
-int PreferenceStore::PrefFileOpen(const QString& path) {
+int PreferenceStore::PrefFileOpen(const QString& path, Layout layout) {
     PrefFileClose();
     d->path = path;
     d->bom = true;
@@ -325,8 +424,9 @@ int PreferenceStore::PrefFileOpen(const QString& path) {
         d->mode = Mode::ReadOnly;
     } else {
         d->mode = Mode::Missing;
-        return 0;
+        return 0; // a file written from nothing has no layout to keep
     }
+    d->keepLayout = layout == Layout::Keep;
     try {
         QByteArray data = file.readAll();
         if (file.error() != QFileDevice::NoError) {
@@ -341,12 +441,15 @@ int PreferenceStore::PrefFileOpen(const QString& path) {
             d->parse(3);
         } else {
             d->arena = latin1ToUtf8(std::move(data));
+            // Rewritten, the file gets the mark; kept, it stays as it is.
+            d->bom = !d->keepLayout;
             d->parse(0);
         }
     } catch (const std::bad_alloc&) {
         // Too large to hold: nothing can be read, and nothing may be written over it.
         d->arena = QByteArray();
         d->entries = std::vector<Entry>();
+        d->raws = std::vector<RawLine>();
         d->mode = Mode::ReadOnly;
         return 0;
     }

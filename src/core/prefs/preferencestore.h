@@ -13,6 +13,14 @@ namespace glossa {
 // to that list, and the whole file is written back on PrefFileClose when something changed.
 class PreferenceStore {
 public:
+    // How a changed file is written back. Rewrite writes every entry in the store's own form
+    // (byte-order mark, CR LF, "Key = Value", no blank lines). Keep writes every line it read
+    // as it was, with its line end, blank lines and byte-order mark (or none); only a changed
+    // value takes the new text in place, and new lines are written in the store's form with
+    // the file's first line end (CR LF in a file without one). For files shared with another
+    // program.
+    enum class Layout { Rewrite, Keep };
+
     PreferenceStore();
     ~PreferenceStore(); // closes (and writes back) the current file
     PreferenceStore(const PreferenceStore&) = delete;
@@ -20,7 +28,7 @@ public:
 
     // Nonzero when the file was opened (read-write, else read-only). 0 when it can't be opened;
     // the store then stays bound to the path, and a write makes PrefFileClose create the file.
-    int PrefFileOpen(const QString& path);
+    int PrefFileOpen(const QString& path, Layout layout = Layout::Rewrite);
 
     // Creates the file or empties an existing one; nonzero on success. The entry list starts
     // empty and the file counts as changed. An existing file keeps its old bytes until

@@ -1,5 +1,6 @@
 #include "install/ideshortcuts.h"
 
+#include <algorithm>
 #include <array>
 
 namespace glossa {
@@ -75,6 +76,64 @@ constexpr std::array<IdeMenuShortcut, 66> kMenuShortcuts{{
     {"AutoCompleteAbort", 27, 65307, 27},
 }};
 
+// The titles of the menus File, Edit, Compiler, Tools and Help in the catalogues that come with
+// the IDE, under the name its preferences give the language.
+struct MenuTitles {
+    const char* language;
+    std::array<const char*, 5> titles;
+};
+
+constexpr std::array<MenuTitles, 5> kMenuTitles{{
+    {"English", {"&File", "&Edit", "&Compiler", "&Tools", "&Help"}},
+    {"Deutsch", {"&Datei", "&Bearbeiten", "&Compiler", "&Werkzeuge", "&Hilfe"}},
+    {"Francais", {"&Fichier", "&Edition", "&Compilateur", "&Outils", "&Aide"}},
+    {"Italiano", {"&File", "&Edita", "&Compilatore", "&Strumenti", "&Aiuto"}},
+    {"Spanish", {"Archivo", "Editar", "Compilar", "Herramientas", "Ayuda"}},
+}};
+
+const MenuTitles& TitlesFor(const QString& language) {
+    for (const MenuTitles& entry : kMenuTitles) {
+        if (language.compare(QLatin1StringView(entry.language), Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return kMenuTitles.front();
+}
+
+// The IDE takes Alt with the key whose code lies as far from A's as the title's first character
+// (upper-cased) lies from 'A': a title starting with "&" gives a key below A's code.
+std::vector<std::int32_t> MenuTitleShortcuts(IdePlatform platform, const QString& language) {
+    const std::int32_t keyA = platform == IdePlatform::MacOS ? 'a' : 'A';
+    std::vector<std::int32_t> taken;
+    for (const char* title : TitlesFor(language).titles) {
+        char first = title[0];
+        if (first >= 'a' && first <= 'z')
+            first = char(first - 'a' + 'A');
+        const std::int32_t value = 0x40000 | (keyA + first - 'A');
+        if (std::find(taken.begin(), taken.end(), value) == taken.end())
+            taken.push_back(value);
+    }
+    return taken;
+}
+
+// Tab, Shift+Tab and the combinations the platform keeps for itself.
+std::vector<std::int32_t> ReservedShortcuts(IdePlatform platform) {
+    switch (platform) {
+    case IdePlatform::Linux:
+        // Tab, Shift+Tab, Ctrl+Alt+Delete, Ctrl+Alt+F1 to F7 (the consoles),
+        // Ctrl+Alt+Backspace (the X server).
+        return {65289,  130825, 458751, 458686, 458687, 458688,
+                458689, 458690, 458691, 458692, 458504};
+    case IdePlatform::MacOS:
+        // Tab, Shift+Tab, and with Control (not Command) Ctrl+Alt+Delete, Ctrl+Alt+F1 to F7 and
+        // Ctrl+Alt+Backspace.
+        return {9, 65545, 393343, 393594, 393592, 393571, 393590, 393568, 393569, 393570, 393224};
+    case IdePlatform::Windows:
+        break;
+    }
+    // Tab, Shift+Tab, Ctrl+Alt+Delete, Alt+Tab, Alt+F4.
+    return {9, 65545, 393262, 262153, 262259};
+}
+
 } // namespace
 
 std::int32_t IdeMenuShortcut::For(IdePlatform platform) const {
@@ -93,23 +152,11 @@ std::span<const IdeMenuShortcut> IdeMenuShortcuts() {
     return kMenuShortcuts;
 }
 
-std::vector<std::int32_t> IdeAlwaysTakenShortcuts(IdePlatform platform) {
-    switch (platform) {
-    case IdePlatform::Linux:
-        // Alt+"&" (the English menu titles start with it), Tab, Shift+Tab, Ctrl+Alt+Delete,
-        // Ctrl+Alt+F1 to F7 (the consoles), Ctrl+Alt+Backspace (the X server).
-        return {262182, 65289,  130825, 458751, 458686, 458687,
-                458688, 458689, 458690, 458691, 458692, 458504};
-    case IdePlatform::MacOS:
-        // Alt+"&" in the macOS codes, Tab, Shift+Tab, and with Control (not Command)
-        // Ctrl+Alt+Delete, Ctrl+Alt+F1 to F7 and Ctrl+Alt+Backspace.
-        return {262214, 9,      65545,  393343, 393594, 393592,
-                393571, 393590, 393568, 393569, 393570, 393224};
-    case IdePlatform::Windows:
-        break;
-    }
-    // Alt+"&" (the Up key's code), Tab, Shift+Tab, Ctrl+Alt+Delete, Alt+Tab, Alt+F4.
-    return {262182, 9, 65545, 393262, 262153, 262259};
+std::vector<std::int32_t> IdeAlwaysTakenShortcuts(IdePlatform platform, const QString& language) {
+    std::vector<std::int32_t> taken = MenuTitleShortcuts(platform, language);
+    const std::vector<std::int32_t> reserved = ReservedShortcuts(platform);
+    taken.insert(taken.end(), reserved.begin(), reserved.end());
+    return taken;
 }
 
 } // namespace glossa

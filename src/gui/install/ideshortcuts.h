@@ -3,6 +3,7 @@
 #include "install/ideplatform.h"
 
 #include <cstdint>
+#include <QString>
 #include <span>
 #include <vector>
 
@@ -22,8 +23,10 @@ struct IdeMenuShortcut {
 // The IDE's menu items with their default shortcuts (0 for none).
 std::span<const IdeMenuShortcut> IdeMenuShortcuts();
 
-// What the IDE counts as taken whatever its preferences say: Alt with the first character of
-// its menu titles, Tab and Shift+Tab, and the combinations reserved on the platform.
-std::vector<std::int32_t> IdeAlwaysTakenShortcuts(IdePlatform platform);
+// What the IDE counts as taken whatever its shortcut preferences say: Alt with the first
+// character of each of its menu titles in the IDE's language (its CurrentLanguage, compared
+// without regard to case; a language Glossa doesn't know has the English titles), Tab and
+// Shift+Tab, and the combinations reserved on the platform.
+std::vector<std::int32_t> IdeAlwaysTakenShortcuts(IdePlatform platform, const QString& language);
 
 } // namespace glossa

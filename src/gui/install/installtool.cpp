@@ -98,29 +98,131 @@ std::vector<std::int32_t> ExistingToolNumbers(const PreferenceStore& store, std:
 
 } // namespace
 
+namespace {
+
+// tools.prefs is the IDE's file: what Glossa doesn't change stays as the IDE or the user wrote it.
+constexpr auto kKeepLayout = PreferenceStore::Layout::Keep;
+
+// Opens tools.prefs, or creates it with its header. The picker promised a new file in the
+// confirmed folder, so a folder that isn't there yet (a fresh account) is made first. False
+// (reported) when it can be neither opened nor created.
+bool openToolsPrefs(PreferenceStore& store, const QString& folder, const QString& file,
+                    const InstallEnvironment& env, bool& isNew) {
+    isNew = false;
+    if (store.PrefFileOpen(file, kKeepLayout))
+        return true;
+    const QString folderPath = QDir::fromNativeSeparators(folder);
+    if (!QFileInfo(folderPath).isDir())
+        QDir().mkpath(folderPath);
+    if (!store.PrefFileCreate(file)) {
+        reportUnwritable(env, file);
+        return false;
+    }
+    store.PrefWriteComment(u" PureBasic IDE ToolsMenu Configuration"_s);
+    store.PrefWriteComment(QString());
+    isNew = true;
+    return true;
+}
+
+// What the tools already hold: their shortcuts and whether one has the entry's name.
+struct ExistingTools {
+    std::vector<std::int32_t> shortcuts;
+    bool matched = false;
+    std::int32_t matchNumber = -1; // with replaceExisting: the entry to overwrite
+    std::int32_t matchShortcut = 0;
+};
+
+ExistingTools readExistingTools(PreferenceStore& store, std::int32_t count,
+                                const ToolEntry& entry) {
+    ExistingTools tools;
+    // Only groups that the file has can hold a shortcut or a name, so the walk visits those
+    // numbers below the count in ascending order: a huge count can't make it run for ever.
+    for (const std::int32_t k : ExistingToolNumbers(store, count)) {
+        store.PrefSelectGroup(toolGroup(k));
+        tools.shortcuts.push_back(store.PrefReadNumber(u"Shortcut"_s, 0));
+        if (store.PrefReadString(u"MenuItemName"_s, QString()) != entry.menuItemName)
+            continue;
+        tools.matched = true;
+        if (entry.replaceExisting) {
+            tools.matchNumber = k;
+            tools.matchShortcut = tools.shortcuts.back();
+            tools.shortcuts.back() = 0; // its own shortcut isn't taken by another tool
+        }
+    }
+    return tools;
+}
+
+// Every shortcut the IDE itself takes, from its preferences in the folder: the values of the
+// group Shortcuts, the IDE's defaults for the menu items that group lacks (all of them on an
+// account without the file), and what its language's menu titles and the platform take.
+std::vector<std::int32_t> ideTakenShortcuts(const QString& folder, const InstallEnvironment& env) {
+    std::vector<std::int32_t> taken;
+    PreferenceStore ide;
+    const bool opened = ide.PrefFileOpen(folder + env.idePrefsFileName) != 0;
+    if (opened) {
+        ide.PrefSelectGroup(u"Shortcuts"_s);
+        if (ide.PrefRewindKeys()) {
+            while (ide.PrefNextKey())
+                taken.push_back(ReadNumber(ide.PrefCurrentValue()));
+        }
+    }
+    // No value can hold a line feed, so it marks a missing key.
+    for (const IdeMenuShortcut& item : IdeMenuShortcuts()) {
+        if (!opened || ide.PrefReadString(QString::fromLatin1(item.key), u"\n"_s) == u"\n"_s)
+            taken.push_back(item.For(env.platform));
+    }
+    ide.PrefSelectGroup(u"Global"_s);
+    const QString language = ide.PrefReadString(u"CurrentLanguage"_s, u"English"_s);
+    ide.PrefFileClose();
+    const std::vector<std::int32_t> always = IdeAlwaysTakenShortcuts(env.platform, language);
+    taken.insert(taken.end(), always.begin(), always.end());
+    return taken;
+}
+
+// Asks for another shortcut while the entry's is taken. False when the user cancelled.
+bool pickFreeShortcut(ToolEntry& entry, const std::vector<std::int32_t>& taken,
+                      const InstallEnvironment& env) {
+    bool firstTime = true;
+    while (std::find(taken.begin(), taken.end(), entry.shortcut) != taken.end()) {
+        entry.shortcut = env.shortcutPicker ? env.shortcutPicker(entry.shortcut, firstTime) : 0;
+        firstTime = false;
+        if (entry.shortcut == 0)
+            return false;
+    }
+    return true;
+}
+
+void writeEntry(PreferenceStore& store, std::int32_t number, const ToolEntry& entry,
+                const QString& command) {
+    store.PrefSelectGroup(toolGroup(number));
+    store.PrefWriteString(u"Command"_s, command);
+    store.PrefWriteString(u"Arguments"_s, entry.arguments);
+    store.PrefWriteString(u"WorkingDir"_s, entry.workingDir);
+    store.PrefWriteString(u"MenuItemName"_s, entry.menuItemName);
+    store.PrefWriteNumber(u"Shortcut"_s, entry.shortcut);
+    store.PrefWriteString(u"ConfigLine"_s, entry.configLine);
+    store.PrefWriteNumber(u"Trigger"_s, entry.trigger);
+    store.PrefWriteNumber(u"Flags"_s, entry.flags);
+    store.PrefWriteNumber(u"ReloadSource"_s, entry.reloadSource);
+    store.PrefWriteNumber(u"HideEditor"_s, entry.hideEditor);
+    store.PrefWriteNumber(u"HideFromMenu"_s, entry.hideFromMenu);
+    store.PrefWriteNumber(u"SourceSpecific"_s, entry.sourceSpecific);
+    store.PrefWriteNumber(u"Deactivate"_s, entry.deactivate);
+    store.PrefWriteComment(QString());
+    store.PrefWriteComment(QString());
+}
+
+} // namespace
+
 int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
-    // The folder.
     const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
     if (folder.isEmpty())
         return 0;
     const QString file = ToolsPrefsPath(folder, env.platform);
-
-    // Open, or create with the header. The picker promised a new file in the confirmed
-    // folder, so a folder that isn't there yet (a fresh account) is made first.
     PreferenceStore store;
     bool isNew = false;
-    if (!store.PrefFileOpen(file)) {
-        const QString folderPath = QDir::fromNativeSeparators(folder);
-        if (!QFileInfo(folderPath).isDir())
-            QDir().mkpath(folderPath);
-        if (!store.PrefFileCreate(file)) {
-            reportUnwritable(env, file);
-            return 0;
-        }
-        store.PrefWriteComment(u" PureBasic IDE ToolsMenu Configuration"_s);
-        store.PrefWriteComment(QString());
-        isNew = true;
-    }
+    if (!openToolsPrefs(store, folder, file, env, isNew))
+        return 0;
 
     // The number of tools.
     store.PrefSelectGroup(u"ToolsInfo"_s);
@@ -141,105 +243,38 @@ int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
         store.PrefWriteComment(QString());
     }
 
-    // The existing entries. The list grows as needed: any number of tools is checked.
-    std::vector<std::int32_t> usedShortcuts;
-    bool matched = false;
-    std::int32_t matchNumber = -1;
-    std::int32_t matchShortcut = 0;
-    // Only groups that the file has can hold a shortcut or a name, so the walk visits those
-    // numbers below the count in ascending order: a huge count can't make it run for ever.
-    for (const std::int32_t k : ExistingToolNumbers(store, count)) {
-        store.PrefSelectGroup(toolGroup(k));
-        usedShortcuts.push_back(store.PrefReadNumber(u"Shortcut"_s, 0));
-        if (store.PrefReadString(u"MenuItemName"_s, QString()) == entry.menuItemName) {
-            matched = true;
-            if (entry.replaceExisting) {
-                matchNumber = k;
-                matchShortcut = usedShortcuts.back();
-                usedShortcuts.back() = 0; // its own shortcut isn't taken by another tool
-            }
-        }
-    }
-
-    // Already installed.
-    if (matched && !entry.replaceExisting) {
-        store.PrefFileClose();
+    ExistingTools tools = readExistingTools(store, count, entry);
+    if (tools.matched && !entry.replaceExisting) {
+        store.PrefFileClose(); // already installed
         return 0;
     }
 
-    // A free shortcut.
     if (entry.checkShortcut) {
         if (entry.shortcut == 0)
             entry.shortcut =
-                (entry.replaceExisting && matchShortcut != 0)
-                    ? matchShortcut
+                (entry.replaceExisting && tools.matchShortcut != 0)
+                    ? tools.matchShortcut
                     : ShortcutShift | KeyCodeFromQtKey(Qt::Key_F1, false, env.platform);
         if (!store.PrefFileClose()) {
             reportUnwritable(env, file);
             return 0;
         }
-        {
-            PreferenceStore ide;
-            const bool opened = ide.PrefFileOpen(folder + env.idePrefsFileName) != 0;
-            if (opened) {
-                ide.PrefSelectGroup(u"Shortcuts"_s);
-                if (ide.PrefRewindKeys()) {
-                    while (ide.PrefNextKey())
-                        usedShortcuts.push_back(ReadNumber(ide.PrefCurrentValue()));
-                }
-            }
-            // A menu item whose key the file lacks (or an account without the file) has the
-            // IDE's default shortcut; no value can hold a line feed, so it marks a missing key.
-            for (const IdeMenuShortcut& item : IdeMenuShortcuts()) {
-                if (!opened ||
-                    ide.PrefReadString(QString::fromLatin1(item.key), u"\n"_s) == u"\n"_s)
-                    usedShortcuts.push_back(item.For(env.platform));
-            }
-            ide.PrefFileClose();
-        }
-        const std::vector<std::int32_t> always = IdeAlwaysTakenShortcuts(env.platform);
-        usedShortcuts.insert(usedShortcuts.end(), always.begin(), always.end());
-        if (!store.PrefFileOpen(file)) {
+        const std::vector<std::int32_t> ide = ideTakenShortcuts(folder, env);
+        tools.shortcuts.insert(tools.shortcuts.end(), ide.begin(), ide.end());
+        if (!store.PrefFileOpen(file, kKeepLayout)) {
             // It was there a moment ago; writing a fresh file would lose the other tools.
             reportUnwritable(env, file);
             return 0;
         }
-        bool firstTime = true;
-        auto taken = [&usedShortcuts](std::int32_t value) {
-            return std::find(usedShortcuts.begin(), usedShortcuts.end(), value) !=
-                   usedShortcuts.end();
-        };
-        while (taken(entry.shortcut)) {
-            entry.shortcut = env.shortcutPicker ? env.shortcutPicker(entry.shortcut, firstTime) : 0;
-            firstTime = false;
-            if (entry.shortcut == 0) {
-                store.PrefFileClose();
-                return 0;
-            }
+        if (!pickFreeShortcut(entry, tools.shortcuts, env)) {
+            store.PrefFileClose();
+            return 0;
         }
     }
 
-    // The entry.
-    const bool overwrite = entry.replaceExisting && matchNumber >= 0;
-    const std::int32_t number = overwrite ? matchNumber : count;
-    store.PrefSelectGroup(toolGroup(number));
-    store.PrefWriteString(u"Command"_s, env.executablePath);
-    store.PrefWriteString(u"Arguments"_s, entry.arguments);
-    store.PrefWriteString(u"WorkingDir"_s, entry.workingDir);
-    store.PrefWriteString(u"MenuItemName"_s, entry.menuItemName);
-    store.PrefWriteNumber(u"Shortcut"_s, entry.shortcut);
-    store.PrefWriteString(u"ConfigLine"_s, entry.configLine);
-    store.PrefWriteNumber(u"Trigger"_s, entry.trigger);
-    store.PrefWriteNumber(u"Flags"_s, entry.flags);
-    store.PrefWriteNumber(u"ReloadSource"_s, entry.reloadSource);
-    store.PrefWriteNumber(u"HideEditor"_s, entry.hideEditor);
-    store.PrefWriteNumber(u"HideFromMenu"_s, entry.hideFromMenu);
-    store.PrefWriteNumber(u"SourceSpecific"_s, entry.sourceSpecific);
-    store.PrefWriteNumber(u"Deactivate"_s, entry.deactivate);
-    store.PrefWriteComment(QString());
-    store.PrefWriteComment(QString());
-
-    // The count, when the entry is new.
+    const bool overwrite = entry.replaceExisting && tools.matchNumber >= 0;
+    const std::int32_t number = overwrite ? tools.matchNumber : count;
+    writeEntry(store, number, entry, env.executablePath);
     if (!overwrite) {
         store.PrefSelectGroup(u"ToolsInfo"_s);
         store.PrefWriteNumber(u"ToolCount"_s, count + 1);

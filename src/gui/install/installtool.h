@@ -59,7 +59,8 @@ struct InstallEnvironment {
     IdePlatform platform = CurrentIdePlatform();
     // The folder offered first.
     QString startFolder;
-    // The file name of the IDE's own preferences in the chosen folder.
+    // The file name of the IDE's own preferences in the chosen folder (its shortcuts and its
+    // language, whose menu titles take shortcuts too).
     QString idePrefsFileName = QStringLiteral("PureBasic.prefs");
     // The full path of Glossa's executable, written as the entry's Command.
     QString executablePath;

@@ -33,6 +33,61 @@ QString folderPath(const QString& modelPath) {
     return path;
 }
 
+// The folder tree, opened as a file dialog opens: the proposed folder current, selected and
+// expanded, and in view. The model reads folders in the background, which can replace the
+// folder's index or bring its parents later, so this is done again as folders arrive until the
+// user selects, expands or collapses something.
+class FolderTree : public QTreeView {
+public:
+    FolderTree(QWidget* parent, const QString& startPath) : QTreeView(parent), start_(startPath) {
+        model_ = new QFileSystemModel(this);
+        model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
+        model_->setRootPath(QString());
+        setModel(model_);
+        setHeaderHidden(true);
+        for (int column = 1; column < model_->columnCount(); ++column)
+            hideColumn(column);
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        if (!QFileInfo(startPath).isDir())
+            return;
+        auto userActed = [this]() {
+            if (!applying_)
+                following_ = false;
+        };
+        connect(this, &QTreeView::expanded, this, userActed);
+        connect(this, &QTreeView::collapsed, this, userActed);
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, userActed);
+        connect(model_, &QFileSystemModel::directoryLoaded, this, [this]() {
+            if (following_)
+                showStart();
+        });
+        showStart();
+    }
+
+    QFileSystemModel* Model() const { return model_; }
+    // Whether the current selection is the picker's own (the proposed folder), not the user's.
+    bool Applying() const { return applying_; }
+
+private:
+    void showStart() {
+        const QModelIndex index = model_->index(start_);
+        if (!index.isValid())
+            return;
+        applying_ = true;
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+            expand(p);
+        expand(index);
+        scrollTo(index, QAbstractItemView::PositionAtCenter);
+        applying_ = false;
+    }
+
+    QString start_;
+    QFileSystemModel* model_ = nullptr;
+    bool following_ = true;
+    bool applying_ = false;
+};
+
 } // namespace
 
 QString PathPicker(const QString& startFolder) {
@@ -49,35 +104,11 @@ QString PathPicker(const QString& startFolder) {
 
     QString current = startFolder;
     const QString startPath = QDir::fromNativeSeparators(startFolder);
-    const bool startExists = QFileInfo(startPath).isDir();
 
-    auto* treeModel = new QFileSystemModel(&window);
-    treeModel->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
-    treeModel->setRootPath(QString());
-    auto* tree = new QTreeView(&window);
+    auto* tree = new FolderTree(&window, startPath);
     tree->setObjectName(u"tree_folders"_s);
     tree->setGeometry(5, 5, 240, 250);
-    tree->setModel(treeModel);
-    tree->setHeaderHidden(true);
-    for (int column = 1; column < treeModel->columnCount(); ++column)
-        tree->hideColumn(column);
-    tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    if (startExists) {
-        const QModelIndex start = treeModel->index(startPath);
-        tree->setCurrentIndex(start);
-        tree->scrollTo(start);
-        // The model reads folders in the background: bring the start folder into view again
-        // as its parents arrive, as long as it is still the selected one.
-        QObject::connect(treeModel, &QFileSystemModel::directoryLoaded, tree,
-                         [tree, treeModel, startPath](const QString&) {
-                             const QModelIndex index = treeModel->index(startPath);
-                             if (tree->currentIndex() != index)
-                                 return;
-                             for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
-                                 tree->expand(p);
-                             tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-                         });
-    }
+    QFileSystemModel* treeModel = tree->Model();
 
     auto* listModel = new QFileSystemModel(&window);
     listModel->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -126,7 +157,7 @@ QString PathPicker(const QString& startFolder) {
     QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, &window,
                      [&current, tree, treeModel, showInList, showFolder]() {
                          const QModelIndexList selected = tree->selectionModel()->selectedRows();
-                         if (selected.isEmpty())
+                         if (selected.isEmpty() || tree->Applying())
                              return;
                          const QString path = treeModel->filePath(selected.first());
                          current = folderPath(path);

@@ -3,7 +3,10 @@
 #include "preview/previewpage.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLibrary>
+#include <QRegularExpression>
 #include <QStringList>
 
 #ifdef GLOSSA_HAVE_WEBENGINE
@@ -107,7 +110,57 @@ const PreviewViewFactory& ChosenFactory() {
     return loaded;
 }
 
+// The family a font really gets: a name the system resolves as an alias (Arial to Liberation
+// Sans) gives the installed family behind it.
+QString MatchedFamily(const QFont& font) {
+    return QFontInfo(font).family();
+}
+
+bool IsGenericFamily(const QString& name) {
+    static const QStringList generic{u"serif"_s,      u"sans-serif"_s,   u"cursive"_s,
+                                     u"fantasy"_s,    u"system-ui"_s,    u"ui-serif"_s,
+                                     u"ui-rounded"_s, u"ui-sans-serif"_s};
+    return generic.contains(name, Qt::CaseInsensitive);
+}
+
+// The page with every font-family list replaced by its resolved family: the plain view would
+// take the first name whether installed or not, and falls back to a serif face.
+QString WithResolvedFontFamilies(QString html) {
+    static const QRegularExpression declaration(u"(font-family\\s*:\\s*)([^;}<>]*)"_s,
+                                                QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype from = 0;
+    for (const QRegularExpressionMatch& m : declaration.globalMatch(html)) {
+        out += QStringView(html).sliced(from, m.capturedStart(2) - from);
+        out += u'\'' + ResolvePlainFontFamily(m.captured(2)) + u'\'';
+        from = m.capturedEnd(2);
+    }
+    if (from == 0)
+        return html;
+    out += QStringView(html).sliced(from);
+    return out;
+}
+
 } // namespace
+
+QString ResolvePlainFontFamily(const QString& cssList) {
+    const QStringList installed = QFontDatabase::families();
+    for (QString name : cssList.split(u',')) {
+        name = name.trimmed();
+        if (name.size() >= 2 && (name.front() == u'\'' || name.front() == u'"') &&
+            name.back() == name.front())
+            name = name.sliced(1, name.size() - 2).trimmed();
+        if (name.compare(u"monospace"_s, Qt::CaseInsensitive) == 0 ||
+            name.compare(u"ui-monospace"_s, Qt::CaseInsensitive) == 0)
+            return MatchedFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        if (IsGenericFamily(name))
+            break;
+        if (!name.isEmpty() &&
+            (installed.contains(name, Qt::CaseInsensitive) || QFontDatabase::hasFamily(name)))
+            return MatchedFamily(QFont(name));
+    }
+    return MatchedFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+}
 
 void SetPreviewViewFactory(std::optional<PreviewViewFactory> factory) {
     OverriddenFactory() = std::move(factory);
@@ -124,7 +177,7 @@ QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener) {
 
 void SetPreviewContent(QWidget* view, const QString& html) {
     if (auto* browser = qobject_cast<PreviewTextBrowser*>(view)) {
-        browser->setHtml(html);
+        browser->setHtml(WithResolvedFontFamilies(html));
         return;
     }
     const PreviewViewFactory& factory = ChosenFactory();

@@ -35,6 +35,11 @@ void SetPreviewContent(QWidget* view, const QString& html);
 // goes back to the module.
 void SetPreviewViewFactory(std::optional<PreviewViewFactory> factory);
 
+// The family the plain view shows for a CSS font-family list: the first installed family of
+// the list, else (also at a generic name such as sans-serif) the system's UI font; "monospace"
+// gives the system's fixed-width font.
+QString ResolvePlainFontFamily(const QString& cssList);
+
 // Fallback view without WebEngine: loads no resources at all and reports followed links.
 class PreviewTextBrowser : public QTextBrowser {
     Q_OBJECT
