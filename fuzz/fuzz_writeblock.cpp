@@ -200,8 +200,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string before = sim.Document();
     const int faultsBefore = sim.Faults();
     const WriteOutcome outcome = WriteCommentBlock(editor, newBlock, *header, block, context);
-    if (outcome.status != WriteStatus::Written)
-        std::abort(); // nothing changed the document in between, so the write must happen
+    // Nothing changed the document in between, so the write must happen, unless the new block
+    // is the old one byte for byte.
+    const QByteArray oldBlock = block.present
+                                    ? DocumentBytes(context, block.startCharacter, block.blockText)
+                                    : QByteArray();
+    if (outcome.status !=
+        (block.present && newBlock == oldBlock ? WriteStatus::Unchanged : WriteStatus::Written))
+        std::abort();
     if (sim.Faults() != faultsBefore || sim.LiveBlocks() != 0)
         std::abort();
     const std::string& after = sim.Document();
@@ -212,11 +218,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t H = std::size_t(header->startOffset);
     if (H > before.size() || (H > 0 && before[H - 1] != '\n'))
         std::abort();
-    // Everything from the header on is unchanged; so is everything before the replaced range,
-    // and the replaced range (up to the line end before the header) held only comment lines
+    // Everything after the old block (the blank lines before the header included) is unchanged;
+    // so is everything before the replaced range, and the old block held only comment lines
     // and empty lines.
     const std::size_t tail = before.size() - H;
-    if (after.size() < tail || after.compare(after.size() - tail, tail, before, H, tail) != 0)
+    const std::size_t unchanged =
+        before.size() - (block.present ? std::size_t(block.startOffset + oldBlock.size()) : H);
+    if (after.size() < unchanged || after.compare(after.size() - unchanged, unchanged, before,
+                                                  before.size() - unchanged, unchanged) != 0)
         std::abort();
     // A header at the start of the text read has no line end before it in the text.
     const std::size_t lineEndBefore = header->startCharacter == 0 ? 0

@@ -9,6 +9,7 @@
 #include "ui/editorwindow.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QThread>
+#include <QTimeZone>
 
 using namespace glossa;
 using namespace Qt::StringLiterals;
@@ -247,19 +249,45 @@ private slots:
         QCOMPARE(run.sim.Caret(), 4); // the new block's first character
     }
 
-    void blankLineBetweenBlockAndHeaderGoes() {
+    void blankLineBetweenBlockAndHeaderStays() {
         const QByteArray doc = "; top\r\n;<comment>\r\n;  <summary>S</summary>\r\n"
                                ";  <return></return>\r\n;  <example></example>\r\n;</comment>\r\n"
                                "\r\nProcedure Baz()\r\nEndProcedure\r\n";
         Run run(doc, doc.indexOf("EndProcedure"));
         QVERIFY(run.flow->Start());
         QVERIFY(!run.W()->parameterList()->isEnabled()); // no parameters
+        Run::Retype(run.W()->summaryEditor(), u"T"_s);
         run.Apply();
-        const QByteArray expected = "; top\r\n;<comment>\r\n;  <summary>S</summary>\r\n"
-                                    ";  <return></return>\r\n;  <example></example>\r\n"
-                                    ";</comment>\r\nProcedure Baz()\r\nEndProcedure\r\n";
+        const QByteArray expected = QByteArray(doc).replace(">S<", ">T<");
         QCOMPARE(run.Document(), expected);
         QCOMPARE(run.sim.Caret(), expected.indexOf("EndProcedure"));
+    }
+
+    // Apply without edits sends nothing to the IDE's editor, and the caret stays.
+    void applyWithoutEditsSendsNothing_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<int>("eolMode");
+        QTest::newRow("LF") << kBarBlock << 2;
+        QTest::newRow("CR LF, blank line before the header, text after closing tags")
+            << QByteArray("x = 1\r\n;<comment>\r\n;  <summary>S</summary><return>R</return>\r\n"
+                          ";  <example>e</example> ; see also Sub()\r\n;</COMMENT>\r\n\r\n"
+                          "Procedure P()\r\nEndProcedure\r\n")
+            << 0;
+    }
+    void applyWithoutEditsSendsNothing() {
+        QFETCH(QByteArray, source);
+        QFETCH(int, eolMode);
+        const int caret = int(source.indexOf("EndProcedure"));
+        Run run(source, caret, {}, eolMode);
+        QVERIFY(run.flow->Start());
+        run.ClickRow(0); // looking at a description is no edit
+        run.sim.ClearSent();
+        run.Apply();
+        QVERIFY(run.flow->Finished());
+        QVERIFY(run.sim.Sent().empty());
+        QCOMPARE(run.Document(), source);
+        QCOMPARE(run.sim.Caret(), caret);
+        QCOMPARE(run.messages.warnings, QStringList());
     }
 
     // The third description belongs to no parameter: the user is asked whether to keep it.
@@ -393,6 +421,7 @@ private slots:
     void changedBlockIsNotOverwritten() {
         Run run(kBarBlock, 0, {}, 2);
         QVERIFY(run.flow->Start());
+        Run::Retype(run.W()->summaryEditor(), u"New"_s);
         QByteArray changed = kBarBlock;
         changed.replace("Old", "Odd");
         run.sim.SetDocument(changed.toStdString()); // edited in the IDE meanwhile
@@ -993,17 +1022,20 @@ private slots:
             "Module M\n    ;<comment>\n    ;  <summary>Old</summary>\n"
             ";  <return></return>\n\t;  <example></example>\n    ;</comment>\n"
             "  Procedure Foo()\n  EndProcedure\nEndModule\n";
-        for (const QString& typed : {u"new"_s, QString()}) {
-            const QByteArray summary = typed.isEmpty() ? "Old" : "new";
-            const QByteArray other = typed.toUtf8();
-            QTest::addRow("indented block replaced, fields %s", typed.isEmpty() ? "kept" : "typed")
-                << indentedBlock << QStringList{u"-caret:3x8"_s} << typed << 1 << true
-                << "Module M\n    ;<comment>\n    ;  <summary>" + summary +
-                       "</summary>\n    ;  <return>" + other + "</return>\n    ;  <example>" +
-                       other +
-                       "</example>\n    ;</comment>\n  Procedure Foo()\n  EndProcedure\n"
-                       "EndModule\n";
-        }
+        QTest::newRow("mixed line ends: a new block takes the header line's")
+            << QByteArray("x\nProcedure Foo()\r\nEndProcedure\r\n") << QStringList{u"-caret:4"_s}
+            << u"new"_s << 1 << true
+            << QByteArray("x\r\n;<comment>\r\n;  <summary>new</summary>\r\n;  <return>new</return>"
+                          "\r\n;  <example>new</example>\r\n;</comment>\nProcedure Foo()\r\n"
+                          "EndProcedure\r\n");
+        QTest::newRow("indented block, fields typed")
+            << indentedBlock << QStringList{u"-caret:3x8"_s} << u"new"_s << 1 << true
+            << QByteArray("Module M\n    ;<comment>\n    ;  <summary>new</summary>\n"
+                          ";  <return>new</return>\n\t;  <example>new</example>\n    ;</comment>\n"
+                          "  Procedure Foo()\n  EndProcedure\nEndModule\n");
+        QTest::newRow("indented block, fields kept")
+            << indentedBlock << QStringList{u"-caret:3x8"_s} << QString() << 1 << true
+            << indentedBlock;
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
             << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
@@ -1180,11 +1212,47 @@ private slots:
                    ";<comment>\n;  <summary>New</summary>\n;  <param>A</param>\n"
                    ";  <return>bad \xFF byte</return>\n;  <example></example>\n;</comment>\n" +
                    tail;
-        QTest::newRow("fields the block lacks go where the format puts them")
-            << ";<comment>\n; note\n;  <summary>S</summary>\n;</comment>\n" + tail << u"summary"_s
-            << ";<comment>\n; note\n;  <summary>New</summary>\n;  <param></param>\n"
-               ";  <return></return>\n;  <example></example>\n;</comment>\n" +
+        // Only a field given content is added; lines the user wrote keep their form.
+        const QByteArray lacking = ";<comment>\n; note\n;  <summary>S</summary>\n;</comment\n\n";
+        QTest::newRow("a lacking field stays out")
+            << lacking + tail << u"summary"_s << QByteArray(lacking).replace(">S<", ">New<") + tail;
+        QTest::newRow("a lacking field given content")
+            << lacking + tail << u"example"_s
+            << ";<comment>\n; note\n;  <summary>S</summary>\n;  <example>New</example>\n"
+               ";</comment\n\n" +
                    tail;
+        // Mixed line ends: a new line takes the header line's.
+        QTest::newRow("a lacking field in mixed line ends")
+            << "x\n;<comment>\n;  <summary>S</summary>\n;</comment>\r\nProcedure P(a)\r\n"_ba
+            << u"result"_s
+            << "x\n;<comment>\n;  <summary>S</summary>\n;  <return>New</return>\r\n;</comment>\r\n"
+               "Procedure P(a)\r\n"_ba;
+        // Text after a field's closing tag, tag case, indentation and the closing line's form.
+        const QByteArray sums =
+            ";<comment>\n;  <summary>Sums.</summary><return>The total.</return>\n"
+            ";  <param>A</param>\n;</comment>\n" +
+            tail;
+        QTest::newRow("tags after a summary, untouched") << sums << u"none"_s << sums;
+        QTest::newRow("tags after a summary, summary edited")
+            << sums << u"summary"_s << QByteArray(sums).replace("Sums.", "New");
+        const QByteArray notes =
+            "x = 1\r\n;<comment>\r\n;  <summary>S</summary>\r\n"
+            ";  <example>e</example> ; see also Sub()\r\n;  <return>r</return> trailing note\r\n"
+            ";</comment>\r\n\r\n\r\nProcedure P(a)\r\nEndProcedure\r\n";
+        QTest::newRow("notes after closing tags, untouched") << notes << u"none"_s << notes;
+        QTest::newRow("notes after closing tags, example edited")
+            << notes << u"example"_s << QByteArray(notes).replace(">e<", ">New<");
+        QTest::newRow("notes after closing tags, result edited")
+            << notes << u"result"_s << QByteArray(notes).replace(">r<", ">New<");
+        const QByteArray forms = "Module M\n\t\t;<comment>\n\t\t;  <Summary>S</Summary>\n"
+                                 "\t\t;  <Param>A</Param>\n\t\t;<return>r</return>\n"
+                                 "\t\t;  <Example>E</Example>\n\t\t;</COMMENT>\n"
+                                 "\t\tProcedure P(a)\n\t\tEndProcedure\nEndModule\n";
+        QTest::newRow("tag case and indentation, untouched") << forms << u"none"_s << forms;
+        QTest::newRow("tag case and indentation, description edited")
+            << forms << u"param"_s << QByteArray(forms).replace(">A<", ">New<");
+        QTest::newRow("tag case and indentation, result edited")
+            << forms << u"result"_s << QByteArray(forms).replace(">r<", ">New<");
     }
     void applyKeepsWhatWasNotEdited() {
         QFETCH(QByteArray, source);
@@ -1193,6 +1261,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
         QVERIFY(WriteFile(path, source));
+        const QDateTime written(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+        }
         RecordingMessages messages;
         MainFlow flow(
             FileModeEnvironment({path, u"-caret:1"_s}, messages, dir.filePath(u"glossa.prefs"_s)));
@@ -1202,6 +1276,13 @@ private slots:
             Run::Retype(w->summaryEditor(), u"New"_s);
         } else if (action == u"result"_s) {
             Run::Retype(w->resultEditor(), u"New"_s);
+        } else if (action == u"example"_s) {
+            Run::Retype(w->exampleEditor(), u"New"_s);
+        } else if (action == u"param"_s) {
+            QListWidget* list = w->parameterList();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(0)).center());
+            Run::Retype(w->parameterEditor(), u"New"_s);
         } else if (action == u"append"_s) {
             w->summaryEditor()->setFocus();
             QTest::keyClick(w->summaryEditor(), Qt::Key_End, Qt::ControlModifier);
@@ -1218,6 +1299,8 @@ private slots:
         flow.Finish();
         QCOMPARE(messages.warnings, QStringList());
         QCOMPARE(ReadFile(path), expected);
+        if (expected == source) // not written at all
+            QCOMPARE(QFileInfo(path).lastModified(), written);
     }
 
     // Started by hand, a run that can't open its window says why and exits 1; the file stays.

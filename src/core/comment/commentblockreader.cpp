@@ -285,7 +285,9 @@ BlockParts SplitBlock(QStringView blockText) {
             const QStringView more = ContinuationText(lineText(j));
             if (const qsizetype at = more.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
                 raw += u'\n' + more.first(at);
-                parts.fields.append({tag, k, j, FieldText(raw), 0, 0});
+                const qsizetype moreStart = parts.lines[j].end - more.size();
+                parts.fields.append({tag, k, j, FieldText(raw), parts.lines[k].start + contentStart,
+                                     moreStart + at});
                 k = j;
                 break;
             }

@@ -62,15 +62,17 @@ struct BlockField {
     int lastLine = 0;
     // Line feeds for line breaks (also "<br>"), blanks trimmed at both ends.
     QString text;
-    // Where a field on one line has its content in the block text: between its tags.
+    // Where its content stands in the block text: from after its opening tag (on firstLine) up
+    // to its closing tag (on lastLine).
     qsizetype contentStart = 0;
     qsizetype contentEnd = 0;
 };
 
 // A block text cut into lines and fields. A field line starts, after blanks or tabs, with ";",
 // optional blanks or tabs and the field's opening tag; the field ends at its closing tag on the
-// same line (the last one there) or on a later line before the next field line. Every other
-// line (the opening and closing lines, plain comments, tags without a field) is no field's.
+// same line (the last one there) or on a later line before the next field line. Tags later on
+// a field line are text of that line. Every other line (the opening and closing lines, plain
+// comments, tags without a field) is no field's.
 struct BlockParts {
     QList<BlockLine> lines;
     QList<BlockField> fields; // in block order

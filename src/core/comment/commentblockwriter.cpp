@@ -57,16 +57,6 @@ QString LeadingIndentation(QStringView line) {
     return line.first(n).toString();
 }
 
-namespace {
-
-// A field's line in the block format around content.
-QString FieldLine(FieldTag tag, const QString& content) {
-    const QString name = FieldTagName(tag);
-    return u";  <"_s % name % u'>' % content % u"</"_s % name % u'>';
-}
-
-} // namespace
-
 QStringList ExtraDescriptions(const ExistingBlock& block, qsizetype parameterCount) {
     QStringList extra;
     if (!block.present)
@@ -78,131 +68,167 @@ QStringList ExtraDescriptions(const ExistingBlock& block, qsizetype parameterCou
     return extra;
 }
 
+QString LineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
+                            const QString& fallback) {
+    for (qsizetype i = std::clamp<qsizetype>(header.startCharacter, 0, text.size());
+         i < text.size(); ++i) {
+        if (text[i] == u'\n')
+            return u"\n"_s;
+        if (text[i] == u'\r')
+            return i + 1 < text.size() && text[i + 1] == u'\n' ? u"\r\n"_s : u"\r"_s;
+    }
+    return header.lineEndBefore.isEmpty() ? fallback : header.lineEndBefore;
+}
+
+namespace {
+
+// What Apply does with one field of the old block.
+enum class FieldAction { Keep, Replace, Drop };
+
+// The old block rewritten: every byte of it stays but the content of edited fields, dropped
+// extra descriptions, and the lines of missing fields the user gave content.
+class BlockRewriter {
+public:
+    BlockRewriter(const ApplyFields& fields, const ExistingBlock& block,
+                  const CommentContext& context)
+        : fields_(fields), block_(block), context_(context), parts_(SplitBlock(block.blockText)) {
+        const int parameterLines = parts_.Count(FieldTag::Param);
+        summary_ = parts_.Find(FieldTag::Summary, 1);
+        result_ = parts_.Find(FieldTag::Return, 1);
+        example_ = parts_.Find(FieldTag::Example, 1);
+        const BlockField* lastParameter = parts_.Find(FieldTag::Param, parameterLines);
+        // Missing fields go where the format puts them: after the line named.
+        const int afterSummary = summary_ ? summary_->lastLine : 0;
+        afterParameters_ = lastParameter ? lastParameter->lastLine : afterSummary;
+        afterResult_ = result_ ? result_->lastLine : afterParameters_;
+        // Descriptions go by position, so the missing ones up to the last one given are added.
+        firstMissing_ = parameterLines;
+        endMissing_ = parameterLines;
+        for (qsizetype i = parameterLines; i < fields.descriptions.size(); ++i) {
+            if (!fields.descriptions[i].isEmpty())
+                endMissing_ = int(i) + 1;
+        }
+    }
+
+    QByteArray Build() {
+        const QList<BlockLine>& lines = parts_.lines;
+        const int last = int(lines.size()) - 1;
+        int fieldIndex = 0;
+        for (int k = 0; k < last; ++k) {
+            const BlockField* field =
+                fieldIndex < parts_.fields.size() && parts_.fields[fieldIndex].firstLine == k
+                    ? &parts_.fields[fieldIndex++]
+                    : nullptr;
+            QString content;
+            const FieldAction action = field ? ActionFor(*field, content) : FieldAction::Keep;
+            const int end = field ? field->lastLine : k;
+            if (action == FieldAction::Keep) {
+                Keep(lines[k].start, lines[end].next);
+            } else if (action == FieldAction::Replace) {
+                Keep(lines[k].start, field->contentStart);
+                Write(content);
+                Keep(field->contentEnd, lines[end].next);
+            }
+            k = end;
+            AddMissing(k);
+        }
+        Keep(lines[last].start, lines[last].end); // the closing line as written
+        return out_;
+    }
+
+private:
+    // Old text goes out as the bytes it was read from, so even bytes that don't decode survive.
+    void Keep(qsizetype from, qsizetype to) {
+        out_ += DocumentBytes(context_, block_.startCharacter + from,
+                              QStringView(block_.blockText).sliced(from, to - from));
+    }
+    void Write(const QString& piece) { out_ += EncodeText(piece, context_.DocEncoding); }
+
+    // A field's line in the block format, after the line at index line, indented like it.
+    void AddLine(int line, FieldTag tag, const QString& content) {
+        const BlockLine& after = parts_.lines[line];
+        const QString name = FieldTagName(tag);
+        Write((line == 0 ? fields_.indentation
+                         : LeadingIndentation(QStringView(block_.blockText)
+                                                  .sliced(after.start, after.end - after.start))) %
+              u";  <"_s % name % u'>' % content % u"</"_s % name % u'>' % context_.LineEnd);
+    }
+
+    // The fields the old block lacks that belong after the line at index line.
+    void AddMissing(int line) {
+        if (!summary_ && line == 0 && !fields_.summary.isEmpty())
+            AddLine(line, FieldTag::Summary, fields_.summary);
+        if (line == afterParameters_) {
+            for (int i = firstMissing_; i < endMissing_; ++i)
+                AddLine(line, FieldTag::Param, fields_.descriptions[i]);
+        }
+        if (!result_ && line == afterParameters_ && !fields_.result.isEmpty())
+            AddLine(line, FieldTag::Return, fields_.result);
+        if (!example_ && line == afterResult_ && !fields_.example.isEmpty())
+            AddLine(line, FieldTag::Example, fields_.example);
+    }
+
+    // Whether a field of the old block is kept, gets new content or goes. Fields the window
+    // doesn't show (a second summary) are kept; so are untouched ones.
+    FieldAction ActionFor(const BlockField& field, QString& content) {
+        bool untouched = true;
+        switch (field.tag) {
+        case FieldTag::Summary:
+            untouched = &field != summary_ || fields_.summaryUntouched;
+            content = fields_.summary;
+            break;
+        case FieldTag::Param: {
+            const int n = parameterNumber_++;
+            if (n >= fields_.descriptions.size())
+                return fields_.keepExtraDescriptions ? FieldAction::Keep : FieldAction::Drop;
+            untouched = fields_.descriptionsUntouched.value(n);
+            content = fields_.descriptions[n];
+            break;
+        }
+        case FieldTag::Return:
+            untouched = &field != result_ || fields_.resultUntouched;
+            content = fields_.result;
+            break;
+        case FieldTag::Example:
+            untouched = &field != example_ || fields_.exampleUntouched;
+            content = fields_.example;
+            break;
+        }
+        return untouched ? FieldAction::Keep : FieldAction::Replace;
+    }
+
+    const ApplyFields& fields_;
+    const ExistingBlock& block_;
+    const CommentContext& context_;
+    const BlockParts parts_;
+    const BlockField* summary_ = nullptr;
+    const BlockField* result_ = nullptr;
+    const BlockField* example_ = nullptr;
+    int afterParameters_ = 0;
+    int afterResult_ = 0;
+    int firstMissing_ = 0;
+    int endMissing_ = 0;
+    int parameterNumber_ = 0;
+    QByteArray out_;
+};
+
+} // namespace
+
 QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
                            const CommentContext& context) {
-    const DocEncoding encoding = context.DocEncoding;
     if (!block.present)
         return EncodeText(
             IndentCommentBlock(BuildCommentBlock(fields.summary, fields.descriptions, fields.result,
                                                  fields.example, context.LineEnd),
                                fields.indentation, context.LineEnd, true),
-            encoding);
-    const QString& text = block.blockText;
-    const BlockParts parts = SplitBlock(text);
-    const QList<BlockLine>& lines = parts.lines;
-    QByteArray out;
-    // Old text goes out as the bytes it was read from, so even bytes that don't decode survive.
-    auto keep = [&](qsizetype from, qsizetype to) {
-        out += DocumentBytes(context, block.startCharacter + from,
-                             QStringView(text).sliced(from, to - from));
-    };
-    auto write = [&](const QString& piece) { out += EncodeText(piece, encoding); };
-
-    // A shown field: its new line, or its old content (or lines) when untouched.
-    auto writeField = [&](FieldTag tag, const BlockField* old, const QString& content,
-                          bool untouched, const QString& lineEnd) {
-        if (old && untouched && old->firstLine != old->lastLine) {
-            keep(lines[old->firstLine].start, lines[old->lastLine].end);
-        } else if (old && untouched) {
-            const QString name = FieldTagName(tag);
-            write(fields.indentation % u";  <"_s % name % u'>');
-            keep(old->contentStart, old->contentEnd);
-            write(u"</"_s % name % u'>');
-        } else {
-            write(fields.indentation + FieldLine(tag, content));
-        }
-        write(lineEnd);
-    };
-
-    const qsizetype parameterCount = fields.descriptions.size();
-    const int parameterLines = parts.Count(FieldTag::Param);
-    const BlockField* summary = parts.Find(FieldTag::Summary, 1);
-    const BlockField* result = parts.Find(FieldTag::Return, 1);
-    const BlockField* example = parts.Find(FieldTag::Example, 1);
-    const BlockField* lastParameter = parts.Find(FieldTag::Param, parameterLines);
-
-    // Where the fields the old block lacks go: after the line named (the format's order).
-    const int afterSummary = summary ? summary->lastLine : 0;
-    const int afterParameters = lastParameter ? lastParameter->lastLine : afterSummary;
-    const int afterResult = result ? result->lastLine : afterParameters;
-    auto writeMissing = [&](int line) {
-        const QString& lineEnd = context.LineEnd;
-        if (!summary && line == 0)
-            writeField(FieldTag::Summary, nullptr, fields.summary, false, lineEnd);
-        if (line == afterParameters) {
-            for (qsizetype i = parameterLines; i < parameterCount; ++i)
-                writeField(FieldTag::Param, nullptr, fields.descriptions[i], false, lineEnd);
-        }
-        if (!result && line == afterParameters)
-            writeField(FieldTag::Return, nullptr, fields.result, false, lineEnd);
-        if (!example && line == afterResult)
-            writeField(FieldTag::Example, nullptr, fields.example, false, lineEnd);
-    };
-
-    const int last = int(lines.size()) - 1;
-    keep(lines[0].start, lines[0].next); // the opening line, with whatever follows the tag
-    writeMissing(0);
-    int fieldIndex = 0;
-    int parameterNumber = 0;
-    for (int k = 1; k < last; ++k) {
-        const BlockField* field =
-            fieldIndex < parts.fields.size() && parts.fields[fieldIndex].firstLine == k
-                ? &parts.fields[fieldIndex++]
-                : nullptr;
-        if (!field) {
-            keep(lines[k].start, lines[k].next);
-            writeMissing(k);
-            continue;
-        }
-        const BlockLine& end = lines[field->lastLine];
-        const QString lineEnd = text.mid(end.end, end.next - end.end);
-        bool shown = true;
-        QString content;
-        bool untouched = false;
-        switch (field->tag) {
-        case FieldTag::Summary:
-            shown = field == summary;
-            content = fields.summary;
-            untouched = fields.summaryUntouched;
-            break;
-        case FieldTag::Param: {
-            const int n = parameterNumber++;
-            shown = n < parameterCount;
-            if (shown) {
-                content = fields.descriptions[n];
-                untouched = fields.descriptionsUntouched.value(n);
-            } else if (!fields.keepExtraDescriptions) {
-                k = field->lastLine;
-                writeMissing(k);
-                continue;
-            }
-            break;
-        }
-        case FieldTag::Return:
-            shown = field == result;
-            content = fields.result;
-            untouched = fields.resultUntouched;
-            break;
-        case FieldTag::Example:
-            shown = field == example;
-            content = fields.example;
-            untouched = fields.exampleUntouched;
-            break;
-        }
-        if (shown)
-            writeField(field->tag, field, content, untouched, lineEnd);
-        else
-            keep(lines[field->firstLine].start, end.next); // a second summary is not shown
-        k = field->lastLine;
-        writeMissing(k);
-    }
-    write(fields.indentation + u";</comment>"_s);
-    return out;
+            context.DocEncoding);
+    return BlockRewriter(fields, block, context).Build();
 }
 
 QString WriteStatusText(WriteStatus status) {
     switch (status) {
     case WriteStatus::Written:
+    case WriteStatus::Unchanged:
         break;
     case WriteStatus::WriteFailed:
         return u"The comment could not be written into the source; the source is unchanged. "
@@ -262,16 +288,22 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
     QByteArray expected;
     qint64 newCaret = caret;
     if (block.present) {
+        // Only the block itself: the blank lines after it stay.
+        const QByteArray oldBlock = DocumentBytes(context, block.startCharacter, block.blockText);
+        if (newBlock == oldBlock) {
+            outcome.status = WriteStatus::Unchanged;
+            return outcome;
+        }
         const qint64 S = block.startOffset;
         start = S;
-        end = H - E;
+        end = S + oldBlock.size();
         text = newBlock;
-        expected = DocumentBytes(
-            context, block.startCharacter,
-            QString(block.blockText % block.textToHeader % header.linePrefix % header.headerText));
-        const qint64 n = text.size();
+        expected =
+            oldBlock +
+            DocumentBytes(context, block.startCharacter + block.blockText.size(),
+                          QString(block.textToHeader % header.linePrefix % header.headerText));
         if (caret >= S)
-            newCaret = caret < H ? S : caret - (end - S) + n; // the replaced range's change
+            newCaret = caret < H ? S : caret - oldBlock.size() + text.size();
     } else {
         // Above the line end before the header; a header at the start of the text read has
         // none in the text, so the block goes in at the header's start, followed by a line end.

@@ -29,17 +29,18 @@ struct ApplyFields {
     bool exampleUntouched = false;
     // "<param>" fields beyond the number of parameters: kept as they stood, or left out.
     bool keepExtraDescriptions = true;
-    // Blanks and tabs before each line Glossa writes (kept lines keep their own; a replaced
-    // block's opening line keeps what stands before it in the document).
+    // Blanks and tabs before each line of a new block, and before a field added right after an
+    // old block's opening line (other added fields are indented like the line above them).
     QString indentation;
 };
 
 // The new block in the document's encoding. Without a block it is BuildCommentBlock's text.
-// With one, the old block is the frame: its opening line (with any text after ";<comment>"),
-// every line that is no shown field's (plain comments, other tags, fields the window doesn't
-// show) stay byte for byte at their place; each shown field's line is written in the block
-// format, its content kept byte for byte when untouched (a field over several lines keeps
-// its lines); a field the old block lacks goes where the format puts it.
+// With one, it is the old block's bytes with only these changes: an edited field's content,
+// between its own tags, is the new text (a field over several lines then stands on one line,
+// the text around its tags kept); extra descriptions go when not kept; a field the old block
+// lacks is added, where the format puts it, only when it has content (descriptions up to the
+// last one given, as they go by position). Untouched fields, tag case, indentation, text after
+// a closing tag, plain comments and the opening and closing lines stay as written.
 QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
                            const CommentContext& context);
 
@@ -59,9 +60,16 @@ QString IndentationBefore(QStringView text, qsizetype index);
 // The blanks and tabs that line starts with.
 QString LeadingIndentation(QStringView line);
 
+// The line end new lines take: the one that ends the header's (first) line, so a source with
+// mixed line ends gets the header's; when that line has none, the one before the header, or
+// fallback.
+QString LineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
+                            const QString& fallback);
+
 // How a write ended.
 enum class WriteStatus {
     Written,       // the document took the block, the caret was placed
+    Unchanged,     // the new block is the old one byte for byte; nothing was sent
     WriteFailed,   // the document refused the text; nothing more was sent
     SourceChanged, // the document no longer holds what was read at start-up; nothing was sent
     ReadOnly,      // the editor is read-only; nothing was sent
@@ -78,8 +86,9 @@ struct WriteOutcome {
     int caretPos = 0;
 };
 
-// Writes the new block into the document: in place of the present block (from its start up to
-// the line end before the header) or, without one, above the header line. First checks that
+// Writes the new block into the document: in place of the present block (the blank lines
+// after it stay) or, without one, above the header line. A block that is the old one byte for
+// byte is not written at all, and the caret stays. First checks that
 // the document still holds the old block (or the header line) at the recorded positions and
 // is not read-only; afterwards reads the written bytes back.
 WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock,

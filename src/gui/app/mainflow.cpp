@@ -213,6 +213,7 @@ bool MainFlow::Start() {
         return EndWithoutWindow(NoProcedureReason());
     times_.headerFound = clock.nsecsElapsed();
     block_ = FindCommentBlock(text, *header_, context_);
+    context_.LineEnd = LineEndOfHeaderLine(text, *header_, context_.LineEnd);
     // A new block stands where the code is: at the old block's indentation, or the header's.
     blockIndentation_ =
         block_.present ? IndentationBefore(text, block_.startCharacter)
@@ -536,11 +537,12 @@ void MainFlow::OnEvent_ApplySettings() {
     }
     const QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
     const WriteOutcome outcome = WriteCommentBlock(*editor_, newBlock, *header_, block_, context_);
-    if (outcome.status != WriteStatus::Written) {
+    if (outcome.status != WriteStatus::Written && outcome.status != WriteStatus::Unchanged) {
         Fail(u"Glossa"_s, WriteStatusText(outcome.status));
         return;
     }
-    if (!SaveSourceFile())
+    // Nothing changed: the file isn't written either, so it keeps even its settings block.
+    if (outcome.status == WriteStatus::Written && !SaveSourceFile())
         return;
     context_.CaretPos = outcome.caretPos;
     window_->hide();
