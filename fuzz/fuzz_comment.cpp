@@ -55,11 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!header)
         return 0;
 
-    // The header starts at a line start and is one of the text's headers.
+    // The header's line starts at a line start and is one of the text's headers.
     const int at = header->startCharacter;
-    if (at < 0 || at + header->headerText.size() > text.size())
+    const QString headerLine = header->linePrefix + header->headerText;
+    if (at < 0 || at + headerLine.size() > text.size())
         std::abort();
-    if (text.mid(at, header->headerText.size()) != header->headerText)
+    if (text.mid(at, headerLine.size()) != headerLine)
         std::abort();
     if (at > 0 && text[at - 1] != u'\n')
         std::abort();

@@ -8,6 +8,7 @@
 #include "simulatedscintilla.h"
 #include "ui/editorwindow.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -1045,6 +1046,72 @@ private slots:
         QCOMPARE(ReadFile(path), expected);
     }
 
+    // Headers as the IDE reads them: the procedure shown and its parameters, and a new block on
+    // the line above the header's line (above the statement's line after a ":"), indented so.
+    void headerForms_data() {
+        QTest::addColumn<QString>("caret");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("blockLine");
+        QTest::addColumn<QByteArray>("indentation");
+        QTest::newRow("on a procedure on one line")
+            << u"1x20"_s << u"Procedure One()"_s << QStringList() << 1 << QByteArray();
+        QTest::newRow("after it: the next, continued after , and |, a comment left out")
+            << u"2x1"_s << u"Procedure Two(a, b = #A | #B)"_s << QStringList{u"a"_s, u"b"_s} << 3
+            << QByteArray();
+        QTest::newRow("after a \":\", continued after +")
+            << u"10x5"_s << u"Procedure Three(p = 1 + 2, q = #X Or #Y)"_s
+            << QStringList{u"p"_s, u"q"_s} << 9 << QByteArray("  ");
+        QTest::newRow("in a macro, continued after And")
+            << u"15x25"_s << u"Procedure Get#name(v = #F And #G)"_s << QStringList{u"v"_s} << 14
+            << QByteArray("    ");
+    }
+    void headerForms() {
+        QFETCH(QString, caret);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, names);
+        QFETCH(int, blockLine);
+        QFETCH(QByteArray, indentation);
+        QList<QByteArray> lines = QByteArray("Procedure One() : EndProcedure\n"
+                                             "Debug 1\n"
+                                             "Procedure Two(a, ; the first\n"
+                                             "              b = #A |\n"
+                                             "                  #B)\n"
+                                             "  Debug a\n"
+                                             "EndProcedure\n"
+                                             "Module M\n"
+                                             "  x = 1 : Procedure Three(p = 1 +\n"
+                                             "                          2, q = #X Or #Y)\n"
+                                             "  EndProcedure\n"
+                                             "EndModule\n"
+                                             "Macro Make(name)\n"
+                                             "    Procedure Get#name(v = #F And\n"
+                                             "                     #G) : EndProcedure\n"
+                                             "EndMacro\n")
+                                      .split('\n');
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"forms.pb"_s);
+        QVERIFY(WriteFile(path, lines.join('\n')));
+        RecordingMessages messages;
+        MainFlow flow(FileModeEnvironment({path, u"-caret:"_s + caret}, messages,
+                                          dir.filePath(u"glossa.prefs"_s)));
+        QVERIFY(flow.Start());
+        EditorWindow* w = flow.Window();
+        QCOMPARE(w->procedureName()->text().trimmed(), shown);
+        QCOMPARE(w->parameterList()->count(), names.size());
+        QTest::mouseClick(w->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.Finished());
+        flow.Finish();
+
+        QByteArray block = ";<comment>\n;  <summary>" + shown.toUtf8() + "</summary>\n";
+        for (const QString& name : names)
+            block += ";  <param><b>" + name.toUtf8() + ":</b> {description}</param>\n";
+        block += ";  <return></return>\n;  <example></example>\n;</comment>";
+        for (const QByteArray& line : block.split('\n'))
+            lines.insert(blockLine++ - 1, indentation + line);
+        QCOMPARE(ReadFile(path), lines.join('\n'));
+    }
+
     // A read-only editor (the IDE's, while the program runs in the debugger), or one that
     // silently drops the write: the window stays with the typed text, and a later Apply works.
     void editorThatDoesNotTakeTheWrite_data() {
@@ -1230,6 +1297,55 @@ private slots:
         QVERIFY(flow.Finished());
         flow.Finish();
         QCOMPARE(flow.ExitCode(), 1);
+    }
+
+    // A safety copy left by a write that was killed: the next run on the file names both files
+    // and refuses the file (exit 1) before any window opens, in a message box when the IDE
+    // started it, on standard error by hand. Both files stay; a leftover temporary file goes.
+    void safetyCopyBlocksTheFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteFile(path, kFooNoBlock));
+        // ".<name>-<first 8 hex digits of the name's SHA-1>.glossa-<kind>-<6 characters>"
+        const QString side = u"%1/.source.pb-%2.glossa-"_s.arg(
+            QFileInfo(dir.path()).canonicalFilePath(),
+            QString::fromLatin1(
+                QCryptographicHash::hash("source.pb", QCryptographicHash::Sha1).toHex().left(8)));
+        const QString copy = side + u"copy-Ab12Cd"_s;
+        QVERIFY(WriteFile(copy, "the old content"));
+        QVERIFY(WriteFile(side + u"new-Xy34Zw"_s, "half of the new"));
+        const QString message =
+            u"Cannot edit the source file %1: a write of \"%1\" was interrupted, and \"%2\" "
+            "holds its old content (the file itself may be incomplete). Glossa doesn't write the "
+            "file while that copy is there: compare the two, then remove or rename the copy."_s.arg(
+                path, copy);
+
+        {
+            RecordingMessages messages;
+            RunEnvironment env = FileModeEnvironment({path}, messages, dir.filePath(u"g.prefs"_s));
+            env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
+            MainFlow flow(std::move(env));
+            QVERIFY(!flow.Start());
+            QVERIFY(!flow.Window());
+            flow.Finish();
+            QCOMPARE(flow.ExitCode(), 1);
+            QCOMPARE(messages.warnings, QStringList{message});
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                     (QStringList{QFileInfo(copy).fileName(), u"source.pb"_s}));
+        }
+
+        QProcess glossa;
+        QProcessEnvironment byHand = QProcessEnvironment::systemEnvironment();
+        byHand.remove(u"PB_TOOL_IDE"_s);
+        byHand.insert(u"XDG_CONFIG_HOME"_s, dir.path());
+        glossa.setProcessEnvironment(byHand);
+        glossa.start(QStringLiteral(GLOSSA_EXE), {path});
+        QVERIFY(glossa.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(glossa.readAllStandardError());
+        QVERIFY2(err.contains(u"glossa: "_s + message + u'\n'), qPrintable(err));
+        QCOMPARE(glossa.exitCode(), 1);
+        QCOMPARE(ReadFile(path), kFooNoBlock);
+        QCOMPARE(ReadFile(copy), QByteArray("the old content"));
     }
 
     // The real thing where mounting is allowed: a source on a full file system.

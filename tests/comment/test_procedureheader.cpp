@@ -48,6 +48,27 @@ const QString kThree = u"EnableExplicit\n"
                        "  ProcedureReturn a * 2\n"
                        "EndProcedure\n"_s;
 
+// A procedure on one line, lists continued as the IDE reads them, a header after a ":" and one
+// in a macro.
+const QString kForms = u"Procedure One() : EndProcedure\n"
+                       "Debug 1\n"
+                       "Procedure Two(a, ; the first\n"
+                       "              b = #A |\n"
+                       "                  #B)\n"
+                       "  Debug a\n"
+                       "EndProcedure\n"
+                       "  x = 1 : Procedure Three(p = 1 +\n"
+                       "                          2, q = #X Or\n"
+                       "                          #Y)\n"
+                       "EndProcedure\n"
+                       "Macro Make(name)\n"
+                       "  Procedure Get#name(v = #F And\n"
+                       "                     #G, w = 1 XOR\n"
+                       "                     2) : ProcedureReturn v : EndProcedure\n"
+                       "EndMacro\n"
+                       "Procedure After()\n"
+                       "EndProcedure\n"_s;
+
 // The text with its line feeds replaced by ends: "\r\n", "\r", or "mixed" (CR LF, CR and LF
 // in turn).
 QString WithLineEnds(const QString& text, const QString& ends) {
@@ -214,6 +235,15 @@ private slots:
         QTest::newRow("continued after an empty line")
             << u"Procedure L(a,\n\nb)\n"_s << u"Procedure L(a,\n\nb)"_s
             << QStringList{u"a"_s, u"b"_s};
+        const QString operators = u"Procedure Ops(a = #A |\n #B, b = 1 +\n 2, c = x Or\n y, "
+                                  "d = x AND\n y, e = x xor\t\n y)"_s;
+        QTest::newRow("continued after | + Or And Xor")
+            << operators + u"\n"_s << operators
+            << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s};
+        QTest::newRow("comments after continued lines")
+            << u"Procedure C(a, ; the first (x), \"y\"\r\n ; more\r\n b = 1 | ; ) 'q\r\n 2)"_s
+            << u"Procedure C(a, ; the first (x), \"y\"\r\n ; more\r\n b = 1 | ; ) 'q\r\n 2)"_s
+            << QStringList{u"a"_s, u"b"_s};
         // Not headers: the header on the next line is found in their place.
         const QString next = u"\nProcedure Z()"_s;
         for (const QString& line :
@@ -240,6 +270,8 @@ private slots:
         QCOMPARE(HeaderOnOneLine(u"Procedure Long(a,\r\n         b = \"x\", \r\n\t\tc)"_s),
                  u"Procedure Long(a, b = \"x\",  c)"_s);
         QCOMPARE(HeaderOnOneLine(u"Procedure L(a,\n\nb)"_s), u"Procedure L(a,  b)"_s);
+        QCOMPARE(HeaderOnOneLine(u"Procedure C(a = \";\", ; (x) \"y\"\n  b)"_s),
+                 u"Procedure C(a = \";\", b)"_s);
     }
 
     // Lines the IDE reads as headers but that can't be read here: never a neighbour instead.
@@ -248,7 +280,8 @@ private slots:
         QTest::newRow("unterminated string") << u"Procedure Bad(a = \"x)"_s;
         QTest::newRow("unbalanced parentheses") << u"Procedure Bad((a)"_s;
         QTest::newRow("line break without comma") << u"Procedure Bad(a\n  , b)"_s;
-        QTest::newRow("comment inside the list") << u"Procedure Bad(a, ; first\n  b)"_s;
+        QTest::newRow("comment without continuation") << u"Procedure Bad(a ; first,\n  , b)"_s;
+        QTest::newRow("a name ending in or") << u"Procedure Bad(a = #Color\n  , b)"_s;
         QTest::newRow("no name") << u"ProcedureC.i (a)"_s;
         QTest::newRow("no list") << u"Procedure Bad"_s;
         QTest::newRow("bad type") << u"Procedure.Geo:: Bad(a)"_s;
@@ -420,6 +453,58 @@ private slots:
         QCOMPARE(SplitName(header->headerText), name);
         if (name == u"A"_s)
             QCOMPARE(header->startOffset, int(text.first(103).toUtf8().size()));
+    }
+
+    // Carets (line and column of kForms, from 1) in the forms the IDE reads, mode 0.
+    void caretForms_data() {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("on a procedure on one line") << 1 << 20 << u"One"_s;
+        QTest::newRow("after it, directly above the next header") << 2 << 1 << u"Two"_s;
+        QTest::newRow("in the comment after a continuation") << 3 << 24 << u"Two"_s;
+        QTest::newRow("on a line continued after |") << 5 << 19 << u"Two"_s;
+        QTest::newRow("on the statement before a header") << 8 << 3 << u"Three"_s;
+        QTest::newRow("continued after + and Or") << 10 << 27 << u"Three"_s;
+        QTest::newRow("macro header") << 13 << 20 << u"Get#name"_s;
+        QTest::newRow("continued after And and Xor, ended on its line")
+            << 15 << 30 << u"Get#name"_s;
+        QTest::newRow("after a procedure ended on its header's line") << 16 << 1 << u"After"_s;
+    }
+    void caretForms() {
+        QFETCH(int, line);
+        QFETCH(int, column);
+        QFETCH(QString, name);
+        for (const QString& ends : {u"\n"_s, u"\r\n"_s, u"\r"_s, u"mixed"_s}) {
+            const QString text = WithLineEnds(kForms, ends);
+            const auto header = FindProcedure(text, Context(At(text, line, column)));
+            QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+        }
+    }
+
+    // Headers after a ":" and in a macro: the header itself, what stands before it on its line
+    // and where its line starts.
+    void statementHeaders() {
+        const QString text = u"Procedure One() : EndProcedure : Procedure Two(a)\n"
+                             "  Debug 1 : procedure.s Three(b) ; x : Procedure No()\n"
+                             "Define s.s = \"a : Procedure No()\" : Mod::Procedure No()\n"
+                             "Macro M(name) : Procedure Get#name(c) : EndMacro\n"
+                             "Procedure Get#name(d)\n"
+                             "Procedure Last()"_s;
+        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(0));
+        const QStringList expected[] = {
+            {u""_s, u"Procedure One()"_s},
+            {u"Procedure One() : EndProcedure : "_s, u"Procedure Two(a)"_s},
+            {u"  Debug 1 : "_s, u"procedure.s Three(b)"_s},
+            {u"Macro M(name) : "_s, u"Procedure Get#name(c)"_s},
+            {u""_s, u"Procedure Last()"_s},
+        };
+        QCOMPARE(headers.size(), qsizetype(std::size(expected)));
+        for (qsizetype i = 0; i < headers.size(); ++i) {
+            QCOMPARE(headers[i].linePrefix, expected[i][0]);
+            QCOMPARE(headers[i].headerText, expected[i][1]);
+            QCOMPARE(headers[i].startCharacter, text.indexOf(expected[i].join(QString())));
+        }
     }
 
     // A procedure without EndProcedure runs up to the next header, but the block above that

@@ -112,6 +112,30 @@ const QByteArray kDefaults = "Module M\n"
 
 const QByteArray kBare = "Procedure X()\nEndProcedure\n";
 
+// Headers as the IDE reads them: procedures on one line, lists continued after "|", "+" and
+// "And" with a comment after a continuation, headers after a ":" (one documented above its
+// line) and one in a macro.
+const QByteArray kForms = "Procedure One() : EndProcedure\n"
+                          "Procedure Two(a, ; the first\n"
+                          "              b = #A |\n"
+                          "                  #B)\n"
+                          "EndProcedure\n"
+                          "Module M\n"
+                          "  ;<comment>\n"
+                          "  ;  <summary>Adds.</summary>\n"
+                          "  ;  <param><b>p:</b> first</param>\n"
+                          "  ;  <param><b>q:</b> second</param>\n"
+                          "  ;</comment>\n"
+                          "  x = 1 : Procedure Three(p = 1 +\n"
+                          "                          2, q)\n"
+                          "  EndProcedure\n"
+                          "  y = 2 : Procedure Four() : EndProcedure\n"
+                          "EndModule\n"
+                          "Macro Make(name)\n"
+                          "  Procedure Get#name(v And\n"
+                          "                     w) : EndProcedure\n"
+                          "EndMacro\n";
+
 // Two modules that mention each other's procedures, an indented example, an address before
 // punctuation, a stale description and a missing one.
 const QByteArray kShapes =
@@ -250,6 +274,7 @@ private slots:
         Write(u"ends/nul.pb"_s, QByteArray("DataSection\n  Data.s \"a\0b\"\nEndDataSection\n"
                                            "Procedure AfterNul()\nEndProcedure\n",
                                            76));
+        Write(u"forms/forms.pb"_s, kForms);
         QVERIFY(QDir().mkpath(dir.filePath(u"empty"_s)));
         QVERIFY(QDir().mkpath(dir.filePath(u"badname"_s)));
         QVERIFY(::close(::open(
@@ -339,6 +364,18 @@ private slots:
                           "ends/nul.pb:4:1: warning: AfterNul: no comment block above the "
                           "procedure [missing-comment]\n"
                           "7 procedures, 1 documented, 6 findings\n")
+            << QByteArray();
+        QTest::newRow("headers as the IDE reads them")
+            << QStringList{u"-check"_s, u"forms"_s} << 1
+            << QByteArray("forms/forms.pb:1:1: warning: One: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "forms/forms.pb:2:1: warning: Two: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "forms/forms.pb:15:11: warning: Four: no comment block above the "
+                          "procedure [missing-comment]\n"
+                          "forms/forms.pb:18:3: warning: Get#name: no comment block above the "
+                          "procedure [missing-comment]\n"
+                          "5 procedures, 1 documented, 4 findings\n")
             << QByteArray();
         QTest::newRow("empty folder") << QStringList{u"-check"_s, u"empty"_s} << 2 << QByteArray()
                                       << QByteArray("glossa: no sources (*.pb, *.pbi) in empty\n");

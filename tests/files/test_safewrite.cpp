@@ -7,10 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #include <sys/stat.h>
@@ -36,6 +38,29 @@ QString ReadAll(std::FILE* file) {
     while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file))
         bytes.append(buffer, qsizetype(n));
     return QString::fromUtf8(bytes);
+}
+
+bool Symlink(const char* to, const QString& link) {
+    return ::symlink(to, QFile::encodeName(link).constData()) == 0;
+}
+
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+constexpr qint64 kMiB = 1024 * 1024;
+
+// The writer of safewrite_child, started on path with the new bytes ('n' times size) and
+// stopped after pauseAt of them. False when it didn't get there.
+bool StartPausedWriter(QProcess& child, const QString& path, qint64 size, qint64 pauseAt) {
+    child.start(QStringLiteral(SAFEWRITE_CHILD),
+                {path, QString::number(size), QString::number(pauseAt)});
+    while (!child.canReadLine()) {
+        if (!child.waitForReadyRead(60000))
+            return false;
+    }
+    return child.readLine() == "paused\n";
 }
 
 } // namespace
@@ -170,6 +195,136 @@ private slots:
         QVERIFY(QDir().mkpath(dir.filePath(u"folder.pb"_s)));
         QCOMPARE(WriteFileSafely(dir.filePath(u"folder.pb"_s), "x").reason,
                  u"it is not a regular file"_s);
+    }
+
+    // The file written is the one the system opens: "../shared/x.pbi" in a link that lies in a
+    // linked folder is taken from the folder the link really lies in, not from the path as
+    // text. A link to nothing is refused, and nothing is created anywhere.
+    void followsLinksAsTheSystemDoes() {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(u"data/work"_s) && root.mkpath(u"data/shared"_s) &&
+                root.mkpath(u"home/shared"_s));
+        const QByteArray example =
+            ReadFile(qEnvironmentVariable("GLOSSA_SOURCE_DIR") + u"/examples/example.pb"_s);
+        QVERIFY(example.contains("Procedure"));
+        const QString real = root.filePath(u"data/shared/x.pbi"_s);
+        const QString unrelated = root.filePath(u"home/shared/x.pbi"_s);
+        QVERIFY(WriteFile(real, example));
+        QVERIFY(Symlink("../shared/x.pbi", root.filePath(u"data/work/link.pbi"_s)));
+        QVERIFY(Symlink("../data/work", root.filePath(u"home/work"_s)));
+        QVERIFY(WriteFile(unrelated, "Debug \"precious\"\n"));
+
+        const QString link = root.filePath(u"home/work/link.pbi"_s);
+        const QByteArray edited = ";<comment>\r\n;</comment>\r\n" + example;
+        QVERIFY(WriteFileSafely(link, edited).ok);
+        QCOMPARE(ReadFile(real), edited);
+        QCOMPARE(ReadFile(unrelated), QByteArray("Debug \"precious\"\n"));
+        QVERIFY(QFileInfo(root.filePath(u"data/work/link.pbi"_s)).isSymLink());
+
+        // With nothing at the lexical place, nothing appears there.
+        QVERIFY(QFile::remove(unrelated));
+        QVERIFY(WriteFileSafely(link, example).ok);
+        QCOMPARE(ReadFile(real), example);
+        QCOMPARE(Entries(root.filePath(u"home/shared"_s)), QStringList());
+        QCOMPARE(Entries(root.filePath(u"data/shared"_s)), QStringList{u"x.pbi"_s});
+
+        QVERIFY(QFile::remove(real));
+        const WriteResult dangling = WriteFileSafely(link, example);
+        QVERIFY(!dangling.ok);
+        QCOMPARE(dangling.reason,
+                 u"it is a symbolic link to \"../shared/x.pbi\", which leads to no file"_s);
+        for (const QString& folder : {u"data/shared"_s, u"home/shared"_s})
+            QCOMPARE(Entries(root.filePath(folder)), QStringList());
+        QCOMPARE(Entries(root.filePath(u"data/work"_s)), QStringList{u"link.pbi"_s});
+    }
+
+    // SIGINT, SIGTERM and SIGHUP wait for the write (whichever thread of the writer takes
+    // them): it finishes, then the signal ends the writer. Nothing is left beside the file.
+    void signalWaitsForTheWrite_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false;
+        QTest::newRow("SIGHUP, in place") << int(SIGHUP) << true;
+        QTest::newRow("SIGTERM, in place") << int(SIGTERM) << true;
+    }
+    void signalWaitsForTheWrite() {
+        QFETCH(int, signal);
+        QFETCH(bool, linked);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"huge.pb"_s);
+        const QByteArray old(4 * kMiB, 'o');
+        QVERIFY(WriteFile(path, old));
+        QStringList files{u"huge.pb"_s};
+        if (linked) {
+            QVERIFY(::link(QFile::encodeName(path).constData(),
+                           QFile::encodeName(dir.filePath(u"h2.pb"_s)).constData()) == 0);
+            files.prepend(u"h2.pb"_s);
+        }
+        QProcess child;
+        // In place the safety copy of the old bytes comes first.
+        QVERIFY(StartPausedWriter(child, path, 4 * kMiB, (linked ? old.size() : 0) + kMiB));
+        QCOMPARE(Entries(dir.path()).size(), files.size() + 1); // the temporary file or copy
+        QVERIFY(::kill(pid_t(child.processId()), signal) == 0);
+        child.write("\n");
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(child.exitCode(), signal);
+        QCOMPARE(ReadFile(path), QByteArray(4 * kMiB, 'n'));
+        QCOMPARE(Entries(dir.path()), files);
+    }
+
+    // SIGKILL can't wait. Replacing, the file stays whole and the next look removes the
+    // temporary file. In place, the safety copy holds the old bytes whole: it is found, never
+    // removed, and blocks writing the file until the user removes it. Side-file names fit the
+    // name limit (255 bytes) whatever the file's name, cut between characters.
+    void killedWriteIsFoundNextTime_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("replacing, 248 characters") << QString(245, u'n') + u".pb"_s << false;
+        QTest::newRow("replacing, 255 bytes of UTF-8")
+            << QString(126, u'\u00E9') + u".pb"_s << false;
+        QTest::newRow("in place, 255 characters") << QString(252, u'n') + u".pb"_s << true;
+    }
+    void killedWriteIsFoundNextTime() {
+        QFETCH(QString, name);
+        QFETCH(bool, linked);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const QString other = dir.filePath(u"other.pb"_s);
+        const QByteArray old(2 * kMiB, 'o');
+        QVERIFY(WriteFile(path, old));
+        if (linked)
+            QVERIFY(::link(QFile::encodeName(path).constData(),
+                           QFile::encodeName(other).constData()) == 0);
+        QProcess child;
+        QVERIFY(StartPausedWriter(child, path, 2 * kMiB, (linked ? old.size() : 0) + kMiB));
+        QVERIFY(::kill(pid_t(child.processId()), SIGKILL) == 0);
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(Entries(dir.path()).size(), linked ? 3 : 2);
+
+        const QStringList copies = TidyInterruptedWrites(path);
+        if (linked) {
+            QCOMPARE(copies.size(), 1);
+            QCOMPARE(ReadFile(copies[0]), old);
+            QCOMPARE(ReadFile(path), QByteArray(kMiB, 'n')); // cut short by the kill
+            const WriteResult refused = WriteFileSafely(path, "new");
+            QCOMPARE(refused.reason,
+                     u"a write of \"%1\" was interrupted, and \"%2\" holds its old content (the "
+                     "file itself may be incomplete). Glossa doesn't write the file while that "
+                     "copy is there: compare the two, then remove or rename the copy."_s.arg(
+                         QFileInfo(path).canonicalFilePath(), copies[0]));
+            QCOMPARE(TidyInterruptedWrites(path), copies); // still there
+            QVERIFY(QFile::remove(copies[0]));
+        } else {
+            QCOMPARE(copies, QStringList());
+            QCOMPARE(ReadFile(path), old);
+        }
+        QCOMPARE(Entries(dir.path()).size(), linked ? 2 : 1);
+        QVERIFY(WriteFileSafely(path, "new").ok);
+        QCOMPARE(ReadFile(linked ? other : path), QByteArray("new"));
+        QCOMPARE(Entries(dir.path()).size(), linked ? 2 : 1);
     }
 
     // An export on a full disk names each page it could not write and ends with 2.

@@ -177,7 +177,8 @@ private slots:
         QCOMPARE(header ? header->headerText.mid(10, 1) : QString(), name);
     }
 
-    // Over generated sources (procedures with and without blocks and EndProcedure, code,
+    // Over generated sources (procedures with and without blocks and EndProcedure, lists over
+    // two lines, one after a ":" on one line, code,
     // comments with characters of two and three bytes, empty lines; LF, CR LF, CR or mixed line
     // ends), every caret, window and search mode gives the header and block that the whole
     // document gives.
@@ -192,7 +193,7 @@ private slots:
                 source += text + QString::fromLatin1(ends[style == 3 ? random.bounded(3) : style]);
             };
             for (int piece = 3 + random.bounded(8), names = 0; piece > 0; --piece) {
-                switch (random.bounded(5)) {
+                switch (random.bounded(6)) {
                 case 0:
                     line(u"Global g"_s);
                     break;
@@ -202,13 +203,21 @@ private slots:
                 case 2:
                     line(QString());
                     break;
+                case 3:
+                    line(u"g = 1 : Procedure P%1(a) : EndProcedure"_s.arg(names++));
+                    break;
                 default:
                     if (random.bounded(2) != 0) {
                         line(u";<comment>"_s);
                         line(u";  <summary>\u00e9</summary>"_s);
                         line(u";</comment>"_s);
                     }
-                    line(u"Procedure P%1(a)"_s.arg(names++));
+                    if (random.bounded(3) == 0) {
+                        line(u"Procedure P%1(a, ; first"_s.arg(names++));
+                        line(u"  b)"_s);
+                    } else {
+                        line(u"Procedure P%1(a)"_s.arg(names++));
+                    }
                     for (int k = random.bounded(4); k > 0; --k)
                         line(u"  x = 1"_s);
                     if (random.bounded(4) != 0)

@@ -266,8 +266,9 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
         start = S;
         end = H - E;
         text = newBlock;
-        expected = DocumentBytes(context, block.startCharacter,
-                                 QString(block.blockText % block.textToHeader % header.headerText));
+        expected = DocumentBytes(
+            context, block.startCharacter,
+            QString(block.blockText % block.textToHeader % header.linePrefix % header.headerText));
         const qint64 n = text.size();
         if (caret >= S)
             newCaret = caret < H ? S : caret - (end - S) + n; // the replaced range's change
@@ -278,8 +279,9 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
         const QByteArray lineEnd = EncodeText(context.LineEnd, encoding);
         text = atTextStart ? newBlock + lineEnd : lineEnd + newBlock;
         start = end = atTextStart ? H : H - E;
-        expected = DocumentBytes(context, header.startCharacter - header.lineEndBefore.size(),
-                                 QString(header.lineEndBefore % header.headerText));
+        expected =
+            DocumentBytes(context, header.startCharacter - header.lineEndBefore.size(),
+                          QString(header.lineEndBefore % header.linePrefix % header.headerText));
         if (caret >= H)
             newCaret = caret + text.size();
     }

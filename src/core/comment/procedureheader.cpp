@@ -51,13 +51,28 @@ qsizetype SkipLiteral(QStringView text, qsizetype i) {
     return -1;
 }
 
+// Whether a parameter list goes on after a line whose last character outside its comment
+// stands before end: after ",", "|", "+" or the operators Or, And and Xor, as the IDE reads it.
+bool ContinuesList(QStringView text, qsizetype end) {
+    const QChar last = text[end - 1];
+    if (last == u',' || last == u'|' || last == u'+')
+        return true;
+    for (const QLatin1StringView word : {"or"_L1, "and"_L1, "xor"_L1}) {
+        const qsizetype start = end - word.size();
+        if (start > 0 && HasWordAt(text, start, word) && !IsWordChar(text[start - 1]) &&
+            !QLatin1StringView("#.*@").contains(text[start - 1]))
+            return true;
+    }
+    return false;
+}
+
 // The index after the ")" that matches the "(" at open, or -1 when the list is not closed.
-// Parentheses inside literals don't count; a line break continues the list only after a
-// trailing comma; a comment inside the list is not read. reach grows to where a list that is
-// not closed stops being read: the lines up to there belong to that header.
+// Parentheses inside literals and comments don't count; a line break continues the list only
+// after a line that ContinuesList. reach grows to where a list that is not closed stops being
+// read: the lines up to there belong to that header.
 qsizetype ListEnd(QStringView text, qsizetype open, qsizetype& reach) {
     int depth = 0;
-    QChar last = u'(';
+    qsizetype lastEnd = open + 1; // after the last character read that is no blank
     const auto stop = [&reach](qsizetype at) {
         reach = std::max(reach, at);
         return qsizetype(-1);
@@ -75,22 +90,35 @@ qsizetype ListEnd(QStringView text, qsizetype open, qsizetype& reach) {
             if (--depth == 0)
                 return i + 1;
         } else if (c == u';') {
-            return stop(i);
+            while (i + 1 < text.size() && !IsLineEnd(text[i + 1]))
+                ++i;
+            continue;
         } else if (IsLineEnd(c)) {
-            if (last != u',')
+            if (!ContinuesList(text, lastEnd))
                 return stop(i);
             continue;
         } else if (IsBlank(c)) {
             continue;
         }
-        last = c;
+        lastEnd = i + 1;
     }
     return stop(text.size());
 }
 
+// The index after the name that starts at i: name characters and, inside a macro, "#" joining
+// them to a macro parameter (as in Get#name).
+qsizetype SkipName(QStringView text, qsizetype i, bool inMacro) {
+    if (i == text.size() || !IsWordChar(text[i]))
+        return i;
+    qsizetype k = SkipWord(text, i);
+    while (inMacro && k < text.size() && text[k] == u'#')
+        k = SkipWord(text, k + 1);
+    return k;
+}
+
 // The header's end when a name and its parameter list start at i, or -1.
-qsizetype NameAndListEnd(QStringView text, qsizetype i, qsizetype& reach) {
-    const qsizetype nameEnd = SkipWord(text, i);
+qsizetype NameAndListEnd(QStringView text, qsizetype i, bool inMacro, qsizetype& reach) {
+    const qsizetype nameEnd = SkipName(text, i, inMacro);
     if (nameEnd == i)
         return -1;
     const qsizetype open = SkipBlanks(text, nameEnd);
@@ -133,7 +161,8 @@ qsizetype NameStartAfterType(QStringView text, qsizetype i) {
 
 // The older suffix form: at most two characters out of ".", s, u, a, b, l, i, w, d, f right
 // after the keyword, then blanks or tabs (as in "Procedure.s Foo()" or "ProcedureDL Foo()").
-qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd, qsizetype& reach) {
+qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd, bool inMacro,
+                              qsizetype& reach) {
     static constexpr QLatin1StringView suffixChars(".suabliwdf");
     for (int length = 2; length >= 0; --length) {
         qsizetype k = keywordEnd;
@@ -142,7 +171,7 @@ qsizetype HeaderEndWithSuffix(QStringView text, qsizetype keywordEnd, qsizetype&
             fits = k < text.size() && suffixChars.contains(text[k], Qt::CaseInsensitive);
         if (!fits || k == text.size() || !IsBlank(text[k]))
             continue;
-        const qsizetype end = NameAndListEnd(text, SkipBlanks(text, k), reach);
+        const qsizetype end = NameAndListEnd(text, SkipBlanks(text, k), inMacro, reach);
         if (end >= 0)
             return end;
     }
@@ -156,8 +185,8 @@ struct LineRead {
     qsizetype end = 0; // after the header's ")"; for an unreadable one, where reading stopped
 };
 
-// Reads the line whose first character after its indentation stands at i.
-LineRead ReadHeaderLine(QStringView text, qsizetype i) {
+// Reads the statement that starts at i as a header.
+LineRead ReadHeaderLine(QStringView text, qsizetype i, bool inMacro) {
     qsizetype k = i;
     if (HasWordAt(text, k, "runtime"_L1)) {
         const qsizetype after = k + 7;
@@ -179,14 +208,14 @@ LineRead ReadHeaderLine(QStringView text, qsizetype i) {
     qsizetype reach = i;
     if (keywordEnd >= 0) {
         const qsizetype name = NameStartAfterType(text, keywordEnd);
-        const qsizetype end = name >= 0 ? NameAndListEnd(text, name, reach) : -1;
+        const qsizetype end = name >= 0 ? NameAndListEnd(text, name, inMacro, reach) : -1;
         if (end >= 0)
             return {LineKind::Header, end};
     }
     for (const qsizetype suffixAt : {base, base + 1, base + 3}) {
         if (suffixAt > base && !HasWordAt(text, base, suffixAt == base + 1 ? "c"_L1 : "dll"_L1))
             continue;
-        const qsizetype end = HeaderEndWithSuffix(text, suffixAt, reach);
+        const qsizetype end = HeaderEndWithSuffix(text, suffixAt, inMacro, reach);
         if (end >= 0)
             return {LineKind::Header, end};
     }
@@ -195,48 +224,108 @@ LineRead ReadHeaderLine(QStringView text, qsizetype i) {
     return {LineKind::Unreadable, reach};
 }
 
-// A header line found by the scan; for a line that begins like a header but can't be read,
-// end is its start.
+// Reads the statement that starts at i: a header, or what begins like one, or anything else;
+// Macro and EndMacro set inMacro.
+LineRead ReadStatement(QStringView text, qsizetype i, bool& inMacro) {
+    const char16_t c = text[i].unicode() | 0x20;
+    if (c == u'p' || c == u'r')
+        return ReadHeaderLine(text, i, inMacro);
+    if (c == u'm' && HasKeywordAt(text, i, "macro"_L1))
+        inMacro = true;
+    else if (c == u'e' && HasKeywordAt(text, i, "endmacro"_L1))
+        inMacro = false;
+    return {};
+}
+
+// The index of the first c from `from` on, or the text's size.
+qsizetype FindChar(QStringView text, qsizetype from, char16_t c) {
+    // Qt's vectorised search for one character, without indexOf's set-up on every line.
+    return QtPrivate::qustrchr(text.sliced(from), c) - text.utf16();
+}
+
+// Where the next statement starts on the line that ends at lineEnd, reading from i: after a
+// ":" separator outside literals and the comment ("::" joins a module to a name); -1 when
+// none follows.
+qsizetype NextStatement(QStringView text, qsizetype i, qsizetype lineEnd) {
+    while (i < lineEnd) {
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\'') {
+            i = SkipLiteral(text, i);
+            if (i < 0)
+                return -1;
+        } else if (c == u';' || IsLineEnd(c)) {
+            return -1;
+        } else if (c != u':') {
+            ++i;
+        } else if (i + 1 < lineEnd && text[i + 1] == u':') {
+            i += 2;
+        } else {
+            return SkipBlanks(text, i + 1);
+        }
+    }
+    return -1;
+}
+
+// A header found by the scan: the start of its line, where the header starts (the line's
+// start, or its statement after a ":") and its end; for one that begins like a header but
+// can't be read, end is its line's start.
 struct FoundLine {
     qsizetype start = 0;
     qsizetype end = 0;
     bool readable = true;
+    qsizetype headerStart = 0;
 };
 
-// One pass over the text: visits every header line in order. A line starts after a line end
-// (CR LF, LF or CR), or at the text's start when the text read starts a document line (a search
-// window may begin mid-line); a header over several lines is passed over as a whole, and so are the
-// lines read as the continuation of an unreadable header's list. A visitor that returns bool ends
-// the pass by returning false.
+// One pass over the text: visits every header in order. A line starts after a line end (CR LF,
+// LF or CR), or at the text's start when the text read starts a document line (a search window
+// may begin mid-line); a header starts a line's statement or one after a ":" separator. A header
+// over several lines is passed over as a whole, and so are the lines read as the continuation of
+// an unreadable header's list. A visitor that returns bool ends the pass by returning false.
 template <typename Visit>
 void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& visit) {
+    const auto take = [&visit](const FoundLine& found) {
+        if constexpr (std::is_same_v<std::invoke_result_t<Visit&, const FoundLine&>, bool>)
+            return visit(found);
+        visit(found);
+        return true;
+    };
     const qsizetype n = text.size();
+    bool inMacro = false;
+    qsizetype nextColon = -1; // the first ":" from where it was last looked for
     qsizetype lineStart = 0;
-    while (lineStart <= n) {
-        const qsizetype first = SkipBlanks(text, lineStart);
-        qsizetype resumeFrom = first;
-        if (first < n && (lineStart > 0 || context.WindowAtLineStart)) {
-            const char16_t c = text[first].unicode() | 0x20;
-            if (c == u'p' || c == u'r') {
-                const LineRead line = ReadHeaderLine(text, first);
-                if (line.kind != LineKind::Other) {
-                    const FoundLine found = line.kind == LineKind::Header
-                                                ? FoundLine{lineStart, line.end, true}
-                                                : FoundLine{lineStart, lineStart, false};
-                    if constexpr (std::is_same_v<std::invoke_result_t<Visit&, const FoundLine&>,
-                                                 bool>) {
-                        if (!visit(found))
-                            return;
-                    } else {
-                        visit(found);
-                    }
-                    resumeFrom = line.end;
+    qsizetype statement = context.WindowAtLineStart ? SkipBlanks(text, 0) : -1;
+    for (;;) {
+        qsizetype lineEnd = FindLineEnd(text, lineStart);
+        bool lineFirst = true;
+        while (statement >= 0 && statement < lineEnd) {
+            const LineRead read = ReadStatement(text, statement, inMacro);
+            qsizetype after = statement;
+            if (read.kind != LineKind::Other) {
+                const qsizetype headerStart = lineFirst ? lineStart : statement;
+                if (!take(read.kind == LineKind::Header
+                              ? FoundLine{lineStart, read.end, true, headerStart}
+                              : FoundLine{lineStart, lineStart, false, headerStart}))
+                    return;
+                after = read.end;
+                if (after > lineEnd) { // the rest of the header's last line is read on
+                    lineStart = after;
+                    while (!IsLineEnd(text[lineStart - 1]))
+                        --lineStart;
+                    lineEnd = FindLineEnd(text, after);
                 }
+                if (read.kind == LineKind::Unreadable)
+                    break;
             }
+            lineFirst = false;
+            // Only a line with a ":" holds another statement.
+            if (nextColon < after)
+                nextColon = FindChar(text, after, u':');
+            statement = nextColon < lineEnd ? NextStatement(text, after, lineEnd) : -1;
         }
-        lineStart = NextLineStart(text, resumeFrom);
-        if (lineStart < 0)
-            break;
+        if (lineEnd == n)
+            return;
+        lineStart = AfterLineEnd(text, lineEnd);
+        statement = SkipBlanks(text, lineStart);
     }
 }
 
@@ -277,7 +366,8 @@ QString LineEndBefore(const QString& text, qsizetype start) {
 
 ProcedureHeader MakeHeader(const QString& text, const FoundLine& line, qint64 startOffset) {
     ProcedureHeader header;
-    header.headerText = text.mid(line.start, line.end - line.start);
+    header.headerText = text.mid(line.headerStart, line.end - line.headerStart);
+    header.linePrefix = text.mid(line.start, line.headerStart - line.start);
     header.startCharacter = int(line.start);
     header.startOffset = int(startOffset);
     header.lineEndBefore = LineEndBefore(text, line.start);
@@ -382,32 +472,14 @@ qsizetype LineEndAt(QStringView text, qsizetype index) {
     return index;
 }
 
-// Whether the line from lineStart to lineEnd holds an EndProcedure statement: at the line's
-// start or after a ":" separator, not inside a literal and not in the comment after ";".
-bool HasEndProcedure(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
-    qsizetype i = SkipBlanks(text, lineStart);
-    bool statementStart = true;
-    while (i < lineEnd) {
-        if (statementStart && HasKeywordAt(text, i, "endprocedure"_L1))
+// Whether an EndProcedure statement stands in the line's text from `from` (a statement's start
+// when atStatement) to lineEnd: outside literals and the comment after ";".
+bool HasEndProcedure(QStringView text, qsizetype from, qsizetype lineEnd, bool atStatement) {
+    qsizetype i = atStatement ? SkipBlanks(text, from) : NextStatement(text, from, lineEnd);
+    while (i >= 0 && i < lineEnd) {
+        if (HasKeywordAt(text, i, "endprocedure"_L1))
             return true;
-        statementStart = false;
-        const QChar c = text[i];
-        if (c == u'"' || c == u'\'') {
-            i = SkipLiteral(text, i);
-            if (i < 0)
-                return false;
-        } else if (c == u';') {
-            return false;
-        } else if (c == u':') {
-            if (i + 1 < lineEnd && text[i + 1] == u':') { // Module::Name
-                i += 2;
-                continue;
-            }
-            i = SkipBlanks(text, i + 1);
-            statementStart = true;
-        } else {
-            ++i;
-        }
+        i = NextStatement(text, i, lineEnd);
     }
     return false;
 }
@@ -435,6 +507,9 @@ Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
         const qsizetype headerEnd = LineEndAt(text, header.readable ? header.end : header.start);
         if (neighbours.at.index <= headerEnd)
             return Enclosure::Inside;
+        // A procedure on one line ("Procedure X() : EndProcedure") ends on it.
+        if (header.readable && HasEndProcedure(text, header.end, headerEnd, false))
+            return Enclosure::Outside;
         line = NextLineStart(text, headerEnd);
         if (line < 0)
             return Enclosure::Inside;
@@ -448,7 +523,7 @@ Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
                                                      : Enclosure::Outside;
     while (line <= caretLine && line < text.size()) {
         const qsizetype end = LineEndAt(text, line);
-        if (HasEndProcedure(text, line, end))
+        if (HasEndProcedure(text, line, end, true))
             return line == caretLine ? open : Enclosure::Outside;
         if (end == text.size())
             break;
@@ -620,15 +695,24 @@ QString HeaderOnOneLine(const QString& headerText) {
     line.reserve(headerText.size());
     for (qsizetype i = 0; i < headerText.size(); ++i) {
         const QChar c = headerText[i];
-        if (!IsLineEnd(c)) {
+        const qsizetype literalEnd = c == u'"' || c == u'\'' ? SkipLiteral(headerText, i) : -1;
+        if (literalEnd > 0) {
+            line += QStringView(headerText).sliced(i, literalEnd - i);
+            i = literalEnd - 1;
+        } else if (c == u';') { // a comment after a continued line, with the blanks before it
+            while (!line.isEmpty() && IsBlank(line.back()))
+                line.chop(1);
+            while (i + 1 < headerText.size() && !IsLineEnd(headerText[i + 1]))
+                ++i;
+        } else if (!IsLineEnd(c)) {
             line += c;
-            continue;
+        } else {
+            if (c == u'\r' && i + 1 < headerText.size() && headerText[i + 1] == u'\n')
+                ++i;
+            while (i + 1 < headerText.size() && IsBlank(headerText[i + 1]))
+                ++i;
+            line += u' ';
         }
-        if (c == u'\r' && i + 1 < headerText.size() && headerText[i + 1] == u'\n')
-            ++i;
-        while (i + 1 < headerText.size() && IsBlank(headerText[i + 1]))
-            ++i;
-        line += u' ';
     }
     return line;
 }

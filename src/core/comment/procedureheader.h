@@ -13,9 +13,12 @@ namespace glossa {
 // The procedure header chosen in the text read.
 struct ProcedureHeader {
     // The header as written: leading blanks and tabs, keyword, return type, name, parameter list
-    // (with its line breaks when it is continued over several lines).
+    // (with its line breaks and comments when it is continued over several lines).
     QString headerText;
-    // Index (from 0) of the header's first character in the text read.
+    // What stands on the header's line before headerText: empty, or the statements before a
+    // header that follows a ":" separator, with the line's indentation.
+    QString linePrefix;
+    // Index (from 0) of the header line's first character in the text read.
     int startCharacter = 0;
     // Byte position of the header line's start in the document.
     int startOffset = 0;
@@ -47,7 +50,10 @@ using ParameterList = QList<ParameterEntry>;
 // header. A header line is the line's leading
 // blanks and tabs, an optional "Runtime", the keyword (Procedure, ProcedureC, ProcedureDLL,
 // ProcedureCDLL in any case), an optional return type, the name and the parameter list through the
-// ")" that matches its "("; the list may run over several lines after a trailing comma. A line that
+// ")" that matches its "("; the list may run over several lines after a line ending in ",", "|",
+// "+", Or, And or Xor (a comment may follow). A header starts a line's statement or one after a
+// ":" separator; inside a macro its name may hold "#". An EndProcedure statement on the header's
+// last line ends the procedure there. A line that
 // begins like a header but can't be read as one takes part in the choice too and gives nothing when
 // chosen, and so does a caret on such a line or in its body up to its EndProcedure: another
 // procedure is never taken in its place. Nothing when no header is accepted.
@@ -66,7 +72,8 @@ bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, 
 // character, start offset, lineEndBefore).
 QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context);
 
-// A header text as one line: each line break with the indentation after it becomes one blank.
+// A header text as one line: each line break with the indentation after it becomes one blank;
+// a comment after a continued line goes, with the blanks before it.
 QString HeaderOnOneLine(const QString& headerText);
 
 // The parameter names of a header text, in order: split at the commas outside parentheses and

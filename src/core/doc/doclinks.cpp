@@ -244,7 +244,9 @@ qsizetype AddressEnd(QStringView text, qsizetype start) {
 }
 
 QString PageLink(const QString& fromPage, const QString& toPage, const QString& anchor) {
-    QString fragment = anchor.isEmpty() ? QString() : u'#' + anchor;
+    // A macro's procedure name may hold "#" (Get#name), which a fragment can't.
+    QString fragment =
+        anchor.isEmpty() ? QString() : u'#' + QString(anchor).replace(u'#', u"%23"_s);
     if (fromPage == toPage && !anchor.isEmpty())
         return fragment;
     const QString up = u"../"_s.repeated(fromPage.count(u'/'));

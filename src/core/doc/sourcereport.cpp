@@ -68,7 +68,7 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
         line += CountLineEnds(text, counted, header.startCharacter);
         counted = header.startCharacter;
         report.line = line;
-        report.column = FirstVisibleColumn(header.headerText);
+        report.column = int(header.linePrefix.size()) + FirstVisibleColumn(header.headerText);
         report.parameterNames = SplitParameters(header.headerText);
 
         // The search reads upwards from the header only, so the whole text costs one pass.

@@ -1,13 +1,17 @@
 #include "files/safewrite.h"
 
+#include "files/sidefiles.h"
+#include "files/signalhold.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +20,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <climits>
 #include <sys/xattr.h>
 #include <unistd.h>
 #endif
@@ -32,6 +37,8 @@ struct Fault {
     long long afterBytes = 0;
     int error = 0;
     long long written = 0;
+    long long pauseAfter = 0;
+    std::function<void()> pause;
 };
 
 Fault& TheFault() {
@@ -110,13 +117,26 @@ constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL;
 constexpr int kCreateMode = 0666; // the umask decides, as for any new file
 #endif
 
+// Runs the test pause once its byte count is reached; how many bytes may be written before
+// it is due.
+long long PauseIfDue(Fault& fault, long long chunk) {
+    if (!fault.pause)
+        return chunk;
+    const long long room = fault.pauseAfter - fault.written;
+    if (room > 0)
+        return std::min(chunk, room);
+    const std::function<void()> pause = std::exchange(fault.pause, nullptr);
+    pause();
+    return chunk;
+}
+
 // Writes everything, retrying short writes; false with errno's value in error.
 bool WriteAll(int fd, QByteArrayView bytes, int& error) {
     const char* data = bytes.data();
     long long left = bytes.size();
     while (left > 0) {
-        long long chunk = left;
         Fault& fault = TheFault();
+        long long chunk = PauseIfDue(fault, left);
         if (fault.armed && fault.step == WriteStep::Write) {
             const long long room = fault.afterBytes - fault.written;
             if (room <= 0) {
@@ -163,12 +183,9 @@ bool FinishFile(int fd, QByteArrayView bytes, bool sync, int& error) {
 }
 
 // A new file beside target with a name nobody uses; its descriptor, or -1 with error set.
-int CreateBeside(const QString& target, const QString& kind, QString& created, int& error) {
-    const QFileInfo info(target);
+int CreateBeside(const QString& target, SideKind kind, QString& created, int& error) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        created = info.dir().filePath(
-            u".%1.%2-%3"_s.arg(info.fileName(), kind)
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        created = SideFileName(target, kind);
         const int fd = OpenFile(Native(created), kCreateFlags, kCreateMode);
         if (fd >= 0)
             return fd;
@@ -179,6 +196,124 @@ int CreateBeside(const QString& target, const QString& kind, QString& created, i
     }
     error = EEXIST;
     return -1;
+}
+
+// Removes a side file when the step that made it ends, unless it is to stay.
+class Removal {
+public:
+    explicit Removal(QString path) : path_(std::move(path)) {}
+    ~Removal() { Remove(); }
+    Removal(const Removal&) = delete;
+    Removal& operator=(const Removal&) = delete;
+    void Keep() { path_.clear(); }
+    void Remove() {
+        if (!path_.isEmpty())
+            RemoveFile(Native(path_));
+        path_.clear();
+    }
+
+private:
+    QString path_;
+};
+
+#ifdef Q_OS_WIN
+int ErrnoFor(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+           : error == ERROR_ACCESS_DENIED                                 ? EACCES
+                                                                          : EIO;
+}
+
+// The path the system gives the file or folder at path once opened, links followed; empty with
+// error set when it can't be opened.
+QString OpenedPath(const QString& path, DWORD& error) {
+    const HANDLE handle =
+        CreateFileW(Native(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return {};
+    }
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        length = GetFinalPathNameByHandleW(handle, buffer.data(), DWORD(buffer.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length < buffer.size())
+            break;
+        buffer.resize(length + 1);
+    }
+    error = length == 0 || length >= buffer.size() ? GetLastError() : 0;
+    CloseHandle(handle);
+    if (error != 0 || length == 0)
+        return {};
+    QString opened = QString::fromWCharArray(buffer.data(), qsizetype(length));
+    if (opened.startsWith(u"\\\\?\\UNC\\"_s))
+        opened = u"\\\\"_s + opened.mid(8);
+    else if (opened.startsWith(u"\\\\?\\"_s))
+        opened = opened.mid(4);
+    return QDir::fromNativeSeparators(opened);
+}
+#endif
+
+QString InFolder(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? folder + name : QString(folder + u'/' + name); // "/" or "C:/"
+}
+
+QString DanglingLinkText([[maybe_unused]] const QString& link) {
+#ifdef Q_OS_WIN
+    return u"it is a link to a file that doesn't exist"_s;
+#else
+    QByteArray to(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(Native(link).constData(), to.data(), std::size_t(to.size()));
+    return u"it is a symbolic link to \"%1\", which leads to no file"_s.arg(
+        QFile::decodeName(to.first(std::max<ssize_t>(length, 0))));
+#endif
+}
+
+// The file the system opens for path: every link on the way, in the folders and at the end,
+// followed as the system follows it (a relative link from the folder it really lies in), so
+// that what is written is what the user's editor and the IDE read. A path that names nothing
+// yet is created in the folder the system finds for it; a link to nothing is refused.
+bool ResolveTarget(const QString& path, QString& target, QString& reason) {
+    const QFileInfo info(path);
+#ifdef Q_OS_WIN
+    DWORD error = 0;
+    target = OpenedPath(path, error);
+    if (!target.isEmpty())
+        return true;
+    const DWORD attributes = GetFileAttributesW(Native(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        reason = DanglingLinkText(path);
+        return false;
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES && error == ERROR_FILE_NOT_FOUND) {
+        const QString folder = OpenedPath(info.path(), error);
+        if (!folder.isEmpty()) {
+            target = InFolder(folder, info.fileName());
+            return true;
+        }
+    }
+    reason = ErrorText(ErrnoFor(error));
+    return false;
+#else
+    struct stat status {};
+    const bool exists = ::lstat(Native(path).constData(), &status) == 0;
+    if (!exists && errno != ENOENT) {
+        reason = ErrorText(errno);
+        return false;
+    }
+    char* real = ::realpath(Native(exists ? path : info.path()).constData(), nullptr);
+    if (!real) {
+        reason = exists && S_ISLNK(status.st_mode) && errno == ENOENT ? DanglingLinkText(path)
+                                                                      : ErrorText(errno);
+        return false;
+    }
+    target = QFile::decodeName(real);
+    std::free(real);
+    if (!exists)
+        target = InFolder(target, info.fileName());
+    return true;
+#endif
 }
 
 // The old file's place in the file system, as far as replacing it is concerned.
@@ -292,6 +427,26 @@ void SyncFolderOf([[maybe_unused]] const QString& path) {
 #endif
 }
 
+// A whole copy of old beside target, given its safety-copy name only once it is complete and on
+// the disk: a safety copy found later always holds the old content whole.
+bool WriteSafetyCopy(const QString& target, QByteArrayView old, QString& copy, int& error) {
+    QString temporary;
+    const int fd = CreateBeside(target, SideKind::Temporary, temporary, error);
+    if (fd < 0)
+        return false;
+    Removal removal(temporary);
+    if (!FinishFile(fd, old, true, error))
+        return false;
+    do
+        copy = SideFileName(target, SideKind::SafetyCopy);
+    while (QFileInfo::exists(copy));
+    if (!RenameOver(temporary, copy, error))
+        return false;
+    removal.Keep();
+    SyncFolderOf(copy);
+    return true;
+}
+
 // Writes over the file itself, keeping its inode (and so its links, owner and attributes).
 WriteResult WriteInPlace(const QString& target, QByteArrayView bytes) {
     QFile reader(target);
@@ -305,13 +460,9 @@ WriteResult WriteInPlace(const QString& target, QByteArrayView bytes) {
     // The copy first: with it complete on disk, the old bytes survive whatever follows.
     int error = 0;
     QString copy;
-    const int copyFd = CreateBeside(target, u"glossa-copy"_s, copy, error);
-    if (copyFd < 0)
+    if (!WriteSafetyCopy(target, old, copy, error))
         return Failed(ErrorText(error));
-    if (!FinishFile(copyFd, old, true, error)) {
-        RemoveFile(Native(copy));
-        return Failed(ErrorText(error));
-    }
+    Removal removal(copy);
 
     auto overwrite = [&](QByteArrayView content, int& why) {
         const int fd = OpenFile(Native(target), O_WRONLY, 0);
@@ -327,29 +478,18 @@ WriteResult WriteInPlace(const QString& target, QByteArrayView bytes) {
         // Always synced: the copy may only go once the new bytes are on the disk.
         return FinishFile(fd, content, true, why);
     };
-    if (overwrite(bytes, error)) {
-        RemoveFile(Native(copy));
+    if (overwrite(bytes, error))
         return {true, {}};
-    }
     int restoreError = 0;
-    if (overwrite(old, restoreError)) {
-        RemoveFile(Native(copy));
+    if (overwrite(old, restoreError))
         return Failed(ErrorText(error));
-    }
+    removal.Keep();
     return Failed(u"%1; the old content is kept in %2"_s.arg(ErrorText(error),
                                                              QDir::toNativeSeparators(copy)));
 }
 
-} // namespace
-
-WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
-                            const WriteOptions& options) {
-    QString target = path;
-    if (options.followLink) {
-        // Links to links too, and a link to nothing yet: its target is created.
-        for (int depth = 0; depth < 40 && QFileInfo(target).isSymLink(); ++depth)
-            target = QFileInfo(target).symLinkTarget();
-    }
+// Puts bytes at target, a path whose links were followed where they are to be.
+WriteResult Replace(const QString& target, QByteArrayView bytes, const WriteOptions& options) {
     const OldFile old = InspectOldFile(target);
     const bool replacingLink = !options.followLink && QFileInfo(target).isSymLink();
     if (old.exists && !replacingLink) {
@@ -363,21 +503,57 @@ WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
 
     int error = 0;
     QString temporary;
-    const int fd = CreateBeside(target, u"glossa-new"_s, temporary, error);
+    const int fd = CreateBeside(target, SideKind::Temporary, temporary, error);
     if (fd < 0)
         return Failed(ErrorText(error));
+    Removal removal(temporary);
     if (old.exists && old.regular && !replacingLink && !CopyAttributes(fd, old, target)) {
         CloseFile(fd);
-        RemoveFile(Native(temporary));
+        removal.Remove();
         return WriteInPlace(target, bytes);
     }
-    if (!FinishFile(fd, bytes, options.sync, error) || !RenameOver(temporary, target, error)) {
-        RemoveFile(Native(temporary));
+    if (!FinishFile(fd, bytes, options.sync, error) || !RenameOver(temporary, target, error))
         return Failed(ErrorText(error));
-    }
+    removal.Keep();
     if (options.sync)
         SyncFolderOf(target);
     return {true, {}};
+}
+
+} // namespace
+
+WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
+                            const WriteOptions& options) {
+    QString target = path;
+    if (options.followLink) {
+        QString reason;
+        if (!ResolveTarget(path, target, reason))
+            return Failed(reason);
+        if (const QStringList copies = FindSideFiles(target).safetyCopies; !copies.isEmpty())
+            return Failed(SafetyCopyText(target, copies.first()));
+    }
+    const SignalHold hold;
+    return Replace(target, bytes, options);
+}
+
+QStringList TidyInterruptedWrites(const QString& path) {
+    QString target;
+    QString reason;
+    if (!ResolveTarget(path, target, reason))
+        return {};
+    const SideFiles found = FindSideFiles(target);
+    if (QFileInfo::exists(target)) {
+        for (const QString& temporary : found.temporaries)
+            RemoveFile(Native(temporary));
+    }
+    return found.safetyCopies;
+}
+
+QString SafetyCopyText(const QString& file, const QString& copy) {
+    return u"a write of \"%1\" was interrupted, and \"%2\" holds its old content (the file "
+           "itself may be incomplete). Glossa doesn't write the file while that copy is there: "
+           "compare the two, then remove or rename the copy."_s.arg(QDir::toNativeSeparators(file),
+                                                                    QDir::toNativeSeparators(copy));
 }
 
 WriteResult SyncFolder([[maybe_unused]] const QString& folder) {
@@ -400,7 +576,17 @@ WriteResult SyncFolder([[maybe_unused]] const QString& folder) {
 }
 
 void SetWriteFaultForTesting(WriteStep step, long long afterBytes, int error) {
-    TheFault() = Fault{true, step, afterBytes, error, 0};
+    TheFault() = Fault{};
+    TheFault().armed = true;
+    TheFault().step = step;
+    TheFault().afterBytes = afterBytes;
+    TheFault().error = error;
+}
+
+void SetWritePauseForTesting(long long afterBytes, std::function<void()> pause) {
+    TheFault() = Fault{};
+    TheFault().pauseAfter = afterBytes;
+    TheFault().pause = std::move(pause);
 }
 
 void ClearWriteFaultForTesting() {

@@ -2,6 +2,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace glossa {
 
@@ -10,9 +13,11 @@ struct WriteOptions {
     // Flush to the disk before the new file takes the old one's place (sources, settings,
     // tools.prefs). Generated output leaves it to one sync at the end of the run.
     bool sync = true;
-    // A symbolic link at the path: true writes its target (a user's linked source or
-    // settings file), false replaces the link itself (exported pages: never write through a
-    // link into a file that isn't ours).
+    // True for the user's own files (source, settings, tools.prefs): the file written is the
+    // one the system opens for the path, every link on the way followed (a link to nothing is
+    // refused), and a safety copy left beside it by an interrupted write blocks the write.
+    // False for generated output: a link at the path is replaced itself (never write through
+    // a link into a file that isn't ours).
     bool followLink = true;
 };
 
@@ -27,11 +32,22 @@ struct WriteResult {
 // it, so the target is either wholly old or wholly new. An existing file keeps its mode bits,
 // owner and extended attributes. When the rename would lose something (the file has several
 // hard links, or an owner that can't be given back), the file is written in place instead:
-// first a complete copy of the old bytes beside it, then the new bytes over the file; a failed
-// write puts the old bytes back from that copy. A file without write permission is refused,
-// also for root. On any failure the temporary file is gone and the target is untouched.
+// first a complete safety copy of the old bytes beside it, then the new bytes over the file; a
+// failed write puts the old bytes back. A file without write permission is refused, also for
+// root. On any failure the temporary file is gone and the target is untouched. SIGINT,
+// SIGTERM and SIGHUP (Ctrl+C and Ctrl+Break on Windows) wait until the write finished or
+// rolled back, so that they leave neither a temporary file nor a half-written target.
 WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
                             const WriteOptions& options = {});
+
+// Looks beside the file that path leads to for what a write killed half-way (SIGKILL, power
+// loss) left there: its temporary files are removed when the file exists (a rename never
+// happened, the file is whole); its safety copies, each holding the file's whole old content,
+// are returned and never removed: the user decides, and until then the file isn't written.
+QStringList TidyInterruptedWrites(const QString& path);
+
+// What to tell the user about a safety copy of file that blocks writing it.
+QString SafetyCopyText(const QString& file, const QString& copy);
 
 // Flushes what the calling process wrote into the file system that holds folder (syncfs where
 // the platform has it). False, with a reason, when the flush failed.
@@ -42,6 +58,10 @@ WriteResult SyncFolder(const QString& folder);
 // this process since the fault was set. One failure, then the fault is gone.
 enum class WriteStep { Write, Sync, Close, Rename };
 void SetWriteFaultForTesting(WriteStep step, long long afterBytes, int error);
+// Lets a test stop the writer half-way: pause runs once, on the writing thread, as soon as
+// afterBytes bytes were written in this process since the pause was set.
+void SetWritePauseForTesting(long long afterBytes, std::function<void()> pause);
+// Clears the fault and the pause.
 void ClearWriteFaultForTesting();
 
 } // namespace glossa

@@ -34,9 +34,10 @@ QString ApplicationDataFolder() {
 #endif
 }
 
+// A procedure's name is made of these; "#" joins a macro's parameter to it (Get#name).
 bool IsNameChar(QChar c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-           c == u'_';
+           c == u'_' || c == u'#';
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "comment/commentblockwriter.h"
 #include "comment/descriptionname.h"
 #include "comment/loadedfields.h"
+#include "files/safewrite.h"
 #include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
@@ -139,6 +140,15 @@ void MainFlow::Fail(const QString& title, const QString& text) {
     messages_->Warning(window_ && window_->isVisible() ? window_.get() : nullptr, title, text);
 }
 
+void MainFlow::RefuseFile(const QString& text) {
+    // No window yet: the IDE shows no output of its tools, so its run gets a message box.
+    exitCode_ = 1;
+    if (env_.toolIde.isEmpty())
+        std::fprintf(stderr, "glossa: %s\n", qPrintable(text));
+    else
+        messages_->Warning(nullptr, u"Glossa"_s, text);
+}
+
 bool MainFlow::Start() {
     finished_ = true; // every early ending skips the event loop
     QElapsedTimer clock;
@@ -198,8 +208,9 @@ bool MainFlow::Start() {
     times_.headerFound = clock.nsecsElapsed();
     block_ = FindCommentBlock(text, *header_, context_);
     // A new block stands where the code is: at the old block's indentation, or the header's.
-    blockIndentation_ = block_.present ? IndentationBefore(text, block_.startCharacter)
-                                       : LeadingIndentation(header_->headerText);
+    blockIndentation_ =
+        block_.present ? IndentationBefore(text, block_.startCharacter)
+                       : LeadingIndentation(QString(header_->linePrefix + header_->headerText));
     LoadFields();
     times_.shown = clock.nsecsElapsed();
     finished_ = false;
@@ -270,6 +281,12 @@ std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
                  caret = !options_.caret.isEmpty() ? options_.caret : env_.toolCursor,
                  startedByIde = !env_.toolIde.isEmpty(), decode = options_.searchRange <= 0] {
         SourceLoad result;
+        // A write killed half-way is found before anything is shown: its temporary files go,
+        // its safety copy (the only whole old content) blocks the file until the user decides.
+        if (const QStringList copies = TidyInterruptedWrites(path); !copies.isEmpty()) {
+            result.safetyCopy = copies.first();
+            return result;
+        }
         result.ok = file->Load(path, &result.reason, startedByIde);
         if (!result.ok)
             return result;
@@ -324,10 +341,16 @@ bool MainFlow::BuildWindows() {
 bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
     if (loading.valid()) {
         const SourceLoad loaded = loading.get();
+        const QString source = QDir::toNativeSeparators(options_.sourceFile);
+        if (!loaded.safetyCopy.isEmpty()) {
+            RefuseFile(u"Cannot edit the source file %1: %2"_s.arg(
+                source, SafetyCopyText(options_.sourceFile, loaded.safetyCopy)));
+            file_.reset();
+            return false;
+        }
         if (!loaded.ok) {
             exitCode_ = 1;
-            Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(
-                                  QDir::toNativeSeparators(options_.sourceFile), loaded.reason));
+            Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(source, loaded.reason));
             file_.reset();
             return false;
         }

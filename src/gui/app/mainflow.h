@@ -120,10 +120,12 @@ public:
 
 private:
     // File mode's source as read on another thread: whether it could be (else why not), and
-    // its text when the whole of it is to be read.
+    // its text when the whole of it is to be read. Not read at all while an interrupted write
+    // left a safety copy of it.
     struct SourceLoad {
         bool ok = false;
         QString reason;
+        QString safetyCopy;
         std::shared_ptr<const DecodedText> decoded;
         DocEncoding encoding = DocEncoding::Ansi;
     };
@@ -150,6 +152,7 @@ private:
     bool FieldsEdited() const;
     bool ConfirmClose();
     void Fail(const QString& title, const QString& text);
+    void RefuseFile(const QString& text);
     bool EndWithoutWindow(const QString& why);
     QString NoProcedureReason() const;
     bool UntouchedDescription(qsizetype row, const QString& description) const;
