@@ -153,9 +153,8 @@ std::size_t ReadDocumentTextInto(ScintillaTarget& target, char* buffer, int size
             const long long length = size - 1;
             const long long caret = std::clamp<long long>(caretPos, 0, length);
             const long long first = std::max<long long>(caret - searchRange, 0);
-            long long last = caret + searchRange;
-            if (last >= size)
-                last = -1;
+            // Scintilla reads -1 as its current length, which may have grown meanwhile.
+            const long long last = std::min<long long>(caret + searchRange, length);
             const std::string bytes = MakeTextRangeRecord(
                 target.PointerWidth(), std::int32_t(first), std::int32_t(last), remote.address());
             if (target.Write(record.address(), bytes.data(), bytes.size())) {

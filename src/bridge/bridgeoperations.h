@@ -75,12 +75,14 @@ bool QueryReadOnly(ScintillaTarget& target);
 
 // Copies the document's bytes out of the editor. size is the document length plus 1 (room for
 // the terminator). With searchRange > 0 only the bytes within searchRange of caretPos are
-// read (SCI_GETTEXTRANGE), else the whole document (SCI_GETTEXT with the length, size - 1, as
-// Scintilla 5 takes it: it writes a terminator after the bytes it copies). Returns the n bytes that
-// the editor reported copying (they may hold zero bytes; the caller's decoding stops at the
-// first one) and sets windowStart to the document position of the first of them. Empty when
-// nothing could be read. A caret outside the document is clamped into it first, so no
-// position outside 0..length is ever sent. Every remote block is released before return.
+// read (SCI_GETTEXTRANGE with both ends given, never -1 for "to the end"), else the whole
+// document (SCI_GETTEXT with the length, size - 1, as Scintilla 5 takes it: it writes a
+// terminator after the bytes it copies). Either way at most the length is copied, so a
+// document grown since it was measured can't overrun the buffer. Returns the n bytes that the
+// editor reported copying (zero bytes among them are part of the document) and sets
+// windowStart to the document position of the first of them. Empty when nothing could be
+// read. A caret outside the document is clamped into it first, so no position outside
+// 0..length is ever sent. Every remote block is released before return.
 std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, int searchRange,
                              int& windowStart);
 // As ReadDocumentText, into the caller's buffer of size bytes (its content is overwritten);

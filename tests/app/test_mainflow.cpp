@@ -1042,6 +1042,18 @@ private slots:
             << kBom + "; caf\xC3\xA9 \xFF\n;<comment>\n;  <summary>new</summary>\n"
                       ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n"
                       "Procedure Foo()\nEndProcedure\n";
+        // A zero byte is a character like any other, and a CR alone ends a line.
+        const QByteArray newB =
+            ";<comment>\n;  <summary>new</summary>\n;  <return>new</return>\n"
+            ";  <example>new</example>\n;</comment>\nProcedure B()\nEndProcedure\n";
+        const QByteArray zero("Procedure A()\nEndProcedure\nData.s \"a\0b\"\n", 40);
+        QTest::newRow("caret after a zero byte")
+            << zero + "Procedure B()\nEndProcedure\n"
+            << QStringList{u"-caret:4x3"_s} << u"new"_s << 1 << true << zero + newB;
+        QTest::newRow("CR alone")
+            << QByteArray("Procedure A()\rEndProcedure\rProcedure B()\rEndProcedure\r")
+            << QStringList{u"-caret:3x3"_s} << u"new"_s << 1 << true
+            << "Procedure A()\rEndProcedure\r" + QByteArray(newB).replace('\n', '\r');
         QTest::newRow("invalid UTF-8 above a block")
             << kBom + "\xFF\xFE x\r\n" + oldBlock + "Procedure Foo()\r\nEndProcedure\r\n"
             << QStringList{u"-caret:7x1"_s} << u"new"_s << 1 << true
@@ -1308,12 +1320,10 @@ private slots:
         QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("message");
-        QTest::newRow("CR line ends, header below the first line")
-            << QByteArray("; top\rProcedure P()\rEndProcedure\r") << QStringList{}
-            << u"Its lines end with CR alone"_s;
-        QTest::newRow("NUL byte before the header")
-            << QByteArray("; a\0b\nProcedure P()\nEndProcedure\n", 34) << QStringList{}
-            << u"NUL byte at byte 3"_s;
+        // CR alone and a NUL byte are read as any other source: the header is still missing.
+        QTest::newRow("CR line ends and a NUL byte, no header")
+            << QByteArray("; top\r; a\0b\rGlobal g\r", 21) << QStringList{}
+            << u"No procedure header in "_s;
         QTest::newRow("UTF-16") << QByteArray("\xFF\xFEP\0r\0o\0c\0e\0d\0u\0r\0e\0 \0P\0(\0)\0\n\0",
                                               30)
                                 << QStringList{} << u"The file is UTF-16"_s;

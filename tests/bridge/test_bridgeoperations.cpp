@@ -71,6 +71,18 @@ private slots:
         QCOMPARE(sim.LiveBlocks(), std::size_t(0));
     }
 
+    // A window that reaches the document's end names that end: Scintilla reads -1 as its
+    // length now, and a document grown since it was measured would overrun the buffer.
+    void readRangeNamesTheEnd() {
+        for (const int grownBy : {0, 4}) {
+            SimulatedScintilla sim(std::string("0123456789").substr(0, 6 + grownBy));
+            int start = -1;
+            QCOMPARE(ReadDocumentText(sim, 7, 4, 5, start), std::string("012345"));
+            QCOMPARE(start, 0);
+            QCOMPARE(sim.Faults(), 0);
+        }
+    }
+
     void readFailsCleanly_data() {
         QTest::addColumn<int>("reserveSuccesses");
         QTest::addColumn<bool>("writeFails");

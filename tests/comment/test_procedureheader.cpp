@@ -69,11 +69,27 @@ const QString kForms = u"Procedure One() : EndProcedure\n"
                        "Procedure After()\n"
                        "EndProcedure\n"_s;
 
-// Byte position of a line and column (both from 1) of an ASCII text.
+// The text with its line feeds replaced by ends: "\r\n", "\r", or "mixed" (CR LF, CR and LF
+// in turn).
+QString WithLineEnds(const QString& text, const QString& ends) {
+    const QStringList lines = text.split(u'\n');
+    QString out;
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        out += lines[k];
+        if (k + 1 < lines.size())
+            out += ends == u"mixed"_s ? QStringList{u"\r\n"_s, u"\r"_s, u"\n"_s}[k % 3] : ends;
+    }
+    return out;
+}
+
+// Byte position of a line and column (both from 1) of an ASCII text with any line ends.
 int At(const QString& text, int line, int column) {
     qsizetype position = 0;
-    for (int k = 1; k < line; ++k)
-        position = text.indexOf(u'\n', position) + 1;
+    for (int k = 1; k < line; ++k) {
+        while (text[position] != u'\n' && text[position] != u'\r')
+            ++position;
+        position += text.mid(position, 2) == u"\r\n"_s ? 2 : 1;
+    }
     return int(position) + column - 1;
 }
 
@@ -157,8 +173,6 @@ private slots:
         QTest::newRow("nested parentheses") << u"Procedure.i Foo(List l.s(), Map m())"_s
                                             << u"Procedure.i Foo(List l.s(), Map m())"_s
                                             << QStringList{u"List l.s()"_s, u"Map m()"_s};
-        QTest::newRow("CR only: first line found")
-            << u"Procedure A()\rProcedure B()\r"_s << u"Procedure A()"_s << QStringList();
         // Keywords.
         QTest::newRow("ProcedureCDLL")
             << u"ProcedureCDLL Foo(a)"_s << u"ProcedureCDLL Foo(a)"_s << QStringList{u"a"_s};
@@ -362,8 +376,10 @@ private slots:
     }
 
     // The procedure the caret is in, whatever header is nearer; between procedures the
-    // nearest. Carets are given as line and column (from 1) of kThree.
+    // nearest. Carets are given as line and column (from 1) of kThree, whose lines end alike
+    // in LF, CR LF, CR or a mix of them.
     void caretProcedure_data() {
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("line");
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("mode");
@@ -386,19 +402,57 @@ private slots:
             {21, 1, {"Short", "Long", "Short"}}, // between Long and Short
             {23, 3, {"Short", "Short", ""}},
         };
-        for (const auto& row : rows) {
-            for (int mode = 0; mode < 3; ++mode)
-                QTest::addRow("line %d column %d mode %d", row.line, row.column, mode)
-                    << row.line << row.column << mode << QString::fromLatin1(row.modes[mode]);
+        for (const QString& ends : {u"\n"_s, u"\r\n"_s, u"\r"_s, u"mixed"_s}) {
+            const QString text = WithLineEnds(kThree, ends);
+            const QByteArray endsName = QByteArray(ends == u"mixed"_s ? "mixed" : "")
+                                            .append(ends.contains(u'\r') ? "CR" : "")
+                                            .append(ends.contains(u'\n') ? "LF" : "");
+            for (const auto& row : rows) {
+                for (int mode = 0; mode < 3; ++mode)
+                    QTest::addRow("%s line %d column %d mode %d", endsName.constData(), row.line,
+                                  row.column, mode)
+                        << text << row.line << row.column << mode
+                        << QString::fromLatin1(row.modes[mode]);
+            }
         }
     }
     void caretProcedure() {
+        QFETCH(QString, text);
         QFETCH(int, line);
         QFETCH(int, column);
         QFETCH(int, mode);
         QFETCH(QString, name);
-        const auto header = FindProcedure(kThree, Context(At(kThree, line, column), mode));
+        const auto header = FindProcedure(text, Context(At(text, line, column), mode));
         QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+    }
+
+    // Caret and headers are compared in characters: a hundred two-byte characters above A don't
+    // bring B nearer, nor put B before a caret that stands before it.
+    void distanceInCharacters_data() {
+        QTest::addColumn<QChar>("letter");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("name");
+        for (const QChar letter : {QChar(u'e'), QChar(u'\u00e9')}) {
+            const char* shown = letter == u'e' ? "e" : "e acute";
+            QTest::addRow("%s mode 0", shown) << letter << 0 << u"A"_s;
+            QTest::addRow("%s mode 1", shown) << letter << 1 << u"A"_s;
+            QTest::addRow("%s mode 2", shown) << letter << 2 << u"B"_s;
+        }
+    }
+    void distanceInCharacters() {
+        QFETCH(QChar, letter);
+        QFETCH(int, mode);
+        QFETCH(QString, name);
+        // The caret on the empty line after A's EndProcedure: A's header starts 27 characters
+        // before it, B's 41 after it.
+        const QString text = u"; "_s + QString(100, letter) + u"\nProcedure A()\nEndProcedure\n"_s +
+                             QString(41, u'\n') + u"Procedure B()\nEndProcedure\n"_s;
+        const int caret = int(text.first(130).toUtf8().size());
+        const auto header = FindProcedure(text, Context(caret, mode));
+        QVERIFY(header);
+        QCOMPARE(SplitName(header->headerText), name);
+        if (name == u"A"_s)
+            QCOMPARE(header->startOffset, int(text.first(103).toUtf8().size()));
     }
 
     // Carets (line and column of kForms, from 1) in the forms the IDE reads, mode 0.
@@ -421,8 +475,11 @@ private slots:
         QFETCH(int, line);
         QFETCH(int, column);
         QFETCH(QString, name);
-        const auto header = FindProcedure(kForms, Context(At(kForms, line, column)));
-        QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+        for (const QString& ends : {u"\n"_s, u"\r\n"_s, u"\r"_s, u"mixed"_s}) {
+            const QString text = WithLineEnds(kForms, ends);
+            const auto header = FindProcedure(text, Context(At(text, line, column)));
+            QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+        }
     }
 
     // Headers after a ":" and in a macro: the header itself, what stands before it on its line
@@ -477,8 +534,12 @@ private slots:
             << 19 << 3 << 10 << 24 << false;
         QTest::newRow("caret between procedures, window after Outer's end")
             << 21 << 1 << 10 << 24 << false;
-        QTest::newRow("caret on code, window ends before the next header")
-            << 10 << 3 << 1 << 10 << false;
+        // Between procedures a header outside the window may be the nearest.
+        QTest::newRow("caret on code, window ends before the nearer next header")
+            << 10 << 3 << 1 << 10 << true;
+        QTest::newRow("caret on code, no header in the window") << 10 << 3 << 9 << 11 << true;
+        QTest::newRow("caret on code, the nearest header in the window")
+            << 10 << 3 << 9 << 13 << false;
     }
     void searchWindow() {
         QFETCH(int, line);

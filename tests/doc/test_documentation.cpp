@@ -267,6 +267,16 @@ private slots:
         Write(u"adopt/Residents/res.pb"_s, kBare);
         Write(u"adopt/lib/inc.pbi"_s, kBare);
         Write(u"odd/100%,a:b.pb"_s, kBare);
+        // CR alone, mixed line ends and a zero byte are read as every other source.
+        Write(u"ends/cr.pb"_s, ";<comment>\r;  <summary>First.</summary>\r;</comment>\r"
+                               "Procedure First()\rEndProcedure\r\rProcedure Second(a)\r"
+                               "EndProcedure\r");
+        Write(u"ends/mixed.pb"_s, "Procedure One()\nEndProcedure\nProcedure Two()\rEndProcedure\r"
+                                  "Procedure Three()\r\nEndProcedure\r\n");
+        Write(u"ends/module.pb"_s, "Module M\rProcedure Inner()\rEndProcedure\rEndModule\r");
+        Write(u"ends/nul.pb"_s, QByteArray("DataSection\n  Data.s \"a\0b\"\nEndDataSection\n"
+                                           "Procedure AfterNul()\nEndProcedure\n",
+                                           76));
         Write(u"forms/forms.pb"_s, kForms);
         Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
         Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
@@ -344,6 +354,22 @@ private slots:
             << QByteArray("::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
                           "::X: no comment block above the procedure\n"
                           "1 procedures, 0 documented, 1 findings\n")
+            << QByteArray();
+        QTest::newRow("every line end, a zero byte")
+            << QStringList{u"-check"_s, u"ends"_s} << 1
+            << QByteArray("ends/cr.pb:7:1: warning: Second: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "ends/mixed.pb:1:1: warning: One: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "ends/mixed.pb:3:1: warning: Two: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "ends/mixed.pb:5:1: warning: Three: no comment block above the "
+                          "procedure [missing-comment]\n"
+                          "ends/module.pb:2:1: warning: Inner: no comment block above the "
+                          "procedure [missing-comment]\n"
+                          "ends/nul.pb:4:1: warning: AfterNul: no comment block above the "
+                          "procedure [missing-comment]\n"
+                          "7 procedures, 1 documented, 6 findings\n")
             << QByteArray();
         QTest::newRow("headers as the IDE reads them")
             << QStringList{u"-check"_s, u"forms"_s} << 1
@@ -735,6 +761,20 @@ private slots:
                           "[colors::init()](colors.pb.md#Colors::Init).",
                           "```purebasic\nIf Area(2, 3) > 5\n  Debug \"big\"\nEndIf\n```\n",
                           "| `h` | `.d` | `1.0` | *No description.* |\n");
+    }
+
+    // The export reads sources with any line ends and zero bytes as the check does, modules
+    // included.
+    void exportReadsEveryLineEnd() {
+        const Outcome outcome = Glossa({u"-export:out/ends"_s, u"-format:markdown"_s, u"ends"_s});
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY_FRAGMENTS(Read(u"out/ends/cr.pb.md"_s), "\n## First\n", "\nFirst.\n",
+                          "\n## Second\n");
+        QVERIFY_FRAGMENTS(Read(u"out/ends/mixed.pb.md"_s), "\n## One\n", "\n## Two\n",
+                          "\n## Three\n");
+        QVERIFY_FRAGMENTS(Read(u"out/ends/module.pb.md"_s), "\n## M::Inner *(private)*\n");
+        QVERIFY_FRAGMENTS(Read(u"out/ends/nul.pb.md"_s), "\n## AfterNul\n");
     }
 
     // The second export of the same roots takes away the page of a deleted source and nothing

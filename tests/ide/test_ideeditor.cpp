@@ -1,6 +1,8 @@
 // The editor as the editing run sees it, over the simulated editor: decoding of what was
 // read, encoding of what is written, and bad input.
 #include "bridgeoperations.h"
+#include "comment/commentblockreader.h"
+#include "comment/procedureheader.h"
 #include "ide/ideeditor.h"
 #include "simulatedscintilla.h"
 
@@ -55,9 +57,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("utf8") << QByteArray("a\xc3\xa9\xe2\x82\xac") << 65001 << u"a\u00e9\u20ac"_s;
         QTest::newRow("ansi") << QByteArray("a\xe9") << 0 << u"a\u00e9"_s;
-        QTest::newRow("zero byte stops the text")
-            << QByteArray("Procedure\0A()", 13) << 65001 << u"Procedure"_s;
-        QTest::newRow("zero byte first") << QByteArray("\0abc", 4) << 0 << QString();
+        // A zero byte (in a string of a Data statement, say) is a character like any other.
+        QTest::newRow("zero byte inside")
+            << QByteArray("Procedure\0A()", 13) << 65001 << u"Procedure\u0000A()"_s;
+        QTest::newRow("zero byte first") << QByteArray("\0abc", 4) << 0 << u"\u0000abc"_s;
         QTest::newRow("invalid utf8 becomes U+FFFD") << QByteArray("a\xff"
                                                                    "b")
                                                      << 65001 << u"a\ufffdb"_s;
@@ -120,6 +123,137 @@ private slots:
         QCOMPARE(editor.ReadDocumentText(7, 2, 1), u"\ufffd"_s);
         QCOMPARE(editor.WindowStart(), 2);
         QVERIFY(!editor.WindowAtLineStart());
+        // A window starts a line after LF, CR LF or CR, not after the CR of a pair.
+        sim.SetDocument("a\rb\r\nc\nd");
+        for (const auto& [caret, atLineStart] :
+             {std::pair(3, true), std::pair(5, false), std::pair(6, true), std::pair(8, true),
+              std::pair(4, false)}) {
+            editor.ReadDocumentText(9, caret, 1);
+            QCOMPARE(editor.WindowAtLineStart(), atLineStart);
+        }
+    }
+
+    // The search window limits what is read, never which procedure is chosen: the window
+    // grows until nothing outside it could change the choice.
+    void searchWindowKeepsTheChoice_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("caretBefore"); // the caret stands before it
+        QTest::addColumn<int>("range");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("name"); // empty: none
+        const QString notes = u"; a note\n"_s.repeated(6);
+        const QString twoProcedures =
+            u"Procedure A()\nEndProcedure\n; x\n"_s + notes + u"Procedure B()\nEndProcedure\n"_s;
+        QTest::newRow("between procedures, the nearest before the window")
+            << twoProcedures << u"; x"_s << 3 << 0 << u"A"_s;
+        QTest::newRow("between procedures, the nearest after the window")
+            << twoProcedures << u"; a note\nProcedure B"_s << 3 << 0 << u"B"_s;
+        QTest::newRow("mode 1, the header before far outside the window")
+            << twoProcedures << u"; a note\nProcedure B"_s << 2 << 1 << u"A"_s;
+        QTest::newRow("mode 2, the header after far outside the window")
+            << twoProcedures << u"; x"_s << 3 << 2 << u"B"_s;
+        QTest::newRow("CR only, between procedures")
+            << QString(twoProcedures).replace(u'\n', u'\r') << u"; x"_s << 3 << 0 << u"A"_s;
+        // A is 59 characters (89 bytes) before the caret, B 62 after it: B is in the window.
+        QTest::newRow("two-byte characters between caret and header")
+            << u"Procedure A()\nEndProcedure\n; "_s + QString(30, QChar(0xe9)) + u"\n; y\n"_s +
+                   QString(57, u'\n') + u"Procedure B()\n"_s
+            << u"; y"_s << 80 << 0 << u"A"_s;
+    }
+    void searchWindowKeepsTheChoice() {
+        QFETCH(QString, source);
+        QFETCH(QString, caretBefore);
+        QFETCH(int, range);
+        QFETCH(int, mode);
+        QFETCH(QString, name);
+        SimulatedScintilla sim(source.toStdString(), kCodePageUtf8);
+        IdeEditor editor(sim);
+        editor.SetEncoding(DocEncoding::Utf8);
+        CommentContext context;
+        context.CaretPos = int(source.first(source.indexOf(caretBefore)).toUtf8().size());
+        context.SearchMode = mode;
+        const QString text = editor.ReadTextForChoice(editor.Length(), range, context);
+        const auto header = FindProcedure(text, context);
+        QCOMPARE(header ? header->headerText.mid(10, 1) : QString(), name);
+    }
+
+    // Over generated sources (procedures with and without blocks and EndProcedure, lists over
+    // two lines, one after a ":" on one line, code,
+    // comments with characters of two and three bytes, empty lines; LF, CR LF, CR or mixed line
+    // ends), every caret, window and search mode gives the header and block that the whole
+    // document gives.
+    void searchWindowNeverChangesTheChoice() {
+        QRandomGenerator random(3433);
+        const char* const ends[] = {"\r\n", "\n", "\r"};
+        int differ = 0;
+        for (int round = 0; round < 400; ++round) {
+            const int style = random.bounded(4); // 3: mixed
+            QString source;
+            const auto line = [&](const QString& text) {
+                source += text + QString::fromLatin1(ends[style == 3 ? random.bounded(3) : style]);
+            };
+            for (int piece = 3 + random.bounded(8), names = 0; piece > 0; --piece) {
+                switch (random.bounded(6)) {
+                case 0:
+                    line(u"Global g"_s);
+                    break;
+                case 1:
+                    line(u"; caf\u00e9 \u20ac "_s.repeated(random.bounded(4)));
+                    break;
+                case 2:
+                    line(QString());
+                    break;
+                case 3:
+                    line(u"g = 1 : Procedure P%1(a) : EndProcedure"_s.arg(names++));
+                    break;
+                default:
+                    if (random.bounded(2) != 0) {
+                        line(u";<comment>"_s);
+                        line(u";  <summary>\u00e9</summary>"_s);
+                        line(u";</comment>"_s);
+                    }
+                    if (random.bounded(3) == 0) {
+                        line(u"Procedure P%1(a, ; first"_s.arg(names++));
+                        line(u"  b)"_s);
+                    } else {
+                        line(u"Procedure P%1(a)"_s.arg(names++));
+                    }
+                    for (int k = random.bounded(4); k > 0; --k)
+                        line(u"  x = 1"_s);
+                    if (random.bounded(4) != 0)
+                        line(u"EndProcedure"_s);
+                }
+            }
+            const std::string bytes = source.toStdString();
+            SimulatedScintilla sim(bytes, kCodePageUtf8);
+            IdeEditor editor(sim);
+            editor.SetEncoding(DocEncoding::Utf8);
+            for (int k = 0; k < 8; ++k) {
+                CommentContext whole;
+                whole.SearchMode = random.bounded(3);
+                whole.CaretPos = random.bounded(int(bytes.size()) + 1);
+                while (whole.CaretPos < int(bytes.size()) && (bytes[whole.CaretPos] & 0xC0) == 0x80)
+                    ++whole.CaretPos; // a caret stands between characters
+                CommentContext windowed = whole;
+                const int range = 1 + random.bounded(80);
+                const QString all = editor.ReadTextForChoice(editor.Length(), 0, whole);
+                const QString part = editor.ReadTextForChoice(editor.Length(), range, windowed);
+                const auto expected = FindProcedure(all, whole);
+                const auto header = FindProcedure(part, windowed);
+                const bool same =
+                    bool(expected) == bool(header) &&
+                    (!expected || (expected->startOffset == header->startOffset &&
+                                   expected->headerText == header->headerText &&
+                                   FindCommentBlock(all, *expected, whole).startOffset ==
+                                       FindCommentBlock(part, *header, windowed).startOffset));
+                if (!same && ++differ <= 3)
+                    qWarning(
+                        "differs: caret %d, range %d, mode %d in %s", whole.CaretPos, range,
+                        whole.SearchMode,
+                        QByteArray::fromStdString(bytes).toPercentEncoding(" ;<>/()").constData());
+            }
+        }
+        QCOMPARE(differ, 0);
     }
 
     // Positions in the text read map to the bytes they came from, also where invalid bytes

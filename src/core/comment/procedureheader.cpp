@@ -276,11 +276,11 @@ struct FoundLine {
     qsizetype headerStart = 0;
 };
 
-// One pass over the text: visits every header in order. A line starts after a line feed, or
-// at the text's start when the text read starts a document line (a search window may begin
-// mid-line); a header starts a line's statement or one after a ":" separator. A header over
-// several lines is passed over as a whole, and so are the lines read as the continuation of an
-// unreadable header's list. A visitor that returns bool ends the pass by returning false.
+// One pass over the text: visits every header in order. A line starts after a line end (CR LF,
+// LF or CR), or at the text's start when the text read starts a document line (a search window
+// may begin mid-line); a header starts a line's statement or one after a ":" separator. A header
+// over several lines is passed over as a whole, and so are the lines read as the continuation of
+// an unreadable header's list. A visitor that returns bool ends the pass by returning false.
 template <typename Visit>
 void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& visit) {
     const auto take = [&visit](const FoundLine& found) {
@@ -295,7 +295,7 @@ void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& vi
     qsizetype lineStart = 0;
     qsizetype statement = context.WindowAtLineStart ? SkipBlanks(text, 0) : -1;
     for (;;) {
-        qsizetype lineEnd = FindChar(text, lineStart, u'\n');
+        qsizetype lineEnd = FindLineEnd(text, lineStart);
         bool lineFirst = true;
         while (statement >= 0 && statement < lineEnd) {
             const LineRead read = ReadStatement(text, statement, inMacro);
@@ -308,8 +308,10 @@ void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& vi
                     return;
                 after = read.end;
                 if (after > lineEnd) { // the rest of the header's last line is read on
-                    lineStart = text.lastIndexOf(u'\n', after - 1) + 1;
-                    lineEnd = FindChar(text, after, u'\n');
+                    lineStart = after;
+                    while (!IsLineEnd(text[lineStart - 1]))
+                        --lineStart;
+                    lineEnd = FindLineEnd(text, after);
                 }
                 if (read.kind == LineKind::Unreadable)
                     break;
@@ -322,7 +324,7 @@ void ScanHeaderLines(QStringView text, const CommentContext& context, Visit&& vi
         }
         if (lineEnd == n)
             return;
-        lineStart = lineEnd + 1;
+        lineStart = AfterLineEnd(text, lineEnd);
         statement = SkipBlanks(text, lineStart);
     }
 }
@@ -353,8 +355,7 @@ private:
     qint64 offset_ = 0;
 };
 
-// The line end before a header: LF or CR LF, since a header line starts after a line feed;
-// empty at the start of the text read.
+// The line end before a header: CR LF, LF or CR; empty at the start of the text read.
 QString LineEndBefore(const QString& text, qsizetype start) {
     if (start >= 2 && text[start - 1] == u'\n' && text[start - 2] == u'\r')
         return u"\r\n"_s;
@@ -454,10 +455,14 @@ qint64 OffsetFromCaret(QStringView text, const CommentContext& context, const Ca
            EncodedLength(text.sliced(index, caret.index - index), context.DocEncoding);
 }
 
-// Start of the line that holds index (lines start after a line feed, as for headers).
+// Start of the line that holds index. A position between the CR and the LF of a pair is at
+// the end of the line before them.
 qsizetype LineStartAt(QStringView text, qsizetype index) {
-    const qsizetype lineFeed = index > 0 ? text.lastIndexOf(u'\n', index - 1) : -1;
-    return lineFeed + 1;
+    if (index > 0 && index < text.size() && text[index] == u'\n' && text[index - 1] == u'\r')
+        --index;
+    while (index > 0 && !IsLineEnd(text[index - 1]))
+        --index;
+    return index;
 }
 
 // The line end (CR or LF, or the text's end) of the line that holds index.
@@ -505,12 +510,12 @@ Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
         // A procedure on one line ("Procedure X() : EndProcedure") ends on it.
         if (header.readable && HasEndProcedure(text, header.end, headerEnd, false))
             return Enclosure::Outside;
-        line = text.indexOf(u'\n', headerEnd) + 1;
-        if (line == 0)
+        line = NextLineStart(text, headerEnd);
+        if (line < 0)
             return Enclosure::Inside;
     } else if (!context.WindowAtLineStart) {
-        line = text.indexOf(u'\n') + 1; // the first line is cut: it is not read
-        if (line == 0)
+        line = NextLineStart(text, 0); // the first line is cut: it is not read
+        if (line < 0)
             line = text.size();
     }
     const Enclosure open = neighbours.before         ? Enclosure::Inside
@@ -520,10 +525,9 @@ Enclosure CaretEnclosure(QStringView text, const CommentContext& context,
         const qsizetype end = LineEndAt(text, line);
         if (HasEndProcedure(text, line, end, true))
             return line == caretLine ? open : Enclosure::Outside;
-        const qsizetype lineFeed = text.indexOf(u'\n', end);
-        if (lineFeed < 0)
+        if (end == text.size())
             break;
-        line = lineFeed + 1;
+        line = AfterLineEnd(text, end);
     }
     return open;
 }
@@ -542,13 +546,13 @@ bool CaretInBlockAbove(const QString& text, const CommentContext& context,
 // read may cut, is not judged.
 bool OnlyCommentLinesFrom(QStringView text, qsizetype lineStart) {
     for (;;) {
-        const qsizetype lineFeed = text.indexOf(u'\n', lineStart);
-        if (lineFeed < 0)
+        const qsizetype lineEnd = FindLineEnd(text, lineStart);
+        if (lineEnd == text.size())
             return true;
         const qsizetype first = SkipBlanks(text, lineStart);
-        if (first < lineFeed && !IsLineEnd(text[first]) && text[first] != u';')
+        if (first < lineEnd && text[first] != u';')
             return false;
-        lineStart = lineFeed + 1;
+        lineStart = AfterLineEnd(text, lineEnd);
     }
 }
 
@@ -560,33 +564,44 @@ void Neighbour(CaretNeighbours& neighbours, qsizetype caretLine, const FoundLine
         neighbours.after = line;
 }
 
-} // namespace
+bool ModeKnown(int mode) {
+    return mode == 0 || mode == 1 || mode == 2;
+}
 
-std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context) {
-    if (context.SearchMode != 0 && context.SearchMode != 1 && context.SearchMode != 2)
-        return std::nullopt;
-
+// The choice FindProcedure makes, with what the search window check needs to know of it.
+struct Choice {
     CaretNeighbours neighbours;
+    qsizetype caretLine = 0;
+    Enclosure enclosure = Enclosure::Outside;
+    // The header line chosen; an unreadable one gives nothing.
+    std::optional<FoundLine> line;
+    // Chosen (or none found) as the nearest header the search mode accepts, at this distance
+    // in characters.
+    bool byDistance = true;
+    qint64 distance = 0;
+};
+
+Choice Choose(const QString& text, const CommentContext& context) {
+    Choice choice;
+    CaretNeighbours& neighbours = choice.neighbours;
     neighbours.at = FindCaret(text, context);
-    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
-    std::optional<FoundLine> chosen;
-    qint64 chosenDistance = 0;
+    choice.caretLine = LineStartAt(text, neighbours.at.index);
+    // Positions count from 1 and the caret from 0, so a header line that begins at the caret
+    // is after it. Both sides are characters of the text read: a character of several bytes
+    // counts once, on every platform, and a search window doesn't change a distance.
+    const qint64 caret = neighbours.at.index;
     ScanHeaderLines(text, context, [&](const FoundLine& line) {
-        Neighbour(neighbours, caretLine, line);
+        Neighbour(neighbours, choice.caretLine, line);
         const qint64 p = line.start + 1;
-        // Character positions and the caret's byte position are compared as plain numbers.
-        const qint64 P = p + context.WindowStart;
         // Past the caret and past its line, every later header is farther and after both:
         // nothing the rest of the text holds can change the choice or the neighbours.
-        const bool last = P >= context.CaretPos && neighbours.after;
-        if (context.SearchMode == 1 && !(P <= context.CaretPos))
+        const bool last = p >= caret && neighbours.after;
+        if ((context.SearchMode == 1 && p > caret) || (context.SearchMode == 2 && p < caret))
             return !last;
-        if (context.SearchMode == 2 && !(P >= context.CaretPos))
-            return !last;
-        const qint64 distance = std::llabs(P - context.CaretPos);
-        if (!chosen || distance < chosenDistance) {
-            chosen = line;
-            chosenDistance = distance;
+        const qint64 distance = std::llabs(p - caret);
+        if (!choice.line || distance < choice.distance) {
+            choice.line = line;
+            choice.distance = distance;
         }
         return !last;
     });
@@ -595,37 +610,71 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
     // the block stands in a procedure without EndProcedure. Else the procedure the caret is in
     // is the one meant; a caret in one whose header can't be read belongs to no other.
     if (context.SearchMode == 0 && CaretInBlockAbove(text, context, neighbours)) {
-        chosen = neighbours.after;
-    } else if (CaretEnclosure(text, context, neighbours) == Enclosure::Inside) {
-        if (!neighbours.before->readable)
-            return std::nullopt;
-        if (context.SearchMode == 0)
-            chosen = neighbours.before;
+        choice.line = neighbours.after;
+        choice.byDistance = false;
+        return choice;
     }
-    if (!chosen || !chosen->readable)
+    choice.enclosure = CaretEnclosure(text, context, neighbours);
+    if (choice.enclosure == Enclosure::Inside &&
+        (context.SearchMode == 0 || !neighbours.before->readable)) {
+        choice.line = neighbours.before;
+        choice.byDistance = false;
+    }
+    return choice;
+}
+
+// Whether a header outside the text read could be nearer the caret than the choice by distance
+// (or, with none chosen, be found at all): the text must hold every character within that
+// distance on each side the search mode looks at.
+bool DistanceCut(const QString& text, const CommentContext& context, const Choice& choice,
+                 bool reachesEnd) {
+    const qint64 caret = choice.neighbours.at.index;
+    // A header before the text starts at its first character at the latest (a text that begins
+    // mid-line doesn't read it), one after it on its last line at the earliest (which the end
+    // of the text may cut).
+    const qint64 before = std::max<qint64>(caret - 1, 0);
+    const qint64 lastLine = LineStartAt(text, text.size());
+    const qint64 after = lastLine + 1 - caret;
+    const bool looksBefore = context.SearchMode != 2 || caret <= 1;
+    const bool looksAfter = context.SearchMode != 1 || lastLine < caret;
+    const auto nearer = [&choice](qint64 distance) {
+        return !choice.line || distance <= choice.distance;
+    };
+    return (looksBefore && context.WindowStart > 0 && nearer(before)) ||
+           (looksAfter && !reachesEnd && nearer(after));
+}
+
+} // namespace
+
+std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentContext& context) {
+    if (!ModeKnown(context.SearchMode))
         return std::nullopt;
-    return MakeHeader(text, *chosen, OffsetFromCaret(text, context, neighbours.at, chosen->start));
+    const Choice choice = Choose(text, context);
+    if (!choice.line || !choice.line->readable)
+        return std::nullopt;
+    return MakeHeader(text, *choice.line,
+                      OffsetFromCaret(text, context, choice.neighbours.at, choice.line->start));
 }
 
 bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd) {
-    if ((context.WindowStart <= 0 && reachesEnd) ||
-        (context.SearchMode != 0 && context.SearchMode != 1 && context.SearchMode != 2))
+    if ((context.WindowStart <= 0 && reachesEnd) || !ModeKnown(context.SearchMode))
         return false;
-    CaretNeighbours neighbours;
-    neighbours.at = FindCaret(text, context);
-    const qsizetype caretLine = LineStartAt(text, neighbours.at.index);
-    ScanHeaderLines(text, context,
-                    [&](const FoundLine& line) { Neighbour(neighbours, caretLine, line); });
-    const Enclosure enclosure = CaretEnclosure(text, context, neighbours);
-    if (enclosure == Enclosure::Unknown)
+    const Choice choice = Choose(text, context);
+    if (choice.enclosure == Enclosure::Unknown)
         return true;
     // A caret in comment lines that run to the end of the text read may be in the block of a
-    // header after it.
-    if (context.SearchMode == 0 && enclosure == Enclosure::Outside && !neighbours.after &&
-        !reachesEnd && OnlyCommentLinesFrom(text, caretLine))
+    // header after it, also inside a procedure without EndProcedure.
+    if (context.SearchMode == 0 && !choice.neighbours.after && !reachesEnd &&
+        OnlyCommentLinesFrom(text, choice.caretLine))
         return true;
-    const std::optional<ProcedureHeader> header = FindProcedure(text, context);
-    return header && BlockAboveHeader(text, header->startCharacter, context).cutByTextStart;
+    if (choice.byDistance && DistanceCut(text, context, choice, reachesEnd))
+        return true;
+    if (!choice.line)
+        return false;
+    // A header that can't be read may be one that the text's end cut short.
+    if (!choice.line->readable)
+        return !reachesEnd;
+    return BlockAboveHeader(text, choice.line->start, context).cutByTextStart;
 }
 
 QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context) {

@@ -46,7 +46,8 @@ using ParameterList = QList<ParameterEntry>;
 // EndProcedure ends at the next header), else the one whose comment block directly above its
 // header holds the caret, else the nearest header. Otherwise the header nearest the caret
 // among the headers that SearchMode accepts (1 starting before the caret, 2 starting at or
-// after it, other values none). Ties keep the earlier header. A header line is the line's leading
+// after it, other values none); distances count characters of the text. Ties keep the earlier
+// header. A header line is the line's leading
 // blanks and tabs, an optional "Runtime", the keyword (Procedure, ProcedureC, ProcedureDLL,
 // ProcedureCDLL in any case), an optional return type, the name and the parameter list through the
 // ")" that matches its "("; the list may run over several lines after a line ending in ",", "|",
@@ -62,7 +63,9 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
 // would: it begins after the document's start and the caret may be in a procedure whose
 // header lies before it, or the chosen header's comment block may begin before it; or, with
 // reachesEnd false (the document goes on after the text), the caret is in comment lines that
-// run to the text's end, so a block of a header after it may hold the caret.
+// run to the text's end, so a block of a header after it may hold the caret, or the header
+// chosen can't be read and the text's end may have cut it; or, where the choice is the nearest
+// header, one outside the text could be as near or nearer (or none was found in it).
 bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd);
 
 // Every header of the text, in order, as FindProcedure would record each (header text, start

@@ -3,6 +3,12 @@
 #include <QChar>
 #include <QStringView>
 
+#include <bit>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace glossa {
 
 // The characters PureBasic source is scanned by, shared by the header search, the comment
@@ -16,6 +22,44 @@ inline bool IsBlank(QChar c) {
 // The end of a line: CR or LF (a CR LF pair is two).
 inline bool IsLineEnd(QChar c) {
     return c == u'\n' || c == u'\r';
+}
+
+// The index of the first line end (CR or LF) at or after i; the text's size when there is none.
+// Sources with CR LF, LF, CR alone or a mix of them are read alike.
+inline qsizetype FindLineEnd(QStringView text, qsizetype i) {
+    const char16_t* data = text.utf16();
+    const qsizetype n = text.size();
+#ifdef __SSE2__
+    // Sixteen characters at a time: this runs over every line of every source read.
+    const __m128i lineFeed = _mm_set1_epi16(u'\n');
+    const __m128i carriageReturn = _mm_set1_epi16(u'\r');
+    const auto ends = [&](qsizetype at) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        return _mm_or_si128(_mm_cmpeq_epi16(chunk, lineFeed),
+                            _mm_cmpeq_epi16(chunk, carriageReturn));
+    };
+    for (; i + 16 <= n; i += 16) {
+        const unsigned found = unsigned(_mm_movemask_epi8(_mm_packs_epi16(ends(i), ends(i + 8))));
+        if (found != 0)
+            return i + std::countr_zero(found);
+    }
+#endif
+    for (; i < n; ++i) {
+        if (IsLineEnd(data[i]))
+            return i;
+    }
+    return n;
+}
+
+// The index after the line end that starts at i (a CR LF pair is one line end).
+inline qsizetype AfterLineEnd(QStringView text, qsizetype i) {
+    return text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? i + 2 : i + 1;
+}
+
+// The index where the next line starts after i, or -1 when no line end follows.
+inline qsizetype NextLineStart(QStringView text, qsizetype i) {
+    const qsizetype end = FindLineEnd(text, i);
+    return end < text.size() ? AfterLineEnd(text, end) : -1;
 }
 
 // ASCII letters, digits and the underscore: what a PureBasic name is made of.

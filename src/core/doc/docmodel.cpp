@@ -102,10 +102,9 @@ SourceModules ScanModules(const QString& text) {
                     modules.used.append(name.toLower());
             }
         }
-        const qsizetype lineFeed = view.indexOf(u'\n', first);
-        if (lineFeed < 0)
+        lineStart = NextLineStart(view, first);
+        if (lineStart < 0)
             break;
-        lineStart = lineFeed + 1;
     }
     return modules;
 }

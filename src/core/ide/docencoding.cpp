@@ -161,18 +161,11 @@ bool IsValidUtf8(QByteArrayView bytes) {
     return true;
 }
 
-DecodedText::DecodedText(QByteArrayView bytes, DocEncoding encoding) {
-    const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes = bytes.first(zero);
-    bytes_ = bytes.toByteArray();
+DecodedText::DecodedText(QByteArrayView bytes, DocEncoding encoding) : bytes_(bytes.toByteArray()) {
     Decode(encoding);
 }
 
 DecodedText::DecodedText(QByteArray&& bytes, DocEncoding encoding) : bytes_(std::move(bytes)) {
-    const qsizetype zero = bytes_.indexOf('\0');
-    if (zero >= 0)
-        bytes_.truncate(zero);
     Decode(encoding);
 }
 

@@ -23,8 +23,8 @@ inline DocEncoding EncodingForCodePage(int codePage) {
 // surrogate becomes U+FFFD.
 QByteArray EncodeText(QStringView text, DocEncoding encoding);
 
-// Decodes bytes, stopping at the first zero byte. Each byte of an invalid UTF-8 sequence
-// becomes one U+FFFD.
+// Decodes bytes, all of them: a zero byte is U+0000, a character like any other. Each byte of
+// an invalid UTF-8 sequence becomes one U+FFFD.
 QString DecodeText(QByteArrayView bytes, DocEncoding encoding);
 
 // Strict UTF-8: no overlong forms, surrogates or code points above U+10FFFF.
@@ -39,13 +39,13 @@ qsizetype EncodedLength(QStringView text, DocEncoding encoding);
 class DecodedText {
 public:
     DecodedText() = default;
-    // Decodes bytes as DecodeText does (up to the first zero byte).
+    // Decodes bytes as DecodeText does.
     DecodedText(QByteArrayView bytes, DocEncoding encoding);
-    // The same, keeping bytes themselves (no copy unless they hold a zero byte).
+    // The same, keeping bytes themselves (no copy).
     DecodedText(QByteArray&& bytes, DocEncoding encoding);
 
     const QString& Text() const { return text_; }
-    // The bytes the text came from (without the zero byte and what followed it).
+    // The bytes the text came from.
     const QByteArray& Bytes() const { return bytes_; }
     // Byte index, in Bytes(), of the character at a text index (0..size; size gives the
     // number of bytes).

@@ -1,6 +1,9 @@
 #include "ide/ideeditor.h"
 
 #include "bridgeoperations.h"
+#include "comment/procedureheader.h"
+
+#include <algorithm>
 
 #include <new>
 #include <string_view>
@@ -85,12 +88,29 @@ QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
         }
         bytes.remove(0, skip);
         windowStart_ += int(skip);
+        // A line starts after LF, CR LF or CR; the LF of a pair starts none.
         const QByteArray previous = ReadRange(windowStart_ - 1, windowStart_);
-        // "^" follows line feeds only, as for the lines inside the text.
-        windowAtLineStart_ = previous == "\n";
+        windowAtLineStart_ =
+            previous == "\n" || (previous == "\r" && !(bytes.size() > 0 && bytes[0] == '\n'));
     }
     decoded_ = std::make_shared<const DecodedText>(std::move(bytes), encoding_);
     return decoded_->Text();
+}
+
+QString IdeEditor::ReadTextForChoice(int length, int searchRange, CommentContext& context) {
+    qint64 range = searchRange;
+    for (;;) {
+        QString text = ReadDocumentText(length + 1, context.CaretPos, int(range));
+        context.WindowStart = windowStart_;
+        context.WindowAtLineStart = windowAtLineStart_;
+        context.Read = decoded_;
+        if (range <= 0 || range >= length)
+            return text;
+        const bool reachesEnd = windowStart_ + decoded_->Bytes().size() >= length;
+        if (!SearchWindowCutsChoice(text, context, reachesEnd))
+            return text;
+        range = std::min<qint64>(range * 2, length);
+    }
 }
 
 int IdeEditor::Length() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comment/commentcontext.h"
 #include "ide/idedocument.h"
 
 #include <QString>
@@ -33,10 +34,15 @@ public:
     static QString LineEndForMode(int eolMode);
 
     // Reads the document (size = length + 1; see the bridge's ReadDocumentText) and decodes
-    // it up to the first zero byte. Empty when nothing could be read. Sets WindowStart(),
-    // WindowAtLineStart() and Decoded(). A search window in UTF-8 starts at the next
+    // all of it (a zero byte is a character like any other). Empty when nothing could be read. Sets
+    // WindowStart(), WindowAtLineStart() and Decoded(). A search window in UTF-8 starts at the next
     // character's first byte.
     QString ReadDocumentText(int size, int caretPos, int searchRange);
+    // The text the procedure is chosen in, for a document of length bytes: with searchRange > 0
+    // the bytes around context.CaretPos, read again twice as wide for as long as they may hold
+    // too little to choose as the whole document would (SearchWindowCutsChoice); else the
+    // whole document. Sets context's WindowStart, WindowAtLineStart and Read.
+    QString ReadTextForChoice(int length, int searchRange, CommentContext& context);
     // The document's text when the caller has it already (file mode decodes the bytes it read
     // while the windows are built): the next read of the whole document, when it is
     // documentSize bytes long and in decoded's encoding, takes it instead of copying the bytes
@@ -46,7 +52,7 @@ public:
                           DocEncoding encoding);
     // Document position of the first byte of the text last read.
     int WindowStart() const { return windowStart_; }
-    // True when the text last read starts a document line.
+    // True when the text last read starts a document line (the byte before it ends a line).
     bool WindowAtLineStart() const { return windowAtLineStart_; }
     // The text last read with the bytes it came from.
     std::shared_ptr<const DecodedText> Decoded() const { return decoded_; }

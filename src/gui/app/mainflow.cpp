@@ -132,12 +132,6 @@ QString MainFlow::NoProcedureReason() const {
     const std::string& bytes = file_->Editor().Document();
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
         return why + u" The file is UTF-16, which the IDE doesn't read: save it as UTF-8."_s;
-    if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos)
-        return why +
-               u" The file holds a NUL byte at byte %1; a source is read only up to it."_s.arg(nul);
-    if (file_->Editor().EolMode() == sci::kEolCr)
-        return why + u" Its lines end with CR alone; Glossa finds headers only on lines that "
-                     "end with LF or CR LF."_s;
     return why;
 }
 
@@ -274,22 +268,8 @@ bool MainFlow::ReadDocument(QString& text) {
 }
 
 QString MainFlow::ReadSourceText(int length) {
-    // A search window limits what is read, never what is chosen: while it may cut the
-    // procedure around the caret or the chosen header's block, it is read again twice as wide.
-    qint64 range = options_.searchRange;
-    for (;;) {
-        QString text = editor_->ReadDocumentText(length + 1, context_.CaretPos, int(range));
-        context_.WindowStart = editor_->WindowStart();
-        context_.WindowAtLineStart = editor_->WindowAtLineStart();
-        context_.Read = editor_->Decoded();
-        if (range <= 0 || range >= length)
-            return text;
-        const bool reachesEnd =
-            context_.WindowStart + (context_.Read ? context_.Read->Bytes().size() : 0) >= length;
-        if (!SearchWindowCutsChoice(text, context_, reachesEnd))
-            return text;
-        range = std::min<qint64>(range * 2, length);
-    }
+    // A search window limits what is read, never what is chosen.
+    return editor_->ReadTextForChoice(length, options_.searchRange, context_);
 }
 
 std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
