@@ -54,7 +54,10 @@ bash "$here/install-deps.sh" >&2
 host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 case "$host_qt" in
   "$qt_upstream"*) ;;
-  *) log "the host Qt is $host_qt, this recipe needs $qt_upstream"; exit 1 ;;
+  *)
+    log "the host Qt is $host_qt, this recipe needs $qt_upstream"
+    exit 1
+    ;;
 esac
 mingw_gcc=$(dpkg-query -W -f='${Version}' "g++-mingw-w64-x86-64-posix")
 
@@ -108,8 +111,14 @@ apt-get source -qq "qt6-base=$host_qt" >/dev/null 2>&1 || apt-get source -qq qt6
 apt-get source -qq scite >/dev/null
 qt_src=$(find "$work" -maxdepth 1 -type d -name "qt6-base-*" | head -n 1)
 scite_src=$(find "$work" -maxdepth 1 -type d -name "scite-$scite_upstream*" | head -n 1)
-[ -n "$qt_src" ] || { log "no qt6-base source"; exit 1; }
-[ -n "$scite_src" ] || { log "no scite $scite_upstream source"; exit 1; }
+[ -n "$qt_src" ] || {
+  log "no qt6-base source"
+  exit 1
+}
+[ -n "$scite_src" ] || {
+  log "no scite $scite_upstream source"
+  exit 1
+}
 
 # Licence texts of what the deployed program ships, copied first so that a missing one fails early.
 mkdir -p "$stage/qt/licenses"
@@ -136,19 +145,25 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 
 log "building Scintilla"
-make -C "$scite_src/scintilla/win32" -j"$jobs" "${scintilla_make[@]}" >"$work/scintilla.log" 2>&1 ||
-  { tail -n 30 "$work/scintilla.log" >&2; exit 1; }
+if ! make -C "$scite_src/scintilla/win32" -j"$jobs" "${scintilla_make[@]}" >"$work/scintilla.log" 2>&1; then
+  tail -n 30 "$work/scintilla.log" >&2
+  exit 1
+fi
 cp "$scite_src/scintilla/bin/Scintilla.dll" "$stage/scintilla/"
 "$triple-strip" "$stage/scintilla/Scintilla.dll"
 
 log "configuring Qt"
-cmake -S "$qt_src" -B "$work/qt-build" -G Ninja \
+if ! cmake -S "$qt_src" -B "$work/qt-build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$stage/toolchain-$triple.cmake" \
-  -DCMAKE_INSTALL_PREFIX="$stage/qt" "${qt_options[@]}" >"$work/qt-configure.log" 2>&1 ||
-  { tail -n 40 "$work/qt-configure.log" >&2; exit 1; }
+  -DCMAKE_INSTALL_PREFIX="$stage/qt" "${qt_options[@]}" >"$work/qt-configure.log" 2>&1; then
+  tail -n 40 "$work/qt-configure.log" >&2
+  exit 1
+fi
 log "building Qt"
-cmake --build "$work/qt-build" --parallel "$jobs" >"$work/qt-build.log" 2>&1 ||
-  { grep -B2 -A20 -m3 'FAILED:' "$work/qt-build.log" >&2 || tail -n 40 "$work/qt-build.log" >&2; exit 1; }
+if ! cmake --build "$work/qt-build" --parallel "$jobs" >"$work/qt-build.log" 2>&1; then
+  grep -B2 -A20 -m3 'FAILED:' "$work/qt-build.log" >&2 || tail -n 40 "$work/qt-build.log" >&2
+  exit 1
+fi
 cmake --install "$work/qt-build" >/dev/null
 
 # The installed CMake files name the stage; they must name the final place.

@@ -20,36 +20,39 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 
 if [ $# -gt 0 ]; then
-    targets=("$@")
+  targets=("$@")
 else
-    targets=()
-    for f in fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
+  targets=()
+  for f in fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
+
+count_inputs() { find "$1" -maxdepth 1 -type f | wc -l; }
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 status=0
 for t in "${targets[@]}"; do
-    corpus="$out/$t"
-    mkdir -p "$corpus"
-    if [ -d "fuzz/corpus/$t" ]; then cp -r "fuzz/corpus/$t/." "$corpus/"; fi
-    echo "== fuzzing $t for ${seconds}s"
-    if ! (cd "$out" && timeout $((seconds + 120)) "$OLDPWD/build/fuzz/fuzz/$t" \
-            -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$out/$t-" \
-            "$corpus" 2>"$out/$t.log"); then
-        echo "fuzzer $t failed:" >&2
-        tail -n 60 "$out/$t.log" >&2
-        mkdir -p fuzz-out && cp "$out/$t"-* fuzz-out/ 2>/dev/null || true
-        status=1
-    else
-        grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$out/$t.log" | sed "s/^/  $t /"
-    fi
-    if [ "$seconds" -gt 60 ]; then
-        mkdir -p "fuzz/corpus/$t"
-        before=$(ls "fuzz/corpus/$t" | wc -l)
-        (cd "$out" && "$OLDPWD/build/fuzz/fuzz/$t" -merge=1 "$OLDPWD/fuzz/corpus/$t" "$corpus" \
-            >"$out/$t.merge.log" 2>&1) || true
-        echo "  $t corpus: $before -> $(ls "fuzz/corpus/$t" | wc -l) inputs"
-    fi
+  corpus="$out/$t"
+  mkdir -p "$corpus"
+  if [ -d "fuzz/corpus/$t" ]; then cp -r "fuzz/corpus/$t/." "$corpus/"; fi
+  echo "== fuzzing $t for ${seconds}s"
+  if ! (cd "$out" && timeout $((seconds + 120)) "$OLDPWD/build/fuzz/fuzz/$t" \
+    -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$out/$t-" \
+    "$corpus" 2>"$out/$t.log"); then
+    echo "fuzzer $t failed:" >&2
+    tail -n 60 "$out/$t.log" >&2
+    mkdir -p fuzz-out
+    cp "$out/$t"-* fuzz-out/ 2>/dev/null || true
+    status=1
+  else
+    grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$out/$t.log" | sed "s/^/  $t /"
+  fi
+  if [ "$seconds" -gt 60 ]; then
+    mkdir -p "fuzz/corpus/$t"
+    before=$(count_inputs "fuzz/corpus/$t")
+    (cd "$out" && "$OLDPWD/build/fuzz/fuzz/$t" -merge=1 "$OLDPWD/fuzz/corpus/$t" "$corpus" \
+      >"$out/$t.merge.log" 2>&1) || true
+    echo "  $t corpus: $before -> $(count_inputs "fuzz/corpus/$t") inputs"
+  fi
 done
 exit $status

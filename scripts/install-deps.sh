@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Glossa needs.
-#   scripts/install-deps.sh build   what building and running Glossa takes (Qt, CMake, a compiler)
-#   scripts/install-deps.sh [test]  that and the test tools (QScintilla, Google Benchmark, clang
-#                                   for the fuzzers, MinGW and Wine, Xvfb)
+# Installs the Debian packages Glossa needs, by set:
+#   scripts/install-deps.sh build    what building and running Glossa takes (Qt, CMake, a compiler)
+#   scripts/install-deps.sh example  that and Xvfb, to run Glossa without a display
+#   scripts/install-deps.sh [test]   that and the test tools (the format and script checkers,
+#                                    QScintilla, Google Benchmark, clang for the fuzzers, MinGW
+#                                    and Wine, xdotool)
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
-packages=(
+build=(
   build-essential dpkg-dev cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
   libgl-dev libxkbcommon-dev
 )
-if [ "${1:-test}" != "build" ]; then
-  packages+=(
-    clang-format libqscintilla2-qt6-dev libbenchmark-dev
-    clang libclang-rt-14-dev
-    g++-mingw-w64-x86-64-posix wine64 fonts-wine
-    xvfb xauth fonts-liberation xdotool
-  )
-fi
+display=(xvfb xauth)
+test_tools=(
+  clang-format libqscintilla2-qt6-dev libbenchmark-dev
+  shellcheck shfmt
+  clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine64 fonts-wine
+  fonts-liberation xdotool
+)
+case "${1:-test}" in
+  build) packages=("${build[@]}") ;;
+  example) packages=("${build[@]}" "${display[@]}") ;;
+  test) packages=("${build[@]}" "${display[@]}" "${test_tools[@]}") ;;
+  *)
+    echo "install-deps: unknown set '$1' (build, example or test)" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

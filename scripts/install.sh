@@ -13,14 +13,14 @@ cmake --preset release >/dev/null
 cmake --build --preset release
 
 if [ "${1:-}" = "--package" ]; then
-    (cd build/release && cpack)
-    ls -1 build/release/glossa[-_]*.{deb,tar.gz} 2>/dev/null || true
+  (cd build/release && cpack)
+  ls -1 build/release/glossa[-_]*.{deb,tar.gz} 2>/dev/null || true
 else
-    prefix="${1:-$HOME/.local}"
-    cmake --install build/release --prefix "$prefix"
-    echo "Installed $prefix/bin/glossa"
-    case ":$PATH:" in
-        *":$prefix/bin:"*) ;;
-        *) echo "Note: $prefix/bin is not on your PATH" ;;
-    esac
+  prefix="${1:-$HOME/.local}"
+  cmake --install build/release --prefix "$prefix"
+  echo "Installed $prefix/bin/glossa"
+  case ":$PATH:" in
+    *":$prefix/bin:"*) ;;
+    *) echo "Note: $prefix/bin is not on your PATH" ;;
+  esac
 fi

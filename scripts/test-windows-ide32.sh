@@ -69,10 +69,10 @@ GLOSSA_SCINTILLA_DLL=$(winpath "$scintilla") timeout -k 10 300 "$WINE" \
 # Apply into a 32-bit editor: the block is inserted above the header (the write checks the
 # header's bytes first with a 12-byte text-range record); then the same with the document read
 # through -searchrange (SCI_GETTEXTRANGE at start-up too).
-source_text='EnableExplicit\n\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n'
+source_text=$'EnableExplicit\n\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n'
 expected=$'EnableExplicit\n\n;<comment>\n;  <summary>Adds two numbers.</summary>\n;  <param><b>a:</b> {description}</param>\n;  <param><b>b:</b> {description}</param>\n;  <return></return>\n;  <example></example>\n;</comment>\nProcedure.i Add(a, b)\n  ProcedureReturn a + b\nEndProcedure\n'
 for run in whole range; do
-  printf "$source_text" >"$tmp/$run.pb"
+  printf '%s' "$source_text" >"$tmp/$run.pb"
   if [ "$run" = range ]; then
     start_ide "$run" 65001 2 41 0 -searchrange:30
   else

@@ -43,11 +43,17 @@ standin="$tests/standinide.exe"
 for f in glossa.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll platforms/qwindows.dll \
   styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
   licenses/Qt.txt licenses/LGPL-3.0-only.txt licenses/MinGW-GCC-runtime.txt; do
-  [ -f "$deploy/$f" ] || { echo "test-windows: $f is missing from the installed folder" >&2; exit 1; }
+  [ -f "$deploy/$f" ] || {
+    echo "test-windows: $f is missing from the installed folder" >&2
+    exit 1
+  }
 done
 zipped=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip")
 installed=$(cd "$deploy" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-[ "$zipped" = "$installed" ] || { echo "test-windows: $zip differs from the installed folder" >&2; exit 1; }
+[ "$zipped" = "$installed" ] || {
+  echo "test-windows: $zip differs from the installed folder" >&2
+  exit 1
+}
 echo "test-windows: $zip ($(du -k "$zip" | cut -f1) KB)"
 
 start_wine_session
@@ -197,7 +203,8 @@ else
   fail "installer: no folder picker"
 fi
 wait "$install_pid" || fail "installer: exit code $?"
-user=$(ls "$WINEPREFIX/drive_c/users" | grep -vx Public | head -n 1)
+user=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public -printf '%f\n' |
+  LC_ALL=C sort | head -n 1)
 # Windows ignores letter case in file names: whatever spelling the file has, it is the one.
 prefs=$(find "$WINEPREFIX/drive_c/users/$user/AppData/Roaming" -maxdepth 2 -ipath '*/PureBasic/tools.prefs' | head -n 1)
 command_path=$(winpath "$deploy/glossa.exe")

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Glossa and runs every test headless, stopping at the first
-# failure: the formatting check, the ci build with all its tests, the same tests (less the web
-# engine's) under AddressSanitizer and UndefinedBehaviorSanitizer, the export's end-to-end test
-# under ThreadSanitizer, the Windows build and its tests under Wine (scripts/test-windows.sh),
-# and a short run of every fuzzer.
+# failure: the formatting check, the shell scripts' check (shellcheck) and layout (shfmt), the ci
+# build with all its tests, the same tests (less the web engine's) under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the export's end-to-end test under ThreadSanitizer, the Windows
+# build and its tests under Wine (scripts/test-windows.sh), and a short run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,12 @@ bash scripts/install-deps.sh test
 
 echo "== formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+echo "== shell scripts"
+# -x: shellcheck follows the sourced Wine helper; shfmt takes the layout from .editorconfig.
+mapfile -t scripts < <(git ls-files 'scripts/*.sh' .ci/run)
+shellcheck -x "${scripts[@]}"
+shfmt -d "${scripts[@]}"
 
 echo "== ci build and tests"
 # The summary shows what was found; the ci preset refuses to build without QScintilla or the

@@ -7,13 +7,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ ! -f build/ci/compile_commands.json ]; then
-    cmake --preset ci >/dev/null
-    cmake --build --preset ci
+  cmake --preset ci >/dev/null
+  cmake --build --preset ci
 fi
 if [ $# -gt 0 ]; then
-    files=("$@")
+  files=("$@")
 else
-    mapfile -t files < <(git ls-files 'src/*.cpp')
+  mapfile -t files < <(git ls-files 'src/*.cpp')
 fi
 
 # The generated headers (moc, uic, the version header) sit under build/ci/src/, which the
@@ -25,26 +25,26 @@ checked=0
 skipped=()
 failed=()
 for f in "${files[@]}"; do
-    # Sources for another platform (the Win32 bridge) have no compile command here.
-    if ! grep -qF "\"file\": \"$root/$f\"" build/ci/compile_commands.json; then
-        skipped+=("$f")
-        continue
-    fi
-    checked=$((checked + 1))
-    output=$(clang-tidy -p build/ci --quiet --header-filter="$header_filter" "$f" 2>&1) ||
-        failed+=("$f")
-    # clang-tidy counts the suppressed warnings on stderr; only findings are worth showing.
-    findings=$(printf '%s\n' "$output" | grep -v -E '^[0-9]+ warnings? generated\.$' || true)
-    if [ -n "$findings" ]; then
-        printf '%s\n' "$findings"
-        [[ " ${failed[*]-} " == *" $f "* ]] || failed+=("$f")
-    fi
+  # Sources for another platform (the Win32 bridge) have no compile command here.
+  if ! grep -qF "\"file\": \"$root/$f\"" build/ci/compile_commands.json; then
+    skipped+=("$f")
+    continue
+  fi
+  checked=$((checked + 1))
+  output=$(clang-tidy -p build/ci --quiet --header-filter="$header_filter" "$f" 2>&1) ||
+    failed+=("$f")
+  # clang-tidy counts the suppressed warnings on stderr; only findings are worth showing.
+  findings=$(printf '%s\n' "$output" | grep -v -E '^[0-9]+ warnings? generated\.$' || true)
+  if [ -n "$findings" ]; then
+    printf '%s\n' "$findings"
+    [[ " ${failed[*]-} " == *" $f "* ]] || failed+=("$f")
+  fi
 done
 
 echo "tidy: $checked file(s) checked, ${#failed[@]} with findings, ${#skipped[@]} skipped" \
-    "(no compile command on this platform${skipped[*]:+: ${skipped[*]}})"
+  "(no compile command on this platform${skipped[*]:+: ${skipped[*]}})"
 if [ ${#failed[@]} -gt 0 ]; then
-    printf 'tidy: findings in %s\n' "${failed[@]}"
-    exit 1
+  printf 'tidy: findings in %s\n' "${failed[@]}"
+  exit 1
 fi
 echo "tidy: clean"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Windows test scripts: Wine on a private prefix and a private Xvfb display, and
 # the helpers of the end-to-end runs (windows found by title, real key events through xdotool,
 # the stand-in IDE started and its results compared byte for byte).
@@ -17,11 +18,18 @@ find_tool() {
   return 1
 }
 # Debian's wine64 package puts its loader under /usr/lib/wine; the wine package adds wrappers.
-WINE=$(find_tool wine64 /usr/lib/wine/wine64 wine) || { echo "wine64 not found" >&2; exit 1; }
-WINESERVER=$(find_tool wineserver /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver) ||
-  { echo "wineserver not found" >&2; exit 1; }
+WINE=$(find_tool wine64 /usr/lib/wine/wine64 wine) || {
+  echo "wine64 not found" >&2
+  exit 1
+}
+WINESERVER=$(find_tool wineserver /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver) || {
+  echo "wineserver not found" >&2
+  exit 1
+}
 
+# The exit code of the script that sources this one: it ends with `exit "$status"`.
 status=0
+# shellcheck disable=SC2034 # status is read by the sourcing script
 fail() {
   echo "FAILED: $*" >&2
   status=1
@@ -46,9 +54,16 @@ start_wine_session() {
   # Xvfb picks a free display number and reports it.
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-  [ -s "$tmp/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(cat "$tmp/display")"
+  for _ in $(seq 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$tmp/display" ] || {
+    echo "Xvfb did not start" >&2
+    exit 1
+  }
+  DISPLAY=":$(cat "$tmp/display")"
+  export DISPLAY
   echo "preparing a Wine prefix"
   timeout -k 10 300 "$WINE" wineboot.exe --init >/dev/null 2>&1 || {
     echo "wineboot failed" >&2
@@ -77,7 +92,10 @@ wait_window() {
   local id=""
   for _ in $(seq 200); do
     id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    [ -n "$id" ] && {
+      echo "$id"
+      return 0
+    }
     sleep 0.1
   done
   return 1
@@ -126,11 +144,13 @@ screenshot() {
 }
 
 # Starts the stand-in IDE ($standin, with $scintilla) in the background with the document
-# $tmp/NAME.pb and the deployed glossa.exe ($deploy) as its tool.
+# $tmp/NAME.pb and the deployed glossa.exe ($deploy) as its tool; the sourcing script sets the
+# three paths.
 # start_ide NAME CODEPAGE EOLMODE CARET READONLY [GLOSSA_ARGUMENTS...]
 start_ide() {
   local name=$1 codepage=$2 eol=$3 caret=$4 readonly=$5
   shift 5
+  : "${standin:?}" "${scintilla:?}" "${deploy:?}"
   timeout -k 10 180 "$WINE" "$standin" "$(winpath "$scintilla")" "$(winpath "$tmp/$name.pb")" \
     "$codepage" "$eol" "$caret" "$readonly" "$(winpath "$tmp/$name")" \
     "$(winpath "$deploy/glossa.exe")" "$@" >"$tmp/$name.log" 2>&1 &
