@@ -2,6 +2,8 @@
 // program starts without loading the web engine.
 #include "webpreviewview.h"
 
+#include <type_traits>
+
 extern "C" Q_DECL_EXPORT QWidget* glossa_webpreview_create(QWidget* parent,
                                                            const glossa::PreviewOpener* opener) {
     return glossa::CreateWebPreviewView(parent, opener ? *opener : glossa::PreviewOpener());
@@ -11,3 +13,9 @@ extern "C" Q_DECL_EXPORT void glossa_webpreview_set_content(QWidget* view, const
     if (html)
         glossa::SetWebPreviewContent(view, *html);
 }
+
+// The program resolves these by the names and types it shares with this module.
+static_assert(
+    std::is_same_v<decltype(&glossa_webpreview_create), glossa::WebPreviewCreateFunction>);
+static_assert(
+    std::is_same_v<decltype(&glossa_webpreview_set_content), glossa::WebPreviewSetContentFunction>);

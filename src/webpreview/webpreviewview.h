@@ -1,6 +1,6 @@
 #pragma once
 
-#include "preview/previewview.h"
+#include "previewviewinterface.h"
 
 #include <QUrl>
 #include <QWebEnginePage>

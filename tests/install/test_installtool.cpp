@@ -1,4 +1,3 @@
-#include "install/installation.h"
 #include "install/installtool.h"
 
 #include <QCoreApplication>

@@ -34,16 +34,6 @@ InstallEnvironment SystemInstallEnvironment(IdePlatform platform) {
     return env;
 }
 
-int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
-                    const MessageSink& showSuccess) {
-    std::int32_t stored = 0;
-    InstallEnvironment withResult = env;
-    withResult.storedShortcut = &stored;
-    if (InstallGlossa(platform, withResult) != 0 && showSuccess)
-        showSuccess(u"Success!"_s, InstallSuccessText(stored, platform));
-    return 0;
-}
-
 int RunInstallation() {
     const IdePlatform platform = CurrentIdePlatform();
     return RunInstallation(platform, SystemInstallEnvironment(platform),

@@ -56,9 +56,6 @@ void ShareOpenGLContexts() {
 }
 #endif
 
-using CreateFunction = QWidget* (*)(QWidget*, const PreviewOpener*);
-using SetContentFunction = void (*)(QWidget*, const QString*);
-
 // The view of the web engine, reached through the module that carries it. It is loaded at the
 // first preview, so that a run without a preview never loads the web engine.
 PreviewViewFactory LoadWebPreviewModule() {
@@ -81,9 +78,9 @@ PreviewViewFactory LoadWebPreviewModule() {
     }
     if (module.isLoaded()) {
         const auto create =
-            reinterpret_cast<CreateFunction>(module.resolve("glossa_webpreview_create"));
-        const auto setContent =
-            reinterpret_cast<SetContentFunction>(module.resolve("glossa_webpreview_set_content"));
+            reinterpret_cast<WebPreviewCreateFunction>(module.resolve(kWebPreviewCreateSymbol));
+        const auto setContent = reinterpret_cast<WebPreviewSetContentFunction>(
+            module.resolve(kWebPreviewSetContentSymbol));
         if (create && setContent) {
             return {[create](QWidget* parent, const PreviewOpener& opener) {
                         return create(parent, &opener);

@@ -1,24 +1,13 @@
 #pragma once
 
-#include <functional>
+#include "previewviewinterface.h"
+
 #include <optional>
 #include <QString>
 #include <QTextBrowser>
 #include <QWidget>
 
 namespace glossa {
-
-// Receives the address to hand to the system for a link the user followed.
-using PreviewOpener = std::function<void(const QString& address)>;
-
-// The object name of the view inside the preview window.
-inline constexpr char kPreviewViewName[] = "web_preview";
-
-// Makes the view and loads HTML into it.
-struct PreviewViewFactory {
-    std::function<QWidget*(QWidget* parent, PreviewOpener opener)> create;
-    std::function<void(QWidget* view, const QString& html)> setContent;
-};
 
 // Creates web_preview inside the parent: an HTML view that runs no scripts, loads nothing from
 // outside the page and, instead of navigating, passes each link the user follows (mapped by

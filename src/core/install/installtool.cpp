@@ -321,6 +321,16 @@ QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform) {
            u"If your IDE is open, please restart it.\n"_s + last;
 }
 
+int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
+                    const MessageSink& showSuccess) {
+    std::int32_t stored = 0;
+    InstallEnvironment withResult = env;
+    withResult.storedShortcut = &stored;
+    if (InstallGlossa(platform, withResult) != 0 && showSuccess)
+        showSuccess(u"Success!"_s, InstallSuccessText(stored, platform));
+    return 0;
+}
+
 QString InstallToolCountErrorText(const QString& filePath) {
     return u"The tools menu configuration %1 holds an invalid ToolCount; no tool was added."_s.arg(
         QDir::toNativeSeparators(filePath));

@@ -90,6 +90,14 @@ int InstallGlossa(IdePlatform platform, const InstallEnvironment& env);
 // another one.
 QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform);
 
+// Shows a message to the user (title, text).
+using MessageSink = std::function<void(const QString& title, const QString& text)>;
+
+// The installation run: installs Glossa with the platform's values and, on success, passes the
+// "Success!" title and text to showSuccess. Returns the process's exit code, 0.
+int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
+                    const MessageSink& showSuccess);
+
 // The message when tools.prefs holds a ToolCount that leaves no number for a new entry.
 QString InstallToolCountErrorText(const QString& filePath);
 
