@@ -1,5 +1,6 @@
 #include "doc/sourcetree.h"
 
+#include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 
@@ -267,8 +268,7 @@ bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
         bytes.remove(0, 3);
     out.context = CommentContext();
     // Read as a file run by hand is, or as the IDE's own temp file when it is one.
-    out.context.DocEncoding =
-        EncodingForCodePage(FileMode::CodePageFor(bytes, bom, FileMode::IsIdeTempFile(path)));
+    out.context.DocEncoding = EncodingForCodePage(CodePageFor(bytes, bom, IsIdeTempFile(path)));
     out.context.LineEnd = IdeEditor::LineEndForMode(FileMode::EolModeFor(bytes));
     out.context.Read = std::make_shared<const DecodedText>(bytes, out.context.DocEncoding);
     out.text = out.context.Read->Text();
