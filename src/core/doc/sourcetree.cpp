@@ -215,8 +215,8 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes)
 }
 
 QString WhyNotSourceText(QByteArrayView bytes) {
-    const QString why = u"it is UTF-16 text, which the PureBasic IDE doesn't write; save it as "
-                        "UTF-8"_s;
+    QString why = u"it is UTF-16 text, which the PureBasic IDE doesn't write; save it as "
+                  "UTF-8"_s;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return why;
     // Without a mark: text of Latin letters has a zero in every second byte, at odd places
