@@ -1,7 +1,7 @@
 #include "app/automation.h"
 #include "app/commandline.h"
-#include "app/consolerun.h"
 #include "app/mainflow.h"
+#include "consolerun.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -4,6 +4,7 @@
 #include "app/singleinstance.h"
 #include "common/testfiles.h"
 #include "files/safewrite.h"
+#include "prefs/settingspaths.h"
 #include "preview/previewwindow.h"
 #include "simulatedscintilla.h"
 #include "ui/editorwindow.h"

@@ -1,4 +1,5 @@
 #include "app/windowsettings.h"
+#include "prefs/settingspaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,27 +5,24 @@
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
+#include "doc/inorder.h"
+#include "doc/reportspill.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
 #include "files/safewrite.h"
 
 #include <QBuffer>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QMap>
 #include <QSet>
-#include <QTemporaryFile>
 
 #include <algorithm>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <optional>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -57,8 +54,10 @@ bool IsTerminal(std::FILE* stream) {
 // taken a second; cleared before anything else is printed, so that no line mixes with it.
 class ProgressLine {
 public:
-    ProgressLine(std::FILE* err, qsizetype total)
-        : err_(err), total_(total), terminal_(IsTerminal(err)) {
+    explicit ProgressLine(std::FILE* err) : err_(err), terminal_(IsTerminal(err)) {}
+    // The run's sources are known: the second before the line shows starts now.
+    void Start(qsizetype total) {
+        total_ = total;
         timer_.start();
     }
     void Show(qsizetype done) {
@@ -79,7 +78,7 @@ public:
 
 private:
     std::FILE* err_;
-    qsizetype total_;
+    qsizetype total_ = 0;
     bool terminal_;
     QElapsedTimer timer_;
     qsizetype shownWidth_ = 0;
@@ -140,167 +139,6 @@ bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& fold
     *reason = written.reason;
     return written.ok;
 }
-
-// What the pages need of a source's procedures, kept on a temporary file between the reading
-// and the writing of the pages, so that no source is read and parsed twice and memory doesn't
-// grow with the comments of the whole tree. Text as the strings hold it (UTF-16, in this
-// machine's byte order: the file is read back by this process only), read straight into the
-// strings without a conversion.
-void Put(QDataStream& stream, const QString& text) {
-    stream << text;
-}
-
-void Put(QDataStream& stream, const QStringList& list) {
-    stream << qint32(list.size());
-    for (const QString& text : list)
-        Put(stream, text);
-}
-
-QString GetText(QDataStream& stream) {
-    QString text;
-    stream >> text;
-    return text;
-}
-
-QStringList GetList(QDataStream& stream) {
-    qint32 count = 0;
-    stream >> count;
-    QStringList list;
-    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i)
-        list.append(GetText(stream));
-    return list;
-}
-
-void SaveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
-    stream << qint64(reports.size());
-    for (const ProcedureReport& r : reports) {
-        Put(stream, r.header.headerText);
-        Put(stream, r.name);
-        stream << qint32(r.line) << r.documented;
-        Put(stream, r.summary);
-        Put(stream, r.parameterNames);
-        Put(stream, r.parameterDescriptions);
-        stream << qint32(r.parameterLines);
-        Put(stream, r.result);
-        Put(stream, r.example);
-    }
-}
-
-QList<ProcedureReport> LoadReports(QDataStream& stream) {
-    qint64 count = 0;
-    stream >> count;
-    QList<ProcedureReport> reports;
-    reports.reserve(qsizetype(std::clamp<qint64>(count, 0, 4096)));
-    for (qint64 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
-        ProcedureReport r;
-        qint32 line = 0;
-        qint32 parameterLines = 0;
-        r.header.headerText = GetText(stream);
-        r.name = GetText(stream);
-        stream >> line >> r.documented;
-        r.summary = GetText(stream);
-        r.parameterNames = GetList(stream);
-        r.parameterDescriptions = GetList(stream);
-        stream >> parameterLines;
-        r.result = GetText(stream);
-        r.example = GetText(stream);
-        r.line = line;
-        r.parameterLines = parameterLines;
-        reports.append(std::move(r));
-    }
-    return reports;
-}
-
-// Runs work on a thread of its own, in the order it is added, while the caller does something
-// else with the results that are ready: the cataloguing of one source beside the reading of the
-// next, the building of one page beside the writing of the one before. With CallerHelps::Yes a
-// caller that would wait does the next job itself: the work must then be safe to run on two
-// threads at once. Standard threads and locks, which the thread sanitizer understands (Qt's,
-// unless Qt itself is built for it, look like races to it).
-enum class CallerHelps { No, Yes };
-
-template <typename Job, typename Result> class InOrder {
-public:
-    // At most this many jobs are queued or done and not yet taken.
-    static constexpr qsizetype kAhead = 16;
-    // The waiting caller is woken once this many results are ready (or nothing is left to do),
-    // not at each one: on a virtual machine each sleep and wake-up costs tens of microseconds.
-    static constexpr qsizetype kBatch = 8;
-    using Work = std::function<Result(Job&)>;
-
-    InOrder(Work work, CallerHelps helps) : work_(std::move(work)), helps_(helps) {
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~InOrder() {
-        {
-            const std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-    InOrder(const InOrder&) = delete;
-    InOrder& operator=(const InOrder&) = delete;
-
-    void Add(Job job) {
-        const std::lock_guard lock(mutex_);
-        todo_.append({added_++, std::move(job)});
-        wake_.notify_all();
-    }
-    // Whether as many jobs are under way as may be.
-    bool Full() const { return added_ - taken_ >= kAhead; }
-    bool Pending() const { return added_ > taken_; }
-    // The next result, in the order added; waits until it is done.
-    Result Next() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            if (const auto ready = done_.find(taken_); ready != done_.end()) {
-                Result result = std::move(*ready);
-                done_.erase(ready);
-                ++taken_;
-                return result;
-            }
-            if (helps_ == CallerHelps::Yes && !todo_.isEmpty()) {
-                auto [number, job] = todo_.takeFirst();
-                lock.unlock();
-                Result result = work_(job);
-                lock.lock();
-                done_.insert(number, std::move(result));
-                continue;
-            }
-            wake_.wait(lock);
-        }
-    }
-
-private:
-    void Run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            while (todo_.isEmpty() && !stop_)
-                wake_.wait(lock);
-            if (todo_.isEmpty())
-                return;
-            auto [number, job] = todo_.takeFirst();
-            lock.unlock();
-            Result result = work_(job);
-            lock.lock();
-            done_.insert(number, std::move(result));
-            if (done_.size() >= kBatch || todo_.isEmpty())
-                wake_.notify_all();
-        }
-    }
-
-    Work work_;
-    CallerHelps helps_;
-    std::thread thread_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    QList<std::pair<qsizetype, Job>> todo_; // by the number given when added
-    QMap<qsizetype, Result> done_;
-    qsizetype added_ = 0; // only changed under the lock, on the caller's thread
-    qsizetype taken_ = 0;
-    bool stop_ = false;
-};
 
 // Whether the output folder is one of the folders of sources named: pages there would stand
 // among the sources (and replace their index.html).
@@ -380,148 +218,20 @@ bool StartExport(const QDir& folder, const QList<ManifestEntry>& planned,
     return true;
 }
 
-} // namespace
+// One run of the check and/or the export. The sources are read once, to check them and to learn
+// every procedure; the pages are written in a second pass, when links to procedures of any file
+// can be made; then come the index pages, the removal of the pages whose sources are gone, the
+// manifest and the summary. Only one source is in memory at a time.
+class DocumentationRun {
+public:
+    DocumentationRun(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
+                     std::FILE* err);
+    int Run();
 
-int RunDocumentation(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
-                     std::FILE* err) {
-    const DocumentationOptions options = ParseDocumentationOptions(arguments);
-    const bool sarifLog = options.check && options.checkFormat == CheckFormat::Sarif;
-    CheckedOutput output(out);
-    SarifLog sarif;
-    // Every run ends here. A SARIF log is written after an error too: it names the error, so
-    // that code scanning never takes the run for a clean analysis.
-    auto finish = [&](int code) {
-        if (sarifLog)
-            output.Write(sarif.ToJson());
-        output.Finish();
-        return output.ExitCode(code, err);
-    };
-    auto sayError = [&](const QString& text) {
-        Print(err, u"glossa: "_s + text + u'\n');
-        if (sarifLog)
-            sarif.AddError(text);
-    };
-    if (!options.errors.isEmpty()) {
-        for (const QString& error : options.errors)
-            sayError(error);
-        return finish(2);
-    }
-    const bool exporting = !options.exportFolder.isEmpty();
-    if (exporting && IsASourceFolder(options.exportFolder, options.paths)) {
-        sayError(u"won't export into %1: it holds the sources; name a folder of its own (one "
-                 "inside it will do)"_s.arg(QDir::toNativeSeparators(options.exportFolder)));
-        return finish(2);
-    }
-    SourceList sources = CollectSources(options.paths, options.excludes);
-    ProgressLine progress(err, sources.files.size());
-    bool failed = false;
-    auto fail = [&](const QString& text) {
-        progress.Clear();
-        sayError(text);
-        failed = true;
-    };
-
-    for (const UnreadablePath& path : sources.unreadable)
-        fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
-    for (const UnreadablePath& path : sources.skipped)
-        Print(err, u"glossa: skipped %1: %2\n"_s.arg(path.displayPath, path.reason));
-    // A mistyped or empty folder must not pass as a clean check.
-    if (sources.files.isEmpty() && sources.unreadable.isEmpty()) {
-        fail(u"no sources (*.pb, *.pbi) in %1"_s.arg(
-            QDir::toNativeSeparators(options.paths.join(u", "_s))));
-        return finish(2);
-    }
-
-    const QString extension = options.markdown ? u".md"_s : u".html"_s;
-    const QDir outFolder(options.exportFolder);
-    PageStyle style;
-    // Pages by lower-case name (folders may ignore letter case), to refuse a second source
-    // whose page would replace the first one's.
-    QHash<QString, QString> pageOwners;
-    QSet<QString> namedSources;
-    if (exporting) {
-        KeepFreedMemory();
-        style = MakePageStyle(options.ideTheme, settingsPath, options.sourceUrl);
-        for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
-            pageOwners.insert((name + extension).toLower(), QString());
-        for (const SourceFile& source : sources.files) {
-            if (source.named)
-                namedSources.insert(QFileInfo(source.path).canonicalFilePath());
-        }
-    }
-    // The roots given, and the sources of an earlier export in this format that lie outside
-    // them: those are read too (not checked, their pages not rewritten), so that the index and
-    // the links still cover them.
-    QStringList roots;
-    for (const QString& path : options.paths) {
-        if (const QString root = QFileInfo(path).canonicalFilePath(); !root.isEmpty())
-            roots << root;
-    }
-    const qsizetype givenSources = sources.files.size();
-    const QList<ManifestEntry> earlierManifest =
-        exporting ? ReadManifest(outFolder) : QList<ManifestEntry>();
-    if (exporting) {
-        for (const ManifestEntry& entry : earlierManifest) {
-            if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
-                IsUnderRoots(entry.source, roots) || !QFileInfo(entry.source).isFile())
-                continue;
-            SourceFile other;
-            other.path = entry.source;
-            other.displayPath = QDir::toNativeSeparators(entry.source);
-            other.relativePath = entry.file.chopped(extension.size());
-            sources.files.append(other);
-        }
-    }
-    qint64 procedures = 0;
-    qint64 documented = 0;
-    qint64 findingCount = 0;
-    // Counts a finding and gives its line, or adds it to the SARIF log.
-    auto findingText = [&](const SourceFile& source, const Finding& finding) {
-        ++findingCount;
-        if (IsErrorRule(finding.rule))
-            failed = true;
-        if (options.checkFormat == CheckFormat::Sarif)
-            sarif.Add(source.path, finding);
-        else if (options.checkFormat == CheckFormat::Github)
-            return GithubCommand(source.displayPath, finding);
-        else if (options.checkFormat == CheckFormat::Lines)
-            return FindingLine(source.displayPath, finding);
-        return QString();
-    };
-    auto printFindings = [&](const QString& lines) {
-        if (lines.isEmpty())
-            return;
-        progress.Clear();
-        output.WriteText(lines);
-        output.Flush();
-    };
-    // Sources that exist but can't be read: the check reports them, and their pages of an
-    // earlier export stay.
-    QSet<QString> unreadSources;
-    auto unreadable = [&](const SourceFile& source, const QString& reason, bool text) {
-        unreadSources.insert(QFileInfo(source.path).canonicalFilePath());
-        if (!text || !options.check) {
-            fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
-            return;
-        }
-        printFindings(findingText(source, {{1, 1},
-                                           CheckRule::UnreadableSource,
-                                           QString(),
-                                           u"can't read the source: "_s + reason}));
-    };
-    // The first reading checks and learns every procedure; pages are written in a second one,
-    // when links to procedures of any file can be made. Only one source is in memory at a time.
-    Catalog catalog;
-    QList<qsizetype> pageSources; // by the catalog's file number
-    // Without a temporary file the sources are read a second time instead.
-    QTemporaryFile spillFile(QDir::temp().filePath(u"glossa-export-XXXXXX"_s));
-    const bool spilling = exporting && spillFile.open();
-    QDataStream spill(&spillFile);
-    spill.setByteOrder(QDataStream::ByteOrder(QSysInfo::ByteOrder)); // the same values
-    qsizetype done = 0;
-    // The catalog and the temporary file are filled on a second thread, in the order of the
-    // sources, while this one reads and parses the next ones; neither is touched here until
-    // that thread is done. The procedures come back to be freed here, where they were made.
+private:
+    // A source's procedures on their way into the catalog (and the spill), which a second thread
+    // fills in the order of the sources while this one reads and parses the next ones. The
+    // procedures come back to be freed here, where they were made.
     struct Catalogued {
         QString page;
         QString relativePath;
@@ -529,289 +239,558 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         SourceModules modules;
         bool spilled = false;
     };
-    // Only for an export: a check has nothing to hand over.
-    std::unique_ptr<InOrder<Catalogued, QList<ProcedureReport>>> cataloguer;
-    if (exporting) {
-        cataloguer = std::make_unique<InOrder<Catalogued, QList<ProcedureReport>>>(
-            [&](Catalogued& job) {
-                catalog.AddFile(job.page, job.relativePath, job.reports, job.modules);
-                if (job.spilled)
-                    SaveReports(spill, job.reports);
-                return std::move(job.reports);
-            },
-            CallerHelps::No);
-    }
-    auto catalogue = [&](Catalogued job) {
-        cataloguer->Add(std::move(job));
-        if (cataloguer->Full())
-            cataloguer->Next();
+    using Cataloguer = InOrder<Catalogued, QList<ProcedureReport>>;
+    // A page built, with the procedures it was built from: they go back to be freed on this
+    // thread, which made them. Memory freed on another thread takes a lock on this thread's
+    // heap, and the two threads then wait for each other.
+    struct Built {
+        int file;
+        QByteArray bytes;
+        QList<ProcedureReport> reports;
     };
-    for (qsizetype s = 0; s < sources.files.size(); ++s) {
-        const SourceFile& source = sources.files[s];
-        const bool given = s < givenSources;
-        progress.Show(++done);
-        SourceText text;
-        QString reason;
-        if (!ReadSourceText(source.path, text, &reason) || !text.unreadable.isEmpty()) {
-            if (given)
-                unreadable(source, reason.isEmpty() ? text.unreadable : reason,
-                           !text.unreadable.isEmpty());
-            continue;
-        }
-        QList<ProcedureReport> reports = ReportSource(text.text, text.context);
-        if (!given) {
-            // An earlier export's page: known, not written again.
-            const QString page = source.relativePath + extension;
-            if (!reports.isEmpty() && !pageOwners.contains(page.toLower())) {
-                pageOwners.insert(page.toLower(), source.displayPath);
-                catalogue(
-                    {page, source.relativePath, std::move(reports), ScanModules(text.text), false});
-                pageSources.append(-1);
-            }
-            continue;
-        }
-        procedures += reports.size();
-        if (options.check) {
-            QString lines;
-            for (const ProcedureReport& report : reports) {
-                if (options.documentedOnly && !report.documented)
-                    continue;
-                for (const Finding& finding : CheckProcedure(report)) {
-                    if (options.RuleOn(finding.rule))
-                        lines += findingText(source, finding);
-                }
-            }
-            printFindings(lines);
-        }
-        for (const ProcedureReport& report : reports)
-            documented += report.documented ? 1 : 0;
-        // A source without procedures gets no page.
-        if (!exporting || reports.isEmpty())
-            continue;
+    using PageJob = std::pair<int, QList<ProcedureReport>>;
 
-        const QString page = source.relativePath + extension;
-        const QString key = page.toLower();
-        if (const auto owner = pageOwners.constFind(key); owner != pageOwners.constEnd()) {
-            fail(u"%1 not exported: its page %2 is taken by %3"_s.arg(
-                source.displayPath, page, owner->isEmpty() ? u"the index"_s : *owner));
+    bool FindSources();
+    void PrepareExport();
+    void AddEarlierSources();
+
+    void ReadSources();
+    void ReadSource(qsizetype index, Cataloguer* cataloguer);
+    void Tally(const SourceFile& source, const QList<ProcedureReport>& reports);
+    bool MayTakePage(const SourceFile& source, const QString& page);
+    QList<ProcedureReport> Catalogue(Catalogued& job);
+    static void HandOver(Cataloguer& cataloguer, Catalogued job);
+    void Unreadable(const SourceFile& source, const QString& reason, bool text);
+    QString FindingText(const SourceFile& source, const Finding& finding);
+    void PrintFindings(const QString& lines);
+
+    bool WriteExport();
+    QList<int> WritePages(const QSet<int>& round);
+    std::optional<QList<ProcedureReport>> PageReports(int file, bool wanted);
+    Built BuildPage(PageJob& job) const;
+    void WriteBuilt(const Built& built, QList<int>& failedFiles);
+    void RemakeAfterFailures(const QList<int>& failedFiles);
+    bool WriteIndexPages();
+    QByteArray BuildTopPage(QLatin1StringView name, const QList<TopText>& texts) const;
+    void RemoveGonePages();
+    void WriteManifest();
+    bool WriteFile(const QString& relative, const QByteArray& bytes, const QString& sourcePath,
+                   bool listed = true);
+    QString SourcePathOf(int file) const;
+
+    void PrintSummary(bool indexWritten);
+    void PrintCount();
+    void SayError(const QString& text);
+    void Fail(const QString& text);
+    int Finish(int code);
+
+    const DocumentationOptions options_;
+    const QString settingsPath_;
+    std::FILE* err_;
+    const bool sarifLog_;
+    const bool exporting_;
+    const QString extension_;
+    const QDir outFolder_;
+    CheckedOutput output_;
+    SarifLog sarif_;
+    ProgressLine progress_;
+    bool failed_ = false;
+
+    SourceList sources_;
+    qsizetype givenSources_ = 0; // the sources named come first, then an earlier export's
+    // The roots given, under which an earlier export's pages may be removed.
+    QStringList roots_;
+    QList<ManifestEntry> earlierManifest_;
+    // Sources that exist but can't be read: the check reports them, and their pages of an
+    // earlier export stay.
+    QSet<QString> unreadSources_;
+    qint64 procedures_ = 0;
+    qint64 documented_ = 0;
+    qint64 findingCount_ = 0;
+
+    PageStyle style_;
+    // Pages by lower-case name (folders may ignore letter case), to refuse a second source
+    // whose page would replace the first one's.
+    QHash<QString, QString> pageOwners_;
+    QSet<QString> namedSources_;
+    Catalog catalog_;
+    QList<qsizetype> pageSources_; // by the catalog's file number; -1 for an earlier export's
+    ReportSpill spill_;
+    bool spilling_ = false;
+
+    qint64 pagesWritten_ = 0;
+    QList<ManifestEntry> manifest_;
+    QSet<QString> written_;
+    QSet<QString> failedPages_; // their old versions stay, still ours
+    QSet<QString> folders_;
+};
+
+DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& settingsPath,
+                                   std::FILE* out, std::FILE* err)
+    : options_(ParseDocumentationOptions(arguments)), settingsPath_(settingsPath), err_(err),
+      sarifLog_(options_.check && options_.checkFormat == CheckFormat::Sarif),
+      exporting_(!options_.exportFolder.isEmpty()),
+      extension_(options_.markdown ? u".md"_s : u".html"_s), outFolder_(options_.exportFolder),
+      output_(out), progress_(err) {}
+
+int DocumentationRun::Run() {
+    if (!options_.errors.isEmpty()) {
+        for (const QString& error : options_.errors)
+            SayError(error);
+        return Finish(2);
+    }
+    if (exporting_ && IsASourceFolder(options_.exportFolder, options_.paths)) {
+        SayError(u"won't export into %1: it holds the sources; name a folder of its own (one "
+                 "inside it will do)"_s.arg(Native(options_.exportFolder)));
+        return Finish(2);
+    }
+    if (!FindSources())
+        return Finish(2);
+    ReadSources();
+    const bool writing =
+        exporting_ &&
+        StartExport(outFolder_, PlannedFiles(catalog_, pageSources_, sources_.files, extension_),
+                    earlierManifest_, options_.force, [this](const QString& text) { Fail(text); });
+    if (writing && !WriteExport())
+        return Finish(2);
+    if (options_.check)
+        PrintCount();
+    return Finish(failed_ ? 2 : options_.check && findingCount_ > 0 ? 1 : 0);
+}
+
+// The sources named and, for an export, those of the earlier export beside them; false when
+// there is none to read.
+bool DocumentationRun::FindSources() {
+    sources_ = CollectSources(options_.paths, options_.excludes);
+    progress_.Start(sources_.files.size());
+    for (const UnreadablePath& path : sources_.unreadable)
+        Fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
+    for (const UnreadablePath& path : sources_.skipped)
+        Print(err_, u"glossa: skipped %1: %2\n"_s.arg(path.displayPath, path.reason));
+    // A mistyped or empty folder must not pass as a clean check.
+    if (sources_.files.isEmpty() && sources_.unreadable.isEmpty()) {
+        Fail(u"no sources (*.pb, *.pbi) in %1"_s.arg(Native(options_.paths.join(u", "_s))));
+        return false;
+    }
+    if (exporting_)
+        PrepareExport();
+    for (const QString& path : options_.paths) {
+        if (const QString root = QFileInfo(path).canonicalFilePath(); !root.isEmpty())
+            roots_ << root;
+    }
+    givenSources_ = sources_.files.size();
+    if (exporting_) {
+        earlierManifest_ = ReadManifest(outFolder_);
+        AddEarlierSources();
+    }
+    return true;
+}
+
+void DocumentationRun::PrepareExport() {
+    KeepFreedMemory();
+    style_ = MakePageStyle(options_.ideTheme, settingsPath_, options_.sourceUrl);
+    for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
+        pageOwners_.insert((name + extension_).toLower(), QString());
+    for (const SourceFile& source : sources_.files) {
+        if (source.named)
+            namedSources_.insert(QFileInfo(source.path).canonicalFilePath());
+    }
+    spilling_ = spill_.Open();
+}
+
+// The sources of an earlier export in this format that lie outside the roots given: they are
+// read too (not checked, their pages not rewritten), so that the index and the links still
+// cover them.
+void DocumentationRun::AddEarlierSources() {
+    for (const ManifestEntry& entry : earlierManifest_) {
+        if (entry.source.isEmpty() || !entry.file.endsWith(extension_) ||
+            IsUnderRoots(entry.source, roots_) || !QFileInfo(entry.source).isFile())
             continue;
-        }
-        if (const QString link = LinkedFolderOnTheWay(outFolder, page); !link.isEmpty()) {
-            fail(u"%1 not exported: the folder %2 is a link, and pages are not written through "
-                 "links"_s.arg(source.displayPath, QDir::toNativeSeparators(link)));
-            continue;
-        }
-        if (const QString existing = namedSources.isEmpty()
-                                         ? QString()
-                                         : QFileInfo(outFolder.filePath(page)).canonicalFilePath();
-            !existing.isEmpty() && namedSources.contains(existing)) {
-            fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
-            continue;
-        }
-        pageOwners.insert(key, source.displayPath);
-        catalogue(
-            {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling});
-        pageSources.append(s);
+        SourceFile other;
+        other.path = entry.source;
+        other.displayPath = Native(entry.source);
+        other.relativePath = entry.file.chopped(extension_.size());
+        sources_.files.append(other);
+    }
+}
+
+void DocumentationRun::ReadSources() {
+    // Only for an export: a check has nothing to hand over. The catalog and the spill are not
+    // touched on this thread until the cataloguer is done.
+    std::unique_ptr<Cataloguer> cataloguer;
+    if (exporting_) {
+        cataloguer = std::make_unique<Cataloguer>(
+            [this](Catalogued& job) { return Catalogue(job); }, CallerHelps::No);
+    }
+    qsizetype done = 0;
+    for (qsizetype s = 0; s < sources_.files.size(); ++s) {
+        progress_.Show(++done);
+        ReadSource(s, cataloguer.get());
     }
     while (cataloguer && cataloguer->Pending())
         cataloguer->Next();
     cataloguer.reset();
-    progress.Clear();
-    const bool writing =
-        exporting &&
-        StartExport(outFolder, PlannedFiles(catalog, pageSources, sources.files, extension),
-                    earlierManifest, options.force, fail);
-    if (writing) {
-        catalog.Finish();
-        qint64 pagesWritten = 0;
-        QList<ManifestEntry> manifest;
-        QSet<QString> written;
-        QSet<QString> failedPages; // their old versions stay, still ours
-        QSet<QString> folders;
-        auto writeFile = [&](const QString& relative, const QByteArray& bytes,
-                             const QString& sourcePath, bool listed = true) {
-            const QString target = outFolder.filePath(relative);
-            QString reason;
-            if (!WritePage(target, bytes, folders, &reason)) {
-                failedPages.insert(relative);
-                fail(u"can't write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason));
-                return false;
-            }
-            if (listed)
-                manifest.append({relative, sourcePath});
-            written.insert(relative);
-            return true;
-        };
-        if (spilling &&
-            (spill.status() != QDataStream::Ok || !spillFile.flush() || !spillFile.seek(0))) {
-            fail(u"can't keep the procedures in %1: %2"_s.arg(
-                QDir::toNativeSeparators(spillFile.fileName()), spillFile.errorString()));
-            return finish(2);
-        }
-        // Pages are built on a second thread while this one reads what they need and writes
-        // them, in order. The catalog stays as it is meanwhile: the pages whose writing failed
-        // are marked afterwards. Written are the pages of the files in round (all when empty);
-        // the files whose page failed are returned.
-        auto writePages = [&](const QSet<int>& round) {
-            QList<int> failedFiles;
-            using Job = std::pair<int, QList<ProcedureReport>>;
-            // The procedures go back with the page, to be freed on this thread, which made them:
-            // memory freed on another thread takes a lock on this thread's heap, and the two
-            // threads then wait for each other.
-            struct Built {
-                int file;
-                QByteArray bytes;
-                QList<ProcedureReport> reports;
-            };
-            // Pages only read the catalog and the style: this thread builds some of them too
-            // when it would otherwise wait.
-            InOrder<Job, Built> builder(
-                [&](Job& job) {
-                    auto& [file, reports] = job;
-                    QByteArray bytes =
-                        (options.markdown ? BuildMarkdownPage(reports, catalog, file, style)
-                                          : BuildHtmlPage(reports, catalog, file, style))
-                            .toUtf8();
-                    return Built{file, std::move(bytes), std::move(reports)};
-                },
-                CallerHelps::Yes);
-            auto writeNext = [&] {
-                const Built built = builder.Next();
-                const int file = built.file;
-                const QByteArray& bytes = built.bytes;
-                const QString& page = catalog.Files()[file].page;
-                const bool again = written.contains(page);
-                if (writeFile(page, bytes,
-                              QFileInfo(sources.files[pageSources[file]].path).canonicalFilePath(),
-                              !again)) {
-                    pagesWritten += again ? 0 : 1;
-                } else {
-                    failedFiles.append(file);
-                }
-            };
-            done = 0;
-            for (int file = 0; file < pageSources.size(); ++file) {
-                if (pageSources[file] < 0)
-                    continue;
-                const SourceFile& source = sources.files[pageSources[file]];
-                const bool wanted = round.isEmpty() || round.contains(file);
-                if (wanted)
-                    progress.Show(++done);
-                QList<ProcedureReport> reports;
-                if (spilling) {
-                    reports = LoadReports(spill);
-                } else if (wanted) {
-                    SourceText text;
-                    QString reason;
-                    if (!ReadSourceText(source.path, text, &reason)) {
-                        fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
-                        continue;
-                    }
-                    reports = ReportSource(text.text, text.context);
-                }
-                if (!wanted)
-                    continue;
-                builder.Add({file, std::move(reports)});
-                if (builder.Full())
-                    writeNext();
-            }
-            while (builder.Pending())
-                writeNext();
-            return failedFiles;
-        };
-        const QList<int> failedFiles = writePages({});
-        // A page that failed must not stay linked from the pages written before it: those are
-        // made again without its links (the ones that come out the same are left alone). One
-        // that fails now keeps its first version, which is still there to link to.
-        if (!failedFiles.isEmpty()) {
-            for (const int file : failedFiles)
-                catalog.MarkMissing(file);
-            QSet<int> round;
-            for (int file = 0; file < pageSources.size(); ++file) {
-                if (pageSources[file] >= 0 && !catalog.Files()[file].missing &&
-                    written.contains(catalog.Files()[file].page))
-                    round.insert(file);
-            }
-            if (!round.isEmpty() && (!spilling || spillFile.seek(0))) {
-                spill.resetStatus();
-                writePages(round);
-            }
-        }
-        // Gone before the sync, which would otherwise flush it to the disk with the pages.
-        spillFile.remove();
-        progress.Clear();
+    progress_.Clear();
+}
 
-        bool indexWritten = true;
-        const QList<TopText> texts = options.markdown ? QList<TopText>() : TopTexts(catalog);
-        auto buildTop = [&](QLatin1StringView name) {
-            // Room for a line of each procedure, so that the page grows in few steps.
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            bytes.reserve(catalog.Procedures().size() * 256 + qsizetype{64} * 1024);
-            const bool built =
-                name == kIndexName
-                    ? (options.markdown ? WriteMarkdownIndex(catalog, buffer)
-                                        : WriteHtmlIndex(catalog, style, texts, buffer))
-                    : (options.markdown ? WriteMarkdownAllProcedures(catalog, buffer)
-                                        : WriteHtmlAllProcedures(catalog, style, texts, buffer));
-            return built ? bytes : QByteArray();
-        };
-        // One after the other: at 100,000 procedures each is some 30 MB.
-        for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
-            const QByteArray bytes = buildTop(name);
-            const QString relative = name + extension;
-            if (bytes.isEmpty()) {
-                fail(u"can't write %1: the page could not be built"_s.arg(
-                    QDir::toNativeSeparators(outFolder.filePath(relative))));
-                indexWritten = false;
-            } else if (!writeFile(relative, bytes, QString())) {
-                indexWritten = false;
-            }
+void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
+    const SourceFile& source = sources_.files[index];
+    const bool given = index < givenSources_;
+    SourceText text;
+    QString reason;
+    if (!ReadSourceText(source.path, text, &reason) || !text.unreadable.isEmpty()) {
+        if (given)
+            Unreadable(source, reason.isEmpty() ? text.unreadable : reason,
+                       !text.unreadable.isEmpty());
+        return;
+    }
+    QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+    const QString page = source.relativePath + extension_;
+    if (!given) {
+        // An earlier export's page: known, not written again.
+        if (!reports.isEmpty() && !pageOwners_.contains(page.toLower())) {
+            pageOwners_.insert(page.toLower(), source.displayPath);
+            HandOver(*cataloguer, {page, source.relativePath, std::move(reports),
+                                   ScanModules(text.text), false});
+            pageSources_.append(-1);
         }
+        return;
+    }
+    Tally(source, reports);
+    // A source without procedures gets no page.
+    if (!exporting_ || reports.isEmpty() || !MayTakePage(source, page))
+        return;
+    pageOwners_.insert(page.toLower(), source.displayPath);
+    HandOver(*cataloguer,
+             {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling_});
+    pageSources_.append(index);
+}
 
-        // Pages of an earlier export in this format whose sources, under the roots given now,
-        // got no page this time: their sources are gone (or have no procedures any more). The
-        // page of a source that is there but couldn't be read stays.
-        for (const ManifestEntry& entry : earlierManifest) {
-            if (written.contains(entry.file))
+// Counts a named source's procedures and prints the check's findings.
+void DocumentationRun::Tally(const SourceFile& source, const QList<ProcedureReport>& reports) {
+    procedures_ += reports.size();
+    if (options_.check) {
+        QString lines;
+        for (const ProcedureReport& report : reports) {
+            if (options_.documentedOnly && !report.documented)
                 continue;
-            QString reason;
-            if (entry.source.isEmpty() || !entry.file.endsWith(extension) ||
-                !IsUnderRoots(entry.source, roots) || failedPages.contains(entry.file) ||
-                unreadSources.contains(entry.source)) {
-                manifest.append(entry);
-            } else if (!RemoveOwnFile(outFolder, entry.file, &reason)) {
-                Print(err, u"glossa: left %1 in place: %2\n"_s.arg(
-                               QDir::toNativeSeparators(outFolder.filePath(entry.file)), reason));
-            } else {
-                RemoveEmptyFoldersOf(outFolder, entry.file);
+            for (const Finding& finding : CheckProcedure(report)) {
+                if (options_.RuleOn(finding.rule))
+                    lines += FindingText(source, finding);
             }
         }
+        PrintFindings(lines);
+    }
+    for (const ProcedureReport& report : reports)
+        documented_ += report.documented ? 1 : 0;
+}
+
+// Whether the source's page may be written: false, said, when another source or the index
+// has its name, when it would be written through a link or over a source.
+bool DocumentationRun::MayTakePage(const SourceFile& source, const QString& page) {
+    if (const auto owner = pageOwners_.constFind(page.toLower()); owner != pageOwners_.constEnd()) {
+        Fail(u"%1 not exported: its page %2 is taken by %3"_s.arg(
+            source.displayPath, page, owner->isEmpty() ? u"the index"_s : *owner));
+        return false;
+    }
+    if (const QString link = LinkedFolderOnTheWay(outFolder_, page); !link.isEmpty()) {
+        Fail(u"%1 not exported: the folder %2 is a link, and pages are not written through "
+             "links"_s.arg(source.displayPath, Native(link)));
+        return false;
+    }
+    if (const QString existing = namedSources_.isEmpty()
+                                     ? QString()
+                                     : QFileInfo(outFolder_.filePath(page)).canonicalFilePath();
+        !existing.isEmpty() && namedSources_.contains(existing)) {
+        Fail(u"%1 not exported: its page would replace a source"_s.arg(source.displayPath));
+        return false;
+    }
+    return true;
+}
+
+// On the cataloguer's thread.
+QList<ProcedureReport> DocumentationRun::Catalogue(Catalogued& job) {
+    catalog_.AddFile(job.page, job.relativePath, job.reports, job.modules);
+    if (job.spilled)
+        spill_.Save(job.reports);
+    return std::move(job.reports);
+}
+
+void DocumentationRun::HandOver(Cataloguer& cataloguer, Catalogued job) {
+    cataloguer.Add(std::move(job));
+    if (cataloguer.Full())
+        cataloguer.Next();
+}
+
+void DocumentationRun::Unreadable(const SourceFile& source, const QString& reason, bool text) {
+    unreadSources_.insert(QFileInfo(source.path).canonicalFilePath());
+    if (!text || !options_.check) {
+        Fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+        return;
+    }
+    PrintFindings(FindingText(
+        source,
+        {{1, 1}, CheckRule::UnreadableSource, QString(), u"can't read the source: "_s + reason}));
+}
+
+// Counts a finding and gives its line, or adds it to the SARIF log.
+QString DocumentationRun::FindingText(const SourceFile& source, const Finding& finding) {
+    ++findingCount_;
+    if (IsErrorRule(finding.rule))
+        failed_ = true;
+    if (options_.checkFormat == CheckFormat::Sarif)
+        sarif_.Add(source.path, finding);
+    else if (options_.checkFormat == CheckFormat::Github)
+        return GithubCommand(source.displayPath, finding);
+    else if (options_.checkFormat == CheckFormat::Lines)
+        return FindingLine(source.displayPath, finding);
+    return QString();
+}
+
+void DocumentationRun::PrintFindings(const QString& lines) {
+    if (lines.isEmpty())
+        return;
+    progress_.Clear();
+    output_.WriteText(lines);
+    output_.Flush();
+}
+
+// Writes the pages, the index pages and the manifest, and removes the pages of gone sources;
+// false when the procedures kept for the pages can't be read back, and nothing is written.
+bool DocumentationRun::WriteExport() {
+    catalog_.Finish();
+    if (spilling_ && !spill_.Rewind()) {
+        Fail(u"can't keep the procedures in %1: %2"_s.arg(Native(spill_.FileName()),
+                                                          spill_.ErrorString()));
+        return false;
+    }
+    RemakeAfterFailures(WritePages({}));
+    // Gone before the sync, which would otherwise flush it to the disk with the pages.
+    spill_.Remove();
+    progress_.Clear();
+    const bool indexWritten = WriteIndexPages();
+    RemoveGonePages();
+    WriteManifest();
+    PrintSummary(indexWritten);
+    return true;
+}
+
+// Pages are built on a second thread while this one reads what they need and writes them, in
+// order. The catalog stays as it is meanwhile: the pages whose writing failed are marked
+// afterwards. Written are the pages of the files in round (all when empty); the files whose
+// page failed are returned.
+QList<int> DocumentationRun::WritePages(const QSet<int>& round) {
+    QList<int> failedFiles;
+    // Pages only read the catalog and the style: this thread builds some of them too when it
+    // would otherwise wait.
+    InOrder<PageJob, Built> builder([this](PageJob& job) { return BuildPage(job); },
+                                    CallerHelps::Yes);
+    qsizetype done = 0;
+    for (int file = 0; file < pageSources_.size(); ++file) {
+        if (pageSources_[file] < 0)
+            continue;
+        const bool wanted = round.isEmpty() || round.contains(file);
+        if (wanted)
+            progress_.Show(++done);
+        std::optional<QList<ProcedureReport>> reports = PageReports(file, wanted);
+        if (!wanted || !reports)
+            continue;
+        builder.Add({file, std::move(*reports)});
+        if (builder.Full())
+            WriteBuilt(builder.Next(), failedFiles);
+    }
+    while (builder.Pending())
+        WriteBuilt(builder.Next(), failedFiles);
+    return failedFiles;
+}
+
+// A file's procedures: the next ones kept in the spill (every file's are taken in turn), or its
+// source read again when it is wanted; nothing, said, when it can't be.
+std::optional<QList<ProcedureReport>> DocumentationRun::PageReports(int file, bool wanted) {
+    if (spilling_)
+        return spill_.Load();
+    if (!wanted)
+        return QList<ProcedureReport>();
+    const SourceFile& source = sources_.files[pageSources_[file]];
+    SourceText text;
+    QString reason;
+    if (!ReadSourceText(source.path, text, &reason)) {
+        Fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+        return std::nullopt;
+    }
+    return ReportSource(text.text, text.context);
+}
+
+// On either thread.
+DocumentationRun::Built DocumentationRun::BuildPage(PageJob& job) const {
+    auto& [file, reports] = job;
+    QByteArray bytes = (options_.markdown ? BuildMarkdownPage(reports, catalog_, file, style_)
+                                          : BuildHtmlPage(reports, catalog_, file, style_))
+                           .toUtf8();
+    return Built{file, std::move(bytes), std::move(reports)};
+}
+
+void DocumentationRun::WriteBuilt(const Built& built, QList<int>& failedFiles) {
+    const QString& page = catalog_.Files()[built.file].page;
+    const bool again = written_.contains(page);
+    if (WriteFile(page, built.bytes, SourcePathOf(built.file), !again))
+        pagesWritten_ += again ? 0 : 1;
+    else
+        failedFiles.append(built.file);
+}
+
+// A page that failed must not stay linked from the pages written before it: those are made
+// again without its links (the ones that come out the same are left alone). One that fails now
+// keeps its first version, which is still there to link to.
+void DocumentationRun::RemakeAfterFailures(const QList<int>& failedFiles) {
+    if (failedFiles.isEmpty())
+        return;
+    for (const int file : failedFiles)
+        catalog_.MarkMissing(file);
+    QSet<int> round;
+    for (int file = 0; file < pageSources_.size(); ++file) {
+        if (pageSources_[file] >= 0 && !catalog_.Files()[file].missing &&
+            written_.contains(catalog_.Files()[file].page))
+            round.insert(file);
+    }
+    if (!round.isEmpty() && (!spilling_ || spill_.Restart()))
+        WritePages(round);
+}
+
+// Whether both were written.
+bool DocumentationRun::WriteIndexPages() {
+    bool indexWritten = true;
+    const QList<TopText> texts = options_.markdown ? QList<TopText>() : TopTexts(catalog_);
+    // One after the other: at 100,000 procedures each is some 30 MB.
+    for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
+        const QByteArray bytes = BuildTopPage(name, texts);
+        const QString relative = name + extension_;
+        if (bytes.isEmpty()) {
+            Fail(u"can't write %1: the page could not be built"_s.arg(
+                Native(outFolder_.filePath(relative))));
+            indexWritten = false;
+        } else if (!WriteFile(relative, bytes, QString())) {
+            indexWritten = false;
+        }
+    }
+    return indexWritten;
+}
+
+// The index or the list of all procedures; empty when it can't be built.
+QByteArray DocumentationRun::BuildTopPage(QLatin1StringView name,
+                                          const QList<TopText>& texts) const {
+    // Room for a line of each procedure, so that the page grows in few steps.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bytes.reserve(catalog_.Procedures().size() * 256 + qsizetype{64} * 1024);
+    const bool built =
+        name == kIndexName
+            ? (options_.markdown ? WriteMarkdownIndex(catalog_, buffer)
+                                 : WriteHtmlIndex(catalog_, style_, texts, buffer))
+            : (options_.markdown ? WriteMarkdownAllProcedures(catalog_, buffer)
+                                 : WriteHtmlAllProcedures(catalog_, style_, texts, buffer));
+    return built ? bytes : QByteArray();
+}
+
+// Pages of an earlier export in this format whose sources, under the roots given now, got no
+// page this time: their sources are gone (or have no procedures any more). The page of a source
+// that is there but couldn't be read stays.
+void DocumentationRun::RemoveGonePages() {
+    for (const ManifestEntry& entry : earlierManifest_) {
+        if (written_.contains(entry.file))
+            continue;
         QString reason;
-        if (!WritePage(outFolder.filePath(ManifestName()), ManifestBytes(manifest), folders,
-                       &reason))
-            fail(u"can't write %1: %2"_s.arg(
-                QDir::toNativeSeparators(outFolder.filePath(ManifestName())), reason));
-        if (const WriteResult synced = SyncFolder(options.exportFolder); !synced.ok)
-            fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(
-                QDir::toNativeSeparators(options.exportFolder), synced.reason));
-        if (!options.check)
-            output.WriteText(u"%1 %2 %3 written to %4\n"_s.arg(pagesWritten)
-                                 .arg(pagesWritten == 1 ? u"page"_s : u"pages"_s,
-                                      indexWritten ? u"and the index"_s : u"(not the index)"_s,
-                                      QDir::toNativeSeparators(options.exportFolder)));
+        if (entry.source.isEmpty() || !entry.file.endsWith(extension_) ||
+            !IsUnderRoots(entry.source, roots_) || failedPages_.contains(entry.file) ||
+            unreadSources_.contains(entry.source)) {
+            manifest_.append(entry);
+        } else if (!RemoveOwnFile(outFolder_, entry.file, &reason)) {
+            Print(err_, u"glossa: left %1 in place: %2\n"_s.arg(
+                            Native(outFolder_.filePath(entry.file)), reason));
+        } else {
+            RemoveEmptyFoldersOf(outFolder_, entry.file);
+        }
     }
-    if (options.check) {
-        const QString count = u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
-                                  .arg(documented)
-                                  .arg(findingCount);
-        if (sarifLog)
-            Print(err, count);
-        else
-            output.WriteText(count);
+}
+
+// The manifest of what the output folder now holds, then everything flushed to the disk.
+void DocumentationRun::WriteManifest() {
+    QString reason;
+    if (!WritePage(outFolder_.filePath(ManifestName()), ManifestBytes(manifest_), folders_,
+                   &reason))
+        Fail(u"can't write %1: %2"_s.arg(Native(outFolder_.filePath(ManifestName())), reason));
+    if (const WriteResult synced = SyncFolder(options_.exportFolder); !synced.ok)
+        Fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(Native(options_.exportFolder),
+                                                                  synced.reason));
+}
+
+bool DocumentationRun::WriteFile(const QString& relative, const QByteArray& bytes,
+                                 const QString& sourcePath, bool listed) {
+    const QString target = outFolder_.filePath(relative);
+    QString reason;
+    if (!WritePage(target, bytes, folders_, &reason)) {
+        failedPages_.insert(relative);
+        Fail(u"can't write %1: %2"_s.arg(Native(target), reason));
+        return false;
     }
-    return finish(failed ? 2 : options.check && findingCount > 0 ? 1 : 0);
+    if (listed)
+        manifest_.append({relative, sourcePath});
+    written_.insert(relative);
+    return true;
+}
+
+// The source of a catalog file that has a page in this run.
+QString DocumentationRun::SourcePathOf(int file) const {
+    return QFileInfo(sources_.files[pageSources_[file]].path).canonicalFilePath();
+}
+
+// The export's closing line; a check closes with its count instead.
+void DocumentationRun::PrintSummary(bool indexWritten) {
+    if (options_.check)
+        return;
+    output_.WriteText(u"%1 %2 %3 written to %4\n"_s.arg(pagesWritten_)
+                          .arg(pagesWritten_ == 1 ? u"page"_s : u"pages"_s,
+                               indexWritten ? u"and the index"_s : u"(not the index)"_s,
+                               Native(options_.exportFolder)));
+}
+
+void DocumentationRun::PrintCount() {
+    const QString count = u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures_)
+                              .arg(documented_)
+                              .arg(findingCount_);
+    if (sarifLog_)
+        Print(err_, count);
+    else
+        output_.WriteText(count);
+}
+
+void DocumentationRun::SayError(const QString& text) {
+    Print(err_, u"glossa: "_s + text + u'\n');
+    if (sarifLog_)
+        sarif_.AddError(text);
+}
+
+void DocumentationRun::Fail(const QString& text) {
+    progress_.Clear();
+    SayError(text);
+    failed_ = true;
+}
+
+// Every run ends here. A SARIF log is written after an error too: it names the error, so that
+// code scanning never takes the run for a clean analysis.
+int DocumentationRun::Finish(int code) {
+    if (sarifLog_)
+        output_.Write(sarif_.ToJson());
+    output_.Finish();
+    return output_.ExitCode(code, err_);
+}
+
+} // namespace
+
+int RunDocumentation(const QStringList& arguments, const QString& settingsPath, std::FILE* out,
+                     std::FILE* err) {
+    return DocumentationRun(arguments, settingsPath, out, err).Run();
 }
 
 } // namespace glossa

@@ -1,5 +1,6 @@
 #include "doc/sourcetree.h"
 
+#include "ide/docencoding.h"
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 
@@ -214,8 +215,8 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes)
 }
 
 QString WhyNotSourceText(QByteArrayView bytes) {
-    const QString why = u"it is UTF-16 text, which the PureBasic IDE doesn't write; save it as "
-                        "UTF-8"_s;
+    QString why = u"it is UTF-16 text, which the PureBasic IDE doesn't write; save it as "
+                  "UTF-8"_s;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return why;
     // Without a mark: text of Latin letters has a zero in every second byte, at odd places
@@ -267,8 +268,7 @@ bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
         bytes.remove(0, 3);
     out.context = CommentContext();
     // Read as a file run by hand is, or as the IDE's own temp file when it is one.
-    out.context.DocEncoding =
-        EncodingForCodePage(FileMode::CodePageFor(bytes, bom, FileMode::IsIdeTempFile(path)));
+    out.context.DocEncoding = EncodingForCodePage(CodePageFor(bytes, bom, IsIdeTempFile(path)));
     out.context.LineEnd = IdeEditor::LineEndForMode(FileMode::EolModeFor(bytes));
     out.context.Read = std::make_shared<const DecodedText>(bytes, out.context.DocEncoding);
     out.text = out.context.Read->Text();

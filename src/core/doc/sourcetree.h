@@ -46,7 +46,7 @@ bool IsSourceFileName(const QString& name);
 SourceList CollectSources(const QStringList& paths, const QStringList& excludes = {});
 
 // A source's text as file mode reads it: the byte-order mark decides UTF-8, and without one
-// the bytes do (FileMode::CodePageFor); the line end is the first one of the file.
+// the bytes do (CodePageFor); the line end is the first one of the file.
 struct SourceText {
     QString text;
     CommentContext context;

@@ -1,5 +1,7 @@
 #include "ide/docencoding.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "files/prefault.h"
@@ -325,6 +327,22 @@ QString NameCharacters(QStringView characters) {
         i += units;
     }
     return named.join(u", "_s);
+}
+
+int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
+    if (bom)
+        return kCodePageUtf8;
+    // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
+    if (startedByIde)
+        return 0;
+    const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes)); // Qt's, word by word
+    return !ascii && IsValidUtf8(bytes) ? kCodePageUtf8 : 0;
+}
+
+bool IsIdeTempFile(const QString& path) {
+    static const QRegularExpression name(u"^PureBasic_TempFile\\d*\\.pb$"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
+    return name.match(QFileInfo(path).fileName()).hasMatch();
 }
 
 } // namespace glossa

@@ -71,4 +71,13 @@ QString UnencodableCharacters(QStringView text, DocEncoding encoding);
 // lone surrogate by its code point alone, separated by ", ".
 QString NameCharacters(QStringView characters);
 
+// Code page of file bytes (without the mark), as the IDE will read the file back: 65001 with a
+// byte-order mark; without one 0 (the 8-bit code page) when the IDE started Glossa, and by hand
+// 65001 only for bytes that hold non-ASCII text and are valid UTF-8 (a file written by another
+// editor), else 0.
+int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde);
+
+// Whether path names one of the IDE's temporary copies of a source ("PureBasic_TempFile<N>.pb").
+bool IsIdeTempFile(const QString& path);
+
 } // namespace glossa

@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <charconv>
@@ -245,22 +244,6 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
         }
     }
     return out;
-}
-
-int FileMode::CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
-    if (bom)
-        return sci::kCodePageUtf8;
-    // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
-    if (startedByIde)
-        return 0;
-    const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes)); // Qt's, word by word
-    return !ascii && IsValidUtf8(bytes) ? sci::kCodePageUtf8 : 0;
-}
-
-bool FileMode::IsIdeTempFile(const QString& path) {
-    static const QRegularExpression name(u"^PureBasic_TempFile\\d*\\.pb$"_s,
-                                         QRegularExpression::CaseInsensitiveOption);
-    return name.match(QFileInfo(path).fileName()).hasMatch();
 }
 
 int FileMode::EolModeFor(QByteArrayView bytes) {

@@ -43,14 +43,6 @@ public:
     // it, with the caret where it was.
     bool Save(QString* reason = nullptr);
 
-    // Code page of file bytes (without the mark), as the IDE will read the file back: 65001
-    // with a byte-order mark; without one 0 (the 8-bit code page) when the IDE started Glossa,
-    // and by hand 65001 only for bytes that hold non-ASCII text and are valid UTF-8 (a file
-    // written by another editor), else 0.
-    static int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde);
-    // Whether path names one of the IDE's temporary copies of a source
-    // ("PureBasic_TempFile<N>.pb").
-    static bool IsIdeTempFile(const QString& path);
     // The document after, with the IDE's settings block at its end (a line "; IDE Options =
     // ..." followed only by ";" lines and empty lines) made to follow the change from before:
     // with a caret, CursorPosition (line from 0) and CursorColumn (byte column from 1) become

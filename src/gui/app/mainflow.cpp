@@ -10,6 +10,7 @@
 #include "ide/ideeditor.h"
 #include "install/installation.h"
 #include "prefs/numberreading.h"
+#include "prefs/settingspaths.h"
 #include "preview/previewwindow.h"
 #include "richtext/formatmenu.h"
 #include "richtext/tagconversion.h"

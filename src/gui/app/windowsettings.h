@@ -20,19 +20,6 @@ struct WindowSettings {
 inline constexpr int kLeastWindowWidth = 500;
 inline constexpr int kLeastWindowHeight = 550;
 
-// The application-data folder: %APPDATA% on Windows, else $XDG_CONFIG_HOME or ~/.config
-// (the test location under QStandardPaths' test mode).
-QString ApplicationDataFolder();
-
-// "zanth/glossa" under the application-data folder.
-QString SettingsFolder();
-
-// "glossa.prefs" in the settings folder.
-QString SettingsFilePath();
-
-// Creates "zanth" and then "zanth/glossa" when they are missing; failures are ignored.
-void EnsureSettingsFolders();
-
 // Clamps a window (x, y, inner width and height) into the bounding box of the monitors, a box
 // that always holds the point 0,0. Horizontally: a width below the least width is raised; an X
 // left of the box moves to its left edge; a width larger than the box becomes the least width

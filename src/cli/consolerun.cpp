@@ -1,10 +1,10 @@
-#include "app/consolerun.h"
+#include "consolerun.h"
 
-#include "app/windowsettings.h"
 #include "doc/checkedoutput.h"
 #include "doc/docoptions.h"
 #include "doc/docrun.h"
 #include "glossaversion.h"
+#include "prefs/settingspaths.h"
 #include "preview/previewpage.h"
 
 #include <QDir>
