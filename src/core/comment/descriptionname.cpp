@@ -8,15 +8,13 @@ namespace glossa {
 
 namespace {
 
-// A parameter name without its type: "a.s", "a$" and "A" are all "a"; "*p" stays a pointer.
+// A parameter's name alone: without the Array, List or Map keyword, the pointer star, the type
+// and the dimensions, in lower case. "Array a.i(1)", "a()", "*A" and "a$" are all "a".
 QString BareName(QStringView name) {
-    QString bare = name.trimmed().toString().toLower();
-    const qsizetype dot = bare.indexOf(u'.');
-    if (dot >= 0)
-        bare.truncate(dot);
-    if (bare.endsWith(u'$'))
-        bare.chop(1);
-    return bare.trimmed();
+    static const QRegularExpression decoration(
+        uR"(^\s*(?:(?:array|list|map)\s+)?\*?|(?:\s*(?:\.\s*\w+|\$))?\s*(?:\(.*)?$)"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    return name.toString().remove(decoration).toLower();
 }
 
 } // namespace
@@ -25,7 +23,7 @@ QString DescriptionNamesOther(const QString& description, const QString& paramet
     // What a parameter can be called: an optional pointer star or an Array/List/Map keyword,
     // the name, a type.
     static const QRegularExpression form(
-        uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\(\w*\))?):</b>)"_s,
+        uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\([\w, ]*\))?):</b>)"_s,
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = form.match(description);
     if (!match.hasMatch())
