@@ -6,30 +6,48 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
+QString BareParameterName(QStringView name) {
+    name = name.trimmed();
+    for (const QStringView keyword : {u"array", u"list", u"map"}) {
+        if (name.size() > keyword.size() &&
+            name.first(keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0 &&
+            name[keyword.size()].isSpace()) {
+            name = name.sliced(keyword.size()).trimmed();
+            break;
+        }
+    }
+    if (name.startsWith(u'*'))
+        name = name.sliced(1);
+    qsizetype end = 0;
+    while (end < name.size() && (name[end].isLetterOrNumber() || name[end] == u'_'))
+        ++end;
+    return name.first(end).toString().toLower();
+}
+
 namespace {
 
-// A parameter's name alone: without the Array, List or Map keyword, the pointer star, the type
-// and the dimensions, in lower case. "Array a.i(1)", "a()", "*A" and "a$" are all "a".
-QString BareName(QStringView name) {
-    static const QRegularExpression decoration(
-        uR"(^\s*(?:(?:array|list|map)\s+)?\*?|(?:\s*(?:\.\s*\w+|\$))?\s*(?:\(.*)?$)"_s,
+// The leading bold name form of a description. What a parameter can be called: an optional
+// pointer star or an Array/List/Map keyword, the name, a type, dimensions.
+const QRegularExpression& BoldNameForm() {
+    static const QRegularExpression form(
+        uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\([\w, ]*\))?):</b>)"_s,
         QRegularExpression::CaseInsensitiveOption);
-    return name.toString().remove(decoration).toLower();
+    return form;
 }
 
 } // namespace
 
+QString WithoutBoldName(const QString& description) {
+    const QRegularExpressionMatch match = BoldNameForm().match(description);
+    return match.hasMatch() ? description.sliced(match.capturedEnd()) : description;
+}
+
 QString DescriptionNamesOther(const QString& description, const QString& parameterName) {
-    // What a parameter can be called: an optional pointer star or an Array/List/Map keyword,
-    // the name, a type.
-    static const QRegularExpression form(
-        uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\([\w, ]*\))?):</b>)"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = form.match(description);
+    const QRegularExpressionMatch match = BoldNameForm().match(description);
     if (!match.hasMatch())
         return {};
     QString named = match.captured(1);
-    if (BareName(named) == BareName(parameterName))
+    if (BareParameterName(named) == BareParameterName(parameterName))
         return {};
     return named;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace glossa {
 
@@ -11,5 +12,12 @@ namespace glossa {
 // the pointer star, the Array, List or Map keyword nor the dimensions ("()", "(1)") make
 // another name.
 QString DescriptionNamesOther(const QString& description, const QString& parameterName);
+
+// A parameter's name alone, in lower case: without the Array, List or Map keyword, the pointer
+// star, the type and the dimensions. "Array a.i(1)", "a()", "*A" and "a$" are all "a".
+QString BareParameterName(QStringView name);
+
+// The description without its leading bold name form, if it has one.
+QString WithoutBoldName(const QString& description);
 
 } // namespace glossa

@@ -5,6 +5,7 @@
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
+#include "doc/linkcheck.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
@@ -509,6 +510,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                                            QString(),
                                            u"can't read the source: "_s + reason}));
     };
+    // Broken links are known once every source is read: their findings come after the others.
+    const bool linking = options.check && options.RuleOn(CheckRule::BrokenLink);
+    LinkCheck links;
+    QList<qsizetype> linkSources; // by the link check's source number
     // The first reading checks and learns every procedure; pages are written in a second one,
     // when links to procedures of any file can be made. Only one source is in memory at a time.
     Catalog catalog;
@@ -582,6 +587,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                 }
             }
             printFindings(lines);
+            if (linking) {
+                links.AddSource(text.text, reports);
+                linkSources.append(s);
+            }
         }
         for (const ProcedureReport& report : reports)
             documented += report.documented ? 1 : 0;
@@ -612,6 +621,14 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
         catalogue(
             {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling});
         pageSources.append(s);
+    }
+    if (linking) {
+        QString lines;
+        for (int n = 0; n < linkSources.size(); ++n) {
+            for (const Finding& finding : links.Findings(n))
+                lines += findingText(sources.files[linkSources[n]], finding);
+        }
+        printFindings(lines);
     }
     while (cataloguer && cataloguer->Pending())
         cataloguer->Next();
@@ -803,9 +820,10 @@ int RunDocumentation(const QStringList& arguments, const QString& settingsPath, 
                                       QDir::toNativeSeparators(options.exportFolder)));
     }
     if (options.check) {
-        const QString count = u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures)
+        const QString count = u"%1 procedures, %2 documented, %3 %4\n"_s.arg(procedures)
                                   .arg(documented)
-                                  .arg(findingCount);
+                                  .arg(findingCount)
+                                  .arg(findingCount == 1 ? u"finding"_s : u"findings"_s);
         if (sarifLog)
             Print(err, count);
         else
