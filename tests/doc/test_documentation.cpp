@@ -115,6 +115,42 @@ const QByteArray kBare = "Procedure X()\nEndProcedure\n";
 // Headers as the IDE reads them: procedures on one line, lists continued after "|", "+" and
 // "And" with a comment after a continuation, headers after a ":" (one documented above its
 // line) and one in a macro.
+// Array, List and Map parameters described by name; the new rules' cases; mentions of names
+// that are no procedure: built-in, API, compiler functions, called names, macros; strings and
+// comments are no calls.
+const QByteArray kRules = ";<comment>\n"
+                          ";  <summary>See Helper(), Gone(), M::Nope(), OpenWindow(), "
+                          "SendMessage_(), SizeOf(), Called(), Mac(), a().</summary>\n"
+                          ";  <param><b>a():</b> the values</param>\n"
+                          ";  <param><b>m():</b></param>\n"
+                          ";  <param><b>List Items():</b> <br> </param>\n"
+                          ";</comment>\n"
+                          "Procedure.s Cont(Array a.i(1), Map m.s(), List Items.s())\n"
+                          "  Called(1) : x$ = \"Quoted()\" ; Commented()\n"
+                          "EndProcedure\n"
+                          "Macro Mac : EndMacro\n"
+                          ";<comment>\n"
+                          ";  <summary>Detached.</summary>\n"
+                          ";</comment>\n"
+                          "; a plain line\n"
+                          "Procedure Helper()\n"
+                          "EndProcedure\n"
+                          ";<comment>\n"
+                          ";</comment>\n"
+                          "            \n            \n"
+                          "Procedure Far()\n"
+                          "EndProcedure\n"
+                          ";<comment>\n"
+                          ";  <summary>Unclosed.</summary>\n"
+                          "Procedure$ Open(x)\n"
+                          "EndProcedure\n"
+                          ";<comment>\n"
+                          ";  <summary>See Quoted() and Commented().</summary>\n"
+                          ";  <return></return>\n"
+                          ";</comment>\n"
+                          "Procedure.i Ret()\n"
+                          "EndProcedure\n";
+
 const QByteArray kForms = "Procedure One() : EndProcedure\n"
                           "Procedure Two(a, ; the first\n"
                           "              b = #A |\n"
@@ -278,6 +314,7 @@ private slots:
                                            "Procedure AfterNul()\nEndProcedure\n",
                                            76));
         Write(u"forms/forms.pb"_s, kForms);
+        Write(u"rules/rules.pb"_s, kRules);
         Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
         Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
         Write(u"utf16/nul.pb"_s, "Procedure X()\nEndProcedure\nData.s \"a\0b\"\n"_ba);
@@ -307,11 +344,55 @@ private slots:
                           "tree/stale.pb:12:4: warning: Pad: empty summary [empty-summary]\n"
                           "tree/stale.pb:13:4: warning: Pad: description of \"n\" still holds the "
                           "placeholder {description} [placeholder]\n"
+                          "tree/stale.pb:14:4: warning: Pad: empty <return> for a procedure that "
+                          "returns .s [missing-return]\n"
                           "tree/stale.pb:17:1: warning: Pad: 1 <param> line for 2 parameters "
                           "[param-count]\n"
                           "tree/sub/latin.PBI:9:1: warning: Undocumented: no comment block above "
                           "the procedure [missing-comment]\n"
-                          "6 procedures, 5 documented, 6 findings\n")
+                          "6 procedures, 5 documented, 7 findings\n")
+            << QByteArray();
+        // A path given twice and a folder inside another count each source once.
+        QTest::newRow("overlapping roots")
+            << QStringList{u"-check"_s, u"-rules:missing-comment"_s, u"tree"_s, u"tree/sub"_s,
+                           u"tree"_s}
+            << 1
+            << QByteArray("tree/sub/latin.PBI:9:1: warning: Undocumented: no comment block above "
+                          "the procedure [missing-comment]\n"
+                          "6 procedures, 5 documented, 1 finding\n")
+            << QByteArray();
+        QTest::newRow("a named file that is no source")
+            << QStringList{u"-check"_s, u"tree/notes.txt"_s, u"tree/good.pb"_s} << 2
+            << QByteArray("2 procedures, 2 documented, 0 findings\n")
+            << QByteArray("glossa: can't read tree/notes.txt: it is no PureBasic source (*.pb, "
+                          "*.pbi)\n");
+        // Broken links come last: they are known once the whole tree is read.
+        QTest::newRow("rules of the block's shape and contents")
+            << QStringList{u"-check"_s, u"rules"_s} << 1
+            << QByteArray(
+                   "rules/rules.pb:4:4: warning: Cont: description of \"Map m.s()\" says nothing "
+                   "but its name [empty-param]\n"
+                   "rules/rules.pb:5:4: warning: Cont: description of \"List Items.s()\" says "
+                   "nothing but its name [empty-param]\n"
+                   "rules/rules.pb:7:1: warning: Cont: no <return> for a procedure that returns .s "
+                   "[missing-return]\n"
+                   "rules/rules.pb:15:1: warning: Helper: a comment block 2 lines above, separated "
+                   "by 1 comment line [detached-comment]\n"
+                   "rules/rules.pb:21:1: warning: Far: a comment block 3 lines above, separated by "
+                   "2 blank lines [detached-comment]\n"
+                   "rules/rules.pb:25:1: warning: Open: the block from line 23 has no ;</comment> "
+                   "[unclosed-comment]\n"
+                   "rules/rules.pb:29:4: warning: Ret: empty <return> for a procedure that returns "
+                   ".i [missing-return]\n"
+                   "rules/rules.pb:2:4: warning: Cont: Gone() in the summary names no procedure "
+                   "[broken-link]\n"
+                   "rules/rules.pb:2:4: warning: Cont: M::Nope() in the summary names no procedure "
+                   "[broken-link]\n"
+                   "rules/rules.pb:28:4: warning: Ret: Quoted() in the summary names no procedure "
+                   "[broken-link]\n"
+                   "rules/rules.pb:28:4: warning: Ret: Commented() in the summary names no "
+                   "procedure [broken-link]\n"
+                   "5 procedures, 2 documented, 11 findings\n")
             << QByteArray();
         const QByteArray openFindings =
             "adopt/defaults.pb:3:6: warning: Open: the summary is still the procedure's header "
@@ -347,13 +428,13 @@ private slots:
             << 1
             << QByteArray("adopt/defaults.pb:4:6: warning: Open: description of \"file$\" still "
                           "holds the placeholder {description} [placeholder]\n"
-                          "2 procedures, 1 documented, 1 findings\n")
+                          "2 procedures, 1 documented, 1 finding\n")
             << QByteArray();
         QTest::newRow("github")
             << QStringList{u"-check"_s, u"--format=github"_s, u"odd"_s} << 1
             << QByteArray("::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
                           "::X: no comment block above the procedure\n"
-                          "1 procedures, 0 documented, 1 findings\n")
+                          "1 procedures, 0 documented, 1 finding\n")
             << QByteArray();
         QTest::newRow("every line end, a zero byte")
             << QStringList{u"-check"_s, u"ends"_s} << 1
@@ -425,6 +506,16 @@ private slots:
                           "  empty-summary      The summary is empty.\n"
                           "  default-summary    The summary is still the header a new block "
                           "starts with.\n"
+                          "  detached-comment   A comment block above the procedure is cut off "
+                          "from it.\n"
+                          "  unclosed-comment   The comment block above the procedure has no "
+                          ";</comment>.\n"
+                          "  empty-param        A description says nothing but the parameter's "
+                          "name.\n"
+                          "  missing-return     A procedure that returns a value has no <return> "
+                          "text.\n"
+                          "  broken-link        A Name() mention names no procedure and no "
+                          "built-in function.\n"
                           "  unreadable-source  The source's text can't be read (an error).\n\n")
             << QByteArray();
         QTest::newRow("help: the procedure the caret is in")
@@ -454,7 +545,7 @@ private slots:
             << QByteArray("::error file=utf16/le.pb,line=1,col=1,title=unreadable-source::can't "
                           "read the source: it is UTF-16 text, which the PureBasic IDE doesn't "
                           "write; save it as UTF-8\n"
-                          "0 procedures, 0 documented, 1 findings\n")
+                          "0 procedures, 0 documented, 1 finding\n")
             << QByteArray();
         QTest::newRow("an unreadable source can't be ignored")
             << QStringList{u"-check"_s, u"-ignore:Unreadable-Source"_s, u"utf16"_s} << 2
@@ -531,7 +622,8 @@ private slots:
         }
         QCOMPARE(ids, (QStringList{u"missing-comment"_s, u"param-count"_s, u"param-renamed"_s,
                                    u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s,
-                                   u"unreadable-source"_s}));
+                                   u"detached-comment"_s, u"unclosed-comment"_s, u"empty-param"_s,
+                                   u"missing-return"_s, u"broken-link"_s, u"unreadable-source"_s}));
         QCOMPARE(run[u"invocations"_s][0][u"executionSuccessful"_s], QJsonValue(true));
         QStringList results;
         for (const QJsonValue result : run[u"results"_s].toArray()) {
@@ -733,7 +825,7 @@ private slots:
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.out, QByteArray("docs/one.pb:9:1: warning: Close: no comment block "
                                          "above the procedure [missing-comment]\n"
-                                         "3 procedures, 2 documented, 1 findings\n"));
+                                         "3 procedures, 2 documented, 1 finding\n"));
         QCOMPARE(outcome.exitCode, 1);
         QCOMPARE(Files(u"out/md"_s),
                  (QStringList{u".glossa-export"_s, u"index.md"_s, u"one.pb.md"_s,
@@ -860,11 +952,12 @@ private slots:
     }
 
     void exportRefusesASecondPageOfTheSameName() {
-        // Two arguments whose sources have the same relative path: the first one's page stays.
+        // Two sources with the same relative path: the first one's page stays.
+        Write(u"twice/one.pb"_s, kDoor);
         const Outcome outcome =
-            Glossa({u"-export:out/twice"_s, u"docs/one.pb"_s, u"tree2/../docs/one.pb"_s});
+            Glossa({u"-export:out/twice"_s, u"docs/one.pb"_s, u"twice/one.pb"_s});
         QCOMPARE(outcome.exitCode, 2);
-        QCOMPARE(outcome.err, QByteArray("glossa: tree2/../docs/one.pb not exported: its page "
+        QCOMPARE(outcome.err, QByteArray("glossa: twice/one.pb not exported: its page "
                                          "one.pb.html is taken by docs/one.pb\n"));
         QCOMPARE(Files(u"out/twice"_s), (QStringList{u".glossa-export"_s, u"index.html"_s,
                                                      u"one.pb.html"_s, u"procedures.html"_s}));
@@ -1026,7 +1119,7 @@ window.addEventListener('load', function () {
             const Outcome outcome = Glossa({u"-export:inside/site"_s, u"-check"_s, u"inside"_s});
             QCOMPARE(outcome.out, QByteArray("inside/a.pb:1:1: warning: X: no comment block above "
                                              "the procedure [missing-comment]\n"
-                                             "1 procedures, 0 documented, 1 findings\n"));
+                                             "1 procedures, 0 documented, 1 finding\n"));
             QCOMPARE(outcome.exitCode, 1);
         }
         QCOMPARE(Files(u"inside"_s),

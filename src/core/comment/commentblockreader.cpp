@@ -165,6 +165,46 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
     }
 }
 
+LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart) {
+    LooseBlock loose;
+    int comments = 0;
+    int blanks = 0;
+    bool closed = false;
+    qsizetype lineStart = std::clamp<qsizetype>(headerStart, 0, text.size());
+    while (lineStart > 0) {
+        qsizetype previousEnd = lineStart - 1;
+        if (text[previousEnd] == u'\n' && previousEnd > 0 && text[previousEnd - 1] == u'\r')
+            --previousEnd;
+        const qsizetype previousStart = LineStartOf(text, previousEnd);
+        LineKind kind = KindOfLine(text, previousStart, previousEnd);
+        // ";</comment> and more" closes nothing: it is a comment line of an unclosed block.
+        const QStringView content =
+            text.sliced(previousStart, previousEnd - previousStart).trimmed();
+        if (kind == LineKind::Closing &&
+            content.compare(u";</comment>", Qt::CaseInsensitive) != 0 &&
+            content.compare(u";</comment", Qt::CaseInsensitive) != 0)
+            kind = LineKind::Comment;
+        if (kind == LineKind::Code || (closed && kind == LineKind::Closing))
+            return {};
+        if (kind == LineKind::Opening) {
+            loose.kind = closed ? LooseBlock::Kind::Detached : LooseBlock::Kind::Unclosed;
+            if (!closed)
+                loose.lineStart = previousStart;
+            return loose;
+        }
+        if (kind == LineKind::Closing) {
+            closed = true;
+            loose.lineStart = previousStart;
+            loose.commentLines = comments;
+            loose.blankLines = blanks;
+        }
+        if (!closed)
+            (kind == LineKind::Empty ? blanks : comments) += 1;
+        lineStart = previousStart;
+    }
+    return {};
+}
+
 QString FieldTagName(FieldTag tag) {
     switch (tag) {
     case FieldTag::Summary:

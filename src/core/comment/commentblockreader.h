@@ -45,6 +45,18 @@ struct BlockReach {
 };
 BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
 
+// A block above a header that FindCommentBlock doesn't take: one cut off from the header by
+// plain comment lines or by more blank lines than it allows (detached), or one whose opening
+// line has only comment and empty lines below it down to the header (unclosed).
+struct LooseBlock {
+    enum class Kind { None, Detached, Unclosed };
+    Kind kind = Kind::None;
+    qsizetype lineStart = -1; // of the closing line (detached) or the opening line (unclosed)
+    int commentLines = 0;     // between a detached block and the header
+    int blankLines = 0;
+};
+LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart);
+
 // The fields the editor window shows.
 enum class FieldTag { Summary, Param, Return, Example };
 

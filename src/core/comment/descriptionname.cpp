@@ -6,32 +6,48 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
+QString BareParameterName(QStringView name) {
+    name = name.trimmed();
+    for (const QStringView keyword : {u"array", u"list", u"map"}) {
+        if (name.size() > keyword.size() &&
+            name.first(keyword.size()).compare(keyword, Qt::CaseInsensitive) == 0 &&
+            name[keyword.size()].isSpace()) {
+            name = name.sliced(keyword.size()).trimmed();
+            break;
+        }
+    }
+    if (name.startsWith(u'*'))
+        name = name.sliced(1);
+    qsizetype end = 0;
+    while (end < name.size() && (name[end].isLetterOrNumber() || name[end] == u'_'))
+        ++end;
+    return name.first(end).toString().toLower();
+}
+
 namespace {
 
-// A parameter name without its type: "a.s", "a$" and "A" are all "a"; "*p" stays a pointer.
-QString BareName(QStringView name) {
-    QString bare = name.trimmed().toString().toLower();
-    const qsizetype dot = bare.indexOf(u'.');
-    if (dot >= 0)
-        bare.truncate(dot);
-    if (bare.endsWith(u'$'))
-        bare.chop(1);
-    return bare.trimmed();
+// The leading bold name form of a description. What a parameter can be called: an optional
+// pointer star or an Array/List/Map keyword, the name, a type, dimensions.
+const QRegularExpression& BoldNameForm() {
+    static const QRegularExpression form(
+        uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\([\w, ]*\))?):</b>)"_s,
+        QRegularExpression::CaseInsensitiveOption);
+    return form;
 }
 
 } // namespace
 
+QString WithoutBoldName(const QString& description) {
+    const QRegularExpressionMatch match = BoldNameForm().match(description);
+    return match.hasMatch() ? description.sliced(match.capturedEnd()) : description;
+}
+
 QString DescriptionNamesOther(const QString& description, const QString& parameterName) {
-    // What a parameter can be called: an optional pointer star or an Array/List/Map keyword,
-    // the name, a type.
-    static const QRegularExpression form(
-        uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\(\w*\))?):</b>)"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = form.match(description);
+    const QRegularExpressionMatch match = BoldNameForm().match(description);
     if (!match.hasMatch())
         return {};
     QString named = match.captured(1);
-    if (BareName(named) == BareName(parameterName))
+    if (BareParameterName(named) == BareParameterName(parameterName))
         return {};
     return named;
 }

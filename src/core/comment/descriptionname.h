@@ -1,14 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace glossa {
 
 // The name that a parameter description gives in its leading bold name form ("<b>name:</b>",
 // as the default description writes it), when that is not the parameter it now describes;
 // empty when the description doesn't start with that form or names this parameter. Names
-// compare as PureBasic compares them: letter case ignored, and a type suffix (".s", "$")
-// doesn't make another name.
+// compare as PureBasic compares them: letter case ignored, and neither the type (".s", "$"),
+// the pointer star, the Array, List or Map keyword nor the dimensions ("()", "(1)") make
+// another name.
 QString DescriptionNamesOther(const QString& description, const QString& parameterName);
+
+// A parameter's name alone, in lower case: without the Array, List or Map keyword, the pointer
+// star, the type and the dimensions. "Array a.i(1)", "a()", "*A" and "a$" are all "a".
+QString BareParameterName(QStringView name);
+
+// The description without its leading bold name form, if it has one.
+QString WithoutBoldName(const QString& description);
 
 } // namespace glossa

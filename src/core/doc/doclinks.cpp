@@ -415,6 +415,16 @@ bool HasPlainText(const QString& tagged) {
     return found;
 }
 
+void ForEachMention(const QString& tagged,
+                    const std::function<void(QStringView qualifier, QStringView name)>& visit) {
+    if (!tagged.contains(u"()"_s))
+        return;
+    Tokenize(tagged, [&](const Token& t) {
+        if (t.kind == TokenKind::Mention)
+            visit(t.qualifier, t.name);
+    });
+}
+
 QString TaggedToCode(const QString& tagged) {
     QString out;
     Tokenize(tagged, [&](const Token& t) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace glossa {
 
 // Where a text stands, so that its mentions of procedures can be linked: the page (relative to
@@ -42,6 +44,11 @@ QString TaggedToCode(const QString& tagged);
 QString PlainText(const QString& tagged);
 // Whether PlainText would say anything, without making it.
 bool HasPlainText(const QString& tagged);
+
+// Each mention of a procedure ("Name()", "Module::Name()", the qualifier empty without one) in
+// tagged text, in order: what the export links.
+void ForEachMention(const QString& tagged,
+                    const std::function<void(QStringView qualifier, QStringView name)>& visit);
 
 // Text escaped for Markdown outside code.
 QString EscapeMarkdown(QStringView text);

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -177,7 +178,8 @@ QString SummaryLine(const QString& summary) {
 }
 
 int Catalog::AddFile(const QString& page, const QString& source,
-                     const QList<ProcedureReport>& reports, const SourceModules& modules) {
+                     const QList<ProcedureReport>& reports, const SourceModules& modules,
+                     bool pages) {
     const int file = int(files_.size());
     File entry;
     entry.page = page;
@@ -201,15 +203,17 @@ int Catalog::AddFile(const QString& page, const QString& source,
                 known = moduleNames_.insert(module.toLower(), module);
             procedure.module = *known;
         }
-        const QString key =
-            procedure.module.isEmpty() ? report.name : procedure.module + u"::"_s + report.name;
-        const int seen = anchors[key.toLower()]++;
-        procedure.anchor = seen == 0 ? key : key + u'-' + QString::number(seen);
-        procedure.summary = SummaryLine(report.summary);
+        if (pages) {
+            const QString key =
+                procedure.module.isEmpty() ? report.name : procedure.module + u"::"_s + report.name;
+            const int seen = anchors[key.toLower()]++;
+            procedure.anchor = seen == 0 ? key : key + u'-' + QString::number(seen);
+            procedure.summary = SummaryLine(report.summary);
+        }
         procedure.file = file;
         procedure.line = report.line;
         procedure.documented = report.documented;
-        procedure.stale = report.documented && !StaleMarks(report).isEmpty();
+        procedure.stale = pages && report.documented && !StaleMarks(report).isEmpty();
         entry.documented += procedure.documented ? 1 : 0;
         entry.stale += procedure.stale ? 1 : 0;
         byName_[report.name.toLower()].append(int(procedures_.size()));
@@ -229,41 +233,44 @@ void Catalog::Finish() {
 
 int Catalog::Resolve(int file, const QString& module, QStringView qualifier,
                      QStringView name) const {
+    return std::max(Find(file, module, qualifier, name), -1);
+}
+
+int Catalog::Find(int file, const QString& module, QStringView qualifier, QStringView name) const {
     const auto found = byName_.constFind(name.toString().toLower());
     if (found == byName_.constEnd())
-        return -1;
+        return kNone;
     const QList<int>& candidates = *found;
-    // The only candidate that passes, -1 for none or several, -2 for none (try the next rule).
+    // The only candidate that passes, -1 for several, kNone for none (try the next rule).
     auto only = [&](auto&& passes) {
-        int chosen = -2;
+        int chosen = kNone;
         for (const int c : candidates) {
             if (!passes(procedures_[c]))
                 continue;
-            if (chosen != -2)
+            if (chosen != kNone)
                 return -1;
             chosen = c;
         }
         return chosen;
     };
     if (!qualifier.isEmpty()) {
-        const int chosen = only([&](const Procedure& p) {
+        return only([&](const Procedure& p) {
             return QStringView(p.module).compare(qualifier, Qt::CaseInsensitive) == 0;
         });
-        return chosen < 0 ? -1 : chosen;
     }
     if (!module.isEmpty()) {
         const int chosen = only(
             [&](const Procedure& p) { return p.module.compare(module, Qt::CaseInsensitive) == 0; });
-        if (chosen != -2)
+        if (chosen != kNone)
             return chosen;
     }
-    if (const int chosen = only([&](const Procedure& p) { return p.file == file; }); chosen != -2)
+    if (const int chosen = only([&](const Procedure& p) { return p.file == file; });
+        chosen != kNone)
         return chosen;
     const QStringList& used = files_[file].usedModules;
-    const int chosen = only([&](const Procedure& p) {
+    return only([&](const Procedure& p) {
         return p.module.isEmpty() || (p.isPublic && used.contains(p.module.toLower()));
     });
-    return chosen < 0 ? -1 : chosen;
 }
 
 } // namespace glossa

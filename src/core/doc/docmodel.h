@@ -77,9 +77,10 @@ public:
         bool missing = false;    // its page could not be written: nothing links to it
     };
 
-    // A source with its procedures (in source order) and modules; the file's number.
+    // A source with its procedures (in source order) and modules; the file's number. Without
+    // pages, only what Resolve needs is kept: no anchor, summary or stale mark.
     int AddFile(const QString& page, const QString& source, const QList<ProcedureReport>& reports,
-                const SourceModules& modules);
+                const SourceModules& modules, bool pages = true);
     // Marks the procedures their modules declare; call once after the last file.
     void Finish();
     // The file's page could not be written: what is written after this doesn't link to it.
@@ -89,11 +90,19 @@ public:
     // stands for: the one in the named or the same module, else in the same file, else the only
     // one the file can reach; -1 when none or several remain.
     int Resolve(int file, const QString& module, QStringView qualifier, QStringView name) const;
+    // Whether such a mention stands for any procedure at all, also when several remain.
+    bool Reaches(int file, const QString& module, QStringView qualifier, QStringView name) const {
+        return Find(file, module, qualifier, name) != kNone;
+    }
 
     const QList<Procedure>& Procedures() const { return procedures_; }
     const QList<File>& Files() const { return files_; }
 
 private:
+    static constexpr int kNone = -2;
+    // As Resolve, but kNone when no procedure could be meant and -1 when several could.
+    int Find(int file, const QString& module, QStringView qualifier, QStringView name) const;
+
     QList<Procedure> procedures_;
     QList<File> files_;
     QHash<QString, QList<int>> byName_;   // lower-case name

@@ -6,6 +6,7 @@
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
 #include "doc/inorder.h"
+#include "doc/linkcheck.h"
 #include "doc/reportspill.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
@@ -263,6 +264,7 @@ private:
     void Unreadable(const SourceFile& source, const QString& reason, bool text);
     QString FindingText(const SourceFile& source, const Finding& finding);
     void PrintFindings(const QString& lines);
+    void PrintLinkFindings();
 
     bool WriteExport();
     QList<int> WritePages(const QSet<int>& round);
@@ -289,6 +291,8 @@ private:
     std::FILE* err_;
     const bool sarifLog_;
     const bool exporting_;
+    // Broken links are known once every source is read: their findings come after the others.
+    const bool linking_;
     const QString extension_;
     const QDir outFolder_;
     CheckedOutput output_;
@@ -307,6 +311,8 @@ private:
     qint64 procedures_ = 0;
     qint64 documented_ = 0;
     qint64 findingCount_ = 0;
+    LinkCheck links_;
+    QList<qsizetype> linkSources_; // by the link check's source number
 
     PageStyle style_;
     // Pages by lower-case name (folders may ignore letter case), to refuse a second source
@@ -330,6 +336,7 @@ DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& 
     : options_(ParseDocumentationOptions(arguments)), settingsPath_(settingsPath), err_(err),
       sarifLog_(options_.check && options_.checkFormat == CheckFormat::Sarif),
       exporting_(!options_.exportFolder.isEmpty()),
+      linking_(options_.check && options_.RuleOn(CheckRule::BrokenLink)),
       extension_(options_.markdown ? u".md"_s : u".html"_s), outFolder_(options_.exportFolder),
       output_(out), progress_(err) {}
 
@@ -427,6 +434,7 @@ void DocumentationRun::ReadSources() {
         progress_.Show(++done);
         ReadSource(s, cataloguer.get());
     }
+    PrintLinkFindings();
     while (cataloguer && cataloguer->Pending())
         cataloguer->Next();
     cataloguer.reset();
@@ -457,6 +465,10 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
         return;
     }
     Tally(source, reports);
+    if (linking_) {
+        links_.AddSource(text.text, reports);
+        linkSources_.append(index);
+    }
     // A source without procedures gets no page.
     if (!exporting_ || reports.isEmpty() || !MayTakePage(source, page))
         return;
@@ -545,6 +557,17 @@ QString DocumentationRun::FindingText(const SourceFile& source, const Finding& f
     else if (options_.checkFormat == CheckFormat::Lines)
         return FindingLine(source.displayPath, finding);
     return QString();
+}
+
+void DocumentationRun::PrintLinkFindings() {
+    if (!linking_)
+        return;
+    QString lines;
+    for (int n = 0; n < linkSources_.size(); ++n) {
+        for (const Finding& finding : links_.Findings(n))
+            lines += FindingText(sources_.files[linkSources_[n]], finding);
+    }
+    PrintFindings(lines);
 }
 
 void DocumentationRun::PrintFindings(const QString& lines) {
@@ -756,9 +779,10 @@ void DocumentationRun::PrintSummary(bool indexWritten) {
 }
 
 void DocumentationRun::PrintCount() {
-    const QString count = u"%1 procedures, %2 documented, %3 findings\n"_s.arg(procedures_)
+    const QString count = u"%1 procedures, %2 documented, %3 %4\n"_s.arg(procedures_)
                               .arg(documented_)
-                              .arg(findingCount_);
+                              .arg(findingCount_)
+                              .arg(findingCount_ == 1 ? u"finding"_s : u"findings"_s);
     if (sarifLog_)
         Print(err_, count);
     else

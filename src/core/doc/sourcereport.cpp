@@ -2,7 +2,9 @@
 
 #include "comment/commentblockreader.h"
 #include "comment/descriptionname.h"
+#include "comment/sourcescan.h"
 #include "comment/trimblanks.h"
+#include "doc/doclinks.h"
 #include "preview/previewpage.h"
 
 #include <QRegularExpression>
@@ -98,12 +100,18 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
             report.summaryPlace =
                 summary ? FieldPlace(block.blockText, parts, *summary, report.blockPlace)
                         : report.blockPlace;
+            if (const BlockField* result = parts.Find(FieldTag::Return, 1))
+                report.resultPlace = FieldPlace(block.blockText, parts, *result, report.blockPlace);
             for (int i = 1; i <= int(report.parameterNames.size()); ++i) {
                 const BlockField* param = parts.Find(FieldTag::Param, i);
                 report.descriptionPlaces.append(
                     param ? FieldPlace(block.blockText, parts, *param, report.blockPlace)
                           : report.blockPlace);
             }
+        } else if (const LooseBlock loose = FindLooseBlock(text, header.startCharacter);
+                   loose.kind != LooseBlock::Kind::None) {
+            report.looseBlock = loose;
+            report.looseLine = line - CountLineEnds(text, loose.lineStart, header.startCharacter);
         }
         reports.append(report);
     }
@@ -125,6 +133,11 @@ constexpr RuleText kRules[kCheckRuleCount] = {
     {u"placeholder", u"A description still holds {description}."},
     {u"empty-summary", u"The summary is empty."},
     {u"default-summary", u"The summary is still the header a new block starts with."},
+    {u"detached-comment", u"A comment block above the procedure is cut off from it."},
+    {u"unclosed-comment", u"The comment block above the procedure has no ;</comment>."},
+    {u"empty-param", u"A description says nothing but the parameter's name."},
+    {u"missing-return", u"A procedure that returns a value has no <return> text."},
+    {u"broken-link", u"A Name() mention names no procedure and no built-in function."},
     {u"unreadable-source", u"The source's text can't be read (an error)."},
 };
 
@@ -148,6 +161,57 @@ bool CheckRuleById(QStringView id, CheckRule* rule) {
     return false;
 }
 
+namespace {
+
+QString Counted(int count, const QString& thing) {
+    return u"%1 %2%3"_s.arg(count).arg(thing, count == 1 ? u""_s : u"s"_s);
+}
+
+// Why a procedure has no block: none at all, or one that the header doesn't reach.
+Finding NoBlockFinding(const ProcedureReport& procedure) {
+    const SourcePlace header{procedure.line, procedure.column};
+    const LooseBlock& loose = procedure.looseBlock;
+    switch (loose.kind) {
+    case LooseBlock::Kind::Detached:
+        return {header, CheckRule::DetachedComment, procedure.name,
+                u"a comment block %1 above, separated by %2"_s.arg(
+                    Counted(procedure.line - procedure.looseLine, u"line"_s),
+                    loose.commentLines > 0 ? Counted(loose.commentLines, u"comment line"_s)
+                                           : Counted(loose.blankLines, u"blank line"_s))};
+    case LooseBlock::Kind::Unclosed:
+        return {header, CheckRule::UnclosedComment, procedure.name,
+                u"the block from line %1 has no ;</comment>"_s.arg(procedure.looseLine)};
+    case LooseBlock::Kind::None:
+        break;
+    }
+    return {header, CheckRule::MissingComment, procedure.name,
+            u"no comment block above the procedure"_s};
+}
+
+// The type a header declares the procedure to return (".s", "$"), or empty.
+QString ReturnType(QStringView header) {
+    qsizetype i = SkipWord(header, SkipBlanks(header, 0)); // Procedure, ProcedureC, ...
+    i = SkipBlanks(header, i);
+    if (i < header.size() && header[i] == u'$')
+        return u"$"_s;
+    if (i >= header.size() || header[i] != u'.')
+        return {};
+    const qsizetype type = SkipBlanks(header, i + 1);
+    return u'.' + header.sliced(type, SkipWord(header, type) - type).toString();
+}
+
+// Whether a description holds nothing but blanks, line breaks and its bold name.
+bool SaysNothing(const QString& description) {
+    if (!HasPlainText(description))
+        return true;
+    // The bold name's form is looked for only where nothing follows its end.
+    const qsizetype boldEnd = description.indexOf(u"</b>"_s, 0, Qt::CaseInsensitive);
+    return boldEnd >= 0 && !HasPlainText(description.sliced(boldEnd + 4)) &&
+           !HasPlainText(WithoutBoldName(description));
+}
+
+} // namespace
+
 QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
     QList<Finding> findings;
     auto add = [&](CheckRule rule, const SourcePlace& place, const QString& message) {
@@ -155,7 +219,7 @@ QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
     };
     const SourcePlace header{procedure.line, procedure.column};
     if (!procedure.documented) {
-        add(CheckRule::MissingComment, header, u"no comment block above the procedure"_s);
+        findings.append(NoBlockFinding(procedure));
         return findings;
     }
     const QString summary = procedure.summary.trimmed();
@@ -167,10 +231,8 @@ QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
     const int parameters = int(procedure.parameterNames.size());
     if (procedure.parameterLines != parameters)
         add(CheckRule::ParamCount, header,
-            u"%1 <param> line%2 for %3 parameter%4"_s.arg(procedure.parameterLines)
-                .arg(procedure.parameterLines == 1 ? u""_s : u"s"_s)
-                .arg(parameters)
-                .arg(parameters == 1 ? u""_s : u"s"_s));
+            u"%1 for %2"_s.arg(Counted(procedure.parameterLines, u"<param> line"_s),
+                               Counted(parameters, u"parameter"_s)));
     for (int i = 0; i < parameters; ++i) {
         const QString& description = procedure.parameterDescriptions.value(i);
         const QString& name = procedure.parameterNames[i];
@@ -183,7 +245,15 @@ QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
         if (description.contains(u"{description}"_s))
             add(CheckRule::Placeholder, place,
                 u"description of \"%1\" still holds the placeholder {description}"_s.arg(name));
+        else if (i < procedure.parameterLines && SaysNothing(description))
+            add(CheckRule::EmptyParam, place,
+                u"description of \"%1\" says nothing but its name"_s.arg(name));
     }
+    if (const QString type = ReturnType(procedure.header.headerText);
+        !type.isEmpty() && !HasPlainText(procedure.result))
+        add(CheckRule::MissingReturn, procedure.resultPlace.line ? procedure.resultPlace : header,
+            u"%1 <return> for a procedure that returns %2"_s.arg(
+                procedure.resultPlace.line ? u"empty"_s : u"no"_s, type));
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return std::pair(a.place.line, a.place.column) < std::pair(b.place.line, b.place.column);
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comment/commentblockreader.h"
 #include "comment/commentcontext.h"
 #include "comment/procedureheader.h"
 
@@ -28,12 +29,17 @@ struct ProcedureReport {
     SourcePlace blockPlace;               // ";<comment>"
     SourcePlace summaryPlace;             // "<summary>"; the block's when it has none
     QList<SourcePlace> descriptionPlaces; // "<param>" of each description, by position
+    SourcePlace resultPlace;              // "<return>"; line 0 when the block has none
     QString summary;
     QStringList parameterNames;        // from the header
     QStringList parameterDescriptions; // one per parameter, by position
     int parameterLines = 0;            // "<param>" lines in the block
     QString result;
     QString example;
+    // Without a block: one above that isn't the header's, and the line (from 1) of its closing
+    // line (detached) or opening line (unclosed).
+    LooseBlock looseBlock;
+    int looseLine = 0;
 };
 
 // Every procedure of a source's text, in order, each with the block directly above it.
@@ -42,16 +48,21 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
 // What the check looks for. The ids are part of the command line and of the check's output:
 // they never change.
 enum class CheckRule {
-    MissingComment, // no block above the procedure
-    ParamCount,     // a "<param>" count other than the parameter count
-    ParamRenamed,   // a description whose leading bold name names another parameter
-    Placeholder,    // a description still holding "{description}"
-    EmptySummary,   // a block without summary text
-    DefaultSummary, // the summary is still the header text that a new block starts with
+    MissingComment,  // no block above the procedure
+    ParamCount,      // a "<param>" count other than the parameter count
+    ParamRenamed,    // a description whose leading bold name names another parameter
+    Placeholder,     // a description still holding "{description}"
+    EmptySummary,    // a block without summary text
+    DefaultSummary,  // the summary is still the header text that a new block starts with
+    DetachedComment, // a block above the procedure, cut off from it by other lines
+    UnclosedComment, // a block above the procedure without its closing line
+    EmptyParam,      // a "<param>" saying nothing but the parameter's bold name
+    MissingReturn,   // a procedure that returns a value, without "<return>" text
+    BrokenLink,      // a "Name()" mention of no procedure the export can link, nor a built-in
     // The source's text can't be read (UTF-16): an error, which no option turns off.
     UnreadableSource,
 };
-inline constexpr int kCheckRuleCount = 7;
+inline constexpr int kCheckRuleCount = 12;
 
 QString CheckRuleId(CheckRule rule);          // "missing-comment", ...
 QString CheckRuleDescription(CheckRule rule); // one sentence

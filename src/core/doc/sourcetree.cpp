@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -186,6 +187,23 @@ void CollectFolder(const QString& folder, const PathFilter& filter, SourceList& 
     std::sort(list.skipped.begin(), list.skipped.end(), byPath);
 }
 
+// Drops the sources found before under another path (a root given twice, a folder inside
+// another root): each is read once.
+void DropRepeated(QList<SourceFile>& files) {
+    QSet<QString> seen;
+    seen.reserve(files.size());
+    files.removeIf([&](const SourceFile& file) {
+        const QFileInfo info(file.path);
+        QString key = info.canonicalFilePath();
+        if (key.isEmpty())
+            key = QDir::cleanPath(info.absoluteFilePath());
+        if (seen.contains(key))
+            return true;
+        seen.insert(key);
+        return false;
+    });
+}
+
 } // namespace
 
 SourceList CollectSources(const QStringList& paths, const QStringList& excludes) {
@@ -197,6 +215,8 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes)
             CollectFolder(path, filter, list);
         } else if (filter.Excludes(info.fileName())) {
             continue;
+        } else if (info.exists() && !IsSourceFileName(info.fileName())) {
+            list.unreadable.append({Display(path), u"it is no PureBasic source (*.pb, *.pbi)"_s});
         } else if (info.exists() && !NotReadable(path).isEmpty()) {
             list.unreadable.append({Display(path), NotReadable(path)});
         } else if (info.exists()) {
@@ -211,6 +231,8 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes)
                                                                     : u"no such file or folder"_s});
         }
     }
+    if (paths.size() > 1)
+        DropRepeated(list.files);
     return list;
 }
 

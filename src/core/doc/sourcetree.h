@@ -34,7 +34,8 @@ struct SourceList {
 // True for the names of PureBasic sources: "*.pb" and "*.pbi", letter case ignored.
 bool IsSourceFileName(const QString& name);
 
-// The sources of the paths, in argument order: a file as it is named; a folder searched
+// The sources of the paths, in argument order, each once (the first path that reaches it
+// names it): a file as it is named (anything but a source is unreadable); a folder searched
 // recursively for sources (hidden entries and linked folders skipped), sorted by relative
 // path. A path that doesn't exist or that names anything but a regular file is unreadable; so
 // is a source in a folder whose name the file system doesn't give back. Anything else in a

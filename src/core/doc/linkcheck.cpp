@@ -1,0 +1,190 @@
+#include "doc/linkcheck.h"
+
+#include "comment/descriptionname.h"
+#include "comment/procedureheader.h"
+#include "comment/sourcescan.h"
+#include "doc/doclinks.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+// The list of built-in functions lives in a static library, so its resource is registered by
+// name.
+static void InitBuiltInsResource() {
+    Q_INIT_RESOURCE(builtins);
+}
+
+namespace glossa {
+
+namespace {
+
+QSet<QString> LoadBuiltIns() {
+    InitBuiltInsResource();
+    // The compiler's own functions, which the library reference doesn't list.
+    QSet<QString> names{u"bool"_s,
+                        u"clearstructure"_s,
+                        u"copystructure"_s,
+                        u"defined"_s,
+                        u"dim"_s,
+                        u"initializestructure"_s,
+                        u"newlist"_s,
+                        u"newmap"_s,
+                        u"offsetof"_s,
+                        u"redim"_s,
+                        u"resetstructure"_s,
+                        u"sizeof"_s,
+                        u"subsystem"_s,
+                        u"typeof"_s};
+    QFile file(u":/doc/purebasic-functions.txt"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return names;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QByteArray name = line.trimmed();
+        if (!name.isEmpty() && !name.startsWith('#'))
+            names.insert(QString::fromLatin1(name).toLower());
+    }
+    return names;
+}
+
+bool KeywordIs(QStringView word, QStringView keyword) {
+    return word.compare(keyword, Qt::CaseInsensitive) == 0;
+}
+
+bool DefinesProcedure(QStringView word) {
+    // Most words are short and start otherwise: those are passed over at once.
+    if (word.size() < 9 || (word[0] != u'p' && word[0] != u'P'))
+        return false;
+    return KeywordIs(word, u"procedure") || KeywordIs(word, u"procedurec") ||
+           KeywordIs(word, u"proceduredll") || KeywordIs(word, u"procedurecdll");
+}
+
+// After a Procedure keyword that ends at i: past its return type and the name it defines.
+qsizetype AfterDefinedName(QStringView text, qsizetype i) {
+    i = SkipBlanks(text, i);
+    if (i < text.size() && text[i] == u'$') {
+        ++i;
+    } else if (i < text.size() && text[i] == u'.') {
+        i = SkipWord(text, SkipBlanks(text, i + 1));
+        if (i + 1 < text.size() && text[i] == u':' && text[i + 1] == u':')
+            i = SkipWord(text, i + 2);
+    }
+    return SkipWord(text, SkipBlanks(text, i));
+}
+
+// The index after a string or character constant whose quote stands at i: at its closing
+// quote's next character, or at the line's end. Escaped strings (~"...") may hold \".
+qsizetype AfterQuoted(QStringView text, qsizetype i) {
+    const QChar quote = text[i];
+    const bool escaped = quote == u'"' && i > 0 && text[i - 1] == u'~';
+    for (++i; i < text.size() && !IsLineEnd(text[i]); ++i) {
+        if (escaped && text[i] == u'\\')
+            ++i;
+        else if (text[i] == quote)
+            return i + 1;
+    }
+    return std::min(i, text.size());
+}
+
+} // namespace
+
+bool IsBuiltInFunction(QStringView name) {
+    static const QSet<QString> names = LoadBuiltIns();
+    return names.contains(name.toString().toLower());
+}
+
+void CollectCodeNames(QStringView text, QSet<QString>& names) {
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c == u';') {
+            i = FindLineEnd(text, i);
+        } else if (c == u'"' || c == u'\'') {
+            i = AfterQuoted(text, i);
+        } else if (IsWordChar(c)) {
+            const qsizetype start = i;
+            i = SkipWord(text, i);
+            const QStringView word = text.sliced(start, i - start);
+            if (word.front() <= u'9')
+                continue; // a number
+            if (DefinesProcedure(word)) {
+                i = AfterDefinedName(text, i);
+            } else if (word.size() == 5 && KeywordIs(word, u"macro")) {
+                const qsizetype nameStart = SkipBlanks(text, i);
+                i = SkipWord(text, nameStart);
+                names.insert(text.sliced(nameStart, i - nameStart).toString().toLower());
+            } else if (const qsizetype next = SkipBlanks(text, i); next < n && text[next] == u'(') {
+                names.insert(word.toString().toLower());
+            }
+        } else {
+            ++i;
+        }
+    }
+}
+
+int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& reports) {
+    const SourceModules modules = ScanModules(text);
+    const int source = catalog_.AddFile(QString(), QString(), reports, modules, false);
+    CollectCodeNames(text, codeNames_);
+    QList<Mention>& mentions = mentions_.emplace_back();
+    for (const ProcedureReport& report : reports) {
+        if (!report.documented)
+            continue;
+        QString module;
+        bool moduleKnown = false;
+        auto scan = [&](const QString& field, const SourcePlace& place, int which) {
+            ForEachMention(field, [&](QStringView qualifier, QStringView name) {
+                if (name.endsWith(u'_') || IsBuiltInFunction(name))
+                    return;
+                if (!moduleKnown)
+                    module = modules.ModuleAt(report.header.startCharacter);
+                moduleKnown = true;
+                mentions.append({place, report.name, module, qualifier.toString(), name.toString(),
+                                 report.header.headerText, which});
+            });
+        };
+        scan(report.summary, report.summaryPlace, kSummary);
+        for (int i = 0; i < int(report.parameterDescriptions.size()); ++i)
+            scan(report.parameterDescriptions[i], report.descriptionPlaces.value(i), i);
+        scan(report.result, report.resultPlace, kResult);
+    }
+    return source;
+}
+
+QList<Finding> LinkCheck::Findings(int source) {
+    if (!finished_) {
+        catalog_.Finish();
+        finished_ = true;
+    }
+    QList<Finding> findings;
+    for (const Mention& m : std::as_const(mentions_[source])) {
+        if (codeNames_.contains(m.name.toLower()) ||
+            catalog_.Reaches(source, m.module, m.qualifier, m.name))
+            continue;
+        const QStringList parameters = SplitParameters(m.header);
+        // "<b>a():</b>" names the procedure's array, list or map a.
+        if (m.qualifier.isEmpty() &&
+            std::any_of(parameters.begin(), parameters.end(), [&](const QString& parameter) {
+                return BareParameterName(parameter) == m.name.toLower();
+            }))
+            continue;
+        const QString mention =
+            (m.qualifier.isEmpty() ? QString() : m.qualifier + u"::"_s) + m.name + u"()"_s;
+        const QString field = m.field == kSummary ? u"the summary"_s
+                              : m.field == kResult
+                                  ? u"the result"_s
+                                  : u"the description of \"%1\""_s.arg(parameters.value(m.field));
+        findings.append({m.place, CheckRule::BrokenLink, m.procedure,
+                         u"%1 in %2 names no procedure"_s.arg(mention, field)});
+    }
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
+        return std::pair(a.place.line, a.place.column) < std::pair(b.place.line, b.place.column);
+    });
+    return findings;
+}
+
+} // namespace glossa
