@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -80,6 +81,92 @@ bool StartsWith(const std::string& text, const Line& line, std::string_view pref
            std::string_view(text).substr(line.begin, prefix.size()) == prefix;
 }
 
+// The settings block's first line: the last "; IDE Options" line, with only comment or empty
+// lines after it; none when the text ends in code.
+std::optional<std::size_t> SettingsHeader(const std::string& text, const std::vector<Line>& lines) {
+    for (std::size_t k = lines.size(); k-- > 0;) {
+        const Line& line = lines[k];
+        if (StartsWith(text, line, "; IDE Options ="))
+            return k;
+        if (line.end > line.begin && text[line.begin] != ';')
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// One settings line: "; Key = Value" (the key may be missing), and its line end.
+struct Setting {
+    std::string_view key;
+    std::string_view head; // up to the value
+    std::string_view value;
+    std::string_view lineEnd;
+};
+
+Setting ReadSetting(const std::string& document, const Line& line) {
+    Setting setting;
+    const std::string_view text =
+        std::string_view(document).substr(line.begin, line.end - line.begin);
+    const std::size_t equals = text.find('=');
+    std::string_view key =
+        equals == std::string_view::npos ? std::string_view() : text.substr(0, equals);
+    while (!key.empty() && (key.front() == ';' || key.front() == ' ' || key.front() == '\t'))
+        key.remove_prefix(1);
+    while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
+        key.remove_suffix(1);
+    std::size_t valueStart = equals == std::string_view::npos ? text.size() : equals + 1;
+    while (valueStart < text.size() && (text[valueStart] == ' ' || text[valueStart] == '\t'))
+        ++valueStart;
+    setting.key = key;
+    setting.head = text.substr(0, valueStart);
+    setting.value = text.substr(valueStart);
+    setting.lineEnd = std::string_view(document).substr(line.end, line.next - line.end);
+    return setting;
+}
+
+// A Markers value with each run of digits (a line number from 1) moved by follow, which takes
+// and gives lines from 0; everything between stays.
+template <typename Follow> std::string FollowMarkers(std::string_view value, const Follow& follow) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size();) {
+        if (value[i] < '0' || value[i] > '9') {
+            out += value[i++];
+            continue;
+        }
+        std::size_t j = i;
+        while (j < value.size() && value[j] >= '0' && value[j] <= '9')
+            ++j;
+        long long marker = 0;
+        out += ReadDecimal(value.substr(i, j - i), marker) && marker >= 1
+                   ? std::to_string(follow(marker - 1) + 1)
+                   : std::string(value.substr(i, j - i));
+        i = j;
+    }
+    return out;
+}
+
+// The IDE writes "CursorPosition" only past the first line, right after "; IDE Options", with
+// the line end it put before each settings line (the source's own, which may differ from the
+// lines above when the IDE converted those).
+void InsertCursorLine(std::string& out, const std::string& after, const std::vector<Line>& lines,
+                      std::size_t header, long long caretLine) {
+    const Line& first = lines[header];
+    std::string lineEnd = after.substr(first.end, first.next - first.end);
+    if (lineEnd.empty() && header > 0)
+        lineEnd =
+            after.substr(lines[header - 1].end, lines[header - 1].next - lines[header - 1].end);
+    const std::string cursor = "; CursorPosition = " + std::to_string(caretLine);
+    if (first.next == first.end) { // the block's only line ends the file
+        if (lineEnd.empty()) {
+            const int mode =
+                FileMode::EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
+            lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
+        }
+        out.append(lineEnd).append(cursor);
+    } else {
+        out.insert(first.next, cursor + lineEnd);
+    }
+}
+
 } // namespace
 
 std::string FileMode::FollowIdeSettings(const std::string& before, const std::string& after,
@@ -88,19 +175,10 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
         return after; // the common case by hand, without walking the lines
     const std::vector<std::size_t> afterStarts = LineStarts(after);
     const std::vector<Line> lines = SplitLines(after, afterStarts);
-    // The block: the last "; IDE Options" line, with only comment or empty lines after it.
-    std::size_t header = lines.size();
-    for (std::size_t k = lines.size(); k-- > 0;) {
-        const Line& line = lines[k];
-        if (StartsWith(after, line, "; IDE Options =")) {
-            header = k;
-            break;
-        }
-        if (line.end > line.begin && after[line.begin] != ';')
-            return after;
-    }
-    if (header == lines.size())
+    const std::optional<std::size_t> found = SettingsHeader(after, lines);
+    if (!found)
         return after;
+    const std::size_t header = *found;
 
     // The changed bytes: before[prefix, oldEnd) became after[prefix, newEnd).
     const std::size_t shorter = std::min(before.size(), after.size());
@@ -135,34 +213,6 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
     const long long caretColumn =
         (long long)(caretPosition - afterStarts[std::size_t(caretLine)]) + 1;
 
-    // One settings line: "; Key = Value" (the key may be missing), and its line end.
-    struct Setting {
-        std::string_view key;
-        std::string_view head; // up to the value
-        std::string_view value;
-        std::string_view lineEnd;
-    };
-    auto read = [&after](const Line& line) {
-        Setting setting;
-        const std::string_view text =
-            std::string_view(after).substr(line.begin, line.end - line.begin);
-        const std::size_t equals = text.find('=');
-        std::string_view key =
-            equals == std::string_view::npos ? std::string_view() : text.substr(0, equals);
-        while (!key.empty() && (key.front() == ';' || key.front() == ' ' || key.front() == '\t'))
-            key.remove_prefix(1);
-        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
-            key.remove_suffix(1);
-        std::size_t valueStart = equals == std::string_view::npos ? text.size() : equals + 1;
-        while (valueStart < text.size() && (text[valueStart] == ' ' || text[valueStart] == '\t'))
-            ++valueStart;
-        setting.key = key;
-        setting.head = text.substr(0, valueStart);
-        setting.value = text.substr(valueStart);
-        setting.lineEnd = std::string_view(after).substr(line.end, line.next - line.end);
-        return setting;
-    };
-
     // FirstLine counts display lines: it follows the inserted lines only while no fold is
     // closed ("-" in Folding marks six open folds, any other character a closed one; without
     // the line nothing is folded). It never passes the caret's line, or the IDE would move the
@@ -172,7 +222,7 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
     if (caret)
         cursorLine = caretLine;
     for (std::size_t k = header + 1; k < lines.size(); ++k) {
-        const Setting setting = read(lines[k]);
+        const Setting setting = ReadSetting(after, lines[k]);
         long long number = 0;
         if (setting.key == "Folding")
             foldClosed = setting.value.find_first_not_of('-') != std::string_view::npos;
@@ -183,7 +233,7 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
     std::string out = after.substr(0, lines[header].next);
     bool haveCursorLine = false;
     for (std::size_t k = header + 1; k < lines.size(); ++k) {
-        const Setting setting = read(lines[k]);
+        const Setting setting = ReadSetting(after, lines[k]);
         const std::string_view key = setting.key;
         const std::string_view value = setting.value;
         std::string newValue(value);
@@ -203,46 +253,13 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
                 newValue = std::to_string(first);
             }
         } else if (key == "Markers") {
-            // Each run of digits is a line number from 1; everything between stays.
-            newValue.clear();
-            for (std::size_t i = 0; i < value.size();) {
-                if (value[i] < '0' || value[i] > '9') {
-                    newValue += value[i++];
-                    continue;
-                }
-                std::size_t j = i;
-                while (j < value.size() && value[j] >= '0' && value[j] <= '9')
-                    ++j;
-                long long marker = 0;
-                newValue += ReadDecimal(value.substr(i, j - i), marker) && marker >= 1
-                                ? std::to_string(follow(marker - 1) + 1)
-                                : std::string(value.substr(i, j - i));
-                i = j;
-            }
+            newValue = FollowMarkers(value, follow);
         }
         // Every other line (options Glossa doesn't know included) stays as it is.
         out.append(setting.head).append(newValue).append(setting.lineEnd);
     }
-    if (caret && !haveCursorLine && caretLine > 0) {
-        // The IDE writes the line only past the first line, right after "; IDE Options", with
-        // the line end it put before each settings line (the source's own, which may differ
-        // from the lines above when the IDE converted those).
-        const Line& first = lines[header];
-        std::string lineEnd = after.substr(first.end, first.next - first.end);
-        if (lineEnd.empty() && header > 0)
-            lineEnd =
-                after.substr(lines[header - 1].end, lines[header - 1].next - lines[header - 1].end);
-        std::string cursor = "; CursorPosition = " + std::to_string(caretLine);
-        if (first.next == first.end) { // the block's only line ends the file
-            if (lineEnd.empty()) {
-                const int mode = EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
-                lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
-            }
-            out.append(lineEnd).append(cursor);
-        } else {
-            out.insert(first.next, cursor + lineEnd);
-        }
-    }
+    if (caret && !haveCursorLine && caretLine > 0)
+        InsertCursorLine(out, after, lines, header, caretLine);
     return out;
 }
 
