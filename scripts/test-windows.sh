@@ -173,7 +173,7 @@ printf ';<comment>\r\n;  <summary>Calls Bare().</summary>\r\n;</comment>\r\nProc
 code=0
 (cd "$tmp" && timeout -k 10 120 "$WINE" "$deploy/glossa.exe" -check tree >check.out 2>check.err) || code=$?
 [ "$code" -eq 1 ] || fail "check: exit code $code, not 1"
-printf 'tree\\bare.pb:1:1: warning: Bare: no comment block above the procedure [missing-comment]\r\n2 procedures, 1 documented, 1 findings\r\n' \
+printf 'tree\\bare.pb:1:1: warning: Bare: no comment block above the procedure [missing-comment]\r\n2 procedures, 1 documented, 1 finding\r\n' \
   >"$tmp/check.expected"
 cmp -s "$tmp/check.expected" "$tmp/check.out" || fail "check: its output differs: $(od -c "$tmp/check.out" | head -n 8)"
 code=0
