@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (text.mid(at, headerLine.size()) != headerLine)
         std::abort();
-    if (at > 0 && text[at - 1] != u'\n')
+    if (at > 0 && text[at - 1] != u'\n' && text[at - 1] != u'\r')
         std::abort();
     const QString trimmed = header->headerText.trimmed();
     if (!(trimmed.startsWith(u"procedure", Qt::CaseInsensitive) ||

@@ -216,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The header line starts a line of the document and is where it was found.
     const std::size_t H = std::size_t(header->startOffset);
-    if (H > before.size() || (H > 0 && before[H - 1] != '\n'))
+    if (H > before.size() || (H > 0 && before[H - 1] != '\n' && before[H - 1] != '\r'))
         std::abort();
     // Everything after the old block (the blank lines before the header included) is unchanged;
     // so is everything before the replaced range, and the old block held only comment lines
