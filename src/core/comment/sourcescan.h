@@ -83,4 +83,18 @@ inline qsizetype SkipWord(QStringView text, qsizetype i) {
     return i;
 }
 
+// After a Procedure or Declare keyword that ends at i: past the blanks and the return type
+// (".type", ".Module::type" or "$"), where the name starts or the blanks before it.
+inline qsizetype SkipReturnType(QStringView text, qsizetype i) {
+    i = SkipBlanks(text, i);
+    if (i < text.size() && text[i] == u'$') {
+        ++i;
+    } else if (i < text.size() && text[i] == u'.') {
+        i = SkipWord(text, SkipBlanks(text, i + 1));
+        if (i + 1 < text.size() && text[i] == u':' && text[i + 1] == u':')
+            i = SkipWord(text, i + 2);
+    }
+    return i;
+}
+
 } // namespace glossa

@@ -35,15 +35,7 @@ QString NameAfter(QStringView text, qsizetype i) {
 // The procedure a Declare line declares: an optional return type (".type", "$"), the name and
 // its "(".
 QString DeclaredName(QStringView text, qsizetype i) {
-    i = SkipBlanks(text, i);
-    if (i < text.size() && text[i] == u'$') {
-        ++i;
-    } else if (i < text.size() && text[i] == u'.') {
-        i = SkipWord(text, SkipBlanks(text, i + 1));
-        if (i + 1 < text.size() && text[i] == u':' && text[i + 1] == u':')
-            i = SkipWord(text, i + 2);
-    }
-    const qsizetype start = SkipBlanks(text, i);
+    const qsizetype start = SkipBlanks(text, SkipReturnType(text, i));
     const qsizetype end = SkipWord(text, start);
     if (end == start || SkipBlanks(text, end) >= text.size() || text[SkipBlanks(text, end)] != u'(')
         return {};

@@ -64,15 +64,7 @@ bool DefinesProcedure(QStringView word) {
 
 // After a Procedure keyword that ends at i: past its return type and the name it defines.
 qsizetype AfterDefinedName(QStringView text, qsizetype i) {
-    i = SkipBlanks(text, i);
-    if (i < text.size() && text[i] == u'$') {
-        ++i;
-    } else if (i < text.size() && text[i] == u'.') {
-        i = SkipWord(text, SkipBlanks(text, i + 1));
-        if (i + 1 < text.size() && text[i] == u':' && text[i + 1] == u':')
-            i = SkipWord(text, i + 2);
-    }
-    return SkipWord(text, SkipBlanks(text, i));
+    return SkipWord(text, SkipBlanks(text, SkipReturnType(text, i)));
 }
 
 // The index after a string or character constant whose quote stands at i: at its closing
