@@ -151,24 +151,35 @@ private slots:
     }
 
     // As a file dialog: the proposed folder is the tree's current item, selected and expanded.
+    void pathPickerOpensAtProposedFolder_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("existing folder: selected and expanded") << true;
+        // Nothing to select: the nearest existing folder is opened, the proposal stays.
+        QTest::newRow("folder not made yet: its parent expanded") << false;
+    }
+
     void pathPickerOpensAtProposedFolder() {
+        QFETCH(bool, exists);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(u"PureBasic/sub"_s));
-        const QString start = dir.path() + u"/PureBasic"_s;
-        bool current = false, selected = false, expanded = false;
+        QVERIFY(QDir(dir.path()).mkpath(u"Roaming/PureBasic/sub"_s));
+        const QString start = dir.path() + (exists ? u"/Roaming/PureBasic"_s : u"/Roaming/New"_s);
+        const QString opened = dir.path() + u"/Roaming"_s;
+        bool current = false, selected = false, expanded = false, anySelected = true;
         whenShown(u"window_path"_s, [&](QWidget* w) {
             auto* tree = w->findChild<QTreeView*>(u"tree_folders"_s);
             auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-            const QModelIndex index = model->index(start);
+            const QModelIndex index = model->index(exists ? start : opened);
             expanded = QTest::qWaitFor([&] { return tree->isExpanded(index); }, 4000);
             current = tree->currentIndex() == index;
             selected = tree->selectionModel()->isSelected(index);
+            anySelected = tree->selectionModel()->hasSelection();
             w->close();
         });
         PathPicker(withSeparator(start));
-        QVERIFY(current);
-        QVERIFY(selected);
         QVERIFY(expanded);
+        QCOMPARE(current, exists);
+        QCOMPARE(selected, exists);
+        QCOMPARE(anySelected, exists);
     }
 
     void pathPickerCloseBoxCancels() {

@@ -34,9 +34,11 @@ QString folderPath(const QString& modelPath) {
 }
 
 // The folder tree, opened as a file dialog opens: the proposed folder current, selected and
-// expanded, and in view. The model reads folders in the background, which can replace the
-// folder's index or bring its parents later, so this is done again as folders arrive until the
-// user selects, expands or collapses something.
+// expanded, and in view; when it doesn't exist yet (no IDE has run), its nearest existing
+// folder expanded and in view, with nothing selected, so that the proposed folder stays the
+// answer. The model reads folders in the background, which can replace the folder's index or
+// bring its parents later, so this is done again as folders arrive until the user selects,
+// expands or collapses something.
 class FolderTree : public QTreeView {
 public:
     FolderTree(QWidget* parent, const QString& startPath) : QTreeView(parent), start_(startPath) {
@@ -48,7 +50,12 @@ public:
         for (int column = 1; column < model_->columnCount(); ++column)
             hideColumn(column);
         setSelectionMode(QAbstractItemView::SingleSelection);
-        if (!QFileInfo(startPath).isDir())
+        while (!start_.isEmpty() && !QFileInfo(start_).isDir()) {
+            const QString up = QFileInfo(start_).path();
+            start_ = up == start_ ? QString() : up;
+            select_ = false;
+        }
+        if (start_.isEmpty())
             return;
         auto userActed = [this]() {
             if (!applying_)
@@ -74,7 +81,8 @@ private:
         if (!index.isValid())
             return;
         applying_ = true;
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        if (select_)
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
         for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
             expand(p);
         expand(index);
@@ -83,6 +91,7 @@ private:
     }
 
     QString start_;
+    bool select_ = true; // false when start_ is only the nearest existing folder
     QFileSystemModel* model_ = nullptr;
     bool following_ = true;
     bool applying_ = false;
