@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -232,10 +233,16 @@ private slots:
         QApplication::setFont(chosen);
         EditorWindow w;
         QApplication::setFont(before);
-        QVERIFY(QFontInfo(w.exampleEditor()->font()).fixedPitch());
+        // Measured, not QFontInfo::fixedPitch(): fontconfig calls some monospaced fonts (Noto
+        // Sans Mono) proportional.
+        auto fixedWidth = [](const QFont& font) {
+            const QFontMetricsF metrics(font);
+            return metrics.horizontalAdvance(u"iiii"_s) == metrics.horizontalAdvance(u"WWWW"_s);
+        };
+        QVERIFY(fixedWidth(w.exampleEditor()->font()));
         QCOMPARE(w.exampleEditor()->font().pointSize(), 15);
         QCOMPARE(w.summaryEditor()->font().pointSize(), 15);
-        QVERIFY(!QFontInfo(w.summaryEditor()->font()).fixedPitch());
+        QVERIFY(!fixedWidth(w.summaryEditor()->font()));
     }
 };
 
