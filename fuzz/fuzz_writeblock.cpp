@@ -253,8 +253,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     context2.Read = reread.Decoded();
     const std::size_t newHeader = after.size() - tail;
     std::optional<ProcedureHeader> header2;
+    // Several headers may share a line (after ":"): the one with the same statements before it.
     for (const ProcedureHeader& h : FindAllProcedures(text2, context2)) {
-        if (h.startOffset == int(newHeader))
+        if (h.startOffset == int(newHeader) && h.linePrefix == header->linePrefix)
             header2 = h;
     }
     if (!header2 || header2->headerText != header->headerText)
