@@ -556,6 +556,27 @@ bool OnlyCommentLinesFrom(QStringView text, qsizetype lineStart) {
     }
 }
 
+// Whether only empty and comment lines stand between the text's start and the line at
+// lineStart. A first line the window began inside counts as unknown: a list continued over such
+// lines (after "," and the like) may have begun before the text read.
+bool OnlyCommentLinesAbove(QStringView text, qsizetype lineStart, bool atLineStart) {
+    while (lineStart > 0) {
+        qsizetype lineEnd = lineStart - 1;
+        if (text[lineEnd] == u'\n' && lineEnd > 0 && text[lineEnd - 1] == u'\r')
+            --lineEnd;
+        qsizetype begin = lineEnd;
+        while (begin > 0 && !IsLineEnd(text[begin - 1]))
+            --begin;
+        if (begin == 0 && !atLineStart)
+            return true;
+        const qsizetype first = SkipBlanks(text, begin);
+        if (first < lineEnd && text[first] != u';')
+            return false;
+        lineStart = begin;
+    }
+    return true;
+}
+
 // Records the header lines around the caret; call for every header line in order.
 void Neighbour(CaretNeighbours& neighbours, qsizetype caretLine, const FoundLine& line) {
     if (line.start <= caretLine)
@@ -674,6 +695,9 @@ bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, 
     // A header that can't be read may be one that the text's end cut short.
     if (!choice.line->readable)
         return !reachesEnd;
+    if (context.WindowStart > 0 &&
+        OnlyCommentLinesAbove(text, choice.line->start, context.WindowAtLineStart))
+        return true;
     return BlockAboveHeader(text, choice.line->start, context).cutByTextStart;
 }
 
