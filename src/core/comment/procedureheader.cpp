@@ -556,10 +556,29 @@ bool OnlyCommentLinesFrom(QStringView text, qsizetype lineStart) {
     }
 }
 
-// Whether only empty and comment lines stand between the text's start and the line at
-// lineStart. A first line the window began inside counts as unknown: a list continued over such
-// lines (after "," and the like) may have begun before the text read.
-bool OnlyCommentLinesAbove(QStringView text, qsizetype lineStart, bool atLineStart) {
+// The end of the code on the line [begin, lineEnd): before its comment and the blanks.
+qsizetype CodeEnd(QStringView text, qsizetype begin, qsizetype lineEnd) {
+    qsizetype end = begin;
+    for (qsizetype i = begin; i < lineEnd; ++i) {
+        const QChar c = text[i];
+        if (c == u';')
+            break;
+        if (c == u'"' || c == u'\'') {
+            const qsizetype after = SkipLiteral(text, i);
+            if (after < 0)
+                return lineEnd;
+            i = after - 1;
+        }
+        if (!IsBlank(c))
+            end = i + 1;
+    }
+    return end;
+}
+
+// Whether the line at lineStart may continue a parameter list that began before the text read:
+// every code line above it up to the text's start continues a list (lists go on over empty and
+// comment lines). A first line the window began inside counts as unknown.
+bool MayContinueListAbove(QStringView text, qsizetype lineStart, bool atLineStart) {
     while (lineStart > 0) {
         qsizetype lineEnd = lineStart - 1;
         if (text[lineEnd] == u'\n' && lineEnd > 0 && text[lineEnd - 1] == u'\r')
@@ -569,8 +588,8 @@ bool OnlyCommentLinesAbove(QStringView text, qsizetype lineStart, bool atLineSta
             --begin;
         if (begin == 0 && !atLineStart)
             return true;
-        const qsizetype first = SkipBlanks(text, begin);
-        if (first < lineEnd && text[first] != u';')
+        const qsizetype end = CodeEnd(text, begin, lineEnd);
+        if (end > begin && !ContinuesList(text, end))
             return false;
         lineStart = begin;
     }
@@ -696,7 +715,7 @@ bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, 
     if (!choice.line->readable)
         return !reachesEnd;
     if (context.WindowStart > 0 &&
-        OnlyCommentLinesAbove(text, choice.line->start, context.WindowAtLineStart))
+        MayContinueListAbove(text, choice.line->start, context.WindowAtLineStart))
         return true;
     return BlockAboveHeader(text, choice.line->start, context).cutByTextStart;
 }
