@@ -43,8 +43,9 @@ public:
 
     // A source read whole: the entries of its findings are looked for.
     void SourceRead(const QString& sourcePath);
-    // A source's findings, in source order: true for each that the baseline holds (which it
-    // then takes), or, when writing, that is kept for the file (every one an error's rule).
+    // A source's findings, in source order: true for each that the report leaves out, because
+    // the baseline holds it (the entry is then taken) or because it is kept for the baseline
+    // being written. A finding of an error's rule is never left out.
     QList<bool> Take(const QString& sourcePath, const QList<Finding>& findings);
     qint64 Taken() const { return taken_; }
 

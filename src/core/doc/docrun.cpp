@@ -260,8 +260,8 @@ private:
 
     void ReadSources();
     void ReadSource(qsizetype index, Cataloguer* cataloguer);
-    void Tally(const SourceFile& source, const QString& text,
-               const QList<ProcedureReport>& reports);
+    void Tally(const SourceFile& source, const QString& text, const QList<ProcedureReport>& reports,
+               std::optional<SourceModules>& modules);
     bool MayTakePage(const SourceFile& source, const QString& page);
     QList<ProcedureReport> Catalogue(Catalogued& job);
     static void HandOver(Cataloguer& cataloguer, Catalogued job);
@@ -490,28 +490,32 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
         }
         return;
     }
-    Tally(source, text.text, reports);
+    // Found once for the findings' keys, the link check and the catalog, when one needs them.
+    std::optional<SourceModules> modules;
+    Tally(source, text.text, reports, modules);
     if (linking_) {
-        links_.AddSource(text.text, reports);
+        if (!modules)
+            modules = ScanModules(text.text);
+        links_.AddSource(text.text, reports, *modules);
         linkSources_.append(index);
     }
     // A source without procedures gets no page.
     if (!exporting_ || reports.isEmpty() || !MayTakePage(source, page))
         return;
     pageOwners_.insert(page.toLower(), source.displayPath);
-    HandOver(*cataloguer,
-             {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling_});
+    HandOver(*cataloguer, {page, source.relativePath, std::move(reports),
+                           modules ? std::move(*modules) : ScanModules(text.text), spilling_});
     pageSources_.append(index);
 }
 
 // Counts a named source's procedures and prints the check's findings.
+// Keys name procedures with their modules: found (into modules) for a source with findings.
 void DocumentationRun::Tally(const SourceFile& source, const QString& text,
-                             const QList<ProcedureReport>& reports) {
+                             const QList<ProcedureReport>& reports,
+                             std::optional<SourceModules>& modules) {
     procedures_ += reports.size();
     if (options_.check) {
         QList<Finding> findings;
-        // Keys name procedures with their modules; found only for sources with findings.
-        std::optional<SourceModules> modules;
         for (const ProcedureReport& report : reports) {
             if (options_.documentedOnly && !report.documented)
                 continue;
@@ -586,8 +590,9 @@ void DocumentationRun::Unreadable(const SourceFile& source, const QString& reaso
 QString DocumentationRun::FindingsText(const SourceFile& source, const QList<Finding>& findings) {
     const QList<bool> left =
         baseline_.Active() ? baseline_.Take(source.path, findings) : QList<bool>();
-    const QList<FindingKey> keys =
-        keyed_ ? FindingKeys(KeyPath(workFolder_, source.path), findings) : QList<FindingKey>();
+    const QList<FindingKey> keys = sarifLog_ || gitlabLog_
+                                       ? FindingKeys(KeyPath(workFolder_, source.path), findings)
+                                       : QList<FindingKey>();
     QString lines;
     for (qsizetype i = 0; i < findings.size(); ++i) {
         if (!left.isEmpty() && left[i])

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -12,7 +14,13 @@ namespace {
 
 constexpr QChar kSeparator = u'\t';
 
+bool NeedsEscape(QChar c) {
+    return c == u'\\' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
 QString Escaped(const QString& path) {
+    if (std::none_of(path.begin(), path.end(), NeedsEscape))
+        return path;
     QString text;
     text.reserve(path.size());
     for (const QChar c : path) {
@@ -32,6 +40,10 @@ QString Escaped(const QString& path) {
 
 // False for an escape that Escaped never writes.
 bool Unescape(QStringView text, QString* path) {
+    if (!text.contains(u'\\')) {
+        *path = text.toString();
+        return true;
+    }
     path->clear();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != u'\\') {
@@ -76,23 +88,32 @@ QString KeyPath(const QDir& folder, const QString& path) {
 QList<FindingKey> FindingKeys(const QString& keyPath, const QList<Finding>& findings) {
     QList<FindingKey> keys;
     keys.reserve(findings.size());
-    QHash<QString, int> seen; // key text without its occurrence
+    // The parts that tell the source's findings apart, but the occurrence.
+    QHash<QString, int> seen;
     for (const Finding& finding : findings) {
-        FindingKey key;
+        FindingKey& key = keys.emplace_back();
         key.path = keyPath;
         key.procedure =
             finding.module.isEmpty() ? finding.name : finding.module + u"::"_s + finding.name;
         key.rule = finding.rule;
         key.parameter = finding.parameter;
-        key.occurrence = ++seen[key.Text()];
-        keys.append(key);
+        key.occurrence = ++seen[key.procedure + kSeparator + QChar(u'a' + int(finding.rule)) +
+                                finding.parameter];
     }
     return keys;
 }
 
 bool ReadFindingKey(QStringView line, FindingKey* key) {
-    const QList<QStringView> parts = line.split(kSeparator);
-    if (parts.size() != 5 || parts[0].isEmpty() || !Unescape(parts[0], &key->path) ||
+    QStringView parts[5];
+    qsizetype start = 0;
+    for (int i = 0; i < 5; ++i) {
+        const qsizetype end = i < 4 ? line.indexOf(kSeparator, start) : line.size();
+        if (end < 0)
+            return false;
+        parts[i] = line.sliced(start, end - start);
+        start = end + 1;
+    }
+    if (parts[0].isEmpty() || parts[4].contains(kSeparator) || !Unescape(parts[0], &key->path) ||
         !CheckRuleById(parts[2], &key->rule))
         return false;
     bool number = false;

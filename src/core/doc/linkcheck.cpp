@@ -118,8 +118,8 @@ void CollectCodeNames(QStringView text, QSet<QString>& names) {
     }
 }
 
-int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& reports) {
-    const SourceModules modules = ScanModules(text);
+int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& reports,
+                         const SourceModules& modules) {
     const int source = catalog_.AddFile(QString(), QString(), reports, modules, false);
     CollectCodeNames(text, codeNames_);
     QList<Mention>& mentions = mentions_.emplace_back();
