@@ -274,13 +274,13 @@ private slots:
         QCOMPARE(outcome.exitCode, 2);
     }
 
-    // Keys read back as written; a path's tab and backslash are escaped on the line.
+    // Keys read back as written; a path's tab, backslash and leading "#" are escaped on the line.
     void keyLines_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<bool>("isKey");
         QTest::addColumn<QString>("path");
-        QTest::newRow("escapes") << u"a\\tb\\\\c.pb\tM::P\tPLACEHOLDER\tx\t2"_s << true
-                                 << u"a\tb\\c.pb"_s;
+        QTest::newRow("escapes") << u"\\#a\\tb\\\\c#.pb\tM::P\tPLACEHOLDER\tx\t2"_s << true
+                                 << u"#a\tb\\c#.pb"_s;
         QTest::newRow("unknown rule") << u"a.pb\tP\tnope\t-\t1"_s << false << QString();
         QTest::newRow("occurrence 0") << u"a.pb\tP\tplaceholder\t-\t0"_s << false << QString();
         QTest::newRow("a part missing") << u"a.pb\tP\tplaceholder\t1"_s << false << QString();
@@ -295,7 +295,7 @@ private slots:
         if (!isKey)
             return;
         QCOMPARE(key.path, path);
-        QCOMPARE(key.Text(), u"a\\tb\\\\c.pb\tM::P\tplaceholder\tx\t2"_s);
+        QCOMPARE(key.Text(), u"\\#a\\tb\\\\c#.pb\tM::P\tplaceholder\tx\t2"_s);
     }
 };
 

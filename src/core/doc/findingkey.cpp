@@ -14,31 +14,30 @@ namespace {
 
 constexpr QChar kSeparator = u'\t';
 
-bool NeedsEscape(QChar c) {
-    return c == u'\\' || c == u'\t' || c == u'\n' || c == u'\r';
-}
+// The characters a path on a baseline line is written with a backslash before: those that
+// would end the part or the line, and the backslash itself ("#" only at the start, where it
+// would make a comment line).
+constexpr QStringView kPlain = u"\\\t\n\r#";
+constexpr QStringView kEscaped = u"\\tnr#";
 
 QString Escaped(const QString& path) {
-    if (std::none_of(path.begin(), path.end(), NeedsEscape))
+    auto needsEscape = [](QChar c) { return c != u'#' && kPlain.contains(c); };
+    if (!path.startsWith(u'#') && std::none_of(path.begin(), path.end(), needsEscape))
         return path;
     QString text;
-    text.reserve(path.size());
-    for (const QChar c : path) {
-        if (c == u'\\')
-            text += u"\\\\"_s;
-        else if (c == u'\t')
-            text += u"\\t"_s;
-        else if (c == u'\n')
-            text += u"\\n"_s;
-        else if (c == u'\r')
-            text += u"\\r"_s;
-        else
-            text += c;
+    text.reserve(path.size() + 8);
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (needsEscape(path[i]) || (i == 0 && path[i] == u'#')) {
+            text += u'\\';
+            text += kEscaped[kPlain.indexOf(path[i])];
+        } else {
+            text += path[i];
+        }
     }
     return text;
 }
 
-// False for an escape that Escaped never writes.
+// False for an escape that Escaped doesn't know.
 bool Unescape(QStringView text, QString* path) {
     if (!text.contains(u'\\')) {
         *path = text.toString();
@@ -50,12 +49,10 @@ bool Unescape(QStringView text, QString* path) {
             *path += text[i];
             continue;
         }
-        if (++i == text.size())
+        const qsizetype escape = ++i < text.size() ? kEscaped.indexOf(text[i]) : -1;
+        if (escape < 0)
             return false;
-        const QChar c = text[i];
-        if (c != u'\\' && c != u't' && c != u'n' && c != u'r')
-            return false;
-        *path += c == u't' ? u'\t' : c == u'n' ? u'\n' : c == u'r' ? u'\r' : u'\\';
+        *path += kPlain[escape];
     }
     return true;
 }
