@@ -149,6 +149,9 @@ private slots:
             << QByteArray("glossa: can't write the baseline codes/none/b.txt: its folder "
                           "doesn't exist\n")
             << QString();
+        QTest::newRow("a baseline saved with a byte-order mark and CR LF")
+            << QStringList{u"-baseline:codes/bom.txt"_s, u"codes"_s} << 0 << QByteArray()
+            << QString();
         QTest::newRow("a line that is no entry")
             << QStringList{u"-baseline:codes/bad.txt"_s, u"codes"_s} << 2
             << QByteArray("glossa: codes/bad.txt:2: no baseline entry (path, procedure, rule, "
@@ -178,6 +181,7 @@ private slots:
         Write(u"codes/a.pb"_s, kSecondBare);
         Write(u"codes/notes.txt"_s, "my notes\n");
         Write(u"codes/earlier.txt"_s, kBaselineHeader);
+        Write(u"codes/bom.txt"_s, "\xEF\xBB\xBF# mine\r\na.pb\tBare\tmissing-comment\t-\t1\r\n");
         Write(u"codes/bad.txt"_s, "# a comment\ncodes/a.pb\tBare\tmissing-comment\t1\n");
         Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
         const Outcome outcome = Glossa(arguments);

@@ -75,7 +75,9 @@ bool BaselineRun::Read(QString* error) {
             shown, QFileInfo(file_).isDir() ? u"it is a folder"_s : file.errorString());
         return false;
     }
-    const QString text = QString::fromUtf8(file.readAll());
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF))) // saved by an editor that marks UTF-8
+        text.remove(0, 1);
     if (file.error() != QFileDevice::NoError) {
         *error = u"can't read the baseline %1: %2"_s.arg(shown, file.errorString());
         return false;
