@@ -75,6 +75,10 @@ Checking and exporting
     path:line:column: warning: Procedure: message [rule]
     N procedures, M documented, K findings
 
+  A comment "; glossa-ignore" (every rule) or "; glossa-ignore: ID,..." on a
+  procedure's header line, or alone on a line directly above the header or its
+  block, silences the check for that procedure.
+
 Rules
 )"_s + rules +
            uR"(

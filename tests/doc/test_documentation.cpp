@@ -151,6 +151,42 @@ const QByteArray kRules = ";<comment>\n"
                           "Procedure.i Ret()\n"
                           "EndProcedure\n";
 
+// "; glossa-ignore" on the header's line (after a string holding ";"), above the header, above
+// the block and between the block and the header (past the gap a block may leave); unknown
+// and unsilenceable ids; one parted from the header by a blank line.
+const QByteArray kSuppressed = "Procedure A(s$ = \"; x\") ; glossa-ignore\n"
+                               "EndProcedure\n"
+                               ";<comment>\n"
+                               ";  <summary></summary>\n"
+                               ";</comment>\n"
+                               "Procedure.s B(x) ; glossa-ignore: missing-return, PARAM-count\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore\n"
+                               "Procedure C()\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore: empty-summary , broken-link\n"
+                               ";<comment>\n"
+                               ";  <summary></summary>\n"
+                               ";  <return>See Gone().</return>\n"
+                               ";</comment>\n"
+                               "Procedure.i D()\n"
+                               "EndProcedure\n"
+                               ";<comment>\n"
+                               ";  <summary>Ends.</summary>\n"
+                               ";</comment>\n"
+                               "\n"
+                               "  ; glossa-ignore: missing-return\n"
+                               "\n"
+                               "Procedure$ E()\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore: no-such-rule, missing-comment, unreadable-source\n"
+                               "Procedure F()\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore\n"
+                               "\n"
+                               "Procedure G()\n"
+                               "EndProcedure\n";
+
 const QByteArray kForms = "Procedure One() : EndProcedure\n"
                           "Procedure Two(a, ; the first\n"
                           "              b = #A |\n"
@@ -314,6 +350,7 @@ private slots:
                                            "Procedure AfterNul()\nEndProcedure\n",
                                            76));
         Write(u"forms/forms.pb"_s, kForms);
+        Write(u"suppress/s.pb"_s, kSuppressed);
         Write(u"rules/rules.pb"_s, kRules);
         Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
         Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
@@ -393,6 +430,17 @@ private slots:
                    "rules/rules.pb:28:4: warning: Ret: Commented() in the summary names no "
                    "procedure [broken-link]\n"
                    "5 procedures, 2 documented, 11 findings\n")
+            << QByteArray();
+        QTest::newRow("suppressed in the source")
+            << QStringList{u"-check"_s, u"suppress"_s} << 1
+            << QByteArray("suppress/s.pb:4:4: warning: B: empty summary [empty-summary]\n"
+                          "suppress/s.pb:26:1: warning: F: glossa-ignore names no rule "
+                          "\"no-such-rule\" [unknown-rule]\n"
+                          "suppress/s.pb:26:1: warning: F: glossa-ignore can't silence "
+                          "unreadable-source [unknown-rule]\n"
+                          "suppress/s.pb:31:1: warning: G: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "7 procedures, 3 documented, 4 findings\n")
             << QByteArray();
         const QByteArray openFindings =
             "adopt/defaults.pb:3:6: warning: Open: the summary is still the procedure's header "
@@ -516,6 +564,7 @@ private slots:
                           "text.\n"
                           "  broken-link        A Name() mention names no procedure and no "
                           "built-in function.\n"
+                          "  unknown-rule       A ; glossa-ignore: comment names no rule.\n"
                           "  unreadable-source  The source's text can't be read (an error).\n\n")
             << QByteArray();
         QTest::newRow("help: the procedure the caret is in")
@@ -623,7 +672,8 @@ private slots:
         QCOMPARE(ids, (QStringList{u"missing-comment"_s, u"param-count"_s, u"param-renamed"_s,
                                    u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s,
                                    u"detached-comment"_s, u"unclosed-comment"_s, u"empty-param"_s,
-                                   u"missing-return"_s, u"broken-link"_s, u"unreadable-source"_s}));
+                                   u"missing-return"_s, u"broken-link"_s, u"unknown-rule"_s,
+                                   u"unreadable-source"_s}));
         QCOMPARE(run[u"invocations"_s][0][u"executionSuccessful"_s], QJsonValue(true));
         QStringList results;
         for (const QJsonValue result : run[u"results"_s].toArray()) {

@@ -1,5 +1,6 @@
 #include "doc/docrun.h"
 
+#include "doc/checkconfig.h"
 #include "doc/checkedoutput.h"
 #include "doc/checkreport.h"
 #include "doc/docmanifest.h"
@@ -333,7 +334,7 @@ private:
 
 DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& settingsPath,
                                    std::FILE* out, std::FILE* err)
-    : options_(ParseDocumentationOptions(arguments)), settingsPath_(settingsPath), err_(err),
+    : options_(ParseOptionsWithConfig(arguments)), settingsPath_(settingsPath), err_(err),
       sarifLog_(options_.check && options_.checkFormat == CheckFormat::Sarif),
       exporting_(!options_.exportFolder.isEmpty()),
       linking_(options_.check && options_.RuleOn(CheckRule::BrokenLink)),
