@@ -61,6 +61,8 @@ Checking and exporting
                              matches ("*" within a name, "**" across folders,
                              no "/": a name at any depth); may be repeated
   -documented                check only procedures that have a comment block
+  -config:FILE               the check's settings from FILE, not glossa.ini
+  -no-config                 read no glossa.ini
   -source-url:TEMPLATE       the export links each procedure to its source line:
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}
@@ -78,6 +80,12 @@ Checking and exporting
   A comment "; glossa-ignore" (every rule) or "; glossa-ignore: ID,..." on a
   procedure's header line, or alone on a line directly above the header or its
   block, silences the check for that procedure.
+
+  Settings: the check reads the [check] group of the nearest glossa.ini, in
+  the folder of a PATH or a folder above it up to the one holding .git (only
+  that file, whole): rules, ignore, exclude and baseline, meant as the options
+  of the same names, one item per line or parted by commas, file paths from
+  the ini's folder. An option given on the command line wins over its key.
 
 Rules
 )"_s + rules +

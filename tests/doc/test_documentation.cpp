@@ -573,6 +573,11 @@ private slots:
                           "                             procedures the nearest header), 1 the "
                           "nearest\n")
             << QByteArray();
+        QTest::newRow("help: the settings' order")
+            << QStringList{u"--help"_s} << 0
+            << QByteArray("the ini's folder. An option given on the command line wins over its "
+                          "key.\n")
+            << QByteArray();
         QTest::newRow("help: the export's exit codes")
             << QStringList{u"--help"_s} << 0
             << QByteArray("  Export: 0 when every page was written, whatever the pages show; 2 an "
@@ -628,6 +633,74 @@ private slots:
                                  << QByteArray("glossa: name the source files or folders to "
                                                "read\n");
     }
+    // glossa.ini: in the root's folder or above it up to the one holding .git, the nearest one
+    // whole; the command line wins key by key; -config:, -no-config; errors with file:line.
+    void config_data() {
+        Write(u"cfg/a/x.pb"_s, kBare);
+        Write(u"cfg/a/glossa.ini"_s, "; the team's\r\n[other]\r\nkey = kept for others\r\n"
+                                     "[Check]\r\nignore = missing-comment\r\n");
+        Write(u"cfg/repo/.git/HEAD"_s, "");
+        Write(u"cfg/repo/glossa.ini"_s, "[check]\nexclude = skip/**, *.pbi\n");
+        Write(u"cfg/repo/src/skip/x.pb"_s, kBare);
+        Write(u"cfg/repo/src/y.pbi"_s, kBare);
+        Write(u"cfg/repo/src/z.pb"_s, kBare);
+        Write(u"cfg/outer/glossa.ini"_s, "[check]\nignore = missing-comment\n");
+        Write(u"cfg/outer/inner/.git"_s, "gitdir: elsewhere\n");
+        Write(u"cfg/outer/inner/x.pb"_s, kBare);
+        Write(u"cfg/other.ini"_s, "[check]\nrules =\n  param-count\n\tempty-summary\n");
+        Write(u"cfg/bad/glossa.ini"_s, "[check]\n; fine\nrulez = x\n");
+        Write(u"cfg/badrule/glossa.ini"_s, "[check]\n\nignore = nope\n");
+        Write(u"cfg/junk/glossa.ini"_s, "[check]\njust words\n");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray clean = "1 procedures, 0 documented, 0 findings\n";
+        const QByteArray found = "cfg/a/x.pb:1:1: warning: X: no comment block above the "
+                                 "procedure [missing-comment]\n1 procedures, 0 documented, 1 "
+                                 "finding\n";
+        QTest::newRow("in the root")
+            << QStringList{u"-check"_s, u"cfg/a"_s} << 0 << clean << QByteArray();
+        QTest::newRow("above the root, up to .git")
+            << QStringList{u"-check"_s, u"cfg/repo/src"_s} << 1
+            << QByteArray("cfg/repo/src/z.pb:1:1: warning: X: no comment block above the "
+                          "procedure [missing-comment]\n1 procedures, 0 documented, 1 finding\n")
+            << QByteArray();
+        QTest::newRow("a file root, not above .git")
+            << QStringList{u"-check"_s, u"cfg/outer/inner/x.pb"_s} << 1
+            << QByteArray("cfg/outer/inner/x.pb:1:1: warning: X: no comment block above the "
+                          "procedure [missing-comment]\n1 procedures, 0 documented, 1 finding\n")
+            << QByteArray();
+        QTest::newRow("the command line wins")
+            << QStringList{u"-check"_s, u"--ignore=param-count"_s, u"cfg/a"_s} << 1 << found
+            << QByteArray();
+        QTest::newRow("-config, values on lines")
+            << QStringList{u"-check"_s, u"-config:cfg/other.ini"_s, u"cfg/outer/inner"_s} << 0
+            << clean << QByteArray();
+        QTest::newRow("-no-config")
+            << QStringList{u"-check"_s, u"-no-config"_s, u"cfg/a"_s} << 1 << found << QByteArray();
+        QTest::newRow("two roots, two files")
+            << QStringList{u"-check"_s, u"cfg/a"_s, u"cfg/outer"_s} << 2 << QByteArray()
+            << QByteArray("glossa: the paths have different glossa.ini files (cfg/a/glossa.ini, "
+                          "cfg/outer/glossa.ini); check them one at a time or name one with "
+                          "-config:FILE\n");
+        QTest::newRow("unknown key") << QStringList{u"-check"_s, u"cfg/bad"_s} << 2 << QByteArray()
+                                     << QByteArray("glossa: cfg/bad/glossa.ini:3: unknown key "
+                                                   "\"rulez\" in [check] (rules, ignore, "
+                                                   "exclude, baseline)\n");
+        QTest::newRow("unknown rule")
+            << QStringList{u"-check"_s, u"cfg/badrule"_s} << 2 << QByteArray()
+            << QByteArray("glossa: cfg/badrule/glossa.ini:3: -ignore: unknown rule \"nope\"; see "
+                          "glossa -help\n");
+        QTest::newRow("malformed") << QStringList{u"-check"_s, u"cfg/junk"_s} << 2 << QByteArray()
+                                   << QByteArray("glossa: cfg/junk/glossa.ini:2: not a setting "
+                                                 "(KEY = VALUE) nor a [group]\n");
+        QTest::newRow("unreadable")
+            << QStringList{u"-check"_s, u"-config:cfg/none.ini"_s, u"cfg/a"_s} << 2 << QByteArray()
+            << QByteArray("glossa: can't read cfg/none.ini: No such file or directory\n");
+    }
+    void config() { check(); }
+
     void check() {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);

@@ -33,6 +33,12 @@ const ConfigKey* FindKey(QStringView key) {
     return nullptr;
 }
 
+// A path as the user can find it: relative to the working folder when it lies below it.
+QString ShownPath(const QString& path) {
+    const QString relative = QDir::current().relativeFilePath(path);
+    return QDir::toNativeSeparators(relative.startsWith(u"../"_s) ? path : relative);
+}
+
 // The folder to start from for a root: the root itself, or a file root's folder.
 QString StartFolder(const QString& root) {
     const QFileInfo info(root);
@@ -65,7 +71,7 @@ void AddItems(Setting& setting, QStringView text) {
 
 // The option arguments of a finished setting; an error for what the options refuse.
 void Finish(const Setting& setting, const QString& path, const QDir& folder, ConfigArguments& out) {
-    const QString where = u"%1:%2: "_s.arg(QDir::toNativeSeparators(path)).arg(setting.line);
+    const QString where = u"%1:%2: "_s.arg(ShownPath(path)).arg(setting.line);
     const QString option = u'-' + setting.key->option.toString() + u':';
     QStringList arguments;
     if (setting.items.isEmpty()) {
@@ -158,7 +164,7 @@ QString FindConfigFile(const QStringList& roots, QString* error) {
     if (found.size() > 1) {
         QStringList shown;
         for (const QString& path : found)
-            shown << QDir::toNativeSeparators(path);
+            shown << ShownPath(path);
         *error = u"the paths have different %1 files (%2); check them one at a time or name "
                  "one with -config:FILE"_s.arg(kConfigName, shown.join(u", "_s));
         return {};
@@ -170,8 +176,7 @@ ConfigArguments ReadConfigFile(const QString& path) {
     ConfigArguments out;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        out.errors << u"can't read %1: %2"_s.arg(QDir::toNativeSeparators(path),
-                                                 file.errorString());
+        out.errors << u"can't read %1: %2"_s.arg(ShownPath(path), file.errorString());
         return out;
     }
     const QString text = QString::fromUtf8(file.readAll());
@@ -184,7 +189,7 @@ ConfigArguments ReadConfigFile(const QString& path) {
         if (i == 0 && line.startsWith(u'\uFEFF'))
             line = line.sliced(1);
         if (QString error; !ReadLine(line, int(i + 1), reading, &error)) {
-            out.errors << u"%1:%2: %3"_s.arg(QDir::toNativeSeparators(path)).arg(i + 1).arg(error);
+            out.errors << u"%1:%2: %3"_s.arg(ShownPath(path)).arg(i + 1).arg(error);
             return out;
         }
     }
