@@ -61,6 +61,8 @@ Checking and exporting
                              matches ("*" within a name, "**" across folders,
                              no "/": a name at any depth); may be repeated
   -documented                check only procedures that have a comment block
+  -help-uri:ADDRESS          the rules' help in a SARIF log ({rule}: the rule's
+                             id); without it, none unless built with one
   -config:FILE               the check's settings from FILE, not glossa.ini
   -no-config                 read no glossa.ini
   -source-url:TEMPLATE       the export links each procedure to its source line:

@@ -783,6 +783,77 @@ private slots:
                  report.constData());
     }
 
+    // What code scanning shows of a rule; the addresses only where one is known (-help-uri:,
+    // or GLOSSA_HOMEPAGE at build time); the version as SemVer.
+    void sarifRules_data() {
+        QTest::addColumn<QString>("helpUri");
+        QTest::addColumn<QString>("ruleUri");
+        QTest::addColumn<QString>("informationUri");
+        const QString home = QStringLiteral(GLOSSA_HOMEPAGE_FOR_TEST);
+        QTest::newRow("no address")
+            << QString() << QString(home).replace(u"{rule}"_s, u"placeholder"_s)
+            << (home.contains(u"{rule}"_s) ? QString() : home);
+        QTest::newRow("one per rule")
+            << u"https://h/r/{rule}.html"_s << u"https://h/r/placeholder.html"_s
+            << (home.contains(u"{rule}"_s) ? QString() : home);
+        QTest::newRow("one page") << u"https://h/manual"_s << u"https://h/manual"_s
+                                  << (home.isEmpty() ? u"https://h/manual"_s : home);
+    }
+    void sarifRules() {
+        QFETCH(QString, helpUri);
+        QFETCH(QString, ruleUri);
+        QFETCH(QString, informationUri);
+        QStringList arguments{u"-check"_s, u"-format:sarif"_s, u"tree/good.pb"_s};
+        if (!helpUri.isEmpty())
+            arguments << u"-help-uri:"_s + helpUri;
+        const QJsonObject driver = QJsonDocument::fromJson(Glossa(arguments).out)
+                                       .object()[u"runs"_s][0][u"tool"_s][u"driver"_s]
+                                       .toObject();
+        QCOMPARE(driver[u"semanticVersion"_s].toString(), u"1.3.0"_s);
+        QCOMPARE(driver[u"informationUri"_s].toString(), informationUri);
+        const QJsonArray rules = driver[u"rules"_s].toArray();
+        QCOMPARE(rules.size(), 13);
+        for (const QJsonValue rule : rules) {
+            for (const char* field : {"fullDescription", "help"})
+                QVERIFY(rule[QLatin1StringView(field)][u"text"_s].toString().size() > 30);
+        }
+        const QJsonValue placeholder = rules[3];
+        QCOMPARE(placeholder[u"helpUri"_s].toString(), ruleUri);
+        QCOMPARE(placeholder[u"fullDescription"_s][u"text"_s].toString(),
+                 u"A description still holds the {description} placeholder a new block starts "
+                 "with."_s);
+        QCOMPARE(placeholder[u"help"_s][u"markdown"_s].toString(),
+                 u"A description still holds the `{description}` placeholder a new block starts "
+                 "with.\n\nReplace `{description}` with what the parameter means.\n\nTo keep a "
+                 "procedure as it is: `; glossa-ignore: placeholder` on its header's line or "
+                 "directly above it."_s);
+        QCOMPARE(placeholder[u"help"_s][u"text"_s].toString(),
+                 u"A description still holds the {description} placeholder a new block starts "
+                 "with. Replace {description} with what the parameter means. To keep a procedure "
+                 "as it is: ; glossa-ignore: placeholder on its header's line or directly above "
+                 "it."_s);
+    }
+
+    // Code scanning takes 25,000 results of a run: the rest are left out, and both the log and
+    // the totals line say so.
+    void sarifCutAtGithubsLimit() {
+        Write(u"many/many.pb"_s, QByteArray(kBare).repeated(25002));
+        const Outcome outcome = Glossa({u"-check"_s, u"-format:sarif"_s, u"many"_s});
+        QCOMPARE(outcome.exitCode, 1);
+        QCOMPARE(outcome.err, QByteArray("25002 procedures, 0 documented, 25002 findings, 2 left "
+                                         "out of the SARIF log (code scanning takes 25,000)\n"));
+        const QJsonObject run =
+            QJsonDocument::fromJson(outcome.out).object()[u"runs"_s][0].toObject();
+        QCOMPARE(run[u"results"_s].toArray().size(), 25000);
+        const QJsonValue invocation = run[u"invocations"_s][0];
+        QCOMPARE(invocation[u"executionSuccessful"_s], QJsonValue(true));
+        QCOMPARE(
+            invocation[u"toolExecutionNotifications"_s][0][u"message"_s][u"text"_s].toString(),
+            u"2 results left out: GitHub code scanning takes at most 25,000 results per run"_s);
+        QCOMPARE(invocation[u"toolExecutionNotifications"_s][0][u"level"_s].toString(),
+                 u"warning"_s);
+    }
+
     // A check that ends in an error still writes its SARIF log, which says so: code scanning
     // must never record "no results" as a clean analysis.
     void sarifAfterAnError_data() {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
 namespace glossa {
@@ -18,6 +19,13 @@ QString GithubCommand(const QString& displayPath, const Finding& finding);
 // A SARIF 2.1.0 log with one run of the check, built finding by finding.
 class SarifLog {
 public:
+    // GitHub code scanning takes at most this many results of a run; the rest are left out.
+    static constexpr qsizetype kMaxResults = 25000;
+    // Where the rules' help is: "{rule}" in it stands for the rule's id. Without it, a
+    // GLOSSA_HOMEPAGE set at build time, if any; with neither, the log names no address.
+    void SetHelpUri(const QString& base) { helpUri_ = base; }
+    // Results left out over kMaxResults.
+    qsizetype LeftOut() const { return leftOut_; }
     // path: the source as the check opened it.
     // A finding of an error's rule also ends the run unsuccessfully.
     void Add(const QString& path, const Finding& finding);
@@ -27,8 +35,13 @@ public:
     QByteArray ToJson() const;
 
 private:
+    QJsonArray RulesJson() const;
+    QJsonObject DriverJson() const;
+
     QJsonArray results_;
     QJsonArray notifications_;
+    QString helpUri_;
+    qsizetype leftOut_ = 0;
 };
 
 } // namespace glossa

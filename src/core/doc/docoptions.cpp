@@ -97,6 +97,11 @@ const OptionSpec kOptions[] = {
          o.noConfig = true;
          return QString();
      }},
+    {u"help-uri", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.helpUri = v;
+         return QString();
+     }},
     {u"documented", false, kCheck,
      [](DocumentationOptions& o, const QString&) {
          o.documentedOnly = true;

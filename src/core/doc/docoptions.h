@@ -26,6 +26,7 @@ struct DocumentationOptions {
     QList<CheckRule> ignoredRules;
     QStringList excludes; // patterns of files and folders to leave out
     bool documentedOnly = false;
+    QString helpUri;       // the rules' help in a SARIF log ({rule})
     QString sourceUrl;     // links to each procedure's source line ({path}, {line})
     bool ideTheme = false; // the preview's colours on the pages
     bool force = false;    // replace files in the output folder that Glossa didn't write

@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -339,7 +340,9 @@ DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& 
       exporting_(!options_.exportFolder.isEmpty()),
       linking_(options_.check && options_.RuleOn(CheckRule::BrokenLink)),
       extension_(options_.markdown ? u".md"_s : u".html"_s), outFolder_(options_.exportFolder),
-      output_(out), progress_(err) {}
+      output_(out), progress_(err) {
+    sarif_.SetHelpUri(options_.helpUri);
+}
 
 int DocumentationRun::Run() {
     if (!options_.errors.isEmpty()) {
@@ -780,10 +783,15 @@ void DocumentationRun::PrintSummary(bool indexWritten) {
 }
 
 void DocumentationRun::PrintCount() {
-    const QString count = u"%1 procedures, %2 documented, %3 %4\n"_s.arg(procedures_)
-                              .arg(documented_)
-                              .arg(findingCount_)
-                              .arg(findingCount_ == 1 ? u"finding"_s : u"findings"_s);
+    QString count = u"%1 procedures, %2 documented, %3 %4\n"_s.arg(procedures_)
+                        .arg(documented_)
+                        .arg(findingCount_)
+                        .arg(findingCount_ == 1 ? u"finding"_s : u"findings"_s);
+    if (sarif_.LeftOut() > 0)
+        count.insert(
+            count.size() - 1,
+            u", %1 left out of the SARIF log (code scanning takes %2)"_s.arg(sarif_.LeftOut())
+                .arg(QLocale(QLocale::English).toString(SarifLog::kMaxResults)));
     if (sarifLog_)
         Print(err_, count);
     else
