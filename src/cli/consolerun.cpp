@@ -53,8 +53,10 @@ Checking and exporting
   -check                     report procedures whose comment is missing or stale
   -export:FOLDER             write one page per source and an index into FOLDER
   -format:FORMAT             the check's: sarif (a SARIF 2.1.0 log) or github
-                             (GitHub Actions annotations); the export's: html
-                             (the default) or markdown
+                             (GitHub Actions: 9 annotations and a notice for
+                             the rest, every finding as a log line, and the
+                             job summary when GITHUB_STEP_SUMMARY is set); the
+                             export's: html (the default) or markdown
   -rules:ID,...              run only these rules
   -ignore:ID,...             skip these rules
   -exclude:GLOB              leave out files and folders whose path below PATH

@@ -480,7 +480,9 @@ private slots:
             << QByteArray();
         QTest::newRow("github")
             << QStringList{u"-check"_s, u"--format=github"_s, u"odd"_s} << 1
-            << QByteArray("::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
+            << QByteArray("odd/100%,a:b.pb:1:1: warning: X: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
                           "::X: no comment block above the procedure\n"
                           "1 procedures, 0 documented, 1 finding\n")
             << QByteArray();
@@ -596,11 +598,18 @@ private slots:
             << QByteArray();
         QTest::newRow("UTF-16 as a GitHub error")
             << QStringList{u"-check"_s, u"-format:github"_s, u"utf16/le.pb"_s} << 2
-            << QByteArray("::error file=utf16/le.pb,line=1,col=1,title=unreadable-source::can't "
+            << QByteArray("utf16/le.pb:1:1: error: can't read the source: it is UTF-16 text, which "
+                          "the PureBasic IDE doesn't write; save it as UTF-8 [unreadable-source]\n"
+                          "::error file=utf16/le.pb,line=1,col=1,title=unreadable-source::can't "
                           "read the source: it is UTF-16 text, which the PureBasic IDE doesn't "
                           "write; save it as UTF-8\n"
                           "0 procedures, 0 documented, 1 finding\n")
             << QByteArray();
+        QTest::newRow("an error on GitHub")
+            << QStringList{u"-check"_s, u"-format:github"_s, u"-nonsense"_s, u"-x"_s, u"gh"_s} << 2
+            << QByteArray("::error::unknown option -nonsense; see glossa -help\n")
+            << QByteArray("glossa: unknown option -nonsense; see glossa -help\nglossa: unknown "
+                          "option -x; see glossa -help\n");
         QTest::newRow("an unreadable source can't be ignored")
             << QStringList{u"-check"_s, u"-ignore:Unreadable-Source"_s, u"utf16"_s} << 2
             << QByteArray() << QByteArray("glossa: -ignore: unreadable-source can't be ignored\n");
@@ -852,6 +861,75 @@ private slots:
             u"2 results left out: GitHub code scanning takes at most 25,000 results per run"_s);
         QCOMPARE(invocation[u"toolExecutionNotifications"_s][0][u"level"_s].toString(),
                  u"warning"_s);
+    }
+
+    // A step shows 10 annotations: 9 findings, then a notice for the rest; every finding is
+    // also a log line. The job summary is appended to GitHub's file, with links to the commit's
+    // lines where the job's environment names it; a summary that can't be added is a warning.
+    void github_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QByteArray>("notice");
+        QTest::addColumn<QByteArray>("firstRow");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray linked = "| [gh/twelve.pb:1](https://github.com/o/r%20x/blob/abc/gh/"
+                                  "twelve.pb#L1) | `missing-comment` | X: no comment block above "
+                                  "the procedure |\n";
+        QTest::newRow("summary with links")
+            << QStringList{u"GITHUB_STEP_SUMMARY=summary.md"_s,
+                           u"GITHUB_SERVER_URL=https://github.com"_s,
+                           u"GITHUB_REPOSITORY=o/r%20x"_s, u"GITHUB_SHA=abc"_s}
+            << QByteArray("::notice::3 more, see the job summary\n") << linked << QByteArray();
+        QTest::newRow("summary without links")
+            << QStringList{u"GITHUB_STEP_SUMMARY=summary.md"_s}
+            << QByteArray("::notice::3 more, see the job summary\n")
+            << QByteArray("| gh/twelve.pb:1 | `missing-comment` | X: no comment block above the "
+                          "procedure |\n")
+            << QByteArray();
+        QTest::newRow("no summary")
+            << QStringList{} << QByteArray("::notice::3 more, see the log\n") << QByteArray()
+            << QByteArray();
+        QTest::newRow("summary not added")
+            << QStringList{u"GITHUB_STEP_SUMMARY=gh"_s}
+            << QByteArray("::notice::3 more, see the job summary\n") << QByteArray()
+            << QByteArray("glossa: warning: the job summary was not added to gh: ");
+    }
+    void github() {
+        QFETCH(QStringList, environment);
+        QFETCH(QByteArray, notice);
+        QFETCH(QByteArray, firstRow);
+        QFETCH(QByteArray, err);
+        Write(u"gh/twelve.pb"_s, QByteArray(kBare).repeated(12));
+        Write(u"summary.md"_s, "Earlier step.\n");
+        for (const QString& variable : environment)
+            qputenv(variable.section(u'=', 0, 0).toLatin1(), variable.section(u'=', 1).toUtf8());
+        const Outcome outcome = Glossa({u"-check"_s, u"-format:github"_s, u"gh"_s});
+        for (const QString& variable : environment)
+            qunsetenv(variable.section(u'=', 0, 0).toLatin1().constData());
+        QByteArray out;
+        for (int line = 1; line <= 23; line += 2) {
+            out += "gh/twelve.pb:" + QByteArray::number(line) +
+                   ":1: warning: X: no comment block above the procedure [missing-comment]\n";
+            if (line <= 17)
+                out += "::warning file=gh/twelve.pb,line=" + QByteArray::number(line) +
+                       ",col=1,title=missing-comment::X: no comment block above the procedure\n";
+        }
+        QCOMPARE(outcome.out, out + notice + "12 procedures, 0 documented, 12 findings\n");
+        QVERIFY2(outcome.err.startsWith(err) && (err.isEmpty() == outcome.err.isEmpty()),
+                 outcome.err.constData());
+        QCOMPARE(outcome.exitCode, 1);
+        const QByteArray summary = Read(u"summary.md"_s);
+        if (firstRow.isEmpty()) {
+            QCOMPARE(summary, QByteArray("Earlier step.\n"));
+            return;
+        }
+        QCOMPARE(summary.left(summary.indexOf("| Finding |")),
+                 QByteArray("Earlier step.\n### Glossa: procedure comments\n\n"
+                            "12 procedures, 0 documented, 12 findings\n\n"
+                            "| Rule | Findings |\n|---|---:|\n| `missing-comment` | 12 |\n\n"));
+        QVERIFY2(summary.contains(QByteArray(
+                     QByteArray("| Finding | Rule | Message |\n|---|---|---|\n") + firstRow)),
+                 summary.constData());
+        QCOMPARE(summary.count("| `missing-comment` | X:"), 12);
     }
 
     // A check that ends in an error still writes its SARIF log, which says so: code scanning

@@ -6,6 +6,7 @@
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
+#include "doc/githubreport.h"
 #include "doc/inorder.h"
 #include "doc/linkcheck.h"
 #include "doc/reportspill.h"
@@ -299,6 +300,11 @@ private:
     const QDir outFolder_;
     CheckedOutput output_;
     SarifLog sarif_;
+    const bool githubLog_;
+    // GITHUB_STEP_SUMMARY: the job summary's file, which -format:github appends to.
+    const QString summaryPath_;
+    GithubReport github_;
+    QString totals_;
     ProgressLine progress_;
     bool failed_ = false;
 
@@ -340,7 +346,9 @@ DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& 
       exporting_(!options_.exportFolder.isEmpty()),
       linking_(options_.check && options_.RuleOn(CheckRule::BrokenLink)),
       extension_(options_.markdown ? u".md"_s : u".html"_s), outFolder_(options_.exportFolder),
-      output_(out), progress_(err) {
+      output_(out), githubLog_(options_.check && options_.checkFormat == CheckFormat::Github),
+      summaryPath_(githubLog_ ? qEnvironmentVariable("GITHUB_STEP_SUMMARY") : QString()),
+      github_(GithubBlobUrl(), !summaryPath_.isEmpty()), progress_(err) {
     sarif_.SetHelpUri(options_.helpUri);
 }
 
@@ -557,7 +565,7 @@ QString DocumentationRun::FindingText(const SourceFile& source, const Finding& f
     if (options_.checkFormat == CheckFormat::Sarif)
         sarif_.Add(source.path, finding);
     else if (options_.checkFormat == CheckFormat::Github)
-        return GithubCommand(source.displayPath, finding);
+        return github_.Add(source.displayPath, source.path, finding);
     else if (options_.checkFormat == CheckFormat::Lines)
         return FindingLine(source.displayPath, finding);
     return QString();
@@ -792,6 +800,9 @@ void DocumentationRun::PrintCount() {
             count.size() - 1,
             u", %1 left out of the SARIF log (code scanning takes %2)"_s.arg(sarif_.LeftOut())
                 .arg(QLocale(QLocale::English).toString(SarifLog::kMaxResults)));
+    totals_ = count;
+    if (githubLog_)
+        output_.WriteText(github_.Closing());
     if (sarifLog_)
         Print(err_, count);
     else
@@ -802,6 +813,8 @@ void DocumentationRun::SayError(const QString& text) {
     Print(err_, u"glossa: "_s + text + u'\n');
     if (sarifLog_)
         sarif_.AddError(text);
+    if (githubLog_)
+        output_.WriteText(github_.Error(text));
 }
 
 void DocumentationRun::Fail(const QString& text) {
@@ -815,6 +828,11 @@ void DocumentationRun::Fail(const QString& text) {
 int DocumentationRun::Finish(int code) {
     if (sarifLog_)
         output_.Write(sarif_.ToJson());
+    // GitHub's file: a summary that can't be added costs the job nothing else.
+    if (QString reason; !summaryPath_.isEmpty() &&
+                        !AppendToFile(summaryPath_, github_.Summary(totals_).toUtf8(), &reason))
+        Print(err_, u"glossa: warning: the job summary was not added to %1: %2\n"_s.arg(
+                        Native(summaryPath_), reason));
     output_.Finish();
     return output_.ExitCode(code, err_);
 }
