@@ -153,7 +153,8 @@ const QByteArray kRules = ";<comment>\n"
 
 // "; glossa-ignore" on the header's line (after a string holding ";"), above the header, above
 // the block and between the block and the header (past the gap a block may leave); unknown
-// and unsilenceable ids; one parted from the header by a blank line.
+// and unsilenceable ids; one parted from the header by a blank line; one that is no comment
+// line parting a block from its header.
 const QByteArray kSuppressed = "Procedure A(s$ = \"; x\") ; glossa-ignore\n"
                                "EndProcedure\n"
                                ";<comment>\n"
@@ -185,6 +186,13 @@ const QByteArray kSuppressed = "Procedure A(s$ = \"; x\") ; glossa-ignore\n"
                                "; glossa-ignore\n"
                                "\n"
                                "Procedure G()\n"
+                               "EndProcedure\n"
+                               ";<comment>\n"
+                               ";  <summary>Parted.</summary>\n"
+                               ";</comment>\n"
+                               "; a plain line\n"
+                               "; glossa-ignore: missing-return\n"
+                               "Procedure.s H()\n"
                                "EndProcedure\n";
 
 const QByteArray kForms = "Procedure One() : EndProcedure\n"
@@ -440,7 +448,9 @@ private slots:
                           "unreadable-source [unknown-rule]\n"
                           "suppress/s.pb:31:1: warning: G: no comment block above the procedure "
                           "[missing-comment]\n"
-                          "7 procedures, 3 documented, 4 findings\n")
+                          "suppress/s.pb:38:1: warning: H: a comment block 3 lines above, "
+                          "separated by 1 comment line [detached-comment]\n"
+                          "8 procedures, 3 documented, 5 findings\n")
             << QByteArray();
         const QByteArray openFindings =
             "adopt/defaults.pb:3:6: warning: Open: the summary is still the procedure's header "
