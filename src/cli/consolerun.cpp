@@ -96,7 +96,8 @@ Rules
            uR"(
 Exit codes
   Check: 0 clean, 1 findings, 2 an error (an unknown option, a path or source
-  that can't be read, no source found, a write to the output that failed).
+  that can't be read, no source found, a glossa.ini that can't be read or
+  used, a write to the output that failed).
   Export: 0 when every page was written, whatever the pages show; 2 an error
   (as above, a page not written, a file in FOLDER it didn't write). With both,
   the check's findings give 1 when there is no error.
