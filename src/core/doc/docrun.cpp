@@ -167,6 +167,10 @@ QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const QList<qsizetype>
     }
     for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
         planned.append({name + extension, QString()});
+    if (extension == u".html"_s) {
+        for (const QLatin1StringView name : {kStyleFileName, kScriptFileName})
+            planned.append({name, QString()});
+    }
     return planned;
 }
 
@@ -680,9 +684,11 @@ void DocumentationRun::RemakeAfterFailures(const QList<int>& failedFiles) {
         WritePages(round);
 }
 
-// Whether both were written.
+// Whether both were written, with the style and the script of the HTML pages.
 bool DocumentationRun::WriteIndexPages() {
-    bool indexWritten = true;
+    bool indexWritten =
+        options_.markdown || (WriteFile(kStyleFileName, StyleFile(style_), QString()) &&
+                              WriteFile(kScriptFileName, ScriptFile(), QString()));
     const QList<TopText> texts = options_.markdown ? QList<TopText>() : TopTexts(catalog_);
     // One after the other: at 100,000 procedures each is some 30 MB.
     for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
