@@ -721,8 +721,9 @@ private slots:
 
         const QByteArray one = Read(u"out/html/one.pb.html"_s);
         QVERIFY_FRAGMENTS(
-            one, "<title>one.pb</title>",
-            "<nav><a href=\"index.html\">Index</a><a href=\"procedures.html\">All procedures "
+            one, "<title>one.pb \xE2\x80\x94 docs</title>",
+            "<header>\n<span class=\"project\">docs</span>\n<nav><a "
+            "href=\"index.html\">Index</a><a href=\"procedures.html\">All procedures "
             "A\xE2\x80\x93Z</a></nav>",
             "<section class=\"proc\" id=\"OpenDoor\">\n<h2>OpenDoor</h2>\n"
             "<pre class=\"header\"><code>Procedure OpenDoor(key)</code></pre>",
@@ -872,6 +873,35 @@ private slots:
 
     // The export reads sources with any line ends and zero bytes as the check does, modules
     // included.
+    // A site to publish: the project's name and version on every page, no private procedure
+    // (mentions of one are plain text), no source with only private ones, no stale marks.
+    void exportForPublishing() {
+        Write(u"pub/shapes.pb"_s, kShapes);
+        Write(u"pub/hidden.pb"_s, "Module H\n  Procedure P()\n  EndProcedure\nEndModule\n");
+        const Outcome outcome =
+            Glossa({u"-export:out/pub"_s, u"pub"_s, u"-public-only"_s, u"-no-stale"_s,
+                    u"-title:Shapes & Co"_s, u"--doc-version"_s, u"2.0 beta"_s});
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/pub\n"));
+        QCOMPARE(Files(u"out/pub"_s),
+                 (QStringList{u".glossa-export"_s, u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s,
+                              u"procedures.html"_s, u"shapes.pb.html"_s}));
+        const QByteArray page = Read(u"out/pub/shapes.pb.html"_s);
+        QVERIFY_FRAGMENTS(page, "<title>shapes.pb \xE2\x80\x94 Shapes &amp; Co 2.0 beta</title>",
+                          "<span class=\"project\">Shapes &amp; Co <span class=\"version\">2.0 "
+                          "beta</span></span>",
+                          "<ul>\n<li><a href=\"#Shapes::Area\">Shapes::Area</a></li>\n</ul>",
+                          "<p class=\"where\">1 procedure, 1 documented</p>",
+                          "See Helper() and colors::init().</p>");
+        QVERIFY(!page.contains("id=\"Shapes::Helper\"") && !page.contains("class=\"stale\""));
+        QVERIFY(Glossa({u"-export:out/unpub"_s, u"pub"_s}).out.contains("2 pages"));
+        QVERIFY(Read(u"out/unpub/shapes.pb.html"_s).contains("class=\"stale\""));
+        const QByteArray index = Read(u"out/pub/index.html"_s);
+        QVERIFY_FRAGMENTS(index, "1 procedure in 1 file, 1 documented (100\xC2\xA0%)");
+        QVERIFY(!index.contains("#Shapes::Helper") && !index.contains("hidden.pb"));
+        QVERIFY(!Read(u"out/pub/procedures.html"_s).contains("Init()"));
+    }
+
     void exportReadsEveryLineEnd() {
         const Outcome outcome = Glossa({u"-export:out/ends"_s, u"-format:markdown"_s, u"ends"_s});
         QCOMPARE(outcome.err, QByteArray());

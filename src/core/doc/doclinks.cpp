@@ -262,7 +262,7 @@ QString MentionTarget(const Token& t, const LinkScope& scope) {
         return {};
     const Catalog::Procedure& p = scope.catalog->Procedures()[found];
     const Catalog::File& file = scope.catalog->Files()[p.file];
-    return file.missing ? QString() : PageLink(scope.page, file.page, p.anchor);
+    return file.missing || p.leftOut ? QString() : PageLink(scope.page, file.page, p.anchor);
 }
 
 } // namespace

@@ -26,9 +26,13 @@ struct DocumentationOptions {
     QList<CheckRule> ignoredRules;
     QStringList excludes; // patterns of files and folders to leave out
     bool documentedOnly = false;
-    QString sourceUrl;     // links to each procedure's source line ({path}, {line})
-    bool ideTheme = false; // the preview's colours on the pages
-    bool force = false;    // replace files in the output folder that Glossa didn't write
+    QString sourceUrl;       // links to each procedure's source line ({path}, {line})
+    bool ideTheme = false;   // the preview's colours on the pages
+    QString title;           // the project's name on the pages; empty: the first root's folder
+    QString docVersion;      // shown beside the project's name
+    bool publicOnly = false; // no procedures private to their module
+    bool noStale = false;    // no stale marks on the pages
+    bool force = false;      // replace files in the output folder that Glossa didn't write
     QStringList paths;
     QStringList errors; // what can't be used, one line each
 

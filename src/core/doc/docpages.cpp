@@ -249,6 +249,8 @@ QList<Group> IndexGroups(const Catalog& catalog) {
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     for (int i = 0; i < all.size(); ++i) {
         const Catalog::Procedure& p = all[i];
+        if (p.leftOut)
+            continue;
         if (p.module.isEmpty()) {
             if (files.isEmpty() || files.last().file != p.file)
                 files.append({QString(), p.file, {}});
@@ -276,9 +278,12 @@ QList<Group> IndexGroups(const Catalog& catalog) {
 // All procedures by name (letter case ignored), then module and position.
 QList<int> AlphabeticalOrder(const Catalog& catalog) {
     const QList<Catalog::Procedure>& all = catalog.Procedures();
-    QList<int> order(all.size());
-    for (int i = 0; i < all.size(); ++i)
-        order[i] = i;
+    QList<int> order;
+    order.reserve(all.size());
+    for (int i = 0; i < all.size(); ++i) {
+        if (!all[i].leftOut)
+            order.append(i);
+    }
     // Folded once, not at each of the sort's comparisons.
     QList<QString> names(all.size());
     for (int i = 0; i < all.size(); ++i)
@@ -292,6 +297,7 @@ QList<int> AlphabeticalOrder(const Catalog& catalog) {
 }
 
 struct Totals {
+    int files = 0;
     int procedures = 0;
     int documented = 0;
     int stale = 0;
@@ -300,7 +306,8 @@ struct Totals {
 Totals CountTotals(const Catalog& catalog) {
     Totals totals;
     for (const Catalog::File& file : catalog.Files()) {
-        totals.procedures += file.count;
+        totals.files += file.shown > 0 ? 1 : 0;
+        totals.procedures += file.shown;
         totals.documented += file.documented;
         totals.stale += file.stale;
     }
@@ -469,6 +476,8 @@ QString HtmlPageContents(const Catalog& catalog, const Catalog::File& info) {
                   "<summary>On this page</summary>\n<ul>\n"_s;
     for (int i = info.first; i < info.first + info.count; ++i) {
         const Catalog::Procedure& p = catalog.Procedures()[i];
+        if (p.leftOut)
+            continue;
         out += u"<li><a href=\"#"_s + Escape(QString(p.anchor).replace(u'#', u"%23"_s)) + u"\">"_s +
                Escape(DisplayName(p)) + u"</a></li>\n"_s;
     }
@@ -483,14 +492,16 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
     QString out = HtmlHead(info.source, info.page, style) + HtmlNav(info.page, style) +
                   u"<div class=\"page\">\n"_s + HtmlPageContents(catalog, info) +
                   u"<main id=\"main\">\n<h1>"_s + Escape(info.source) +
-                  u"</h1>\n<p class=\"where\">"_s + QString::number(info.count) +
-                  (info.count == 1 ? u" procedure, "_s : u" procedures, "_s) +
+                  u"</h1>\n<p class=\"where\">"_s + QString::number(info.shown) +
+                  (info.shown == 1 ? u" procedure, "_s : u" procedures, "_s) +
                   QString::number(info.documented) + u" documented</p>\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
     out.reserve(out.size() + count * 2048); // an entry's usual size: the page grows in few steps
-    for (qsizetype i = 0; i < count; ++i)
-        AppendHtmlProcedure(out, procedures[i], catalog, file, catalog.Procedures()[info.first + i],
-                            style);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!catalog.Procedures()[info.first + i].leftOut)
+            AppendHtmlProcedure(out, procedures[i], catalog, file,
+                                catalog.Procedures()[info.first + i], style);
+    }
     // Appended, not added: a sum would copy the whole page once more.
     out += u"</main>\n</div>\n</body>\n</html>\n"_s;
     return out;
@@ -516,8 +527,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
     ChunkWriter out(device);
     out << HtmlHead(u"Index"_s, page, style) << HtmlNav(page, style)
         << u"<main id=\"main\">\n<h1>Index</h1>\n";
-    out << u"<p class=\"where\">" << TotalsLine(totals, catalog.Files().size(), u"\u00A0")
-        << u"</p>\n"
+    out << u"<p class=\"where\">" << TotalsLine(totals, totals.files, u"\u00A0") << u"</p>\n"
         << kSearchBox;
     if (all.isEmpty())
         out << u"<p class=\"none\">No procedures.</p>\n";
@@ -541,7 +551,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
                 out << u" <span class=\"badge\">private</span>";
             if (!p.documented)
                 out << u" <span class=\"badge\">undocumented</span>";
-            else if (p.stale)
+            else if (p.stale && style.showStale)
                 out << u" <span class=\"badge\">stale</span>";
             if (!texts[i].summary.isEmpty())
                 out << u" \u2014 " << texts[i].summary;
@@ -556,8 +566,10 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
            "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
            "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
     for (const Catalog::File& file : catalog.Files()) {
+        if (file.shown == 0)
+            continue;
         out << u"<tr><td>" << HtmlLink(file, PageLink(page, file.page), Escape(file.source))
-            << u"</td><td class=\"num\">" << QString::number(file.count)
+            << u"</td><td class=\"num\">" << QString::number(file.shown)
             << u"</td><td class=\"num\">" << QString::number(file.documented)
             << u"</td><td class=\"num\">" << QString::number(file.stale) << u"</td></tr>\n";
     }
@@ -603,8 +615,10 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
     for (qsizetype i = 0; i < count; ++i) {
         const ProcedureReport& report = procedures[i];
         const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
+        if (p.leftOut)
+            continue;
         const LinkScope scope{&catalog, file, p.module, info.page};
-        const QList<StaleMark> marks = MarksOf(report, p);
+        const QList<StaleMark> marks = style.showStale ? MarksOf(report, p) : QList<StaleMark>();
         auto markText = [](const StaleMark& mark) -> QString {
             return u"\u26A0 **"_s + mark.rule + u"**: "_s + EscapeMarkdown(mark.message);
         };
@@ -656,14 +670,14 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
     return out;
 }
 
-bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
+bool WriteMarkdownIndex(const Catalog& catalog, bool showStale, QIODevice& device) {
     const QString page = PageName(kIndexName, u".md"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     const Totals totals = CountTotals(catalog);
     ChunkWriter out(device);
     out << u"[All procedures A\u2013Z](" << PageName(kAllProceduresName, u".md"_s)
         << u")\n\n# Index\n\n"
-        << TotalsLine(totals, catalog.Files().size(), u" ") << u".\n";
+        << TotalsLine(totals, totals.files, u" ") << u".\n";
     for (const Group& group : IndexGroups(catalog)) {
         if (group.module.isEmpty())
             out << u"\n## "
@@ -683,7 +697,7 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
                 out << u" *(private)*";
             if (!p.documented)
                 out << u" *(undocumented)*";
-            else if (p.stale)
+            else if (p.stale && showStale)
                 out << u" *(stale)*";
             if (HasPlainText(p.summary))
                 out << u" \u2014 "
@@ -693,10 +707,14 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
     }
     out << u"\n## Coverage\n\n| File | Procedures | Documented | With stale parts |\n"
            "|---|--:|--:|--:|\n";
-    for (const Catalog::File& file : catalog.Files())
-        out << u"| " << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
-            << u" | " << QString::number(file.count) << u" | " << QString::number(file.documented)
-            << u" | " << QString::number(file.stale) << u" |\n";
+    for (const Catalog::File& file : catalog.Files()) {
+        if (file.shown > 0)
+            out << u"| "
+                << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
+                << u" | " << QString::number(file.shown) << u" | "
+                << QString::number(file.documented) << u" | " << QString::number(file.stale)
+                << u" |\n";
+    }
     out << u"| **Total** | " << QString::number(totals.procedures) << u" | "
         << QString::number(totals.documented) << u" | " << QString::number(totals.stale) << u" |\n";
     return out.Flush();

@@ -57,7 +57,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
                     QIODevice& device);
 bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
                             const QList<TopText>& texts, QIODevice& device);
-bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device);
+bool WriteMarkdownIndex(const Catalog& catalog, bool showStale, QIODevice& device);
 bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device);
 
 } // namespace glossa
