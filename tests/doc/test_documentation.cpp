@@ -732,7 +732,7 @@ private slots:
             "<tr><td><code>key</code></td><td><span class=\"none\">\xE2\x80\x94</span></td><td>"
             "<span class=\"none\">\xE2\x80\x94</span></td><td>the key<br>any key</td></tr>",
             "<h3>Result</h3>\n<p class=\"result\">1 on success</p>",
-            "<pre class=\"example\"><code>OpenDoor(k)</code></pre>",
+            "<pre class=\"example\" tabindex=\"0\"><code>OpenDoor(k)</code></pre>",
             "<p class=\"source\">Source: <code>one.pb:7</code></p>",
             "<div class=\"stale\" data-rule=\"missing-comment\"><span "
             "class=\"rule\">missing-comment</span>");
@@ -801,7 +801,8 @@ private slots:
             "class=\"none\">\xE2\x80\x94</span></td><td>the width</td></tr>\n"
             "<tr><td><code>h</code></td><td><code>.d</code></td><td><code>1.0</code></td><td><span "
             "class=\"none\">No description.</span></td></tr>",
-            "<pre class=\"example\"><code>If Area(2, 3) &gt; 5\n  Debug &quot;big&quot;\nEndIf"
+            "<pre class=\"example\" tabindex=\"0\"><code>If Area(2, 3) &gt; 5\n  Debug "
+            "&quot;big&quot;\nEndIf"
             "</code></pre>",
             "<a href=\"https://git.example/r/blob/main/shapes.pb#L13\"><code>shapes.pb:13</code>",
             "<h2><span class=\"module\">Shapes::</span>Helper <span "

@@ -17,7 +17,8 @@ namespace {
 
 // Light and dark by the reader's preference; printed always light, without the navigation. On
 // a phone nothing is wider than the screen: long names and addresses wrap, tables and code
-// scroll in their own box. Wide screens show the list of a page's procedures beside it.
+// scroll in their own box, a header wraps. Wide screens show the list of a page's procedures
+// beside them.
 const QString kBaseCss =
     u":root { color-scheme: light dark; --bg: #ffffff; --fg: #1b1d21; --muted: #5c6370; "
     "--line: #d9dce1; --code-bg: #f5f6f8; --link: #0b57d0; --example: #1b1d21; "
@@ -49,6 +50,7 @@ const QString kBaseCss =
     "pre { background: var(--code-bg); border: 1px solid var(--line); border-radius: 4px; "
     "padding: .6em .8em; overflow-x: auto; white-space: pre; overflow-wrap: normal; "
     "line-height: 1.4; }\n"
+    "pre.header { white-space: pre-wrap; overflow-wrap: anywhere; }\n"
     "pre.example { color: var(--example); }\n"
     "section.proc { border-top: 1px solid var(--line); margin-top: 1.6em; padding-top: .8em; }\n"
     ".scroll { overflow-x: auto; }\n"
@@ -412,10 +414,11 @@ QString HtmlParameterTable(const ProcedureReport& report, const LinkScope& scope
         return text.isEmpty() ? u"<span class=\"none\">\u2014</span>"_s
                               : u"<code>"_s + Escape(text) + u"</code>"_s;
     };
-    // In a box of its own, which scrolls sideways on a narrow screen.
-    QString out = u"<h3>Parameters</h3>\n<div class=\"scroll\">\n<table class=\"params\">\n"
-                  "<thead><tr><th>Name</th><th>Type</th><th>Default</th><th>Description</th>"
-                  "</tr></thead>\n<tbody>\n"_s;
+    // In a box of its own, which scrolls sideways on a narrow screen (by keyboard too).
+    QString out =
+        u"<h3>Parameters</h3>\n<div class=\"scroll\" tabindex=\"0\">\n<table class=\"params\">\n"
+        "<thead><tr><th>Name</th><th>Type</th><th>Default</th><th>Description</th>"
+        "</tr></thead>\n<tbody>\n"_s;
     for (qsizetype k = 0; k < details.size(); ++k) {
         const ParameterDetail& d = details[k];
         const QString description =
@@ -458,7 +461,8 @@ void AppendHtmlProcedure(QString& out, const ProcedureReport& report, const Cata
         out += u"<h3>"_s + Escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
                TaggedToHtml(report.result, scope) + u"</p>\n"_s;
     if (!TaggedToCode(report.example).trimmed().isEmpty())
-        out += u"<h3>"_s + Escape(style.exampleLabel) + u"</h3>\n<pre class=\"example\"><code>"_s +
+        out += u"<h3>"_s + Escape(style.exampleLabel) +
+               u"</h3>\n<pre class=\"example\" tabindex=\"0\"><code>"_s +
                TaggedToHtml(report.example, scope, true) + u"</code></pre>\n"_s;
     const QString location = Escape(SourceLocation(info, p.line));
     const QString address = SourceAddress(style, info, p.line);
@@ -561,7 +565,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
         }
         out << u"</ul>\n</div>\n";
     }
-    out << u"<h2>Coverage</h2>\n<div class=\"scroll\">\n<table "
+    out << u"<h2>Coverage</h2>\n<div class=\"scroll\" tabindex=\"0\">\n<table "
            u"class=\"coverage\">\n<thead><tr><th>File</th>"
            "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
            "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
