@@ -68,18 +68,18 @@ qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
 
 // The end of a web or file address that starts at i, or 0 when none starts there.
 qsizetype AddressAt(QStringView text, qsizetype i) {
+    const bool file = StartsWithAt(text, i, "file:///"_L1);
     qsizetype scheme = 0;
     if (StartsWithAt(text, i, "http://"_L1))
         scheme = 7;
-    else if (StartsWithAt(text, i, "https://"_L1) || StartsWithAt(text, i, "file:///"_L1))
+    else if (StartsWithAt(text, i, "https://"_L1) || file)
         scheme = 8;
     if (scheme == 0)
         return 0;
     qsizetype end = AddressEnd(text, i);
     // A file's path written with blanks ("file:///C:\My Files\a.txt") goes on over a blank
     // while the next word is a part of a path.
-    while (scheme == 8 && text[i] != u'h' && text[i] != u'H' && end + 1 < text.size() &&
-           text[end] == u' ') {
+    while (file && end + 1 < text.size() && text[end] == u' ') {
         const qsizetype next = AddressEnd(text, end + 1);
         const QStringView word = text.sliced(end + 1, next - end - 1);
         if (!word.contains(u'\\') && !word.contains(u'/'))

@@ -165,12 +165,13 @@ QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const QList<qsizetype>
             planned.append({catalog.Files()[file].page,
                             QFileInfo(sources[pageSources[file]].path).canonicalFilePath()});
     }
-    for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
-        planned.append({name + extension, QString()});
+    // In the order they are written.
     if (extension == u".html"_s) {
         for (const QLatin1StringView name : {kStyleFileName, kScriptFileName})
             planned.append({name, QString()});
     }
+    for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
+        planned.append({name + extension, QString()});
     return planned;
 }
 
