@@ -126,7 +126,7 @@ QString PageName(QLatin1StringView name, const QString& extension) {
 
 // The project's name and its version, as the pages' header and titles show them.
 QString ProjectName(const PageStyle& style) {
-    return style.version.isEmpty() ? style.project : style.project + u' ' + style.version;
+    return QString(style.project + u' ' + style.version).trimmed();
 }
 
 // The style and the script are files beside the index, which the policy admits and nothing
@@ -148,11 +148,12 @@ QString HtmlHead(const QString& title, const QString& page, const PageStyle& sty
 
 QString HtmlNav(const QString& page, const PageStyle& style) {
     QString project;
-    if (!style.project.isEmpty())
+    if (!ProjectName(style).isEmpty())
         project = u"<span class=\"project\">"_s + Escape(style.project) +
+                  (style.version.isEmpty() || style.project.isEmpty() ? QString() : u" "_s) +
                   (style.version.isEmpty()
                        ? QString()
-                       : u" <span class=\"version\">"_s + Escape(style.version) + u"</span>"_s) +
+                       : u"<span class=\"version\">"_s + Escape(style.version) + u"</span>"_s) +
                   u"</span>\n"_s;
     return u"<header>\n"_s + project + u"<nav><a href=\""_s +
            PageLink(page, PageName(kIndexName, u".html"_s)) + u"\">Index</a><a href=\""_s +
