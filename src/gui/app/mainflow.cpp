@@ -289,8 +289,8 @@ std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
             result.safetyCopy = copies.first();
             return result;
         }
-        result.ok = file->Load(path, &result.reason, startedByIde);
-        if (!result.ok)
+        result.read = file->Load(path, startedByIde);
+        if (!result.read)
             return result;
         if (!caret.isEmpty())
             file->PlaceCaretFromText(caret);
@@ -350,9 +350,10 @@ bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
             file_.reset();
             return false;
         }
-        if (!loaded.ok) {
+        if (!loaded.read) {
             exitCode_ = 1;
-            Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(source, loaded.reason));
+            Fail(u"Glossa"_s,
+                 u"Cannot read the source file %1: %2"_s.arg(source, loaded.read.reason));
             file_.reset();
             return false;
         }
@@ -372,14 +373,14 @@ bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
 bool MainFlow::SaveSourceFile() {
     if (!file_)
         return true;
-    QString reason;
-    saveRefused_ = !file_->Save(&reason);
+    const Result saved = file_->Save();
+    saveRefused_ = !saved;
     if (!saveRefused_)
         return true;
     // The file is unchanged on disk and Save put the document back as it was read, so a
     // second Apply writes the same block again.
     Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
-                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), reason));
+                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), saved.reason));
     return false;
 }
 

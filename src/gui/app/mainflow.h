@@ -8,6 +8,7 @@
 #include "comment/commentcontext.h"
 #include "comment/parameterlistmodel.h"
 #include "comment/procedureheader.h"
+#include "files/result.h"
 
 #include <QEventLoop>
 #include <QList>
@@ -123,8 +124,7 @@ private:
     // its text when the whole of it is to be read. Not read at all while an interrupted write
     // left a safety copy of it.
     struct SourceLoad {
-        bool ok = false;
-        QString reason;
+        Result read;
         QString safetyCopy;
         std::shared_ptr<const DecodedText> decoded;
         DocEncoding encoding = DocEncoding::Ansi;
