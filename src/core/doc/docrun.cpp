@@ -121,24 +121,20 @@ bool HoldsAlready(const QString& path, const QByteArray& bytes) {
 // that holds these bytes already is left as it is: a second export of sources that barely
 // changed then writes (and flushes) only what did change. Folders made are remembered in
 // folders, so that each is made once.
-bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& folders,
-               QString* reason) {
+Result WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& folders) {
     const QString folder = QFileInfo(path).path();
     if (!folders.contains(folder)) {
-        if (!QDir().mkpath(folder)) {
-            *reason = u"its folder can't be created"_s;
-            return false;
-        }
+        if (!QDir().mkpath(folder))
+            return Result::Failure(u"its folder can't be created"_s);
         folders.insert(folder);
     }
     if (HoldsAlready(path, bytes))
-        return true;
+        return Result::Success();
     WriteOptions options;
     options.sync = false; // one sync for the whole export
     options.followLink = false;
     const WriteResult written = WriteFileSafely(path, bytes, options);
-    *reason = written.reason;
-    return written.ok;
+    return written;
 }
 
 // Whether the output folder is one of the folders of sources named: pages there would stand
@@ -210,10 +206,11 @@ bool StartExport(const QDir& folder, const QList<ManifestEntry>& planned,
         return false;
     }
     QSet<QString> folders;
-    QString reason;
     const QString path = folder.filePath(ManifestName());
-    if (!WritePage(path, ManifestBytes(WithPlanned(earlier, planned)), folders, &reason)) {
-        fail(u"can't write %1: %2"_s.arg(Native(path), reason));
+    if (const Result written =
+            WritePage(path, ManifestBytes(WithPlanned(earlier, planned)), folders);
+        !written) {
+        fail(u"can't write %1: %2"_s.arg(Native(path), written.reason));
         return false;
     }
     return true;
@@ -445,11 +442,10 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
     const SourceFile& source = sources_.files[index];
     const bool given = index < givenSources_;
     SourceText text;
-    QString reason;
-    if (!ReadSourceText(source.path, text, &reason) || !text.unreadable.isEmpty()) {
+    const Result read = ReadSourceText(source.path, text);
+    if (!read || !text.unreadable.isEmpty()) {
         if (given)
-            Unreadable(source, reason.isEmpty() ? text.unreadable : reason,
-                       !text.unreadable.isEmpty());
+            Unreadable(source, read ? text.unreadable : read.reason, !text.unreadable.isEmpty());
         return;
     }
     QList<ProcedureReport> reports = ReportSource(text.text, text.context);
@@ -636,9 +632,8 @@ std::optional<QList<ProcedureReport>> DocumentationRun::PageReports(int file, bo
         return QList<ProcedureReport>();
     const SourceFile& source = sources_.files[pageSources_[file]];
     SourceText text;
-    QString reason;
-    if (!ReadSourceText(source.path, text, &reason)) {
-        Fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+    if (const Result read = ReadSourceText(source.path, text); !read) {
+        Fail(u"can't read %1: %2"_s.arg(source.displayPath, read.reason));
         return std::nullopt;
     }
     return ReportSource(text.text, text.context);
@@ -723,14 +718,13 @@ void DocumentationRun::RemoveGonePages() {
     for (const ManifestEntry& entry : earlierManifest_) {
         if (written_.contains(entry.file))
             continue;
-        QString reason;
         if (entry.source.isEmpty() || !entry.file.endsWith(extension_) ||
             !IsUnderRoots(entry.source, roots_) || failedPages_.contains(entry.file) ||
             unreadSources_.contains(entry.source)) {
             manifest_.append(entry);
-        } else if (!RemoveOwnFile(outFolder_, entry.file, &reason)) {
+        } else if (const Result removed = RemoveOwnFile(outFolder_, entry.file); !removed) {
             Print(err_, u"glossa: left %1 in place: %2\n"_s.arg(
-                            Native(outFolder_.filePath(entry.file)), reason));
+                            Native(outFolder_.filePath(entry.file)), removed.reason));
         } else {
             RemoveEmptyFoldersOf(outFolder_, entry.file);
         }
@@ -739,10 +733,9 @@ void DocumentationRun::RemoveGonePages() {
 
 // The manifest of what the output folder now holds, then everything flushed to the disk.
 void DocumentationRun::WriteManifest() {
-    QString reason;
-    if (!WritePage(outFolder_.filePath(ManifestName()), ManifestBytes(manifest_), folders_,
-                   &reason))
-        Fail(u"can't write %1: %2"_s.arg(Native(outFolder_.filePath(ManifestName())), reason));
+    const QString path = outFolder_.filePath(ManifestName());
+    if (const Result written = WritePage(path, ManifestBytes(manifest_), folders_); !written)
+        Fail(u"can't write %1: %2"_s.arg(Native(path), written.reason));
     if (const WriteResult synced = SyncFolder(options_.exportFolder); !synced.ok)
         Fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(Native(options_.exportFolder),
                                                                   synced.reason));
@@ -751,10 +744,9 @@ void DocumentationRun::WriteManifest() {
 bool DocumentationRun::WriteFile(const QString& relative, const QByteArray& bytes,
                                  const QString& sourcePath, bool listed) {
     const QString target = outFolder_.filePath(relative);
-    QString reason;
-    if (!WritePage(target, bytes, folders_, &reason)) {
+    if (const Result written = WritePage(target, bytes, folders_); !written) {
         failedPages_.insert(relative);
-        Fail(u"can't write %1: %2"_s.arg(Native(target), reason));
+        Fail(u"can't write %1: %2"_s.arg(Native(target), written.reason));
         return false;
     }
     if (listed)
