@@ -29,6 +29,7 @@ struct DocumentationOptions {
     QString sourceUrl;     // links to each procedure's source line ({path}, {line})
     bool ideTheme = false; // the preview's colours on the pages
     bool force = false;    // replace files in the output folder that Glossa didn't write
+    bool verbose = false;  // log what the run decides on standard error
     QStringList paths;
     QStringList errors; // what can't be used, one line each
 

@@ -12,6 +12,7 @@
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
 #include "files/safewrite.h"
+#include "log/logging.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -128,12 +129,18 @@ Result WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& fo
             return Result::Failure(u"its folder can't be created"_s);
         folders.insert(folder);
     }
-    if (HoldsAlready(path, bytes))
+    if (HoldsAlready(path, bytes)) {
+        qCDebug(lcExport) << "unchanged, left as it is:" << path;
         return Result::Success();
+    }
     WriteOptions options;
     options.sync = false; // one sync for the whole export
     options.followLink = false;
     const WriteResult written = WriteFileSafely(path, bytes, options);
+    if (written)
+        qCDebug(lcExport) << "written:" << path << bytes.size() << "bytes";
+    else
+        qCDebug(lcExport) << "not written:" << path << written.reason;
     return written;
 }
 
@@ -366,6 +373,8 @@ int DocumentationRun::Run() {
 // there is none to read.
 bool DocumentationRun::FindSources() {
     sources_ = CollectSources(options_.paths, options_.excludes);
+    qCDebug(lcExport) << sources_.files.size() << "sources found in" << options_.paths
+                      << "leaving out" << options_.excludes;
     progress_.Start(sources_.files.size());
     for (const UnreadablePath& path : sources_.unreadable)
         Fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
@@ -443,6 +452,10 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
     const bool given = index < givenSources_;
     SourceText text;
     const Result read = ReadSourceText(source.path, text);
+    if (!read)
+        qCDebug(lcFile) << "can't read" << source.path << read.reason;
+    else
+        qCDebug(lcFile) << "read" << source.path << (given ? "" : "(an earlier page's source)");
     if (!read || !text.unreadable.isEmpty()) {
         if (given)
             Unreadable(source, read ? text.unreadable : read.reason, !text.unreadable.isEmpty());
@@ -663,6 +676,8 @@ void DocumentationRun::WriteBuilt(const Built& built, QList<int>& failedFiles) {
 void DocumentationRun::RemakeAfterFailures(const QList<int>& failedFiles) {
     if (failedFiles.isEmpty())
         return;
+    qCDebug(lcExport) << failedFiles.size()
+                      << "pages not written; the pages that link to them are made again";
     for (const int file : failedFiles)
         catalog_.MarkMissing(file);
     QSet<int> round;
@@ -726,6 +741,7 @@ void DocumentationRun::RemoveGonePages() {
             Print(err_, u"glossa: left %1 in place: %2\n"_s.arg(
                             Native(outFolder_.filePath(entry.file)), removed.reason));
         } else {
+            qCDebug(lcExport) << "removed" << entry.file << "of the gone source" << entry.source;
             RemoveEmptyFoldersOf(outFolder_, entry.file);
         }
     }

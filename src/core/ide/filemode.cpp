@@ -4,6 +4,7 @@
 #include "files/prefault.h"
 #include "files/safewrite.h"
 #include "ide/docencoding.h"
+#include "log/logging.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -353,8 +354,13 @@ Result FileMode::Load(const QString& path, bool startedByIde) {
     stamp_ = stamp;
     caretGiven_ = false;
     caret_ = 0;
-    const int codePage = CodePageFor(bytes, bom_, startedByIde || IsIdeTempFile(path));
+    const bool idesRule = startedByIde || IsIdeTempFile(path);
+    const int codePage = CodePageFor(bytes, bom_, idesRule);
     const int eolMode = EolModeFor(bytes);
+    qCDebug(lcFile) << "loaded" << path << bytes.size() << "bytes," << (bom_ ? "with" : "without")
+                    << "byte-order mark; code page" << codePage
+                    << (idesRule ? "by the IDE's rule," : "from the bytes,") << "line-end mode"
+                    << eolMode;
     // The bytes as read stay for the save: the base of FollowIdeSettings, and what the file
     // must still hold then.
     loaded_ = std::move(bytes);
@@ -379,6 +385,7 @@ Result FileMode::Save() {
     Result stored = Store();
     if (stored)
         return stored;
+    qCDebug(lcFile) << "not saved:" << stored.reason;
     // Nothing reached the disk: the document goes back to what the file holds, so that a later
     // Apply starts from the same text.
     editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
@@ -409,6 +416,7 @@ Result FileMode::Store() {
     bytes.append(document.data(), qsizetype(document.size()));
     if (WriteResult written = WriteFileSafely(path_, bytes); !written)
         return written;
+    qCDebug(lcFile) << "saved" << path_ << bytes.size() << "bytes";
     // Later saves compare against what this one wrote, and start from it.
     const QFileInfo written(path_);
     stamp_.size = written.size();

@@ -2,6 +2,7 @@
 
 #include "install/ideshortcuts.h"
 #include "install/shortcutkeys.h"
+#include "log/logging.h"
 #include "prefs/numberreading.h"
 #include "prefs/preferencestore.h"
 
@@ -24,6 +25,7 @@ QString toolGroup(std::int32_t number) {
 
 // A failure the user must know about: shown, and handed back.
 InstallResult reportFailure(const InstallEnvironment& env, const QString& text) {
+    qCDebug(lcInstall) << "failed:" << text;
     if (env.showError)
         env.showError(u"Installation failed"_s, text);
     return {InstallOutcome::Failed, 0, text};
@@ -227,6 +229,7 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
     bool isNew = false;
     if (!openToolsPrefs(store, folder, file, isNew))
         return reportUnwritable(env, file);
+    qCDebug(lcInstall) << (isNew ? "created" : "opened") << file;
 
     // The number of tools.
     store.PrefSelectGroup(u"ToolsInfo"_s);
@@ -246,6 +249,8 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
     }
 
     ExistingTools tools = readExistingTools(store, count, entry);
+    qCDebug(lcInstall) << count << "tools; an entry named" << entry.menuItemName
+                       << (tools.matched ? "is there" : "is not there");
     if (tools.matched && !entry.replaceExisting) {
         store.PrefFileClose(); // already installed: not an error to show
         return {InstallOutcome::Failed, 0,
@@ -268,6 +273,7 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
         }
         if (!pickFreeShortcut(entry, tools.shortcuts, env)) {
             store.PrefFileClose();
+            qCDebug(lcInstall) << "no free shortcut picked: cancelled";
             return cancelled;
         }
     }
@@ -283,6 +289,8 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
         !entryIsOnDisk(file, number, entry.menuItemName, env.executablePath, entry.shortcut,
                        overwrite ? -1 : count + 1))
         return reportUnwritable(env, file, store.PrefLastWriteError());
+    qCDebug(lcInstall) << "wrote and read back Tool_" << number << "with shortcut"
+                       << entry.shortcut;
     return {InstallOutcome::Installed, entry.shortcut, {}};
 }
 

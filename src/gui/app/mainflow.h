@@ -155,6 +155,11 @@ private:
     void RefuseFile(const QString& text);
     bool EndWithoutWindow(const QString& why);
     QString NoProcedureReason() const;
+    // -verbose: the log on, into glossa.log beside the settings file; what the status line
+    // is to say of it.
+    void StartLog();
+    // Which procedure and block the run chose in text, and why.
+    void LogChoice(const QString& text) const;
     bool UntouchedDescription(qsizetype row, const QString& description) const;
     WindowSettings CurrentGeometry() const;
 
@@ -189,6 +194,8 @@ private:
     bool released_ = false;
     bool settingsWritten_ = false;
     int exitCode_ = 0;
+    bool logFileOpen_ = false;
+    QString logStatus_; // for the window's status line; empty without -verbose
     StartupTimes times_;
 };
 
