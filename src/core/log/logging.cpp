@@ -37,21 +37,19 @@ LogFile& TheLogFile() {
 
 void CopyToLogFile(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     LogFile& log = TheLogFile();
+    QtMessageHandler previous = nullptr;
     {
         const QMutexLocker lock(&log.mutex);
+        previous = log.previous;
         if (log.file) {
             const QString time = QTime::currentTime().toString(u"HH:mm:ss.zzz "_s);
             log.file->write((time + qFormatLogMessage(type, context, message) + u'\n').toUtf8());
             log.file->flush(); // a crash right after must not lose the line that explains it
         }
     }
-    if (log.previous)
-        log.previous(type, context, message);
+    if (previous)
+        previous(type, context, message);
 }
-
-} // namespace
-
-namespace {
 
 // The filter that applies the logging rules, which the verbose filter calls first.
 QLoggingCategory::CategoryFilter& RulesFilter() {
@@ -91,20 +89,18 @@ QString LogFilePathBeside(const QString& settingsPath) {
 }
 
 Result StartLogFile(const QString& path) {
-    auto file = std::make_unique<QFile>(path);
     QDir().mkpath(QFileInfo(path).path());
+    auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return Result::Failure(file->errorString());
+    file->write(
+        u"--- Glossa %1, %2\n"_s
+            .arg(QStringLiteral(GLOSSA_VERSION), QDateTime::currentDateTime().toString(Qt::ISODate))
+            .toUtf8());
+    file->flush();
     LogFile& log = TheLogFile();
-    {
-        const QMutexLocker lock(&log.mutex);
-        log.file = std::move(file);
-        log.file->write(u"--- Glossa %1, %2\n"_s
-                            .arg(QStringLiteral(GLOSSA_VERSION),
-                                 QDateTime::currentDateTime().toString(Qt::ISODate))
-                            .toUtf8());
-        log.file->flush();
-    }
+    const QMutexLocker lock(&log.mutex);
+    log.file = std::move(file);
     const QtMessageHandler previous = qInstallMessageHandler(CopyToLogFile);
     if (previous != CopyToLogFile)
         log.previous = previous;
@@ -113,8 +109,8 @@ Result StartLogFile(const QString& path) {
 
 void StopLogFile() {
     LogFile& log = TheLogFile();
-    qInstallMessageHandler(log.previous);
     const QMutexLocker lock(&log.mutex);
+    qInstallMessageHandler(log.previous);
     log.file.reset();
     log.previous = nullptr;
 }
