@@ -455,7 +455,7 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
     if (!read)
         qCDebug(lcFile) << "can't read" << source.path << read.reason;
     else
-        qCDebug(lcFile) << "read" << source.path << (given ? "" : "(an earlier page's source)");
+        qCDebug(lcFile) << (given ? "read" : "read an earlier page's source") << source.path;
     if (!read || !text.unreadable.isEmpty()) {
         if (given)
             Unreadable(source, read ? text.unreadable : read.reason, !text.unreadable.isEmpty());
