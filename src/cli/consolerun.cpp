@@ -56,11 +56,13 @@ Checking and exporting
                              (GitHub Actions annotations); the export's: html
                              (the default) or markdown
   -rules:ID,...              run only these rules
-  -ignore:ID,...             skip these rules
+  -ignore:ID,...             skip these rules (missing-comment stands for
+                             plain-, detached- and unclosed-comment too)
   -exclude:GLOB              leave out files and folders whose path below PATH
                              matches ("*" within a name, "**" across folders,
                              no "/": a name at any depth); may be repeated
-  -documented                check only procedures that have a comment block
+  -documented                check only procedures with a comment block or a
+                             plain comment
   -source-url:TEMPLATE       the export links each procedure to its source line:
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}

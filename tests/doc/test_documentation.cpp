@@ -315,6 +315,9 @@ private slots:
                                            76));
         Write(u"forms/forms.pb"_s, kForms);
         Write(u"rules/rules.pb"_s, kRules);
+        Write(u"plain/plain.pb"_s,
+              "; Removes the tab,\n; see Gone().\nProcedure Remove(t)\n"
+              "EndProcedure\n\n;- Helpers\nProcedure Marker()\nEndProcedure\n");
         Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
         Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
         Write(u"utf16/nul.pb"_s, "Procedure X()\nEndProcedure\nData.s \"a\0b\"\n"_ba);
@@ -393,6 +396,29 @@ private slots:
                    "rules/rules.pb:28:4: warning: Ret: Commented() in the summary names no "
                    "procedure [broken-link]\n"
                    "5 procedures, 2 documented, 11 findings\n")
+            << QByteArray();
+        const QByteArray plainFinding = "plain/plain.pb:3:1: warning: Remove: a plain comment, "
+                                        "not a comment block [plain-comment]\n";
+        QTest::newRow("plain comment")
+            << QStringList{u"-check"_s, u"plain"_s} << 1
+            << plainFinding +
+                   "plain/plain.pb:7:1: warning: Marker: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "2 procedures, 1 documented, 2 findings\n"
+            << QByteArray();
+        QTest::newRow("plain comment, -documented")
+            << QStringList{u"-check"_s, u"-documented"_s, u"plain"_s} << 1
+            << plainFinding + "2 procedures, 1 documented, 1 finding\n"
+            << QByteArray();
+        QTest::newRow("-ignore:missing-comment takes the plain comment along")
+            << QStringList{u"-check"_s, u"-ignore:missing-comment"_s, u"plain"_s} << 0
+            << QByteArray("2 procedures, 1 documented, 0 findings\n") << QByteArray();
+        QTest::newRow("-rules:missing-comment takes the plain comment along")
+            << QStringList{u"-check"_s, u"-rules:missing-comment"_s, u"plain"_s} << 1
+            << plainFinding +
+                   "plain/plain.pb:7:1: warning: Marker: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "2 procedures, 1 documented, 2 findings\n"
             << QByteArray();
         const QByteArray openFindings =
             "adopt/defaults.pb:3:6: warning: Open: the summary is still the procedure's header "
@@ -516,6 +542,8 @@ private slots:
                           "text.\n"
                           "  broken-link        A Name() mention names no procedure and no "
                           "built-in function.\n"
+                          "  plain-comment      A plain comment above the procedure, not a "
+                          "comment block.\n"
                           "  unreadable-source  The source's text can't be read (an error).\n\n")
             << QByteArray();
         QTest::newRow("help: the procedure the caret is in")
@@ -623,7 +651,8 @@ private slots:
         QCOMPARE(ids, (QStringList{u"missing-comment"_s, u"param-count"_s, u"param-renamed"_s,
                                    u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s,
                                    u"detached-comment"_s, u"unclosed-comment"_s, u"empty-param"_s,
-                                   u"missing-return"_s, u"broken-link"_s, u"unreadable-source"_s}));
+                                   u"missing-return"_s, u"broken-link"_s, u"plain-comment"_s,
+                                   u"unreadable-source"_s}));
         QCOMPARE(run[u"invocations"_s][0][u"executionSuccessful"_s], QJsonValue(true));
         QStringList results;
         for (const QJsonValue result : run[u"results"_s].toArray()) {
@@ -853,6 +882,19 @@ private slots:
                           "[colors::init()](colors.pb.md#Colors::Init).",
                           "```purebasic\nIf Area(2, 3) > 5\n  Debug \"big\"\nEndIf\n```\n",
                           "| `h` | `.d` | `1.0` | *No description.* |\n");
+    }
+
+    // A plain comment is the summary, marked as such.
+    void exportTakesAPlainComment() {
+        const Outcome outcome = Glossa({u"-export:out/plain"_s, u"-format:markdown"_s, u"plain"_s});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY_FRAGMENTS(Read(u"out/plain/plain.pb.md"_s),
+                          "Procedure Remove(t)\n```\n\n> \xE2\x9A\xA0 **plain-comment**: the "
+                          "summary is taken from a plain comment\n\nRemoves the tab,<br>see "
+                          "Gone().\n",
+                          "Procedure Marker()\n```\n\n> \xE2\x9A\xA0 **missing-comment**");
+        QVERIFY_FRAGMENTS(Read(u"out/plain/index.md"_s),
+                          "| [plain.pb](plain.pb.md) | 2 | 1 | 1 |\n");
     }
 
     // The export reads sources with any line ends and zero bytes as the check does, modules

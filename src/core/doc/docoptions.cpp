@@ -52,7 +52,7 @@ QString ReadRules(QList<CheckRule>& into, const QString& option, const QString& 
             return u"%1: unknown rule \"%2\"; see glossa -help"_s.arg(option, id.trimmed());
         if (IsErrorRule(rule) && ignoring)
             return u"%1: %2 can't be ignored"_s.arg(option, CheckRuleId(rule));
-        into.append(rule);
+        into.append(RulesNamedBy(rule));
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "comment/commentblockreader.h"
 #include "comment/descriptionname.h"
+#include "comment/plaincomment.h"
 #include "comment/sourcescan.h"
 #include "comment/trimblanks.h"
 #include "doc/doclinks.h"
@@ -112,6 +113,11 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
                    loose.kind != LooseBlock::Kind::None) {
             report.looseBlock = loose;
             report.looseLine = line - CountLineEnds(text, loose.lineStart, header.startCharacter);
+        } else if (const PlainComment plain = FindPlainComment(text, header, context);
+                   plain.present) {
+            report.documented = true;
+            report.plainComment = true;
+            report.summary = Tags(plain.text);
         }
         reports.append(report);
     }
@@ -138,6 +144,7 @@ constexpr RuleText kRules[kCheckRuleCount] = {
     {u"empty-param", u"A description says nothing but the parameter's name."},
     {u"missing-return", u"A procedure that returns a value has no <return> text."},
     {u"broken-link", u"A Name() mention names no procedure and no built-in function."},
+    {u"plain-comment", u"A plain comment above the procedure, not a comment block."},
     {u"unreadable-source", u"The source's text can't be read (an error)."},
 };
 
@@ -159,6 +166,13 @@ bool CheckRuleById(QStringView id, CheckRule* rule) {
         }
     }
     return false;
+}
+
+QList<CheckRule> RulesNamedBy(CheckRule rule) {
+    if (rule == CheckRule::MissingComment)
+        return {rule, CheckRule::PlainComment, CheckRule::DetachedComment,
+                CheckRule::UnclosedComment};
+    return {rule};
 }
 
 namespace {
@@ -220,6 +234,10 @@ QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
     const SourcePlace header{procedure.line, procedure.column};
     if (!procedure.documented) {
         findings.append(NoBlockFinding(procedure));
+        return findings;
+    }
+    if (procedure.plainComment) {
+        add(CheckRule::PlainComment, header, u"a plain comment, not a comment block"_s);
         return findings;
     }
     const QString summary = procedure.summary.trimmed();

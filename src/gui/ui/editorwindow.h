@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -44,6 +45,9 @@ public:
     QTextEdit* exampleEditor() const;
     QSplitter* splitter() const;
     QPushButton* applyButton() const;
+    // The line under the summary that says where its text came from; hidden while empty.
+    QLabel* summaryNote() const { return summaryNote_; }
+    void setSummaryNote(const QString& text);
 
     // The four rich-text field editors (summary, parameter, result, example).
     std::array<QTextEdit*, 4> fieldEditors() const;
@@ -81,6 +85,7 @@ private:
     bool shown_ = false; // shown at least once: the layout has given every control its size
     int splitterAsked_ = 150;
     std::function<bool()> closeGuard_;
+    QLabel* summaryNote_ = nullptr;
 };
 
 } // namespace glossa
