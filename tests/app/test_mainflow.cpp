@@ -1014,9 +1014,9 @@ private slots:
         const QString tags = u"uses ;<comment> and ;</comment> lines"_s;
         const QByteArray tagsUtf8 = "uses ;<comment> and ;</comment> lines";
         QTest::newRow("tag text typed into every field, applied twice")
-            << QByteArray("; x\nProcedure Foo(a)\nEndProcedure\n") << QStringList{u"-caret:2x1"_s}
+            << QByteArray("x=1\nProcedure Foo(a)\nEndProcedure\n") << QStringList{u"-caret:2x1"_s}
             << tags << 2 << true
-            << "; x\n;<comment>\n;  <summary>" + tagsUtf8 + "</summary>\n;  <param>" + tagsUtf8 +
+            << "x=1\n;<comment>\n;  <summary>" + tagsUtf8 + "</summary>\n;  <param>" + tagsUtf8 +
                    "</param>\n;  <return>" + tagsUtf8 + "</return>\n;  <example>" + tagsUtf8 +
                    "</example>\n;</comment>\nProcedure Foo(a)\nEndProcedure\n";
         const QByteArray commented =
@@ -1077,9 +1077,9 @@ private slots:
             << indentedBlock << QStringList{u"-caret:3x8"_s} << QString() << 1 << true
             << indentedBlock;
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
-            << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
+            << kBom + "x=caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
-            << kBom + "; caf\xC3\xA9 \xFF\n;<comment>\n;  <summary>new</summary>\n"
+            << kBom + "x=caf\xC3\xA9 \xFF\n;<comment>\n;  <summary>new</summary>\n"
                       ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n"
                       "Procedure Foo()\nEndProcedure\n";
         // A zero byte is a character like any other, and a CR alone ends a line.
