@@ -97,6 +97,7 @@ private slots:
         row("named twice", {u"a"_s, u"b"_s}, {u"a"_s, u"a"_s}, "0 -1/new", {1});
         row("types and pointers", {u"*p.Point"_s, u"Array v.i(1)"_s, u"n$"_s},
             {u"v()"_s, u"n.s"_s, u"*p"_s}, "2/moved 0/moved 1/moved");
+        row("no name to rename to", {u"a"_s, QString()}, {u"a"_s, u"b"_s}, "0 1");
         row("more than parameters", {u"a"_s}, {u"a"_s, u"z"_s}, "0", {1});
     }
     void matchesDescriptions() {

@@ -99,6 +99,11 @@ public:
             if (!fields.descriptions[i].isEmpty())
                 endMissing_ = int(i) + 1;
         }
+        // Kept descriptions that follow the parameters' lines must stay beyond every row.
+        for (int n = 0; fields.keepExtraDescriptions && n < parameterLines; ++n) {
+            if (n < fields.descriptions.size() && !IsSource(n))
+                endMissing_ = std::max(endMissing_, int(fields.descriptions.size()));
+        }
     }
 
     QByteArray Build() {
@@ -157,24 +162,19 @@ private:
     }
 
     // A row's content: what the user typed, or the old field it shows as it stood, with the
-    // row's bold name when that is another (a renamed parameter).
+    // row's new bold name when its parameter was renamed.
     QByteArray RowBytes(int row) const {
         const int n = SourceOf(row);
         if (n < 0 || !fields_.descriptionsUntouched.value(row))
             return Encoded(fields_.descriptions[row]);
         const BlockField* field = parts_.Find(FieldTag::Param, n + 1);
-        const QString raw =
-            block_.blockText.sliced(field->contentStart, field->contentEnd - field->contentStart);
-        const QString& shown = fields_.descriptions[row];
-        const NameSpan old = BoldNameSpan(raw);
-        const NameSpan now = BoldNameSpan(shown);
-        if (old.length == 0 || now.length == 0 ||
-            QStringView(raw).sliced(old.start, old.length) ==
-                QStringView(shown).sliced(now.start, now.length))
+        const QString name = fields_.renamedTo.value(row);
+        const NameSpan old = BoldNameSpan(
+            block_.blockText.sliced(field->contentStart, field->contentEnd - field->contentStart));
+        if (name.isEmpty() || old.length == 0)
             return ContentBytes(n);
         const qsizetype nameStart = field->contentStart + old.start;
-        return Bytes(field->contentStart, nameStart) +
-               Encoded(shown.sliced(now.start, now.length)) +
+        return Bytes(field->contentStart, nameStart) + Encoded(name) +
                Bytes(nameStart + old.length, field->contentEnd);
     }
 
@@ -199,10 +199,8 @@ private:
             for (int i = firstMissing_; i < endMissing_; ++i)
                 AddLine(line, FieldTag::Param, RowBytes(i));
             // Kept descriptions whose place another row took follow the parameters' lines.
-            const int rows = int(fields_.descriptions.size());
-            for (int n = 0; fields_.keepExtraDescriptions && n < std::min(rows, parameterLines_);
-                 ++n) {
-                if (!IsSource(n))
+            for (int n = 0; fields_.keepExtraDescriptions && n < parameterLines_; ++n) {
+                if (n < fields_.descriptions.size() && !IsSource(n))
                     AddLine(line, FieldTag::Param, ContentBytes(n));
             }
         }

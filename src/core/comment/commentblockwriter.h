@@ -28,9 +28,10 @@ struct ApplyFields {
     QString example;
     bool exampleUntouched = false;
     // Per row, the old block's "<param>" field (from 0) whose content it shows, -1 for none;
-    // empty: by position. An untouched row's content is that field's content as it stood (its
-    // bold name changed when the row's is another).
+    // empty: by position. An untouched row's content is that field's content as it stood, its
+    // leading bold name replaced by the row's renamedTo when that is not empty.
     QList<int> descriptionFrom;
+    QStringList renamedTo;
     // "<param>" fields that no row shows: kept as they stood (after the last parameter's line
     // when their place is another row's), or left out.
     bool keepExtraDescriptions = true;

@@ -42,7 +42,9 @@ DescriptionMatch MatchDescriptions(const QStringList& parameterNames,
     // header no longer has renamed. A second description of a parameter is surplus.
     for (qsizetype k = 0; k < std::min(count, descriptions.size()); ++k) {
         if (!used[k] && match.from[k] < 0 && !namesParameter[k])
-            take(k, k, named[k].isNull() ? RowChange::None : RowChange::Renamed);
+            take(k, k,
+                 named[k].isNull() || parameterNames[k].isEmpty() ? RowChange::None
+                                                                  : RowChange::Renamed);
     }
     for (qsizetype k = 0; k < descriptions.size(); ++k) {
         if (!used[k])

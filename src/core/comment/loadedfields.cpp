@@ -26,11 +26,13 @@ void LoadDescriptions(LoadedFields& fields, const BlockParts& parts) {
     for (qsizetype row = 0; row < fields.parameters.size(); ++row) {
         ParameterEntry& entry = fields.parameters[row];
         const int from = fields.match.from[row];
+        const bool renamed = fields.match.changes[row] == RowChange::Renamed;
+        fields.renamedTo << (renamed ? entry.name : QString());
         if (fields.match.changes[row] == RowChange::Added)
             entry.description = DefaultParameterDescription(entry.name);
         else if (from < 0)
             continue; // by position, and the block has no description for it
-        else if (fields.match.changes[row] == RowChange::Renamed)
+        else if (renamed)
             entry.description = RenameDescription(tagged[from], entry.name);
         else
             entry.description = tagged[from];

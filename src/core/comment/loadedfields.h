@@ -25,6 +25,9 @@ struct LoadedFields {
     DescriptionMatch match;
     // The block's descriptions that no row took, as read (line feeds for line breaks).
     QStringList surplus;
+    // Per row, the bold name a renamed description now gives (ApplyFields::renamedTo), else
+    // empty.
+    QStringList renamedTo;
 };
 
 // The default description of a parameter without a block: its name in bold and a placeholder.

@@ -431,6 +431,7 @@ void MainFlow::LoadFields() {
     FillParameterList(fields.parameters);
     match_ = fields.match;
     surplus_ = fields.surplus;
+    renamedTo_ = fields.renamedTo;
     MarkChangedRows(window_->parameterList(), match_.changes);
     window_->setSummaryNote(fields.fromPlainComment
                                 ? u"Summary from the comment above; Apply puts the block in its "
@@ -510,6 +511,7 @@ void MainFlow::OnEvent_ApplySettings() {
     fields.exampleUntouched = fields.example == loadedExample_;
     fields.indentation = blockIndentation_;
     fields.descriptionFrom = match_.from;
+    fields.renamedTo = renamedTo_;
 
     // Only what the user wrote needs the encoding check; kept text goes back as its bytes.
     QString typed = (fields.summaryUntouched ? QString() : fields.summary) +

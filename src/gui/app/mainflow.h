@@ -181,6 +181,7 @@ private:
     // Which of the block's descriptions each row shows, and those no row shows.
     DescriptionMatch match_;
     QStringList surplus_;
+    QStringList renamedTo_;
     QString blockIndentation_; // blanks and tabs before each line of the new block
     ParameterListModel parameters_;
     bool finished_ = false;
