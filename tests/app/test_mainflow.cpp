@@ -946,8 +946,10 @@ private slots:
         QCOMPARE(shown, rows);
         QCOMPARE(run.W()->summaryNote()->isVisible(), fromAbove);
         QCOMPARE(run.Document(), source); // nothing is written before Apply
-        if (!rows.isEmpty())
-            run.ClickRow(0); // looking at a description is no edit
+        if (!rows.isEmpty()) {
+            run.ClickRow(0); // looking at a description is no edit, and the marks stay
+            QCOMPARE(list->item(0)->text(), rows[0]);
+        }
         run.Apply();
         QVERIFY(run.flow->Finished());
         QCOMPARE(run.Document(), after);

@@ -884,6 +884,100 @@ private slots:
                           "| `h` | `.d` | `1.0` | *No description.* |\n");
     }
 
+    // -fix and -diff over a small tree: the exact output, and the source's bytes after.
+    void fix_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<QByteArray>("after"); // empty: unchanged
+        const QByteArray renamed =
+            "fix/one.pb:6:4: warning: Swap: description 3 names \"old\" but describes \"new\" "
+            "now [param-renamed]\n";
+        const QByteArray swapped = "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n"
+                                   ";  <param><b>b$:</b> second</param> ; kept\n"
+                                   ";  <param><b>a:</b> first\n;  more</param>\n";
+        const QByteArray rest = ";  <param><b>old:</b> third</param>\n;  <param>loose</param>\n"
+                                ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                                "Procedure Swap(b.s, a, new, d)\nEndProcedure\n\n";
+        const QByteArray plain = "; Removes the tab.\n; glossa-ignore: placeholder\n"
+                                 "Procedure Remove(t)\nEndProcedure\n";
+        const QByteArray fixedSwap =
+            "fix/one.pb:3:4: fixed: Swap: description 1 names \"a\" but describes \"b.s\" now "
+            "[param-renamed]\n"
+            "fix/one.pb:5:4: fixed: Swap: description 2 names \"b$\" but describes \"a\" now "
+            "[param-renamed]\n";
+        const QByteArray plainFinding =
+            "fix/one.pb:16:1: warning: Remove: a plain comment, not a comment block "
+            "[plain-comment]\n";
+        QTest::newRow("-fix") << QStringList{u"-fix"_s} << 1
+                              << fixedSwap + renamed + plainFinding +
+                                     "2 procedures, 2 documented, 2 findings\n"
+                              << QByteArray() << swapped + rest + plain;
+        QTest::newRow("-diff")
+            << QStringList{u"-fix"_s, u"-diff"_s} << 1
+            << "--- a/fix/one.pb\n+++ b/fix/one.pb\n@@ -1,8 +1,8 @@\n ;<comment>\n"
+               " ;  <summary>Swaps.</summary>\n"
+               "-;  <param><b>a:</b> first\n-;  more</param> ; kept\n"
+               "-;  <param><b>b$:</b> second</param>\n"
+               "+;  <param><b>b$:</b> second</param> ; kept\n+;  <param><b>a:</b> first\n"
+               "+;  more</param>\n ;  <param><b>old:</b> third</param>\n ;  <param>loose</param>\n"
+               " ;  <return></return>\n" +
+                   fixedSwap + renamed + plainFinding + "2 procedures, 2 documented, 2 findings\n"
+            << QByteArray() << QByteArray();
+        QTest::newRow("-fix:plain-comment")
+            << QStringList{u"--fix=plain-comment"_s} << 1
+            << "fix/one.pb:16:1: fixed: Remove: a plain comment, not a comment block "
+               "[plain-comment]\n"
+               "fix/one.pb:3:4: warning: Swap: description 1 names \"a\" but describes \"b.s\" "
+               "now [param-renamed]\n"
+               "fix/one.pb:5:4: warning: Swap: description 2 names \"b$\" but describes \"a\" "
+               "now [param-renamed]\n" +
+                   renamed +
+                   "fix/one.pb:17:4: warning: Remove: description of \"t\" still holds the "
+                   "placeholder {description} [placeholder]\n"
+                   "2 procedures, 2 documented, 4 findings\n"
+            << QByteArray()
+            << "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> "
+               "first\n;  more</param> ; kept\n;  <param><b>b$:</b> second</param>\n" +
+                   rest +
+                   "; glossa-ignore: placeholder\n;<comment>\n;  <summary>Removes the "
+                   "tab.</summary>\n;  <param><b>t:</b> {description}</param>\n"
+                   ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                   "Procedure Remove(t)\nEndProcedure\n";
+        QTest::newRow("a rule without a fix")
+            << QStringList{u"-fix:placeholder"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -fix: placeholder has no fix (param-count, param-renamed and "
+                          "plain-comment have)\n")
+            << QByteArray();
+        QTest::newRow("-diff alone")
+            << QStringList{u"-diff"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -diff works only with -fix\n") << QByteArray();
+    }
+    void fix() {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QFETCH(QByteArray, after);
+        const QByteArray source =
+            "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> first\n"
+            ";  more</param> ; kept\n;  <param><b>b$:</b> second</param>\n"
+            ";  <param><b>old:</b> third</param>\n;  <param>loose</param>\n;  <return></return>\n"
+            ";  <example></example>\n;</comment>\nProcedure Swap(b.s, a, new, d)\nEndProcedure\n\n"
+            "; Removes the tab.\n; glossa-ignore: placeholder\nProcedure Remove(t)\nEndProcedure\n";
+        Write(u"fix/one.pb"_s, source);
+        const Outcome outcome = Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s});
+        QCOMPARE(outcome.out, out);
+        QCOMPARE(outcome.err, err);
+        QCOMPARE(outcome.exitCode, exitCode);
+        QCOMPARE(Read(u"fix/one.pb"_s), after.isEmpty() ? source : after);
+        if (!after.isEmpty()) // fixed once, there is nothing left to fix
+            QCOMPARE(Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s})
+                         .out.contains(" fixed: "),
+                     false);
+    }
+
     // A plain comment is the summary, marked as such.
     void exportTakesAPlainComment() {
         const Outcome outcome = Glossa({u"-export:out/plain"_s, u"-format:markdown"_s, u"plain"_s});

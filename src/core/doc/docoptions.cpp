@@ -1,5 +1,7 @@
 #include "doc/docoptions.h"
 
+#include "doc/sourcefix.h"
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -87,6 +89,28 @@ const OptionSpec kOptions[] = {
          o.excludes.append(v);
          return QString();
      }},
+    // "-fix" alone fixes what is always mechanical; "-fix:ids" names the rules.
+    {u"fix", false, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.fixRules.clear();
+         if (v.isEmpty()) {
+             o.fixRules = DefaultFixRules();
+             return QString();
+         }
+         if (const QString error = ReadRules(o.fixRules, u"-fix"_s, v, false); !error.isEmpty())
+             return error;
+         for (CheckRule rule : o.fixRules) {
+             if (rule != CheckRule::PlainComment && !DefaultFixRules().contains(rule))
+                 return u"-fix: %1 has no fix (param-count, param-renamed and plain-comment "
+                        "have)"_s.arg(CheckRuleId(rule));
+         }
+         return QString();
+     }},
+    {u"diff", false, kCheck,
+     [](DocumentationOptions& o, const QString&) {
+         o.diff = true;
+         return QString();
+     }},
     {u"documented", false, kCheck,
      [](DocumentationOptions& o, const QString&) {
          o.documentedOnly = true;
@@ -162,7 +186,8 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
         }
         const QString shown = u'-' + spec->name.toString();
         QString value = option.value;
-        if (!spec->takesValue && option.hasValue) {
+        // "-fix" may be given rules, or none.
+        if (!spec->takesValue && option.hasValue && spec->name != u"fix"_s) {
             options.errors << u"%1 takes no value"_s.arg(shown);
             continue;
         }
@@ -201,6 +226,8 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
             options.errors << u"-format:%1 is not a format of the check (sarif, github)"_s.arg(
                 options.format);
     }
+    if (options.diff && options.fixRules.isEmpty())
+        options.errors << u"-diff works only with -fix"_s;
     if (options.paths.isEmpty())
         options.errors << u"name the source files or folders to read"_s;
     return options;

@@ -26,9 +26,11 @@ struct DocumentationOptions {
     QList<CheckRule> ignoredRules;
     QStringList excludes; // patterns of files and folders to leave out
     bool documentedOnly = false;
-    QString sourceUrl;     // links to each procedure's source line ({path}, {line})
-    bool ideTheme = false; // the preview's colours on the pages
-    bool force = false;    // replace files in the output folder that Glossa didn't write
+    QList<CheckRule> fixRules; // -fix: the rules whose findings are fixed; empty: no fixing
+    bool diff = false;         // -diff: the fixes as a unified diff, no file written
+    QString sourceUrl;         // links to each procedure's source line ({path}, {line})
+    bool ideTheme = false;     // the preview's colours on the pages
+    bool force = false;        // replace files in the output folder that Glossa didn't write
     QStringList paths;
     QStringList errors; // what can't be used, one line each
 
