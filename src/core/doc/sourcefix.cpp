@@ -19,7 +19,18 @@ struct Edit {
     qint64 start = 0;
     qint64 end = 0;
     QByteArray bytes;
+    qsizetype procedure = 0; // by ReportSource's order
 };
+
+QByteArray Applied(const QByteArray& old, const QList<Edit>& edits) {
+    QByteArray bytes;
+    qint64 at = 0;
+    for (const Edit& edit : edits) {
+        bytes += old.mid(at, edit.start - at) + edit.bytes;
+        at = edit.end;
+    }
+    return bytes + old.mid(at);
+}
 
 // The fields as the window loads them, none touched by the user.
 ApplyFields Untouched(const LoadedFields& loaded) {
@@ -82,6 +93,22 @@ QList<QList<Finding>> Findings(const QList<ProcedureReport>& reports) {
     return all;
 }
 
+// By procedure, the findings of was that now lacks.
+QList<QList<Finding>> Gone(const QList<QList<Finding>>& was, const QList<QList<Finding>>& now) {
+    QList<QList<Finding>> gone(was.size());
+    for (qsizetype i = 0; i < was.size(); ++i) {
+        const QList<Finding> left = now.value(i);
+        for (const Finding& finding : was[i]) {
+            const auto same = [&](const Finding& other) {
+                return other.rule == finding.rule && other.message == finding.message;
+            };
+            if (std::none_of(left.begin(), left.end(), same))
+                gone[i] << finding;
+        }
+    }
+    return gone;
+}
+
 } // namespace
 
 QList<CheckRule> DefaultFixRules() {
@@ -96,45 +123,35 @@ FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules
     const bool plain = fixRules.contains(CheckRule::PlainComment);
     const QList<ProcedureReport> before = ReportSource(source.text, source.context);
     QList<Edit> edits;
-    for (const ProcedureReport& report : before) {
-        if (documentedOnly && !report.documented)
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (documentedOnly && !before[i].documented)
             continue;
         if (std::optional<Edit> edit =
-                FixProcedure(source.text, source.context, report.header, descriptions, plain))
+                FixProcedure(source.text, source.context, before[i].header, descriptions, plain)) {
+            edit->procedure = i;
             edits << *edit;
-    }
-    if (edits.isEmpty())
-        return result;
-    const QByteArray& old = source.context.Read->Bytes();
-    QByteArray bytes;
-    qint64 at = 0;
-    for (const Edit& edit : edits) {
-        bytes += old.mid(at, edit.start - at) + edit.bytes;
-        at = edit.end;
-    }
-    bytes += old.mid(at);
-    if (bytes == old)
-        return result;
-
-    // What the fixes took away: the findings before that are gone after.
-    const DecodedText decoded(bytes, source.context.DocEncoding);
-    result.text = decoded.Text();
-    CommentContext context = source.context;
-    context.Read.reset();
-    const QList<QList<Finding>> was = Findings(before);
-    const QList<QList<Finding>> now = Findings(ReportSource(result.text, context));
-    for (qsizetype i = 0; i < was.size(); ++i) {
-        const QList<Finding> left = now.value(i);
-        for (const Finding& finding : was[i]) {
-            const auto same = [&](const Finding& other) {
-                return other.rule == finding.rule && other.message == finding.message;
-            };
-            if (std::none_of(left.begin(), left.end(), same))
-                result.fixed << finding;
         }
     }
-    result.bytes = (source.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + bytes;
-    return result;
+    const QList<QList<Finding>> was = Findings(before);
+    CommentContext context = source.context;
+    context.Read.reset();
+    // A procedure is changed only where that takes one of its findings away: the output says
+    // every change. Procedures are read on their own, so dropping one fix leaves the others'.
+    for (;;) {
+        if (edits.isEmpty())
+            return result;
+        const QByteArray bytes = Applied(source.context.Read->Bytes(), edits);
+        result.text = DecodedText(bytes, source.context.DocEncoding).Text();
+        const QList<QList<Finding>> gone = Gone(was, Findings(ReportSource(result.text, context)));
+        const qsizetype count = edits.size();
+        edits.removeIf([&](const Edit& edit) { return gone[edit.procedure].isEmpty(); });
+        if (edits.size() < count)
+            continue;
+        for (const QList<Finding>& findings : gone)
+            result.fixed << findings;
+        result.bytes = (source.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + bytes;
+        return result;
+    }
 }
 
 QString UnifiedDiff(const QString& path, const QString& before, const QString& after) {
