@@ -63,6 +63,12 @@ Checking and exporting
                              no "/": a name at any depth); may be repeated
   -documented                check only procedures with a comment block or a
                              plain comment
+  -fix[:ID,...]              write the mechanical fixes (save and close the
+                             sources in the IDE first): descriptions follow
+                             their parameters and missing ones get the default
+                             (param-count, param-renamed, the default);
+                             plain-comment makes plain comments blocks
+  -diff                      with -fix: print a unified diff, write nothing
   -source-url:TEMPLATE       the export links each procedure to its source line:
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}
