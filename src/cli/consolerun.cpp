@@ -52,9 +52,10 @@ Checking and exporting
   --format=sarif. An option these runs don't know is an error.
   -check                     report procedures whose comment is missing or stale
   -export:FOLDER             write one page per source and an index into FOLDER
-  -format:FORMAT             the check's: sarif (a SARIF 2.1.0 log) or github
-                             (GitHub Actions annotations); the export's: html
-                             (the default) or markdown
+  -format:FORMAT             the check's: sarif (a SARIF 2.1.0 log), github
+                             (GitHub Actions annotations) or gitlab (a GitLab
+                             Code Quality report); the export's: html (the
+                             default) or markdown
   -rules:ID,...              run only these rules
   -ignore:ID,...             skip these rules (missing-comment stands for
                              plain-, detached- and unclosed-comment too)
@@ -69,19 +70,27 @@ Checking and exporting
                              (param-count, param-renamed, the default);
                              plain-comment makes plain comments blocks
   -diff                      with -fix: print a unified diff, write nothing
+  -baseline:FILE             report only findings that FILE doesn't hold; its
+                             entries that no finding took are named on
+                             standard error as stale-baseline
+  -write-baseline:FILE       write every finding into FILE (a new file or an
+                             earlier baseline) instead of reporting it
   -source-url:TEMPLATE       the export links each procedure to its source line:
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}
   -theme:ide                 the export takes the preview's colours
   -force                     the export replaces files in FOLDER that it didn't
                              write (without it, it names them and writes
-                             nothing)
+                             nothing); -write-baseline replaces any FILE
   PATH is a *.pb or *.pbi file or a folder, searched with its subfolders.
 
   The check prints one line per finding, then the count (on standard error
-  when standard output holds the SARIF log):
+  when standard output holds the SARIF log or the GitLab report):
     path:line:column: warning: Procedure: message [rule]
     N procedures, M documented, K findings
+  With -baseline the count ends with (B in the baseline). A baseline keys
+  each finding by path, procedure, rule, parameter and occurrence, never by
+  line: moved code stays in it.
 
 Rules
 )"_s + rules +
@@ -89,6 +98,7 @@ Rules
 Exit codes
   Check: 0 clean, 1 findings, 2 an error (an unknown option, a path or source
   that can't be read, no source found, a write to the output that failed).
+  Findings in the baseline don't count; a baseline written gives 0.
   Export: 0 when every page was written, whatever the pages show; 2 an error
   (as above, a page not written, a file in FOLDER it didn't write). With both,
   the check's findings give 1 when there is no error.

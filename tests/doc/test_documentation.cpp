@@ -504,7 +504,7 @@ private slots:
         QTest::newRow("a format of the export")
             << QStringList{u"-check"_s, u"-format:markdown"_s, u"tree"_s} << 2 << QByteArray()
             << QByteArray("glossa: -format:markdown is not a format of the check (sarif, "
-                          "github)\n");
+                          "github, gitlab)\n");
         QTest::newRow("an option of the check")
             << QStringList{u"-export:out/x"_s, u"-documented"_s, u"--format=sarif"_s, u"docs"_s}
             << 2 << QByteArray()

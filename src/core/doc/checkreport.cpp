@@ -46,7 +46,18 @@ QString ArtifactUri(const QString& path) {
     return QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded);
 }
 
+QJsonObject PhysicalLocation(const QString& path, const QJsonObject& region) {
+    return QJsonObject{
+        {u"physicalLocation"_s,
+         QJsonObject{{u"artifactLocation"_s, QJsonObject{{u"uri"_s, ArtifactUri(path)}}},
+                     {u"region"_s, region}}}};
+}
+
 } // namespace
+
+QString FindingMessage(const Finding& finding) {
+    return Message(finding);
+}
 
 // One QString::arg call each: a path holding "%2" must not be read as a place for a value.
 QString FindingLine(const QString& displayPath, const Finding& finding) {
@@ -68,25 +79,33 @@ QString GithubCommand(const QString& displayPath, const Finding& finding) {
         EscapeGithubProperty(CheckRuleId(finding.rule)), EscapeGithubData(Message(finding)));
 }
 
-void SarifLog::Add(const QString& path, const Finding& finding) {
+void SarifLog::Add(const QString& path, const Finding& finding, const QString& fingerprint) {
     const QJsonObject region{{u"startLine"_s, finding.place.line},
                              {u"startColumn"_s, finding.place.column}};
-    const QJsonObject location{
-        {u"physicalLocation"_s,
-         QJsonObject{{u"artifactLocation"_s, QJsonObject{{u"uri"_s, ArtifactUri(path)}}},
-                     {u"region"_s, region}}}};
+    const QJsonObject location = PhysicalLocation(path, region);
     if (IsErrorRule(finding.rule))
         AddError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
-    results_.append(QJsonObject{{u"ruleId"_s, CheckRuleId(finding.rule)},
-                                {u"ruleIndex"_s, int(finding.rule)},
-                                {u"level"_s, Level(finding.rule)},
-                                {u"message"_s, QJsonObject{{u"text"_s, Message(finding)}}},
-                                {u"locations"_s, QJsonArray{location}}});
+    results_.append(QJsonObject{
+        {u"ruleId"_s, CheckRuleId(finding.rule)},
+        {u"ruleIndex"_s, int(finding.rule)},
+        {u"level"_s, Level(finding.rule)},
+        {u"message"_s, QJsonObject{{u"text"_s, Message(finding)}}},
+        {u"locations"_s, QJsonArray{location}},
+        {u"partialFingerprints"_s, QJsonObject{{u"glossaFindingKey/v1"_s, fingerprint}}}});
 }
 
 void SarifLog::AddError(const QString& text) {
     notifications_.append(
         QJsonObject{{u"level"_s, u"error"_s}, {u"message"_s, QJsonObject{{u"text"_s, text}}}});
+    failed_ = true;
+}
+
+void SarifLog::AddNote(const QString& id, const QString& text, const QString& path, int line) {
+    notifications_.append(QJsonObject{
+        {u"level"_s, u"note"_s},
+        {u"descriptor"_s, QJsonObject{{u"id"_s, id}}},
+        {u"message"_s, QJsonObject{{u"text"_s, text}}},
+        {u"locations"_s, QJsonArray{PhysicalLocation(path, QJsonObject{{u"startLine"_s, line}})}}});
 }
 
 QByteArray SarifLog::ToJson() const {
@@ -101,7 +120,7 @@ QByteArray SarifLog::ToJson() const {
     const QJsonObject driver{{u"name"_s, u"Glossa"_s},
                              {u"version"_s, QStringLiteral(GLOSSA_VERSION)},
                              {u"rules"_s, rules}};
-    QJsonObject invocation{{u"executionSuccessful"_s, notifications_.isEmpty()}};
+    QJsonObject invocation{{u"executionSuccessful"_s, !failed_}};
     if (!notifications_.isEmpty())
         invocation.insert(u"toolExecutionNotifications"_s, notifications_);
     const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, driver}}},

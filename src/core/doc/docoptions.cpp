@@ -121,7 +121,17 @@ const OptionSpec kOptions[] = {
          o.sourceUrl = v;
          return QString();
      }},
-    {u"force", false, kExport,
+    {u"baseline", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.baseline = v;
+         return QString();
+     }},
+    {u"write-baseline", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.writeBaseline = v;
+         return QString();
+     }},
+    {u"force", false, kBoth,
      [](DocumentationOptions& o, const QString&) {
          o.force = true;
          return QString();
@@ -219,15 +229,22 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
             options.checkFormat = CheckFormat::Sarif;
         else if (!exporting && format == u"github"_s)
             options.checkFormat = CheckFormat::Github;
+        else if (!exporting && format == u"gitlab"_s)
+            options.checkFormat = CheckFormat::Gitlab;
         else if (exporting)
             options.errors << u"-format:%1 is not a format of the export (html, markdown)"_s.arg(
                 options.format);
         else
-            options.errors << u"-format:%1 is not a format of the check (sarif, github)"_s.arg(
-                options.format);
+            options.errors << u"-format:%1 is not a format of the check (sarif, github, "
+                              "gitlab)"_s.arg(options.format);
     }
     if (options.diff && options.fixRules.isEmpty())
         options.errors << u"-diff works only with -fix"_s;
+    if (!options.writeBaseline.isEmpty() && !options.format.isEmpty() && !exporting)
+        options.errors << u"-write-baseline reports no findings: -format:%1 has nothing to "
+                          "write"_s.arg(options.format);
+    if (options.force && options.check && !exporting && options.writeBaseline.isEmpty())
+        options.errors << u"-force works only with -export: or -write-baseline:"_s;
     if (options.paths.isEmpty())
         options.errors << u"name the source files or folders to read"_s;
     return options;

@@ -13,6 +13,7 @@ enum class CheckFormat {
     Lines,  // "path:line:column: warning: message [rule-id]"
     Sarif,  // one SARIF 2.1.0 log
     Github, // GitHub Actions workflow commands
+    Gitlab, // a GitLab Code Quality report
 };
 
 // What the arguments of a check or export run ask for.
@@ -30,7 +31,9 @@ struct DocumentationOptions {
     bool diff = false;         // -diff: the fixes as a unified diff, no file written
     QString sourceUrl;         // links to each procedure's source line ({path}, {line})
     bool ideTheme = false;     // the preview's colours on the pages
-    bool force = false;        // replace files in the output folder that Glossa didn't write
+    bool force = false;        // replace files that Glossa didn't write (export, baseline)
+    QString baseline;          // findings to leave out of the check's report
+    QString writeBaseline;     // where to write the check's findings as a baseline
     QStringList paths;
     QStringList errors; // what can't be used, one line each
 

@@ -1,10 +1,13 @@
 #include "doc/docrun.h"
 
+#include "doc/baseline.h"
 #include "doc/checkedoutput.h"
 #include "doc/checkreport.h"
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
+#include "doc/findingkey.h"
+#include "doc/gitlabreport.h"
 #include "doc/inorder.h"
 #include "doc/linkcheck.h"
 #include "doc/reportspill.h"
@@ -258,13 +261,16 @@ private:
 
     void ReadSources();
     void ReadSource(qsizetype index, Cataloguer* cataloguer);
-    void Tally(const SourceFile& source, const QList<ProcedureReport>& reports);
+    void Tally(const SourceFile& source, const QString& text, const QList<ProcedureReport>& reports,
+               std::optional<SourceModules>& modules);
     void Fix(const SourceFile& source, SourceText& text);
     bool MayTakePage(const SourceFile& source, const QString& page);
     QList<ProcedureReport> Catalogue(Catalogued& job);
     static void HandOver(Cataloguer& cataloguer, Catalogued job);
     void Unreadable(const SourceFile& source, const QString& reason, bool text);
-    QString FindingText(const SourceFile& source, const Finding& finding);
+    QString FindingsText(const SourceFile& source, const QList<Finding>& findings);
+    QString FindingText(const SourceFile& source, const Finding& finding,
+                        const QString& fingerprint);
     void PrintFindings(const QString& lines);
     void PrintLinkFindings();
 
@@ -282,6 +288,8 @@ private:
                    bool listed = true);
     QString SourcePathOf(int file) const;
 
+    bool LookedFor(CheckRule rule) const;
+    void FinishBaseline();
     void PrintSummary(bool indexWritten);
     void PrintCount();
     void SayError(const QString& text);
@@ -292,6 +300,10 @@ private:
     const QString settingsPath_;
     std::FILE* err_;
     const bool sarifLog_;
+    const bool gitlabLog_;
+    // Findings need their keys: for a baseline, or fingerprints in the report.
+    const bool keyed_;
+    const QDir workFolder_; // fingerprints name sources relative to it
     const bool exporting_;
     // Broken links are known once every source is read: their findings come after the others.
     const bool linking_;
@@ -299,6 +311,8 @@ private:
     const QDir outFolder_;
     CheckedOutput output_;
     SarifLog sarif_;
+    GitlabReport gitlab_;
+    BaselineRun baseline_;
     ProgressLine progress_;
     bool failed_ = false;
 
@@ -337,6 +351,9 @@ DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& 
                                    std::FILE* out, std::FILE* err)
     : options_(ParseDocumentationOptions(arguments)), settingsPath_(settingsPath), err_(err),
       sarifLog_(options_.check && options_.checkFormat == CheckFormat::Sarif),
+      gitlabLog_(options_.check && options_.checkFormat == CheckFormat::Gitlab),
+      keyed_(sarifLog_ || gitlabLog_ || !options_.baseline.isEmpty() ||
+             !options_.writeBaseline.isEmpty()),
       exporting_(!options_.exportFolder.isEmpty()),
       linking_(options_.check && options_.RuleOn(CheckRule::BrokenLink)),
       extension_(options_.markdown ? u".md"_s : u".html"_s), outFolder_(options_.exportFolder),
@@ -353,6 +370,11 @@ int DocumentationRun::Run() {
                  "inside it will do)"_s.arg(Native(options_.exportFolder)));
         return Finish(2);
     }
+    if (QString error; options_.check && !baseline_.Start(options_.baseline, options_.writeBaseline,
+                                                          options_.force, &error)) {
+        SayError(error);
+        return Finish(2);
+    }
     if (!FindSources())
         return Finish(2);
     ReadSources();
@@ -362,9 +384,13 @@ int DocumentationRun::Run() {
                     earlierManifest_, options_.force, [this](const QString& text) { Fail(text); });
     if (writing && !WriteExport())
         return Finish(2);
-    if (options_.check)
+    if (options_.check) {
+        FinishBaseline();
         PrintCount();
-    return Finish(failed_ ? 2 : options_.check && findingCount_ > 0 ? 1 : 0);
+    }
+    return Finish(failed_                                                       ? 2
+                  : options_.check && !baseline_.Writing() && findingCount_ > 0 ? 1
+                                                                                : 0);
 }
 
 // The sources named and, for an export, those of the earlier export beside them; false when
@@ -468,34 +494,48 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
         }
         return;
     }
-    Tally(source, reports);
+    // Found once for the findings' keys, the link check and the catalog, when one needs them.
+    std::optional<SourceModules> modules;
+    Tally(source, text.text, reports, modules);
     if (linking_) {
-        links_.AddSource(text.text, reports);
+        if (!modules)
+            modules = ScanModules(text.text);
+        links_.AddSource(text.text, reports, *modules);
         linkSources_.append(index);
     }
     // A source without procedures gets no page.
     if (!exporting_ || reports.isEmpty() || !MayTakePage(source, page))
         return;
     pageOwners_.insert(page.toLower(), source.displayPath);
-    HandOver(*cataloguer,
-             {page, source.relativePath, std::move(reports), ScanModules(text.text), spilling_});
+    HandOver(*cataloguer, {page, source.relativePath, std::move(reports),
+                           modules ? std::move(*modules) : ScanModules(text.text), spilling_});
     pageSources_.append(index);
 }
 
 // Counts a named source's procedures and prints the check's findings.
-void DocumentationRun::Tally(const SourceFile& source, const QList<ProcedureReport>& reports) {
+// Keys name procedures with their modules: found (into modules) for a source with findings.
+void DocumentationRun::Tally(const SourceFile& source, const QString& text,
+                             const QList<ProcedureReport>& reports,
+                             std::optional<SourceModules>& modules) {
     procedures_ += reports.size();
     if (options_.check) {
-        QString lines;
+        QList<Finding> findings;
         for (const ProcedureReport& report : reports) {
             if (options_.documentedOnly && !report.documented)
                 continue;
-            for (const Finding& finding : CheckProcedure(report)) {
-                if (options_.RuleOn(finding.rule))
-                    lines += FindingText(source, finding);
+            for (Finding& finding : CheckProcedure(report)) {
+                if (!options_.RuleOn(finding.rule))
+                    continue;
+                if (keyed_) {
+                    if (!modules)
+                        modules = ScanModules(text);
+                    finding.module = modules->ModuleAt(report.header.startCharacter);
+                }
+                findings.append(finding);
             }
         }
-        PrintFindings(lines);
+        baseline_.SourceRead(source.path);
+        PrintFindings(FindingsText(source, findings));
     }
     for (const ProcedureReport& report : reports)
         documented_ += report.documented ? 1 : 0;
@@ -574,18 +614,40 @@ void DocumentationRun::Unreadable(const SourceFile& source, const QString& reaso
         Fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
         return;
     }
-    PrintFindings(FindingText(
+    PrintFindings(FindingsText(
         source,
-        {{1, 1}, CheckRule::UnreadableSource, QString(), u"can't read the source: "_s + reason}));
+        {{{1, 1}, CheckRule::UnreadableSource, QString(), u"can't read the source: "_s + reason}}));
 }
 
-// Counts a finding and gives its line, or adds it to the SARIF log.
-QString DocumentationRun::FindingText(const SourceFile& source, const Finding& finding) {
+// Counts a source's findings (in source order) and gives their lines, or adds them to the
+// report. Those that the baseline holds (or that a baseline being written takes) are left out.
+QString DocumentationRun::FindingsText(const SourceFile& source, const QList<Finding>& findings) {
+    const QList<bool> left =
+        baseline_.Active() ? baseline_.Take(source.path, findings) : QList<bool>();
+    const QList<FindingKey> keys = sarifLog_ || gitlabLog_
+                                       ? FindingKeys(KeyPath(workFolder_, source.path), findings)
+                                       : QList<FindingKey>();
+    QString lines;
+    for (qsizetype i = 0; i < findings.size(); ++i) {
+        if (!left.isEmpty() && left[i])
+            findingCount_ += baseline_.Writing() ? 1 : 0;
+        else
+            lines += FindingText(source, findings[i],
+                                 keys.isEmpty() ? QString() : keys[i].Fingerprint());
+    }
+    return lines;
+}
+
+// Counts a finding and gives its line, or adds it to the report on standard output.
+QString DocumentationRun::FindingText(const SourceFile& source, const Finding& finding,
+                                      const QString& fingerprint) {
     ++findingCount_;
     if (IsErrorRule(finding.rule))
         failed_ = true;
     if (options_.checkFormat == CheckFormat::Sarif)
-        sarif_.Add(source.path, finding);
+        sarif_.Add(source.path, finding, fingerprint);
+    else if (options_.checkFormat == CheckFormat::Gitlab)
+        gitlab_.Add(source.displayPath, finding, fingerprint);
     else if (options_.checkFormat == CheckFormat::Github)
         return GithubCommand(source.displayPath, finding);
     else if (options_.checkFormat == CheckFormat::Lines)
@@ -597,10 +659,8 @@ void DocumentationRun::PrintLinkFindings() {
     if (!linking_)
         return;
     QString lines;
-    for (int n = 0; n < linkSources_.size(); ++n) {
-        for (const Finding& finding : links_.Findings(n))
-            lines += FindingText(sources_.files[linkSources_[n]], finding);
-    }
+    for (int n = 0; n < linkSources_.size(); ++n)
+        lines += FindingsText(sources_.files[linkSources_[n]], links_.Findings(n));
     PrintFindings(lines);
 }
 
@@ -812,12 +872,51 @@ void DocumentationRun::PrintSummary(bool indexWritten) {
                                Native(options_.exportFolder)));
 }
 
+// Whether the check looked for the rule's findings: a baseline entry of a rule it didn't look
+// for is not stale.
+bool DocumentationRun::LookedFor(CheckRule rule) const {
+    const bool aboutTheBlock = rule == CheckRule::MissingComment ||
+                               rule == CheckRule::DetachedComment ||
+                               rule == CheckRule::UnclosedComment;
+    return options_.RuleOn(rule) && !(options_.documentedOnly && aboutTheBlock);
+}
+
+// Names the stale entries of the baseline in use (never a failure), or writes the new one
+// unless the check ended in an error, which leaves the findings of a tree incomplete.
+void DocumentationRun::FinishBaseline() {
+    if (!baseline_.Active())
+        return;
+    const QString shown = Native(baseline_.File());
+    if (baseline_.Writing()) {
+        if (failed_)
+            Print(err_,
+                  u"glossa: the baseline %1 was not written: the check ended in an error\n"_s.arg(
+                      shown));
+        else if (const QString reason = baseline_.Write(); !reason.isEmpty())
+            Fail(u"can't write the baseline %1: %2"_s.arg(shown, reason));
+        return;
+    }
+    for (const StaleEntry& entry :
+         baseline_.Stale([this](CheckRule rule) { return LookedFor(rule); })) {
+        const QString text = u"no finding for this entry any more: %1"_s.arg(entry.key.Text());
+        Print(err_, u"%1:%2: note: %3 [stale-baseline]\n"_s.arg(shown, QString::number(entry.line),
+                                                                text));
+        if (sarifLog_)
+            sarif_.AddNote(u"stale-baseline"_s, text, baseline_.File(), entry.line);
+    }
+}
+
 void DocumentationRun::PrintCount() {
-    const QString count = u"%1 procedures, %2 documented, %3 %4\n"_s.arg(procedures_)
-                              .arg(documented_)
-                              .arg(findingCount_)
-                              .arg(findingCount_ == 1 ? u"finding"_s : u"findings"_s);
-    if (sarifLog_)
+    QString count = u"%1 procedures, %2 documented, %3 %4"_s.arg(procedures_)
+                        .arg(documented_)
+                        .arg(findingCount_)
+                        .arg(findingCount_ == 1 ? u"finding"_s : u"findings"_s);
+    if (baseline_.Active() && !baseline_.Writing())
+        count += u" (%1 in the baseline)"_s.arg(baseline_.Taken());
+    count += u'\n';
+    if (baseline_.Writing() && !failed_)
+        count += u"baseline written to %1\n"_s.arg(Native(baseline_.File()));
+    if (sarifLog_ || gitlabLog_)
         Print(err_, count);
     else
         output_.WriteText(count);
@@ -840,6 +939,9 @@ void DocumentationRun::Fail(const QString& text) {
 int DocumentationRun::Finish(int code) {
     if (sarifLog_)
         output_.Write(sarif_.ToJson());
+    // A report of a run that failed would look complete: GitLab gets none.
+    if (gitlabLog_ && code != 2)
+        output_.Write(gitlab_.ToJson());
     output_.Finish();
     return output_.ExitCode(code, err_);
 }

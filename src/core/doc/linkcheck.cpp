@@ -118,8 +118,8 @@ void CollectCodeNames(QStringView text, QSet<QString>& names) {
     }
 }
 
-int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& reports) {
-    const SourceModules modules = ScanModules(text);
+int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& reports,
+                         const SourceModules& modules) {
     const int source = catalog_.AddFile(QString(), QString(), reports, modules, false);
     CollectCodeNames(text, codeNames_);
     QList<Mention>& mentions = mentions_.emplace_back();
@@ -170,8 +170,11 @@ QList<Finding> LinkCheck::Findings(int source) {
                               : m.field == kResult
                                   ? u"the result"_s
                                   : u"the description of \"%1\""_s.arg(parameters.value(m.field));
-        findings.append({m.place, CheckRule::BrokenLink, m.procedure,
-                         u"%1 in %2 names no procedure"_s.arg(mention, field)});
+        Finding& finding = findings.emplace_back(
+            m.place, CheckRule::BrokenLink, m.procedure,
+            u"%1 in %2 names no procedure"_s.arg(mention, field),
+            m.field >= 0 ? BareParameterName(parameters.value(m.field)) : QString());
+        finding.module = m.module;
     }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return std::pair(a.place.line, a.place.column) < std::pair(b.place.line, b.place.column);

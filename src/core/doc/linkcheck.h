@@ -27,8 +27,10 @@ void CollectCodeNames(QStringView text, QSet<QString>& names);
 // example are code, which may define what it calls: they are left alone.
 class LinkCheck {
 public:
-    // A source's text and its procedures as ReportSource gives them; its number, from 0.
-    int AddSource(const QString& text, const QList<ProcedureReport>& reports);
+    // A source's text, its procedures as ReportSource gives them and its modules (ScanModules);
+    // its number, from 0.
+    int AddSource(const QString& text, const QList<ProcedureReport>& reports,
+                  const SourceModules& modules);
     // The source's findings, in the order of their places; call after the last AddSource.
     QList<Finding> Findings(int source);
 

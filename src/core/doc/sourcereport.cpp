@@ -228,8 +228,9 @@ bool SaysNothing(const QString& description) {
 
 QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
     QList<Finding> findings;
-    auto add = [&](CheckRule rule, const SourcePlace& place, const QString& message) {
-        findings.append({place, rule, procedure.name, message});
+    auto add = [&](CheckRule rule, const SourcePlace& place, const QString& message,
+                   const QString& parameter = QString()) {
+        findings.append({place, rule, procedure.name, message, parameter});
     };
     const SourcePlace header{procedure.line, procedure.column};
     if (!procedure.documented) {
@@ -255,17 +256,20 @@ QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
         const QString& description = procedure.parameterDescriptions.value(i);
         const QString& name = procedure.parameterNames[i];
         const SourcePlace place = procedure.descriptionPlaces.value(i, procedure.blockPlace);
+        const QString bare = BareParameterName(name);
         const QString named = DescriptionNamesOther(description, name);
         if (!named.isEmpty())
             add(CheckRule::ParamRenamed, place,
                 u"description %1 names \"%2\" but describes \"%3\" now"_s.arg(i + 1).arg(named,
-                                                                                         name));
+                                                                                         name),
+                bare);
         if (description.contains(u"{description}"_s))
             add(CheckRule::Placeholder, place,
-                u"description of \"%1\" still holds the placeholder {description}"_s.arg(name));
+                u"description of \"%1\" still holds the placeholder {description}"_s.arg(name),
+                bare);
         else if (i < procedure.parameterLines && SaysNothing(description))
             add(CheckRule::EmptyParam, place,
-                u"description of \"%1\" says nothing but its name"_s.arg(name));
+                u"description of \"%1\" says nothing but its name"_s.arg(name), bare);
     }
     if (const QString type = ReturnType(procedure.header.headerText);
         !type.isEmpty() && !HasPlainText(procedure.result))

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace glossa {
 
 // A place in a source: line and column from 1. The column counts bytes; the places reported
@@ -81,10 +83,21 @@ QList<CheckRule> RulesNamedBy(CheckRule rule);
 
 // A problem of one procedure's comment.
 struct Finding {
+    Finding() = default;
+    Finding(SourcePlace where, CheckRule which, QString procedure, QString text,
+            QString parameterName = {})
+        : place(where), rule(which), name(std::move(procedure)), message(std::move(text)),
+          parameter(std::move(parameterName)) {}
+
     SourcePlace place;
     CheckRule rule = CheckRule::MissingComment;
     QString name; // the procedure's; empty for a finding about the whole source
     QString message;
+    // What tells the finding apart when lines move (see FindingKey): the parameter whose
+    // description it is about (its bare name), and the procedure's module, which only the
+    // run that needs the key fills in.
+    QString parameter;
+    QString module;
 };
 
 // The problems of a procedure's comment, by every rule, in the order of their places.
