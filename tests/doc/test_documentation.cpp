@@ -950,6 +950,11 @@ private slots:
             << QByteArray("glossa: -fix: placeholder has no fix (param-count, param-renamed and "
                           "plain-comment have)\n")
             << QByteArray();
+        QTest::newRow("with a baseline")
+            << QStringList{u"-fix"_s, u"-baseline:b.txt"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -fix takes no baseline: fix first, then check with the "
+                          "baseline\n")
+            << QByteArray();
         QTest::newRow("-diff alone")
             << QStringList{u"-diff"_s} << 2 << QByteArray()
             << QByteArray("glossa: -diff works only with -fix\n") << QByteArray();
