@@ -53,9 +53,11 @@ Checking and exporting
   -check                     report procedures whose comment is missing or stale
   -export:FOLDER             write one page per source and an index into FOLDER
   -format:FORMAT             the check's: sarif (a SARIF 2.1.0 log), github
-                             (GitHub Actions annotations) or gitlab (a GitLab
-                             Code Quality report); the export's: html (the
-                             default) or markdown
+                             (GitHub Actions: 9 annotations and a notice for
+                             the rest, every finding as a log line, and the
+                             job summary when GITHUB_STEP_SUMMARY is set) or
+                             gitlab (a GitLab Code Quality report); the
+                             export's: html (the default) or markdown
   -rules:ID,...              run only these rules
   -ignore:ID,...             skip these rules (missing-comment stands for
                              plain-, detached- and unclosed-comment too)
@@ -75,6 +77,10 @@ Checking and exporting
                              standard error as stale-baseline
   -write-baseline:FILE       write every finding into FILE (a new file or an
                              earlier baseline) instead of reporting it
+  -help-uri:ADDRESS          the rules' help in a SARIF log ({rule}: the rule's
+                             id); without it, none unless built with one
+  -config:FILE               the check's settings from FILE, not glossa.ini
+  -no-config                 read no glossa.ini
   -source-url:TEMPLATE       the export links each procedure to its source line:
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}
@@ -92,13 +98,24 @@ Checking and exporting
   each finding by path, procedure, rule, parameter and occurrence, never by
   line: moved code stays in it.
 
+  A comment "; glossa-ignore" (every rule) or "; glossa-ignore: ID,..." on a
+  procedure's header line, or alone on a line directly above the header or its
+  block, silences the check for that procedure.
+
+  Settings: the check reads the [check] group of the nearest glossa.ini, in
+  the folder of a PATH or a folder above it up to the one holding .git (only
+  that file, whole): rules, ignore, exclude and baseline, meant as the options
+  of the same names, one item per line or parted by commas, file paths from
+  the ini's folder. An option given on the command line wins over its key.
+
 Rules
 )"_s + rules +
            uR"(
 Exit codes
   Check: 0 clean, 1 findings, 2 an error (an unknown option, a path or source
-  that can't be read, no source found, a write to the output that failed).
-  Findings in the baseline don't count; a baseline written gives 0.
+  that can't be read, no source found, a glossa.ini that can't be read or
+  used, a write to the output that failed). Findings in the baseline don't
+  count; a baseline written gives 0.
   Export: 0 when every page was written, whatever the pages show; 2 an error
   (as above, a page not written, a file in FOLDER it didn't write). With both,
   the check's findings give 1 when there is no error.

@@ -68,6 +68,13 @@ private slots:
                 << kBlockLf + u"\r\n"_s + between + u"\r\nProcedure Foo()"_s << crlf << ansi
                 << false << QString() << 0;
         }
+        // A suppression line between doesn't part them and doesn't count in the 10 bytes;
+        // prose that only begins like one does.
+        QTest::newRow("suppression line between")
+            << kBlockLf + u"\n         \n  ; Glossa-Ignore: missing-return\nProcedure Foo()"_s << lf
+            << utf8 << true << kBlockLf << 0;
+        QTest::newRow("prose line between") << kBlockLf + u"\n; glossa-ignored\nProcedure Foo()"_s
+                                            << lf << utf8 << false << QString() << 0;
         QTest::newRow("code line inside the block")
             << u";<comment>\nx = 1\n;</comment>\nProcedure Foo()"_s << lf << utf8 << false
             << QString() << 0;
@@ -122,6 +129,12 @@ private slots:
         QFETCH(int, startCharacter);
         const ExistingBlock block = Find(text, Context(lineEnd, encoding));
         QCOMPARE(block.present, present);
+        // The search window's look at the lines alone comes to the same block.
+        const auto header = FindProcedure(text, Context(lineEnd, encoding));
+        QVERIFY(header);
+        const qsizetype opening =
+            BlockAboveHeader(text, header->startCharacter, Context(lineEnd, encoding)).openingLine;
+        QCOMPARE(opening >= 0, present);
         QCOMPARE(block.blockText, blockText);
         QCOMPARE(block.startCharacter, startCharacter);
         QCOMPARE(block.position(), present ? startCharacter + 1 : -1);

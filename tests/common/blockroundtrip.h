@@ -2,10 +2,11 @@
 
 // Generated sources with a comment block above a procedure, in the forms people write them
 // (tag case, indentation with blanks and tabs, text after closing tags, fields over several
-// lines, missing fields, plain comments, blank lines before the header, CR LF, LF, CR and
-// mixed line ends, UTF-8 and ANSI), and what Apply must do with them: without edits write
-// nothing, with one field edited change only the bytes between that field's tags. Shared by
-// the comment tests (a fixed seed) and a fuzz target (choices from the fuzzer's bytes).
+// lines, missing fields, plain comments, blank lines and suppression lines before the header,
+// CR LF, LF, CR and mixed line ends, UTF-8 and ANSI), and what Apply must do with them: without
+// edits write nothing, with one field edited change only the bytes between that field's tags.
+// Shared by the comment tests (a fixed seed) and a fuzz target (choices from the fuzzer's
+// bytes).
 
 #include "comment/commentblockwriter.h"
 #include "comment/loadedfields.h"
@@ -84,6 +85,14 @@ inline GeneratedSource GenerateSource(const Pick& pick) {
 
     if (pick(3) > 0)
         add(u"x = 1"_s + le());
+    // Suppression lines, Glossa's own, above the block and between it and the header.
+    static const QStringList suppressions{u"; glossa-ignore"_s, u";glossa-ignore: missing-return"_s,
+                                          u"; GLOSSA-IGNORE : param-count,placeholder "_s};
+    auto suppression = [&] {
+        if (pick(4) == 0)
+            add(indent() + suppressions[pick(int(suppressions.size()))] + le(true));
+    };
+    suppression();
     const int parameterCount = pick(4);
     add(indent() + u";<"_s + anyCase(u"comment"_s) + u'>' + (pick(3) == 0 ? u" v2"_s : u""_s) +
         le());
@@ -125,6 +134,7 @@ inline GeneratedSource GenerateSource(const Pick& pick) {
     add(le(true));
     for (int i = pick(3); i > 0; --i)
         add((pick(2) == 0 ? u" "_s : u""_s) + le(true));
+    suppression();
     QStringList names;
     for (int i = 0; i < parameterCount; ++i)
         names << u"p"_s + QString::number(i);

@@ -151,6 +151,50 @@ const QByteArray kRules = ";<comment>\n"
                           "Procedure.i Ret()\n"
                           "EndProcedure\n";
 
+// "; glossa-ignore" on the header's line (after a string holding ";"), above the header, above
+// the block and between the block and the header (past the gap a block may leave); unknown
+// and unsilenceable ids; one parted from the header by a blank line; one that is no comment
+// line parting a block from its header.
+const QByteArray kSuppressed = "Procedure A(s$ = \"; x\") ; glossa-ignore\n"
+                               "EndProcedure\n"
+                               ";<comment>\n"
+                               ";  <summary></summary>\n"
+                               ";</comment>\n"
+                               "Procedure.s B(x) ; glossa-ignore: missing-return, PARAM-count\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore\n"
+                               "Procedure C()\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore: empty-summary , broken-link\n"
+                               ";<comment>\n"
+                               ";  <summary></summary>\n"
+                               ";  <return>See Gone().</return>\n"
+                               ";</comment>\n"
+                               "Procedure.i D()\n"
+                               "EndProcedure\n"
+                               ";<comment>\n"
+                               ";  <summary>Ends.</summary>\n"
+                               ";</comment>\n"
+                               "\n"
+                               "  ; glossa-ignore: missing-return\n"
+                               "\n"
+                               "Procedure$ E()\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore: no-such-rule, missing-comment, unreadable-source\n"
+                               "Procedure F()\n"
+                               "EndProcedure\n"
+                               "; glossa-ignore\n"
+                               "\n"
+                               "Procedure G()\n"
+                               "EndProcedure\n"
+                               ";<comment>\n"
+                               ";  <summary>Parted.</summary>\n"
+                               ";</comment>\n"
+                               "; a plain line\n"
+                               "; glossa-ignore: missing-return\n"
+                               "Procedure.s H()\n"
+                               "EndProcedure\n";
+
 const QByteArray kForms = "Procedure One() : EndProcedure\n"
                           "Procedure Two(a, ; the first\n"
                           "              b = #A |\n"
@@ -314,6 +358,7 @@ private slots:
                                            "Procedure AfterNul()\nEndProcedure\n",
                                            76));
         Write(u"forms/forms.pb"_s, kForms);
+        Write(u"suppress/s.pb"_s, kSuppressed);
         Write(u"rules/rules.pb"_s, kRules);
         Write(u"plain/plain.pb"_s,
               "; Removes the tab,\n; see Gone().\nProcedure Remove(t)\n"
@@ -420,6 +465,19 @@ private slots:
                    "[missing-comment]\n"
                    "2 procedures, 1 documented, 2 findings\n"
             << QByteArray();
+        QTest::newRow("suppressed in the source")
+            << QStringList{u"-check"_s, u"suppress"_s} << 1
+            << QByteArray("suppress/s.pb:4:4: warning: B: empty summary [empty-summary]\n"
+                          "suppress/s.pb:26:1: warning: F: glossa-ignore names no rule "
+                          "\"no-such-rule\" [unknown-rule]\n"
+                          "suppress/s.pb:26:1: warning: F: glossa-ignore can't silence "
+                          "unreadable-source [unknown-rule]\n"
+                          "suppress/s.pb:31:1: warning: G: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "suppress/s.pb:38:1: warning: H: a comment block 3 lines above, "
+                          "separated by 1 comment line [detached-comment]\n"
+                          "8 procedures, 3 documented, 5 findings\n")
+            << QByteArray();
         const QByteArray openFindings =
             "adopt/defaults.pb:3:6: warning: Open: the summary is still the procedure's header "
             "[default-summary]\n"
@@ -458,7 +516,9 @@ private slots:
             << QByteArray();
         QTest::newRow("github")
             << QStringList{u"-check"_s, u"--format=github"_s, u"odd"_s} << 1
-            << QByteArray("::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
+            << QByteArray("odd/100%,a:b.pb:1:1: warning: X: no comment block above the procedure "
+                          "[missing-comment]\n"
+                          "::warning file=odd/100%25%2Ca%3Ab.pb,line=1,col=1,title=missing-comment"
                           "::X: no comment block above the procedure\n"
                           "1 procedures, 0 documented, 1 finding\n")
             << QByteArray();
@@ -542,6 +602,7 @@ private slots:
                           "text.\n"
                           "  broken-link        A Name() mention names no procedure and no "
                           "built-in function.\n"
+                          "  unknown-rule       A ; glossa-ignore: comment names no rule.\n"
                           "  plain-comment      A plain comment above the procedure, not a "
                           "comment block.\n"
                           "  unreadable-source  The source's text can't be read (an error).\n\n")
@@ -551,6 +612,11 @@ private slots:
             << QByteArray("  -search:N                  0 the procedure the caret is in (between\n"
                           "                             procedures the nearest header), 1 the "
                           "nearest\n")
+            << QByteArray();
+        QTest::newRow("help: the settings' order")
+            << QStringList{u"--help"_s} << 0
+            << QByteArray("the ini's folder. An option given on the command line wins over its "
+                          "key.\n")
             << QByteArray();
         QTest::newRow("help: the export's exit codes")
             << QStringList{u"--help"_s} << 0
@@ -570,11 +636,18 @@ private slots:
             << QByteArray();
         QTest::newRow("UTF-16 as a GitHub error")
             << QStringList{u"-check"_s, u"-format:github"_s, u"utf16/le.pb"_s} << 2
-            << QByteArray("::error file=utf16/le.pb,line=1,col=1,title=unreadable-source::can't "
+            << QByteArray("utf16/le.pb:1:1: error: can't read the source: it is UTF-16 text, which "
+                          "the PureBasic IDE doesn't write; save it as UTF-8 [unreadable-source]\n"
+                          "::error file=utf16/le.pb,line=1,col=1,title=unreadable-source::can't "
                           "read the source: it is UTF-16 text, which the PureBasic IDE doesn't "
                           "write; save it as UTF-8\n"
                           "0 procedures, 0 documented, 1 finding\n")
             << QByteArray();
+        QTest::newRow("an error on GitHub")
+            << QStringList{u"-check"_s, u"-format:github"_s, u"-nonsense"_s, u"-x"_s, u"gh"_s} << 2
+            << QByteArray("::error::unknown option -nonsense; see glossa -help\n")
+            << QByteArray("glossa: unknown option -nonsense; see glossa -help\nglossa: unknown "
+                          "option -x; see glossa -help\n");
         QTest::newRow("an unreadable source can't be ignored")
             << QStringList{u"-check"_s, u"-ignore:Unreadable-Source"_s, u"utf16"_s} << 2
             << QByteArray() << QByteArray("glossa: -ignore: unreadable-source can't be ignored\n");
@@ -607,6 +680,74 @@ private slots:
                                  << QByteArray("glossa: name the source files or folders to "
                                                "read\n");
     }
+    // glossa.ini: in the root's folder or above it up to the one holding .git, the nearest one
+    // whole; the command line wins key by key; -config:, -no-config; errors with file:line.
+    void config_data() {
+        Write(u"cfg/a/x.pb"_s, kBare);
+        Write(u"cfg/a/glossa.ini"_s, "; the team's\r\n[other]\r\nkey = kept for others\r\n"
+                                     "[Check]\r\nignore = missing-comment\r\n");
+        Write(u"cfg/repo/.git/HEAD"_s, "");
+        Write(u"cfg/repo/glossa.ini"_s, "[check]\nexclude = skip/**, *.pbi\n");
+        Write(u"cfg/repo/src/skip/x.pb"_s, kBare);
+        Write(u"cfg/repo/src/y.pbi"_s, kBare);
+        Write(u"cfg/repo/src/z.pb"_s, kBare);
+        Write(u"cfg/outer/glossa.ini"_s, "[check]\nignore = missing-comment\n");
+        Write(u"cfg/outer/inner/.git"_s, "gitdir: elsewhere\n");
+        Write(u"cfg/outer/inner/x.pb"_s, kBare);
+        Write(u"cfg/other.ini"_s, "[check]\nrules =\n  param-count\n\tempty-summary\n");
+        Write(u"cfg/bad/glossa.ini"_s, "[check]\n; fine\nrulez = x\n");
+        Write(u"cfg/badrule/glossa.ini"_s, "[check]\n\nignore = nope\n");
+        Write(u"cfg/junk/glossa.ini"_s, "[check]\njust words\n");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray clean = "1 procedures, 0 documented, 0 findings\n";
+        const QByteArray found = "cfg/a/x.pb:1:1: warning: X: no comment block above the "
+                                 "procedure [missing-comment]\n1 procedures, 0 documented, 1 "
+                                 "finding\n";
+        QTest::newRow("in the root")
+            << QStringList{u"-check"_s, u"cfg/a"_s} << 0 << clean << QByteArray();
+        QTest::newRow("above the root, up to .git")
+            << QStringList{u"-check"_s, u"cfg/repo/src"_s} << 1
+            << QByteArray("cfg/repo/src/z.pb:1:1: warning: X: no comment block above the "
+                          "procedure [missing-comment]\n1 procedures, 0 documented, 1 finding\n")
+            << QByteArray();
+        QTest::newRow("a file root, not above .git")
+            << QStringList{u"-check"_s, u"cfg/outer/inner/x.pb"_s} << 1
+            << QByteArray("cfg/outer/inner/x.pb:1:1: warning: X: no comment block above the "
+                          "procedure [missing-comment]\n1 procedures, 0 documented, 1 finding\n")
+            << QByteArray();
+        QTest::newRow("the command line wins")
+            << QStringList{u"-check"_s, u"--ignore=param-count"_s, u"cfg/a"_s} << 1 << found
+            << QByteArray();
+        QTest::newRow("-config, values on lines")
+            << QStringList{u"-check"_s, u"-config:cfg/other.ini"_s, u"cfg/outer/inner"_s} << 0
+            << clean << QByteArray();
+        QTest::newRow("-no-config")
+            << QStringList{u"-check"_s, u"-no-config"_s, u"cfg/a"_s} << 1 << found << QByteArray();
+        QTest::newRow("two roots, two files")
+            << QStringList{u"-check"_s, u"cfg/a"_s, u"cfg/outer"_s} << 2 << QByteArray()
+            << QByteArray("glossa: the paths have different glossa.ini files (cfg/a/glossa.ini, "
+                          "cfg/outer/glossa.ini); check them one at a time or name one with "
+                          "-config:FILE\n");
+        QTest::newRow("unknown key") << QStringList{u"-check"_s, u"cfg/bad"_s} << 2 << QByteArray()
+                                     << QByteArray("glossa: cfg/bad/glossa.ini:3: unknown key "
+                                                   "\"rulez\" in [check] (rules, ignore, "
+                                                   "exclude, baseline)\n");
+        QTest::newRow("unknown rule")
+            << QStringList{u"-check"_s, u"cfg/badrule"_s} << 2 << QByteArray()
+            << QByteArray("glossa: cfg/badrule/glossa.ini:3: -ignore: unknown rule \"nope\"; see "
+                          "glossa -help\n");
+        QTest::newRow("malformed") << QStringList{u"-check"_s, u"cfg/junk"_s} << 2 << QByteArray()
+                                   << QByteArray("glossa: cfg/junk/glossa.ini:2: not a setting "
+                                                 "(KEY = VALUE) nor a [group]\n");
+        QTest::newRow("unreadable")
+            << QStringList{u"-check"_s, u"-config:cfg/none.ini"_s, u"cfg/a"_s} << 2 << QByteArray()
+            << QByteArray("glossa: can't read cfg/none.ini: No such file or directory\n");
+    }
+    void config() { check(); }
+
     void check() {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
@@ -651,8 +792,8 @@ private slots:
         QCOMPARE(ids, (QStringList{u"missing-comment"_s, u"param-count"_s, u"param-renamed"_s,
                                    u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s,
                                    u"detached-comment"_s, u"unclosed-comment"_s, u"empty-param"_s,
-                                   u"missing-return"_s, u"broken-link"_s, u"plain-comment"_s,
-                                   u"unreadable-source"_s}));
+                                   u"missing-return"_s, u"broken-link"_s, u"unknown-rule"_s,
+                                   u"plain-comment"_s, u"unreadable-source"_s}));
         QCOMPARE(run[u"invocations"_s][0][u"executionSuccessful"_s], QJsonValue(true));
         QStringList results;
         for (const QJsonValue result : run[u"results"_s].toArray()) {
@@ -687,6 +828,146 @@ private slots:
         const QByteArray report = validate.readAll();
         QVERIFY2(report.contains("Analysis completed successfully") && !report.contains(": error "),
                  report.constData());
+    }
+
+    // What code scanning shows of a rule; the addresses only where one is known (-help-uri:,
+    // or GLOSSA_HOMEPAGE at build time); the version as SemVer.
+    void sarifRules_data() {
+        QTest::addColumn<QString>("helpUri");
+        QTest::addColumn<QString>("ruleUri");
+        QTest::addColumn<QString>("informationUri");
+        const QString home = QStringLiteral(GLOSSA_HOMEPAGE_FOR_TEST);
+        QTest::newRow("no address")
+            << QString() << QString(home).replace(u"{rule}"_s, u"placeholder"_s)
+            << (home.contains(u"{rule}"_s) ? QString() : home);
+        QTest::newRow("one per rule")
+            << u"https://h/r/{rule}.html"_s << u"https://h/r/placeholder.html"_s
+            << (home.contains(u"{rule}"_s) ? QString() : home);
+        QTest::newRow("one page") << u"https://h/manual"_s << u"https://h/manual"_s
+                                  << (home.isEmpty() ? u"https://h/manual"_s : home);
+    }
+    void sarifRules() {
+        QFETCH(QString, helpUri);
+        QFETCH(QString, ruleUri);
+        QFETCH(QString, informationUri);
+        QStringList arguments{u"-check"_s, u"-format:sarif"_s, u"tree/good.pb"_s};
+        if (!helpUri.isEmpty())
+            arguments << u"-help-uri:"_s + helpUri;
+        const QJsonObject driver = QJsonDocument::fromJson(Glossa(arguments).out)
+                                       .object()[u"runs"_s][0][u"tool"_s][u"driver"_s]
+                                       .toObject();
+        QCOMPARE(driver[u"semanticVersion"_s].toString(), u"1.3.0"_s);
+        QCOMPARE(driver[u"informationUri"_s].toString(), informationUri);
+        const QJsonArray rules = driver[u"rules"_s].toArray();
+        QCOMPARE(rules.size(), 14);
+        for (const QJsonValue rule : rules) {
+            for (const char* field : {"fullDescription", "help"})
+                QVERIFY(rule[QLatin1StringView(field)][u"text"_s].toString().size() > 30);
+        }
+        const QJsonValue placeholder = rules[3];
+        QCOMPARE(placeholder[u"helpUri"_s].toString(), ruleUri);
+        QCOMPARE(placeholder[u"fullDescription"_s][u"text"_s].toString(),
+                 u"A description still holds the {description} placeholder a new block starts "
+                 "with."_s);
+        QCOMPARE(placeholder[u"help"_s][u"markdown"_s].toString(),
+                 u"A description still holds the `{description}` placeholder a new block starts "
+                 "with.\n\nReplace `{description}` with what the parameter means.\n\nTo keep a "
+                 "procedure as it is: `; glossa-ignore: placeholder` on its header's line or "
+                 "directly above it."_s);
+        QCOMPARE(placeholder[u"help"_s][u"text"_s].toString(),
+                 u"A description still holds the {description} placeholder a new block starts "
+                 "with. Replace {description} with what the parameter means. To keep a procedure "
+                 "as it is: ; glossa-ignore: placeholder on its header's line or directly above "
+                 "it."_s);
+    }
+
+    // Code scanning takes 25,000 results of a run: the rest are left out, and both the log and
+    // the totals line say so.
+    void sarifCutAtGithubsLimit() {
+        Write(u"many/many.pb"_s, QByteArray(kBare).repeated(25002));
+        const Outcome outcome = Glossa({u"-check"_s, u"-format:sarif"_s, u"many"_s});
+        QCOMPARE(outcome.exitCode, 1);
+        QCOMPARE(outcome.err, QByteArray("25002 procedures, 0 documented, 25002 findings, 2 left "
+                                         "out of the SARIF log (code scanning takes 25,000)\n"));
+        const QJsonObject run =
+            QJsonDocument::fromJson(outcome.out).object()[u"runs"_s][0].toObject();
+        QCOMPARE(run[u"results"_s].toArray().size(), 25000);
+        const QJsonValue invocation = run[u"invocations"_s][0];
+        QCOMPARE(invocation[u"executionSuccessful"_s], QJsonValue(true));
+        QCOMPARE(
+            invocation[u"toolExecutionNotifications"_s][0][u"message"_s][u"text"_s].toString(),
+            u"2 results left out: GitHub code scanning takes at most 25,000 results per run"_s);
+        QCOMPARE(invocation[u"toolExecutionNotifications"_s][0][u"level"_s].toString(),
+                 u"warning"_s);
+    }
+
+    // A step shows 10 annotations: 9 findings, then a notice for the rest; every finding is
+    // also a log line. The job summary is appended to GitHub's file, with links to the commit's
+    // lines where the job's environment names it; a summary that can't be added is a warning.
+    void github_data() {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QByteArray>("notice");
+        QTest::addColumn<QByteArray>("firstRow");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray linked = "| [gh/twelve.pb:1](https://github.com/o/r%20x/blob/abc/gh/"
+                                  "twelve.pb#L1) | `missing-comment` | X: no comment block above "
+                                  "the procedure |\n";
+        QTest::newRow("summary with links")
+            << QStringList{u"GITHUB_STEP_SUMMARY=summary.md"_s,
+                           u"GITHUB_SERVER_URL=https://github.com"_s,
+                           u"GITHUB_REPOSITORY=o/r%20x"_s, u"GITHUB_SHA=abc"_s}
+            << QByteArray("::notice::3 more, see the job summary\n") << linked << QByteArray();
+        QTest::newRow("summary without links")
+            << QStringList{u"GITHUB_STEP_SUMMARY=summary.md"_s}
+            << QByteArray("::notice::3 more, see the job summary\n")
+            << QByteArray("| gh/twelve.pb:1 | `missing-comment` | X: no comment block above the "
+                          "procedure |\n")
+            << QByteArray();
+        QTest::newRow("no summary")
+            << QStringList{} << QByteArray("::notice::3 more, see the log\n") << QByteArray()
+            << QByteArray();
+        QTest::newRow("summary not added")
+            << QStringList{u"GITHUB_STEP_SUMMARY=gh"_s}
+            << QByteArray("::notice::3 more, see the job summary\n") << QByteArray()
+            << QByteArray("glossa: warning: the job summary was not added to gh: ");
+    }
+    void github() {
+        QFETCH(QStringList, environment);
+        QFETCH(QByteArray, notice);
+        QFETCH(QByteArray, firstRow);
+        QFETCH(QByteArray, err);
+        Write(u"gh/twelve.pb"_s, QByteArray(kBare).repeated(12));
+        Write(u"summary.md"_s, "Earlier step.\n");
+        for (const QString& variable : environment)
+            qputenv(variable.section(u'=', 0, 0).toLatin1(), variable.section(u'=', 1).toUtf8());
+        const Outcome outcome = Glossa({u"-check"_s, u"-format:github"_s, u"gh"_s});
+        for (const QString& variable : environment)
+            qunsetenv(variable.section(u'=', 0, 0).toLatin1().constData());
+        QByteArray out;
+        for (int line = 1; line <= 23; line += 2) {
+            out += "gh/twelve.pb:" + QByteArray::number(line) +
+                   ":1: warning: X: no comment block above the procedure [missing-comment]\n";
+            if (line <= 17)
+                out += "::warning file=gh/twelve.pb,line=" + QByteArray::number(line) +
+                       ",col=1,title=missing-comment::X: no comment block above the procedure\n";
+        }
+        QCOMPARE(outcome.out, out + notice + "12 procedures, 0 documented, 12 findings\n");
+        QVERIFY2(outcome.err.startsWith(err) && (err.isEmpty() == outcome.err.isEmpty()),
+                 outcome.err.constData());
+        QCOMPARE(outcome.exitCode, 1);
+        const QByteArray summary = Read(u"summary.md"_s);
+        if (firstRow.isEmpty()) {
+            QCOMPARE(summary, QByteArray("Earlier step.\n"));
+            return;
+        }
+        QCOMPARE(summary.left(summary.indexOf("| Finding |")),
+                 QByteArray("Earlier step.\n### Glossa: procedure comments\n\n"
+                            "12 procedures, 0 documented, 12 findings\n\n"
+                            "| Rule | Findings |\n|---|---:|\n| `missing-comment` | 12 |\n\n"));
+        QVERIFY2(summary.contains(QByteArray(
+                     QByteArray("| Finding | Rule | Message |\n|---|---|---|\n") + firstRow)),
+                 summary.constData());
+        QCOMPARE(summary.count("| `missing-comment` | X:"), 12);
     }
 
     // A check that ends in an error still writes its SARIF log, which says so: code scanning
@@ -890,7 +1171,8 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
-        QTest::addColumn<QByteArray>("after"); // empty: unchanged
+        QTest::addColumn<QByteArray>("after");  // empty: unchanged
+        QTest::addColumn<QByteArray>("prefix"); // before the fixture's source
         const QByteArray renamed =
             "fix/one.pb:6:4: warning: Swap: description 3 names \"old\" but describes \"new\" "
             "now [param-renamed]\n";
@@ -913,7 +1195,7 @@ private slots:
         QTest::newRow("-fix") << QStringList{u"-fix"_s} << 1
                               << fixedSwap + renamed + plainFinding +
                                      "2 procedures, 2 documented, 2 findings\n"
-                              << QByteArray() << swapped + rest + plain;
+                              << QByteArray() << swapped + rest + plain << QByteArray();
         QTest::newRow("-diff")
             << QStringList{u"-fix"_s, u"-diff"_s} << 1
             << "--- a/fix/one.pb\n+++ b/fix/one.pb\n@@ -1,8 +1,8 @@\n ;<comment>\n"
@@ -924,7 +1206,7 @@ private slots:
                "+;  more</param>\n ;  <param><b>old:</b> third</param>\n ;  <param>loose</param>\n"
                " ;  <return></return>\n" +
                    fixedSwap + renamed + plainFinding + "2 procedures, 2 documented, 2 findings\n"
-            << QByteArray() << QByteArray();
+            << QByteArray() << QByteArray() << QByteArray();
         QTest::newRow("-fix:plain-comment")
             << QStringList{u"--fix=plain-comment"_s} << 1
             << "fix/one.pb:16:1: fixed: Remove: a plain comment, not a comment block "
@@ -933,10 +1215,7 @@ private slots:
                "now [param-renamed]\n"
                "fix/one.pb:5:4: warning: Swap: description 2 names \"b$\" but describes \"a\" "
                "now [param-renamed]\n" +
-                   renamed +
-                   "fix/one.pb:17:4: warning: Remove: description of \"t\" still holds the "
-                   "placeholder {description} [placeholder]\n"
-                   "2 procedures, 2 documented, 4 findings\n"
+                   renamed + "2 procedures, 2 documented, 3 findings\n"
             << QByteArray()
             << "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> "
                "first\n;  more</param> ; kept\n;  <param><b>b$:</b> second</param>\n" +
@@ -944,20 +1223,35 @@ private slots:
                    "; glossa-ignore: placeholder\n;<comment>\n;  <summary>Removes the "
                    "tab.</summary>\n;  <param><b>t:</b> {description}</param>\n"
                    ";  <return></return>\n;  <example></example>\n;</comment>\n"
-                   "Procedure Remove(t)\nEndProcedure\n";
+                   "Procedure Remove(t)\nEndProcedure\n"
+            << QByteArray();
+        QTest::newRow("suppressed: not fixed")
+            << QStringList{u"-fix"_s} << 1
+            << QByteArray(
+                   "fix/one.pb:4:4: warning: Swap: description 1 names \"a\" but describes "
+                   "\"b.s\" now [param-renamed]\n"
+                   "fix/one.pb:6:4: warning: Swap: description 2 names \"b$\" but describes \"a\" "
+                   "now [param-renamed]\n"
+                   "fix/one.pb:7:4: warning: Swap: description 3 names \"old\" but describes "
+                   "\"new\" "
+                   "now [param-renamed]\n"
+                   "fix/one.pb:17:1: warning: Remove: a plain comment, not a comment block "
+                   "[plain-comment]\n"
+                   "2 procedures, 2 documented, 4 findings\n")
+            << QByteArray() << QByteArray() << QByteArray("; glossa-ignore: param-count\n");
         QTest::newRow("a rule without a fix")
             << QStringList{u"-fix:placeholder"_s} << 2 << QByteArray()
             << QByteArray("glossa: -fix: placeholder has no fix (param-count, param-renamed and "
                           "plain-comment have)\n")
-            << QByteArray();
+            << QByteArray() << QByteArray();
         QTest::newRow("with a baseline")
             << QStringList{u"-fix"_s, u"-baseline:b.txt"_s} << 2 << QByteArray()
             << QByteArray("glossa: -fix takes no baseline: fix first, then check with the "
                           "baseline\n")
-            << QByteArray();
+            << QByteArray() << QByteArray();
         QTest::newRow("-diff alone")
             << QStringList{u"-diff"_s} << 2 << QByteArray()
-            << QByteArray("glossa: -diff works only with -fix\n") << QByteArray();
+            << QByteArray("glossa: -diff works only with -fix\n") << QByteArray() << QByteArray();
     }
     void fix() {
         QFETCH(QStringList, options);
@@ -965,8 +1259,10 @@ private slots:
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
         QFETCH(QByteArray, after);
+        QFETCH(QByteArray, prefix);
         const QByteArray source =
-            "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> first\n"
+            "\xEF\xBB\xBF" + prefix +
+            ";<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> first\n"
             ";  more</param> ; kept\n;  <param><b>b$:</b> second</param>\n"
             ";  <param><b>old:</b> third</param>\n;  <param>loose</param>\n;  <return></return>\n"
             ";  <example></example>\n;</comment>\nProcedure Swap(b.s, a, new, d)\nEndProcedure\n\n"

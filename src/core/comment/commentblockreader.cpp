@@ -1,6 +1,7 @@
 #include "comment/commentblockreader.h"
 
 #include "comment/sourcescan.h"
+#include "comment/suppressioncomment.h"
 #include "comment/trimblanks.h"
 
 #include <algorithm>
@@ -59,9 +60,20 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
     ExistingBlock block;
     const QStringView view(text);
     const qsizetype headerStart = std::clamp<qsizetype>(header.startCharacter, 0, text.size());
+    // Suppression lines between the block and the header neither part them nor count in the
+    // gap the block may leave.
     qsizetype closeEnd = headerStart;
-    while (closeEnd > 0 && (IsBlank(view[closeEnd - 1]) || IsLineEnd(view[closeEnd - 1])))
-        --closeEnd;
+    qsizetype suppressions = 0;
+    for (;;) {
+        while (closeEnd > 0 && (IsBlank(view[closeEnd - 1]) || IsLineEnd(view[closeEnd - 1])))
+            --closeEnd;
+        const qsizetype lineStart = LineStartOf(view, closeEnd);
+        if (lineStart == closeEnd ||
+            !IsSuppressionLine(view.sliced(lineStart, closeEnd - lineStart)))
+            break;
+        suppressions += AfterLineEnd(view, FindLineEnd(view, closeEnd)) - lineStart;
+        closeEnd = lineStart;
+    }
 
     // The closing tag: ";</comment" with or without its ">".
     const QStringView before = view.first(closeEnd);
@@ -78,7 +90,7 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
         return block;
 
     // At most kBlockWindow bytes (all ASCII here) after the closing line's own line end.
-    qsizetype gap = headerStart - closeEnd;
+    qsizetype gap = headerStart - closeEnd - suppressions;
     const qsizetype lineEnd = SkipBlanks(view, closeEnd, headerStart);
     if (lineEnd < headerStart)
         gap -= view[lineEnd] == u'\r' && lineEnd + 1 < headerStart && view[lineEnd + 1] == u'\n'
@@ -122,6 +134,8 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
     BlockReach reach;
     bool closed = false;
     qsizetype lineStart = std::clamp<qsizetype>(headerStart, 0, text.size());
+    // Bytes of suppression lines below the closing line: they don't count in the gap.
+    qsizetype suppressions = 0;
     for (;;) {
         if (lineStart == 0) {
             reach.cutByTextStart = context.WindowStart > 0;
@@ -149,10 +163,14 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
                 if ((tagLength != 10 && tagLength != 11) ||
                     (tagLength == 11 && text[tagEnd - 1] != u'>'))
                     return reach;
-                if (headerStart - tagEnd - (lineStart - previousEnd) > kBlockWindow)
+                if (headerStart - suppressions - tagEnd - (lineStart - previousEnd) > kBlockWindow)
                     return reach;
                 closed = true;
-            } else if (kind != LineKind::Empty || headerStart - previousEnd > kBlockWindow + 2) {
+            } else if (kind == LineKind::Comment &&
+                       IsSuppressionLine(text.sliced(previousStart, previousEnd - previousStart))) {
+                suppressions += lineStart - previousStart;
+            } else if (kind != LineKind::Empty ||
+                       headerStart - suppressions - previousEnd > kBlockWindow + 2) {
                 return reach;
             }
         } else if (kind == LineKind::Opening) {
@@ -198,7 +216,9 @@ LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart) {
             loose.commentLines = comments;
             loose.blankLines = blanks;
         }
-        if (!closed)
+        if (!closed &&
+            !(kind == LineKind::Comment &&
+              IsSuppressionLine(text.sliced(previousStart, previousEnd - previousStart))))
             (kind == LineKind::Empty ? blanks : comments) += 1;
         lineStart = previousStart;
     }

@@ -29,8 +29,9 @@ struct ExistingBlock {
 
 // Finds the block directly above the header: its closing line (";</comment>", the ">" may be
 // missing) is followed by nothing but blanks and line ends, at most 10 bytes after the
-// closing line's own line end; it starts at the nearest opening line (";<comment>") above,
-// and every line between is a comment line or empty. Opening and closing lines start a
+// closing line's own line end (suppression lines there are passed over and not counted, see
+// IsSuppressionLine); it starts at the nearest opening line (";<comment>") above, and every
+// line between is a comment line or empty. Opening and closing lines start a
 // document line, after blanks or tabs. Anything else: no block.
 ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
                                const CommentContext& context);
@@ -46,8 +47,9 @@ struct BlockReach {
 BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
 
 // A block above a header that FindCommentBlock doesn't take: one cut off from the header by
-// plain comment lines or by more blank lines than it allows (detached), or one whose opening
-// line has only comment and empty lines below it down to the header (unclosed).
+// plain comment lines (not suppression lines) or by more blank lines than it allows (detached),
+// or one whose opening line has only comment and empty lines below it down to the header
+// (unclosed).
 struct LooseBlock {
     enum class Kind { None, Detached, Unclosed };
     Kind kind = Kind::None;

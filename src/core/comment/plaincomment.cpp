@@ -1,6 +1,7 @@
 #include "comment/plaincomment.h"
 
 #include "comment/sourcescan.h"
+#include "comment/suppressioncomment.h"
 
 #include <algorithm>
 
@@ -20,10 +21,9 @@ RunLine KindOfRunLine(QStringView comment) {
         rest.startsWith(u"<comment>", Qt::CaseInsensitive) ||
         rest.startsWith(u"</comment", Qt::CaseInsensitive))
         return RunLine::End; // a marker, a fold mark, a block's own line
-    const QStringView words = rest.trimmed();
-    if (words.startsWith(u"glossa-ignore", Qt::CaseInsensitive) &&
-        (words.size() == 13 || words[13] == u':' || IsBlank(words[13])))
+    if (ReadSuppressionComment(comment).present)
         return RunLine::Skipped;
+    const QStringView words = rest.trimmed();
     if (words.startsWith(u"IDE Options =", Qt::CaseInsensitive))
         return RunLine::Settings;
     if (!words.isEmpty() &&

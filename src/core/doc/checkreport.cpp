@@ -1,11 +1,13 @@
 #include "doc/checkreport.h"
 
+#include "doc/rulehelp.h"
 #include "glossaversion.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -53,6 +55,22 @@ QJsonObject PhysicalLocation(const QString& path, const QJsonObject& region) {
                      {u"region"_s, region}}}};
 }
 
+// The version as SemVer: "1.03" is 1.3.0.
+QString SemanticVersion() {
+    QStringList parts;
+    for (const QString& part : QStringLiteral(GLOSSA_VERSION).split(u'.'))
+        parts << QString::number(part.toInt());
+    while (parts.size() < 3)
+        parts << u"0"_s;
+    return parts.join(u'.');
+}
+
+#ifdef GLOSSA_HOMEPAGE
+constexpr QStringView kHomepage = u"" GLOSSA_HOMEPAGE;
+#else
+constexpr QStringView kHomepage;
+#endif
+
 } // namespace
 
 QString FindingMessage(const Finding& finding) {
@@ -80,6 +98,13 @@ QString GithubCommand(const QString& displayPath, const Finding& finding) {
 }
 
 void SarifLog::Add(const QString& path, const Finding& finding, const QString& fingerprint) {
+    if (results_.size() >= kMaxResults) {
+        // An error still ends the run unsuccessfully.
+        if (IsErrorRule(finding.rule))
+            AddError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
+        ++leftOut_;
+        return;
+    }
     const QJsonObject region{{u"startLine"_s, finding.place.line},
                              {u"startColumn"_s, finding.place.column}};
     const QJsonObject location = PhysicalLocation(path, region);
@@ -108,22 +133,54 @@ void SarifLog::AddNote(const QString& id, const QString& text, const QString& pa
         {u"locations"_s, QJsonArray{PhysicalLocation(path, QJsonObject{{u"startLine"_s, line}})}}});
 }
 
-QByteArray SarifLog::ToJson() const {
+QJsonArray SarifLog::RulesJson() const {
+    const QString help = helpUri_.isEmpty() ? kHomepage.toString() : helpUri_;
     QJsonArray rules;
     for (int i = 0; i < kCheckRuleCount; ++i) {
         const CheckRule rule = CheckRule(i);
-        rules.append(QJsonObject{
+        QJsonObject entry{
             {u"id"_s, CheckRuleId(rule)},
             {u"shortDescription"_s, QJsonObject{{u"text"_s, CheckRuleDescription(rule)}}},
-            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, Level(rule)}}}});
+            {u"fullDescription"_s, QJsonObject{{u"text"_s, RuleFullDescription(rule)}}},
+            {u"help"_s,
+             QJsonObject{{u"text"_s, RuleHelpText(rule)}, {u"markdown"_s, RuleHelpMarkdown(rule)}}},
+            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, Level(rule)}}}};
+        if (!help.isEmpty())
+            entry.insert(u"helpUri"_s, QString(help).replace(u"{rule}"_s, CheckRuleId(rule)));
+        rules.append(entry);
     }
-    const QJsonObject driver{{u"name"_s, u"Glossa"_s},
-                             {u"version"_s, QStringLiteral(GLOSSA_VERSION)},
-                             {u"rules"_s, rules}};
+    return rules;
+}
+
+QJsonObject SarifLog::DriverJson() const {
+    QJsonObject driver{{u"name"_s, u"Glossa"_s},
+                       {u"version"_s, QStringLiteral(GLOSSA_VERSION)},
+                       {u"semanticVersion"_s, SemanticVersion()},
+                       {u"rules"_s, RulesJson()}};
+    // The tool's page: the homepage, or a help address that is one page for every rule.
+    const QString information = !kHomepage.isEmpty()
+                                    ? kHomepage.toString()
+                                    : (helpUri_.contains(u"{rule}"_s) ? QString() : helpUri_);
+    if (!information.isEmpty())
+        driver.insert(u"informationUri"_s, information);
+    return driver;
+}
+
+QByteArray SarifLog::ToJson() const {
+    QJsonArray notifications = notifications_;
+    if (leftOut_ > 0)
+        notifications.append(QJsonObject{
+            {u"level"_s, u"warning"_s},
+            {u"message"_s,
+             QJsonObject{
+                 {u"text"_s, u"%1 left out: GitHub code scanning takes at most %2 "
+                             "results per run"_s.arg(
+                                 leftOut_ == 1 ? u"1 result"_s : u"%1 results"_s.arg(leftOut_),
+                                 QLocale(QLocale::English).toString(kMaxResults))}}}});
     QJsonObject invocation{{u"executionSuccessful"_s, !failed_}};
-    if (!notifications_.isEmpty())
-        invocation.insert(u"toolExecutionNotifications"_s, notifications_);
-    const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, driver}}},
+    if (!notifications.isEmpty())
+        invocation.insert(u"toolExecutionNotifications"_s, notifications);
+    const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, DriverJson()}}},
                           {u"columnKind"_s, u"utf16CodeUnits"_s},
                           {u"invocations"_s, QJsonArray{invocation}},
                           {u"results"_s, results_}};

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 
 namespace glossa {
@@ -25,6 +26,14 @@ class SarifLog {
 public:
     // path: the source as the check opened it. fingerprint: the finding's key hashed, which
     // code scanning uses to follow the finding when lines move.
+    // GitHub code scanning takes at most this many results of a run; the rest are left out.
+    static constexpr qsizetype kMaxResults = 25000;
+    // Where the rules' help is: "{rule}" in it stands for the rule's id. Without it, a
+    // GLOSSA_HOMEPAGE set at build time, if any; with neither, the log names no address.
+    void SetHelpUri(const QString& base) { helpUri_ = base; }
+    // Results left out over kMaxResults.
+    qsizetype LeftOut() const { return leftOut_; }
+    // path: the source as the check opened it.
     // A finding of an error's rule also ends the run unsuccessfully.
     void Add(const QString& path, const Finding& finding, const QString& fingerprint);
     // Why the run didn't finish its work (an unknown option, an unreadable path): the log then
@@ -36,9 +45,14 @@ public:
     QByteArray ToJson() const;
 
 private:
+    QJsonArray RulesJson() const;
+    QJsonObject DriverJson() const;
+
     QJsonArray results_;
     QJsonArray notifications_;
     bool failed_ = false;
+    QString helpUri_;
+    qsizetype leftOut_ = 0;
 };
 
 } // namespace glossa

@@ -111,6 +111,21 @@ const OptionSpec kOptions[] = {
          o.diff = true;
          return QString();
      }},
+    {u"config", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.configFile = v;
+         return QString();
+     }},
+    {u"no-config", false, kCheck,
+     [](DocumentationOptions& o, const QString&) {
+         o.noConfig = true;
+         return QString();
+     }},
+    {u"help-uri", true, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.helpUri = v;
+         return QString();
+     }},
     {u"documented", false, kCheck,
      [](DocumentationOptions& o, const QString&) {
          o.documentedOnly = true;
@@ -216,6 +231,7 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
 
     const bool exporting = !options.exportFolder.isEmpty();
     for (const OptionSpec* spec : used) {
+        options.given << spec->name.toString();
         if (!(spec->modes & kExport) && !options.check)
             options.errors << u"-%1 works only with -check"_s.arg(spec->name);
         if (!(spec->modes & kCheck) && !exporting)
@@ -251,7 +267,13 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
         options.errors << u"-force works only with -export: or -write-baseline:"_s;
     if (options.paths.isEmpty())
         options.errors << u"name the source files or folders to read"_s;
+    if (options.noConfig && !options.configFile.isEmpty())
+        options.errors << u"-config and -no-config exclude each other"_s;
     return options;
+}
+
+bool IsDocumentationOption(QStringView name) {
+    return FindOption(name.toString()) != nullptr;
 }
 
 } // namespace glossa

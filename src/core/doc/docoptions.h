@@ -29,13 +29,17 @@ struct DocumentationOptions {
     bool documentedOnly = false;
     QList<CheckRule> fixRules; // -fix: the rules whose findings are fixed; empty: no fixing
     bool diff = false;         // -diff: the fixes as a unified diff, no file written
+    QString helpUri;           // the rules' help in a SARIF log ({rule})
     QString sourceUrl;         // links to each procedure's source line ({path}, {line})
     bool ideTheme = false;     // the preview's colours on the pages
     bool force = false;        // replace files that Glossa didn't write (export, baseline)
     QString baseline;          // findings to leave out of the check's report
     QString writeBaseline;     // where to write the check's findings as a baseline
+    QString configFile;        // -config:FILE, the check's settings in place of glossa.ini's
+    bool noConfig = false;     // -no-config: no glossa.ini
     QStringList paths;
     QStringList errors; // what can't be used, one line each
+    QStringList given;  // the options given, by name ("rules", "exclude")
 
     // An error's rule is always on: a source that can't be read is never passed over.
     bool RuleOn(CheckRule rule) const {
@@ -54,5 +58,8 @@ ConsoleRequest ConsoleRequestOf(const QStringList& arguments);
 // "--" ends the options. An unknown option, a missing value, an option of the other mode, an
 // unknown rule or format is an error.
 DocumentationOptions ParseDocumentationOptions(const QStringList& arguments);
+
+// Whether a check or export run knows the option ("rules", "baseline").
+bool IsDocumentationOption(QStringView name);
 
 } // namespace glossa

@@ -1,12 +1,14 @@
 #include "doc/docrun.h"
 
 #include "doc/baseline.h"
+#include "doc/checkconfig.h"
 #include "doc/checkedoutput.h"
 #include "doc/checkreport.h"
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
 #include "doc/findingkey.h"
+#include "doc/githubreport.h"
 #include "doc/gitlabreport.h"
 #include "doc/inorder.h"
 #include "doc/linkcheck.h"
@@ -22,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -313,6 +316,11 @@ private:
     SarifLog sarif_;
     GitlabReport gitlab_;
     BaselineRun baseline_;
+    const bool githubLog_;
+    // GITHUB_STEP_SUMMARY: the job summary's file, which -format:github appends to.
+    const QString summaryPath_;
+    GithubReport github_;
+    QString totals_;
     ProgressLine progress_;
     bool failed_ = false;
 
@@ -349,7 +357,7 @@ private:
 
 DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& settingsPath,
                                    std::FILE* out, std::FILE* err)
-    : options_(ParseDocumentationOptions(arguments)), settingsPath_(settingsPath), err_(err),
+    : options_(ParseOptionsWithConfig(arguments)), settingsPath_(settingsPath), err_(err),
       sarifLog_(options_.check && options_.checkFormat == CheckFormat::Sarif),
       gitlabLog_(options_.check && options_.checkFormat == CheckFormat::Gitlab),
       keyed_(sarifLog_ || gitlabLog_ || !options_.baseline.isEmpty() ||
@@ -357,7 +365,11 @@ DocumentationRun::DocumentationRun(const QStringList& arguments, const QString& 
       exporting_(!options_.exportFolder.isEmpty()),
       linking_(options_.check && options_.RuleOn(CheckRule::BrokenLink)),
       extension_(options_.markdown ? u".md"_s : u".html"_s), outFolder_(options_.exportFolder),
-      output_(out), progress_(err) {}
+      output_(out), githubLog_(options_.check && options_.checkFormat == CheckFormat::Github),
+      summaryPath_(githubLog_ ? qEnvironmentVariable("GITHUB_STEP_SUMMARY") : QString()),
+      github_(GithubBlobUrl(), !summaryPath_.isEmpty()), progress_(err) {
+    sarif_.SetHelpUri(options_.helpUri);
+}
 
 int DocumentationRun::Run() {
     if (!options_.errors.isEmpty()) {
@@ -649,7 +661,7 @@ QString DocumentationRun::FindingText(const SourceFile& source, const Finding& f
     else if (options_.checkFormat == CheckFormat::Gitlab)
         gitlab_.Add(source.displayPath, finding, fingerprint);
     else if (options_.checkFormat == CheckFormat::Github)
-        return GithubCommand(source.displayPath, finding);
+        return github_.Add(source.displayPath, source.path, finding);
     else if (options_.checkFormat == CheckFormat::Lines)
         return FindingLine(source.displayPath, finding);
     return QString();
@@ -913,9 +925,15 @@ void DocumentationRun::PrintCount() {
                         .arg(findingCount_ == 1 ? u"finding"_s : u"findings"_s);
     if (baseline_.Active() && !baseline_.Writing())
         count += u" (%1 in the baseline)"_s.arg(baseline_.Taken());
+    if (sarif_.LeftOut() > 0)
+        count += u", %1 left out of the SARIF log (code scanning takes %2)"_s.arg(sarif_.LeftOut())
+                     .arg(QLocale(QLocale::English).toString(SarifLog::kMaxResults));
     count += u'\n';
+    totals_ = count;
     if (baseline_.Writing() && !failed_)
         count += u"baseline written to %1\n"_s.arg(Native(baseline_.File()));
+    if (githubLog_)
+        output_.WriteText(github_.Closing());
     if (sarifLog_ || gitlabLog_)
         Print(err_, count);
     else
@@ -926,6 +944,8 @@ void DocumentationRun::SayError(const QString& text) {
     Print(err_, u"glossa: "_s + text + u'\n');
     if (sarifLog_)
         sarif_.AddError(text);
+    if (githubLog_)
+        output_.WriteText(github_.Error(text));
 }
 
 void DocumentationRun::Fail(const QString& text) {
@@ -942,6 +962,11 @@ int DocumentationRun::Finish(int code) {
     // A report of a run that failed would look complete: GitLab gets none.
     if (gitlabLog_ && code != 2)
         output_.Write(gitlab_.ToJson());
+    // GitHub's file: a summary that can't be added costs the job nothing else.
+    if (QString reason; !summaryPath_.isEmpty() &&
+                        !AppendToFile(summaryPath_, github_.Summary(totals_).toUtf8(), &reason))
+        Print(err_, u"glossa: warning: the job summary was not added to %1: %2\n"_s.arg(
+                        Native(summaryPath_), reason));
     output_.Finish();
     return output_.ExitCode(code, err_);
 }

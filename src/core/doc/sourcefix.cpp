@@ -126,8 +126,12 @@ FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules
     for (qsizetype i = 0; i < before.size(); ++i) {
         if (documentedOnly && !before[i].documented)
             continue;
-        if (std::optional<Edit> edit =
-                FixProcedure(source.text, source.context, before[i].header, descriptions, plain)) {
+        // What "; glossa-ignore" silences is left as it is.
+        const auto on = [&](CheckRule rule) { return !IsSuppressed(before[i], rule); };
+        const bool follow =
+            descriptions && on(CheckRule::ParamCount) && on(CheckRule::ParamRenamed);
+        if (std::optional<Edit> edit = FixProcedure(source.text, source.context, before[i].header,
+                                                    follow, plain && on(CheckRule::PlainComment))) {
             edit->procedure = i;
             edits << *edit;
         }

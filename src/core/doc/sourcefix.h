@@ -16,7 +16,8 @@ namespace glossa {
 //   parameters' lines), and a renamed parameter's description keeps its old bold name.
 // - plain-comment: the plain comment above a header becomes its block (summary = its text,
 //   default descriptions).
-// Nothing else changes: every other byte of the source stays, no text is removed.
+// Nothing else changes: every other byte of the source stays, no text is removed. A procedure
+// whose "; glossa-ignore" silences one of a fix's rules doesn't get that fix.
 struct FixedSource {
     QByteArray bytes;     // the whole new source (its byte-order mark kept); empty: no change
     QList<Finding> fixed; // the findings (of any rule) the fixes took away, at their old places

@@ -52,6 +52,61 @@ SourcePlace FieldPlace(const QString& blockText, const BlockParts& parts, const 
     return {block.line + field.firstLine, lineStartColumn + int(tag - line.start)};
 }
 
+// Consecutive suppression lines upwards from the line above the one starting at lineStart
+// (whose number is line), into notes; passBlank also passes empty lines.
+void CollectSuppressionLines(QStringView text, qsizetype lineStart, int line, bool passBlank,
+                             QList<SuppressionNote>& notes) {
+    while (lineStart > 0) {
+        qsizetype end = lineStart - 1;
+        if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
+            --end;
+        qsizetype start = end;
+        while (start > 0 && !IsLineEnd(text[start - 1]))
+            --start;
+        const QStringView content = text.sliced(start, end - start);
+        const qsizetype first = SkipBlanks(content, 0);
+        --line;
+        if (first == content.size() && passBlank) {
+            lineStart = start;
+            continue;
+        }
+        if (!IsSuppressionLine(content))
+            return;
+        notes.append({{line, int(first) + 1}, ReadSuppressionComment(content.sliced(first))});
+        lineStart = start;
+    }
+}
+
+// The suppressions of a procedure: see ProcedureReport::suppressions.
+QList<SuppressionNote> FindSuppressions(QStringView text, const ProcedureReport& report,
+                                        const ExistingBlock& block) {
+    QList<SuppressionNote> notes;
+    const ProcedureHeader& header = report.header;
+    // Each line of the header, through the end of its last line.
+    const qsizetype headerEnd =
+        header.startCharacter + header.linePrefix.size() + header.headerText.size();
+    for (qsizetype start = header.startCharacter; start <= headerEnd && start < text.size();) {
+        const qsizetype end = FindLineEnd(text, start);
+        const QStringView line = text.sliced(start, end - start);
+        if (const qsizetype comment = CommentStartInCode(line); comment >= 0) {
+            if (SuppressionComment found = ReadSuppressionComment(line.sliced(comment));
+                found.present)
+                notes.append({{report.line, report.column}, found});
+        }
+        if (end >= text.size())
+            break;
+        start = AfterLineEnd(text, end);
+    }
+    CollectSuppressionLines(text, header.startCharacter, report.line, block.present, notes);
+    if (block.present) {
+        qsizetype opening = block.startCharacter;
+        while (opening > 0 && IsBlank(text[opening - 1]))
+            --opening;
+        CollectSuppressionLines(text, opening, report.blockPlace.line, false, notes);
+    }
+    return notes;
+}
+
 } // namespace
 
 QString ProcedureName(const QString& headerText) {
@@ -119,6 +174,7 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
             report.plainComment = true;
             report.summary = Tags(plain.text);
         }
+        report.suppressions = FindSuppressions(text, report, block);
         reports.append(report);
     }
     return reports;
@@ -144,6 +200,7 @@ constexpr RuleText kRules[kCheckRuleCount] = {
     {u"empty-param", u"A description says nothing but the parameter's name."},
     {u"missing-return", u"A procedure that returns a value has no <return> text."},
     {u"broken-link", u"A Name() mention names no procedure and no built-in function."},
+    {u"unknown-rule", u"A ; glossa-ignore: comment names no rule."},
     {u"plain-comment", u"A plain comment above the procedure, not a comment block."},
     {u"unreadable-source", u"The source's text can't be read (an error)."},
 };
@@ -226,17 +283,47 @@ bool SaysNothing(const QString& description) {
 
 } // namespace
 
-QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
+bool IsSuppressed(const ProcedureReport& procedure, CheckRule rule) {
+    if (IsErrorRule(rule) || rule == CheckRule::UnknownRule)
+        return false;
+    for (const SuppressionNote& note : procedure.suppressions) {
+        if (note.comment.allRules)
+            return true;
+        for (const QString& id : note.comment.ids) {
+            CheckRule named;
+            if (CheckRuleById(id, &named) && named == rule)
+                return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// A finding for each id of the procedure's suppressions that names no rule, or one that no
+// comment silences.
+void AddUnknownRules(const ProcedureReport& procedure, QList<Finding>& findings) {
+    for (const SuppressionNote& note : procedure.suppressions) {
+        for (const QString& id : note.comment.ids) {
+            CheckRule rule;
+            if (!CheckRuleById(id, &rule))
+                findings.append({note.place, CheckRule::UnknownRule, procedure.name,
+                                 u"glossa-ignore names no rule \"%1\""_s.arg(id)});
+            else if (IsErrorRule(rule))
+                findings.append({note.place, CheckRule::UnknownRule, procedure.name,
+                                 u"glossa-ignore can't silence %1"_s.arg(CheckRuleId(rule))});
+        }
+    }
+}
+
+// The checks of a documented procedure's block.
+QList<Finding> CheckBlock(const ProcedureReport& procedure) {
     QList<Finding> findings;
     auto add = [&](CheckRule rule, const SourcePlace& place, const QString& message,
                    const QString& parameter = QString()) {
         findings.append({place, rule, procedure.name, message, parameter});
     };
     const SourcePlace header{procedure.line, procedure.column};
-    if (!procedure.documented) {
-        findings.append(NoBlockFinding(procedure));
-        return findings;
-    }
     if (procedure.plainComment) {
         add(CheckRule::PlainComment, header, u"a plain comment, not a comment block"_s);
         return findings;
@@ -276,6 +363,18 @@ QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
         add(CheckRule::MissingReturn, procedure.resultPlace.line ? procedure.resultPlace : header,
             u"%1 <return> for a procedure that returns %2"_s.arg(
                 procedure.resultPlace.line ? u"empty"_s : u"no"_s, type));
+    return findings;
+}
+
+} // namespace
+
+QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
+    QList<Finding> findings =
+        procedure.documented ? CheckBlock(procedure) : QList<Finding>{NoBlockFinding(procedure)};
+    if (!procedure.suppressions.isEmpty()) {
+        findings.removeIf([&](const Finding& f) { return IsSuppressed(procedure, f.rule); });
+        AddUnknownRules(procedure, findings);
+    }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return std::pair(a.place.line, a.place.column) < std::pair(b.place.line, b.place.column);
     });

@@ -3,6 +3,7 @@
 #include "comment/commentblockreader.h"
 #include "comment/commentcontext.h"
 #include "comment/procedureheader.h"
+#include "comment/suppressioncomment.h"
 
 #include <QList>
 #include <QString>
@@ -18,6 +19,13 @@ namespace glossa {
 struct SourcePlace {
     int line = 0;
     int column = 0;
+};
+
+// A "; glossa-ignore" comment that speaks for a procedure, and where it stands: the comment's
+// ";" on a line of its own, the header's keyword for one after the header's code.
+struct SuppressionNote {
+    SourcePlace place;
+    SuppressionComment comment;
 };
 
 // One procedure of a source and what its comment block says, as the editor window would
@@ -44,6 +52,9 @@ struct ProcedureReport {
     // line (detached) or opening line (unclosed).
     LooseBlock looseBlock;
     int looseLine = 0;
+    // On the header's lines after the code, on the lines between its block and the header, and
+    // directly above the block (or above the header when it has none).
+    QList<SuppressionNote> suppressions;
 };
 
 // Every procedure of a source's text, in order, each with the block directly above it.
@@ -63,11 +74,12 @@ enum class CheckRule {
     EmptyParam,      // a "<param>" saying nothing but the parameter's bold name
     MissingReturn,   // a procedure that returns a value, without "<return>" text
     BrokenLink,      // a "Name()" mention of no procedure the export can link, nor a built-in
+    UnknownRule,     // a "; glossa-ignore:" comment naming no rule
     PlainComment,    // plain comment lines above the procedure instead of a block
     // The source's text can't be read (UTF-16): an error, which no option turns off.
     UnreadableSource,
 };
-inline constexpr int kCheckRuleCount = 13;
+inline constexpr int kCheckRuleCount = 14;
 
 QString CheckRuleId(CheckRule rule);          // "missing-comment", ...
 QString CheckRuleDescription(CheckRule rule); // one sentence
@@ -100,8 +112,13 @@ struct Finding {
     QString module;
 };
 
-// The problems of a procedure's comment, by every rule, in the order of their places.
+// The problems of a procedure's comment, by every rule, in the order of their places, without
+// those its suppressions silence.
 QList<Finding> CheckProcedure(const ProcedureReport& procedure);
+
+// Whether the procedure's "; glossa-ignore" comments silence the rule. An error's rule is never
+// silenced, nor unknown-rule (a mistyped id must not hide itself).
+bool IsSuppressed(const ProcedureReport& procedure, CheckRule rule);
 
 // The procedure's name in a header text ("Procedure.s Foo(a)" gives "Foo").
 QString ProcedureName(const QString& headerText);

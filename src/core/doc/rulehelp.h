@@ -1,0 +1,16 @@
+#pragma once
+
+#include "doc/sourcereport.h"
+
+#include <QString>
+
+namespace glossa {
+
+// What a rule finds and why it matters, in a paragraph (SARIF's fullDescription).
+QString RuleFullDescription(CheckRule rule);
+// How to mend a finding of the rule, and how to keep a procedure as it is, as Markdown (SARIF's
+// help.markdown) and as plain text (help.text).
+QString RuleHelpMarkdown(CheckRule rule);
+QString RuleHelpText(CheckRule rule);
+
+} // namespace glossa
