@@ -85,6 +85,13 @@ Checking and exporting
                              {path} and {line} are filled in, e.g.
                              https://host/repo/blob/main/{path}#L{line}
   -theme:ide                 the export takes the preview's colours
+  -title:NAME                the project's name in each page's title and header
+                             (default: the first PATH's folder name)
+  -doc-version:TEXT          the version shown beside that name
+  -public-only               the export leaves out procedures private to their
+                             module (not in its DeclareModule) and sources
+                             without public procedures
+  -no-stale                  the export doesn't mark stale parts of comments
   -force                     the export replaces files in FOLDER that it didn't
                              write (without it, it names them and writes
                              nothing); -write-baseline replaces any FILE

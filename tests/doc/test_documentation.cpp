@@ -1026,13 +1026,14 @@ private slots:
         QCOMPARE(outcome.out, QByteArray("2 pages and the index written to out/html\n"));
         QCOMPARE(outcome.exitCode, 0);
         QCOMPARE(Files(u"out/html"_s),
-                 (QStringList{u".glossa-export"_s, u"index.html"_s, u"one.pb.html"_s,
-                              u"procedures.html"_s, u"sub/two.pb.html"_s}));
+                 (QStringList{u".glossa-export"_s, u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s,
+                              u"one.pb.html"_s, u"procedures.html"_s, u"sub/two.pb.html"_s}));
 
         const QByteArray one = Read(u"out/html/one.pb.html"_s);
         QVERIFY_FRAGMENTS(
-            one, "<title>one.pb</title>",
-            "<nav><a href=\"index.html\">Index</a><a href=\"procedures.html\">All procedures "
+            one, "<title>one.pb \xE2\x80\x94 docs</title>",
+            "<header>\n<span class=\"project\">docs</span>\n<nav><a "
+            "href=\"index.html\">Index</a><a href=\"procedures.html\">All procedures "
             "A\xE2\x80\x93Z</a></nav>",
             "<section class=\"proc\" id=\"OpenDoor\">\n<h2>OpenDoor</h2>\n"
             "<pre class=\"header\"><code>Procedure OpenDoor(key)</code></pre>",
@@ -1041,19 +1042,35 @@ private slots:
             "<tr><td><code>key</code></td><td><span class=\"none\">\xE2\x80\x94</span></td><td>"
             "<span class=\"none\">\xE2\x80\x94</span></td><td>the key<br>any key</td></tr>",
             "<h3>Result</h3>\n<p class=\"result\">1 on success</p>",
-            "<pre class=\"example\"><code>OpenDoor(k)</code></pre>",
+            "<pre class=\"example\" tabindex=\"0\"><code>OpenDoor(k)</code></pre>",
             "<p class=\"source\">Source: <code>one.pb:7</code></p>",
             "<div class=\"stale\" data-rule=\"missing-comment\"><span "
             "class=\"rule\">missing-comment</span>");
-        // Self-contained, nothing run, in its own colours without -theme:ide.
-        QVERIFY(one.contains("content=\"default-src 'none'; style-src 'unsafe-inline'\""));
-        QVERIFY(!one.contains("<script"));
-        QVERIFY(one.contains("prefers-color-scheme: dark"));
+        // Style and script only from the files beside the index, listed as the export's; a
+        // landmark to skip to; the page's procedures listed.
+        QVERIFY_FRAGMENTS(
+            one,
+            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+            "style-src 'self'; script-src 'self'\">\n<meta name=\"viewport\" "
+            "content=\"width=device-width, initial-scale=1\">\n",
+            "<link rel=\"stylesheet\" href=\"glossa.css\">\n<script src=\"glossa.js\" "
+            "defer></script>\n</head>\n<body>\n<a class=\"skip\" href=\"#main\">Skip to "
+            "content</a>\n<header>\n",
+            "<div class=\"page\">\n<nav class=\"toc\" aria-label=\"On this page\">\n<details>\n"
+            "<summary>On this page</summary>\n<ul>\n<li><a href=\"#OpenDoor\">OpenDoor</a></li>\n"
+            "<li><a href=\"#Close\">Close</a></li>\n</ul>\n</details>\n</nav>\n<main "
+            "id=\"main\">\n<h1>one.pb</h1>",
+            "</main>\n</div>\n</body>");
+        QVERIFY(!one.contains("<style") && !one.contains("<script>"));
+        QVERIFY(Read(u"out/html/glossa.css"_s).contains("prefers-color-scheme: dark"));
+        QVERIFY_FRAGMENTS(Read(u"out/html/.glossa-export"_s), "glossa.css", "glossa.js");
 
         // The Latin-1 byte reads as the character, written as UTF-8; the file link points at
         // the file.
         QVERIFY_FRAGMENTS(Read(u"out/html/sub/two.pb.html"_s),
                           "<a href=\"../index.html\">Index</a>",
+                          "<link rel=\"stylesheet\" href=\"../glossa.css\">\n<script "
+                          "src=\"../glossa.js\" defer></script>",
                           "Caf\xC3\xA9 <i>noir</i> <a href=\"file:///tmp/x.txt\">"
                           "file:///tmp/x.txt</a>");
         QVERIFY_FRAGMENTS(Read(u"out/html/index.html"_s),
@@ -1079,9 +1096,9 @@ private slots:
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.exitCode, 0);
         // A source without procedures gets no page.
-        QCOMPARE(Files(u"out/ref"_s),
-                 (QStringList{u".glossa-export"_s, u"colors.pb.html"_s, u"index.html"_s,
-                              u"procedures.html"_s, u"shapes.pb.html"_s}));
+        QCOMPARE(Files(u"out/ref"_s), (QStringList{u".glossa-export"_s, u"colors.pb.html"_s,
+                                                   u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s,
+                                                   u"procedures.html"_s, u"shapes.pb.html"_s}));
         QVERIFY_FRAGMENTS(
             Read(u"out/ref/shapes.pb.html"_s),
             "<section class=\"proc\" id=\"Shapes::Area\">\n<h2><span "
@@ -1094,7 +1111,8 @@ private slots:
             "class=\"none\">\xE2\x80\x94</span></td><td>the width</td></tr>\n"
             "<tr><td><code>h</code></td><td><code>.d</code></td><td><code>1.0</code></td><td><span "
             "class=\"none\">No description.</span></td></tr>",
-            "<pre class=\"example\"><code>If Area(2, 3) &gt; 5\n  Debug &quot;big&quot;\nEndIf"
+            "<pre class=\"example\" tabindex=\"0\"><code>If Area(2, 3) &gt; 5\n  Debug "
+            "&quot;big&quot;\nEndIf"
             "</code></pre>",
             "<a href=\"https://git.example/r/blob/main/shapes.pb#L13\"><code>shapes.pb:13</code>",
             "<h2><span class=\"module\">Shapes::</span>Helper <span "
@@ -1111,7 +1129,7 @@ private slots:
                           "<tr><td><code>color</code></td><td><code>.l</code></td><td><code>$FF00FF"
                           "</code></td><td><span class=\"none\">No description.</span></td></tr>",
                           "<div class=\"stale\" data-rule=\"param-count\">");
-        // Public procedures first, private ones after them; one script, admitted by its hash.
+        // Public procedures first, private ones after them.
         const QByteArray index = Read(u"out/ref/index.html"_s);
         QVERIFY_FRAGMENTS(
             index, "<div data-g=\"colors\">\n<h2><span class=\"module\">Module</span> Colors</h2>",
@@ -1119,9 +1137,8 @@ private slots:
             "<a href=\"shapes.pb.html#Shapes::Init\"><code>Init()</code></a> <span "
             "class=\"badge\">private</span> <span class=\"badge\">undocumented</span>",
             "5 procedures in 2 files, 4 documented (80\xC2\xA0%), 2 with stale parts",
-            "script-src 'sha256-", "<input id=\"q\" type=\"search\"");
+            "<main id=\"main\">\n<h1>Index</h1>", "<input id=\"q\" type=\"search\"");
         QVERIFY(index.indexOf("#Shapes::Area\"") < index.indexOf("#Shapes::Helper\""));
-        QCOMPARE(index.count("<script"), 1);
         const QByteArray all = Read(u"out/ref/procedures.html"_s);
         QVERIFY_FRAGMENTS(all, "<li><a href=\"shapes.pb.html#Shapes::Area\"><code>Shapes::Area()"
                                "</code></a>");
@@ -1294,6 +1311,35 @@ private slots:
 
     // The export reads sources with any line ends and zero bytes as the check does, modules
     // included.
+    // A site to publish: the project's name and version on every page, no private procedure
+    // (mentions of one are plain text), no source with only private ones, no stale marks.
+    void exportForPublishing() {
+        Write(u"pub/shapes.pb"_s, kShapes);
+        Write(u"pub/hidden.pb"_s, "Module H\n  Procedure P()\n  EndProcedure\nEndModule\n");
+        const Outcome outcome =
+            Glossa({u"-export:out/pub"_s, u"pub"_s, u"-public-only"_s, u"-no-stale"_s,
+                    u"-title:Shapes & Co"_s, u"--doc-version"_s, u"2.0 beta"_s});
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/pub\n"));
+        QCOMPARE(Files(u"out/pub"_s),
+                 (QStringList{u".glossa-export"_s, u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s,
+                              u"procedures.html"_s, u"shapes.pb.html"_s}));
+        const QByteArray page = Read(u"out/pub/shapes.pb.html"_s);
+        QVERIFY_FRAGMENTS(page, "<title>shapes.pb \xE2\x80\x94 Shapes &amp; Co 2.0 beta</title>",
+                          "<span class=\"project\">Shapes &amp; Co <span class=\"version\">2.0 "
+                          "beta</span></span>",
+                          "<ul>\n<li><a href=\"#Shapes::Area\">Shapes::Area</a></li>\n</ul>",
+                          "<p class=\"where\">1 procedure, 1 documented</p>",
+                          "See Helper() and colors::init().</p>");
+        QVERIFY(!page.contains("id=\"Shapes::Helper\"") && !page.contains("class=\"stale\""));
+        QVERIFY(Glossa({u"-export:out/unpub"_s, u"pub"_s}).out.contains("2 pages"));
+        QVERIFY(Read(u"out/unpub/shapes.pb.html"_s).contains("class=\"stale\""));
+        const QByteArray index = Read(u"out/pub/index.html"_s);
+        QVERIFY_FRAGMENTS(index, "1 procedure in 1 file, 1 documented (100\xC2\xA0%)");
+        QVERIFY(!index.contains("#Shapes::Helper") && !index.contains("hidden.pb"));
+        QVERIFY(!Read(u"out/pub/procedures.html"_s).contains("Init()"));
+    }
+
     void exportReadsEveryLineEnd() {
         const Outcome outcome = Glossa({u"-export:out/ends"_s, u"-format:markdown"_s, u"ends"_s});
         QCOMPARE(outcome.err, QByteArray());
@@ -1319,19 +1365,20 @@ private slots:
         Write(u"out/gone/x/mine.txt"_s, "mine");
         QVERIFY(QDir().mkpath(dir.filePath(u"out/gone/empty"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
-        QCOMPARE(Files(u"out/gone"_s),
-                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
-                              u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s,
-                              u"sub/b.pb.html"_s, u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
+        QCOMPARE(
+            Files(u"out/gone"_s),
+            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"glossa.css"_s, u"glossa.js"_s,
+                         u"index.html"_s, u"mine.pb.html"_s, u"notes.txt"_s, u"procedures.html"_s,
+                         u"sub/b.pb.html"_s, u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
         // The index of the subset still knows the other pages.
         QVERIFY(Read(u"out/gone/index.html"_s).contains("href=\"sub/b.pb.html#OpenDoor\""));
         QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
         QVERIFY(QFile::remove(dir.filePath(u"gone/x/y/c.pb"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
-        QCOMPARE(
-            Files(u"out/gone"_s),
-            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
-                         u"notes.txt"_s, u"procedures.html"_s, u"x/mine.txt"_s}));
+        QCOMPARE(Files(u"out/gone"_s),
+                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"glossa.css"_s, u"glossa.js"_s,
+                              u"index.html"_s, u"mine.pb.html"_s, u"notes.txt"_s,
+                              u"procedures.html"_s, u"x/mine.txt"_s}));
         QCOMPARE(Read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
         QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/sub"_s)));
         QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/x/y"_s)));
@@ -1370,13 +1417,14 @@ private slots:
         QCOMPARE(
             Glossa({u"-export:out/plain"_s, u"docs/one.pb"_s}, dir.filePath(u"config"_s)).exitCode,
             0);
-        QVERIFY(!Read(u"out/plain/one.pb.html"_s).contains("#FF0000"));
+        QVERIFY(!Read(u"out/plain/glossa.css"_s).contains("#FF0000"));
         const Outcome outcome =
             Glossa({u"-export:out/coloured"_s, u"docs/one.pb"_s, u"-theme:ide"_s},
                    dir.filePath(u"config"_s));
         QCOMPARE(outcome.exitCode, 0);
+        QVERIFY(Read(u"out/coloured/glossa.css"_s)
+                    .contains(":root { color-scheme: normal; --bg: #FF0000; --fg: #FFFFFF;"));
         const QByteArray page = Read(u"out/coloured/one.pb.html"_s);
-        QVERIFY(page.contains(":root { color-scheme: normal; --bg: #FF0000; --fg: #FFFFFF;"));
         QVERIFY(page.contains("<h3>Ergebnis</h3>"));
         QVERIFY(page.contains("<h3>Beispiel</h3>"));
         // The Markdown pages take the language too.
@@ -1396,8 +1444,9 @@ private slots:
         QCOMPARE(outcome.exitCode, 2);
         QCOMPARE(outcome.err, QByteArray("glossa: twice/one.pb not exported: its page "
                                          "one.pb.html is taken by docs/one.pb\n"));
-        QCOMPARE(Files(u"out/twice"_s), (QStringList{u".glossa-export"_s, u"index.html"_s,
-                                                     u"one.pb.html"_s, u"procedures.html"_s}));
+        QCOMPARE(Files(u"out/twice"_s),
+                 (QStringList{u".glossa-export"_s, u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s,
+                              u"one.pb.html"_s, u"procedures.html"_s}));
     }
 
     // The search box filters the index and the A-Z list as one types, in a real browser: a page
@@ -1561,7 +1610,8 @@ window.addEventListener('load', function () {
         }
         QCOMPARE(Files(u"inside"_s),
                  (QStringList{u"a.pb"_s, u"site/.glossa-export"_s, u"site/a.pb.html"_s,
-                              u"site/index.html"_s, u"site/procedures.html"_s}));
+                              u"site/glossa.css"_s, u"site/glossa.js"_s, u"site/index.html"_s,
+                              u"site/procedures.html"_s}));
     }
 
     // The page of a source that is there but can't be read stays, listed as Glossa's, and the

@@ -336,8 +336,8 @@ private slots:
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         QVERIFY(out && err);
-        // Past the manifest (written first, some 200 bytes): the first page fails.
-        SetWriteFaultForTesting(WriteStep::Write, 2048, ENOSPC);
+        // Past the manifest (written first, some 300 bytes): the first page (some 1,300) fails.
+        SetWriteFaultForTesting(WriteStep::Write, 768, ENOSPC);
         const int code =
             RunDocumentation({u"-export:"_s + dir.filePath(u"docs"_s), dir.filePath(u"src"_s)},
                              dir.filePath(u"none.ini"_s), out, err);
@@ -347,8 +347,8 @@ private slots:
                  u"glossa: can't write %1/a.pb.html: No space left on device\n"_s.arg(docs));
         QCOMPARE(ReadAll(out), u"1 page and the index written to %1\n"_s.arg(docs));
         QCOMPARE(QDir(docs).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 (QStringList{u".glossa-export"_s, u"b.pb.html"_s, u"index.html"_s,
-                              u"procedures.html"_s}));
+                 (QStringList{u".glossa-export"_s, u"b.pb.html"_s, u"glossa.css"_s, u"glossa.js"_s,
+                              u"index.html"_s, u"procedures.html"_s}));
         std::fclose(out);
         std::fclose(err);
     }

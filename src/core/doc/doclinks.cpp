@@ -68,14 +68,24 @@ qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
 
 // The end of a web or file address that starts at i, or 0 when none starts there.
 qsizetype AddressAt(QStringView text, qsizetype i) {
+    const bool file = StartsWithAt(text, i, "file:///"_L1);
     qsizetype scheme = 0;
     if (StartsWithAt(text, i, "http://"_L1))
         scheme = 7;
-    else if (StartsWithAt(text, i, "https://"_L1) || StartsWithAt(text, i, "file:///"_L1))
+    else if (StartsWithAt(text, i, "https://"_L1) || file)
         scheme = 8;
     if (scheme == 0)
         return 0;
-    const qsizetype end = AddressEnd(text, i);
+    qsizetype end = AddressEnd(text, i);
+    // A file's path written with blanks ("file:///C:\My Files\a.txt") goes on over a blank
+    // while the next word is a part of a path.
+    while (file && end + 1 < text.size() && text[end] == u' ') {
+        const qsizetype next = AddressEnd(text, end + 1);
+        const QStringView word = text.sliced(end + 1, next - end - 1);
+        if (!word.contains(u'\\') && !word.contains(u'/'))
+            break;
+        end = next;
+    }
     for (qsizetype k = i + scheme; k < end; ++k) {
         if (text[k] != u'/')
             return end;
@@ -197,12 +207,51 @@ private:
     QStringList open_;
 };
 
-QString FileTarget(QStringView address) {
-    // file:///path: the path keeps its characters, except those a link can't hold.
-    QString target = address.toString();
-    target.replace(u' ', u"%20"_s).replace(u'(', u"%28"_s).replace(u')', u"%29"_s);
-    return target;
+// Whether the character may stand in a link as it is; others are percent-encoded.
+bool IsUrlChar(QChar c) {
+    static constexpr QLatin1StringView kAllowed("-._~!$&'()*+,;=:@/?");
+    return IsWordChar(c) || kAllowed.contains(c) || c.unicode() > 0x7F;
 }
+
+void AppendPercentEncoded(QString& out, QStringView text) {
+    for (const char byte : text.toUtf8())
+        out += u'%' + QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
+}
+
+bool IsHexDigit(QChar c) {
+    return c.isDigit() || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+} // namespace
+
+QString LinkTarget(QStringView address) {
+    const bool file = address.startsWith(u"file:"_s, Qt::CaseInsensitive);
+    // The fragment starts at the first "#", except in a file's path, where "#" is a character
+    // of a name when a folder or file follows it.
+    qsizetype fragment = address.indexOf(u'#');
+    while (file && fragment >= 0 &&
+           (address.indexOf(u'/', fragment) >= 0 || address.indexOf(u'\\', fragment) >= 0))
+        fragment = address.indexOf(u'#', fragment + 1);
+    QString out;
+    out.reserve(address.size() + 8);
+    for (qsizetype i = 0; i < address.size(); ++i) {
+        const QChar c = address[i];
+        const bool inFragment = fragment >= 0 && i > fragment;
+        if (c == u'\\' && !inFragment) {
+            out += u'/'; // as browsers read it, and as a Windows path means it
+        } else if (i == fragment || (IsUrlChar(c) && !(file && (c == u'(' || c == u')')))) {
+            out += c; // a file's parentheses are encoded, for Markdown's links
+        } else if (c == u'%' && i + 2 < address.size() && IsHexDigit(address[i + 1]) &&
+                   IsHexDigit(address[i + 2])) {
+            out += c;
+        } else {
+            AppendPercentEncoded(out, address.sliced(i, 1));
+        }
+    }
+    return out;
+}
+
+namespace {
 
 // The link for a mention, or empty when it names no known procedure or more than one.
 QString MentionTarget(const Token& t, const LinkScope& scope) {
@@ -213,7 +262,7 @@ QString MentionTarget(const Token& t, const LinkScope& scope) {
         return {};
     const Catalog::Procedure& p = scope.catalog->Procedures()[found];
     const Catalog::File& file = scope.catalog->Files()[p.file];
-    return file.missing ? QString() : PageLink(scope.page, file.page, p.anchor);
+    return file.missing || p.leftOut ? QString() : PageLink(scope.page, file.page, p.anchor);
 }
 
 } // namespace
@@ -289,9 +338,7 @@ QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
             out += code ? u"\n"_s : u"<br>"_s;
             break;
         case TokenKind::Address:
-            link(t.text.startsWith(u"file:"_s, Qt::CaseInsensitive) ? FileTarget(t.text)
-                                                                    : t.text.toString(),
-                 t.text);
+            link(LinkTarget(t.text), t.text);
             break;
         case TokenKind::Mention: {
             const QString target = MentionTarget(t, scope);
@@ -370,7 +417,7 @@ QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope) {
             if (t.text.startsWith(u"http"_s, Qt::CaseInsensitive))
                 out += u'<' + t.text.toString() + u'>';
             else
-                out += u'[' + EscapeMarkdown(t.text) + u"]("_s + FileTarget(t.text) + u')';
+                out += u'[' + EscapeMarkdown(t.text) + u"]("_s + LinkTarget(t.text) + u')';
             break;
         case TokenKind::Mention: {
             const QString target = MentionTarget(t, scope);

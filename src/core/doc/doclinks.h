@@ -21,6 +21,11 @@ struct LinkScope {
 // then before trailing ".,;:!?" and before a ")" that no "(" inside the address opens.
 qsizetype AddressEnd(QStringView text, qsizetype start);
 
+// A web or file address as a valid URL, meaning what it says: backslashes as "/", characters a
+// URL can't hold (blanks, a second "#", "\"", "<", "|" ...) percent-encoded as UTF-8, "%" kept
+// only where it starts an escape.
+QString LinkTarget(QStringView address);
+
 // The link from one page of the output folder to another (both relative to it, "/"
 // separators), each segment percent-encoded; with an anchor, "page#anchor" ("#anchor" on the
 // same page).

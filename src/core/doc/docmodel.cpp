@@ -182,6 +182,7 @@ int Catalog::AddFile(const QString& page, const QString& source,
     entry.source = source;
     entry.first = int(procedures_.size());
     entry.count = int(reports.size());
+    entry.shown = entry.count;
     for (const QString& used : modules.used)
         entry.usedModules.append(used);
     for (const auto& [module, name] : modules.declared)
@@ -224,6 +225,21 @@ void Catalog::Finish() {
         procedure.isPublic =
             !procedure.module.isEmpty() &&
             declared_.contains(procedure.module.toLower() + u"::"_s + procedure.name.toLower());
+    }
+}
+
+void Catalog::LeaveOutPrivate() {
+    for (File& file : files_) {
+        file.shown = file.documented = file.stale = 0;
+        for (int i = file.first; i < file.first + file.count; ++i) {
+            Procedure& p = procedures_[i];
+            p.leftOut = !p.module.isEmpty() && !p.isPublic;
+            if (p.leftOut)
+                continue;
+            ++file.shown;
+            file.documented += p.documented ? 1 : 0;
+            file.stale += p.stale ? 1 : 0;
+        }
     }
 }
 

@@ -65,13 +65,15 @@ public:
         bool documented = false;
         bool stale = false;
         bool isPublic = false; // declared by its module's DeclareModule
+        bool leftOut = false;  // private, and only public procedures are shown
     };
     struct File {
         QString page;   // relative to the output folder, "/" separators
         QString source; // relative path of the source, as its page title
         int first = 0;  // first procedure
         int count = 0;
-        int documented = 0;
+        int shown = 0;      // the procedures on its page; none: it has no page
+        int documented = 0; // of those shown
         int stale = 0;
         QStringList usedModules; // lower case
         bool missing = false;    // its page could not be written: nothing links to it
@@ -83,6 +85,9 @@ public:
                 const SourceModules& modules, bool pages = true);
     // Marks the procedures their modules declare; call once after the last file.
     void Finish();
+    // Leaves the procedures private to their modules out of the pages and the lists, and the
+    // files left without procedures; mentions of them link nowhere. Call after Finish.
+    void LeaveOutPrivate();
     // The file's page could not be written: what is written after this doesn't link to it.
     void MarkMissing(int file) { files_[file].missing = true; }
 

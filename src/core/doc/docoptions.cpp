@@ -151,6 +151,26 @@ const OptionSpec kOptions[] = {
          o.force = true;
          return QString();
      }},
+    {u"title", true, kExport,
+     [](DocumentationOptions& o, const QString& v) {
+         o.title = v;
+         return QString();
+     }},
+    {u"doc-version", true, kExport,
+     [](DocumentationOptions& o, const QString& v) {
+         o.docVersion = v;
+         return QString();
+     }},
+    {u"public-only", false, kExport,
+     [](DocumentationOptions& o, const QString&) {
+         o.publicOnly = true;
+         return QString();
+     }},
+    {u"no-stale", false, kExport,
+     [](DocumentationOptions& o, const QString&) {
+         o.noStale = true;
+         return QString();
+     }},
     {u"theme", true, kExport,
      [](DocumentationOptions& o, const QString& v) {
          o.ideTheme = v.compare(u"ide"_s, Qt::CaseInsensitive) == 0;

@@ -32,6 +32,10 @@ struct DocumentationOptions {
     QString helpUri;           // the rules' help in a SARIF log ({rule})
     QString sourceUrl;         // links to each procedure's source line ({path}, {line})
     bool ideTheme = false;     // the preview's colours on the pages
+    QString title;             // the project's name on the pages; empty: the first root's folder
+    QString docVersion;        // shown beside the project's name
+    bool publicOnly = false;   // no procedures private to their module
+    bool noStale = false;      // no stale marks on the pages
     bool force = false;        // replace files that Glossa didn't write (export, baseline)
     QString baseline;          // findings to leave out of the check's report
     QString writeBaseline;     // where to write the check's findings as a baseline

@@ -4,7 +4,6 @@
 #include "doc/doclinks.h"
 #include "preview/previewpage.h"
 
-#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -16,7 +15,10 @@ namespace glossa {
 
 namespace {
 
-// Light and dark by the reader's preference; printed always light, without the navigation.
+// Light and dark by the reader's preference; printed always light, without the navigation. On
+// a phone nothing is wider than the screen: long names and addresses wrap, tables and code
+// scroll in their own box, a header wraps. Wide screens show the list of a page's procedures
+// beside them.
 const QString kBaseCss =
     u":root { color-scheme: light dark; --bg: #ffffff; --fg: #1b1d21; --muted: #5c6370; "
     "--line: #d9dce1; --code-bg: #f5f6f8; --link: #0b57d0; --example: #1b1d21; "
@@ -24,11 +26,21 @@ const QString kBaseCss =
     "[hidden] { display: none !important; }\n"
     "body { margin: 0 auto; max-width: 62em; padding: 1em 1.5em 3em; background: var(--bg); "
     "color: var(--fg); font: 16px/1.5 system-ui, -apple-system, 'Segoe UI', Roboto, Helvetica, "
-    "Arial, sans-serif; }\n"
+    "Arial, sans-serif; overflow-wrap: anywhere; }\n"
     "a { color: var(--link); }\n"
-    "nav { display: flex; gap: 1.2em; flex-wrap: wrap; border-bottom: 1px solid var(--line); "
-    "padding: .3em 0 .6em; }\n"
-    "h1 { font-size: 1.7em; margin: .6em 0 .3em; word-break: break-all; }\n"
+    ".skip { position: absolute; left: -999em; }\n"
+    ".skip:focus { left: 1em; top: .5em; z-index: 1; background: var(--bg); padding: .3em .6em; "
+    "border: 1px solid var(--line); }\n"
+    "header { border-bottom: 1px solid var(--line); padding: .3em 0 .6em; }\n"
+    ".project { font-weight: 600; margin-right: 1.2em; }\n"
+    ".version { color: var(--muted); font-weight: normal; }\n"
+    "header nav { display: inline-flex; gap: 1.2em; flex-wrap: wrap; }\n"
+    "main { display: block; min-width: 0; }\n"
+    "nav.toc { font-size: .9em; margin: .8em 0 0; }\n"
+    "nav.toc summary { cursor: pointer; font-weight: 600; }\n"
+    "nav.toc ul { list-style: none; padding-left: 0; margin: .3em 0; }\n"
+    "nav.toc li { padding: .1em 0; }\n"
+    "h1 { font-size: 1.7em; margin: .6em 0 .3em; }\n"
     "h2 { font-size: 1.3em; margin: .2em 0 .4em; }\n"
     "h2 .module { color: var(--muted); font-weight: normal; }\n"
     "h3 { font-size: .8em; margin: 1.1em 0 .3em; color: var(--muted); text-transform: uppercase; "
@@ -36,13 +48,17 @@ const QString kBaseCss =
     "code, pre { font-family: ui-monospace, 'SF Mono', Menlo, Consolas, 'DejaVu Sans Mono', "
     "'Liberation Mono', monospace; font-size: .9em; }\n"
     "pre { background: var(--code-bg); border: 1px solid var(--line); border-radius: 4px; "
-    "padding: .6em .8em; overflow-x: auto; white-space: pre; line-height: 1.4; }\n"
+    "padding: .6em .8em; overflow-x: auto; white-space: pre; overflow-wrap: normal; "
+    "line-height: 1.4; }\n"
+    "pre.header { white-space: pre-wrap; overflow-wrap: anywhere; }\n"
     "pre.example { color: var(--example); }\n"
     "section.proc { border-top: 1px solid var(--line); margin-top: 1.6em; padding-top: .8em; }\n"
+    ".scroll { overflow-x: auto; }\n"
     "table { border-collapse: collapse; width: 100%; margin: .2em 0; }\n"
+    ".scroll > table { min-width: 22em; }\n"
     "th, td { text-align: left; vertical-align: top; border-bottom: 1px solid var(--line); "
     "padding: .3em .7em .3em 0; }\n"
-    "th { font-weight: 600; }\n"
+    "th { font-weight: 600; overflow-wrap: normal; }\n"
     ".num { text-align: right; }\n"
     ".badge { font-size: .72em; font-weight: normal; border: 1px solid var(--line); "
     "border-radius: 3px; padding: 0 .4em; color: var(--muted); vertical-align: middle; }\n"
@@ -55,7 +71,11 @@ const QString kBaseCss =
     "ul.procs li { padding: .12em 0; }\n"
     "input#q { width: 100%; box-sizing: border-box; font-size: 1em; padding: .45em .6em; "
     "margin: .6em 0; border: 1px solid var(--line); border-radius: 4px; background: var(--bg); "
-    "color: var(--fg); }\n"_s;
+    "color: var(--fg); }\n"
+    "@media (max-width: 30em) { body { padding: .6em .8em 2em; } h1 { font-size: 1.4em; } }\n"
+    "@media (min-width: 64em) { body { max-width: 80em; } .page { display: grid; "
+    "grid-template-columns: 15em minmax(0, 1fr); gap: 2.5em; } nav.toc { position: sticky; "
+    "top: 0; align-self: start; max-height: 100vh; overflow-y: auto; } }\n"_s;
 const QString kDarkCss =
     u"@media (prefers-color-scheme: dark) { :root { --bg: #17191d; --fg: #e4e6ea; "
     "--muted: #9aa1ac; --line: #343841; --code-bg: #1f2228; --link: #8ab4f8; "
@@ -63,26 +83,30 @@ const QString kDarkCss =
 const QString kPrintCss =
     u"@media print { :root { --bg: #ffffff; --fg: #000000; --muted: #444444; --line: #bbbbbb; "
     "--code-bg: #ffffff; --link: #000000; --example: #000000; --warn-bg: #ffffff; "
-    "--warn-fg: #000000; } nav, input#q { display: none; } body { max-width: none; "
-    "padding: 0; } section.proc { break-inside: avoid; } pre { white-space: pre-wrap; } }\n"_s;
+    "--warn-fg: #000000; } header nav, nav.toc, .skip, input#q { display: none; } body { "
+    "max-width: none; padding: 0; } .page { display: block; } section.proc { break-inside: "
+    "avoid; } pre { white-space: pre-wrap; } }\n"_s;
 
-// Filters the lists' items by what is typed, hides groups (data-g) left empty. An item is
-// searched by what it shows, without its badges and file, and in the index with the module its
-// group names in data-g; the texts are gathered at the first key, not when the page loads. It
-// is the only script; the pages' policy admits it by its hash.
-const QString kSearchScript =
+// The pages' one script. It filters the lists' items by what is typed, hides groups (data-g)
+// left empty. An item is searched by what it shows, without its badges and file, and in the
+// index with the module its group names in data-g; the texts are gathered at the first key,
+// not when the page loads. On a wide screen it opens the list of the page's procedures, which a
+// phone shows folded.
+const QString kScript =
     u"(function(){var q=document.getElementById('q'),l=document.querySelectorAll('ul.procs>li'),"
     "g=document.querySelectorAll('[data-g]'),t=null;"
     "function s(e){var r='',n,m=e.closest('[data-g]'),p=m?m.getAttribute('data-g'):'';"
     "for(n=e.firstChild;n;n=n.nextSibling)"
     "if(n.nodeType!==1||!/\\b(badge|where)\\b/.test(n.className))r+=n.textContent;"
     "return((p?p+'::':'')+r).toLowerCase();}"
-    "q.hidden=false;q.addEventListener('input',function(){"
+    "if(q){q.hidden=false;q.addEventListener('input',function(){"
     "var v=q.value.toLowerCase().trim(),i;"
     "if(!t){t=[];for(i=0;i<l.length;i++)t.push(s(l[i]));}"
     "for(i=0;i<l.length;i++)l[i].hidden=v!==''&&t[i].indexOf(v)<0;"
     "for(i=0;i<g.length;i++)g[i].hidden=v!==''&&!g[i].querySelector('li:not([hidden])');"
-    "});})();"_s;
+    "});}"
+    "var d=document.querySelector('nav.toc details'),w=window.matchMedia('(min-width: 64em)');"
+    "function o(){if(d)d.open=w.matches;}o();w.addEventListener('change',o);})();\n"_s;
 
 const QString kSearchBox =
     u"<input id=\"q\" type=\"search\" placeholder=\"Search procedures by name or summary\" "
@@ -100,31 +124,45 @@ QString PageName(QLatin1StringView name, const QString& extension) {
     return name + extension;
 }
 
-QString HtmlHead(const QString& title, const PageStyle& style, bool script) {
-    QString policy = u"default-src 'none'; style-src 'unsafe-inline'"_s;
-    if (script)
-        policy += u"; script-src 'sha256-"_s +
-                  QString::fromLatin1(
-                      QCryptographicHash::hash(kSearchScript.toUtf8(), QCryptographicHash::Sha256)
-                          .toBase64()) +
-                  u"'"_s;
+// The project's name and its version, as the pages' header and titles show them.
+QString ProjectName(const PageStyle& style) {
+    return QString(style.project + u' ' + style.version).trimmed();
+}
+
+// The style and the script are files beside the index, which the policy admits and nothing
+// else: no inline style or script runs.
+QString HtmlHead(const QString& title, const QString& page, const PageStyle& style) {
+    const QString project = ProjectName(style);
     return u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-           "<meta http-equiv=\"Content-Security-Policy\" content=\""_s +
-           policy +
-           u"\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+           "style-src 'self'; script-src 'self'\">\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<title>"_s +
-           Escape(title) + u"</title>\n<style>\n"_s + style.css + u"</style>\n</head>\n<body>\n"_s;
+           Escape(project.isEmpty() ? title : title + u" \u2014 "_s + project) +
+           u"</title>\n<link rel=\"stylesheet\" href=\""_s +
+           PageLink(page, QString(kStyleFileName)) + u"\">\n<script src=\""_s +
+           PageLink(page, QString(kScriptFileName)) +
+           u"\" defer></script>\n</head>\n<body>\n"
+           "<a class=\"skip\" href=\"#main\">Skip to content</a>\n"_s;
 }
 
-QString HtmlNav(const QString& page) {
-    return u"<nav><a href=\""_s + PageLink(page, PageName(kIndexName, u".html"_s)) +
-           u"\">Index</a><a href=\""_s + PageLink(page, PageName(kAllProceduresName, u".html"_s)) +
-           u"\">All procedures A\u2013Z</a></nav>\n"_s;
+QString HtmlNav(const QString& page, const PageStyle& style) {
+    QString project;
+    if (!ProjectName(style).isEmpty())
+        project = u"<span class=\"project\">"_s + Escape(style.project) +
+                  (style.version.isEmpty() || style.project.isEmpty() ? QString() : u" "_s) +
+                  (style.version.isEmpty()
+                       ? QString()
+                       : u"<span class=\"version\">"_s + Escape(style.version) + u"</span>"_s) +
+                  u"</span>\n"_s;
+    return u"<header>\n"_s + project + u"<nav><a href=\""_s +
+           PageLink(page, PageName(kIndexName, u".html"_s)) + u"\">Index</a><a href=\""_s +
+           PageLink(page, PageName(kAllProceduresName, u".html"_s)) +
+           u"\">All procedures A\u2013Z</a></nav>\n</header>\n"_s;
 }
 
-QString HtmlTail(bool script) {
-    return (script ? u"<script>"_s + kSearchScript + u"</script>\n"_s : QString()) +
-           u"</body>\n</html>\n"_s;
+QString HtmlTail() {
+    return u"</main>\n</body>\n</html>\n"_s;
 }
 
 QString DisplayName(const Catalog::Procedure& p) {
@@ -214,6 +252,8 @@ QList<Group> IndexGroups(const Catalog& catalog) {
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     for (int i = 0; i < all.size(); ++i) {
         const Catalog::Procedure& p = all[i];
+        if (p.leftOut)
+            continue;
         if (p.module.isEmpty()) {
             if (files.isEmpty() || files.last().file != p.file)
                 files.append({QString(), p.file, {}});
@@ -241,9 +281,12 @@ QList<Group> IndexGroups(const Catalog& catalog) {
 // All procedures by name (letter case ignored), then module and position.
 QList<int> AlphabeticalOrder(const Catalog& catalog) {
     const QList<Catalog::Procedure>& all = catalog.Procedures();
-    QList<int> order(all.size());
-    for (int i = 0; i < all.size(); ++i)
-        order[i] = i;
+    QList<int> order;
+    order.reserve(all.size());
+    for (int i = 0; i < all.size(); ++i) {
+        if (!all[i].leftOut)
+            order.append(i);
+    }
     // Folded once, not at each of the sort's comparisons.
     QList<QString> names(all.size());
     for (int i = 0; i < all.size(); ++i)
@@ -257,6 +300,7 @@ QList<int> AlphabeticalOrder(const Catalog& catalog) {
 }
 
 struct Totals {
+    int files = 0;
     int procedures = 0;
     int documented = 0;
     int stale = 0;
@@ -265,7 +309,8 @@ struct Totals {
 Totals CountTotals(const Catalog& catalog) {
     Totals totals;
     for (const Catalog::File& file : catalog.Files()) {
-        totals.procedures += file.count;
+        totals.files += file.shown > 0 ? 1 : 0;
+        totals.procedures += file.shown;
         totals.documented += file.documented;
         totals.stale += file.stale;
     }
@@ -321,6 +366,14 @@ QString TotalsLine(const Totals& totals, qsizetype files, QStringView percentSpa
 
 } // namespace
 
+QByteArray StyleFile(const PageStyle& style) {
+    return style.css.toUtf8();
+}
+
+QByteArray ScriptFile() {
+    return kScript.toUtf8();
+}
+
 PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl) {
     PageStyle style;
     style.sourceUrl = sourceUrl;
@@ -346,84 +399,116 @@ PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QStrin
     return style;
 }
 
+namespace {
+
+QString StaleHtml(const StaleMark& mark) {
+    return u"<div class=\"stale\" data-rule=\""_s + mark.rule + u"\"><span class=\"rule\">"_s +
+           mark.rule + u"</span> "_s + Escape(mark.message) + u"</div>"_s;
+}
+
+QString HtmlParameterTable(const ProcedureReport& report, const LinkScope& scope,
+                           const QList<StaleMark>& marks) {
+    const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
+    if (details.isEmpty())
+        return {};
+    auto code = [](const QString& text) -> QString {
+        return text.isEmpty() ? u"<span class=\"none\">\u2014</span>"_s
+                              : u"<code>"_s + Escape(text) + u"</code>"_s;
+    };
+    // In a box of its own, which scrolls sideways on a narrow screen (by keyboard too).
+    QString out =
+        u"<h3>Parameters</h3>\n<div class=\"scroll\" tabindex=\"0\">\n<table class=\"params\">\n"
+        "<thead><tr><th>Name</th><th>Type</th><th>Default</th><th>Description</th>"
+        "</tr></thead>\n<tbody>\n"_s;
+    for (qsizetype k = 0; k < details.size(); ++k) {
+        const ParameterDetail& d = details[k];
+        const QString description =
+            WithoutOwnName(report.parameterDescriptions.value(k), report.parameterNames.value(k));
+        out += u"<tr><td>"_s + code(d.name) + u"</td><td>"_s + code(d.type) + u"</td><td>"_s +
+               code(d.defaultValue) + u"</td><td>"_s;
+        out += IsEmptyDescription(description) ? u"<span class=\"none\">No description.</span>"_s
+                                               : TaggedToHtml(description, scope);
+        for (const StaleMark& mark : marks) {
+            if (mark.parameter == k)
+                out += StaleHtml(mark);
+        }
+        out += u"</td></tr>\n"_s;
+    }
+    return out + u"</tbody>\n</table>\n</div>\n"_s;
+}
+
+// One procedure's section of its source's page.
+void AppendHtmlProcedure(QString& out, const ProcedureReport& report, const Catalog& catalog,
+                         int file, const Catalog::Procedure& p, const PageStyle& style) {
+    const Catalog::File& info = catalog.Files()[file];
+    const LinkScope scope{&catalog, file, p.module, info.page};
+    const QList<StaleMark> marks = style.showStale ? MarksOf(report, p) : QList<StaleMark>();
+    out += u"<section class=\"proc\" id=\""_s + Escape(p.anchor) + u"\">\n<h2>"_s;
+    if (!p.module.isEmpty())
+        out += u"<span class=\"module\">"_s + Escape(p.module) + u"::</span>"_s;
+    out += Escape(p.name);
+    if (!p.module.isEmpty() && !p.isPublic)
+        out += u" <span class=\"badge\">private</span>"_s;
+    out += u"</h2>\n<pre class=\"header\"><code>"_s +
+           Escape(HeaderOnOneLine(report.header.headerText).trimmed()) + u"</code></pre>\n"_s;
+    for (const StaleMark& mark : marks) {
+        if (mark.parameter < 0)
+            out += StaleHtml(mark) + u'\n';
+    }
+    if (report.documented && HasPlainText(report.summary))
+        out += u"<p class=\"summary\">"_s + TaggedToHtml(report.summary, scope) + u"</p>\n"_s;
+    out += HtmlParameterTable(report, scope, marks);
+    if (HasPlainText(report.result))
+        out += u"<h3>"_s + Escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
+               TaggedToHtml(report.result, scope) + u"</p>\n"_s;
+    if (!TaggedToCode(report.example).trimmed().isEmpty())
+        out += u"<h3>"_s + Escape(style.exampleLabel) +
+               u"</h3>\n<pre class=\"example\" tabindex=\"0\"><code>"_s +
+               TaggedToHtml(report.example, scope, true) + u"</code></pre>\n"_s;
+    const QString location = Escape(SourceLocation(info, p.line));
+    const QString address = SourceAddress(style, info, p.line);
+    out += u"<p class=\"source\">Source: "_s +
+           (address.isEmpty() ? QString(u"<code>"_s + location + u"</code>"_s)
+                              : QString(u"<a href=\""_s + Escape(address) + u"\"><code>"_s +
+                                        location + u"</code></a>"_s)) +
+           u"</p>\n</section>\n"_s;
+}
+
+// The list of the page's procedures: a column beside them on a wide screen, folded above them
+// on a phone (the script opens it where there is room).
+QString HtmlPageContents(const Catalog& catalog, const Catalog::File& info) {
+    QString out = u"<nav class=\"toc\" aria-label=\"On this page\">\n<details>\n"
+                  "<summary>On this page</summary>\n<ul>\n"_s;
+    for (int i = info.first; i < info.first + info.count; ++i) {
+        const Catalog::Procedure& p = catalog.Procedures()[i];
+        if (p.leftOut)
+            continue;
+        out += u"<li><a href=\"#"_s + Escape(QString(p.anchor).replace(u'#', u"%23"_s)) + u"\">"_s +
+               Escape(DisplayName(p)) + u"</a></li>\n"_s;
+    }
+    return out + u"</ul>\n</details>\n</nav>\n"_s;
+}
+
+} // namespace
+
 QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
                       const PageStyle& style) {
     const Catalog::File& info = catalog.Files()[file];
-    QString out = HtmlHead(info.source, style, false) + HtmlNav(info.page) + u"<h1>"_s +
-                  Escape(info.source) + u"</h1>\n<p class=\"where\">"_s +
-                  QString::number(info.count) +
-                  (info.count == 1 ? u" procedure, "_s : u" procedures, "_s) +
+    QString out = HtmlHead(info.source, info.page, style) + HtmlNav(info.page, style) +
+                  u"<div class=\"page\">\n"_s + HtmlPageContents(catalog, info) +
+                  u"<main id=\"main\">\n<h1>"_s + Escape(info.source) +
+                  u"</h1>\n<p class=\"where\">"_s + QString::number(info.shown) +
+                  (info.shown == 1 ? u" procedure, "_s : u" procedures, "_s) +
                   QString::number(info.documented) + u" documented</p>\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
     out.reserve(out.size() + count * 2048); // an entry's usual size: the page grows in few steps
     for (qsizetype i = 0; i < count; ++i) {
-        const ProcedureReport& report = procedures[i];
-        const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
-        const LinkScope scope{&catalog, file, p.module, info.page};
-        const QList<StaleMark> marks = MarksOf(report, p);
-        auto markHtml = [](const StaleMark& mark) -> QString {
-            return u"<div class=\"stale\" data-rule=\""_s + mark.rule +
-                   u"\"><span class=\"rule\">"_s + mark.rule + u"</span> "_s +
-                   Escape(mark.message) + u"</div>"_s;
-        };
-
-        out += u"<section class=\"proc\" id=\""_s + Escape(p.anchor) + u"\">\n<h2>"_s;
-        if (!p.module.isEmpty())
-            out += u"<span class=\"module\">"_s + Escape(p.module) + u"::</span>"_s;
-        out += Escape(p.name);
-        if (!p.module.isEmpty() && !p.isPublic)
-            out += u" <span class=\"badge\">private</span>"_s;
-        out += u"</h2>\n<pre class=\"header\"><code>"_s +
-               Escape(HeaderOnOneLine(report.header.headerText).trimmed()) + u"</code></pre>\n"_s;
-        for (const StaleMark& mark : marks) {
-            if (mark.parameter < 0)
-                out += markHtml(mark) + u'\n';
-        }
-        if (report.documented && HasPlainText(report.summary))
-            out += u"<p class=\"summary\">"_s + TaggedToHtml(report.summary, scope) + u"</p>\n"_s;
-
-        const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
-        if (!details.isEmpty()) {
-            out += u"<h3>Parameters</h3>\n<table class=\"params\">\n<thead><tr><th>Name</th>"
-                   "<th>Type</th><th>Default</th><th>Description</th></tr></thead>\n<tbody>\n"_s;
-            for (qsizetype k = 0; k < details.size(); ++k) {
-                const ParameterDetail& d = details[k];
-                auto code = [](const QString& text) -> QString {
-                    return text.isEmpty() ? u"<span class=\"none\">\u2014</span>"_s
-                                          : u"<code>"_s + Escape(text) + u"</code>"_s;
-                };
-                const QString description = WithoutOwnName(report.parameterDescriptions.value(k),
-                                                           report.parameterNames.value(k));
-                out += u"<tr><td>"_s + code(d.name) + u"</td><td>"_s + code(d.type) +
-                       u"</td><td>"_s + code(d.defaultValue) + u"</td><td>"_s;
-                out += IsEmptyDescription(description)
-                           ? u"<span class=\"none\">No description.</span>"_s
-                           : TaggedToHtml(description, scope);
-                for (const StaleMark& mark : marks) {
-                    if (mark.parameter == k)
-                        out += markHtml(mark);
-                }
-                out += u"</td></tr>\n"_s;
-            }
-            out += u"</tbody>\n</table>\n"_s;
-        }
-        if (HasPlainText(report.result))
-            out += u"<h3>"_s + Escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
-                   TaggedToHtml(report.result, scope) + u"</p>\n"_s;
-        if (!TaggedToCode(report.example).trimmed().isEmpty())
-            out += u"<h3>"_s + Escape(style.exampleLabel) +
-                   u"</h3>\n<pre class=\"example\"><code>"_s +
-                   TaggedToHtml(report.example, scope, true) + u"</code></pre>\n"_s;
-        const QString location = Escape(SourceLocation(info, p.line));
-        const QString address = SourceAddress(style, info, p.line);
-        out += u"<p class=\"source\">Source: "_s +
-               (address.isEmpty() ? QString(u"<code>"_s + location + u"</code>"_s)
-                                  : QString(u"<a href=\""_s + Escape(address) + u"\"><code>"_s +
-                                            location + u"</code></a>"_s)) +
-               u"</p>\n</section>\n"_s;
+        if (!catalog.Procedures()[info.first + i].leftOut)
+            AppendHtmlProcedure(out, procedures[i], catalog, file,
+                                catalog.Procedures()[info.first + i], style);
     }
     // Appended, not added: a sum would copy the whole page once more.
-    out += HtmlTail(false);
+    out += u"</main>\n</div>\n</body>\n</html>\n"_s;
     return out;
 }
 
@@ -445,9 +530,9 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     const Totals totals = CountTotals(catalog);
     ChunkWriter out(device);
-    out << HtmlHead(u"Index"_s, style, true) << HtmlNav(page) << u"<h1>Index</h1>\n";
-    out << u"<p class=\"where\">" << TotalsLine(totals, catalog.Files().size(), u"\u00A0")
-        << u"</p>\n"
+    out << HtmlHead(u"Index"_s, page, style) << HtmlNav(page, style)
+        << u"<main id=\"main\">\n<h1>Index</h1>\n";
+    out << u"<p class=\"where\">" << TotalsLine(totals, totals.files, u"\u00A0") << u"</p>\n"
         << kSearchBox;
     if (all.isEmpty())
         out << u"<p class=\"none\">No procedures.</p>\n";
@@ -471,7 +556,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
                 out << u" <span class=\"badge\">private</span>";
             if (!p.documented)
                 out << u" <span class=\"badge\">undocumented</span>";
-            else if (p.stale)
+            else if (p.stale && style.showStale)
                 out << u" <span class=\"badge\">stale</span>";
             if (!texts[i].summary.isEmpty())
                 out << u" \u2014 " << texts[i].summary;
@@ -481,20 +566,23 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
         }
         out << u"</ul>\n</div>\n";
     }
-    out << u"<h2>Coverage</h2>\n<table class=\"coverage\">\n<thead><tr><th>File</th>"
+    out << u"<h2>Coverage</h2>\n<div class=\"scroll\" tabindex=\"0\">\n<table "
+           u"class=\"coverage\">\n<thead><tr><th>File</th>"
            "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
            "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
     for (const Catalog::File& file : catalog.Files()) {
+        if (file.shown == 0)
+            continue;
         out << u"<tr><td>" << HtmlLink(file, PageLink(page, file.page), Escape(file.source))
-            << u"</td><td class=\"num\">" << QString::number(file.count)
+            << u"</td><td class=\"num\">" << QString::number(file.shown)
             << u"</td><td class=\"num\">" << QString::number(file.documented)
             << u"</td><td class=\"num\">" << QString::number(file.stale) << u"</td></tr>\n";
     }
     out << u"</tbody>\n<tfoot><tr><th>Total</th><th class=\"num\">"
         << QString::number(totals.procedures) << u"</th><th class=\"num\">"
         << QString::number(totals.documented) << u"</th><th class=\"num\">"
-        << QString::number(totals.stale) << u"</th></tr></tfoot>\n</table>\n"
-        << HtmlTail(true);
+        << QString::number(totals.stale) << u"</th></tr></tfoot>\n</table>\n</div>\n"
+        << HtmlTail();
     return out.Flush();
 }
 
@@ -503,8 +591,8 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
     const QString page = PageName(kAllProceduresName, u".html"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     ChunkWriter out(device);
-    out << HtmlHead(u"All procedures A\u2013Z"_s, style, true) << HtmlNav(page)
-        << u"<h1>All procedures A\u2013Z</h1>\n"
+    out << HtmlHead(u"All procedures A\u2013Z"_s, page, style) << HtmlNav(page, style)
+        << u"<main id=\"main\">\n<h1>All procedures A\u2013Z</h1>\n"
         << kSearchBox << u"<ul class=\"procs\">\n";
     for (const int i : AlphabeticalOrder(catalog)) {
         const Catalog::Procedure& p = all[i];
@@ -517,7 +605,7 @@ bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
         out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
             << u"</span></li>\n";
     }
-    out << u"</ul>\n" << HtmlTail(true);
+    out << u"</ul>\n" << HtmlTail();
     return out.Flush();
 }
 
@@ -532,8 +620,10 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
     for (qsizetype i = 0; i < count; ++i) {
         const ProcedureReport& report = procedures[i];
         const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
+        if (p.leftOut)
+            continue;
         const LinkScope scope{&catalog, file, p.module, info.page};
-        const QList<StaleMark> marks = MarksOf(report, p);
+        const QList<StaleMark> marks = style.showStale ? MarksOf(report, p) : QList<StaleMark>();
         auto markText = [](const StaleMark& mark) -> QString {
             return u"\u26A0 **"_s + mark.rule + u"**: "_s + EscapeMarkdown(mark.message);
         };
@@ -585,14 +675,14 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
     return out;
 }
 
-bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
+bool WriteMarkdownIndex(const Catalog& catalog, bool showStale, QIODevice& device) {
     const QString page = PageName(kIndexName, u".md"_s);
     const QList<Catalog::Procedure>& all = catalog.Procedures();
     const Totals totals = CountTotals(catalog);
     ChunkWriter out(device);
     out << u"[All procedures A\u2013Z](" << PageName(kAllProceduresName, u".md"_s)
         << u")\n\n# Index\n\n"
-        << TotalsLine(totals, catalog.Files().size(), u" ") << u".\n";
+        << TotalsLine(totals, totals.files, u" ") << u".\n";
     for (const Group& group : IndexGroups(catalog)) {
         if (group.module.isEmpty())
             out << u"\n## "
@@ -612,7 +702,7 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
                 out << u" *(private)*";
             if (!p.documented)
                 out << u" *(undocumented)*";
-            else if (p.stale)
+            else if (p.stale && showStale)
                 out << u" *(stale)*";
             if (HasPlainText(p.summary))
                 out << u" \u2014 "
@@ -622,10 +712,14 @@ bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device) {
     }
     out << u"\n## Coverage\n\n| File | Procedures | Documented | With stale parts |\n"
            "|---|--:|--:|--:|\n";
-    for (const Catalog::File& file : catalog.Files())
-        out << u"| " << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
-            << u" | " << QString::number(file.count) << u" | " << QString::number(file.documented)
-            << u" | " << QString::number(file.stale) << u" |\n";
+    for (const Catalog::File& file : catalog.Files()) {
+        if (file.shown > 0)
+            out << u"| "
+                << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
+                << u" | " << QString::number(file.shown) << u" | "
+                << QString::number(file.documented) << u" | " << QString::number(file.stale)
+                << u" |\n";
+    }
     out << u"| **Total** | " << QString::number(totals.procedures) << u" | "
         << QString::number(totals.documented) << u" | " << QString::number(totals.stale) << u" |\n";
     return out.Flush();

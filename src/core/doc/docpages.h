@@ -18,6 +18,9 @@ struct PageStyle {
     QString css;
     // "https://host/repo/blob/main/{path}#L{line}": each entry's source line becomes a link.
     QString sourceUrl;
+    bool showStale = true; // the stale parts of comments, marked
+    QString project;       // the name in each page's title and header; none when empty
+    QString version;       // beside the name, when given
 };
 
 // The export's own look; with ideTheme, the preview's colours, font size and labels from the
@@ -27,6 +30,12 @@ PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QStrin
 // The pages beside the sources' pages, at the top of the output folder.
 inline constexpr QLatin1StringView kIndexName("index");
 inline constexpr QLatin1StringView kAllProceduresName("procedures");
+// The style and the script of the HTML pages, beside the index.
+inline constexpr QLatin1StringView kStyleFileName("glossa.css");
+inline constexpr QLatin1StringView kScriptFileName("glossa.js");
+
+QByteArray StyleFile(const PageStyle& style);
+QByteArray ScriptFile();
 
 // One source's page: each procedure in source order under its anchor, with its header, summary,
 // parameter table, result, example, source line and the stale parts of its comment.
@@ -48,7 +57,7 @@ bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<
                     QIODevice& device);
 bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
                             const QList<TopText>& texts, QIODevice& device);
-bool WriteMarkdownIndex(const Catalog& catalog, QIODevice& device);
+bool WriteMarkdownIndex(const Catalog& catalog, bool showStale, QIODevice& device);
 bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device);
 
 } // namespace glossa

@@ -168,9 +168,14 @@ QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const QList<qsizetype>
                                   const QList<SourceFile>& sources, const QString& extension) {
     QList<ManifestEntry> planned;
     for (int file = 0; file < pageSources.size(); ++file) {
-        if (pageSources[file] >= 0)
+        if (pageSources[file] >= 0 && catalog.Files()[file].shown > 0)
             planned.append({catalog.Files()[file].page,
                             QFileInfo(sources[pageSources[file]].path).canonicalFilePath()});
+    }
+    // In the order they are written.
+    if (extension == u".html"_s) {
+        for (const QLatin1StringView name : {kStyleFileName, kScriptFileName})
+            planned.append({name, QString()});
     }
     for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
         planned.append({name + extension, QString()});
@@ -190,6 +195,14 @@ QList<ManifestEntry> WithPlanned(const QList<ManifestEntry>& earlier,
             entries.append(entry);
     }
     return entries + planned;
+}
+
+// The name of the folder a root names, or of the folder that holds a file named; empty for the
+// file system's root or a path that isn't there.
+QString FolderName(const QString& root) {
+    const QFileInfo info(root);
+    const QString path = info.isDir() ? info.canonicalFilePath() : info.canonicalPath();
+    return QFileInfo(path).fileName();
 }
 
 QString Native(const QString& path) {
@@ -390,6 +403,11 @@ int DocumentationRun::Run() {
     if (!FindSources())
         return Finish(2);
     ReadSources();
+    if (exporting_) {
+        catalog_.Finish();
+        if (options_.publicOnly)
+            catalog_.LeaveOutPrivate();
+    }
     const bool writing =
         exporting_ &&
         StartExport(outFolder_, PlannedFiles(catalog_, pageSources_, sources_.files, extension_),
@@ -436,6 +454,10 @@ bool DocumentationRun::FindSources() {
 void DocumentationRun::PrepareExport() {
     KeepFreedMemory();
     style_ = MakePageStyle(options_.ideTheme, settingsPath_, options_.sourceUrl);
+    style_.project =
+        options_.title.isEmpty() ? FolderName(options_.paths.value(0)) : options_.title;
+    style_.version = options_.docVersion;
+    style_.showStale = !options_.noStale;
     for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
         pageOwners_.insert((name + extension_).toLower(), QString());
     for (const SourceFile& source : sources_.files) {
@@ -687,7 +709,6 @@ void DocumentationRun::PrintFindings(const QString& lines) {
 // Writes the pages, the index pages and the manifest, and removes the pages of gone sources;
 // false when the procedures kept for the pages can't be read back, and nothing is written.
 bool DocumentationRun::WriteExport() {
-    catalog_.Finish();
     if (spilling_ && !spill_.Rewind()) {
         Fail(u"can't keep the procedures in %1: %2"_s.arg(Native(spill_.FileName()),
                                                           spill_.ErrorString()));
@@ -718,7 +739,8 @@ QList<int> DocumentationRun::WritePages(const QSet<int>& round) {
     for (int file = 0; file < pageSources_.size(); ++file) {
         if (pageSources_[file] < 0)
             continue;
-        const bool wanted = round.isEmpty() || round.contains(file);
+        const bool wanted =
+            (round.isEmpty() || round.contains(file)) && catalog_.Files()[file].shown > 0;
         if (wanted)
             progress_.Show(++done);
         std::optional<QList<ProcedureReport>> reports = PageReports(file, wanted);
@@ -786,9 +808,11 @@ void DocumentationRun::RemakeAfterFailures(const QList<int>& failedFiles) {
         WritePages(round);
 }
 
-// Whether both were written.
+// Whether both were written, with the style and the script of the HTML pages.
 bool DocumentationRun::WriteIndexPages() {
-    bool indexWritten = true;
+    bool indexWritten =
+        options_.markdown || (WriteFile(kStyleFileName, StyleFile(style_), QString()) &&
+                              WriteFile(kScriptFileName, ScriptFile(), QString()));
     const QList<TopText> texts = options_.markdown ? QList<TopText>() : TopTexts(catalog_);
     // One after the other: at 100,000 procedures each is some 30 MB.
     for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
@@ -815,7 +839,7 @@ QByteArray DocumentationRun::BuildTopPage(QLatin1StringView name,
     bytes.reserve(catalog_.Procedures().size() * 256 + qsizetype{64} * 1024);
     const bool built =
         name == kIndexName
-            ? (options_.markdown ? WriteMarkdownIndex(catalog_, buffer)
+            ? (options_.markdown ? WriteMarkdownIndex(catalog_, style_.showStale, buffer)
                                  : WriteHtmlIndex(catalog_, style_, texts, buffer))
             : (options_.markdown ? WriteMarkdownAllProcedures(catalog_, buffer)
                                  : WriteHtmlAllProcedures(catalog_, style_, texts, buffer));
