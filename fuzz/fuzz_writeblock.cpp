@@ -67,10 +67,11 @@ QByteArray OldBytes(const ExistingBlock& block, const CommentContext& context, q
 }
 
 // What the window never showed (the opening line, lines that are no shown field's, extra
-// descriptions when kept) and the content of untouched fields stand in the new block byte
-// for byte, in their order.
+// descriptions when kept where they stand) and the content of untouched fields that kept their
+// place stand in the new block byte for byte, in their order.
 bool KeepsWhatWasNotEdited(const ExistingBlock& block, const CommentContext& context,
-                           const ApplyFields& apply, const QByteArray& newBlock) {
+                           const ApplyFields& apply, const DescriptionMatch& match,
+                           const QByteArray& newBlock) {
     const BlockParts parts = SplitBlock(block.blockText);
     const QList<BlockLine>& lines = parts.lines;
     QList<QByteArray> pieces{OldBytes(block, context, lines[0].start, lines[0].next)};
@@ -100,8 +101,13 @@ bool KeepsWhatWasNotEdited(const ExistingBlock& block, const CommentContext& con
             untouched[f] = apply.exampleUntouched;
             break;
         case FieldTag::Param:
-            shown[f] = parameter < apply.descriptions.size() || !apply.keepExtraDescriptions;
-            untouched[f] = apply.descriptionsUntouched.value(parameter);
+            // A description taken by a row goes with it; one a row took from elsewhere or
+            // renamed is no piece in place.
+            shown[f] = parameter < apply.descriptions.size() || !apply.keepExtraDescriptions ||
+                       match.from.contains(parameter);
+            untouched[f] = apply.descriptionsUntouched.value(parameter) &&
+                           match.from.value(parameter, -1) == parameter &&
+                           match.changes.value(parameter) == RowChange::None;
             ++parameter;
             break;
         }
@@ -190,9 +196,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         apply.descriptionsUntouched << kept(3 + i);
     }
     apply.keepExtraDescriptions = data[1] & 1;
+    apply.descriptionFrom = loaded.match.from; // as the window applies
+    apply.renamedTo = loaded.renamedTo;
     const QStringList& descriptions = apply.descriptions;
     const QByteArray newBlock = BuildBlockBytes(apply, block, context);
-    if (block.present && !KeepsWhatWasNotEdited(block, context, apply, newBlock))
+    if (block.present && !KeepsWhatWasNotEdited(block, context, apply, loaded.match, newBlock))
         std::abort();
 
     const std::string before = sim.Document();
@@ -263,7 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     // Removed descriptions may have stood between a field opened without its closing tag and a
     // later closing tag, which then close it: what the block says changes, by the user's choice.
-    if (!apply.keepExtraDescriptions && !ExtraDescriptions(block, descriptions.size()).isEmpty())
+    if (!apply.keepExtraDescriptions && !loaded.surplus.isEmpty())
         return 0;
     const LoadedFields fields = LoadFields(*header2, block2);
     auto expected = [&](int i, const QString& old, const QString& typed) {
@@ -273,9 +281,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fields.result != expected(1, loaded.result, apply.result) ||
         fields.example != expected(2, loaded.example, apply.example))
         std::abort();
+    // Row by row as written: by position (reopened, bold names may move them again).
+    const BlockFields written = ReadBlockFields(block2.blockText, descriptions.size());
     for (int i = 0; i < descriptions.size(); ++i) {
         const QString old = loaded.parameters[i].description;
-        const QString now = fields.parameters.value(i).description;
+        const QString now = QString(written.descriptions[i]).replace(u'\n', u"<br>"_s);
         // A missing old description reads back as the empty field it is written as.
         if (now != (kept(3 + i) ? old : TrimBlanks(descriptions[i])) &&
             !(kept(3 + i) && old.isEmpty() && now.isEmpty()))

@@ -62,11 +62,19 @@ Checking and exporting
                              gitlab (a GitLab Code Quality report); the
                              export's: html (the default) or markdown
   -rules:ID,...              run only these rules
-  -ignore:ID,...             skip these rules
+  -ignore:ID,...             skip these rules (missing-comment stands for
+                             plain-, detached- and unclosed-comment too)
   -exclude:GLOB              leave out files and folders whose path below PATH
                              matches ("*" within a name, "**" across folders,
                              no "/": a name at any depth); may be repeated
-  -documented                check only procedures that have a comment block
+  -documented                check only procedures with a comment block or a
+                             plain comment
+  -fix[:ID,...]              write the mechanical fixes (save and close the
+                             sources in the IDE first): descriptions follow
+                             their parameters and missing ones get the default
+                             (param-count, param-renamed, the default);
+                             plain-comment makes plain comments blocks
+  -diff                      with -fix: print a unified diff, write nothing
   -baseline:FILE             report only findings that FILE doesn't hold; its
                              entries that no finding took are named on
                              standard error as stale-baseline

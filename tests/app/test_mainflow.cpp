@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -876,43 +877,83 @@ private slots:
         QCOMPARE(f.readAll(), source);
     }
 
-    void fileModeMarksRowsNamingOtherParameters() {
-        // The parameters were swapped in the header after the comment was written.
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path,
-                          ";<comment>\n;  <summary>s</summary>\n;  <param><b>a:</b> first</param>\n"
-                          ";  <param><b>b:</b> second</param>\n;  <param><b>c:</b> third</param>\n"
-                          ";  <return></return>\n;  <example></example>\n;</comment>\n"
-                          "Procedure Foo(b, a, c.s)\nEndProcedure\n"));
-        RecordingMessages messages;
-        RunEnvironment env =
-            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
-        MainFlow flow(std::move(env));
-        QVERIFY(flow.Start());
-        QListWidget* list = flow.Window()->parameterList();
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->toolTip(),
-                 u"The description names \"a\", not \"b\": the parameters were renamed or "
-                 "reordered since it was written."_s);
-        QVERIFY(!list->item(0)->icon().isNull());
-        QVERIFY(list->item(1)->toolTip().contains(u"names \"b\", not \"a\""_s));
-        QVERIFY(!list->item(1)->icon().isNull());
-        QVERIFY(list->item(2)->toolTip().isEmpty());
-        QVERIFY(list->item(2)->icon().isNull());
-        // The mark follows the description: once another row is selected, the edited
-        // description counts.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(0)).center());
-        QTextEdit* editor = flow.Window()->parameterEditor();
-        editor->setFocus();
-        editor->selectAll();
-        QTest::keyClicks(editor, u"the first one"_s);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(2)).center());
-        QVERIFY(list->item(0)->toolTip().isEmpty());
-        QVERIFY(list->item(0)->icon().isNull());
-        QVERIFY(!list->item(1)->icon().isNull());
+    // What the window makes of the comment an author wrote: the rows as listed, whether the
+    // summary says it came from the comment above, and the source after Apply without edits.
+    void existingCommentsOnApply_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("fromAbove");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray end = ";  <return></return>\n;  <example></example>\n;</comment>\n";
+        QTest::newRow("plain comment")
+            << QByteArray("x = 1\n; Removes the tab.\nProcedure Foo(a)\nEndProcedure\n")
+            << QStringList{u"a"_s} << true
+            << "x = 1\n;<comment>\n;  <summary>Removes the tab.</summary>\n"
+               ";  <param><b>a:</b> {description}</param>\n" +
+                   end + "Procedure Foo(a)\nEndProcedure\n";
+        QTest::newRow("plain comment: marker, suppression, indentation, CR LF")
+            << QByteArray(
+                   ";- Tabs\r\n  ; Removes\r\n  ; the tab.\r\n  ; glossa-ignore: placeholder\r\n"
+                   "  Procedure Foo()\r\n  EndProcedure\r\n")
+            << QStringList() << true
+            << QByteArray(
+                   ";- Tabs\r\n  ; glossa-ignore: placeholder\r\n  ;<comment>\r\n"
+                   "  ;  <summary>Removes<br>the tab.</summary>\r\n  ;  <return></return>\r\n"
+                   "  ;  <example></example>\r\n  ;</comment>\r\n  Procedure Foo()\r\n"
+                   "  EndProcedure\r\n");
+        QTest::newRow("separator: no plain comment")
+            << QByteArray("; Does it.\n; -----\nProcedure Foo()\nEndProcedure\n") << QStringList()
+            << false
+            << "; Does it.\n; -----\n;<comment>\n;  <summary>Procedure Foo()</summary>\n" + end +
+                   "Procedure Foo()\nEndProcedure\n";
+        // The parameters were swapped in the header after the comment was written: only the
+        // bytes between the tags move.
+        const QByteArray block = ";<comment>\n;  <summary>s</summary>\n"
+                                 ";  <param><b>a:</b> first\n;  more</param> ; kept\n"
+                                 ";  <param> <b>b$:</b> second</param>\n";
+        QTest::newRow("reordered")
+            << block + ";  <param><b>c:</b> third</param>\n" + end +
+                   "Procedure Foo(b.s, a, c)\nEndProcedure\n"
+            << QStringList{u"b.s (moved)"_s, u"a (moved)"_s, u"c"_s} << false
+            << ";<comment>\n;  <summary>s</summary>\n;  <param> <b>b$:</b> second</param> ; kept\n"
+               ";  <param><b>a:</b> first\n;  more</param>\n;  <param><b>c:</b> third</param>\n" +
+                   end + "Procedure Foo(b.s, a, c)\nEndProcedure\n";
+        QTest::newRow("renamed and added")
+            << block + end + "Procedure Foo(a, *count, d)\nEndProcedure\n"
+            << QStringList{u"a"_s, u"*count (renamed)"_s, u"d (new)"_s} << false
+            << ";<comment>\n;  <summary>s</summary>\n;  <param><b>a:</b> first\n;  more</param> ; "
+               "kept\n;  <param> <b>*count:</b> second</param>\n"
+               ";  <param><b>d:</b> {description}</param>\n" +
+                   end + "Procedure Foo(a, *count, d)\nEndProcedure\n";
+        QTest::newRow("removed: the surplus one kept after the parameters")
+            << block + end + "Procedure Foo(b)\nEndProcedure\n"
+            << QStringList{u"b (moved)"_s} << false
+            << ";<comment>\n;  <summary>s</summary>\n;  <param> <b>b$:</b> second</param> ; kept\n"
+               ";  <param><b>a:</b> first\n;  more</param>\n" +
+                   end + "Procedure Foo(b)\nEndProcedure\n";
+    }
+    void existingCommentsOnApply() {
+        QFETCH(QByteArray, source);
+        QFETCH(QStringList, rows);
+        QFETCH(bool, fromAbove);
+        QFETCH(QByteArray, after);
+        Run run(source, int(source.indexOf("EndProcedure")), {}, source.contains('\r') ? 0 : 2);
+        run.messages.chooseAnswer = 0; // keep surplus descriptions
+        QVERIFY(run.flow->Start());
+        QListWidget* list = run.W()->parameterList();
+        QStringList shown;
+        for (int row = 0; row < list->count(); ++row)
+            shown << list->item(row)->text();
+        QCOMPARE(shown, rows);
+        QCOMPARE(run.W()->summaryNote()->isVisible(), fromAbove);
+        QCOMPARE(run.Document(), source); // nothing is written before Apply
+        if (!rows.isEmpty()) {
+            run.ClickRow(0); // looking at a description is no edit, and the marks stay
+            QCOMPARE(list->item(0)->text(), rows[0]);
+        }
+        run.Apply();
+        QVERIFY(run.flow->Finished());
+        QCOMPARE(run.Document(), after);
     }
 
     void fileModeUnreadableFileFails() {
@@ -976,9 +1017,9 @@ private slots:
         const QString tags = u"uses ;<comment> and ;</comment> lines"_s;
         const QByteArray tagsUtf8 = "uses ;<comment> and ;</comment> lines";
         QTest::newRow("tag text typed into every field, applied twice")
-            << QByteArray("; x\nProcedure Foo(a)\nEndProcedure\n") << QStringList{u"-caret:2x1"_s}
+            << QByteArray("x=1\nProcedure Foo(a)\nEndProcedure\n") << QStringList{u"-caret:2x1"_s}
             << tags << 2 << true
-            << "; x\n;<comment>\n;  <summary>" + tagsUtf8 + "</summary>\n;  <param>" + tagsUtf8 +
+            << "x=1\n;<comment>\n;  <summary>" + tagsUtf8 + "</summary>\n;  <param>" + tagsUtf8 +
                    "</param>\n;  <return>" + tagsUtf8 + "</return>\n;  <example>" + tagsUtf8 +
                    "</example>\n;</comment>\nProcedure Foo(a)\nEndProcedure\n";
         const QByteArray commented =
@@ -1039,9 +1080,9 @@ private slots:
             << indentedBlock << QStringList{u"-caret:3x8"_s} << QString() << 1 << true
             << indentedBlock;
         QTest::newRow("window begins inside a character, invalid UTF-8 before the header")
-            << kBom + "; caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
+            << kBom + "x=caf\xC3\xA9 \xFF\nProcedure Foo()\nEndProcedure\n"
             << QStringList{u"-caret:20"_s, u"-searchrange:14"_s} << u"new"_s << 1 << true
-            << kBom + "; caf\xC3\xA9 \xFF\n;<comment>\n;  <summary>new</summary>\n"
+            << kBom + "x=caf\xC3\xA9 \xFF\n;<comment>\n;  <summary>new</summary>\n"
                       ";  <return>new</return>\n;  <example>new</example>\n;</comment>\n"
                       "Procedure Foo()\nEndProcedure\n";
         // A zero byte is a character like any other, and a CR alone ends a line.

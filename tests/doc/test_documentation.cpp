@@ -360,6 +360,9 @@ private slots:
         Write(u"forms/forms.pb"_s, kForms);
         Write(u"suppress/s.pb"_s, kSuppressed);
         Write(u"rules/rules.pb"_s, kRules);
+        Write(u"plain/plain.pb"_s,
+              "; Removes the tab,\n; see Gone().\nProcedure Remove(t)\n"
+              "EndProcedure\n\n;- Helpers\nProcedure Marker()\nEndProcedure\n");
         Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
         Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
         Write(u"utf16/nul.pb"_s, "Procedure X()\nEndProcedure\nData.s \"a\0b\"\n"_ba);
@@ -438,6 +441,29 @@ private slots:
                    "rules/rules.pb:28:4: warning: Ret: Commented() in the summary names no "
                    "procedure [broken-link]\n"
                    "5 procedures, 2 documented, 11 findings\n")
+            << QByteArray();
+        const QByteArray plainFinding = "plain/plain.pb:3:1: warning: Remove: a plain comment, "
+                                        "not a comment block [plain-comment]\n";
+        QTest::newRow("plain comment")
+            << QStringList{u"-check"_s, u"plain"_s} << 1
+            << plainFinding +
+                   "plain/plain.pb:7:1: warning: Marker: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "2 procedures, 1 documented, 2 findings\n"
+            << QByteArray();
+        QTest::newRow("plain comment, -documented")
+            << QStringList{u"-check"_s, u"-documented"_s, u"plain"_s} << 1
+            << plainFinding + "2 procedures, 1 documented, 1 finding\n"
+            << QByteArray();
+        QTest::newRow("-ignore:missing-comment takes the plain comment along")
+            << QStringList{u"-check"_s, u"-ignore:missing-comment"_s, u"plain"_s} << 0
+            << QByteArray("2 procedures, 1 documented, 0 findings\n") << QByteArray();
+        QTest::newRow("-rules:missing-comment takes the plain comment along")
+            << QStringList{u"-check"_s, u"-rules:missing-comment"_s, u"plain"_s} << 1
+            << plainFinding +
+                   "plain/plain.pb:7:1: warning: Marker: no comment block above the procedure "
+                   "[missing-comment]\n"
+                   "2 procedures, 1 documented, 2 findings\n"
             << QByteArray();
         QTest::newRow("suppressed in the source")
             << QStringList{u"-check"_s, u"suppress"_s} << 1
@@ -577,6 +603,8 @@ private slots:
                           "  broken-link        A Name() mention names no procedure and no "
                           "built-in function.\n"
                           "  unknown-rule       A ; glossa-ignore: comment names no rule.\n"
+                          "  plain-comment      A plain comment above the procedure, not a "
+                          "comment block.\n"
                           "  unreadable-source  The source's text can't be read (an error).\n\n")
             << QByteArray();
         QTest::newRow("help: the procedure the caret is in")
@@ -809,7 +837,7 @@ private slots:
                                    u"placeholder"_s, u"empty-summary"_s, u"default-summary"_s,
                                    u"detached-comment"_s, u"unclosed-comment"_s, u"empty-param"_s,
                                    u"missing-return"_s, u"broken-link"_s, u"unknown-rule"_s,
-                                   u"unreadable-source"_s}));
+                                   u"plain-comment"_s, u"unreadable-source"_s}));
         QCOMPARE(run[u"invocations"_s][0][u"executionSuccessful"_s], QJsonValue(true));
         QStringList results;
         for (const QJsonValue result : run[u"results"_s].toArray()) {
@@ -875,7 +903,7 @@ private slots:
         QCOMPARE(driver[u"semanticVersion"_s].toString(), u"1.3.0"_s);
         QCOMPARE(driver[u"informationUri"_s].toString(), informationUri);
         const QJsonArray rules = driver[u"rules"_s].toArray();
-        QCOMPARE(rules.size(), 13);
+        QCOMPARE(rules.size(), 14);
         for (const QJsonValue rule : rules) {
             for (const char* field : {"fullDescription", "help"})
                 QVERIFY(rule[QLatin1StringView(field)][u"text"_s].toString().size() > 30);
@@ -1196,6 +1224,133 @@ private slots:
                           "[colors::init()](colors.pb.md#Colors::Init).",
                           "```purebasic\nIf Area(2, 3) > 5\n  Debug \"big\"\nEndIf\n```\n",
                           "| `h` | `.d` | `1.0` | *No description.* |\n");
+    }
+
+    // -fix and -diff over a small tree: the exact output, and the source's bytes after.
+    void fix_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<QByteArray>("after");  // empty: unchanged
+        QTest::addColumn<QByteArray>("prefix"); // before the fixture's source
+        const QByteArray renamed =
+            "fix/one.pb:6:4: warning: Swap: description 3 names \"old\" but describes \"new\" "
+            "now [param-renamed]\n";
+        const QByteArray swapped = "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n"
+                                   ";  <param><b>b$:</b> second</param> ; kept\n"
+                                   ";  <param><b>a:</b> first\n;  more</param>\n";
+        const QByteArray rest = ";  <param><b>old:</b> third</param>\n;  <param>loose</param>\n"
+                                ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                                "Procedure Swap(b.s, a, new, d)\nEndProcedure\n\n";
+        const QByteArray plain = "; Removes the tab.\n; glossa-ignore: placeholder\n"
+                                 "Procedure Remove(t)\nEndProcedure\n";
+        const QByteArray fixedSwap =
+            "fix/one.pb:3:4: fixed: Swap: description 1 names \"a\" but describes \"b.s\" now "
+            "[param-renamed]\n"
+            "fix/one.pb:5:4: fixed: Swap: description 2 names \"b$\" but describes \"a\" now "
+            "[param-renamed]\n";
+        const QByteArray plainFinding =
+            "fix/one.pb:16:1: warning: Remove: a plain comment, not a comment block "
+            "[plain-comment]\n";
+        QTest::newRow("-fix") << QStringList{u"-fix"_s} << 1
+                              << fixedSwap + renamed + plainFinding +
+                                     "2 procedures, 2 documented, 2 findings\n"
+                              << QByteArray() << swapped + rest + plain << QByteArray();
+        QTest::newRow("-diff")
+            << QStringList{u"-fix"_s, u"-diff"_s} << 1
+            << "--- a/fix/one.pb\n+++ b/fix/one.pb\n@@ -1,8 +1,8 @@\n ;<comment>\n"
+               " ;  <summary>Swaps.</summary>\n"
+               "-;  <param><b>a:</b> first\n-;  more</param> ; kept\n"
+               "-;  <param><b>b$:</b> second</param>\n"
+               "+;  <param><b>b$:</b> second</param> ; kept\n+;  <param><b>a:</b> first\n"
+               "+;  more</param>\n ;  <param><b>old:</b> third</param>\n ;  <param>loose</param>\n"
+               " ;  <return></return>\n" +
+                   fixedSwap + renamed + plainFinding + "2 procedures, 2 documented, 2 findings\n"
+            << QByteArray() << QByteArray() << QByteArray();
+        QTest::newRow("-fix:plain-comment")
+            << QStringList{u"--fix=plain-comment"_s} << 1
+            << "fix/one.pb:16:1: fixed: Remove: a plain comment, not a comment block "
+               "[plain-comment]\n"
+               "fix/one.pb:3:4: warning: Swap: description 1 names \"a\" but describes \"b.s\" "
+               "now [param-renamed]\n"
+               "fix/one.pb:5:4: warning: Swap: description 2 names \"b$\" but describes \"a\" "
+               "now [param-renamed]\n" +
+                   renamed + "2 procedures, 2 documented, 3 findings\n"
+            << QByteArray()
+            << "\xEF\xBB\xBF;<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> "
+               "first\n;  more</param> ; kept\n;  <param><b>b$:</b> second</param>\n" +
+                   rest +
+                   "; glossa-ignore: placeholder\n;<comment>\n;  <summary>Removes the "
+                   "tab.</summary>\n;  <param><b>t:</b> {description}</param>\n"
+                   ";  <return></return>\n;  <example></example>\n;</comment>\n"
+                   "Procedure Remove(t)\nEndProcedure\n"
+            << QByteArray();
+        QTest::newRow("suppressed: not fixed")
+            << QStringList{u"-fix"_s} << 1
+            << QByteArray(
+                   "fix/one.pb:4:4: warning: Swap: description 1 names \"a\" but describes "
+                   "\"b.s\" now [param-renamed]\n"
+                   "fix/one.pb:6:4: warning: Swap: description 2 names \"b$\" but describes \"a\" "
+                   "now [param-renamed]\n"
+                   "fix/one.pb:7:4: warning: Swap: description 3 names \"old\" but describes "
+                   "\"new\" "
+                   "now [param-renamed]\n"
+                   "fix/one.pb:17:1: warning: Remove: a plain comment, not a comment block "
+                   "[plain-comment]\n"
+                   "2 procedures, 2 documented, 4 findings\n")
+            << QByteArray() << QByteArray() << QByteArray("; glossa-ignore: param-count\n");
+        QTest::newRow("a rule without a fix")
+            << QStringList{u"-fix:placeholder"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -fix: placeholder has no fix (param-count, param-renamed and "
+                          "plain-comment have)\n")
+            << QByteArray() << QByteArray();
+        QTest::newRow("with a baseline")
+            << QStringList{u"-fix"_s, u"-baseline:b.txt"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -fix takes no baseline: fix first, then check with the "
+                          "baseline\n")
+            << QByteArray() << QByteArray();
+        QTest::newRow("-diff alone")
+            << QStringList{u"-diff"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -diff works only with -fix\n") << QByteArray() << QByteArray();
+    }
+    void fix() {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QFETCH(QByteArray, after);
+        QFETCH(QByteArray, prefix);
+        const QByteArray source =
+            "\xEF\xBB\xBF" + prefix +
+            ";<comment>\n;  <summary>Swaps.</summary>\n;  <param><b>a:</b> first\n"
+            ";  more</param> ; kept\n;  <param><b>b$:</b> second</param>\n"
+            ";  <param><b>old:</b> third</param>\n;  <param>loose</param>\n;  <return></return>\n"
+            ";  <example></example>\n;</comment>\nProcedure Swap(b.s, a, new, d)\nEndProcedure\n\n"
+            "; Removes the tab.\n; glossa-ignore: placeholder\nProcedure Remove(t)\nEndProcedure\n";
+        Write(u"fix/one.pb"_s, source);
+        const Outcome outcome = Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s});
+        QCOMPARE(outcome.out, out);
+        QCOMPARE(outcome.err, err);
+        QCOMPARE(outcome.exitCode, exitCode);
+        QCOMPARE(Read(u"fix/one.pb"_s), after.isEmpty() ? source : after);
+        if (!after.isEmpty()) // fixed once, there is nothing left to fix
+            QCOMPARE(Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s})
+                         .out.contains(" fixed: "),
+                     false);
+    }
+
+    // A plain comment is the summary, marked as such.
+    void exportTakesAPlainComment() {
+        const Outcome outcome = Glossa({u"-export:out/plain"_s, u"-format:markdown"_s, u"plain"_s});
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY_FRAGMENTS(Read(u"out/plain/plain.pb.md"_s),
+                          "Procedure Remove(t)\n```\n\n> \xE2\x9A\xA0 **plain-comment**: the "
+                          "summary is taken from a plain comment\n\nRemoves the tab,<br>see "
+                          "Gone().\n",
+                          "Procedure Marker()\n```\n\n> \xE2\x9A\xA0 **missing-comment**");
+        QVERIFY_FRAGMENTS(Read(u"out/plain/index.md"_s),
+                          "| [plain.pb](plain.pb.md) | 2 | 1 | 1 |\n");
     }
 
     // The export reads sources with any line ends and zero bytes as the check does, modules

@@ -1,5 +1,7 @@
 #include "comment/commentblockwriter.h"
 
+#include "comment/descriptionname.h"
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -57,17 +59,6 @@ QString LeadingIndentation(QStringView line) {
     return line.first(n).toString();
 }
 
-QStringList ExtraDescriptions(const ExistingBlock& block, qsizetype parameterCount) {
-    QStringList extra;
-    if (!block.present)
-        return extra;
-    const BlockParts parts = SplitBlock(block.blockText);
-    for (int n = int(parameterCount) + 1; const BlockField* field = parts.Find(FieldTag::Param, n);
-         ++n)
-        extra << field->text;
-    return extra;
-}
-
 QString LineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
                             const QString& fallback) {
     for (qsizetype i = std::clamp<qsizetype>(header.startCharacter, 0, text.size());
@@ -92,7 +83,7 @@ public:
     BlockRewriter(const ApplyFields& fields, const ExistingBlock& block,
                   const CommentContext& context)
         : fields_(fields), block_(block), context_(context), parts_(SplitBlock(block.blockText)) {
-        const int parameterLines = parts_.Count(FieldTag::Param);
+        const int parameterLines = parameterLines_ = parts_.Count(FieldTag::Param);
         summary_ = parts_.Find(FieldTag::Summary, 1);
         result_ = parts_.Find(FieldTag::Return, 1);
         example_ = parts_.Find(FieldTag::Example, 1);
@@ -108,6 +99,11 @@ public:
             if (!fields.descriptions[i].isEmpty())
                 endMissing_ = int(i) + 1;
         }
+        // Kept descriptions that follow the parameters' lines must stay beyond every row.
+        for (int n = 0; fields.keepExtraDescriptions && n < parameterLines; ++n) {
+            if (n < fields.descriptions.size() && !IsSource(n))
+                endMissing_ = std::max(endMissing_, int(fields.descriptions.size()));
+        }
     }
 
     QByteArray Build() {
@@ -119,14 +115,14 @@ public:
                 fieldIndex < parts_.fields.size() && parts_.fields[fieldIndex].firstLine == k
                     ? &parts_.fields[fieldIndex++]
                     : nullptr;
-            QString content;
+            QByteArray content;
             const FieldAction action = field ? ActionFor(*field, content) : FieldAction::Keep;
             const int end = field ? field->lastLine : k;
             if (action == FieldAction::Keep) {
                 Keep(lines[k].start, lines[end].next);
             } else if (action == FieldAction::Replace) {
                 Keep(lines[k].start, field->contentStart);
-                Write(content);
+                out_ += content;
                 Keep(field->contentEnd, lines[end].next);
             }
             k = end;
@@ -138,60 +134,106 @@ public:
 
 private:
     // Old text goes out as the bytes it was read from, so even bytes that don't decode survive.
-    void Keep(qsizetype from, qsizetype to) {
-        out_ += DocumentBytes(context_, block_.startCharacter + from,
-                              QStringView(block_.blockText).sliced(from, to - from));
+    QByteArray Bytes(qsizetype from, qsizetype to) const {
+        return DocumentBytes(context_, block_.startCharacter + from,
+                             QStringView(block_.blockText).sliced(from, to - from));
     }
-    void Write(const QString& piece) { out_ += EncodeText(piece, context_.DocEncoding); }
+    void Keep(qsizetype from, qsizetype to) { out_ += Bytes(from, to); }
+    QByteArray Encoded(const QString& piece) const {
+        return EncodeText(piece, context_.DocEncoding);
+    }
+
+    // The old "<param>" field (from 0) whose content a row shows, or -1.
+    int SourceOf(int row) const {
+        if (!fields_.descriptionFrom.isEmpty())
+            return fields_.descriptionFrom.value(row, -1);
+        return row < parameterLines_ ? row : -1;
+    }
+    bool IsSource(int n) const {
+        for (int row = 0; row < fields_.descriptions.size(); ++row) {
+            if (SourceOf(row) == n)
+                return true;
+        }
+        return false;
+    }
+    QByteArray ContentBytes(int n) const {
+        const BlockField* field = parts_.Find(FieldTag::Param, n + 1);
+        return Bytes(field->contentStart, field->contentEnd);
+    }
+
+    // A row's content: what the user typed, or the old field it shows as it stood, with the
+    // row's new bold name when its parameter was renamed.
+    QByteArray RowBytes(int row) const {
+        const int n = SourceOf(row);
+        if (n < 0 || !fields_.descriptionsUntouched.value(row))
+            return Encoded(fields_.descriptions[row]);
+        const BlockField* field = parts_.Find(FieldTag::Param, n + 1);
+        const QString name = fields_.renamedTo.value(row);
+        const NameSpan old = BoldNameSpan(
+            block_.blockText.sliced(field->contentStart, field->contentEnd - field->contentStart));
+        if (name.isEmpty() || old.length == 0)
+            return ContentBytes(n);
+        const qsizetype nameStart = field->contentStart + old.start;
+        return Bytes(field->contentStart, nameStart) + Encoded(name) +
+               Bytes(nameStart + old.length, field->contentEnd);
+    }
 
     // A field's line in the block format, after the line at index line, indented like it.
-    void AddLine(int line, FieldTag tag, const QString& content) {
+    void AddLine(int line, FieldTag tag, const QByteArray& content) {
         const BlockLine& after = parts_.lines[line];
         const QString name = FieldTagName(tag);
-        Write((line == 0 ? fields_.indentation
-                         : LeadingIndentation(QStringView(block_.blockText)
-                                                  .sliced(after.start, after.end - after.start))) %
-              u";  <"_s % name % u'>' % content % u"</"_s % name % u'>' % context_.LineEnd);
+        out_ += Encoded(
+            (line == 0 ? fields_.indentation
+                       : LeadingIndentation(QStringView(block_.blockText)
+                                                .sliced(after.start, after.end - after.start))) %
+            u";  <"_s % name % u'>');
+        out_ += content;
+        out_ += Encoded(u"</"_s % name % u'>' % context_.LineEnd);
     }
 
     // The fields the old block lacks that belong after the line at index line.
     void AddMissing(int line) {
         if (!summary_ && line == 0 && !fields_.summary.isEmpty())
-            AddLine(line, FieldTag::Summary, fields_.summary);
+            AddLine(line, FieldTag::Summary, Encoded(fields_.summary));
         if (line == afterParameters_) {
             for (int i = firstMissing_; i < endMissing_; ++i)
-                AddLine(line, FieldTag::Param, fields_.descriptions[i]);
+                AddLine(line, FieldTag::Param, RowBytes(i));
+            // Kept descriptions whose place another row took follow the parameters' lines.
+            for (int n = 0; fields_.keepExtraDescriptions && n < parameterLines_; ++n) {
+                if (n < fields_.descriptions.size() && !IsSource(n))
+                    AddLine(line, FieldTag::Param, ContentBytes(n));
+            }
         }
         if (!result_ && line == afterParameters_ && !fields_.result.isEmpty())
-            AddLine(line, FieldTag::Return, fields_.result);
+            AddLine(line, FieldTag::Return, Encoded(fields_.result));
         if (!example_ && line == afterResult_ && !fields_.example.isEmpty())
-            AddLine(line, FieldTag::Example, fields_.example);
+            AddLine(line, FieldTag::Example, Encoded(fields_.example));
     }
 
     // Whether a field of the old block is kept, gets new content or goes. Fields the window
     // doesn't show (a second summary) are kept; so are untouched ones.
-    FieldAction ActionFor(const BlockField& field, QString& content) {
+    FieldAction ActionFor(const BlockField& field, QByteArray& content) {
         bool untouched = true;
         switch (field.tag) {
         case FieldTag::Summary:
             untouched = &field != summary_ || fields_.summaryUntouched;
-            content = fields_.summary;
+            content = Encoded(fields_.summary);
             break;
         case FieldTag::Param: {
             const int n = parameterNumber_++;
             if (n >= fields_.descriptions.size())
-                return fields_.keepExtraDescriptions ? FieldAction::Keep : FieldAction::Drop;
-            untouched = fields_.descriptionsUntouched.value(n);
-            content = fields_.descriptions[n];
-            break;
+                return fields_.keepExtraDescriptions && !IsSource(n) ? FieldAction::Keep
+                                                                     : FieldAction::Drop;
+            content = RowBytes(n); // the field's own bytes when nothing changed
+            return FieldAction::Replace;
         }
         case FieldTag::Return:
             untouched = &field != result_ || fields_.resultUntouched;
-            content = fields_.result;
+            content = Encoded(fields_.result);
             break;
         case FieldTag::Example:
             untouched = &field != example_ || fields_.exampleUntouched;
-            content = fields_.example;
+            content = Encoded(fields_.example);
             break;
         }
         return untouched ? FieldAction::Keep : FieldAction::Replace;
@@ -209,6 +251,7 @@ private:
     int firstMissing_ = 0;
     int endMissing_ = 0;
     int parameterNumber_ = 0;
+    int parameterLines_ = 0;
     QByteArray out_;
 };
 

@@ -27,7 +27,13 @@ struct ApplyFields {
     bool resultUntouched = false;
     QString example;
     bool exampleUntouched = false;
-    // "<param>" fields beyond the number of parameters: kept as they stood, or left out.
+    // Per row, the old block's "<param>" field (from 0) whose content it shows, -1 for none;
+    // empty: by position. An untouched row's content is that field's content as it stood, its
+    // leading bold name replaced by the row's renamedTo when that is not empty.
+    QList<int> descriptionFrom;
+    QStringList renamedTo;
+    // "<param>" fields that no row shows: kept as they stood (after the last parameter's line
+    // when their place is another row's), or left out.
     bool keepExtraDescriptions = true;
     // Blanks and tabs before each line of a new block, and before a field added right after an
     // old block's opening line (other added fields are indented like the line above them).
@@ -43,9 +49,6 @@ struct ApplyFields {
 // a closing tag, plain comments and the opening and closing lines stay as written.
 QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
                            const CommentContext& context);
-
-// The "<param>" fields of a block beyond parameterCount, as read (line feeds for breaks).
-QStringList ExtraDescriptions(const ExistingBlock& block, qsizetype parameterCount);
 
 // The block with indentation (blanks and tabs) before each of its lines that starts with ";",
 // the first line included only when indentFirstLine is set (a replaced block's first line

@@ -37,6 +37,13 @@ const QRegularExpression& BoldNameForm() {
 
 } // namespace
 
+NameSpan BoldNameSpan(const QString& text) {
+    const QRegularExpressionMatch match = BoldNameForm().match(text);
+    if (!match.hasMatch())
+        return {};
+    return {match.capturedStart(1), match.capturedLength(1)};
+}
+
 QString WithoutBoldName(const QString& description) {
     const QRegularExpressionMatch match = BoldNameForm().match(description);
     return match.hasMatch() ? description.sliced(match.capturedEnd()) : description;

@@ -17,6 +17,14 @@ QString DescriptionNamesOther(const QString& description, const QString& paramet
 // star, the type and the dimensions. "Array a.i(1)", "a()", "*A" and "a$" are all "a".
 QString BareParameterName(QStringView name);
 
+// Where the name of the leading bold name form stands in text (a description, or a field's
+// content as written): index and length; length 0 when text doesn't start with that form.
+struct NameSpan {
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+NameSpan BoldNameSpan(const QString& text);
+
 // The description without its leading bold name form, if it has one.
 QString WithoutBoldName(const QString& description);
 

@@ -10,23 +10,55 @@ QString DefaultParameterDescription(const QString& name) {
     return u"<b>"_s % name % u":</b> {description}"_s;
 }
 
-LoadedFields LoadFields(const ProcedureHeader& header, const ExistingBlock& block) {
+namespace {
+
+// Each row takes the description that names its parameter (see MatchDescriptions).
+void LoadDescriptions(LoadedFields& fields, const BlockParts& parts) {
+    QStringList read;
+    QStringList names;
+    for (int n = 1; const BlockField* field = parts.Find(FieldTag::Param, n); ++n)
+        read << field->text;
+    for (const ParameterEntry& entry : fields.parameters)
+        names << entry.name;
+    QStringList tagged = read;
+    tagged.replaceInStrings(u"\n"_s, u"<br>"_s);
+    fields.match = MatchDescriptions(names, tagged);
+    for (qsizetype row = 0; row < fields.parameters.size(); ++row) {
+        ParameterEntry& entry = fields.parameters[row];
+        const int from = fields.match.from[row];
+        const bool renamed = fields.match.changes[row] == RowChange::Renamed;
+        fields.renamedTo << (renamed ? entry.name : QString());
+        if (fields.match.changes[row] == RowChange::Added)
+            entry.description = DefaultParameterDescription(entry.name);
+        else if (from < 0)
+            continue; // by position, and the block has no description for it
+        else if (renamed)
+            entry.description = RenameDescription(tagged[from], entry.name);
+        else
+            entry.description = tagged[from];
+    }
+    for (int k : fields.match.surplus)
+        fields.surplus << read[k];
+}
+
+} // namespace
+
+LoadedFields LoadFields(const ProcedureHeader& header, const ExistingBlock& block,
+                        const PlainComment& plain) {
     LoadedFields fields;
     fields.parameters = MakeParameterList(header.headerText);
     if (block.present) {
-        BlockFields read = ReadBlockFields(block.blockText, fields.parameters.size());
+        const BlockFields read = ReadBlockFields(block.blockText, fields.parameters.size());
         fields.summary = read.summary;
-        // Descriptions go by position: the n-th parameter line belongs to the n-th parameter.
-        for (int i = 0; i < fields.parameters.size(); ++i) {
-            if (!read.descriptions[i].isEmpty())
-                fields.parameters[i].description = read.descriptions[i].replace(u'\n', u"<br>"_s);
-        }
+        LoadDescriptions(fields, SplitBlock(block.blockText));
         fields.result = read.result;
         fields.example = read.example;
     } else {
         for (ParameterEntry& entry : fields.parameters)
             entry.description = DefaultParameterDescription(entry.name);
-        fields.summary = TrimBlanks(HeaderOnOneLine(header.headerText));
+        fields.fromPlainComment = plain.present;
+        fields.summary =
+            plain.present ? plain.text : TrimBlanks(HeaderOnOneLine(header.headerText));
         fields.defaultsUsed = true;
     }
     return fields;

@@ -84,6 +84,12 @@ QString FindingLine(const QString& displayPath, const Finding& finding) {
         Level(finding.rule), Message(finding), CheckRuleId(finding.rule));
 }
 
+QString FixedLine(const QString& displayPath, const Finding& finding) {
+    return u"%1:%2:%3: fixed: %4 [%5]\n"_s.arg(displayPath, QString::number(finding.place.line),
+                                               QString::number(finding.place.column),
+                                               Message(finding), CheckRuleId(finding.rule));
+}
+
 QString GithubCommand(const QString& displayPath, const Finding& finding) {
     return u"::%1 file=%2,line=%3,col=%4,title=%5::%6\n"_s.arg(
         Level(finding.rule), EscapeGithubProperty(QDir::fromNativeSeparators(displayPath)),

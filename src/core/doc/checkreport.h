@@ -12,6 +12,8 @@ namespace glossa {
 // "path:line:column: warning: Name: message [rule-id]" ("error" for an error's rule) and a line
 // end: the form that editors and the problem matchers of CI services read.
 QString FindingLine(const QString& displayPath, const Finding& finding);
+// The same line for a finding that "-fix" took away, "fixed" in place of "warning".
+QString FixedLine(const QString& displayPath, const Finding& finding);
 
 // "Name: message", or the message alone for a finding about the whole source.
 QString FindingMessage(const Finding& finding);

@@ -108,6 +108,10 @@ QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
         marks.append({u"missing-comment"_s, -1, u"no comment block above the procedure"_s});
         return marks;
     }
+    if (procedure.plainComment) {
+        marks.append({u"plain-comment"_s, -1, u"the summary is taken from a plain comment"_s});
+        return marks;
+    }
     const QString summary = PlainText(procedure.summary).trimmed();
     if (summary.isEmpty())
         marks.append({u"empty-summary"_s, -1, u"the summary is empty"_s});

@@ -1,5 +1,7 @@
 #include "doc/docoptions.h"
 
+#include "doc/sourcefix.h"
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
@@ -52,7 +54,7 @@ QString ReadRules(QList<CheckRule>& into, const QString& option, const QString& 
             return u"%1: unknown rule \"%2\"; see glossa -help"_s.arg(option, id.trimmed());
         if (IsErrorRule(rule) && ignoring)
             return u"%1: %2 can't be ignored"_s.arg(option, CheckRuleId(rule));
-        into.append(rule);
+        into.append(RulesNamedBy(rule));
     }
     return {};
 }
@@ -85,6 +87,28 @@ const OptionSpec kOptions[] = {
     {u"exclude", true, kBoth,
      [](DocumentationOptions& o, const QString& v) {
          o.excludes.append(v);
+         return QString();
+     }},
+    // "-fix" alone fixes what is always mechanical; "-fix:ids" names the rules.
+    {u"fix", false, kCheck,
+     [](DocumentationOptions& o, const QString& v) {
+         o.fixRules.clear();
+         if (v.isEmpty()) {
+             o.fixRules = DefaultFixRules();
+             return QString();
+         }
+         if (const QString error = ReadRules(o.fixRules, u"-fix"_s, v, false); !error.isEmpty())
+             return error;
+         for (CheckRule rule : o.fixRules) {
+             if (rule != CheckRule::PlainComment && !DefaultFixRules().contains(rule))
+                 return u"-fix: %1 has no fix (param-count, param-renamed and plain-comment "
+                        "have)"_s.arg(CheckRuleId(rule));
+         }
+         return QString();
+     }},
+    {u"diff", false, kCheck,
+     [](DocumentationOptions& o, const QString&) {
+         o.diff = true;
          return QString();
      }},
     {u"config", true, kCheck,
@@ -212,7 +236,8 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
         }
         const QString shown = u'-' + spec->name.toString();
         QString value = option.value;
-        if (!spec->takesValue && option.hasValue) {
+        // "-fix" may be given rules, or none.
+        if (!spec->takesValue && option.hasValue && spec->name != u"fix"_s) {
             options.errors << u"%1 takes no value"_s.arg(shown);
             continue;
         }
@@ -254,6 +279,12 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
             options.errors << u"-format:%1 is not a format of the check (sarif, github, "
                               "gitlab)"_s.arg(options.format);
     }
+    if (options.diff && options.fixRules.isEmpty())
+        options.errors << u"-diff works only with -fix"_s;
+    // A baselined finding is not to be fixed: the two runs are kept apart.
+    if (!options.fixRules.isEmpty() &&
+        (!options.baseline.isEmpty() || !options.writeBaseline.isEmpty()))
+        options.errors << u"-fix takes no baseline: fix first, then check with the baseline"_s;
     if (!options.writeBaseline.isEmpty() && !options.format.isEmpty() && !exporting)
         options.errors << u"-write-baseline reports no findings: -format:%1 has nothing to "
                           "write"_s.arg(options.format);

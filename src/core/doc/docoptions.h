@@ -27,19 +27,21 @@ struct DocumentationOptions {
     QList<CheckRule> ignoredRules;
     QStringList excludes; // patterns of files and folders to leave out
     bool documentedOnly = false;
-    QString helpUri;         // the rules' help in a SARIF log ({rule})
-    QString sourceUrl;       // links to each procedure's source line ({path}, {line})
-    bool ideTheme = false;   // the preview's colours on the pages
-    QString title;           // the project's name on the pages; empty: the first root's folder
-    QString docVersion;      // shown beside the project's name
-    bool publicOnly = false; // no procedures private to their module
-    bool noStale = false;    // no stale marks on the pages
-    bool force = false;      // replace files that Glossa didn't write (export, baseline)
-    QString baseline;        // findings to leave out of the check's report
-    QString writeBaseline;   // where to write the check's findings as a baseline
-    QString configFile;      // -config:FILE, the check's settings in place of glossa.ini's
-    bool noConfig = false;   // -no-config: no glossa.ini
-    bool verbose = false;    // log what the run decides on standard error
+    QList<CheckRule> fixRules; // -fix: the rules whose findings are fixed; empty: no fixing
+    bool diff = false;         // -diff: the fixes as a unified diff, no file written
+    QString helpUri;           // the rules' help in a SARIF log ({rule})
+    QString sourceUrl;         // links to each procedure's source line ({path}, {line})
+    bool ideTheme = false;     // the preview's colours on the pages
+    QString title;             // the project's name on the pages; empty: the first root's folder
+    QString docVersion;        // shown beside the project's name
+    bool publicOnly = false;   // no procedures private to their module
+    bool noStale = false;      // no stale marks on the pages
+    bool force = false;        // replace files that Glossa didn't write (export, baseline)
+    QString baseline;          // findings to leave out of the check's report
+    QString writeBaseline;     // where to write the check's findings as a baseline
+    QString configFile;        // -config:FILE, the check's settings in place of glossa.ini's
+    bool noConfig = false;     // -no-config: no glossa.ini
+    bool verbose = false;      // log what the run decides on standard error
     QStringList paths;
     QStringList errors; // what can't be used, one line each
     QStringList given;  // the options given, by name ("rules", "exclude")

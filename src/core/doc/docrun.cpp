@@ -13,6 +13,7 @@
 #include "doc/inorder.h"
 #include "doc/linkcheck.h"
 #include "doc/reportspill.h"
+#include "doc/sourcefix.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
@@ -282,6 +283,7 @@ private:
     void ReadSource(qsizetype index, Cataloguer* cataloguer);
     void Tally(const SourceFile& source, const QString& text, const QList<ProcedureReport>& reports,
                std::optional<SourceModules>& modules);
+    void Fix(const SourceFile& source, SourceText& text);
     bool MayTakePage(const SourceFile& source, const QString& page);
     QList<ProcedureReport> Catalogue(Catalogued& job);
     static void HandOver(Cataloguer& cataloguer, Catalogued job);
@@ -521,6 +523,8 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
             Unreadable(source, read ? text.unreadable : read.reason, !text.unreadable.isEmpty());
         return;
     }
+    if (given && !options_.fixRules.isEmpty())
+        Fix(source, text);
     QList<ProcedureReport> reports = ReportSource(text.text, text.context);
     const QString page = source.relativePath + extension_;
     if (!given) {
@@ -578,6 +582,36 @@ void DocumentationRun::Tally(const SourceFile& source, const QString& text,
     }
     for (const ProcedureReport& report : reports)
         documented_ += report.documented ? 1 : 0;
+}
+
+// "-fix": the source's fixes written (or printed as a diff with "-diff") and said as the check's
+// lines with "fixed"; the text then checked is the fixed one.
+void DocumentationRun::Fix(const SourceFile& source, SourceText& text) {
+    QList<CheckRule> rules;
+    for (CheckRule rule : options_.fixRules) {
+        if (options_.RuleOn(rule))
+            rules << rule;
+    }
+    const FixedSource fixed = FixSource(text, rules, options_.documentedOnly);
+    if (fixed.bytes.isEmpty())
+        return;
+    QString lines;
+    if (options_.diff) {
+        lines = UnifiedDiff(QDir::fromNativeSeparators(source.displayPath), text.text, fixed.text);
+    } else if (const WriteResult written = WriteFileSafely(source.path, fixed.bytes); !written.ok) {
+        Fail(u"can't write %1: %2"_s.arg(source.displayPath, written.reason));
+        return;
+    }
+    if (options_.checkFormat == CheckFormat::Lines) {
+        for (const Finding& finding : fixed.fixed) {
+            if (options_.RuleOn(finding.rule))
+                lines += FixedLine(source.displayPath, finding);
+        }
+    }
+    PrintFindings(lines);
+    text.text = fixed.text;
+    text.context.Read = std::make_shared<const DecodedText>(fixed.bytes.sliced(text.bom ? 3 : 0),
+                                                            text.context.DocEncoding);
 }
 
 // Whether the source's page may be written: false, said, when another source or the index

@@ -124,7 +124,8 @@ int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& repo
     CollectCodeNames(text, codeNames_);
     QList<Mention>& mentions = mentions_.emplace_back();
     for (const ProcedureReport& report : reports) {
-        if (!report.documented || IsSuppressed(report, CheckRule::BrokenLink))
+        if (!report.documented || report.plainComment || // a plain comment is reported as such
+            IsSuppressed(report, CheckRule::BrokenLink))
             continue;
         QString module;
         bool moduleKnown = false;

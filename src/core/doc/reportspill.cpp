@@ -43,7 +43,7 @@ void SaveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
     for (const ProcedureReport& r : reports) {
         Put(stream, r.header.headerText);
         Put(stream, r.name);
-        stream << qint32(r.line) << r.documented;
+        stream << qint32(r.line) << r.documented << r.plainComment;
         Put(stream, r.summary);
         Put(stream, r.parameterNames);
         Put(stream, r.parameterDescriptions);
@@ -64,7 +64,7 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
         qint32 parameterLines = 0;
         r.header.headerText = GetText(stream);
         r.name = GetText(stream);
-        stream >> line >> r.documented;
+        stream >> line >> r.documented >> r.plainComment;
         r.summary = GetText(stream);
         r.parameterNames = GetList(stream);
         r.parameterDescriptions = GetList(stream);

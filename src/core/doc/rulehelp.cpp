@@ -44,6 +44,11 @@ constexpr RuleHelp kHelp[kCheckRuleCount] = {
     {u"A `; glossa-ignore:` comment names an id that is no rule (or `unreadable-source`, which "
      u"can't be silenced), so it silences nothing.",
      u"Correct the id; `glossa -help` lists the rules."},
+    {u"Comment lines directly above the header say what the procedure does, but they are no "
+     u"`;<comment>` block: the export shows them as the summary, the editor window and the "
+     u"preview take them as its start.",
+     u"Open the procedure in Glossa and apply: the block takes the comment's place, its text "
+     u"the summary; `glossa -check -fix:plain-comment` does it for a whole tree."},
     {u"The source's text can't be read: it is UTF-16, which the PureBasic IDE never writes. The "
      u"check can't vouch for it, so this is an error, which no option or comment silences.",
      u"Save the source as UTF-8 or ASCII."},

@@ -2,6 +2,7 @@
 
 #include "comment/commentblockreader.h"
 #include "comment/descriptionname.h"
+#include "comment/plaincomment.h"
 #include "comment/sourcescan.h"
 #include "comment/trimblanks.h"
 #include "doc/doclinks.h"
@@ -167,6 +168,11 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
                    loose.kind != LooseBlock::Kind::None) {
             report.looseBlock = loose;
             report.looseLine = line - CountLineEnds(text, loose.lineStart, header.startCharacter);
+        } else if (const PlainComment plain = FindPlainComment(text, header, context);
+                   plain.present) {
+            report.documented = true;
+            report.plainComment = true;
+            report.summary = Tags(plain.text);
         }
         report.suppressions = FindSuppressions(text, report, block);
         reports.append(report);
@@ -195,6 +201,7 @@ constexpr RuleText kRules[kCheckRuleCount] = {
     {u"missing-return", u"A procedure that returns a value has no <return> text."},
     {u"broken-link", u"A Name() mention names no procedure and no built-in function."},
     {u"unknown-rule", u"A ; glossa-ignore: comment names no rule."},
+    {u"plain-comment", u"A plain comment above the procedure, not a comment block."},
     {u"unreadable-source", u"The source's text can't be read (an error)."},
 };
 
@@ -216,6 +223,13 @@ bool CheckRuleById(QStringView id, CheckRule* rule) {
         }
     }
     return false;
+}
+
+QList<CheckRule> RulesNamedBy(CheckRule rule) {
+    if (rule == CheckRule::MissingComment)
+        return {rule, CheckRule::PlainComment, CheckRule::DetachedComment,
+                CheckRule::UnclosedComment};
+    return {rule};
 }
 
 namespace {
@@ -310,6 +324,10 @@ QList<Finding> CheckBlock(const ProcedureReport& procedure) {
         findings.append({place, rule, procedure.name, message, parameter});
     };
     const SourcePlace header{procedure.line, procedure.column};
+    if (procedure.plainComment) {
+        add(CheckRule::PlainComment, header, u"a plain comment, not a comment block"_s);
+        return findings;
+    }
     const QString summary = procedure.summary.trimmed();
     if (summary.isEmpty())
         add(CheckRule::EmptySummary, procedure.summaryPlace, u"empty summary"_s);

@@ -36,6 +36,8 @@ struct ProcedureReport {
     int line = 0;   // of the header, from 1
     int column = 0; // of the header's keyword, from 1
     bool documented = false;
+    // Documented by a plain comment above the header (its text is the summary), not a block.
+    bool plainComment = false;
     SourcePlace blockPlace;               // ";<comment>"
     SourcePlace summaryPlace;             // "<summary>"; the block's when it has none
     QList<SourcePlace> descriptionPlaces; // "<param>" of each description, by position
@@ -73,10 +75,11 @@ enum class CheckRule {
     MissingReturn,   // a procedure that returns a value, without "<return>" text
     BrokenLink,      // a "Name()" mention of no procedure the export can link, nor a built-in
     UnknownRule,     // a "; glossa-ignore:" comment naming no rule
+    PlainComment,    // plain comment lines above the procedure instead of a block
     // The source's text can't be read (UTF-16): an error, which no option turns off.
     UnreadableSource,
 };
-inline constexpr int kCheckRuleCount = 13;
+inline constexpr int kCheckRuleCount = 14;
 
 QString CheckRuleId(CheckRule rule);          // "missing-comment", ...
 QString CheckRuleDescription(CheckRule rule); // one sentence
@@ -86,6 +89,9 @@ inline bool IsErrorRule(CheckRule rule) {
 }
 // The rule of an id (letter case ignored); false when there is none.
 bool CheckRuleById(QStringView id, CheckRule* rule);
+// The rules an id on the command line stands for: the rule, and for missing-comment also the
+// rules that say why a block is missing (plain, detached or unclosed comments).
+QList<CheckRule> RulesNamedBy(CheckRule rule);
 
 // A problem of one procedure's comment.
 struct Finding {

@@ -278,6 +278,7 @@ Result ReadSourceText(const QString& path, SourceText& out) {
     if (bom)
         bytes.remove(0, 3);
     out.context = CommentContext();
+    out.bom = bom;
     // Read as a file run by hand is, or as the IDE's own temp file when it is one.
     out.context.DocEncoding = EncodingForCodePage(CodePageFor(bytes, bom, IsIdeTempFile(path)));
     out.context.LineEnd = IdeEditor::LineEndForMode(FileMode::EolModeFor(bytes));

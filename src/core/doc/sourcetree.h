@@ -52,6 +52,7 @@ SourceList CollectSources(const QStringList& paths, const QStringList& excludes 
 struct SourceText {
     QString text;
     CommentContext context;
+    bool bom = false; // the file starts with a UTF-8 byte-order mark (not in context.Read)
     // Why the bytes read are no text Glossa can read (UTF-16, which the IDE never writes);
     // empty when they are. The text is then empty.
     QString unreadable;

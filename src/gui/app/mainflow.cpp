@@ -61,6 +61,17 @@ void MarkRowsNamingOthers(QListWidget* list, const ParameterList& entries) {
     }
 }
 
+// Marks the rows whose description moved, was renamed or added when the block was read, so
+// that the user sees what Apply will write.
+void MarkChangedRows(QListWidget* list, const QList<RowChange>& changes) {
+    for (int row = 0; row < list->count() && row < changes.size(); ++row) {
+        if (const QString change = RowChangeText(changes[row]); !change.isEmpty()) {
+            QListWidgetItem* item = list->item(row);
+            item->setText(item->text() + u" ("_s + change + u')');
+        }
+    }
+}
+
 } // namespace
 
 RunEnvironment RunEnvironment::FromProcess(const QStringList& argumentsWithProgram) {
@@ -252,6 +263,8 @@ bool MainFlow::Start() {
         return EndWithoutWindow(NoProcedureReason());
     times_.headerFound = clock.nsecsElapsed();
     block_ = FindCommentBlock(text, *header_, context_);
+    if (!block_.present)
+        plain_ = FindPlainComment(text, *header_, context_);
     context_.LineEnd = LineEndOfHeaderLine(text, *header_, context_.LineEnd);
     LogChoice(text);
     // A new block stands where the code is: at the old block's indentation, or the header's.
@@ -460,8 +473,16 @@ void MainFlow::FillParameterList(const ParameterList& entries) {
 
 void MainFlow::LoadFields() {
     window_->parameterEditor()->clear();
-    const LoadedFields fields = glossa::LoadFields(*header_, block_);
+    const LoadedFields fields = glossa::LoadFields(*header_, block_, plain_);
     FillParameterList(fields.parameters);
+    match_ = fields.match;
+    surplus_ = fields.surplus;
+    renamedTo_ = fields.renamedTo;
+    MarkChangedRows(window_->parameterList(), match_.changes);
+    window_->setSummaryNote(fields.fromPlainComment
+                                ? u"Summary from the comment above; Apply puts the block in its "
+                                  "place."_s
+                                : QString());
     // ReadField gives line feeds for line breaks; the editors read "<br>".
     auto tags = [](QString text) { return text.replace(u'\n', u"<br>"_s); };
     TagsToEditor(window_->summaryEditor(), tags(fields.summary));
@@ -535,6 +556,8 @@ void MainFlow::OnEvent_ApplySettings() {
     fields.example = EditorToTags(window_->exampleEditor());
     fields.exampleUntouched = fields.example == loadedExample_;
     fields.indentation = blockIndentation_;
+    fields.descriptionFrom = match_.from;
+    fields.renamedTo = renamedTo_;
 
     // Only what the user wrote needs the encoding check; kept text goes back as its bytes.
     QString typed = (fields.summaryUntouched ? QString() : fields.summary) +
@@ -547,10 +570,9 @@ void MainFlow::OnEvent_ApplySettings() {
     if (!CheckEncodable(typed))
         return;
 
-    const QStringList extra = ExtraDescriptions(block_, fields.descriptions.size());
-    if (!extra.isEmpty()) {
+    if (!surplus_.isEmpty()) {
         QStringList listed;
-        for (const QString& description : extra)
+        for (const QString& description : surplus_)
             listed << u"\u2022 "_s + QString(description).replace(u'\n', u' ');
         const int choice = messages_->Choose(
             window_.get(), u"Glossa"_s,
@@ -562,8 +584,12 @@ void MainFlow::OnEvent_ApplySettings() {
             return; // Escape: nothing is written, the window stays
         fields.keepExtraDescriptions = choice == 0;
     }
-    const QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
-    const WriteOutcome outcome = WriteCommentBlock(*editor_, newBlock, *header_, block_, context_);
+    QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
+    // A plain comment's lines give way to the block, which takes their place.
+    if (plain_.present)
+        newBlock = PlainCommentReplacement(plain_, newBlock, context_);
+    const WriteOutcome outcome = WriteCommentBlock(
+        *editor_, newBlock, *header_, plain_.present ? plain_.lines : block_, context_);
     if (outcome.status != WriteStatus::Written && outcome.status != WriteStatus::Unchanged) {
         Fail(u"Glossa"_s, WriteStatusText(outcome.status));
         return;

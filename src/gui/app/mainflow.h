@@ -6,7 +6,9 @@
 #include "app/windowsettings.h"
 #include "comment/commentblockreader.h"
 #include "comment/commentcontext.h"
+#include "comment/descriptionmatch.h"
 #include "comment/parameterlistmodel.h"
+#include "comment/plaincomment.h"
 #include "comment/procedureheader.h"
 #include "files/result.h"
 
@@ -100,6 +102,7 @@ public:
     const WindowSettings& StoredSettings() const { return settings_; }
     const std::optional<ProcedureHeader>& Header() const { return header_; }
     const ExistingBlock& Block() const { return block_; }
+    const PlainComment& Plain() const { return plain_; }
     const ParameterListModel& Parameters() const { return parameters_; }
     bool InFileMode() const { return !options_.sourceFile.isEmpty(); }
     EditorWindow* Window() const { return window_.get(); }
@@ -179,6 +182,11 @@ private:
     std::unique_ptr<PopupMenuRouter> router_;
     std::optional<ProcedureHeader> header_;
     ExistingBlock block_;
+    PlainComment plain_; // the comment lines above a header without a block
+    // Which of the block's descriptions each row shows, and those no row shows.
+    DescriptionMatch match_;
+    QStringList surplus_;
+    QStringList renamedTo_;
     QString blockIndentation_; // blanks and tabs before each line of the new block
     ParameterListModel parameters_;
     bool finished_ = false;

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
 #include <QShortcut>
 #include <QStatusBar>
@@ -63,6 +64,10 @@ EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::Editor
         editor->setContextMenuPolicy(Qt::NoContextMenu);
     }
     ui->editor_params->setEnabled(false);
+    summaryNote_ = new QLabel(ui->frame_1);
+    summaryNote_->setObjectName(u"label_summarynote"_s);
+    summaryNote_->hide();
+    ui->vbox_summary->addWidget(summaryNote_);
 
     // Tab and Shift+Tab go through the controls top to bottom (the field editors pass Tab on;
     // Ctrl+Tab types a tab in them).
@@ -128,6 +133,11 @@ QSplitter* EditorWindow::splitter() const {
 }
 QPushButton* EditorWindow::applyButton() const {
     return ui->button_apply;
+}
+
+void EditorWindow::setSummaryNote(const QString& text) {
+    summaryNote_->setText(text);
+    summaryNote_->setVisible(!text.isEmpty());
 }
 
 std::array<QTextEdit*, 4> EditorWindow::fieldEditors() const {

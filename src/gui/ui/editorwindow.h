@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -45,6 +46,9 @@ public:
     QTextEdit* exampleEditor() const;
     QSplitter* splitter() const;
     QPushButton* applyButton() const;
+    // The line under the summary that says where its text came from; hidden while empty.
+    QLabel* summaryNote() const { return summaryNote_; }
+    void setSummaryNote(const QString& text);
 
     // The four rich-text field editors (summary, parameter, result, example).
     std::array<QTextEdit*, 4> fieldEditors() const;
@@ -88,6 +92,7 @@ private:
     int splitterAsked_ = 150;
     std::function<bool()> closeGuard_;
     QStatusBar* status_ = nullptr;
+    QLabel* summaryNote_ = nullptr;
 };
 
 } // namespace glossa

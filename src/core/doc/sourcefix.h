@@ -1,0 +1,39 @@
+#pragma once
+
+#include "doc/sourcereport.h"
+#include "doc/sourcetree.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace glossa {
+
+// What "-check -fix" does to one source: the mechanical fixes, each one a block rewritten as
+// the editor window writes it when opened and applied without edits.
+// - param-count, param-renamed: descriptions follow their parameters (see MatchDescriptions),
+//   a missing one gets the default description; surplus descriptions stay (after the
+//   parameters' lines), and a renamed parameter's description keeps its old bold name.
+// - plain-comment: the plain comment above a header becomes its block (summary = its text,
+//   default descriptions).
+// Nothing else changes: every other byte of the source stays, no text is removed. A procedure
+// whose "; glossa-ignore" silences one of a fix's rules doesn't get that fix.
+struct FixedSource {
+    QByteArray bytes;     // the whole new source (its byte-order mark kept); empty: no change
+    QList<Finding> fixed; // the findings (of any rule) the fixes took away, at their old places
+    QString text;         // the new source's text, as read again
+};
+
+// fixRules: the rules whose findings are fixed; checked: whether a procedure is looked at
+// (the -documented option).
+FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules,
+                      bool documentedOnly);
+
+// The rules "-fix" alone fixes.
+QList<CheckRule> DefaultFixRules();
+
+// A unified diff ("--- a/path", "+++ b/path", one hunk from the first to the last changed line
+// with 3 lines of context) of the two texts, split at line feeds; empty when they are equal.
+QString UnifiedDiff(const QString& path, const QString& before, const QString& after);
+
+} // namespace glossa
