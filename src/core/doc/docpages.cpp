@@ -362,7 +362,7 @@ QString MarkdownLetters(const QString& from, const QList<LetterLink>& links,
         else
             out << u"["_s + key + u"]("_s + PageLink(from, link.page + u".md"_s) + u')';
     }
-    return out.join(u" \u00B7 "_s) + u"\n\n"_s;
+    return out.join(u" \u00B7 "_s) + u'\n';
 }
 
 // A procedure in a list: its name linked to its entry, its badges, its summary and where it
