@@ -754,7 +754,8 @@ private slots:
         // the file.
         QVERIFY_FRAGMENTS(Read(u"out/html/sub/two.pb.html"_s),
                           "<a href=\"../index.html\">Index</a>",
-                          "<script src=\"../glossa.js\" defer></script>", "Caf\xC3\xA9 <i>noir</i> <a href=\"file:///tmp/x.txt\">"
+                          "<script src=\"../glossa.js\" defer></script>",
+                          "Caf\xC3\xA9 <i>noir</i> <a href=\"file:///tmp/x.txt\">"
                           "file:///tmp/x.txt</a>");
         // The index: its folders; a folder: its sources and their procedures; a letter: its bar.
         QVERIFY_FRAGMENTS(Read(u"out/html/index.html"_s),
@@ -793,9 +794,8 @@ private slots:
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.exitCode, 0);
         // A source without procedures gets no page.
-        QCOMPARE(Files(u"out/ref"_s, false),
-                 (QStringList{u".glossa-export"_s, u"colors.pb.html"_s, u"index.html"_s,
-                              u"shapes.pb.html"_s}));
+        QCOMPARE(Files(u"out/ref"_s, false), (QStringList{u".glossa-export"_s, u"colors.pb.html"_s,
+                                                          u"index.html"_s, u"shapes.pb.html"_s}));
         QVERIFY_FRAGMENTS(
             Read(u"out/ref/shapes.pb.html"_s),
             "<section class=\"proc\" id=\"Shapes::Area\">\n<h2><span "
@@ -825,16 +825,17 @@ private slots:
                           "<tr><td><code>color</code></td><td><code>.l</code></td><td><code>$FF00FF"
                           "</code></td><td><span class=\"none\">No description.</span></td></tr>",
                           "<div class=\"stale\" data-rule=\"param-count\">");
-        QVERIFY_FRAGMENTS(Read(u"out/ref/index.html"_s),
-                          "<p class=\"where\">5 procedures in 2 files, 4 documented (80\xC2\xA0%), 2 "
-                          "with stale parts</p>\n<h2>Modules</h2>",
-                          "<tbody>\n<tr><td><a href=\"modules/Colors.html\">Colors</a></td><td "
-                          "class=\"num\">1</td><td class=\"num\">1</td><td class=\"num\">0</td>"
-                          "</tr>\n<tr><td><a href=\"modules/Shapes.html\">Shapes</a></td><td "
-                          "class=\"num\">3</td><td class=\"num\">2</td><td class=\"num\">1</td>"
-                          "</tr>\n</tbody>",
-                          "<tr><td><a href=\"folders/top.html\">./</a></td><td class=\"num\">2</td>"
-                          "<td class=\"num\">5</td>");
+        QVERIFY_FRAGMENTS(
+            Read(u"out/ref/index.html"_s),
+            "<p class=\"where\">5 procedures in 2 files, 4 documented (80\xC2\xA0%), 2 "
+            "with stale parts</p>\n<h2>Modules</h2>",
+            "<tbody>\n<tr><td><a href=\"modules/Colors.html\">Colors</a></td><td "
+            "class=\"num\">1</td><td class=\"num\">1</td><td class=\"num\">0</td>"
+            "</tr>\n<tr><td><a href=\"modules/Shapes.html\">Shapes</a></td><td "
+            "class=\"num\">3</td><td class=\"num\">2</td><td class=\"num\">1</td>"
+            "</tr>\n</tbody>",
+            "<tr><td><a href=\"folders/top.html\">./</a></td><td class=\"num\">2</td>"
+            "<td class=\"num\">5</td>");
         // A module: public procedures first, each with where it stands.
         QVERIFY_FRAGMENTS(
             Read(u"out/ref/modules/Shapes.html"_s),
@@ -843,7 +844,8 @@ private slots:
             "href=\"../shapes.pb.html#Shapes::Area\"><code>Area()</code></a> \xE2\x80\x94 Area "
             "(see <a href=\"https://example.org/Foo_(bar)\">",
             "<a href=\"../colors.pb.html#Colors::Init\">colors::init()</a>. <span "
-            "class=\"where\">shapes.pb</span></li>\n<li><a href=\"../shapes.pb.html#Shapes::Helper\">"
+            "class=\"where\">shapes.pb</span></li>\n<li><a "
+            "href=\"../shapes.pb.html#Shapes::Helper\">"
             "<code>Helper()</code></a> <span class=\"badge\">private</span> <span "
             "class=\"badge\">stale</span>",
             "<code>Init()</code></a> <span class=\"badge\">private</span> <span "
@@ -864,7 +866,8 @@ private slots:
                             "[\"Paint\",\"\",0,\"\",\"Paints with Area() after Init().\"],\n"
                             "[\"Helper\",\"Shapes\",1,\"\",\"Scales, see "
                             "https://example.org/scale.\"]]};\n"));
-        QCOMPARE(Read(u"out/ref/glossa.js"_s).left(40), QByteArray("// The search box in every page's header"));
+        QCOMPARE(Read(u"out/ref/glossa.js"_s).left(40),
+                 QByteArray("// The search box in every page's header"));
     }
 
     void exportMarkdown() {
@@ -889,21 +892,24 @@ private slots:
                           "\n**Example**\n\n```purebasic\nOpenDoor(k)\n```\n",
                           "> \xE2\x9A\xA0 **missing-comment**: no comment block above the "
                           "procedure\n");
-        QVERIFY_FRAGMENTS(Read(u"out/md/sub/two.pb.md"_s),
-                          "[Index](../index.md) \xC2\xB7 [All procedures A\xE2\x80\x93Z](../a-z/B.md)",
-                          "Caf\xC3\xA9 *noir* [file:///tmp/x.txt](file:///tmp/x.txt)");
-        QVERIFY_FRAGMENTS(Read(u"out/md/index.md"_s),
-                          "[All procedures A\xE2\x80\x93Z](a-z/B.md)\n\n# Index\n\n3 procedures in 2 "
-                          "files, 2 documented (67 %), 0 with stale parts.\n\n## Folders\n\n| Folder "
-                          "| Files | Procedures | Documented | With stale parts |\n|---|--:|--:|--:|--:|\n"
-                          "| [./](folders/top.md) | 1 | 2 | 1 | 0 |\n| [sub/](folders/sub.md) | 1 | 1 | "
-                          "1 | 0 |\n");
-        QVERIFY_FRAGMENTS(Read(u"out/md/folders/top.md"_s),
-                          "# Folder ./\n\n1 file, 2 procedures, 1 documented (50 %), 0 with stale "
-                          "parts.\n\n## [one.pb](../one.pb.md)\n\n2 procedures, 1 documented (50 %), "
-                          "0 with stale parts.\n\n- [`OpenDoor()`](../one.pb.md#OpenDoor) \xE2\x80\x94 "
-                          "Opens **the** door, see <https://example.org/door>\n- "
-                          "[`Close()`](../one.pb.md#Close) *(undocumented)*\n");
+        QVERIFY_FRAGMENTS(
+            Read(u"out/md/sub/two.pb.md"_s),
+            "[Index](../index.md) \xC2\xB7 [All procedures A\xE2\x80\x93Z](../a-z/B.md)",
+            "Caf\xC3\xA9 *noir* [file:///tmp/x.txt](file:///tmp/x.txt)");
+        QVERIFY_FRAGMENTS(
+            Read(u"out/md/index.md"_s),
+            "[All procedures A\xE2\x80\x93Z](a-z/B.md)\n\n# Index\n\n3 procedures in 2 "
+            "files, 2 documented (67 %), 0 with stale parts.\n\n## Folders\n\n| Folder "
+            "| Files | Procedures | Documented | With stale parts |\n|---|--:|--:|--:|--:|\n"
+            "| [./](folders/top.md) | 1 | 2 | 1 | 0 |\n| [sub/](folders/sub.md) | 1 | 1 | "
+            "1 | 0 |\n");
+        QVERIFY_FRAGMENTS(
+            Read(u"out/md/folders/top.md"_s),
+            "# Folder ./\n\n1 file, 2 procedures, 1 documented (50 %), 0 with stale "
+            "parts.\n\n## [one.pb](../one.pb.md)\n\n2 procedures, 1 documented (50 %), "
+            "0 with stale parts.\n\n- [`OpenDoor()`](../one.pb.md#OpenDoor) \xE2\x80\x94 "
+            "Opens **the** door, see <https://example.org/door>\n- "
+            "[`Close()`](../one.pb.md#Close) *(undocumented)*\n");
         QVERIFY_FRAGMENTS(Read(u"out/md/a-z/O.md"_s),
                           "# Procedures A\xE2\x80\x93Z: O\n\nA \xC2\xB7 [B](../a-z/B.md) \xC2\xB7 "
                           "[C](../a-z/C.md) \xC2\xB7 D",
@@ -924,6 +930,33 @@ private slots:
         QVERIFY_FRAGMENTS(Read(u"out/refmd/modules/Shapes.md"_s),
                           "- [`Helper()`](../shapes.pb.md#Shapes::Helper) *(private)* *(stale)* "
                           "\xE2\x80\x94 Scales, see <https://example.org/scale>. `shapes.pb`\n");
+    }
+
+    // A list of more than 2,000 entries is split: a letter by two letters, a folder into
+    // numbered pages, each linking the others.
+    void exportSplitsLongLists() {
+        QByteArray many;
+        for (int i = 0; i < 2001; ++i)
+            many += "Procedure P" + QByteArray(i % 2 ? "b" : "a") + QByteArray::number(i) +
+                    "()\nEndProcedure\n";
+        Write(u"many/m.pb"_s, many);
+        QCOMPARE(Glossa({u"-export:out/many"_s, u"many"_s}).exitCode, 0);
+        QCOMPARE(Files(u"out/many"_s, true).filter(u"/"_s),
+                 (QStringList{u"a-z/Pa.html"_s, u"a-z/Pb.html"_s, u"folders/top-2.html"_s,
+                              u"folders/top.html"_s}));
+        QVERIFY_FRAGMENTS(Read(u"out/many/a-z/Pb.html"_s),
+                          "<span>O</span><strong aria-current=\"page\">P</strong><span>Q</span>",
+                          "<nav class=\"letters\" aria-label=\"Two letters\"><a "
+                          "href=\"../a-z/Pa.html\">Pa</a><strong aria-current=\"page\">Pb</strong>"
+                          "</nav>\n<ul class=\"procs\">\n<li><a href=\"../m.pb.html#Pb1\">");
+        QVERIFY_FRAGMENTS(Read(u"out/many/folders/top-2.html"_s),
+                          "<h1>Folder ./ (page 2 of 2)</h1>",
+                          "<nav class=\"parts\" aria-label=\"Pages\">Pages: <a "
+                          "href=\"../folders/top.html\">1</a> <strong aria-current=\"page\">2"
+                          "</strong></nav>\n<h2><a href=\"../m.pb.html\">m.pb</a>",
+                          "<ul class=\"procs\">\n<li><a href=\"../m.pb.html#Pb1999\"><code>Pb1999()"
+                          "</code></a> <span class=\"badge\">undocumented</span></li>\n<li><a "
+                          "href=\"../m.pb.html#Pa2000\">");
     }
 
     // The export reads sources with any line ends and zero bytes as the check does, modules
@@ -953,21 +986,21 @@ private slots:
         Write(u"out/gone/x/mine.txt"_s, "mine");
         QVERIFY(QDir().mkpath(dir.filePath(u"out/gone/empty"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
-        QCOMPARE(Files(u"out/gone"_s, false),
-                 (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s,
-                              u"mine.pb.html"_s, u"notes.txt"_s, u"sub/b.pb.html"_s,
-                              u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
+        QCOMPARE(
+            Files(u"out/gone"_s, false),
+            (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
+                         u"notes.txt"_s, u"sub/b.pb.html"_s, u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
         // The index of the subset still knows the other pages.
         QVERIFY(Read(u"out/gone/a-z/O.html"_s).contains("href=\"../sub/b.pb.html#OpenDoor\""));
         QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
         QVERIFY(QFile::remove(dir.filePath(u"gone/x/y/c.pb"_s)));
         QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
         // The lists of the sources that are gone go with them.
-        QCOMPARE(Files(u"out/gone"_s),
-                 (QStringList{u".glossa-export"_s, u"a-z/B.html"_s, u"a.pb.html"_s,
-                              u"folders/top.html"_s, u"glossa.js"_s, u"index.html"_s,
-                              u"mine.pb.html"_s, u"notes.txt"_s, u"search-index.js"_s,
-                              u"x/mine.txt"_s}));
+        QCOMPARE(
+            Files(u"out/gone"_s),
+            (QStringList{u".glossa-export"_s, u"a-z/B.html"_s, u"a.pb.html"_s,
+                         u"folders/top.html"_s, u"glossa.js"_s, u"index.html"_s, u"mine.pb.html"_s,
+                         u"notes.txt"_s, u"search-index.js"_s, u"x/mine.txt"_s}));
         QCOMPARE(Read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
         QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/sub"_s)));
         QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/x/y"_s)));
@@ -1124,9 +1157,8 @@ private slots:
         }
         QCOMPARE(Files(u"inside"_s),
                  (QStringList{u"a.pb"_s, u"site/.glossa-export"_s, u"site/a-z/X.html"_s,
-                              u"site/a.pb.html"_s, u"site/folders/top.html"_s,
-                              u"site/glossa.js"_s, u"site/index.html"_s,
-                              u"site/search-index.js"_s}));
+                              u"site/a.pb.html"_s, u"site/folders/top.html"_s, u"site/glossa.js"_s,
+                              u"site/index.html"_s, u"site/search-index.js"_s}));
     }
 
     // The page of a source that is there but can't be read stays, listed as Glossa's, and the

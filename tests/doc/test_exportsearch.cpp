@@ -16,16 +16,17 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Names that hold "area" in each way the search ranks, and a summary that does.
-const QByteArray kAreas = ";<comment>\n;  <summary>Fills an area. Then more.</summary>\n;</comment>\n"
-                          "Procedure Fill()\nEndProcedure\n"
-                          "Procedure Subareas()\nEndProcedure\n"
-                          "Procedure ShapeArea()\nEndProcedure\n"
-                          "Procedure AreaOf()\nEndProcedure\n"
-                          "DeclareModule Geo\n  Declare Area()\nEndDeclareModule\n"
-                          "Module Geo\n"
-                          ";<comment>\n;  <summary>The area.</summary>\n;</comment>\n"
-                          "  Procedure Area()\n  EndProcedure\n"
-                          "EndModule\n";
+const QByteArray kAreas =
+    ";<comment>\n;  <summary>Fills an area. Then more.</summary>\n;</comment>\n"
+    "Procedure Fill()\nEndProcedure\n"
+    "Procedure Subareas()\nEndProcedure\n"
+    "Procedure ShapeArea()\nEndProcedure\n"
+    "Procedure AreaOf()\nEndProcedure\n"
+    "DeclareModule Geo\n  Declare Area()\nEndDeclareModule\n"
+    "Module Geo\n"
+    ";<comment>\n;  <summary>The area.</summary>\n;</comment>\n"
+    "  Procedure Area()\n  EndProcedure\n"
+    "EndModule\n";
 
 } // namespace
 
@@ -54,9 +55,9 @@ private slots:
         file.close();
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
-        QCOMPARE(glossa::RunDocumentation({u"-export:"_s + dir.filePath(u"out"_s),
-                                           dir.filePath(u"src"_s)},
-                                          dir.filePath(u"none.ini"_s), out, err),
+        QCOMPARE(glossa::RunDocumentation(
+                     {u"-export:"_s + dir.filePath(u"out"_s), dir.filePath(u"src"_s)},
+                     dir.filePath(u"none.ini"_s), out, err),
                  0);
         std::fclose(out);
         std::fclose(err);
