@@ -710,8 +710,8 @@ bool DocumentationRun::WriteIndexPages() {
     buffer.open(QIODevice::WriteOnly);
     if (!WriteSearchIndex(catalog_, buffer))
         index.clear();
-    return WriteBuiltFile(kSearchIndexName, index) && WriteBuiltFile(kScriptName, SearchScript()) &&
-           indexWritten;
+    const bool script = WriteBuiltFile(kScriptName, SearchScript());
+    return WriteBuiltFile(kSearchIndexName, index) && script && indexWritten;
 }
 
 // Writes a file built for the top of the export; empty bytes say it could not be built.
