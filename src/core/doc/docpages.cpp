@@ -4,7 +4,6 @@
 #include "doc/doclinks.h"
 #include "preview/previewpage.h"
 
-#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QUrl>
 
