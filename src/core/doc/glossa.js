@@ -37,15 +37,15 @@
   }
 
   function upper(c) { return c >= 'A' && c <= 'Z'; }
-  function lower(c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+  function smallOrDigit(c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 
   // Whether a word of name starts at k: after anything but a letter or digit, at a capital
   // after a small letter, or at the last capital of a run before a small letter ("HTMLPage").
   function wordStart(name, k) {
     var before = name.charAt(k - 1), c = name.charAt(k);
-    if (!upper(before) && !lower(before))
+    if (!upper(before) && !smallOrDigit(before))
       return true;
-    return upper(c) && (lower(before) || lower(name.charAt(k + 1)));
+    return upper(c) && (smallOrDigit(before) || smallOrDigit(name.charAt(k + 1)));
   }
 
   function rank(i, q, qualified) {
