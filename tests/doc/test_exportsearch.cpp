@@ -16,9 +16,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Names that hold "area" in each way the search ranks (a shorter name of a lower rank comes
-// after a longer one of a higher rank), and a summary that does.
+// after a longer one of a higher rank), and a summary that does, with characters a script's
+// strings escape.
 const QByteArray kAreas =
-    ";<comment>\n;  <summary>Fills an area. Then more.</summary>\n;</comment>\n"
+    ";<comment>\n;  <summary>Fills an \"area\" in C:\\x. Then more.</summary>\n;</comment>\n"
     "Procedure Fill()\nEndProcedure\n"
     "Procedure Subareas()\nEndProcedure\n"
     "Procedure ShapeArea()\nEndProcedure\n"
@@ -90,7 +91,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             Eval(page, results),
             u"Area() Geo \u2014 The area. | AreaOf() | _Area() | ShapeArea() | "
-            "Subareas() | Fill() \u2014 Fills an area."_s,
+            "Subareas() | Fill() \u2014 Fills an \"area\" in C:\\x."_s,
             10000);
         QTest::keyClicks(input, u"zz"_s);
         QTRY_COMPARE_WITH_TIMEOUT(Eval(page, results), u"No procedure matches"_s, 10000);
