@@ -1,5 +1,7 @@
 #include "bridgeoperations.h"
 
+#include "bridgelog.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -41,22 +43,35 @@ bool PositionInDocument(ScintillaTarget& target, int position) {
     return position >= 0 && position <= QueryLength(target);
 }
 
+// "from..to" for a log line.
+std::string Span(long long from, long long to) {
+    return std::to_string(from) + ".." + std::to_string(to);
+}
+
+// Why an operation gave up, for the log; false for the caller to return.
+bool GiveUp(const std::string& why) {
+    BridgeLog(why);
+    return false;
+}
+
 // Copies text plus a terminator into a fresh remote block and sends message with it. Nothing
 // is sent unless the block holds the whole text.
 bool SendWithText(ScintillaTarget& target, unsigned message, std::uintptr_t wParam,
                   std::string_view encoded, int selStart, int selEnd) {
+    // The editor would stop at the zero byte and write only part of it.
     if (encoded.find('\0') != std::string_view::npos)
-        return false; // the editor would stop at the zero byte and write only part of it
+        return GiveUp("text not sent: it holds a zero byte");
     std::string local;
     try {
         local.assign(encoded);
         local.push_back('\0');
     } catch (const std::bad_alloc&) {
-        return false;
+        return GiveUp("text not sent: no memory for a copy of it");
     }
     RemoteBlock remote(target, local.size());
     if (!remote || !target.Write(remote.address(), local.data(), local.size()))
-        return false;
+        return GiveUp("text not sent: no block of " + std::to_string(local.size()) +
+                      " bytes could be reserved and written in the editor's process");
     if (selStart >= 0)
         target.Send(sci::kSetSel, std::uintptr_t(selStart), selEnd);
     target.Send(message, wParam, std::intptr_t(remote.address()));
@@ -93,7 +108,9 @@ TextRangeFields ParseTextRangeRecord(const char* record, int pointerWidth) {
 }
 
 #ifndef _WIN32
-std::unique_ptr<ScintillaTarget> OpenIdeProcess(std::uintptr_t) {
+std::unique_ptr<ScintillaTarget> OpenIdeProcess(std::uintptr_t editorHandle) {
+    BridgeLog("editor window " + std::to_string(editorHandle) +
+              " not opened: another process's window handle is of no use outside Windows");
     return nullptr;
 }
 #endif
@@ -137,11 +154,12 @@ std::size_t ReadDocumentTextInto(ScintillaTarget& target, char* buffer, int size
         return 0;
     std::memset(buffer, 0, std::size_t(size));
     RemoteBlock remote(target, std::size_t(size));
-    if (!remote)
-        return 0;
     // The clearing copy of the whole size, so the buffer starts zeroed whatever the target.
-    if (!target.Write(remote.address(), buffer, std::size_t(size)))
+    if (!remote || !target.Write(remote.address(), buffer, std::size_t(size))) {
+        GiveUp("document not read: no block of " + std::to_string(size) +
+               " bytes could be reserved and written in the editor's process");
         return 0;
+    }
 
     long long n = 0;
     if (searchRange > 0) {
@@ -173,6 +191,14 @@ std::size_t ReadDocumentTextInto(ScintillaTarget& target, char* buffer, int size
         n = 0;
     if (n == 0)
         windowStart = 0;
+    if (BridgeLogging()) {
+        BridgeLog("read bytes " + Span(windowStart, windowStart + n) + " of " +
+                  std::to_string(size - 1) + " with " +
+                  (searchRange > 0
+                       ? "SCI_GETTEXTRANGE around the caret at " + std::to_string(caretPos) +
+                             ", search range " + std::to_string(searchRange)
+                       : std::string("SCI_GETTEXT")));
+    }
     return std::size_t(n);
 }
 
@@ -201,14 +227,26 @@ std::string ReadRange(ScintillaTarget& target, int start, int end) {
 bool ReplaceRange(ScintillaTarget& target, int start, int end, std::string_view encoded) {
     const int length = QueryLength(target);
     if (start < 0 || start > end || end > length)
+        return GiveUp("not replaced: bytes " + Span(start, end) + " lie outside the document of " +
+                      std::to_string(length) + " bytes");
+    if (!SendWithText(target, sci::kReplaceSel, 0, encoded, start, end))
         return false;
-    return SendWithText(target, sci::kReplaceSel, 0, encoded, start, end);
+    if (BridgeLogging())
+        BridgeLog("replaced bytes " + Span(start, end) + " by " + std::to_string(encoded.size()) +
+                  " bytes");
+    return true;
 }
 
 bool InsertAtPosition(ScintillaTarget& target, int position, std::string_view encoded) {
     if (!PositionInDocument(target, position))
+        return GiveUp("not inserted: byte " + std::to_string(position) +
+                      " lies outside the document");
+    if (!SendWithText(target, sci::kInsertText, std::uintptr_t(position), encoded, -1, -1))
         return false;
-    return SendWithText(target, sci::kInsertText, std::uintptr_t(position), encoded, -1, -1);
+    if (BridgeLogging())
+        BridgeLog("inserted " + std::to_string(encoded.size()) + " bytes at " +
+                  std::to_string(position));
+    return true;
 }
 
 bool PlaceCaret(ScintillaTarget& target, int position) {

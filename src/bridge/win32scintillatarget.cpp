@@ -1,8 +1,11 @@
 #include "win32scintillatarget.h"
 
+#include "bridgelog.h"
 #include "bridgeoperations.h"
 
 #include <windows.h>
+
+#include <string>
 
 namespace glossa {
 
@@ -47,15 +50,22 @@ int ProcessPointerWidth(void* process) {
 
 std::unique_ptr<Win32ScintillaTarget> Win32ScintillaTarget::Open(std::uintptr_t editorHandle) {
     HWND editor = reinterpret_cast<HWND>(editorHandle);
+    const std::string window = "editor window " + std::to_string(editorHandle);
     DWORD processId = 0;
     if (editorHandle == 0 || GetWindowThreadProcessId(editor, &processId) == 0 || processId == 0) {
+        BridgeLog(window + " not opened: no such window (error " + std::to_string(GetLastError()) +
+                  ")");
         return nullptr;
     }
     HANDLE process = OpenProcess(kIdeProcessAccess, FALSE, processId);
     if (process == nullptr) {
+        BridgeLog(window + ": process " + std::to_string(processId) + " refused access (error " +
+                  std::to_string(GetLastError()) + ")");
         return nullptr;
     }
     const int width = ProcessPointerWidth(process);
+    BridgeLog(window + " belongs to process " + std::to_string(processId) + ", " +
+              std::to_string(width * 8) + "-bit");
     return std::unique_ptr<Win32ScintillaTarget>(new Win32ScintillaTarget(editor, process, width));
 }
 

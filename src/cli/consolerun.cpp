@@ -4,6 +4,7 @@
 #include "doc/docoptions.h"
 #include "doc/docrun.h"
 #include "glossaversion.h"
+#include "log/logging.h"
 #include "prefs/settingspaths.h"
 #include "preview/previewpage.h"
 
@@ -46,6 +47,8 @@ Editing
                              where the procedure or its block needs it)
   -caret:LINExCOLUMN         where the caret is in SOURCE (or -caret:OFFSET,
                              a byte offset)
+  -verbose                   log what Glossa decides to glossa.log beside
+                             the window's settings file (below)
 
 Checking and exporting
   Every option is also written the GNU way: --check, --export=FOLDER,
@@ -87,6 +90,7 @@ Checking and exporting
   -force                     the export replaces files in FOLDER that it didn't
                              write (without it, it names them and writes
                              nothing); -write-baseline replaces any FILE
+  -verbose                   log what the run decides on standard error
   PATH is a *.pb or *.pbi file or a folder, searched with its subfolders.
 
   The check prints one line per finding, then the count (on standard error
@@ -145,6 +149,9 @@ int RunConsole(const QStringList& arguments, std::FILE* out, std::FILE* err) {
         output.Finish();
         return output.ExitCode(0, err);
     case ConsoleRequest::Documentation:
+        // On before the run reads its options, so that it logs from the start.
+        if (ParseDocumentationOptions(arguments).verbose)
+            EnableVerboseLogging();
         return RunDocumentation(arguments, PreviewSettingsPath(), out, err);
     case ConsoleRequest::None:
         break;

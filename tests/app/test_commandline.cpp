@@ -43,11 +43,13 @@ private slots:
         QTest::addColumn<int>("flags");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("caret");
+        QTest::addColumn<bool>("verbose");
 
         auto row = [](const char* name, QStringList args, bool sticky, int mode, int range,
-                      QString face, int size, int flags, QString file = {}, QString caret = {}) {
+                      QString face, int size, int flags, QString file = {}, QString caret = {},
+                      bool verbose = false) {
             QTest::newRow(name) << args << sticky << mode << range << face << size << flags << file
-                                << caret;
+                                << caret << verbose;
         };
         row("none", {}, false, 0, 0, {}, 0, 0);
         row("-STICKY in capitals", {u"-STICKY"_s}, true, 0, 0, {}, 0, 0);
@@ -73,7 +75,9 @@ private slots:
         row("file and caret", {u"/tmp/a.pb"_s, u"-caret:20x5"_s}, false, 0, 0, {}, 0, 0,
             u"/tmp/a.pb"_s, u"20x5"_s);
         row("-CARET: case", {u"-CARET:123"_s}, false, 0, 0, {}, 0, 0, {}, u"123"_s);
-        row("unknown option ignored", {u"-verbose"_s, u"-sticky"_s}, true, 0, 0, {}, 0, 0);
+        row("unknown option ignored", {u"-quiet"_s, u"-sticky"_s}, true, 0, 0, {}, 0, 0);
+        row("-VERBOSE", {u"-VERBOSE"_s}, false, 0, 0, {}, 0, 0, {}, {}, true);
+        row("-verbose: is no -verbose", {u"-verbose:1"_s}, false, 0, 0, {}, 0, 0);
     }
     void parse() {
         QFETCH(QStringList, args);
@@ -86,6 +90,7 @@ private slots:
         QTEST(int(line.fontFlags), "flags");
         QTEST(line.sourceFile, "file");
         QTEST(line.caret, "caret");
+        QTEST(line.verbose, "verbose");
     }
 };
 

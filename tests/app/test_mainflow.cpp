@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -1459,6 +1460,47 @@ private slots:
         QCOMPARE(ReadFile(path), kFooNoBlock);
         QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{u"filler"_s, u"source.pb"_s}));
+    }
+
+    // -verbose without a console: the log goes to glossa.log beside the settings file (kept
+    // from run to run), the status line says where; a log that can't be written is said there
+    // and the run goes on. Last: the logging stays on for the rest of the process.
+    void verboseWritesTheLogBesideTheSettings_data() {
+        QTest::addColumn<QString>("settingsFolder");
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("writable") << u"settings"_s << true;
+        QTest::newRow("folder is a file") << u"plain"_s << false;
+    }
+    void verboseWritesTheLogBesideTheSettings() {
+        QFETCH(QString, settingsFolder);
+        QFETCH(bool, writable);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"source.pb"_s);
+        QVERIFY(WriteFile(source, kFooNoBlock));
+        QVERIFY(WriteFile(dir.filePath(u"plain"_s), "a file, no folder"));
+        QVERIFY(QDir(dir.path()).mkdir(u"settings"_s));
+        QVERIFY(WriteFile(dir.filePath(u"settings/glossa.log"_s), "an earlier run\n"));
+        const QString log = dir.filePath(settingsFolder + u"/glossa.log"_s);
+        RecordingMessages messages;
+        {
+            MainFlow flow(FileModeEnvironment({source, u"-Verbose"_s}, messages,
+                                              dir.filePath(settingsFolder + u"/glossa.prefs"_s)));
+            QVERIFY(flow.Start());
+            QStatusBar* status = flow.Window()->statusBar();
+            QVERIFY(status && status->isVisible());
+            const QString expected =
+                (writable ? u"Logging to %1"_s : u"No log: %1 can't be written ("_s)
+                    .arg(QDir::toNativeSeparators(log));
+            QVERIFY2(status->currentMessage().startsWith(expected),
+                     qPrintable(status->currentMessage()));
+            flow.Finish();
+        }
+        if (!writable)
+            return;
+        const QByteArray written = ReadFile(log);
+        QVERIFY2(written.startsWith("an earlier run\n--- Glossa "), written.constData());
+        for (const char* line : {"glossa.file: loaded", "glossa.file: procedure header at line 3"})
+            QVERIFY2(written.contains(line), line);
     }
 };
 

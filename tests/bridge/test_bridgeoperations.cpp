@@ -1,9 +1,13 @@
 // The bridge operations over the simulated editor: failures of the transport, the messages
 // sent, the record layouts.
+#include "bridgelog.h"
 #include "bridgeoperations.h"
 #include "simulatedscintilla.h"
 
 #include <QTest>
+
+#include <functional>
+#include <vector>
 
 namespace glossa {
 
@@ -153,6 +157,34 @@ private slots:
         QCOMPARE(sim.Document(), "a" + text + "b");
         QCOMPARE(sim.Faults(), 0);
         QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+    }
+
+    // What the bridge decided reaches the program's sink, one line per operation.
+    void logsThroughTheSink() {
+        std::vector<std::string> lines;
+        SetBridgeLogSink([&lines](const char* line) { lines.emplace_back(line); });
+        int start = 0;
+        const std::pair<std::function<void(SimulatedScintilla&)>, std::string> cases[] = {
+            {[&](auto& sim) { ReadDocumentText(sim, 7, 3, 0, start); },
+             "read bytes 0..6 of 6 with SCI_GETTEXT"},
+            {[&](auto& sim) { ReadDocumentText(sim, 7, 3, 1, start); },
+             "read bytes 2..4 of 6 with SCI_GETTEXTRANGE around the caret at 3, search range 1"},
+            {[](auto& sim) { ReplaceRange(sim, 1, 3, "XYZ"); }, "replaced bytes 1..3 by 3 bytes"},
+            {[](auto& sim) { ReplaceRange(sim, 2, 9, "x"); },
+             "not replaced: bytes 2..9 lie outside the document of 6 bytes"},
+            {[](auto& sim) { InsertAtPosition(sim, 9, "x"); },
+             "not inserted: byte 9 lies outside the document"},
+            {[](auto& sim) { InsertAtPosition(sim, 0, std::string_view("a\0b", 3)); },
+             "text not sent: it holds a zero byte"},
+        };
+        for (const auto& [operation, expected] : cases) {
+            SimulatedScintilla sim("abcdef");
+            lines.clear();
+            operation(sim);
+            QCOMPARE(lines, std::vector<std::string>{expected});
+        }
+        SetBridgeLogSink(nullptr);
+        QVERIFY(!BridgeLogging());
     }
 
     void placeCaretOutsideSendsNothing() {

@@ -745,6 +745,50 @@ private slots:
         QCOMPARE(Read(u"tree/sub/latin.PBI"_s), kLatin);
     }
 
+    // -verbose logs on standard error, each line led by its category; QT_LOGGING_RULES alone
+    // turns a category on too; without either nothing is logged.
+    void verbose_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("rules");
+        QTest::addColumn<QStringList>("categories");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("quiet") << QStringList{u"-check"_s, u"tree/good.pb"_s} << QByteArray()
+                               << QStringList() << QByteArray();
+        QTest::newRow("-check -verbose")
+            << QStringList{u"-check"_s, u"-verbose"_s, u"tree/good.pb"_s} << QByteArray()
+            << QStringList{u"glossa.export"_s, u"glossa.file"_s}
+            << QByteArray("glossa.file: read \"tree/good.pb\"");
+        QTest::newRow("--export --verbose")
+            << QStringList{u"--export=out/verbose"_s, u"--verbose"_s, u"tree/good.pb"_s}
+            << QByteArray() << QStringList{u"glossa.export"_s, u"glossa.file"_s}
+            << QByteArray("glossa.export: written: \"out/verbose/good.pb.html\" ");
+        QTest::newRow("QT_LOGGING_RULES")
+            << QStringList{u"-check"_s, u"tree/good.pb"_s} << QByteArray("glossa.file.debug=true")
+            << QStringList{u"glossa.file"_s} << QByteArray();
+    }
+    void verbose() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, rules);
+        QFETCH(QStringList, categories);
+        QFETCH(QByteArray, says);
+        const QByteArray before = qgetenv("QT_LOGGING_RULES");
+        qputenv("QT_LOGGING_RULES", rules);
+        const Outcome outcome = Glossa(arguments);
+        qputenv("QT_LOGGING_RULES", before);
+        QCOMPARE(outcome.exitCode, 0);
+        QStringList logged;
+        for (const QByteArray& line : outcome.err.split('\n')) {
+            if (!line.isEmpty()) {
+                QVERIFY2(line.startsWith("glossa."), line.constData());
+                logged << QString::fromUtf8(line.left(line.indexOf(':')));
+            }
+        }
+        logged.removeDuplicates();
+        logged.sort();
+        QCOMPARE(logged, categories);
+        QVERIFY2(outcome.err.contains(says), outcome.err.constData());
+    }
+
     // The fields that code scanning reads; the official validator too when it is installed
     // (GLOSSA_SARIF_MULTITOOL, or the npm package's sarif-multitool-linux on the PATH).
     void sarif() {

@@ -105,7 +105,7 @@ private slots:
         const QString path = dir_.filePath(name);
         QVERIFY(WriteFile(path, file));
         FileMode mode;
-        QVERIFY(mode.Load(path, nullptr, startedByIde));
+        QVERIFY(mode.Load(path, startedByIde));
         QCOMPARE(QueryCodePage(mode.Editor()), codePage);
     }
 
@@ -244,8 +244,8 @@ private slots:
         QVERIFY(WriteFile(path, file));
         FileMode mode;
         QVERIFY(mode.Load(path));
-        QString reason;
-        QVERIFY2(mode.Save(&reason), qPrintable(reason));
+        const Result saved = mode.Save();
+        QVERIFY2(saved, qPrintable(saved.reason));
         QCOMPARE(ReadFile(path), file);
     }
 
@@ -312,8 +312,7 @@ private slots:
             file.close();
             QCOMPARE(QFileInfo(path).lastModified(), written);
         }
-        QString reason;
-        QVERIFY(!mode.Save(&reason));
+        const QString reason = mode.Save().reason;
         QVERIFY(!reason.isEmpty());
         QVERIFY(reason.contains(path));
         if (change.isEmpty())
@@ -324,10 +323,10 @@ private slots:
 
     void missingFile() {
         FileMode mode;
-        QString reason;
-        QVERIFY(!mode.Load(Path("nonexistent.pb"), &reason));
-        QVERIFY(!reason.isEmpty());
-        QVERIFY(!mode.Save(&reason));
+        const Result loaded = mode.Load(Path("nonexistent.pb"));
+        QVERIFY(!loaded);
+        QVERIFY(!loaded.reason.isEmpty());
+        QVERIFY(!mode.Save());
     }
 
     void largeFile() {

@@ -135,11 +135,9 @@ private slots:
     }
 
     void emptyFolderWindows() {
-        std::int32_t stored = 0;
-        InstallEnvironment env = environment();
-        env.storedShortcut = &stored;
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 1);
-        QCOMPARE(stored, 0x40043);
+        const InstallResult installed = InstallGlossa(IdePlatform::Windows, environment());
+        QCOMPARE(installed.outcome, InstallOutcome::Installed);
+        QCOMPARE(installed.shortcut, 0x40043);
         QCOMPARE(rec.startFolders, QStringList{folder});
         QVERIFY(rec.pickerCalls.isEmpty());
         QVERIFY(rec.errors.isEmpty());
@@ -151,7 +149,8 @@ private slots:
     }
 
     void emptyFolderLinux() {
-        QCOMPARE(InstallGlossa(IdePlatform::Linux, environment(IdePlatform::Linux)), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Linux, environment(IdePlatform::Linux)).outcome,
+                 InstallOutcome::Installed);
         const QByteArray expected =
             prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2));
         QCOMPARE(readAll(toolsPrefs(IdePlatform::Linux)), expected);
@@ -168,7 +167,8 @@ private slots:
     }
 
     void windowsNewFileIsToolsPrefs() {
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"Tools.prefs"_s});
     }
 
@@ -176,7 +176,8 @@ private slots:
         // Another spelling of the same file on NTFS; on a case-sensitive disk it must not lead
         // to a second file.
         writeAll(folder + u"tools.prefs"_s, prefsFile({"[ToolsInfo]", "ToolCount = 0"}));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
         QCOMPARE(readAll(folder + u"tools.prefs"_s),
                  prefsFile(QList<QByteArray>{"[ToolsInfo]", "ToolCount = 1"} +
@@ -188,7 +189,7 @@ private slots:
         InstallEnvironment env = environment(IdePlatform::Linux);
         const QString confirmed = folder + u"home/.purebasic/"_s;
         env.pathPicker = [confirmed](const QString&) { return confirmed; };
-        QCOMPARE(InstallGlossa(IdePlatform::Linux, env), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Linux, env).outcome, InstallOutcome::Installed);
         QVERIFY(rec.errors.isEmpty());
         QCOMPARE(readAll(confirmed + u"tools.prefs"_s),
                  prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2)));
@@ -227,7 +228,8 @@ private slots:
             "Shortcut = 3", "MenuItemName = Three",
         };
         writeAll(toolsPrefs(), prefsFile(before));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 4";
         after += entryLines("Tool_3", "", 262211, 1, 0);
@@ -261,7 +263,8 @@ private slots:
                                        "Shortcut = 262211", "MenuItemName = Other"};
         writeAll(toolsPrefs(), prefsFile(before));
         rec.pickerAnswers = {0x30074};
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QCOMPARE(rec.pickerCalls.size(), 1); // Alt+C was taken by entry 999999
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 1000000001";
@@ -280,7 +283,8 @@ private slots:
     void negativeToolCountCountsAsNone() {
         const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = -3"};
         writeAll(toolsPrefs(), prefsFile(before));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 1";
         after += entryLines("Tool_0", "", 262211, 1, 0);
@@ -291,7 +295,8 @@ private slots:
         const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
                                        "MenuItemName = glossa", "Shortcut = 5"};
         writeAll(toolsPrefs(), prefsFile(before));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 2";
         after += entryLines("Tool_1", "", 262211, 1, 0);
@@ -317,12 +322,10 @@ private slots:
         writeAll(folder + u"PureBasic.prefs"_s,
                  "[Shortcuts]\nCopy = $40043\nHelp = 65648\n[Other]\nX = 196724\n");
         rec.pickerAnswers = {0x10070, 0x30074};
-        std::int32_t stored = 0;
-        InstallEnvironment env = environment();
-        env.storedShortcut = &stored;
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 1);
+        const InstallResult installed = InstallGlossa(IdePlatform::Windows, environment());
+        QCOMPARE(installed.outcome, InstallOutcome::Installed);
         QCOMPARE(rec.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}, {0x10070, false}}));
-        QCOMPARE(stored, 0x30074);
+        QCOMPARE(installed.shortcut, 0x30074);
         QVERIFY(readAll(toolsPrefs()).contains("Shortcut = 196724\r\n"));
     }
 
@@ -391,7 +394,8 @@ private slots:
         ToolEntry entry;
         entry.menuItemName = u"Glossa"_s;
         entry.shortcut = shortcut;
-        QCOMPARE(InstallTool(entry, environment(platform)), taken ? 0 : 1);
+        QCOMPARE(InstallTool(entry, environment(platform)).outcome,
+                 taken ? InstallOutcome::Cancelled : InstallOutcome::Installed);
         QCOMPARE(rec.pickerCalls.size(), taken ? 1 : 0);
     }
 
@@ -440,7 +444,8 @@ private slots:
             entry.menuItemName = u"Glossa"_s;
             entry.shortcut = shortcut;
             const bool isTaken = taken.contains(shortcut);
-            QCOMPARE(InstallTool(entry, environment(platform)), isTaken ? 0 : 1);
+            QCOMPARE(InstallTool(entry, environment(platform)).outcome,
+                     isTaken ? InstallOutcome::Cancelled : InstallOutcome::Installed);
             QCOMPARE(rec.pickerCalls.size(), isTaken ? 1 : 0);
         }
     }
@@ -476,7 +481,8 @@ private slots:
         const QByteArray before = bom + lines(head + QList<QByteArray>{"  ToolCount=1"} + rest) +
                                   (endsInEol ? eol : QByteArray());
         writeAll(toolsPrefs(), before);
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         const QByteArray expected = bom +
                                     lines(head + QList<QByteArray>{"  ToolCount=2"} + rest +
                                           entryLines("Tool_1", "", 262211, 1, 0)) +
@@ -507,7 +513,7 @@ private slots:
     void pathPickerCancelled() {
         InstallEnvironment env = environment();
         env.pathPicker = [](const QString&) { return QString(); };
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 0);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, env).outcome, InstallOutcome::Cancelled);
         QVERIFY(!QFile::exists(toolsPrefs()));
         QVERIFY(rec.errors.isEmpty());
     }
@@ -519,7 +525,8 @@ private slots:
                  prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]", "MenuItemName = One",
                             "Shortcut = 1", "[Tool_1]", "Command = old.exe",
                             "MenuItemName = Glossa", "Shortcut = 262211", "Extra = x"}));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QVERIFY(rec.pickerCalls.isEmpty());
         const QByteArray exe = exePath().toUtf8();
         QCOMPARE(readAll(toolsPrefs()), prefsFile({"[ToolsInfo]",
@@ -561,7 +568,8 @@ private slots:
         ide += "Last = 262211\n";
         writeAll(folder + u"PureBasic.prefs"_s, ide);
         rec.pickerAnswers = {0x20000 + 599, 0x30000 + 599, 0x50041};
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()), 1);
+        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+                 InstallOutcome::Installed);
         QCOMPARE(rec.pickerCalls,
                  (QList<QPair<int, bool>>{
                      {0x40043, true}, {0x20000 + 599, false}, {0x30000 + 599, false}}));
@@ -579,7 +587,7 @@ private slots:
         entry.menuItemName = u"Glossa"_s;
         entry.arguments = u"a"_s;
         entry.replaceExisting = true;
-        QCOMPARE(InstallTool(entry, env), 1);
+        QCOMPARE(InstallTool(entry, env).outcome, InstallOutcome::Installed);
         QVERIFY(rec.pickerCalls.isEmpty()); // its own shortcut is not taken
         const QByteArray written = readAll(toolsPrefs());
         QVERIFY(written.contains("ToolCount = 2\r\n"));
@@ -617,11 +625,9 @@ private slots:
             QFile file(sub);
             QVERIFY(file.open(QIODevice::WriteOnly));
         };
-        InstallEnvironment env = environment();
-        std::int32_t stored = 0;
-        env.storedShortcut = &stored;
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, env), 0);
-        QCOMPARE(stored, 0);
+        const InstallResult installed = InstallGlossa(IdePlatform::Windows, environment());
+        QCOMPARE(installed.outcome, InstallOutcome::Failed);
+        QCOMPARE(installed.shortcut, 0);
         QCOMPARE(rec.errors.size(), 1);
         QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(toolsPrefs())));
     }

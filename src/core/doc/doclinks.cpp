@@ -257,10 +257,11 @@ namespace {
 QString MentionTarget(const Token& t, const LinkScope& scope) {
     if (!scope.catalog)
         return {};
-    const int found = scope.catalog->Resolve(scope.file, scope.module, t.qualifier, t.name);
-    if (found < 0)
+    const std::optional<int> found =
+        scope.catalog->Resolve(scope.file, scope.module, t.qualifier, t.name);
+    if (!found)
         return {};
-    const Catalog::Procedure& p = scope.catalog->Procedures()[found];
+    const Catalog::Procedure& p = scope.catalog->Procedures()[*found];
     const Catalog::File& file = scope.catalog->Files()[p.file];
     return file.missing || p.leftOut ? QString() : PageLink(scope.page, file.page, p.anchor);
 }

@@ -111,35 +111,27 @@ QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
     return found;
 }
 
-bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason) {
-    if (!IsOwnRelativeName(relative)) {
-        *reason = u"its name leads out of the folder"_s;
-        return false;
-    }
+Result RemoveOwnFile(const QDir& folder, const QString& relative) {
+    if (!IsOwnRelativeName(relative))
+        return Result::Failure(u"its name leads out of the folder"_s);
     const QStringList parts = relative.split(u'/');
     QString path = folder.path();
     for (qsizetype i = 0; i < parts.size(); ++i) {
         path += u'/' + parts[i];
         const QFileInfo info(path);
         if (!info.exists() && !info.isSymLink())
-            return true;
+            return Result::Success();
         const bool last = i + 1 == parts.size();
-        if (info.isSymLink() || info.isJunction()) {
-            *reason = last ? u"it is a link now, not a page Glossa wrote"_s
-                           : u"a folder on the way is a link"_s;
-            return false;
-        }
-        if (last ? !info.isFile() : !info.isDir()) {
-            *reason = last ? u"it is no longer a file Glossa wrote"_s
-                           : u"a folder on the way is not a folder"_s;
-            return false;
-        }
+        if (info.isSymLink() || info.isJunction())
+            return Result::Failure(last ? u"it is a link now, not a page Glossa wrote"_s
+                                        : u"a folder on the way is a link"_s);
+        if (last ? !info.isFile() : !info.isDir())
+            return Result::Failure(last ? u"it is no longer a file Glossa wrote"_s
+                                        : u"a folder on the way is not a folder"_s);
     }
-    if (!QFile::remove(path)) {
-        *reason = QFile(path).errorString();
-        return false;
-    }
-    return true;
+    if (!QFile::remove(path))
+        return Result::Failure(QFile(path).errorString());
+    return Result::Success();
 }
 
 void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/result.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QList>
@@ -51,8 +53,8 @@ QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
                          const QList<ManifestEntry>& manifest, PathRules rules = kHostPathRules);
 
 // Removes a file an earlier export wrote: only a regular file, reached through no link. True
-// when it is gone (or was already); false with a reason when it stays.
-bool RemoveOwnFile(const QDir& folder, const QString& relative, QString* reason);
+// when it is gone (or was already); a failure with a reason when it stays.
+Result RemoveOwnFile(const QDir& folder, const QString& relative);
 
 // After the file at relative (inside folder) is gone: removes the folders on its way that are
 // empty now, the deepest first, up to but not including folder itself. Stops at the first that

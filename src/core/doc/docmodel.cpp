@@ -239,25 +239,29 @@ void Catalog::LeaveOutPrivate() {
     }
 }
 
-int Catalog::Resolve(int file, const QString& module, QStringView qualifier,
-                     QStringView name) const {
-    return std::max(Find(file, module, qualifier, name), -1);
+std::optional<int> Catalog::Resolve(int file, const QString& module, QStringView qualifier,
+                                    QStringView name) const {
+    const Match found = Find(file, module, qualifier, name);
+    if (found.count != Matches::One)
+        return std::nullopt;
+    return found.procedure;
 }
 
-int Catalog::Find(int file, const QString& module, QStringView qualifier, QStringView name) const {
+Catalog::Match Catalog::Find(int file, const QString& module, QStringView qualifier,
+                             QStringView name) const {
     const auto found = byName_.constFind(name.toString().toLower());
     if (found == byName_.constEnd())
-        return kNone;
+        return {};
     const QList<int>& candidates = *found;
-    // The only candidate that passes, -1 for several, kNone for none (try the next rule).
+    // The only candidate that passes, or several, or none (try the next rule).
     auto only = [&](auto&& passes) {
-        int chosen = kNone;
+        Match chosen;
         for (const int c : candidates) {
             if (!passes(procedures_[c]))
                 continue;
-            if (chosen != kNone)
-                return -1;
-            chosen = c;
+            if (chosen.count != Matches::None)
+                return Match{Matches::Several, 0};
+            chosen = {Matches::One, c};
         }
         return chosen;
     };
@@ -267,13 +271,13 @@ int Catalog::Find(int file, const QString& module, QStringView qualifier, QStrin
         });
     }
     if (!module.isEmpty()) {
-        const int chosen = only(
+        const Match chosen = only(
             [&](const Procedure& p) { return p.module.compare(module, Qt::CaseInsensitive) == 0; });
-        if (chosen != kNone)
+        if (chosen.count != Matches::None)
             return chosen;
     }
-    if (const int chosen = only([&](const Procedure& p) { return p.file == file; });
-        chosen != kNone)
+    if (const Match chosen = only([&](const Procedure& p) { return p.file == file; });
+        chosen.count != Matches::None)
         return chosen;
     const QStringList& used = files_[file].usedModules;
     return only([&](const Procedure& p) {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace glossa {
 
 // Where a source's modules stand: each Module ... EndModule body, the names each DeclareModule
@@ -93,20 +95,26 @@ public:
 
     // The procedure that a mention of qualifier::name() or name() made in a file and module
     // stands for: the one in the named or the same module, else in the same file, else the only
-    // one the file can reach; -1 when none or several remain.
-    int Resolve(int file, const QString& module, QStringView qualifier, QStringView name) const;
+    // one the file can reach; nothing when none or several remain.
+    std::optional<int> Resolve(int file, const QString& module, QStringView qualifier,
+                               QStringView name) const;
     // Whether such a mention stands for any procedure at all, also when several remain.
     bool Reaches(int file, const QString& module, QStringView qualifier, QStringView name) const {
-        return Find(file, module, qualifier, name) != kNone;
+        return Find(file, module, qualifier, name).count != Matches::None;
     }
 
     const QList<Procedure>& Procedures() const { return procedures_; }
     const QList<File>& Files() const { return files_; }
 
 private:
-    static constexpr int kNone = -2;
-    // As Resolve, but kNone when no procedure could be meant and -1 when several could.
-    int Find(int file, const QString& module, QStringView qualifier, QStringView name) const;
+    // How many procedures a mention could stand for; procedure is the one when One.
+    enum class Matches { None, One, Several };
+    struct Match {
+        Matches count = Matches::None;
+        int procedure = 0;
+    };
+    // As Resolve, but tells no procedure from several.
+    Match Find(int file, const QString& module, QStringView qualifier, QStringView name) const;
 
     QList<Procedure> procedures_;
     QList<File> files_;

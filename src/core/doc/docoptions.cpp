@@ -147,6 +147,11 @@ const OptionSpec kOptions[] = {
          o.noStale = true;
          return QString();
      }},
+    {u"verbose", false, kBoth,
+     [](DocumentationOptions& o, const QString&) {
+         o.verbose = true;
+         return QString();
+     }},
     {u"theme", true, kExport,
      [](DocumentationOptions& o, const QString& v) {
          o.ideTheme = v.compare(u"ide"_s, Qt::CaseInsensitive) == 0;

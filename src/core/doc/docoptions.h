@@ -39,6 +39,7 @@ struct DocumentationOptions {
     QString writeBaseline;   // where to write the check's findings as a baseline
     QString configFile;      // -config:FILE, the check's settings in place of glossa.ini's
     bool noConfig = false;   // -no-config: no glossa.ini
+    bool verbose = false;    // log what the run decides on standard error
     QStringList paths;
     QStringList errors; // what can't be used, one line each
     QStringList given;  // the options given, by name ("rules", "exclude")

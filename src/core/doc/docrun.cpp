@@ -19,6 +19,7 @@
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
 #include "files/safewrite.h"
+#include "log/logging.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -129,24 +130,26 @@ bool HoldsAlready(const QString& path, const QByteArray& bytes) {
 // that holds these bytes already is left as it is: a second export of sources that barely
 // changed then writes (and flushes) only what did change. Folders made are remembered in
 // folders, so that each is made once.
-bool WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& folders,
-               QString* reason) {
+Result WritePage(const QString& path, const QByteArray& bytes, QSet<QString>& folders) {
     const QString folder = QFileInfo(path).path();
     if (!folders.contains(folder)) {
-        if (!QDir().mkpath(folder)) {
-            *reason = u"its folder can't be created"_s;
-            return false;
-        }
+        if (!QDir().mkpath(folder))
+            return Result::Failure(u"its folder can't be created"_s);
         folders.insert(folder);
     }
-    if (HoldsAlready(path, bytes))
-        return true;
+    if (HoldsAlready(path, bytes)) {
+        qCDebug(lcExport) << "unchanged, left as it is:" << path;
+        return Result::Success();
+    }
     WriteOptions options;
     options.sync = false; // one sync for the whole export
     options.followLink = false;
     const WriteResult written = WriteFileSafely(path, bytes, options);
-    *reason = written.reason;
-    return written.ok;
+    if (written)
+        qCDebug(lcExport) << "written:" << path << bytes.size() << "bytes";
+    else
+        qCDebug(lcExport) << "not written:" << path << written.reason;
+    return written;
 }
 
 // Whether the output folder is one of the folders of sources named: pages there would stand
@@ -232,10 +235,11 @@ bool StartExport(const QDir& folder, const QList<ManifestEntry>& planned,
         return false;
     }
     QSet<QString> folders;
-    QString reason;
     const QString path = folder.filePath(ManifestName());
-    if (!WritePage(path, ManifestBytes(WithPlanned(earlier, planned)), folders, &reason)) {
-        fail(u"can't write %1: %2"_s.arg(Native(path), reason));
+    if (const Result written =
+            WritePage(path, ManifestBytes(WithPlanned(earlier, planned)), folders);
+        !written) {
+        fail(u"can't write %1: %2"_s.arg(Native(path), written.reason));
         return false;
     }
     return true;
@@ -433,6 +437,8 @@ int DocumentationRun::Run() {
 // there is none to read.
 bool DocumentationRun::FindSources() {
     sources_ = CollectSources(options_.paths, options_.excludes);
+    qCDebug(lcExport) << sources_.files.size() << "sources found in" << options_.paths
+                      << "leaving out" << options_.excludes;
     progress_.Start(sources_.files.size());
     for (const UnreadablePath& path : sources_.unreadable)
         Fail(u"can't read %1: %2"_s.arg(path.displayPath, path.reason));
@@ -512,11 +518,14 @@ void DocumentationRun::ReadSource(qsizetype index, Cataloguer* cataloguer) {
     const SourceFile& source = sources_.files[index];
     const bool given = index < givenSources_;
     SourceText text;
-    QString reason;
-    if (!ReadSourceText(source.path, text, &reason) || !text.unreadable.isEmpty()) {
+    const Result read = ReadSourceText(source.path, text);
+    if (!read)
+        qCDebug(lcFile) << "can't read" << source.path << read.reason;
+    else
+        qCDebug(lcFile) << (given ? "read" : "read an earlier page's source") << source.path;
+    if (!read || !text.unreadable.isEmpty()) {
         if (given)
-            Unreadable(source, reason.isEmpty() ? text.unreadable : reason,
-                       !text.unreadable.isEmpty());
+            Unreadable(source, read ? text.unreadable : read.reason, !text.unreadable.isEmpty());
         return;
     }
     QList<ProcedureReport> reports = ReportSource(text.text, text.context);
@@ -737,9 +746,8 @@ std::optional<QList<ProcedureReport>> DocumentationRun::PageReports(int file, bo
         return QList<ProcedureReport>();
     const SourceFile& source = sources_.files[pageSources_[file]];
     SourceText text;
-    QString reason;
-    if (!ReadSourceText(source.path, text, &reason)) {
-        Fail(u"can't read %1: %2"_s.arg(source.displayPath, reason));
+    if (const Result read = ReadSourceText(source.path, text); !read) {
+        Fail(u"can't read %1: %2"_s.arg(source.displayPath, read.reason));
         return std::nullopt;
     }
     return ReportSource(text.text, text.context);
@@ -769,6 +777,8 @@ void DocumentationRun::WriteBuilt(const Built& built, QList<int>& failedFiles) {
 void DocumentationRun::RemakeAfterFailures(const QList<int>& failedFiles) {
     if (failedFiles.isEmpty())
         return;
+    qCDebug(lcExport) << failedFiles.size()
+                      << "pages not written; the pages that link to them are made again";
     for (const int file : failedFiles)
         catalog_.MarkMissing(file);
     QSet<int> round;
@@ -834,16 +844,17 @@ void DocumentationRun::RemoveGonePages() {
     for (const ManifestEntry& entry : earlierManifest_) {
         if (written_.contains(entry.file))
             continue;
-        QString reason;
         const bool list = entry.source.isEmpty();
         if (!entry.file.endsWith(extension_) || failedPages_.contains(entry.file) ||
             (!list &&
              (!IsUnderRoots(entry.source, roots_) || unreadSources_.contains(entry.source)))) {
             manifest_.append(entry);
-        } else if (!RemoveOwnFile(outFolder_, entry.file, &reason)) {
+        } else if (const Result removed = RemoveOwnFile(outFolder_, entry.file); !removed) {
             Print(err_, u"glossa: left %1 in place: %2\n"_s.arg(
-                            Native(outFolder_.filePath(entry.file)), reason));
+                            Native(outFolder_.filePath(entry.file)), removed.reason));
         } else {
+            qCDebug(lcExport) << "removed" << entry.file << "of"
+                              << (list ? u"a list no longer made"_s : entry.source);
             RemoveEmptyFoldersOf(outFolder_, entry.file);
         }
     }
@@ -851,10 +862,9 @@ void DocumentationRun::RemoveGonePages() {
 
 // The manifest of what the output folder now holds, then everything flushed to the disk.
 void DocumentationRun::WriteManifest() {
-    QString reason;
-    if (!WritePage(outFolder_.filePath(ManifestName()), ManifestBytes(manifest_), folders_,
-                   &reason))
-        Fail(u"can't write %1: %2"_s.arg(Native(outFolder_.filePath(ManifestName())), reason));
+    const QString path = outFolder_.filePath(ManifestName());
+    if (const Result written = WritePage(path, ManifestBytes(manifest_), folders_); !written)
+        Fail(u"can't write %1: %2"_s.arg(Native(path), written.reason));
     if (const WriteResult synced = SyncFolder(options_.exportFolder); !synced.ok)
         Fail(u"can't flush the pages in %1 to the disk: %2"_s.arg(Native(options_.exportFolder),
                                                                   synced.reason));
@@ -863,10 +873,9 @@ void DocumentationRun::WriteManifest() {
 bool DocumentationRun::WriteFile(const QString& relative, const QByteArray& bytes,
                                  const QString& sourcePath, bool listed) {
     const QString target = outFolder_.filePath(relative);
-    QString reason;
-    if (!WritePage(target, bytes, folders_, &reason)) {
+    if (const Result written = WritePage(target, bytes, folders_); !written) {
         failedPages_.insert(relative);
-        Fail(u"can't write %1: %2"_s.arg(Native(target), reason));
+        Fail(u"can't write %1: %2"_s.arg(Native(target), written.reason));
         return false;
     }
     if (listed)

@@ -254,36 +254,25 @@ QString WhyNotSourceText(QByteArrayView bytes) {
     return {};
 }
 
-bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
+Result ReadSourceText(const QString& path, SourceText& out) {
     QFile file(path);
     if (!QFileInfo::exists(path)) {
-        if (reason)
-            *reason = QFileInfo(path).isSymLink() ? u"it is a link to nothing"_s
-                                                  : u"no such file or folder"_s;
-        return false;
+        return Result::Failure(QFileInfo(path).isSymLink() ? u"it is a link to nothing"_s
+                                                           : u"no such file or folder"_s);
     }
-    if (const QString why = NotReadable(path); !why.isEmpty()) {
-        if (reason)
-            *reason = why;
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (reason)
-            *reason = file.errorString();
-        return false;
-    }
+    if (const QString why = NotReadable(path); !why.isEmpty())
+        return Result::Failure(why);
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::Failure(file.errorString());
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (reason)
-            *reason = file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return Result::Failure(file.errorString());
     file.close();
     out.unreadable = WhyNotSourceText(bytes);
     if (!out.unreadable.isEmpty()) {
         out.text.clear();
         out.context = CommentContext();
-        return true;
+        return Result::Success();
     }
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     if (bom)
@@ -294,7 +283,7 @@ bool ReadSourceText(const QString& path, SourceText& out, QString* reason) {
     out.context.LineEnd = IdeEditor::LineEndForMode(FileMode::EolModeFor(bytes));
     out.context.Read = std::make_shared<const DecodedText>(bytes, out.context.DocEncoding);
     out.text = out.context.Read->Text();
-    return true;
+    return Result::Success();
 }
 
 } // namespace glossa

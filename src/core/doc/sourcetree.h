@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comment/commentcontext.h"
+#include "files/result.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -60,7 +61,7 @@ struct SourceText {
 // the characters below 256. Empty for anything else (a stray zero byte is a character).
 QString WhyNotSourceText(QByteArrayView bytes);
 
-// False, with a reason, when the file can't be read.
-bool ReadSourceText(const QString& path, SourceText& out, QString* reason);
+// Fails, with a reason, when the file can't be read.
+Result ReadSourceText(const QString& path, SourceText& out);
 
 } // namespace glossa

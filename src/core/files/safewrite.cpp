@@ -2,6 +2,7 @@
 
 #include "files/sidefiles.h"
 #include "files/signalhold.h"
+#include "log/logging.h"
 
 #include <QDir>
 #include <QFile>
@@ -497,8 +498,10 @@ WriteResult Replace(const QString& target, QByteArrayView bytes, const WriteOpti
             return Failed(u"it is not a regular file"_s);
         if (!old.writable)
             return Failed(ErrorText(EACCES));
-        if (old.sharedByLinks)
+        if (old.sharedByLinks) {
+            qCDebug(lcFile) << "writing in place, the file has several hard links:" << target;
             return WriteInPlace(target, bytes);
+        }
     }
 
     int error = 0;
@@ -510,6 +513,8 @@ WriteResult Replace(const QString& target, QByteArrayView bytes, const WriteOpti
     if (old.exists && old.regular && !replacingLink && !CopyAttributes(fd, old, target)) {
         CloseFile(fd);
         removal.Remove();
+        qCDebug(lcFile) << "writing in place, a new file can't take over the owner or attributes:"
+                        << target;
         return WriteInPlace(target, bytes);
     }
     if (!FinishFile(fd, bytes, options.sync, error) || !RenameOver(temporary, target, error))
@@ -529,6 +534,8 @@ WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
         QString reason;
         if (!ResolveTarget(path, target, reason))
             return Failed(reason);
+        if (target != path)
+            qCDebug(lcFile) << "writing" << path << "at the end of its links:" << target;
         if (const QStringList copies = FindSideFiles(target).safetyCopies; !copies.isEmpty())
             return Failed(SafetyCopyText(target, copies.first()));
     }

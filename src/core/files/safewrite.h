@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/result.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -22,10 +24,7 @@ struct WriteOptions {
 };
 
 // How a write ended: ok, or why not in the user's words ("No space left on device").
-struct WriteResult {
-    bool ok = false;
-    QString reason;
-};
+using WriteResult = Result;
 
 // The one way Glossa writes a file. The new bytes go into a temporary file beside the target
 // (written, flushed, closed, synced when asked, every step checked) that is then renamed over

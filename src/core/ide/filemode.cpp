@@ -4,6 +4,7 @@
 #include "files/prefault.h"
 #include "files/safewrite.h"
 #include "ide/docencoding.h"
+#include "log/logging.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -341,14 +342,11 @@ bool FileMode::HoldsLoaded(QByteArrayView bytes) const {
            bytes.sliced(mark.size()) == QByteArrayView(loaded_);
 }
 
-bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
+Result FileMode::Load(const QString& path, bool startedByIde) {
     QByteArray bytes;
     Stamp stamp;
-    if (!TakeStamp(path, stamp, bytes)) {
-        if (reason)
-            *reason = u"The file \"%1\" can't be read."_s.arg(path);
-        return false;
-    }
+    if (!TakeStamp(path, stamp, bytes))
+        return Result::Failure(u"The file \"%1\" can't be read."_s.arg(path));
     bom_ = bytes.startsWith(kBom);
     if (bom_)
         bytes.remove(0, 3);
@@ -356,8 +354,13 @@ bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     stamp_ = stamp;
     caretGiven_ = false;
     caret_ = 0;
-    const int codePage = CodePageFor(bytes, bom_, startedByIde || IsIdeTempFile(path));
+    const bool idesRule = startedByIde || IsIdeTempFile(path);
+    const int codePage = CodePageFor(bytes, bom_, idesRule);
     const int eolMode = EolModeFor(bytes);
+    qCDebug(lcFile) << "loaded" << path << bytes.size() << "bytes," << (bom_ ? "with" : "without")
+                    << "byte-order mark; code page" << codePage
+                    << (idesRule ? "by the IDE's rule," : "from the bytes,") << "line-end mode"
+                    << eolMode;
     // The bytes as read stay for the save: the base of FollowIdeSettings, and what the file
     // must still hold then.
     loaded_ = std::move(bytes);
@@ -366,7 +369,7 @@ bool FileMode::Load(const QString& path, QString* reason, bool startedByIde) {
     editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
     editor_.SetCodePage(codePage);
     editor_.SetEolMode(eolMode);
-    return true;
+    return Result::Success();
 }
 
 void FileMode::PlaceCaretFromText(QStringView text) {
@@ -378,22 +381,20 @@ void FileMode::PlaceCaretFromText(QStringView text) {
     caretGiven_ = true;
 }
 
-bool FileMode::Save(QString* reason) {
-    if (Store(reason))
-        return true;
+Result FileMode::Save() {
+    Result stored = Store();
+    if (stored)
+        return stored;
+    qCDebug(lcFile) << "not saved:" << stored.reason;
     // Nothing reached the disk: the document goes back to what the file holds, so that a later
     // Apply starts from the same text.
     editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
     editor_.SetSelection(caret_, caret_);
-    return false;
+    return stored;
 }
 
-bool FileMode::Store(QString* reason) {
-    auto fail = [reason](const QString& why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
+Result FileMode::Store() {
+    auto fail = [](const QString& why) { return Result::Failure(why); };
     if (path_.isEmpty())
         return fail(u"No file was loaded."_s);
     Stamp now;
@@ -413,8 +414,9 @@ bool FileMode::Store(QString* reason) {
     if (bom_)
         bytes.append(kBom, 3);
     bytes.append(document.data(), qsizetype(document.size()));
-    if (const WriteResult written = WriteFileSafely(path_, bytes); !written.ok)
-        return fail(written.reason);
+    if (WriteResult written = WriteFileSafely(path_, bytes); !written)
+        return written;
+    qCDebug(lcFile) << "saved" << path_ << bytes.size() << "bytes";
     // Later saves compare against what this one wrote, and start from it.
     const QFileInfo written(path_);
     stamp_.size = written.size();
@@ -424,7 +426,7 @@ bool FileMode::Store(QString* reason) {
     editor_.SetDocument(document);
     editor_.SetSelection(caret, caret);
     caret_ = caret;
-    return true;
+    return Result::Success();
 }
 
 } // namespace glossa

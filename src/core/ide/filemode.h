@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/result.h"
 #include "simulatedscintilla.h"
 
 #include <QByteArray>
@@ -18,8 +19,8 @@ class FileMode {
 public:
     // Reads path: the code page as CodePageFor decides (the IDE's rule when startedByIde or the
     // file is one of the IDE's temporary files); line-end mode from the first line end (CR LF
-    // when none); caret 0. False, with a reason, when the file can't be read.
-    bool Load(const QString& path, QString* reason = nullptr, bool startedByIde = false);
+    // when none); caret 0. Fails, with a reason, when the file can't be read.
+    Result Load(const QString& path, bool startedByIde = false);
 
     // The document, as a target for IdeEditor and the bridge.
     SimulatedScintilla& Editor() { return editor_; }
@@ -38,10 +39,10 @@ public:
     // file's permissions. When the document ends with the IDE's settings block, its caret,
     // first-line and bookmark lines are made to follow the edit (FollowIdeSettings). Refuses, with
     // a reason, when the file on disk is no longer what was read (size, modification time or
-    // content), so an edit made meanwhile is never overwritten. False, with a reason, when the
+    // content), so an edit made meanwhile is never overwritten. Fails, with a reason, when the
     // write fails; the file is then unchanged and the document is put back as the file holds
     // it, with the caret where it was.
-    bool Save(QString* reason = nullptr);
+    Result Save();
 
     // The document after, with the IDE's settings block at its end (a line "; IDE Options =
     // ..." followed only by ";" lines and empty lines) made to follow the change from before:
@@ -78,7 +79,7 @@ private:
     static bool TakeStamp(const QString& path, Stamp& stamp, QByteArray& content);
     // Whether bytes are the file as it was read or last written (the mark and loaded_).
     bool HoldsLoaded(QByteArrayView bytes) const;
-    bool Store(QString* reason);
+    Result Store();
 
     QString path_;
     bool bom_ = false;

@@ -2,6 +2,7 @@
 
 #include "bridgeoperations.h"
 #include "comment/procedureheader.h"
+#include "log/logging.h"
 
 #include <algorithm>
 
@@ -27,7 +28,9 @@ IdeEditor::IdeEditor(std::unique_ptr<ScintillaTarget> target)
 IdeEditor::~IdeEditor() = default;
 
 DocEncoding IdeEditor::CodePage() {
-    return EncodingForCodePage(QueryCodePage(*target_));
+    const int codePage = QueryCodePage(*target_);
+    qCDebug(lcBridge) << "the editor's code page:" << codePage;
+    return EncodingForCodePage(codePage);
 }
 
 int IdeEditor::CaretPosition() {
@@ -110,6 +113,8 @@ QString IdeEditor::ReadTextForChoice(int length, int searchRange, CommentContext
         if (!SearchWindowCutsChoice(text, context, reachesEnd))
             return text;
         range = std::min<qint64>(range * 2, length);
+        qCDebug(lcFile) << "the search window cuts the procedure or its block: read again" << range
+                        << "bytes on each side of the caret";
     }
 }
 

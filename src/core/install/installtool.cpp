@@ -2,6 +2,7 @@
 
 #include "install/ideshortcuts.h"
 #include "install/shortcutkeys.h"
+#include "log/logging.h"
 #include "prefs/numberreading.h"
 #include "prefs/preferencestore.h"
 
@@ -22,12 +23,18 @@ QString toolGroup(std::int32_t number) {
     return u"Tool_"_s + QString::number(number);
 }
 
-void reportUnwritable(const InstallEnvironment& env, const QString& file,
-                      const QString& reason = QString()) {
+// A failure the user must know about: shown, and handed back.
+InstallResult reportFailure(const InstallEnvironment& env, const QString& text) {
+    qCDebug(lcInstall) << "failed:" << text;
     if (env.showError)
-        env.showError(u"Installation failed"_s,
-                      InstallWriteErrorText(file) +
-                          (reason.isEmpty() ? QString() : u"\n("_s + reason + u')'));
+        env.showError(u"Installation failed"_s, text);
+    return {InstallOutcome::Failed, 0, text};
+}
+
+InstallResult reportUnwritable(const InstallEnvironment& env, const QString& file,
+                               const QString& reason = QString()) {
+    return reportFailure(env, InstallWriteErrorText(file) +
+                                  (reason.isEmpty() ? QString() : u"\n("_s + reason + u')'));
 }
 
 // Reads the entry back: a store that dropped its changes (a file open for reading only)
@@ -105,19 +112,17 @@ constexpr auto kKeepLayout = PreferenceStore::Layout::Keep;
 
 // Opens tools.prefs, or creates it with its header. The picker promised a new file in the
 // confirmed folder, so a folder that isn't there yet (a fresh account) is made first. False
-// (reported) when it can be neither opened nor created.
+// when it can be neither opened nor created.
 bool openToolsPrefs(PreferenceStore& store, const QString& folder, const QString& file,
-                    const InstallEnvironment& env, bool& isNew) {
+                    bool& isNew) {
     isNew = false;
     if (store.PrefFileOpen(file, kKeepLayout))
         return true;
     const QString folderPath = QDir::fromNativeSeparators(folder);
     if (!QFileInfo(folderPath).isDir())
         QDir().mkpath(folderPath);
-    if (!store.PrefFileCreate(file)) {
-        reportUnwritable(env, file);
+    if (!store.PrefFileCreate(file))
         return false;
-    }
     store.PrefWriteComment(u" PureBasic IDE ToolsMenu Configuration"_s);
     store.PrefWriteComment(QString());
     isNew = true;
@@ -214,15 +219,17 @@ void writeEntry(PreferenceStore& store, std::int32_t number, const ToolEntry& en
 
 } // namespace
 
-int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
+InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
+    const InstallResult cancelled{InstallOutcome::Cancelled, 0, {}};
     const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
     if (folder.isEmpty())
-        return 0;
+        return cancelled;
     const QString file = ToolsPrefsPath(folder, env.platform);
     PreferenceStore store;
     bool isNew = false;
-    if (!openToolsPrefs(store, folder, file, env, isNew))
-        return 0;
+    if (!openToolsPrefs(store, folder, file, isNew))
+        return reportUnwritable(env, file);
+    qCDebug(lcInstall) << (isNew ? "created" : "opened") << file;
 
     // The number of tools.
     store.PrefSelectGroup(u"ToolsInfo"_s);
@@ -233,9 +240,7 @@ int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
         count = 0;
     if (count == std::numeric_limits<std::int32_t>::max()) {
         store.PrefFileClose();
-        if (env.showError)
-            env.showError(u"Installation failed"_s, InstallToolCountErrorText(file));
-        return 0;
+        return reportFailure(env, InstallToolCountErrorText(file));
     }
     if (isNew) {
         store.PrefWriteNumber(u"ToolCount"_s, 0);
@@ -244,9 +249,12 @@ int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
     }
 
     ExistingTools tools = readExistingTools(store, count, entry);
+    qCDebug(lcInstall) << count << "tools; an entry named" << entry.menuItemName
+                       << (tools.matched ? "is there" : "is not there");
     if (tools.matched && !entry.replaceExisting) {
-        store.PrefFileClose(); // already installed
-        return 0;
+        store.PrefFileClose(); // already installed: not an error to show
+        return {InstallOutcome::Failed, 0,
+                u"The tools menu already has an entry named \"%1\"."_s.arg(entry.menuItemName)};
     }
 
     if (entry.checkShortcut) {
@@ -255,20 +263,18 @@ int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
                 (entry.replaceExisting && tools.matchShortcut != 0)
                     ? tools.matchShortcut
                     : ShortcutShift | KeyCodeFromQtKey(Qt::Key_F1, false, env.platform);
-        if (!store.PrefFileClose()) {
-            reportUnwritable(env, file);
-            return 0;
-        }
+        if (!store.PrefFileClose())
+            return reportUnwritable(env, file);
         const std::vector<std::int32_t> ide = ideTakenShortcuts(folder, env);
         tools.shortcuts.insert(tools.shortcuts.end(), ide.begin(), ide.end());
         if (!store.PrefFileOpen(file, kKeepLayout)) {
             // It was there a moment ago; writing a fresh file would lose the other tools.
-            reportUnwritable(env, file);
-            return 0;
+            return reportUnwritable(env, file);
         }
         if (!pickFreeShortcut(entry, tools.shortcuts, env)) {
             store.PrefFileClose();
-            return 0;
+            qCDebug(lcInstall) << "no free shortcut picked: cancelled";
+            return cancelled;
         }
     }
 
@@ -281,13 +287,11 @@ int InstallTool(ToolEntry entry, const InstallEnvironment& env) {
     }
     if (!store.PrefFileClose() ||
         !entryIsOnDisk(file, number, entry.menuItemName, env.executablePath, entry.shortcut,
-                       overwrite ? -1 : count + 1)) {
-        reportUnwritable(env, file, store.PrefLastWriteError());
-        return 0;
-    }
-    if (env.storedShortcut)
-        *env.storedShortcut = entry.shortcut;
-    return 1;
+                       overwrite ? -1 : count + 1))
+        return reportUnwritable(env, file, store.PrefLastWriteError());
+    qCDebug(lcInstall) << "wrote and read back Tool_" << number << "with shortcut"
+                       << entry.shortcut;
+    return {InstallOutcome::Installed, entry.shortcut, {}};
 }
 
 ToolEntry GlossaEntryFor(IdePlatform platform) {
@@ -306,7 +310,7 @@ ToolEntry GlossaEntryFor(IdePlatform platform) {
     return entry;
 }
 
-int InstallGlossa(IdePlatform platform, const InstallEnvironment& env) {
+InstallResult InstallGlossa(IdePlatform platform, const InstallEnvironment& env) {
     InstallEnvironment forPlatform = env;
     forPlatform.platform = platform;
     return InstallTool(GlossaEntryFor(platform), forPlatform);
@@ -323,11 +327,9 @@ QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform) {
 
 int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
                     const MessageSink& showSuccess) {
-    std::int32_t stored = 0;
-    InstallEnvironment withResult = env;
-    withResult.storedShortcut = &stored;
-    if (InstallGlossa(platform, withResult) != 0 && showSuccess)
-        showSuccess(u"Success!"_s, InstallSuccessText(stored, platform));
+    const InstallResult installed = InstallGlossa(platform, env);
+    if (installed.outcome == InstallOutcome::Installed && showSuccess)
+        showSuccess(u"Success!"_s, InstallSuccessText(installed.shortcut, platform));
     return 0;
 }
 

@@ -64,17 +64,25 @@ struct InstallEnvironment {
     QString idePrefsFileName = QStringLiteral("PureBasic.prefs");
     // The full path of Glossa's executable, written as the entry's Command.
     QString executablePath;
-    // Set by InstallTool on success: the shortcut written into the entry.
-    std::int32_t* storedShortcut = nullptr;
 };
 
-// Adds a tools-menu entry to the IDE's tools.prefs. Returns 1 when the entry was written (or,
-// with replaceExisting, overwritten) and verified on disk; 0 when the user cancelled, an entry
-// of the same menuItemName (exact case) exists and replaceExisting is off, or the file could
-// not be written. Only an unwritable file is reported, through env.showError, naming the file.
-// A confirmed folder that doesn't exist yet is created (with its missing parents) before a
-// new tools.prefs is written into it.
-int InstallTool(ToolEntry entry, const InstallEnvironment& env);
+enum class InstallOutcome { Installed, Cancelled, Failed };
+
+// How an installation ended.
+struct InstallResult {
+    InstallOutcome outcome = InstallOutcome::Cancelled;
+    std::int32_t shortcut = 0; // Installed: the shortcut written into the entry
+    QString reason;            // Failed: why, in the user's words
+};
+
+// Adds a tools-menu entry to the IDE's tools.prefs. Installed when the entry was written (or,
+// with replaceExisting, overwritten) and verified on disk; Cancelled when the user cancelled a
+// picker; Failed when an entry of the same menuItemName (exact case) exists and replaceExisting
+// is off, tools.prefs holds a ToolCount that leaves no number, or the file could not be
+// written. Only the last two are reported through env.showError (naming the file); an
+// existing entry is the quiet end of a second installation. A confirmed folder that doesn't
+// exist yet is created (with its missing parents) before a new tools.prefs is written into it.
+InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env);
 
 // Glossa's own entry for the platform: name "Glossa", its arguments, flags and reload mode,
 // Alt+C in the platform's key codes, the shortcut checked, no replacing.
@@ -83,7 +91,7 @@ ToolEntry GlossaEntryFor(IdePlatform platform);
 // Installs Glossa with the platform's values (name "Glossa", shortcut Alt+C in the platform's
 // key codes, shortcut check on, no replacing): the installation run's call. env.platform is
 // taken from platform.
-int InstallGlossa(IdePlatform platform, const InstallEnvironment& env);
+InstallResult InstallGlossa(IdePlatform platform, const InstallEnvironment& env);
 
 // The text of the success message for the shortcut that was stored: the fixed three lines, the
 // last naming ALT + C, or the stored shortcut (read with the platform's key codes) when it is

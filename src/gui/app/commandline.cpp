@@ -57,6 +57,8 @@ CommandLine ParseCommandLine(const QStringList& arguments, CommandLine line) {
     for (const QString& argument : arguments) {
         if (argument.compare(u"-sticky"_s, Qt::CaseInsensitive) == 0) {
             line.stayOnTop = true;
+        } else if (argument.compare(u"-verbose"_s, Qt::CaseInsensitive) == 0) {
+            line.verbose = true;
         } else if (QStringView font = ValueAfter(argument, u"-winfont:"); font.data()) {
             if (!font.isEmpty())
                 ApplyWinFont(line, font);

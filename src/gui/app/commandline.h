@@ -20,6 +20,8 @@ struct CommandLine {
     // raw value of "-caret:" (LINExCOLUMN or a byte offset; empty when not given).
     QString sourceFile;
     QString caret;
+    // "-verbose": log what the run decides into glossa.log beside the settings file.
+    bool verbose = false;
 
     bool operator==(const CommandLine&) const = default;
 };

@@ -9,6 +9,7 @@
 #include "ide/filemode.h"
 #include "ide/ideeditor.h"
 #include "install/installation.h"
+#include "log/logging.h"
 #include "prefs/numberreading.h"
 #include "prefs/settingspaths.h"
 #include "preview/previewwindow.h"
@@ -93,6 +94,46 @@ MainFlow::MainFlow(RunEnvironment environment, QObject* parent)
 
 MainFlow::~MainFlow() {
     DropWindows();
+    if (logFileOpen_)
+        StopLogFile();
+}
+
+void MainFlow::StartLog() {
+    if (options_.verbose)
+        EnableVerboseLogging();
+    ConnectBridgeLog(); // also for QT_LOGGING_RULES alone
+    if (!options_.verbose)
+        return;
+    // Started by the IDE there is no console to log to: the file is what a user can send.
+    const QString path = LogFilePathBeside(env_.settingsPath);
+    const Result started = StartLogFile(path);
+    logFileOpen_ = started.ok;
+    const QString shown = QDir::toNativeSeparators(path);
+    logStatus_ = started ? u"Logging to %1"_s.arg(shown)
+                         : u"No log: %1 can't be written (%2)"_s.arg(shown, started.reason);
+    qCDebug(lcBridge) << "arguments" << env_.arguments << "PB_TOOL_IDE" << env_.toolIde
+                      << "PB_TOOL_Scintilla" << env_.toolScintilla << "PB_TOOL_Cursor"
+                      << env_.toolCursor;
+}
+
+void MainFlow::LogChoice(const QString& text) const {
+    if (!lcFile().isDebugEnabled())
+        return;
+    const auto lineOf = [&text](int character) { return text.left(character).count(u'\n') + 1; };
+    qCDebug(lcFile) << "encoding" << (context_.DocEncoding == DocEncoding::Utf8 ? "UTF-8" : "ANSI")
+                    << "caret at byte" << context_.CaretPos << "search mode" << options_.searchMode
+                    << "search range" << options_.searchRange << "text read from byte"
+                    << context_.WindowStart;
+    qCDebug(lcFile) << "procedure header at line" << lineOf(header_->startCharacter)
+                    << "of the text read, byte" << header_->startOffset << ":"
+                    << header_->headerText.left(80);
+    if (block_.present) {
+        qCDebug(lcFile) << "comment block at lines" << lineOf(block_.startCharacter) << "to"
+                        << lineOf(block_.startCharacter + int(block_.blockText.size()))
+                        << "of the text read, byte" << block_.startOffset;
+    } else {
+        qCDebug(lcFile) << "no comment block directly above the header: a new one goes there";
+    }
 }
 
 ScintillaTarget* MainFlow::Target() const {
@@ -159,6 +200,7 @@ bool MainFlow::Start() {
         return EndWithoutWindow(u"Another Glossa is already open; finish it first."_s);
     // Read first: a file argument decides between the IDE and file mode.
     options_ = ParseCommandLine(env_.arguments);
+    StartLog();
     if (!HasSourceToEdit())
         return InstallOrEnd();
     // File mode reads and decodes the source on a second core while this one builds the
@@ -196,6 +238,8 @@ bool MainFlow::Start() {
     if (!built)
         return EndWithoutWindow(u"The editor window can't be built."_s);
     window_->placeAt(settings_.winX, settings_.winY, settings_.winW, settings_.winH);
+    if (!logStatus_.isEmpty())
+        window_->showStatus(logStatus_);
     times_.windowsBuilt = clock.nsecsElapsed();
     window_->setSplitterPosition(settings_.splitterPos);
 
@@ -209,6 +253,7 @@ bool MainFlow::Start() {
     times_.headerFound = clock.nsecsElapsed();
     block_ = FindCommentBlock(text, *header_, context_);
     context_.LineEnd = LineEndOfHeaderLine(text, *header_, context_.LineEnd);
+    LogChoice(text);
     // A new block stands where the code is: at the old block's indentation, or the header's.
     blockIndentation_ =
         block_.present ? IndentationBefore(text, block_.startCharacter)
@@ -289,8 +334,8 @@ std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
             result.safetyCopy = copies.first();
             return result;
         }
-        result.ok = file->Load(path, &result.reason, startedByIde);
-        if (!result.ok)
+        result.read = file->Load(path, startedByIde);
+        if (!result.read)
             return result;
         if (!caret.isEmpty())
             file->PlaceCaretFromText(caret);
@@ -350,9 +395,10 @@ bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
             file_.reset();
             return false;
         }
-        if (!loaded.ok) {
+        if (!loaded.read) {
             exitCode_ = 1;
-            Fail(u"Glossa"_s, u"Cannot read the source file %1: %2"_s.arg(source, loaded.reason));
+            Fail(u"Glossa"_s,
+                 u"Cannot read the source file %1: %2"_s.arg(source, loaded.read.reason));
             file_.reset();
             return false;
         }
@@ -372,14 +418,14 @@ bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
 bool MainFlow::SaveSourceFile() {
     if (!file_)
         return true;
-    QString reason;
-    saveRefused_ = !file_->Save(&reason);
+    const Result saved = file_->Save();
+    saveRefused_ = !saved;
     if (!saveRefused_)
         return true;
     // The file is unchanged on disk and Save put the document back as it was read, so a
     // second Apply writes the same block again.
     Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
-                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), reason));
+                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), saved.reason));
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include "comment/commentcontext.h"
 #include "comment/parameterlistmodel.h"
 #include "comment/procedureheader.h"
+#include "files/result.h"
 
 #include <QEventLoop>
 #include <QList>
@@ -123,8 +124,7 @@ private:
     // its text when the whole of it is to be read. Not read at all while an interrupted write
     // left a safety copy of it.
     struct SourceLoad {
-        bool ok = false;
-        QString reason;
+        Result read;
         QString safetyCopy;
         std::shared_ptr<const DecodedText> decoded;
         DocEncoding encoding = DocEncoding::Ansi;
@@ -155,6 +155,11 @@ private:
     void RefuseFile(const QString& text);
     bool EndWithoutWindow(const QString& why);
     QString NoProcedureReason() const;
+    // -verbose: the log on, into glossa.log beside the settings file; what the status line
+    // is to say of it.
+    void StartLog();
+    // Which procedure and block the run chose in text, and why.
+    void LogChoice(const QString& text) const;
     bool UntouchedDescription(qsizetype row, const QString& description) const;
     WindowSettings CurrentGeometry() const;
 
@@ -189,6 +194,8 @@ private:
     bool released_ = false;
     bool settingsWritten_ = false;
     int exitCode_ = 0;
+    bool logFileOpen_ = false;
+    QString logStatus_; // for the window's status line; empty without -verbose
     StartupTimes times_;
 };
 

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QShortcut>
+#include <QStatusBar>
 
 // The icon lives in a static library's resources, which the linker drops unless referenced.
 static void InitGlossaResources() {
@@ -139,6 +140,16 @@ bool EditorWindow::isFieldEditor(const QWidget* widget) const {
             return true;
     }
     return false;
+}
+
+void EditorWindow::showStatus(const QString& text) {
+    if (!status_) {
+        status_ = new QStatusBar(this);
+        status_->setObjectName(u"status_bar"_s);
+        status_->setSizeGripEnabled(false);
+        ui->vbox_main->addWidget(status_);
+    }
+    status_->showMessage(text);
 }
 
 void EditorWindow::placeAt(int x, int y, int width, int height) {

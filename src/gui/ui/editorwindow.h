@@ -12,6 +12,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSplitter;
+class QStatusBar;
 class QTextEdit;
 
 namespace Ui {
@@ -65,6 +66,11 @@ public:
     // Keeps the window above all other windows ("-sticky").
     void setStayOnTop(bool stayOnTop);
 
+    // Shows text in a status line at the window's bottom, which only a run that has something
+    // to say there (-verbose) gets. statusBar() is null until then.
+    void showStatus(const QString& text);
+    QStatusBar* statusBar() const { return status_; }
+
 signals:
     void previewRequested();
     void applyRequested();
@@ -81,6 +87,7 @@ private:
     bool shown_ = false; // shown at least once: the layout has given every control its size
     int splitterAsked_ = 150;
     std::function<bool()> closeGuard_;
+    QStatusBar* status_ = nullptr;
 };
 
 } // namespace glossa
