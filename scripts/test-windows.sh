@@ -180,7 +180,7 @@ code=0
 (cd "$tmp" && timeout -k 10 120 "$WINE" "$deploy/glossa.exe" -export:out tree >export.out 2>export.err) || code=$?
 [ "$code" -eq 0 ] || fail "export: exit code $code: $(cat "$tmp/export.err")"
 exported=$(cd "$tmp/out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
-[ "$exported" = ".glossa-export bare.pb.html glossa.css glossa.js index.html procedures.html sub/caller.pb.html " ] ||
+[ "$exported" = ".glossa-export a-z/B.html a-z/C.html bare.pb.html folders/sub.html folders/top.html glossa.css glossa.js index.html search-index.js sub/caller.pb.html " ] ||
   fail "export: wrote $exported"
 grep -qF '<a href="../bare.pb.html#Bare">Bare()</a>' "$tmp/out/sub/caller.pb.html" ||
   fail "export: sub/caller.pb.html doesn't link to Bare()"

@@ -63,11 +63,11 @@ private slots:
         QCOMPARE(Export(dir.path() + u"/twin"_s, src), std::make_pair(0, QByteArray()));
         const QByteArray trimmed = ReadFile(dir.path() + u"/twin/.glossa-export"_s);
         QCOMPARE(trimmed, QByteArray("glossa export manifest 1\na.pb.html\t" + src.toUtf8() +
-                                     "/a.pb\nglossa.css\t\nglossa.js\t\nindex.html\t\n"
-                                     "procedures.html\t\n"));
+                                     "/a.pb\nindex.html\t\nfolders/top.html\t\na-z/A.html\t\n"
+                                     "glossa.css\t\nglossa.js\t\nsearch-index.js\t\n"));
         // The cut export writes what the twin wrote, then fails on the trimmed manifest.
         qint64 before = trimmed.size() + old.size();
-        QDirIterator it(dir.path() + u"/twin"_s, QDir::Files);
+        QDirIterator it(dir.path() + u"/twin"_s, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             before += it.nextFileInfo().size();
         glossa::SetWriteFaultForTesting(glossa::WriteStep::Write, before, ENOSPC);

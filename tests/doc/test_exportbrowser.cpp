@@ -119,14 +119,16 @@ private slots:
         QTest::addColumn<QJsonValue>("searchShown");
         QTest::addColumn<QJsonValue>("contentsOpen");
         QTest::newRow("source, phone")
-            << u"shapes.pb.html"_s << 390 << QJsonValue() << QJsonValue(false);
+            << u"shapes.pb.html"_s << 390 << QJsonValue(true) << QJsonValue(false);
         QTest::newRow("source, narrow phone")
-            << u"shapes.pb.html"_s << 360 << QJsonValue() << QJsonValue(false);
+            << u"shapes.pb.html"_s << 360 << QJsonValue(true) << QJsonValue(false);
         QTest::newRow("source, desktop")
-            << u"shapes.pb.html"_s << 1280 << QJsonValue() << QJsonValue(true);
+            << u"shapes.pb.html"_s << 1280 << QJsonValue(true) << QJsonValue(true);
         QTest::newRow("index, phone") << u"index.html"_s << 390 << QJsonValue(true) << QJsonValue();
-        QTest::newRow("A-Z, phone")
-            << u"procedures.html"_s << 390 << QJsonValue(true) << QJsonValue();
+        QTest::newRow("A-Z letter, phone")
+            << u"a-z/A.html"_s << 390 << QJsonValue(true) << QJsonValue();
+        QTest::newRow("module, narrow phone")
+            << u"modules/Shapes.html"_s << 360 << QJsonValue(true) << QJsonValue();
     }
     void pagesFitAndLoadTheirFiles() {
         QFETCH(QString, page);

@@ -348,7 +348,7 @@ private slots:
         QCOMPARE(ReadAll(out), u"1 page and the index written to %1\n"_s.arg(docs));
         QCOMPARE(QDir(docs).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{u".glossa-export"_s, u"b.pb.html"_s, u"glossa.css"_s, u"glossa.js"_s,
-                              u"index.html"_s, u"procedures.html"_s}));
+                              u"index.html"_s, u"search-index.js"_s}));
         std::fclose(out);
         std::fclose(err);
     }

@@ -70,8 +70,13 @@ const QString kBaseCss =
     "ul.procs { list-style: none; padding-left: 0; margin: .2em 0 1em; }\n"
     "ul.procs li { padding: .12em 0; }\n"
     "input#q { width: 100%; box-sizing: border-box; font-size: 1em; padding: .45em .6em; "
-    "margin: .6em 0; border: 1px solid var(--line); border-radius: 4px; background: var(--bg); "
-    "color: var(--fg); }\n"
+    "margin: .6em 0 0; border: 1px solid var(--line); border-radius: 4px; "
+    "background: var(--bg); color: var(--fg); }\n"
+    "#results { list-style: none; margin: 0; padding: 0; border: 1px solid var(--line); "
+    "border-top: 0; }\n"
+    "#results li { padding: .3em .6em; border-top: 1px solid var(--line); }\n"
+    "nav.letters, nav.parts { display: flex; flex-wrap: wrap; gap: .3em .7em; margin: .6em 0; }\n"
+    "nav.letters span { color: var(--muted); }\n"
     "@media (max-width: 30em) { body { padding: .6em .8em 2em; } h1 { font-size: 1.4em; } }\n"
     "@media (min-width: 64em) { body { max-width: 80em; } .page { display: grid; "
     "grid-template-columns: 15em minmax(0, 1fr); gap: 2.5em; } nav.toc { position: sticky; "
@@ -83,34 +88,9 @@ const QString kDarkCss =
 const QString kPrintCss =
     u"@media print { :root { --bg: #ffffff; --fg: #000000; --muted: #444444; --line: #bbbbbb; "
     "--code-bg: #ffffff; --link: #000000; --example: #000000; --warn-bg: #ffffff; "
-    "--warn-fg: #000000; } header nav, nav.toc, .skip, input#q { display: none; } body { "
-    "max-width: none; padding: 0; } .page { display: block; } section.proc { break-inside: "
-    "avoid; } pre { white-space: pre-wrap; } }\n"_s;
-
-// The pages' one script. It filters the lists' items by what is typed, hides groups (data-g)
-// left empty. An item is searched by what it shows, without its badges and file, and in the
-// index with the module its group names in data-g; the texts are gathered at the first key,
-// not when the page loads. On a wide screen it opens the list of the page's procedures, which a
-// phone shows folded.
-const QString kScript =
-    u"(function(){var q=document.getElementById('q'),l=document.querySelectorAll('ul.procs>li'),"
-    "g=document.querySelectorAll('[data-g]'),t=null;"
-    "function s(e){var r='',n,m=e.closest('[data-g]'),p=m?m.getAttribute('data-g'):'';"
-    "for(n=e.firstChild;n;n=n.nextSibling)"
-    "if(n.nodeType!==1||!/\\b(badge|where)\\b/.test(n.className))r+=n.textContent;"
-    "return((p?p+'::':'')+r).toLowerCase();}"
-    "if(q){q.hidden=false;q.addEventListener('input',function(){"
-    "var v=q.value.toLowerCase().trim(),i;"
-    "if(!t){t=[];for(i=0;i<l.length;i++)t.push(s(l[i]));}"
-    "for(i=0;i<l.length;i++)l[i].hidden=v!==''&&t[i].indexOf(v)<0;"
-    "for(i=0;i<g.length;i++)g[i].hidden=v!==''&&!g[i].querySelector('li:not([hidden])');"
-    "});}"
-    "var d=document.querySelector('nav.toc details'),w=window.matchMedia('(min-width: 64em)');"
-    "function o(){if(d)d.open=w.matches;}o();w.addEventListener('change',o);})();\n"_s;
-
-const QString kSearchBox =
-    u"<input id=\"q\" type=\"search\" placeholder=\"Search procedures by name or summary\" "
-    "aria-label=\"Search procedures\" hidden>\n"_s;
+    "--warn-fg: #000000; } header nav, nav.toc, nav.letters, nav.parts, .skip, .search { "
+    "display: none; } body { max-width: none; padding: 0; } .page { display: block; } "
+    "section.proc { break-inside: avoid; } pre { white-space: pre-wrap; } }\n"_s;
 
 QString Escape(const QString& text) {
     // Most names and texts hold nothing to escape: then the text is shared, not copied.
@@ -146,6 +126,8 @@ QString HtmlHead(const QString& title, const QString& page, const PageStyle& sty
            "<a class=\"skip\" href=\"#main\">Skip to content</a>\n"_s;
 }
 
+// The project, the links to the index and the A-Z list, and the search box, which its script
+// shows.
 QString HtmlNav(const QString& page, const PageStyle& style) {
     QString project;
     if (!ProjectName(style).isEmpty())
@@ -157,8 +139,11 @@ QString HtmlNav(const QString& page, const PageStyle& style) {
                   u"</span>\n"_s;
     return u"<header>\n"_s + project + u"<nav><a href=\""_s +
            PageLink(page, PageName(kIndexName, u".html"_s)) + u"\">Index</a><a href=\""_s +
-           PageLink(page, PageName(kAllProceduresName, u".html"_s)) +
-           u"\">All procedures A\u2013Z</a></nav>\n</header>\n"_s;
+           PageLink(page, style.firstLetterPage + u".html"_s) +
+           u"\">All procedures A\u2013Z</a></nav>\n"
+           "<div class=\"search\" role=\"search\"><input id=\"q\" type=\"search\" "
+           "placeholder=\"Search procedures (press /)\" aria-label=\"Search procedures\" "
+           "autocomplete=\"off\" hidden>\n<ul id=\"results\" hidden></ul></div>\n</header>\n"_s;
 }
 
 QString HtmlTail() {
@@ -237,68 +222,6 @@ private:
     bool failed_ = false;
 };
 
-// The procedures in the index's order: each module's (by name) public ones, then its private
-// ones, then the procedures outside modules by file; each group in source order.
-struct Group {
-    QString module; // empty for a file's group
-    int file = -1;
-    QList<int> procedures;
-};
-
-QList<Group> IndexGroups(const Catalog& catalog) {
-    QHash<QString, int> moduleGroups;
-    QList<Group> modules;
-    QList<Group> files;
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
-    for (int i = 0; i < all.size(); ++i) {
-        const Catalog::Procedure& p = all[i];
-        if (p.leftOut)
-            continue;
-        if (p.module.isEmpty()) {
-            if (files.isEmpty() || files.last().file != p.file)
-                files.append({QString(), p.file, {}});
-            files.last().procedures.append(i);
-            continue;
-        }
-        const QString key = p.module.toLower();
-        auto found = moduleGroups.constFind(key);
-        if (found == moduleGroups.constEnd()) {
-            found = moduleGroups.insert(key, int(modules.size()));
-            modules.append({p.module, -1, {}});
-        }
-        modules[*found].procedures.append(i);
-    }
-    std::sort(modules.begin(), modules.end(), [](const Group& a, const Group& b) {
-        return a.module.compare(b.module, Qt::CaseInsensitive) < 0;
-    });
-    for (Group& group : modules) {
-        std::stable_partition(group.procedures.begin(), group.procedures.end(),
-                              [&](int i) { return all[i].isPublic; });
-    }
-    return modules + files;
-}
-
-// All procedures by name (letter case ignored), then module and position.
-QList<int> AlphabeticalOrder(const Catalog& catalog) {
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
-    QList<int> order;
-    order.reserve(all.size());
-    for (int i = 0; i < all.size(); ++i) {
-        if (!all[i].leftOut)
-            order.append(i);
-    }
-    // Folded once, not at each of the sort's comparisons.
-    QList<QString> names(all.size());
-    for (int i = 0; i < all.size(); ++i)
-        names[i] = all[i].name.toCaseFolded();
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        if (const int c = names[a].compare(names[b]); c != 0)
-            return c < 0;
-        return all[a].module.compare(all[b].module, Qt::CaseInsensitive) < 0;
-    });
-    return order;
-}
-
 struct Totals {
     int files = 0;
     int procedures = 0;
@@ -364,14 +287,299 @@ QString TotalsLine(const Totals& totals, qsizetype files, QStringView percentSpa
            QString::number(totals.stale) + u" with stale parts"_s;
 }
 
+QString IndexTotals(const Catalog& catalog, QStringView percentSpace) {
+    const Totals totals = CountTotals(catalog);
+    return TotalsLine(totals, totals.files, percentSpace);
+}
+
+// Every list of procedures stands one folder below the top: their summaries' links, made once
+// for all of them, are made for such a page.
+const QString kListDepthPage = u"a-z/A.html"_s;
+
+QString ListHeading(const ListPage& page) {
+    QString heading;
+    switch (page.kind) {
+    case ListPage::Kind::Index:
+        heading = u"Index"_s;
+        break;
+    case ListPage::Kind::Module:
+        heading = u"Module "_s + page.title;
+        break;
+    case ListPage::Kind::Folder:
+        heading = u"Folder "_s + page.title;
+        break;
+    case ListPage::Kind::Letter:
+        heading = u"Procedures A\u2013Z: "_s + page.title;
+        break;
+    }
+    if (page.parts > 1)
+        heading += u" (page %1 of %2)"_s.arg(page.part).arg(page.parts);
+    return heading;
+}
+
+// "2 files, 3 procedures, 1 documented (33 %), 0 with stale parts" (without the files for a
+// module), with the given space before the percent sign.
+QString CountLine(const GroupCount& count, QStringView percentSpace) {
+    QString line;
+    if (count.files > 0)
+        line = QString::number(count.files) + (count.files == 1 ? u" file, "_s : u" files, "_s);
+    return line + QString::number(count.procedures) +
+           (count.procedures == 1 ? u" procedure, "_s : u" procedures, "_s) +
+           QString::number(count.documented) + u" documented ("_s +
+           Percent(count.documented, count.procedures) + percentSpace + u"%), "_s +
+           QString::number(count.stale) + u" with stale parts"_s;
+}
+
+QString FileCountLine(const Catalog::File& file, QStringView percentSpace) {
+    return CountLine({QString(), QString(), 0, file.shown, file.documented, file.stale},
+                     percentSpace);
+}
+
+// Without showStale, a stale comment gets no badge (a published site hides the markers).
+QString Badges(const Catalog::Procedure& p, bool markdown, bool showStale) {
+    QStringList badges;
+    if (!p.module.isEmpty() && !p.isPublic)
+        badges << u"private"_s;
+    if (!p.documented)
+        badges << u"undocumented"_s;
+    else if (p.stale && showStale)
+        badges << u"stale"_s;
+    QString out;
+    for (const QString& badge : badges)
+        out += markdown ? u" *("_s + badge + u")*"_s
+                        : u" <span class=\"badge\">"_s + badge + u"</span>"_s;
+    return out;
+}
+
+// The numbered parts of a split list, the page's own not linked.
+QString HtmlParts(const SitePlan& plan, const ListPage& page) {
+    if (page.parts == 1)
+        return {};
+    QString out = u"<nav class=\"parts\" aria-label=\"Pages\">Pages:"_s;
+    for (int k = 0; k < page.parts; ++k) {
+        const QString number = QString::number(k + 1);
+        if (k + 1 == page.part)
+            out += u" <strong aria-current=\"page\">"_s + number + u"</strong>"_s;
+        else
+            out += u" <a href=\""_s + PageLink(page.name, plan.pages[page.first + k].name) +
+                   u".html\">"_s + number + u"</a>"_s;
+    }
+    return out + u"</nav>\n"_s;
+}
+
+QString MarkdownParts(const SitePlan& plan, const ListPage& page) {
+    if (page.parts == 1)
+        return {};
+    QStringList parts;
+    for (int k = 0; k < page.parts; ++k) {
+        const QString number = QString::number(k + 1);
+        if (k + 1 == page.part)
+            parts << u"**"_s + number + u"**"_s;
+        else
+            parts << u"["_s + number + u"]("_s +
+                         PageLink(page.name, plan.pages[page.first + k].name) + u".md)"_s;
+    }
+    return u"\nPages: "_s + parts.join(u" \u00B7 "_s) + u'\n';
+}
+
+// The A-Z bar (or a split letter's two-letter bar): letters without procedures shown, not
+// linked; the current one marked.
+QString HtmlLetters(const QString& from, const QList<LetterLink>& links, const QString& current,
+                    const QString& label) {
+    QString out = u"<nav class=\"letters\" aria-label=\""_s + label + u"\">"_s;
+    for (const LetterLink& link : links) {
+        if (link.key == current)
+            out += u"<strong aria-current=\"page\">"_s + link.key + u"</strong>"_s;
+        else if (link.page.isEmpty())
+            out += u"<span>"_s + link.key + u"</span>"_s;
+        else
+            out += u"<a href=\""_s + PageLink(from, link.page + u".html"_s) + u"\">"_s + link.key +
+                   u"</a>"_s;
+    }
+    return out + u"</nav>\n"_s;
+}
+
+QString MarkdownLetters(const QString& from, const QList<LetterLink>& links,
+                        const QString& current) {
+    QStringList out;
+    for (const LetterLink& link : links) {
+        const QString key = EscapeMarkdown(link.key);
+        if (link.key == current)
+            out << u"**"_s + key + u"**"_s;
+        else if (link.page.isEmpty())
+            out << key;
+        else
+            out << u"["_s + key + u"]("_s + PageLink(from, link.page + u".md"_s) + u')';
+    }
+    return out.join(u" \u00B7 "_s) + u'\n';
+}
+
+// A procedure in a list: its name linked to its entry, its badges, its summary and where it
+// stands.
+struct HtmlList {
+    const Catalog& catalog;
+    const QList<TopText>& texts;
+    QString page;
+    bool showStale = true;
+
+    QString Item(int i, bool qualified, const QString& where) const {
+        const Catalog::Procedure& p = catalog.Procedures()[i];
+        const Catalog::File& file = catalog.Files()[p.file];
+        QString out =
+            u"<li>"_s +
+            HtmlLink(file, PageLink(page, file.page, p.anchor),
+                     u"<code>"_s + Escape(qualified ? DisplayName(p) : p.name) + u"()</code>"_s) +
+            Badges(p, false, showStale);
+        if (!texts[i].summary.isEmpty())
+            out += u" \u2014 "_s + texts[i].summary;
+        if (!where.isEmpty())
+            out += u" <span class=\"where\">"_s + Escape(where) + u"</span>"_s;
+        return out + u"</li>\n"_s;
+    }
+};
+
+struct MarkdownList {
+    const Catalog& catalog;
+    QString page;
+    bool showStale = true;
+
+    QString Item(int i, bool qualified, const QString& where) const {
+        const Catalog::Procedure& p = catalog.Procedures()[i];
+        const Catalog::File& file = catalog.Files()[p.file];
+        QString out = u"- "_s +
+                      MarkdownLink(file, PageLink(page, file.page, p.anchor),
+                                   u"`"_s + (qualified ? DisplayName(p) : p.name) + u"()`"_s) +
+                      Badges(p, true, showStale);
+        if (HasPlainText(p.summary))
+            out += u" \u2014 "_s + TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
+        if (!where.isEmpty())
+            out += u" "_s + MarkdownCode(where);
+        return out + u'\n';
+    }
+};
+
+// The index's rows: modules, then folders, each linked to its first page.
+void WriteHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
+                        const QString& name) {
+    if (page.entries.isEmpty())
+        out << u"<p class=\"none\">No procedures.</p>\n";
+    const qsizetype modules = plan.modules.size();
+    int section = -1;
+    for (const int row : page.entries) {
+        const bool folder = row >= modules;
+        if (int(folder) != section) {
+            if (section >= 0)
+                out << u"</tbody>\n</table>\n</div>\n";
+            section = int(folder);
+            // On a phone the table scrolls in its own box, which the keyboard can reach.
+            out << (folder ? u"<h2>Folders</h2>\n<div class=\"scroll\" tabindex=\"0\">\n<table "
+                             "class=\"coverage\">\n<thead><tr><th>Folder</th><th "
+                             "class=\"num\">Files</th>"
+                           : u"<h2>Modules</h2>\n<div class=\"scroll\" tabindex=\"0\">\n<table "
+                             "class=\"coverage\">\n<thead><tr><th>Module</th>")
+                << u"<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
+                   "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
+        }
+        const GroupCount& count = folder ? plan.folders[row - modules] : plan.modules[row];
+        out << u"<tr><td><a href=\"" << PageLink(name, count.page + u".html"_s) << u"\">"
+            << Escape(count.label) << u"</a></td>";
+        if (folder)
+            out << u"<td class=\"num\">" << QString::number(count.files) << u"</td>";
+        out << u"<td class=\"num\">" << QString::number(count.procedures)
+            << u"</td><td class=\"num\">" << QString::number(count.documented)
+            << u"</td><td class=\"num\">" << QString::number(count.stale) << u"</td></tr>\n";
+    }
+    if (section >= 0)
+        out << u"</tbody>\n</table>\n</div>\n";
+}
+
+void WriteMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
+                            const QString& name) {
+    const qsizetype modules = plan.modules.size();
+    int section = -1;
+    for (const int row : page.entries) {
+        const bool folder = row >= modules;
+        if (int(folder) != section) {
+            section = int(folder);
+            out << (folder ? u"\n## Folders\n\n| Folder | Files | Procedures | Documented | With "
+                             "stale parts |\n|---|--:|--:|--:|--:|\n"
+                           : u"\n## Modules\n\n| Module | Procedures | Documented | With stale "
+                             "parts |\n|---|--:|--:|--:|\n");
+        }
+        const GroupCount& count = folder ? plan.folders[row - modules] : plan.modules[row];
+        out << u"| [" << EscapeMarkdown(count.label) << u"]("
+            << PageLink(name, count.page + u".md"_s) << u") | ";
+        if (folder)
+            out << QString::number(count.files) << u" | ";
+        out << QString::number(count.procedures) << u" | " << QString::number(count.documented)
+            << u" | " << QString::number(count.stale) << u" |\n";
+    }
+}
+
+// A folder's sources, each with its procedures outside modules. A part that begins inside a
+// source's list names the source again.
+void WriteHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPage& page) {
+    int headed = -1;
+    bool open = false;
+    auto head = [&](int f) {
+        if (open)
+            out << u"</ul>\n";
+        open = false;
+        const Catalog::File& file = list.catalog.Files()[f];
+        out << u"<h2>" << HtmlLink(file, PageLink(list.page, file.page), Escape(file.source))
+            << u" <span class=\"where\">" << FileCountLine(file, u"\u00A0") << u"</span></h2>\n";
+        headed = f;
+    };
+    for (const int entry : page.entries) {
+        if (entry < 0) {
+            head(-1 - entry);
+            continue;
+        }
+        if (const int f = list.catalog.Procedures()[entry].file; f != headed)
+            head(f);
+        if (!open)
+            out << u"<ul class=\"procs\">\n";
+        open = true;
+        out << list.Item(entry, false, QString());
+    }
+    if (open)
+        out << u"</ul>\n";
+}
+
+void WriteMarkdownFolderEntries(ChunkWriter& out, const MarkdownList& list, const ListPage& page) {
+    int headed = -1;
+    auto head = [&](int f) {
+        const Catalog::File& file = list.catalog.Files()[f];
+        out << u"\n## "
+            << MarkdownLink(file, PageLink(list.page, file.page), EscapeMarkdown(file.source))
+            << u"\n\n"
+            << FileCountLine(file, u" ") << u".\n\n";
+        headed = f;
+    };
+    for (const int entry : page.entries) {
+        if (entry < 0) {
+            head(-1 - entry);
+            continue;
+        }
+        if (const int f = list.catalog.Procedures()[entry].file; f != headed)
+            head(f);
+        out << list.Item(entry, false, QString());
+    }
+}
+
+// The links at the top of a Markdown page: the index (but on the index) and the A-Z list.
+QString MarkdownNav(const QString& page, const QString& firstLetterPage, bool withIndex) {
+    QString out;
+    if (withIndex)
+        out = u"[Index]("_s + PageLink(page, PageName(kIndexName, u".md"_s)) + u") \u00B7 "_s;
+    return out + u"[All procedures A\u2013Z]("_s + PageLink(page, firstLetterPage + u".md"_s) +
+           u")\n\n"_s;
+}
+
 } // namespace
 
 QByteArray StyleFile(const PageStyle& style) {
     return style.css.toUtf8();
-}
-
-QByteArray ScriptFile() {
-    return kScript.toUtf8();
 }
 
 PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl) {
@@ -513,108 +721,67 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
 }
 
 QList<TopText> TopTexts(const Catalog& catalog) {
-    const QString page = PageName(kIndexName, u".html"_s);
     QList<TopText> texts;
     texts.reserve(catalog.Procedures().size());
     for (const Catalog::Procedure& p : catalog.Procedures()) {
         texts.append({HasPlainText(p.summary)
-                          ? TaggedToHtml(p.summary, {&catalog, p.file, p.module, page})
+                          ? TaggedToHtml(p.summary, {&catalog, p.file, p.module, kListDepthPage})
                           : QString()});
     }
     return texts;
 }
 
-bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<TopText>& texts,
-                    QIODevice& device) {
-    const QString page = PageName(kIndexName, u".html"_s);
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
-    const Totals totals = CountTotals(catalog);
+bool WriteHtmlListPage(const SitePlan& plan, int number, const Catalog& catalog,
+                       const PageStyle& style, const QList<TopText>& texts, QIODevice& device) {
+    const ListPage& page = plan.pages[number];
+    const QString name = page.name + u".html"_s;
+    const QString heading = ListHeading(page);
     ChunkWriter out(device);
-    out << HtmlHead(u"Index"_s, page, style) << HtmlNav(page, style)
-        << u"<main id=\"main\">\n<h1>Index</h1>\n";
-    out << u"<p class=\"where\">" << TotalsLine(totals, totals.files, u"\u00A0") << u"</p>\n"
-        << kSearchBox;
-    if (all.isEmpty())
-        out << u"<p class=\"none\">No procedures.</p>\n";
-    for (const Group& group : IndexGroups(catalog)) {
-        // The module's name is what the search adds in front of its procedures' names.
-        out << u"<div data-g=\"" << Escape(group.module.toLower()) << u"\">\n<h2>";
-        if (group.module.isEmpty())
-            out << HtmlLink(catalog.Files()[group.file],
-                            PageLink(page, catalog.Files()[group.file].page),
-                            Escape(catalog.Files()[group.file].source));
+    out << HtmlHead(heading, name, style) << HtmlNav(name, style) << u"<main id=\"main\">\n<h1>"
+        << Escape(heading) << u"</h1>\n";
+    const HtmlList list{catalog, texts, name, style.showStale};
+    switch (page.kind) {
+    case ListPage::Kind::Index:
+        out << u"<p class=\"where\">" << IndexTotals(catalog, u"\u00A0") << u"</p>\n"
+            << HtmlParts(plan, page);
+        WriteHtmlIndexRows(out, plan, page, name);
+        break;
+    case ListPage::Kind::Module:
+        out << u"<p class=\"where\">" << CountLine(plan.modules[page.group], u"\u00A0") << u"</p>\n"
+            << HtmlParts(plan, page) << u"<ul class=\"procs\">\n";
+        for (const int i : page.entries)
+            out << list.Item(i, false, catalog.Files()[catalog.Procedures()[i].file].source);
+        out << u"</ul>\n";
+        break;
+    case ListPage::Kind::Folder:
+        out << u"<p class=\"where\">" << CountLine(plan.folders[page.group], u"\u00A0") << u"</p>\n"
+            << HtmlParts(plan, page);
+        WriteHtmlFolderEntries(out, list, page);
+        break;
+    case ListPage::Kind::Letter:
+        out << HtmlLetters(name, plan.letters, plan.letters[page.group].key, u"Letters"_s);
+        if (page.pair >= 0)
+            out << HtmlLetters(name, plan.pairs[page.group], page.title, u"Two letters"_s);
+        out << HtmlParts(plan, page);
+        if (page.entries.isEmpty())
+            out << u"<p class=\"none\">No procedures.</p>\n";
         else
-            out << u"<span class=\"module\">Module</span> " << Escape(group.module);
-        out << u"</h2>\n<ul class=\"procs\">\n";
-        for (const int i : group.procedures) {
-            const Catalog::Procedure& p = all[i];
-            const Catalog::File& file = catalog.Files()[p.file];
-            out << u"<li>"
-                << HtmlLink(file, PageLink(page, file.page, p.anchor),
-                            u"<code>"_s + Escape(p.name) + u"()</code>"_s);
-            if (!p.module.isEmpty() && !p.isPublic)
-                out << u" <span class=\"badge\">private</span>";
-            if (!p.documented)
-                out << u" <span class=\"badge\">undocumented</span>";
-            else if (p.stale && style.showStale)
-                out << u" <span class=\"badge\">stale</span>";
-            if (!texts[i].summary.isEmpty())
-                out << u" \u2014 " << texts[i].summary;
-            if (!group.module.isEmpty())
-                out << u" <span class=\"where\">" << Escape(file.source) << u"</span>";
-            out << u"</li>\n";
+            out << u"<ul class=\"procs\">\n";
+        for (const int i : page.entries) {
+            const Catalog::Procedure& p = catalog.Procedures()[i];
+            out << list.Item(i, true, SourceLocation(catalog.Files()[p.file], p.line));
         }
-        out << u"</ul>\n</div>\n";
+        out << (page.entries.isEmpty() ? u"" : u"</ul>\n");
+        break;
     }
-    out << u"<h2>Coverage</h2>\n<div class=\"scroll\" tabindex=\"0\">\n<table "
-           u"class=\"coverage\">\n<thead><tr><th>File</th>"
-           "<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
-           "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
-    for (const Catalog::File& file : catalog.Files()) {
-        if (file.shown == 0)
-            continue;
-        out << u"<tr><td>" << HtmlLink(file, PageLink(page, file.page), Escape(file.source))
-            << u"</td><td class=\"num\">" << QString::number(file.shown)
-            << u"</td><td class=\"num\">" << QString::number(file.documented)
-            << u"</td><td class=\"num\">" << QString::number(file.stale) << u"</td></tr>\n";
-    }
-    out << u"</tbody>\n<tfoot><tr><th>Total</th><th class=\"num\">"
-        << QString::number(totals.procedures) << u"</th><th class=\"num\">"
-        << QString::number(totals.documented) << u"</th><th class=\"num\">"
-        << QString::number(totals.stale) << u"</th></tr></tfoot>\n</table>\n</div>\n"
-        << HtmlTail();
-    return out.Flush();
-}
-
-bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
-                            const QList<TopText>& texts, QIODevice& device) {
-    const QString page = PageName(kAllProceduresName, u".html"_s);
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
-    ChunkWriter out(device);
-    out << HtmlHead(u"All procedures A\u2013Z"_s, page, style) << HtmlNav(page, style)
-        << u"<main id=\"main\">\n<h1>All procedures A\u2013Z</h1>\n"
-        << kSearchBox << u"<ul class=\"procs\">\n";
-    for (const int i : AlphabeticalOrder(catalog)) {
-        const Catalog::Procedure& p = all[i];
-        const Catalog::File& file = catalog.Files()[p.file];
-        out << u"<li>"
-            << HtmlLink(file, PageLink(page, file.page, p.anchor),
-                        u"<code>"_s + Escape(DisplayName(p)) + u"()</code>"_s);
-        if (!texts[i].summary.isEmpty())
-            out << u" \u2014 " << texts[i].summary;
-        out << u" <span class=\"where\">" << Escape(SourceLocation(file, p.line))
-            << u"</span></li>\n";
-    }
-    out << u"</ul>\n" << HtmlTail();
+    out << HtmlTail();
     return out.Flush();
 }
 
 QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
                           int file, const PageStyle& style) {
     const Catalog::File& info = catalog.Files()[file];
-    QString out = u"["_s + u"Index]("_s + PageLink(info.page, PageName(kIndexName, u".md"_s)) +
-                  u") \u00B7 [All procedures A\u2013Z]("_s +
-                  PageLink(info.page, PageName(kAllProceduresName, u".md"_s)) + u")\n\n# "_s +
+    QString out = MarkdownNav(info.page, style.firstLetterPage, true) + u"# "_s +
                   EscapeMarkdown(info.source) + u"\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
     for (qsizetype i = 0; i < count; ++i) {
@@ -675,70 +842,41 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
     return out;
 }
 
-bool WriteMarkdownIndex(const Catalog& catalog, bool showStale, QIODevice& device) {
-    const QString page = PageName(kIndexName, u".md"_s);
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
-    const Totals totals = CountTotals(catalog);
+bool WriteMarkdownListPage(const SitePlan& plan, int number, const Catalog& catalog, bool showStale,
+                           QIODevice& device) {
+    const ListPage& page = plan.pages[number];
+    const QString name = page.name + u".md"_s;
     ChunkWriter out(device);
-    out << u"[All procedures A\u2013Z](" << PageName(kAllProceduresName, u".md"_s)
-        << u")\n\n# Index\n\n"
-        << TotalsLine(totals, totals.files, u" ") << u".\n";
-    for (const Group& group : IndexGroups(catalog)) {
-        if (group.module.isEmpty())
-            out << u"\n## "
-                << MarkdownLink(catalog.Files()[group.file],
-                                PageLink(page, catalog.Files()[group.file].page),
-                                EscapeMarkdown(catalog.Files()[group.file].source))
-                << u"\n\n";
-        else
-            out << u"\n## Module " << EscapeMarkdown(group.module) << u"\n\n";
-        for (const int i : group.procedures) {
-            const Catalog::Procedure& p = all[i];
-            const Catalog::File& file = catalog.Files()[p.file];
-            out << u"- "
-                << MarkdownLink(file, PageLink(page, file.page, p.anchor),
-                                u"`"_s + p.name + u"()`"_s);
-            if (!p.module.isEmpty() && !p.isPublic)
-                out << u" *(private)*";
-            if (!p.documented)
-                out << u" *(undocumented)*";
-            else if (p.stale && showStale)
-                out << u" *(stale)*";
-            if (HasPlainText(p.summary))
-                out << u" \u2014 "
-                    << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
-            out << u"\n";
+    out << MarkdownNav(name, plan.firstLetterPage, page.kind != ListPage::Kind::Index) << u"# "
+        << EscapeMarkdown(ListHeading(page)) << u"\n\n";
+    const MarkdownList list{catalog, name, showStale};
+    switch (page.kind) {
+    case ListPage::Kind::Index:
+        out << IndexTotals(catalog, u" ") << u".\n" << MarkdownParts(plan, page);
+        WriteMarkdownIndexRows(out, plan, page, name);
+        break;
+    case ListPage::Kind::Module:
+        out << CountLine(plan.modules[page.group], u" ") << u".\n"
+            << MarkdownParts(plan, page) << u"\n";
+        for (const int i : page.entries)
+            out << list.Item(i, false, catalog.Files()[catalog.Procedures()[i].file].source);
+        break;
+    case ListPage::Kind::Folder:
+        out << CountLine(plan.folders[page.group], u" ") << u".\n" << MarkdownParts(plan, page);
+        WriteMarkdownFolderEntries(out, list, page);
+        break;
+    case ListPage::Kind::Letter:
+        out << MarkdownLetters(name, plan.letters, plan.letters[page.group].key);
+        if (page.pair >= 0)
+            out << MarkdownLetters(name, plan.pairs[page.group], page.title);
+        out << MarkdownParts(plan, page) << u"\n";
+        if (page.entries.isEmpty())
+            out << u"*No procedures.*\n";
+        for (const int i : page.entries) {
+            const Catalog::Procedure& p = catalog.Procedures()[i];
+            out << list.Item(i, true, SourceLocation(catalog.Files()[p.file], p.line));
         }
-    }
-    out << u"\n## Coverage\n\n| File | Procedures | Documented | With stale parts |\n"
-           "|---|--:|--:|--:|\n";
-    for (const Catalog::File& file : catalog.Files()) {
-        if (file.shown > 0)
-            out << u"| "
-                << MarkdownLink(file, PageLink(page, file.page), EscapeMarkdown(file.source))
-                << u" | " << QString::number(file.shown) << u" | "
-                << QString::number(file.documented) << u" | " << QString::number(file.stale)
-                << u" |\n";
-    }
-    out << u"| **Total** | " << QString::number(totals.procedures) << u" | "
-        << QString::number(totals.documented) << u" | " << QString::number(totals.stale) << u" |\n";
-    return out.Flush();
-}
-
-bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device) {
-    const QString page = PageName(kAllProceduresName, u".md"_s);
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
-    ChunkWriter out(device);
-    out << u"[Index](" << PageName(kIndexName, u".md"_s) << u")\n\n# All procedures A\u2013Z\n\n";
-    for (const int i : AlphabeticalOrder(catalog)) {
-        const Catalog::Procedure& p = all[i];
-        const Catalog::File& file = catalog.Files()[p.file];
-        out << u"- "
-            << MarkdownLink(file, PageLink(page, file.page, p.anchor),
-                            u"`"_s + DisplayName(p) + u"()`"_s);
-        if (HasPlainText(p.summary))
-            out << u" \u2014 " << TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
-        out << u" " << MarkdownCode(SourceLocation(file, p.line)) << u"\n";
+        break;
     }
     return out.Flush();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "doc/docmodel.h"
+#include "doc/docplan.h"
 #include "doc/sourcereport.h"
 
 #include <QIODevice>
@@ -21,21 +22,22 @@ struct PageStyle {
     bool showStale = true; // the stale parts of comments, marked
     QString project;       // the name in each page's title and header; none when empty
     QString version;       // beside the name, when given
+    // The first page of the A-Z list, without extension, as every page's header links it.
+    QString firstLetterPage = QStringLiteral("a-z/A");
 };
 
 // The export's own look; with ideTheme, the preview's colours, font size and labels from the
 // other tool's settings file (its defaults when the file is missing).
 PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl);
 
-// The pages beside the sources' pages, at the top of the output folder.
+// The index's name, at the top of the output folder; beside it the HTML pages' style and script
+// and the index the search loads.
 inline constexpr QLatin1StringView kIndexName("index");
-inline constexpr QLatin1StringView kAllProceduresName("procedures");
-// The style and the script of the HTML pages, beside the index.
 inline constexpr QLatin1StringView kStyleFileName("glossa.css");
 inline constexpr QLatin1StringView kScriptFileName("glossa.js");
+inline constexpr QLatin1StringView kSearchIndexName("search-index.js");
 
 QByteArray StyleFile(const PageStyle& style);
-QByteArray ScriptFile();
 
 // One source's page: each procedure in source order under its anchor, with its header, summary,
 // parameter table, result, example, source line and the stale parts of its comment.
@@ -44,20 +46,18 @@ QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& c
 QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
                           int file, const PageStyle& style);
 
-// What the index and the A-Z list both show of a procedure, made once for the two.
+// What the lists of procedures show of each, made once for all of them.
 struct TopText {
-    QString summary; // the one-line summary as HTML, linked from the top of the output folder;
-                     // empty when it says nothing
+    QString summary; // the one-line summary as HTML, linked from a list's page; empty when it
+                     // says nothing
 };
 QList<TopText> TopTexts(const Catalog& catalog);
 
-// The index (procedures by module and file, coverage per file) and the list of all procedures
-// from A to Z, written piece by piece. False when the device refuses a write.
-bool WriteHtmlIndex(const Catalog& catalog, const PageStyle& style, const QList<TopText>& texts,
-                    QIODevice& device);
-bool WriteHtmlAllProcedures(const Catalog& catalog, const PageStyle& style,
-                            const QList<TopText>& texts, QIODevice& device);
-bool WriteMarkdownIndex(const Catalog& catalog, bool showStale, QIODevice& device);
-bool WriteMarkdownAllProcedures(const Catalog& catalog, QIODevice& device);
+// A page of the plan (the index, a module's, a folder's or a letter's list), written piece by
+// piece. False when the device refuses a write.
+bool WriteHtmlListPage(const SitePlan& plan, int page, const Catalog& catalog,
+                       const PageStyle& style, const QList<TopText>& texts, QIODevice& device);
+bool WriteMarkdownListPage(const SitePlan& plan, int page, const Catalog& catalog, bool showStale,
+                           QIODevice& device);
 
 } // namespace glossa

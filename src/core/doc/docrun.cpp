@@ -7,6 +7,7 @@
 #include "doc/docmanifest.h"
 #include "doc/docmodel.h"
 #include "doc/docpages.h"
+#include "doc/docplan.h"
 #include "doc/findingkey.h"
 #include "doc/githubreport.h"
 #include "doc/gitlabreport.h"
@@ -14,6 +15,7 @@
 #include "doc/linkcheck.h"
 #include "doc/reportspill.h"
 #include "doc/sourcefix.h"
+#include "doc/searchindex.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
@@ -166,8 +168,10 @@ bool IsASourceFolder(const QString& output, const QStringList& paths) {
     return false;
 }
 
-// What the export will write: the page of each source of this run, then the index pages.
-QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const QList<qsizetype>& pageSources,
+// What the export will write: the page of each source of this run, then the index and the
+// lists, and for HTML the search's script and index.
+QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const SitePlan& plan,
+                                  const QList<qsizetype>& pageSources,
                                   const QList<SourceFile>& sources, const QString& extension) {
     QList<ManifestEntry> planned;
     for (int file = 0; file < pageSources.size(); ++file) {
@@ -175,13 +179,12 @@ QList<ManifestEntry> PlannedFiles(const Catalog& catalog, const QList<qsizetype>
             planned.append({catalog.Files()[file].page,
                             QFileInfo(sources[pageSources[file]].path).canonicalFilePath()});
     }
-    // In the order they are written.
+    for (const ListPage& page : plan.pages)
+        planned.append({page.name + extension, QString()});
     if (extension == u".html"_s) {
-        for (const QLatin1StringView name : {kStyleFileName, kScriptFileName})
+        for (const QLatin1StringView name : {kStyleFileName, kScriptFileName, kSearchIndexName})
             planned.append({name, QString()});
     }
-    for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
-        planned.append({name + extension, QString()});
     return planned;
 }
 
@@ -301,7 +304,8 @@ private:
     void WriteBuilt(const Built& built, QList<int>& failedFiles);
     void RemakeAfterFailures(const QList<int>& failedFiles);
     bool WriteIndexPages();
-    QByteArray BuildTopPage(QLatin1StringView name, const QList<TopText>& texts) const;
+    QByteArray BuildListPage(int page, const QList<TopText>& texts) const;
+    bool WriteBuiltFile(const QString& relative, const QByteArray& bytes);
     void RemoveGonePages();
     void WriteManifest();
     bool WriteFile(const QString& relative, const QByteArray& bytes, const QString& sourcePath,
@@ -361,6 +365,7 @@ private:
     QHash<QString, QString> pageOwners_;
     QSet<QString> namedSources_;
     Catalog catalog_;
+    SitePlan plan_;
     QList<qsizetype> pageSources_; // by the catalog's file number; -1 for an earlier export's
     ReportSpill spill_;
     bool spilling_ = false;
@@ -411,10 +416,13 @@ int DocumentationRun::Run() {
         catalog_.Finish();
         if (options_.publicOnly)
             catalog_.LeaveOutPrivate();
+        plan_ = PlanListPages(catalog_);
+        style_.firstLetterPage = plan_.firstLetterPage;
     }
     const bool writing =
         exporting_ &&
-        StartExport(outFolder_, PlannedFiles(catalog_, pageSources_, sources_.files, extension_),
+        StartExport(outFolder_,
+                    PlannedFiles(catalog_, plan_, pageSources_, sources_.files, extension_),
                     earlierManifest_, options_.force, [this](const QString& text) { Fail(text); });
     if (writing && !WriteExport())
         return Finish(2);
@@ -464,8 +472,7 @@ void DocumentationRun::PrepareExport() {
         options_.title.isEmpty() ? FolderName(options_.paths.value(0)) : options_.title;
     style_.version = options_.docVersion;
     style_.showStale = !options_.noStale;
-    for (const QLatin1StringView name : {kIndexName, kAllProceduresName})
-        pageOwners_.insert((name + extension_).toLower(), QString());
+    pageOwners_.insert((kIndexName + extension_).toLower(), QString());
     for (const SourceFile& source : sources_.files) {
         if (source.named)
             namedSources_.insert(QFileInfo(source.path).canonicalFilePath());
@@ -818,60 +825,70 @@ void DocumentationRun::RemakeAfterFailures(const QList<int>& failedFiles) {
         WritePages(round);
 }
 
-// Whether both were written, with the style and the script of the HTML pages.
+// Whether the index, the lists, and for HTML the style, the script and the search's index were
+// all written.
 bool DocumentationRun::WriteIndexPages() {
-    bool indexWritten =
-        options_.markdown || (WriteFile(kStyleFileName, StyleFile(style_), QString()) &&
-                              WriteFile(kScriptFileName, ScriptFile(), QString()));
+    bool indexWritten = true;
     const QList<TopText> texts = options_.markdown ? QList<TopText>() : TopTexts(catalog_);
-    // One after the other: at 100,000 procedures each is some 30 MB.
-    for (const QLatin1StringView name : {kIndexName, kAllProceduresName}) {
-        const QByteArray bytes = BuildTopPage(name, texts);
-        const QString relative = name + extension_;
-        if (bytes.isEmpty()) {
-            Fail(u"can't write %1: the page could not be built"_s.arg(
-                Native(outFolder_.filePath(relative))));
-            indexWritten = false;
-        } else if (!WriteFile(relative, bytes, QString())) {
-            indexWritten = false;
-        }
+    for (int page = 0; page < plan_.pages.size(); ++page) {
+        indexWritten =
+            WriteBuiltFile(plan_.pages[page].name + extension_, BuildListPage(page, texts)) &&
+            indexWritten;
     }
-    return indexWritten;
+    if (options_.markdown)
+        return indexWritten;
+    QByteArray index;
+    QBuffer buffer(&index);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteSearchIndex(catalog_, buffer))
+        index.clear();
+    const bool style = WriteBuiltFile(kStyleFileName, StyleFile(style_));
+    const bool script = WriteBuiltFile(kScriptFileName, SearchScript());
+    return WriteBuiltFile(kSearchIndexName, index) && script && style && indexWritten;
 }
 
-// The index or the list of all procedures; empty when it can't be built.
-QByteArray DocumentationRun::BuildTopPage(QLatin1StringView name,
-                                          const QList<TopText>& texts) const {
-    // Room for a line of each procedure, so that the page grows in few steps.
+// Writes a file built for the top of the export; empty bytes say it could not be built.
+bool DocumentationRun::WriteBuiltFile(const QString& relative, const QByteArray& bytes) {
+    if (!bytes.isEmpty())
+        return WriteFile(relative, bytes, QString());
+    failedPages_.insert(relative);
+    Fail(u"can't write %1: the page could not be built"_s.arg(
+        Native(outFolder_.filePath(relative))));
+    return false;
+}
+
+// A page of the plan; empty when it can't be built.
+QByteArray DocumentationRun::BuildListPage(int page, const QList<TopText>& texts) const {
+    // Room for a line of each entry, so that the page grows in few steps.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    bytes.reserve(catalog_.Procedures().size() * 256 + qsizetype{64} * 1024);
-    const bool built =
-        name == kIndexName
-            ? (options_.markdown ? WriteMarkdownIndex(catalog_, style_.showStale, buffer)
-                                 : WriteHtmlIndex(catalog_, style_, texts, buffer))
-            : (options_.markdown ? WriteMarkdownAllProcedures(catalog_, buffer)
-                                 : WriteHtmlAllProcedures(catalog_, style_, texts, buffer));
+    bytes.reserve(plan_.pages[page].entries.size() * 256 + qsizetype{16} * 1024);
+    const bool built = options_.markdown
+                           ? WriteMarkdownListPage(plan_, page, catalog_, style_.showStale, buffer)
+                           : WriteHtmlListPage(plan_, page, catalog_, style_, texts, buffer);
     return built ? bytes : QByteArray();
 }
 
-// Pages of an earlier export in this format whose sources, under the roots given now, got no
-// page this time: their sources are gone (or have no procedures any more). The page of a source
-// that is there but couldn't be read stays.
+// Pages of an earlier export in this format that this one didn't write: those of sources that,
+// under the roots given now, are gone (or have no procedures any more), and lists that no
+// longer exist (a module or a letter gone, a list no longer split). The page of a source that
+// is there but couldn't be read stays, and so does a page whose writing failed.
 void DocumentationRun::RemoveGonePages() {
     for (const ManifestEntry& entry : earlierManifest_) {
         if (written_.contains(entry.file))
             continue;
-        if (entry.source.isEmpty() || !entry.file.endsWith(extension_) ||
-            !IsUnderRoots(entry.source, roots_) || failedPages_.contains(entry.file) ||
-            unreadSources_.contains(entry.source)) {
+        const bool list = entry.source.isEmpty();
+        if (!entry.file.endsWith(extension_) || failedPages_.contains(entry.file) ||
+            (!list &&
+             (!IsUnderRoots(entry.source, roots_) || unreadSources_.contains(entry.source)))) {
             manifest_.append(entry);
         } else if (const Result removed = RemoveOwnFile(outFolder_, entry.file); !removed) {
             Print(err_, u"glossa: left %1 in place: %2\n"_s.arg(
                             Native(outFolder_.filePath(entry.file)), removed.reason));
         } else {
-            qCDebug(lcExport) << "removed" << entry.file << "of the gone source" << entry.source;
+            qCDebug(lcExport) << "removed" << entry.file << "of"
+                              << (list ? u"a list no longer made"_s : entry.source);
             RemoveEmptyFoldersOf(outFolder_, entry.file);
         }
     }
