@@ -37,6 +37,12 @@ private slots:
         row("fold mark directly above", u"; Does it.\n;}\nProcedure A()"_s, none);
         row("separators", u"; ------\n; Does it.\nProcedure A()"_s, u"Does it."_s, u"; Does it."_s);
         row("separator directly above", u"; Does it.\n; ==== *\nProcedure A()"_s, none);
+        row("licence header directly above",
+            u";-----\n;  Copyright (c) A. All rights reserved.\n;-----\nProcedure A()"_s, none);
+        row("prose starting with a keyword",
+            u"; If none is found, the result is empty.\n;\nProcedure A()"_s,
+            u"If none is found, the result is empty."_s,
+            u"; If none is found, the result is empty.\n;"_s);
         row("suppression inside", u"; Does it.\n; glossa-ignore: placeholder\nProcedure A()"_s,
             u"Does it."_s, u"; Does it.\n; glossa-ignore: placeholder"_s,
             u"; glossa-ignore: placeholder\n"_s);
