@@ -1411,9 +1411,9 @@ private slots:
             << QByteArray("glossa: -fix: placeholder has no fix (param-count, param-renamed and "
                           "plain-comment have)\n")
             << QByteArray() << QByteArray();
-        QTest::newRow("with a baseline")
-            << QStringList{u"-fix"_s, u"-baseline:b.txt"_s} << 2 << QByteArray()
-            << QByteArray("glossa: -fix takes no baseline: fix first, then check with the "
+        QTest::newRow("writing a baseline")
+            << QStringList{u"-fix"_s, u"-write-baseline:b.txt"_s} << 2 << QByteArray()
+            << QByteArray("glossa: -fix writes no baseline: fix first, then write the "
                           "baseline\n")
             << QByteArray() << QByteArray();
         QTest::newRow("-diff alone")
@@ -1444,6 +1444,27 @@ private slots:
             QCOMPARE(Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s})
                          .out.contains(" fixed: "),
                      false);
+    }
+
+    // What the baseline holds stays as it is; a new procedure's findings are fixed.
+    void fixLeavesBaselinedFindings() {
+        const QByteArray one =
+            ";<comment>\n;  <summary>S.</summary>\n;  <param><b>b:</b> B</param>\n"
+            ";  <param><b>a:</b> A</param>\n;</comment>\nProcedure One(a, b)\n"
+            "EndProcedure\n";
+        QByteArray two = one;
+        two.replace("One", "Two");
+        Write(u"fixb/src/x.pb"_s, one);
+        QCOMPARE(Glossa({u"-check"_s, u"-write-baseline:fixb/base.txt"_s, u"fixb/src"_s}).exitCode,
+                 0);
+        Write(u"fixb/src/x.pb"_s, one + two);
+        const Outcome outcome =
+            Glossa({u"-check"_s, u"-fix"_s, u"-baseline:fixb/base.txt"_s, u"fixb/src"_s});
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(Read(u"fixb/src/x.pb"_s),
+                 one + ";<comment>\n;  <summary>S.</summary>\n;  <param><b>a:</b> A</param>\n"
+                       ";  <param><b>b:</b> B</param>\n;</comment>\nProcedure Two(a, b)\n"
+                       "EndProcedure\n");
     }
 
     // A plain comment is the summary, marked as such.

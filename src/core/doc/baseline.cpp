@@ -125,6 +125,17 @@ QList<bool> BaselineRun::Take(const QString& sourcePath, const QList<Finding>& f
     return taken;
 }
 
+QList<bool> BaselineRun::Holds(const QString& sourcePath, const QList<Finding>& findings) const {
+    QList<bool> held(findings.size(), false);
+    if (writing_ || findings.isEmpty())
+        return held;
+    QHash<QString, int> left = entries_;
+    const QList<FindingKey> keys = FindingKeys(KeyPath(folder_, sourcePath), findings);
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        held[i] = !IsErrorRule(keys[i].rule) && left.remove(keys[i].Text()) > 0;
+    return held;
+}
+
 QList<StaleEntry> BaselineRun::Stale(const std::function<bool(CheckRule)>& lookedFor) const {
     QList<StaleEntry> stale;
     for (auto entry = entries_.cbegin(); entry != entries_.cend(); ++entry) {

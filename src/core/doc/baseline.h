@@ -48,6 +48,8 @@ public:
     // being written. A finding of an error's rule is never left out.
     QList<bool> Take(const QString& sourcePath, const QList<Finding>& findings);
     qint64 Taken() const { return taken_; }
+    // Which of a source's findings (in source order) the baseline holds, without taking them.
+    QList<bool> Holds(const QString& sourcePath, const QList<Finding>& findings) const;
 
     // The entries of sources read whose rules were looked for, that no finding took; in the
     // order of the file.

@@ -281,10 +281,9 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
     }
     if (options.diff && options.fixRules.isEmpty())
         options.errors << u"-diff works only with -fix"_s;
-    // A baselined finding is not to be fixed: the two runs are kept apart.
-    if (!options.fixRules.isEmpty() &&
-        (!options.baseline.isEmpty() || !options.writeBaseline.isEmpty()))
-        options.errors << u"-fix takes no baseline: fix first, then check with the baseline"_s;
+    // A baseline records the findings as they are: not while they are being fixed.
+    if (!options.fixRules.isEmpty() && !options.writeBaseline.isEmpty())
+        options.errors << u"-fix writes no baseline: fix first, then write the baseline"_s;
     if (!options.writeBaseline.isEmpty() && !options.format.isEmpty() && !exporting)
         options.errors << u"-write-baseline reports no findings: -format:%1 has nothing to "
                           "write"_s.arg(options.format);

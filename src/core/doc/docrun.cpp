@@ -14,8 +14,8 @@
 #include "doc/inorder.h"
 #include "doc/linkcheck.h"
 #include "doc/reportspill.h"
-#include "doc/sourcefix.h"
 #include "doc/searchindex.h"
+#include "doc/sourcefix.h"
 #include "doc/sourcereport.h"
 #include "doc/sourcetree.h"
 #include "files/prefault.h"
@@ -288,6 +288,7 @@ private:
                std::optional<SourceModules>& modules);
     void Fix(const SourceFile& source, SourceText& text);
     bool MayTakePage(const SourceFile& source, const QString& page);
+    FixHeld Baselined(const SourceFile& source, const SourceText& text) const;
     QList<ProcedureReport> Catalogue(Catalogued& job);
     static void HandOver(Cataloguer& cataloguer, Catalogued job);
     void Unreadable(const SourceFile& source, const QString& reason, bool text);
@@ -599,7 +600,8 @@ void DocumentationRun::Fix(const SourceFile& source, SourceText& text) {
         if (options_.RuleOn(rule))
             rules << rule;
     }
-    const FixedSource fixed = FixSource(text, rules, options_.documentedOnly);
+    const FixedSource fixed =
+        FixSource(text, rules, options_.documentedOnly, Baselined(source, text));
     if (fixed.bytes.isEmpty())
         return;
     QString lines;
@@ -619,6 +621,37 @@ void DocumentationRun::Fix(const SourceFile& source, SourceText& text) {
     text.text = fixed.text;
     text.context.Read = std::make_shared<const DecodedText>(fixed.bytes.sliced(text.bom ? 3 : 0),
                                                             text.context.DocEncoding);
+}
+
+// The findings of the source that the baseline in use holds, by procedure and rule: "-fix"
+// leaves them alone. Nothing without a baseline.
+FixHeld DocumentationRun::Baselined(const SourceFile& source, const SourceText& text) const {
+    if (!baseline_.Active() || baseline_.Writing())
+        return {};
+    const QList<ProcedureReport> reports = ReportSource(text.text, text.context);
+    const SourceModules modules = ScanModules(text.text);
+    QList<Finding> findings;
+    QList<qsizetype> procedureOf;
+    for (qsizetype i = 0; i < reports.size(); ++i) {
+        if (options_.documentedOnly && !reports[i].documented)
+            continue;
+        for (Finding& finding : CheckProcedure(reports[i])) {
+            if (!options_.RuleOn(finding.rule))
+                continue;
+            finding.module = modules.ModuleAt(reports[i].header.startCharacter);
+            findings << finding;
+            procedureOf << i;
+        }
+    }
+    const QList<bool> held = baseline_.Holds(source.path, findings);
+    QSet<QPair<qsizetype, int>> set;
+    for (qsizetype i = 0; i < findings.size(); ++i) {
+        if (held[i])
+            set.insert({procedureOf[i], int(findings[i].rule)});
+    }
+    return [set](qsizetype procedure, CheckRule rule) {
+        return set.contains({procedure, int(rule)});
+    };
 }
 
 // Whether the source's page may be written: false, said, when another source or the index

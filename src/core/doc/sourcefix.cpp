@@ -116,7 +116,7 @@ QList<CheckRule> DefaultFixRules() {
 }
 
 FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules,
-                      bool documentedOnly) {
+                      bool documentedOnly, const FixHeld& held) {
     FixedSource result;
     const bool descriptions =
         fixRules.contains(CheckRule::ParamCount) || fixRules.contains(CheckRule::ParamRenamed);
@@ -126,8 +126,10 @@ FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules
     for (qsizetype i = 0; i < before.size(); ++i) {
         if (documentedOnly && !before[i].documented)
             continue;
-        // What "; glossa-ignore" silences is left as it is.
-        const auto on = [&](CheckRule rule) { return !IsSuppressed(before[i], rule); };
+        // What "; glossa-ignore" silences, and what the baseline holds, is left as it is.
+        const auto on = [&](CheckRule rule) {
+            return !IsSuppressed(before[i], rule) && !(held && held(i, rule));
+        };
         const bool follow =
             descriptions && on(CheckRule::ParamCount) && on(CheckRule::ParamRenamed);
         if (std::optional<Edit> edit = FixProcedure(source.text, source.context, before[i].header,

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace glossa {
 
 // What "-check -fix" does to one source: the mechanical fixes, each one a block rewritten as
@@ -17,17 +19,22 @@ namespace glossa {
 // - plain-comment: the plain comment above a header becomes its block (summary = its text,
 //   default descriptions).
 // Nothing else changes: every other byte of the source stays, no text is removed. A procedure
-// whose "; glossa-ignore" silences one of a fix's rules doesn't get that fix.
+// whose "; glossa-ignore" silences one of a fix's rules, or whose finding of one the baseline
+// holds, doesn't get that fix.
 struct FixedSource {
     QByteArray bytes;     // the whole new source (its byte-order mark kept); empty: no change
     QList<Finding> fixed; // the findings (of any rule) the fixes took away, at their old places
     QString text;         // the new source's text, as read again
 };
 
-// fixRules: the rules whose findings are fixed; checked: whether a procedure is looked at
-// (the -documented option).
+// A finding of the rule in the procedure (by its number in the source, from 0) that is not to
+// be fixed: one the baseline holds.
+using FixHeld = std::function<bool(qsizetype procedure, CheckRule rule)>;
+
+// fixRules: the rules whose findings are fixed; documentedOnly: only procedures with a block
+// are looked at (the -documented option); held: findings left as they are.
 FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules,
-                      bool documentedOnly);
+                      bool documentedOnly, const FixHeld& held = {});
 
 // The rules "-fix" alone fixes.
 QList<CheckRule> DefaultFixRules();
