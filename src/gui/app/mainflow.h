@@ -118,6 +118,7 @@ public:
     // The event handlers of the editor window.
     void OnEvent_ApplySettings();
     void OnEvent_ComboChanged();
+    void OnEvent_ParamChanged() {}
     void OnEvent_Preview();
     void DisableButtons();
 
