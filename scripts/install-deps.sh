@@ -2,9 +2,9 @@
 # Installs the Debian packages Glossa needs, by set:
 #   scripts/install-deps.sh build    what building and running Glossa takes (Qt, CMake, a compiler)
 #   scripts/install-deps.sh example  that and Xvfb, to run Glossa without a display
-#   scripts/install-deps.sh [test]   that and the test tools (the format and script checkers,
-#                                    QScintilla, Google Benchmark, clang for the fuzzers, MinGW
-#                                    and Wine, xdotool)
+#   scripts/install-deps.sh [test]   that and the test tools (clang-format, clang-tidy, the
+#                                    script checkers, QScintilla, Google Benchmark, clang for the
+#                                    fuzzers, MinGW and Wine, xdotool)
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
@@ -16,7 +16,7 @@ build=(
 )
 display=(xvfb xauth)
 test_tools=(
-  clang-format libqscintilla2-qt6-dev libbenchmark-dev
+  clang-format clang-tidy libqscintilla2-qt6-dev libbenchmark-dev
   shellcheck shfmt
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 fonts-wine

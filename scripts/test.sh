@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Glossa and runs every test headless, stopping at the first
 # failure: the formatting check, the shell scripts' check (shellcheck) and layout (shfmt), the ci
-# build with all its tests, the same tests (less the web engine's) under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the export's end-to-end test under ThreadSanitizer, the Windows
-# build and its tests under Wine (scripts/test-windows.sh), and a short run of every fuzzer.
+# build, clang-tidy over its sources (scripts/tidy.sh), the ci build's tests, the same tests
+# (less the web engine's) under AddressSanitizer and UndefinedBehaviorSanitizer, the export's
+# end-to-end test under ThreadSanitizer, the Windows build and its tests under Wine
+# (scripts/test-windows.sh), and a short run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,8 @@ echo "== ci build and tests"
 # web engine rather than quietly building fewer tests.
 cmake --preset ci
 cmake --build --preset ci
+echo "== clang-tidy"
+bash scripts/tidy.sh
 ctest --preset ci
 
 echo "== sanitizer build and tests"

@@ -391,8 +391,6 @@ bool MainFlow::BuildWindows() {
     connect(window_.get(), &EditorWindow::previewRequested, this, &MainFlow::OnEvent_Preview);
     connect(window_.get(), &EditorWindow::parameterListEvent, this,
             &MainFlow::OnEvent_ComboChanged);
-    connect(window_->parameterEditor(), &QTextEdit::textChanged, this,
-            &MainFlow::OnEvent_ParamChanged);
     connect(window_.get(), &EditorWindow::closeRequested, this, &MainFlow::EndLoop);
     window_->setCloseGuard([this] { return ConfirmClose(); });
     return true;

@@ -118,7 +118,6 @@ public:
     // The event handlers of the editor window.
     void OnEvent_ApplySettings();
     void OnEvent_ComboChanged();
-    void OnEvent_ParamChanged() {}
     void OnEvent_Preview();
     void DisableButtons();
 
