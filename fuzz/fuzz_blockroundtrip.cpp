@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const testing::Pick pick = [&](int n) {
         return n > 1 && next < size ? int(data[next++] % unsigned(n)) : 0;
     };
-    const testing::GeneratedSource source = testing::GenerateSource(pick);
-    QString error = testing::CheckApply(source, -1, {});
+    const testing::GeneratedSource source = testing::generateSource(pick);
+    QString error = testing::checkApply(source, -1, {});
     if (error.isEmpty() && !source.fields.isEmpty())
-        error = testing::CheckApply(source, pick(int(source.fields.size())),
-                                    testing::PickText(pick, source.utf8, 6));
+        error = testing::checkApply(source, pick(int(source.fields.size())),
+                                    testing::pickText(pick, source.utf8, 6));
     if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         std::abort();

@@ -13,7 +13,7 @@ using namespace glossa;
 
 namespace {
 
-bool HasCommaOutsideParentheses(const QString& name) {
+bool hasCommaOutsideParentheses(const QString& name) {
     int depth = 0;
     QChar quote;
     bool escapes = false; // inside ~"...", a backslash takes the next character
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !trimmed.endsWith(u')'))
         std::abort();
     bool listed = false;
-    for (const ProcedureHeader& other : FindAllProcedures(text, context))
+    for (const ProcedureHeader& other : findAllProcedures(text, context))
         listed = listed || (other.startCharacter == at && other.headerText == header->headerText &&
                             other.startOffset == header->startOffset &&
                             other.lineEndBefore == header->lineEndBefore);
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QStringList names = SplitParameters(header->headerText);
     for (const QString& name : names) {
-        if (HasCommaOutsideParentheses(name) || name.startsWith(u' ') || name.endsWith(u' '))
+        if (hasCommaOutsideParentheses(name) || name.startsWith(u' ') || name.endsWith(u' '))
             std::abort();
     }
 

@@ -14,7 +14,7 @@ namespace {
 
 // Checks every anchor MakeLinks wrote and returns the text with the anchors replaced by their
 // visible text.
-QString CheckAndStripAnchors(const QString& html) {
+QString checkAndStripAnchors(const QString& html) {
     static const QRegularExpression anchor(u"<a href='([^']*)'>(.*?)</a>"_s,
                                            QRegularExpression::DotMatchesEverythingOption);
     QString stripped;
@@ -31,7 +31,7 @@ QString CheckAndStripAnchors(const QString& html) {
                 std::abort(); // the address could break out of its quotes
         }
         if (href.startsWith(u"http"_s, Qt::CaseInsensitive) && href != shown &&
-            !href.startsWith(InternalLinkPrefix()))
+            !href.startsWith(internalLinkPrefix()))
             std::abort();
         stripped += QStringView(html).sliced(from, m.capturedStart() - from);
         stripped += shown;
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     const QString linked = MakeLinks(text);
-    if (CheckAndStripAnchors(linked) != text)
+    if (checkAndStripAnchors(linked) != text)
         std::abort();
 
     PreviewFields fields;
@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fields.parameterDescriptions = parts.mid(4);
     fields.result = parts.value(2);
     fields.example = parts.value(3);
-    const PreviewBody body = BuildPreviewBody(fields, u"Result"_s, u"Example"_s);
-    CheckAndStripAnchors(body.body);
+    const PreviewBody body = buildPreviewBody(fields, u"Result"_s, u"Example"_s);
+    checkAndStripAnchors(body.body);
     if (!body.body.startsWith(u"<div class='info'>"_s) || !body.body.endsWith(u"</div>"_s))
         std::abort();
     return 0;

@@ -16,7 +16,7 @@ namespace {
 
 const QString kGroup = QStringLiteral("FuzzGroup");
 
-QList<QPair<QString, QString>> ReadGroup(PreferenceStore& store, const QString& group) {
+QList<QPair<QString, QString>> readGroup(PreferenceStore& store, const QString& group) {
     // Enumeration gives values only; names come from a second pass over the raw entries, so
     // read the values of a fixed set of probable names instead.
     QList<QPair<QString, QString>> values;
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     PreferenceStore store;
     store.PrefFileOpen(path);
-    const auto beforeNoGroup = ReadGroup(store, QString());
-    const auto beforeGroup = ReadGroup(store, QStringLiteral("a"));
+    const auto beforeNoGroup = readGroup(store, QString());
+    const auto beforeGroup = readGroup(store, QStringLiteral("a"));
     store.PrefSelectGroup(kGroup);
     store.PrefWriteString(QStringLiteral("FuzzString"), value);
     store.PrefWriteNumber(QStringLiteral("FuzzNumber"), number);
@@ -61,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
 
     store.PrefFileOpen(path);
-    if (ReadGroup(store, QString()) != beforeNoGroup)
+    if (readGroup(store, QString()) != beforeNoGroup)
         std::abort();
-    if (ReadGroup(store, QStringLiteral("a")) != beforeGroup)
+    if (readGroup(store, QStringLiteral("a")) != beforeGroup)
         std::abort();
     if (!store.PrefSelectGroup(kGroup))
         std::abort();

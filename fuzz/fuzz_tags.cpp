@@ -22,14 +22,14 @@ struct Character {
     bool operator==(const Character&) const = default;
 };
 
-std::vector<Character> Characters(const QTextDocument& doc) {
+std::vector<Character> characters(const QTextDocument& doc) {
     std::vector<Character> out;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         if (b != doc.begin())
             out.push_back({u'\n', 0});
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
-            const Effects e = EffectsFromFormat(f.charFormat()) & EffectMask;
+            const Effects e = effectsFromFormat(f.charFormat()) & kEffectMask;
             for (QChar c : f.text())
                 out.push_back({c, e});
         }
@@ -37,7 +37,7 @@ std::vector<Character> Characters(const QTextDocument& doc) {
     return out;
 }
 
-void CheckBalancedLines(const QString& tagged) {
+void checkBalancedLines(const QString& tagged) {
     if (tagged.contains(u'\r') || tagged.contains(u'\n'))
         std::abort();
     static const char* names[] = {"b", "i", "u", "s", "sub", "sup"};
@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString tagged = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     QTextDocument doc;
-    TagsToDocument(&doc, tagged);
-    const QString written = DocumentToTags(&doc);
+    tagsToDocument(&doc, tagged);
+    const QString written = documentToTags(&doc);
     if (written.contains(u'\r') || written.contains(u'\n'))
         std::abort();
 
@@ -70,12 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // itself and can be checked tag by tag.
     if (doc.toPlainText().contains(u'<'))
         return 0;
-    CheckBalancedLines(written);
+    checkBalancedLines(written);
     QTextDocument again;
-    TagsToDocument(&again, written);
-    if (Characters(again) != Characters(doc))
+    tagsToDocument(&again, written);
+    if (characters(again) != characters(doc))
         std::abort();
-    if (DocumentToTags(&again) != written)
+    if (documentToTags(&again) != written)
         std::abort();
     return 0;
 }

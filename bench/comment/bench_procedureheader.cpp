@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int Procedures = 50'000;
-constexpr qsizetype SourceChars = 10 * 1024 * 1024;
+constexpr int kProcedures = 50'000;
+constexpr qsizetype kSourceChars = 10 * 1024 * 1024;
 
 const QString kHeaders[] = {
     u"Procedure Plain%1(a, b)"_s,
@@ -32,12 +32,12 @@ const QString kHeaders[] = {
     u"Procedure Long%1(a,\r\n\t\tList l.s(),\r\n\t\tMap m.i())"_s,
 };
 
-QString MakeSource() {
+QString makeSource() {
     QString source;
-    source.reserve(SourceChars + 1024);
+    source.reserve(kSourceChars + 1024);
     source += u"EnableExplicit\r\n\r\n"_s;
-    const qsizetype perProcedure = SourceChars / Procedures;
-    for (int i = 0; i < Procedures; ++i) {
+    const qsizetype perProcedure = kSourceChars / kProcedures;
+    for (int i = 0; i < kProcedures; ++i) {
         const qsizetype start = source.size();
         source += u";<comment>\r\n;  <summary>Does things</summary>\r\n;</comment>\r\n"_s;
         source += kHeaders[i % std::size(kHeaders)].arg(i) + u"\r\n"_s;
@@ -48,19 +48,19 @@ QString MakeSource() {
     return source;
 }
 
-const QString& Source() {
-    static const QString source = MakeSource();
+const QString& source() {
+    static const QString source = makeSource();
     return source;
 }
 
-CommentContext MiddleCaret() {
+CommentContext middleCaret() {
     CommentContext context;
-    context.CaretPos = int(Source().size() / 2);
+    context.CaretPos = int(source().size() / 2);
     return context;
 }
 
 // The earlier search: one pattern, its matches chosen by distance.
-qsizetype OldFindProcedure(const QString& text, const CommentContext& context) {
+qsizetype oldFindProcedure(const QString& text, const CommentContext& context) {
     static const QRegularExpression pattern(
         uR"re(^[\t ]*(runtime procedure|procedure|procedurec|proceduredll)[\.sSuUaAbBlLiIwWdDfF]{0,2}[ \t]+[\w_]+[\(][(\w_\., =#\$\*\-)(\(\))]*[\)])re"_s,
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
@@ -78,29 +78,29 @@ qsizetype OldFindProcedure(const QString& text, const CommentContext& context) {
     return chosen;
 }
 
-void BM_FindProcedure(benchmark::State& state) {
-    const CommentContext context = MiddleCaret();
+void bmFindProcedure(benchmark::State& state) {
+    const CommentContext context = middleCaret();
     for (auto _ : state)
-        benchmark::DoNotOptimize(FindProcedure(Source(), context));
-    state.counters["headers"] = double(FindAllProcedures(Source(), context).size());
-    state.SetBytesProcessed(state.iterations() * Source().size() * 2);
+        benchmark::DoNotOptimize(FindProcedure(source(), context));
+    state.counters["headers"] = double(findAllProcedures(source(), context).size());
+    state.SetBytesProcessed(state.iterations() * source().size() * 2);
 }
-BENCHMARK(BM_FindProcedure)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmFindProcedure)->Unit(benchmark::kMillisecond);
 
-void BM_OldPattern(benchmark::State& state) {
-    const CommentContext context = MiddleCaret();
+void bmOldPattern(benchmark::State& state) {
+    const CommentContext context = middleCaret();
     for (auto _ : state)
-        benchmark::DoNotOptimize(OldFindProcedure(Source(), context));
-    state.SetBytesProcessed(state.iterations() * Source().size() * 2);
+        benchmark::DoNotOptimize(oldFindProcedure(source(), context));
+    state.SetBytesProcessed(state.iterations() * source().size() * 2);
 }
-BENCHMARK(BM_OldPattern)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmOldPattern)->Unit(benchmark::kMillisecond);
 
-void BM_FindAllProcedures(benchmark::State& state) {
-    const CommentContext context = MiddleCaret();
+void bmFindAllProcedures(benchmark::State& state) {
+    const CommentContext context = middleCaret();
     for (auto _ : state)
-        benchmark::DoNotOptimize(FindAllProcedures(Source(), context));
+        benchmark::DoNotOptimize(findAllProcedures(source(), context));
 }
-BENCHMARK(BM_FindAllProcedures)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmFindAllProcedures)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -11,7 +11,7 @@
 // bytes; no page of that export (but the search's index) reaches 1 MB. The exports write into
 // an empty folder each time; the re-export leaves the pages that didn't change. The check with a
 // baseline of all its 25,000 findings, and the check with suppression comments and a glossa.ini
-// (BM_CheckSuppressed), stay within 5% of the plain one (median of --benchmark_repetitions=5); a
+// (bmCheckSuppressed), stay within 5% of the plain one (median of --benchmark_repetitions=5); a
 // baseline of 2,000 entries loads in under 10 ms.
 #include "doc/baseline.h"
 #include "doctree.h"
@@ -43,24 +43,24 @@ namespace {
 
 using benchtree::kLarge;
 using benchtree::kSmall;
-using benchtree::MakeTree;
+using benchtree::makeTree;
 
 // The generated trees, each made once for all runs.
-const QString& Tree() {
+const QString& tree() {
     static QTemporaryDir dir;
-    static const QString tree = MakeTree(dir, kSmall);
+    static const QString tree = makeTree(dir, kSmall);
     return tree;
 }
 
-const QString& SuppressedTree() {
+const QString& suppressedTree() {
     static QTemporaryDir dir;
-    static const QString tree = MakeTree(dir, kSmall, true);
+    static const QString tree = makeTree(dir, kSmall, true);
     return tree;
 }
 
-const QString& LargeTree() {
+const QString& largeTree() {
     static QTemporaryDir dir;
-    static const QString tree = MakeTree(dir, kLarge);
+    static const QString tree = makeTree(dir, kLarge);
     return tree;
 }
 
@@ -70,7 +70,7 @@ struct ChildUsage {
 };
 
 // Runs glossa with the arguments, output to /dev/null.
-ChildUsage RunGlossa(const std::vector<QByteArray>& arguments) {
+ChildUsage runGlossa(const std::vector<QByteArray>& arguments) {
     std::vector<char*> argv;
     QByteArray exe = GLOSSA_EXE;
     argv.push_back(exe.data());
@@ -96,13 +96,13 @@ ChildUsage RunGlossa(const std::vector<QByteArray>& arguments) {
 }
 
 // Runs glossa once per iteration with the arguments for that run (counted from 0).
-void Measure(benchmark::State& state,
+void measure(benchmark::State& state,
              const std::function<std::vector<QByteArray>(int run)>& arguments) {
     long peak = 0;
     double cpu = 0;
     int run = 0;
     for (auto _ : state) {
-        const ChildUsage usage = RunGlossa(arguments(run++));
+        const ChildUsage usage = runGlossa(arguments(run++));
         if (usage.peakKb < 0) {
             state.SkipWithError("glossa failed");
             return;
@@ -114,38 +114,38 @@ void Measure(benchmark::State& state,
     state.counters["child_cpu_s"] = cpu / double(state.iterations());
 }
 
-void Measure(benchmark::State& state, const std::vector<QByteArray>& arguments) {
-    Measure(state, [&](int) { return arguments; });
+void measure(benchmark::State& state, const std::vector<QByteArray>& arguments) {
+    measure(state, [&](int) { return arguments; });
 }
 
 // An export into a new, empty folder at each run. The earlier runs' folders stay until the end:
 // removing thousands of files just before makes creating files slower on some file systems (ext4
 // without a journal looks past recently freed inodes), which is no part of an export.
-void MeasureFreshExport(benchmark::State& state, const QTemporaryDir& out, const QString& tree) {
-    Measure(state, [&](int run) {
+void measureFreshExport(benchmark::State& state, const QTemporaryDir& out, const QString& tree) {
+    measure(state, [&](int run) {
         return std::vector<QByteArray>{
             "-export:" + out.filePath(QStringLiteral("html%1").arg(run)).toLocal8Bit(),
             tree.toLocal8Bit()};
     });
 }
 
-void BM_Check(benchmark::State& state) {
-    Measure(state, {"-check", Tree().toLocal8Bit()});
+void bmCheck(benchmark::State& state) {
+    measure(state, {"-check", tree().toLocal8Bit()});
 }
 
 // Every finding in the baseline: each one's key is made and looked up, none is printed.
-void BM_CheckWithBaseline(benchmark::State& state) {
+void bmCheckWithBaseline(benchmark::State& state) {
     static QTemporaryDir dir;
     const QByteArray baseline = dir.filePath(QStringLiteral("baseline.txt")).toLocal8Bit();
-    if (RunGlossa({"-check", "-write-baseline:" + baseline, Tree().toLocal8Bit()}).peakKb < 0) {
+    if (runGlossa({"-check", "-write-baseline:" + baseline, tree().toLocal8Bit()}).peakKb < 0) {
         state.SkipWithError("glossa failed");
         return;
     }
-    Measure(state, {"-check", "-baseline:" + baseline, Tree().toLocal8Bit()});
+    measure(state, {"-check", "-baseline:" + baseline, tree().toLocal8Bit()});
 }
 
 // Reading a baseline of 2,000 entries (the size of the PureBasic IDE's findings), in process.
-void BM_LoadBaseline(benchmark::State& state) {
+void bmLoadBaseline(benchmark::State& state) {
     static QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("baseline.txt"));
     QList<glossa::FindingKey> keys;
@@ -157,7 +157,7 @@ void BM_LoadBaseline(benchmark::State& state) {
         key.parameter = n % 3 ? QString() : QStringLiteral("value");
     }
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(glossa::BaselineBytes(keys)) < 0) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(glossa::baselineBytes(keys)) < 0) {
         state.SkipWithError("can't write the baseline");
         return;
     }
@@ -165,7 +165,7 @@ void BM_LoadBaseline(benchmark::State& state) {
     for (auto _ : state) {
         glossa::BaselineRun run;
         QString error;
-        if (!run.Start(file, QString(), false, &error)) {
+        if (!run.start(file, QString(), false, &error)) {
             state.SkipWithError("the baseline can't be read");
             return;
         }
@@ -174,48 +174,48 @@ void BM_LoadBaseline(benchmark::State& state) {
 }
 
 // The same check with suppression comments in the sources and a glossa.ini at the root.
-void BM_CheckSuppressed(benchmark::State& state) {
-    Measure(state, {"-check", SuppressedTree().toLocal8Bit()});
+void bmCheckSuppressed(benchmark::State& state) {
+    measure(state, {"-check", suppressedTree().toLocal8Bit()});
 }
 
-void BM_ExportHtml(benchmark::State& state) {
+void bmExportHtml(benchmark::State& state) {
     static QTemporaryDir out;
-    MeasureFreshExport(state, out, Tree());
+    measureFreshExport(state, out, tree());
 }
 
-void BM_ExportMarkdown(benchmark::State& state) {
+void bmExportMarkdown(benchmark::State& state) {
     static QTemporaryDir out;
-    Measure(state, {"-export:" + out.filePath(QStringLiteral("md")).toLocal8Bit(),
-                    "-format:markdown", Tree().toLocal8Bit()});
+    measure(state, {"-export:" + out.filePath(QStringLiteral("md")).toLocal8Bit(),
+                    "-format:markdown", tree().toLocal8Bit()});
 }
 
 // Memory must not grow with the number of files: a tenth of the tree for comparison.
-void BM_CheckOneFolder(benchmark::State& state) {
-    Measure(state, {"-check", (Tree() + QStringLiteral("/part0")).toLocal8Bit()});
+void bmCheckOneFolder(benchmark::State& state) {
+    measure(state, {"-check", (tree() + QStringLiteral("/part0")).toLocal8Bit()});
 }
 
-void BM_ExportOneFolder(benchmark::State& state) {
+void bmExportOneFolder(benchmark::State& state) {
     static QTemporaryDir out;
-    Measure(state, {"-export:" + out.filePath(QStringLiteral("html")).toLocal8Bit(),
-                    (Tree() + QStringLiteral("/part0")).toLocal8Bit()});
+    measure(state, {"-export:" + out.filePath(QStringLiteral("html")).toLocal8Bit(),
+                    (tree() + QStringLiteral("/part0")).toLocal8Bit()});
 }
 
-void BM_ExportLargeHtml(benchmark::State& state) {
+void bmExportLargeHtml(benchmark::State& state) {
     static QTemporaryDir out;
-    MeasureFreshExport(state, out, LargeTree());
+    measureFreshExport(state, out, largeTree());
 }
 
 // The same export again over its own output, no source changed: the usual case of a team that
 // exports after each change.
-void BM_ReexportLargeHtml(benchmark::State& state) {
+void bmReexportLargeHtml(benchmark::State& state) {
     static QTemporaryDir out;
     const std::vector<QByteArray> arguments{
-        "-export:" + out.filePath(QStringLiteral("html")).toLocal8Bit(), LargeTree().toLocal8Bit()};
-    if (RunGlossa(arguments).peakKb < 0) {
+        "-export:" + out.filePath(QStringLiteral("html")).toLocal8Bit(), largeTree().toLocal8Bit()};
+    if (runGlossa(arguments).peakKb < 0) {
         state.SkipWithError("glossa failed");
         return;
     }
-    Measure(state, arguments);
+    measure(state, arguments);
 }
 
 // An export's files as they stand, and the largest page among them: the search's index, loaded
@@ -226,7 +226,7 @@ struct Output {
     qint64 searchIndex = 0;
 };
 
-Output ReadOutput(const QString& folder) {
+Output readOutput(const QString& folder) {
     Output output;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -246,7 +246,7 @@ Output ReadOutput(const QString& folder) {
 
 // The seconds a minimal writer takes for the same files: each written to a temporary file
 // beside it and renamed over it, one sync of the file system at the end.
-double MinimalWrite(const QString& folder, const Output& output) {
+double minimalWrite(const QString& folder, const Output& output) {
     QElapsedTimer timer;
     timer.start();
     for (const auto& [name, bytes] : output.files) {
@@ -266,7 +266,7 @@ double MinimalWrite(const QString& folder, const Output& output) {
 
 // The export of the 100,000 procedures against their check and a minimal writer of the same
 // bytes, all in the same run: ratio = export / (check + writer), goal <= 2.
-void BM_LargeExportRatio(benchmark::State& state) {
+void bmLargeExportRatio(benchmark::State& state) {
     static QTemporaryDir out;
     double check = 0;
     double exported = 0;
@@ -277,7 +277,7 @@ void BM_LargeExportRatio(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        if (RunGlossa({"-check", LargeTree().toLocal8Bit()}).peakKb < 0) {
+        if (runGlossa({"-check", largeTree().toLocal8Bit()}).peakKb < 0) {
             state.SkipWithError("the check failed");
             return;
         }
@@ -285,15 +285,15 @@ void BM_LargeExportRatio(benchmark::State& state) {
         const QString folder = out.filePath(QStringLiteral("export%1").arg(run));
         timer.restart();
         const ChildUsage usage =
-            RunGlossa({"-export:" + folder.toLocal8Bit(), LargeTree().toLocal8Bit()});
+            runGlossa({"-export:" + folder.toLocal8Bit(), largeTree().toLocal8Bit()});
         if (usage.peakKb < 0) {
             state.SkipWithError("the export failed");
             return;
         }
         exported += double(timer.nsecsElapsed()) / 1e9;
-        output = ReadOutput(folder);
-        writer += MinimalWrite(out.filePath(QStringLiteral("writer%1").arg(run++)), output);
-        // Not held while the next export runs. (Its peak memory is BM_ExportLargeHtml's: a
+        output = readOutput(folder);
+        writer += minimalWrite(out.filePath(QStringLiteral("writer%1").arg(run++)), output);
+        // Not held while the next export runs. (Its peak memory is bmExportLargeHtml's: a
         // spawned child's peak starts at its parent's, which holds the bytes here.)
         files = output.files.size();
         output.files.clear();
@@ -310,16 +310,16 @@ void BM_LargeExportRatio(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Check)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_CheckWithBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_LoadBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CheckSuppressed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_CheckOneFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_ExportHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_ExportOneFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_ExportMarkdown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_ExportLargeHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_ReexportLargeHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_LargeExportRatio)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmCheckWithBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmLoadBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmCheckSuppressed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmCheckOneFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmExportHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmExportOneFolder)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmExportMarkdown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmExportLargeHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmReexportLargeHtml)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmLargeExportRatio)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -18,7 +18,7 @@
 
 namespace {
 
-double Evaluate(QWebEnginePage& page, const QString& script) {
+double evaluate(QWebEnginePage& page, const QString& script) {
     double result = -1;
     bool done = false;
     page.runJavaScript(script, [&](const QVariant& value) {
@@ -35,7 +35,7 @@ double Evaluate(QWebEnginePage& page, const QString& script) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    const QString tree = benchtree::MakeTree(dir, benchtree::kLarge);
+    const QString tree = benchtree::makeTree(dir, benchtree::kLarge);
     const QString out = dir.filePath(QStringLiteral("out"));
     if (QProcess::execute(QStringLiteral(GLOSSA_EXE), {QStringLiteral("-export:") + out, tree}) !=
         0) {
@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
     // The first use loads the index: the search answers once it is there.
     QElapsedTimer first;
     first.start();
-    if (Evaluate(page, QStringLiteral("glossaSearch('a')")) >= 0 ||
-        !QTest::qWaitFor([&] { return Evaluate(page, QStringLiteral("glossaSearch('a')")) >= 0; },
+    if (evaluate(page, QStringLiteral("glossaSearch('a')")) >= 0 ||
+        !QTest::qWaitFor([&] { return evaluate(page, QStringLiteral("glossaSearch('a')")) >= 0; },
                          60000)) {
         std::fprintf(stderr, "the search index didn't load\n");
         return 1;
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     for (const QString& text : texts) {
         double worst = 0;
         for (qsizetype length = 1; length <= text.size(); ++length) {
-            const double ms = Evaluate(
+            const double ms = evaluate(
                 page, QStringLiteral("(function(){var t=performance.now();glossaSearch('%1');"
                                      "return performance.now()-t;})()")
                           .arg(text.left(length)));

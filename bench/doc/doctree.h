@@ -27,7 +27,7 @@ inline constexpr TreeShape kSmall{1000, 50, 20 * 1024 * 1024 / 1000};
 // 100,000 procedures, in 5,000 modules and 50 folders of sources without modules.
 inline constexpr TreeShape kLarge{10000, 10, 116 * 1000 * 1000 / 10000, true, true};
 
-inline QByteArray Name(const TreeShape& shape, int file, int n) {
+inline QByteArray procedureName(const TreeShape& shape, int file, int n) {
     const QByteArray tail = "Proc_" + QByteArray::number(file) + "_" + QByteArray::number(n);
     if (!shape.alphabet)
         return tail;
@@ -37,15 +37,15 @@ inline QByteArray Name(const TreeShape& shape, int file, int n) {
 
 // suppressed: every third procedure has a "; glossa-ignore" comment, on its header's line or
 // above its block.
-inline QByteArray Procedure(const TreeShape& shape, int file, int n, bool suppressed) {
-    const QByteArray name = Name(shape, file, n);
+inline QByteArray procedure(const TreeShape& shape, int file, int n, bool suppressed) {
+    const QByteArray name = procedureName(shape, file, n);
     QByteArray text;
     if (suppressed && n % 3 == 0 && n % 2 == 0)
         text += "; glossa-ignore: missing-return, empty-param\r\n";
     if (n % 2 == 0)
         text += ";<comment>\r\n"
                 ";  <summary>Computes the value of " +
-                name + " from the <b>inputs</b>, after " + Name(shape, file, n + 1) +
+                name + " from the <b>inputs</b>, after " + procedureName(shape, file, n + 1) +
                 "(), see "
                 "https://example.org/" +
                 name +
@@ -67,25 +67,25 @@ inline QByteArray Procedure(const TreeShape& shape, int file, int n, bool suppre
     return text;
 }
 
-inline QByteArray Source(const TreeShape& shape, int file, bool suppressed) {
+inline QByteArray source(const TreeShape& shape, int file, bool suppressed) {
     const bool module = shape.modules && file / 100 % 2 == 1;
     const QByteArray moduleName = "M" + QByteArray::number(file);
     QByteArray text = "EnableExplicit\r\n\r\n";
     if (module) {
         text += "DeclareModule " + moduleName + "\r\n";
         for (int n = 0; n < shape.procedures; n += 2)
-            text += "  Declare.i " + Name(shape, file, n) + "(a, text.s)\r\n";
+            text += "  Declare.i " + procedureName(shape, file, n) + "(a, text.s)\r\n";
         text += "EndDeclareModule\r\n\r\nModule " + moduleName + "\r\n";
     }
     for (int n = 0; n < shape.procedures; ++n)
-        text += Procedure(shape, file, n, suppressed);
+        text += procedure(shape, file, n, suppressed);
     if (module)
         text += "EndModule\r\n";
     return text;
 }
 
 // suppressed: with suppression comments and a glossa.ini.
-inline QString MakeTree(const QTemporaryDir& dir, const TreeShape& shape, bool suppressed = false) {
+inline QString makeTree(const QTemporaryDir& dir, const TreeShape& shape, bool suppressed = false) {
     const QString root = dir.filePath(QStringLiteral("tree"));
     if (suppressed) {
         QDir().mkpath(root);
@@ -98,7 +98,7 @@ inline QString MakeTree(const QTemporaryDir& dir, const TreeShape& shape, bool s
         const QString folder = root + QStringLiteral("/part%1").arg(f / 100);
         QDir().mkpath(folder);
         QFile file(folder + QStringLiteral("/source%1.pb").arg(f));
-        if (!file.open(QIODevice::WriteOnly) || file.write(Source(shape, f, suppressed)) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write(source(shape, f, suppressed)) < 0)
             std::abort();
     }
     return root;

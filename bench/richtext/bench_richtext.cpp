@@ -20,24 +20,24 @@ using namespace glossa;
 
 namespace {
 
-constexpr int Lines = 50;
-constexpr int LineLength = 200;
-constexpr int RunsPerLine = 6;
+constexpr int kLines = 50;
+constexpr int kLineLength = 200;
+constexpr int kRunsPerLine = 6;
 
-std::unique_ptr<EffectTextEdit> g_field;
+std::unique_ptr<EffectTextEdit> gField;
 
-void FillField(QTextEdit& editor) {
+void fillField(QTextEdit& editor) {
     const Effects choices[] = {EffectBold,      EffectItalic,    EffectUnderline,
                                EffectStrikeOut, EffectSubscript, EffectSuperscript};
     QRandomGenerator random(4711);
     QTextCursor cursor(editor.document());
     cursor.beginEditBlock();
-    for (int line = 0; line < Lines; ++line) {
+    for (int line = 0; line < kLines; ++line) {
         if (line > 0)
             cursor.insertBlock();
-        int left = LineLength;
-        for (int run = 0; run < RunsPerLine; ++run) {
-            const int length = run == RunsPerLine - 1 ? left : 1 + random.bounded(36);
+        int left = kLineLength;
+        for (int run = 0; run < kRunsPerLine; ++run) {
+            const int length = run == kRunsPerLine - 1 ? left : 1 + random.bounded(36);
             left -= length;
             QString text;
             for (int k = 0; k < length; ++k)
@@ -46,73 +46,73 @@ void FillField(QTextEdit& editor) {
             for (const Effects bit : choices)
                 if (random.bounded(3) == 0)
                     effects |= bit;
-            cursor.insertText(text, EffectsFormat(effects));
+            cursor.insertText(text, effectsFormat(effects));
         }
     }
     cursor.endEditBlock();
 }
 
-void BM_EditorToTags(benchmark::State& state) {
+void bmEditorToTags(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(EditorToTags(g_field.get()));
-    state.counters["characters"] = double(g_field->document()->characterCount() - 1);
+        benchmark::DoNotOptimize(EditorToTags(gField.get()));
+    state.counters["characters"] = double(gField->document()->characterCount() - 1);
 }
-BENCHMARK(BM_EditorToTags)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmEditorToTags)->Unit(benchmark::kMillisecond);
 
-void BM_TagsToEditor(benchmark::State& state) {
-    const QString tagged = EditorToTags(g_field.get());
+void bmTagsToEditor(benchmark::State& state) {
+    const QString tagged = EditorToTags(gField.get());
     EffectTextEdit target;
     for (auto _ : state)
         TagsToEditor(&target, tagged);
     state.counters["tagged_length"] = double(tagged.size());
 }
-BENCHMARK(BM_TagsToEditor)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmTagsToEditor)->Unit(benchmark::kMillisecond);
 
 // The same without an editor: the conversion's own share, without Qt's text layout.
-void BM_TagsToDocument(benchmark::State& state) {
-    const QString tagged = EditorToTags(g_field.get());
+void bmTagsToDocument(benchmark::State& state) {
+    const QString tagged = EditorToTags(gField.get());
     QTextDocument target;
     for (auto _ : state)
-        TagsToDocument(&target, tagged);
+        tagsToDocument(&target, tagged);
 }
-BENCHMARK(BM_TagsToDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmTagsToDocument)->Unit(benchmark::kMillisecond);
 
-void BM_LiteralEditorToTags(benchmark::State& state) {
+void bmLiteralEditorToTags(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     const auto literalStart = Clock::now();
     std::int64_t literalRuns = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(testing::LiteralEditorToTags(*g_field));
+        benchmark::DoNotOptimize(testing::LiteralEditorToTags(*gField));
         ++literalRuns;
     }
     const double literal =
         std::chrono::duration<double>(Clock::now() - literalStart).count() / double(literalRuns);
 
-    constexpr int FastRuns = 50;
+    constexpr int kFastRuns = 50;
     const auto fastStart = Clock::now();
-    for (int k = 0; k < FastRuns; ++k)
-        benchmark::DoNotOptimize(EditorToTags(g_field.get()));
-    const double fast = std::chrono::duration<double>(Clock::now() - fastStart).count() / FastRuns;
+    for (int k = 0; k < kFastRuns; ++k)
+        benchmark::DoNotOptimize(EditorToTags(gField.get()));
+    const double fast = std::chrono::duration<double>(Clock::now() - fastStart).count() / kFastRuns;
 
     state.counters["ratio_to_EditorToTags"] = literal / fast;
     std::printf("character-by-character / EditorToTags: %.1f ms / %.3f ms = %.0fx\n", literal * 1e3,
                 fast * 1e3, literal / fast);
 }
-BENCHMARK(BM_LiteralEditorToTags)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(bmLiteralEditorToTags)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    g_field = std::make_unique<EffectTextEdit>();
-    FillField(*g_field);
+    gField = std::make_unique<EffectTextEdit>();
+    fillField(*gField);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    g_field.reset();
+    gField.reset();
     return 0;
 }

@@ -39,7 +39,7 @@ namespace {
 
 constexpr int kPairs = 16;
 
-QByteArray MakeSource(int procedures, int targetBytes) {
+QByteArray makeSource(int procedures, int targetBytes) {
     QByteArray source = "EnableExplicit\r\n\r\n";
     const int perProcedure = targetBytes / procedures;
     for (int i = 0; i < procedures; ++i) {
@@ -75,16 +75,16 @@ struct Sources {
                 std::abort();
             return path;
         };
-        const QByteArray s = MakeSource(5000, 1 << 20);
+        const QByteArray s = makeSource(5000, 1 << 20);
         small = write("big.pb", s);
         smallSize = s.size();
-        const QByteArray l = MakeSource(40000, 9 << 20);
+        const QByteArray l = makeSource(40000, 9 << 20);
         large = write("huge.pb", l);
         largeSize = l.size();
     }
 };
 
-Sources& TheSources() {
+Sources& theSources() {
     static Sources sources;
     return sources;
 }
@@ -96,7 +96,7 @@ struct ChildResult {
     bool ok = false;
 };
 
-ChildResult RunChild(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+ChildResult runChild(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     ChildResult result;
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -137,13 +137,13 @@ ChildResult RunChild(const std::vector<std::string>& args, const std::vector<std
     return result;
 }
 
-double Field(const std::string& output, const char* name) {
+double field(const std::string& output, const char* name) {
     const QRegularExpression re(QString::fromLatin1(name) + QStringLiteral("=(\\d+)"));
     const auto m = re.match(QString::fromStdString(output));
     return m.hasMatch() ? m.captured(1).toDouble() : -1;
 }
 
-double Quantile(std::vector<double> values, double q) {
+double quantile(std::vector<double> values, double q) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
@@ -162,7 +162,7 @@ public:
             display_ = display;
             return;
         }
-        const std::string xvfb = FindInPath("Xvfb");
+        const std::string xvfb = findInPath("Xvfb");
         if (xvfb.empty()) {
             why_ = "Xvfb is not installed and DISPLAY is unset: the xcb platform is not measured";
             return;
@@ -211,11 +211,11 @@ public:
             waitpid(pid_, nullptr, 0);
         }
     }
-    const std::string& Display() const { return display_; }
-    const std::string& WhyNone() const { return why_; }
+    const std::string& display() const { return display_; }
+    const std::string& whyNone() const { return why_; }
 
 private:
-    static std::string FindInPath(const std::string& name) {
+    static std::string findInPath(const std::string& name) {
         const char* path = std::getenv("PATH");
         std::string dirs = path ? path : "/usr/bin:/bin";
         std::size_t from = 0;
@@ -236,8 +236,8 @@ private:
     std::string why_;
 };
 
-void BM_StartupAgainstAnchor(benchmark::State& state, bool xcb) {
-    Sources& sources = TheSources();
+void bmStartupAgainstAnchor(benchmark::State& state, bool xcb) {
+    Sources& sources = theSources();
     static XServer* xserver = nullptr; // one server for the run, ended at exit
     std::string display;
     if (xcb) {
@@ -245,13 +245,13 @@ void BM_StartupAgainstAnchor(benchmark::State& state, bool xcb) {
             xserver = new XServer;
             std::atexit([] { delete xserver; });
         }
-        if (xserver->Display().empty()) {
-            state.SkipWithError(xserver->WhyNone().c_str());
+        if (xserver->display().empty()) {
+            state.SkipWithError(xserver->whyNone().c_str());
             for (auto _ : state) {
             }
             return;
         }
-        display = xserver->Display();
+        display = xserver->display();
     }
     const QTemporaryDir home;
     const std::string path = sources.small.toStdString();
@@ -273,8 +273,8 @@ void BM_StartupAgainstAnchor(benchmark::State& state, bool xcb) {
     env.push_back("XDG_RUNTIME_DIR=" + home.path().toStdString());
 
     // Warm-up: the page cache holds both programs, their libraries and the source.
-    RunChild(anchorArgs, env);
-    RunChild(glossaArgs, env);
+    runChild(anchorArgs, env);
+    runChild(glossaArgs, env);
 
     std::vector<double> anchorMs, glossaMs, ratios, anchorRss, glossaRss;
     std::vector<double> opened, built, read, found, shown;
@@ -283,13 +283,13 @@ void BM_StartupAgainstAnchor(benchmark::State& state, bool xcb) {
         // Alternating which goes first keeps any drift out of the ratios.
         ChildResult anchor, glossa;
         if (pair++ % 2 == 0) {
-            anchor = RunChild(anchorArgs, env);
-            glossa = RunChild(glossaArgs, env);
+            anchor = runChild(anchorArgs, env);
+            glossa = runChild(glossaArgs, env);
         } else {
-            glossa = RunChild(glossaArgs, env);
-            anchor = RunChild(anchorArgs, env);
+            glossa = runChild(glossaArgs, env);
+            anchor = runChild(anchorArgs, env);
         }
-        if (!anchor.ok || !glossa.ok || Field(glossa.output, "shown_ns") < 0) {
+        if (!anchor.ok || !glossa.ok || field(glossa.output, "shown_ns") < 0) {
             state.SkipWithError(("a run failed: " + anchor.output + glossa.output).c_str());
             break;
         }
@@ -299,34 +299,34 @@ void BM_StartupAgainstAnchor(benchmark::State& state, bool xcb) {
         ratios.push_back(glossa.ms / anchor.ms);
         anchorRss.push_back(anchor.maxRssMb);
         glossaRss.push_back(glossa.maxRssMb);
-        opened.push_back(Field(glossa.output, "open_ns") / 1e6);
-        built.push_back(Field(glossa.output, "windows_ns") / 1e6);
-        read.push_back(Field(glossa.output, "read_ns") / 1e6);
-        found.push_back(Field(glossa.output, "find_ns") / 1e6);
-        shown.push_back(Field(glossa.output, "shown_ns") / 1e6);
+        opened.push_back(field(glossa.output, "open_ns") / 1e6);
+        built.push_back(field(glossa.output, "windows_ns") / 1e6);
+        read.push_back(field(glossa.output, "read_ns") / 1e6);
+        found.push_back(field(glossa.output, "find_ns") / 1e6);
+        shown.push_back(field(glossa.output, "shown_ns") / 1e6);
     }
     if (ratios.empty())
         return;
-    state.counters["anchor_ms"] = Quantile(anchorMs, 0.5);
-    state.counters["glossa_ms"] = Quantile(glossaMs, 0.5);
-    state.counters["ratio"] = Quantile(ratios, 0.5);
-    state.counters["ratio_q1"] = Quantile(ratios, 0.25);
-    state.counters["ratio_q3"] = Quantile(ratios, 0.75);
-    state.counters["anchor_MB"] = Quantile(anchorRss, 0.5);
-    state.counters["glossa_MB"] = Quantile(glossaRss, 0.5);
-    state.counters["mem_ratio"] = Quantile(glossaRss, 0.5) / Quantile(anchorRss, 0.5);
+    state.counters["anchor_ms"] = quantile(anchorMs, 0.5);
+    state.counters["glossa_ms"] = quantile(glossaMs, 0.5);
+    state.counters["ratio"] = quantile(ratios, 0.5);
+    state.counters["ratio_q1"] = quantile(ratios, 0.25);
+    state.counters["ratio_q3"] = quantile(ratios, 0.75);
+    state.counters["anchor_MB"] = quantile(anchorRss, 0.5);
+    state.counters["glossa_MB"] = quantile(glossaRss, 0.5);
+    state.counters["mem_ratio"] = quantile(glossaRss, 0.5) / quantile(anchorRss, 0.5);
     // Where the main flow's time went (ms from its start, medians).
-    state.counters["flow_opened"] = Quantile(opened, 0.5);
-    state.counters["flow_windows"] = Quantile(built, 0.5);
-    state.counters["flow_read"] = Quantile(read, 0.5);
-    state.counters["flow_found"] = Quantile(found, 0.5);
-    state.counters["flow_shown"] = Quantile(shown, 0.5);
+    state.counters["flow_opened"] = quantile(opened, 0.5);
+    state.counters["flow_windows"] = quantile(built, 0.5);
+    state.counters["flow_read"] = quantile(read, 0.5);
+    state.counters["flow_found"] = quantile(found, 0.5);
+    state.counters["flow_shown"] = quantile(shown, 0.5);
 }
-BENCHMARK_CAPTURE(BM_StartupAgainstAnchor, offscreen, false)
+BENCHMARK_CAPTURE(bmStartupAgainstAnchor, offscreen, false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(kPairs);
-BENCHMARK_CAPTURE(BM_StartupAgainstAnchor, xcb, true)
+BENCHMARK_CAPTURE(bmStartupAgainstAnchor, xcb, true)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(kPairs);
@@ -334,33 +334,33 @@ BENCHMARK_CAPTURE(BM_StartupAgainstAnchor, xcb, true)
 // File mode's start-up steps as the main flow takes them: load the file into the simulated
 // editor, place the caret, ask the editor's state, read and decode the text, find the header
 // around the caret.
-void BM_OpenReadFindHeader(benchmark::State& state, bool large) {
-    const Sources& sources = TheSources();
+void bmOpenReadFindHeader(benchmark::State& state, bool large) {
+    const Sources& sources = theSources();
     const QString& path = large ? sources.large : sources.small;
     const qsizetype size = large ? sources.largeSize : sources.smallSize;
     const QString caret = QString::number(size / 2);
     for (auto _ : state) {
         glossa::FileMode file;
-        if (!file.Load(path)) {
+        if (!file.load(path)) {
             state.SkipWithError("the source can't be read");
             break;
         }
-        file.PlaceCaretFromText(caret);
-        glossa::IdeEditor editor(file.Editor());
+        file.placeCaretFromText(caret);
+        glossa::IdeEditor editor(file.editor());
         glossa::CommentContext context;
-        editor.CodePage();
-        context.DocEncoding = editor.Encoding();
+        editor.codePage();
+        context.DocEncoding = editor.encoding();
         // Decoded here on this thread; the program decodes on another while it builds windows.
-        editor.SetKnownDocument(std::make_shared<const glossa::DecodedText>(
-                                    QByteArray(file.Loaded()), context.DocEncoding),
-                                file.Loaded().size(), context.DocEncoding);
-        context.CaretPos = editor.CaretPosition();
-        const int length = editor.Length();
-        context.LineEnd = glossa::IdeEditor::LineEndForMode(editor.EolMode());
+        editor.setKnownDocument(std::make_shared<const glossa::DecodedText>(
+                                    QByteArray(file.loaded()), context.DocEncoding),
+                                file.loaded().size(), context.DocEncoding);
+        context.CaretPos = editor.caretPosition();
+        const int length = editor.length();
+        context.LineEnd = glossa::IdeEditor::lineEndForMode(editor.eolMode());
         const QString text = editor.ReadDocumentText(length + 1, context.CaretPos, 0);
         context.WindowStart = editor.WindowStart();
-        context.WindowAtLineStart = editor.WindowAtLineStart();
-        context.Read = editor.Decoded();
+        context.windowAtLineStart = editor.windowAtLineStart();
+        context.read = editor.decoded();
         const auto header = glossa::FindProcedure(text, context);
         if (!header) {
             state.SkipWithError("no header found");
@@ -370,8 +370,8 @@ void BM_OpenReadFindHeader(benchmark::State& state, bool large) {
     }
     state.counters["MB"] = double(size) / (1024.0 * 1024.0);
 }
-BENCHMARK_CAPTURE(BM_OpenReadFindHeader, source_1_2MB, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_OpenReadFindHeader, source_10MB, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(bmOpenReadFindHeader, source_1_2MB, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(bmOpenReadFindHeader, source_10MB, true)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

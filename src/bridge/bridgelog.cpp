@@ -6,23 +6,23 @@ namespace glossa {
 
 namespace {
 
-BridgeLogSink& Sink() {
+BridgeLogSink& currentSink() {
     static BridgeLogSink sink;
     return sink;
 }
 
 } // namespace
 
-void SetBridgeLogSink(BridgeLogSink sink) {
-    Sink() = std::move(sink);
+void setBridgeLogSink(BridgeLogSink sink) {
+    currentSink() = std::move(sink);
 }
 
-bool BridgeLogging() {
-    return static_cast<bool>(Sink());
+bool bridgeLogging() {
+    return static_cast<bool>(currentSink());
 }
 
-void BridgeLog(const std::string& line) {
-    if (const BridgeLogSink& sink = Sink())
+void bridgeLog(const std::string& line) {
+    if (const BridgeLogSink& sink = currentSink())
         sink(line.c_str());
 }
 

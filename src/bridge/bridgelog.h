@@ -10,12 +10,12 @@ namespace glossa {
 // own (it stays free of Qt); the program hands it a function that passes each line on. Set
 // once, before the first operation; without one nothing is formatted.
 using BridgeLogSink = std::function<void(const char* line)>;
-void SetBridgeLogSink(BridgeLogSink sink);
+void setBridgeLogSink(BridgeLogSink sink);
 
 // Whether a sink is set: the lines are only built then.
-bool BridgeLogging();
+bool bridgeLogging();
 
 // Passes line to the sink, if any.
-void BridgeLog(const std::string& line);
+void bridgeLog(const std::string& line);
 
 } // namespace glossa

@@ -41,11 +41,11 @@ constexpr std::uint32_t kIdeProcessAccess = 0x1F0FFF;
 // Size in bytes of the text-range record for a process of the given pointer width: 12 for a
 // 32-bit process (three 32-bit fields), 16 for a 64-bit one (two 32-bit positions, the
 // pointer at offset 8). 0 for any other width.
-std::size_t TextRangeRecordSize(int pointerWidth);
+std::size_t textRangeRecordSize(int pointerWidth);
 
 // Builds the text-range record in the layout of the given pointer width, little-endian.
 // Empty when the width is neither 4 nor 8.
-std::string MakeTextRangeRecord(int pointerWidth, std::int32_t first, std::int32_t last,
+std::string makeTextRangeRecord(int pointerWidth, std::int32_t first, std::int32_t last,
                                 RemoteAddress text);
 
 // The three fields of a text-range record, as the editor reads them.
@@ -55,9 +55,9 @@ struct TextRangeFields {
     RemoteAddress text = 0;
 };
 
-// Reads a record in the layout that MakeTextRangeRecord writes; record holds at least
-// TextRangeRecordSize(pointerWidth) bytes.
-TextRangeFields ParseTextRangeRecord(const char* record, int pointerWidth);
+// Reads a record in the layout that makeTextRangeRecord writes; record holds at least
+// textRangeRecordSize(pointerWidth) bytes.
+TextRangeFields parseTextRangeRecord(const char* record, int pointerWidth);
 
 // Opens the process that owns the IDE's editor window. nullptr when the handle is no window,
 // the process refuses access, or (outside Windows) always: there the IDE's handle is of no
@@ -65,13 +65,13 @@ TextRangeFields ParseTextRangeRecord(const char* record, int pointerWidth);
 std::unique_ptr<ScintillaTarget> OpenIdeProcess(std::uintptr_t editorHandle);
 
 // The four queries that start an editing run; each is one message, 0 when the editor is gone.
-int QueryCodePage(ScintillaTarget& target);
-int QueryCaretPosition(ScintillaTarget& target);
-int QueryLength(ScintillaTarget& target);
-int QueryEolMode(ScintillaTarget& target);
+int queryCodePage(ScintillaTarget& target);
+int queryCaretPosition(ScintillaTarget& target);
+int queryLength(ScintillaTarget& target);
+int queryEolMode(ScintillaTarget& target);
 // SCI_GETREADONLY: true when the editor refuses changes (and ignores SCI_REPLACESEL and
 // SCI_INSERTTEXT).
-bool QueryReadOnly(ScintillaTarget& target);
+bool queryReadOnly(ScintillaTarget& target);
 
 // Copies the document's bytes out of the editor. size is the document length plus 1 (room for
 // the terminator). With searchRange > 0 only the bytes within searchRange of caretPos are
@@ -87,12 +87,12 @@ std::string ReadDocumentText(ScintillaTarget& target, int size, int caretPos, in
                              int& windowStart);
 // As ReadDocumentText, into the caller's buffer of size bytes (its content is overwritten);
 // returns how many bytes were read, 0 when nothing could be.
-std::size_t ReadDocumentTextInto(ScintillaTarget& target, char* buffer, int size, int caretPos,
+std::size_t readDocumentTextInto(ScintillaTarget& target, char* buffer, int size, int caretPos,
                                  int searchRange, int& windowStart);
 
 // The document's bytes from start to end (exclusive), read with SCI_GETTEXTRANGE. Empty when
 // the range is not within 0 <= start <= end <= length or can't be read.
-std::string ReadRange(ScintillaTarget& target, int start, int end);
+std::string readRange(ScintillaTarget& target, int start, int end);
 
 // Selects start..end and replaces it by the encoded text (n bytes, sent zero-terminated in a
 // remote block of n + 1 bytes). False, with no message that changes selection or document

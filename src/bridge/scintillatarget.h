@@ -15,21 +15,21 @@ public:
     virtual ~ScintillaTarget();
 
     // Sends one Scintilla message synchronously and returns its result.
-    virtual std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual std::intptr_t send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 
     // Reserves a zero-filled read-write block of size bytes; 0 when that fails.
-    virtual RemoteAddress Reserve(std::size_t size) = 0;
+    virtual RemoteAddress reserve(std::size_t size) = 0;
 
     // Releases a block that Reserve returned.
-    virtual void Free(RemoteAddress address) = 0;
+    virtual void free(RemoteAddress address) = 0;
 
     // Copies size bytes into / out of a block; false when the copy fails.
-    virtual bool Write(RemoteAddress address, const void* data, std::size_t size) = 0;
-    virtual bool Read(RemoteAddress address, void* data, std::size_t size) = 0;
+    virtual bool write(RemoteAddress address, const void* data, std::size_t size) = 0;
+    virtual bool read(RemoteAddress address, void* data, std::size_t size) = 0;
 
     // Pointer width of the IDE's process in bytes (4 or 8): it fixes the layout of the
     // text-range record.
-    virtual int PointerWidth() const = 0;
+    virtual int pointerWidth() const = 0;
 };
 
 } // namespace glossa

@@ -20,20 +20,20 @@ SimulatedScintilla::SimulatedScintilla(std::string document, int codePage, int e
     : document_(std::move(document)), codePage_(codePage), eolMode_(eolMode),
       pointerWidth_(pointerWidth == 4 ? 4 : 8), nextAddress_(kFirstAddress) {}
 
-void SimulatedScintilla::SetDocument(std::string document) {
+void SimulatedScintilla::setDocument(std::string document) {
     document_ = std::move(document);
     borrowed_.reset();
     caret_ = anchor_ = 0;
 }
 
-void SimulatedScintilla::SetDocumentView(std::string_view document) {
+void SimulatedScintilla::setDocumentView(std::string_view document) {
     document_.clear();
     document_.shrink_to_fit();
     borrowed_ = document;
     caret_ = anchor_ = 0;
 }
 
-std::string& SimulatedScintilla::OwnDocument() const {
+std::string& SimulatedScintilla::ownDocument() const {
     if (borrowed_) {
         document_.assign(*borrowed_);
         borrowed_.reset();
@@ -41,35 +41,35 @@ std::string& SimulatedScintilla::OwnDocument() const {
     return document_;
 }
 
-const std::string& SimulatedScintilla::Document() const {
-    return OwnDocument();
+const std::string& SimulatedScintilla::document() const {
+    return ownDocument();
 }
 
-long long SimulatedScintilla::Clamp(long long position) const {
-    return std::clamp<long long>(position, 0, Length());
+long long SimulatedScintilla::clamp(long long position) const {
+    return std::clamp<long long>(position, 0, length());
 }
 
-void SimulatedScintilla::SetSelection(long long anchor, long long caret) {
+void SimulatedScintilla::setSelection(long long anchor, long long caret) {
     // As SCI_SETSEL: a negative caret means the document's end, a negative anchor means no
     // selection (anchor at the caret); then both are clamped into the document.
     if (caret < 0)
-        caret = Length();
+        caret = length();
     if (anchor < 0)
         anchor = caret;
-    caret_ = Clamp(caret);
-    anchor_ = Clamp(anchor);
+    caret_ = clamp(caret);
+    anchor_ = clamp(anchor);
 }
 
-void SimulatedScintilla::SetEmptySelection(long long position) {
-    caret_ = anchor_ = Clamp(position);
+void SimulatedScintilla::setEmptySelection(long long position) {
+    caret_ = anchor_ = clamp(position);
 }
 
-void SimulatedScintilla::Fault(std::string reason) {
+void SimulatedScintilla::fault(std::string reason) {
     ++faults_;
     lastFault_ = std::move(reason);
 }
 
-RemoteAddress SimulatedScintilla::Reserve(std::size_t size) {
+RemoteAddress SimulatedScintilla::reserve(std::size_t size) {
     if (size == 0)
         return 0;
     if (reserveSuccessesLeft_ == 0)
@@ -94,12 +94,12 @@ RemoteAddress SimulatedScintilla::Reserve(std::size_t size) {
     return address;
 }
 
-void SimulatedScintilla::Free(RemoteAddress address) {
+void SimulatedScintilla::free(RemoteAddress address) {
     if (blocks_.erase(address) == 0)
-        Fault("free of an address that is no live block");
+        fault("free of an address that is no live block");
 }
 
-char* SimulatedScintilla::Resolve(RemoteAddress address, std::size_t size, const char* what) {
+char* SimulatedScintilla::resolve(RemoteAddress address, std::size_t size, const char* what) {
     auto it = blocks_.upper_bound(address);
     if (it != blocks_.begin()) {
         --it;
@@ -107,11 +107,11 @@ char* SimulatedScintilla::Resolve(RemoteAddress address, std::size_t size, const
         if (offset <= it->second.bytes.size() && size <= it->second.bytes.size() - offset)
             return it->second.bytes.data() + offset;
     }
-    Fault(std::string(what) + ": address outside every live block");
+    fault(std::string(what) + ": address outside every live block");
     return nullptr;
 }
 
-bool SimulatedScintilla::ResolveString(RemoteAddress address, std::string& out, const char* what) {
+bool SimulatedScintilla::resolveString(RemoteAddress address, std::string& out, const char* what) {
     auto it = blocks_.upper_bound(address);
     if (it != blocks_.begin()) {
         --it;
@@ -125,18 +125,18 @@ bool SimulatedScintilla::ResolveString(RemoteAddress address, std::string& out, 
                 out.assign(begin, zero);
                 return true;
             }
-            Fault(std::string(what) + ": text runs past the end of its block");
+            fault(std::string(what) + ": text runs past the end of its block");
             return false;
         }
     }
-    Fault(std::string(what) + ": address outside every live block");
+    fault(std::string(what) + ": address outside every live block");
     return false;
 }
 
-bool SimulatedScintilla::Write(RemoteAddress address, const void* data, std::size_t size) {
+bool SimulatedScintilla::write(RemoteAddress address, const void* data, std::size_t size) {
     if (writeFails_)
         return false;
-    char* target = Resolve(address, size, "Write");
+    char* target = resolve(address, size, "Write");
     if (!target)
         return false;
     if (size > 0)
@@ -144,10 +144,10 @@ bool SimulatedScintilla::Write(RemoteAddress address, const void* data, std::siz
     return true;
 }
 
-bool SimulatedScintilla::Read(RemoteAddress address, void* data, std::size_t size) {
+bool SimulatedScintilla::read(RemoteAddress address, void* data, std::size_t size) {
     if (readFails_)
         return false;
-    const char* source = Resolve(address, size, "Read");
+    const char* source = resolve(address, size, "Read");
     if (!source)
         return false;
     if (size > 0)
@@ -155,45 +155,45 @@ bool SimulatedScintilla::Read(RemoteAddress address, void* data, std::size_t siz
     return true;
 }
 
-bool SimulatedScintilla::InsertBytes(long long position, const std::string& bytes) {
-    if (position < 0 || position > Length()) {
-        Fault("insertion outside the document");
+bool SimulatedScintilla::insertBytes(long long position, const std::string& bytes) {
+    if (position < 0 || position > length()) {
+        fault("insertion outside the document");
         return false;
     }
-    OwnDocument().insert(std::size_t(position), bytes);
+    ownDocument().insert(std::size_t(position), bytes);
     return true;
 }
 
-std::intptr_t SimulatedScintilla::GetTextRange(std::intptr_t lParam) {
+std::intptr_t SimulatedScintilla::getTextRange(std::intptr_t lParam) {
     if (lParam == 0)
         return 0;
-    const std::size_t recordSize = TextRangeRecordSize(pointerWidth_);
-    const char* record = Resolve(RemoteAddress(lParam), recordSize, "SCI_GETTEXTRANGE record");
+    const std::size_t recordSize = textRangeRecordSize(pointerWidth_);
+    const char* record = resolve(RemoteAddress(lParam), recordSize, "SCI_GETTEXTRANGE record");
     if (!record)
         return 0;
-    const TextRangeFields fields = ParseTextRangeRecord(record, pointerWidth_);
+    const TextRangeFields fields = parseTextRangeRecord(record, pointerWidth_);
     const long long first = fields.first;
     long long last = fields.last;
     const RemoteAddress text = fields.text;
     if (last == -1)
-        last = Length();
+        last = length();
     // Scintilla copies nothing for a range outside the document yet still writes the
     // terminator at [last - first]; a reversed range writes before the buffer. Both are
     // faults of the sender here.
-    if (first < 0 || last > Length() || last < first) {
-        Fault("SCI_GETTEXTRANGE: range outside the document");
+    if (first < 0 || last > length() || last < first) {
+        fault("SCI_GETTEXTRANGE: range outside the document");
         return 0;
     }
-    const std::size_t count = std::size_t(last - first);
-    char* out = Resolve(text, count + 1, "SCI_GETTEXTRANGE text");
+    const auto count = std::size_t(last - first);
+    char* out = resolve(text, count + 1, "SCI_GETTEXTRANGE text");
     if (!out)
         return 0;
-    std::memcpy(out, DocumentView().data() + first, count);
+    std::memcpy(out, documentView().data() + first, count);
     out[count] = '\0';
     return std::intptr_t(count);
 }
 
-std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
+std::intptr_t SimulatedScintilla::send(unsigned message, std::uintptr_t wParam,
                                        std::intptr_t lParam) {
     sent_.push_back({message, wParam, lParam});
     switch (message) {
@@ -202,7 +202,7 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
     case sci::kGetCurrentPos:
         return std::intptr_t(caret_);
     case sci::kGetLength:
-        return std::intptr_t(Length());
+        return std::intptr_t(length());
     case sci::kGetEolMode:
         return eolMode_;
     case sci::kGetReadOnly:
@@ -214,10 +214,10 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         // Scintilla 5: with no buffer, the length; else copies min(wParam, length) bytes, writes
         // a terminator after them and returns their count.
         if (lParam == 0)
-            return std::intptr_t(Length());
-        const std::string_view document = DocumentView();
+            return std::intptr_t(length());
+        const std::string_view document = documentView();
         const std::size_t count = std::min<std::size_t>(wParam, document.size());
-        char* out = Resolve(RemoteAddress(lParam), count + 1, "SCI_GETTEXT buffer");
+        char* out = resolve(RemoteAddress(lParam), count + 1, "SCI_GETTEXT buffer");
         if (!out)
             return 0;
         std::memcpy(out, document.data(), count);
@@ -225,45 +225,45 @@ std::intptr_t SimulatedScintilla::Send(unsigned message, std::uintptr_t wParam,
         return std::intptr_t(count);
     }
     case sci::kGetTextRange:
-        return GetTextRange(lParam);
+        return getTextRange(lParam);
     case sci::kSetSel:
-        SetSelection(static_cast<std::intptr_t>(wParam), lParam);
+        setSelection(static_cast<std::intptr_t>(wParam), lParam);
         return 0;
     case sci::kReplaceSel: {
         if (lParam == 0 || readOnly_)
             return 0;
         std::string text;
-        if (!ResolveString(RemoteAddress(lParam), text, "SCI_REPLACESEL text"))
+        if (!resolveString(RemoteAddress(lParam), text, "SCI_REPLACESEL text"))
             return 0;
         const long long start = std::min(caret_, anchor_);
         const long long end = std::max(caret_, anchor_);
-        OwnDocument().erase(std::size_t(start), std::size_t(end - start));
-        InsertBytes(start, text);
-        SetEmptySelection(start + static_cast<long long>(text.size()));
+        ownDocument().erase(std::size_t(start), std::size_t(end - start));
+        insertBytes(start, text);
+        setEmptySelection(start + static_cast<long long>(text.size()));
         return 0;
     }
     case sci::kInsertText: {
         if (lParam == 0 || readOnly_)
             return 0;
         std::string text;
-        if (!ResolveString(RemoteAddress(lParam), text, "SCI_INSERTTEXT text"))
+        if (!resolveString(RemoteAddress(lParam), text, "SCI_INSERTTEXT text"))
             return 0;
         long long position = static_cast<std::intptr_t>(wParam);
         if (position == -1)
             position = caret_;
         long long caret = caret_;
-        if (!InsertBytes(position, text))
+        if (!insertBytes(position, text))
             return 0;
         if (caret > position)
             caret += static_cast<long long>(text.size());
-        SetEmptySelection(caret);
+        setEmptySelection(caret);
         return 0;
     }
     case sci::kSetEmptySelection:
-        SetEmptySelection(static_cast<std::intptr_t>(wParam));
+        setEmptySelection(static_cast<std::intptr_t>(wParam));
         return 0;
     default:
-        Fault("message the simulation doesn't know: " + std::to_string(message));
+        fault("message the simulation doesn't know: " + std::to_string(message));
         return 0;
     }
 }

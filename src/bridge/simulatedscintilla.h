@@ -30,50 +30,50 @@ public:
     explicit SimulatedScintilla(std::string document = {}, int codePage = 0, int eolMode = 0,
                                 int pointerWidth = 8);
 
-    std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    RemoteAddress Reserve(std::size_t size) override;
-    void Free(RemoteAddress address) override;
-    bool Write(RemoteAddress address, const void* data, std::size_t size) override;
-    bool Read(RemoteAddress address, void* data, std::size_t size) override;
-    int PointerWidth() const override { return pointerWidth_; }
+    std::intptr_t send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    RemoteAddress reserve(std::size_t size) override;
+    void free(RemoteAddress address) override;
+    bool write(RemoteAddress address, const void* data, std::size_t size) override;
+    bool read(RemoteAddress address, void* data, std::size_t size) override;
+    int pointerWidth() const override { return pointerWidth_; }
 
     // The document and the editor state, read and set directly (not through messages).
-    const std::string& Document() const;
-    void SetDocument(std::string document); // caret and anchor go to 0
-    // As SetDocument, over bytes the caller keeps alive and unchanged until the document is
-    // first changed or Document() is asked for: only then are they copied. Messages that only
+    const std::string& document() const;
+    void setDocument(std::string document); // caret and anchor go to 0
+    // As setDocument, over bytes the caller keeps alive and unchanged until the document is
+    // first changed or document() is asked for: only then are they copied. Messages that only
     // read the document read them where they are.
-    void SetDocumentView(std::string_view document);
+    void setDocumentView(std::string_view document);
     // The document's bytes, wherever they are held.
-    std::string_view DocumentView() const {
+    std::string_view documentView() const {
         return borrowed_ ? *borrowed_ : std::string_view(document_);
     }
-    int CodePage() const { return codePage_; }
-    void SetCodePage(int codePage) { codePage_ = codePage; }
-    int EolMode() const { return eolMode_; }
-    void SetEolMode(int eolMode) { eolMode_ = eolMode; }
+    int codePage() const { return codePage_; }
+    void setCodePage(int codePage) { codePage_ = codePage; }
+    int eolMode() const { return eolMode_; }
+    void setEolMode(int eolMode) { eolMode_ = eolMode; }
     // As SCI_SETREADONLY: a read-only document ignores SCI_REPLACESEL and SCI_INSERTTEXT.
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
-    long long Caret() const { return caret_; }
-    long long Anchor() const { return anchor_; }
+    bool readOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    long long caret() const { return caret_; }
+    long long anchor() const { return anchor_; }
     // Sets the selection as SCI_SETSEL does (positions clamped into the document).
-    void SetSelection(long long anchor, long long caret);
+    void setSelection(long long anchor, long long caret);
 
     // Blocks reserved and not yet freed, and faults seen so far (with the last one's reason).
-    std::size_t LiveBlocks() const { return blocks_.size(); }
-    int Faults() const { return faults_; }
-    const std::string& LastFault() const { return lastFault_; }
+    std::size_t liveBlocks() const { return blocks_.size(); }
+    int faults() const { return faults_; }
+    const std::string& lastFault() const { return lastFault_; }
 
     // Messages sent so far, oldest first.
-    const std::vector<SentMessage>& Sent() const { return sent_; }
-    void ClearSent() { sent_.clear(); }
+    const std::vector<SentMessage>& sent() const { return sent_; }
+    void clearSent() { sent_.clear(); }
 
     // Failure injection: Reserve fails once `successes` more reservations have succeeded
     // (-1: never); Write or Read fail while set.
-    void FailReserveAfter(int successes) { reserveSuccessesLeft_ = successes; }
-    void SetWriteFails(bool fails) { writeFails_ = fails; }
-    void SetReadFails(bool fails) { readFails_ = fails; }
+    void failReserveAfter(int successes) { reserveSuccessesLeft_ = successes; }
+    void setWriteFails(bool fails) { writeFails_ = fails; }
+    void setReadFails(bool fails) { readFails_ = fails; }
 
 private:
     struct Block {
@@ -81,21 +81,21 @@ private:
     };
 
     // Pointer to size bytes at address inside one live block, or nullptr (and a fault).
-    char* Resolve(RemoteAddress address, std::size_t size, const char* what);
+    char* resolve(RemoteAddress address, std::size_t size, const char* what);
     // The zero-terminated string at address; false (and a fault) when it runs off its block.
-    bool ResolveString(RemoteAddress address, std::string& out, const char* what);
-    void Fault(std::string reason);
-    long long Length() const { return static_cast<long long>(DocumentView().size()); }
+    bool resolveString(RemoteAddress address, std::string& out, const char* what);
+    void fault(std::string reason);
+    long long length() const { return static_cast<long long>(documentView().size()); }
     // The document as the editor's own bytes, copied from the borrowed ones the first time.
-    std::string& OwnDocument() const;
-    long long Clamp(long long position) const;
-    void SetEmptySelection(long long position);
-    std::intptr_t GetTextRange(std::intptr_t record);
+    std::string& ownDocument() const;
+    long long clamp(long long position) const;
+    void setEmptySelection(long long position);
+    std::intptr_t getTextRange(std::intptr_t record);
     // Inserts bytes at position; false when the position is outside the document.
-    bool InsertBytes(long long position, const std::string& bytes);
+    bool insertBytes(long long position, const std::string& bytes);
 
     mutable std::string document_;
-    mutable std::optional<std::string_view> borrowed_; // see SetDocumentView
+    mutable std::optional<std::string_view> borrowed_; // see setDocumentView
     int codePage_;
     int eolMode_;
     int pointerWidth_;

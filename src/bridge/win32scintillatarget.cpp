@@ -15,22 +15,22 @@ namespace {
 static_assert(kRemoteAllocationType == (MEM_COMMIT | MEM_RESERVE));
 static_assert(kRemotePageProtection == PAGE_READWRITE);
 
-HWND ToWindow(void* editor) {
+HWND toWindow(void* editor) {
     return static_cast<HWND>(editor);
 }
 
-LPVOID ToPointer(RemoteAddress address) {
+LPVOID toPointer(RemoteAddress address) {
     return reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(address));
 }
 
 // Addresses past what our own pointers can hold can't be handed to the Win32 calls.
-bool Addressable(RemoteAddress address) {
+bool addressable(RemoteAddress address) {
     return address != 0 && address <= static_cast<RemoteAddress>(UINTPTR_MAX);
 }
 
 } // namespace
 
-int ProcessPointerWidth(void* process) {
+int processPointerWidth(void* process) {
     BOOL processIsWow64 = FALSE;
     if (IsWow64Process(static_cast<HANDLE>(process), &processIsWow64) && processIsWow64) {
         return 4;
@@ -48,23 +48,23 @@ int ProcessPointerWidth(void* process) {
     }
 }
 
-std::unique_ptr<Win32ScintillaTarget> Win32ScintillaTarget::Open(std::uintptr_t editorHandle) {
+std::unique_ptr<Win32ScintillaTarget> Win32ScintillaTarget::open(std::uintptr_t editorHandle) {
     HWND editor = reinterpret_cast<HWND>(editorHandle);
     const std::string window = "editor window " + std::to_string(editorHandle);
     DWORD processId = 0;
     if (editorHandle == 0 || GetWindowThreadProcessId(editor, &processId) == 0 || processId == 0) {
-        BridgeLog(window + " not opened: no such window (error " + std::to_string(GetLastError()) +
+        bridgeLog(window + " not opened: no such window (error " + std::to_string(GetLastError()) +
                   ")");
         return nullptr;
     }
     HANDLE process = OpenProcess(kIdeProcessAccess, FALSE, processId);
     if (process == nullptr) {
-        BridgeLog(window + ": process " + std::to_string(processId) + " refused access (error " +
+        bridgeLog(window + ": process " + std::to_string(processId) + " refused access (error " +
                   std::to_string(GetLastError()) + ")");
         return nullptr;
     }
-    const int width = ProcessPointerWidth(process);
-    BridgeLog(window + " belongs to process " + std::to_string(processId) + ", " +
+    const int width = processPointerWidth(process);
+    bridgeLog(window + " belongs to process " + std::to_string(processId) + ", " +
               std::to_string(width * 8) + "-bit");
     return std::unique_ptr<Win32ScintillaTarget>(new Win32ScintillaTarget(editor, process, width));
 }
@@ -76,13 +76,13 @@ Win32ScintillaTarget::~Win32ScintillaTarget() {
     CloseHandle(static_cast<HANDLE>(process_));
 }
 
-std::intptr_t Win32ScintillaTarget::Send(unsigned message, std::uintptr_t wParam,
+std::intptr_t Win32ScintillaTarget::send(unsigned message, std::uintptr_t wParam,
                                          std::intptr_t lParam) {
-    return SendMessageW(ToWindow(editor_), message, static_cast<WPARAM>(wParam),
+    return SendMessageW(toWindow(editor_), message, static_cast<WPARAM>(wParam),
                         static_cast<LPARAM>(lParam));
 }
 
-RemoteAddress Win32ScintillaTarget::Reserve(std::size_t size) {
+RemoteAddress Win32ScintillaTarget::reserve(std::size_t size) {
     if (size == 0) {
         return 0;
     }
@@ -92,41 +92,41 @@ RemoteAddress Win32ScintillaTarget::Reserve(std::size_t size) {
     return static_cast<RemoteAddress>(reinterpret_cast<std::uintptr_t>(block));
 }
 
-void Win32ScintillaTarget::Free(RemoteAddress address) {
-    if (!Addressable(address)) {
+void Win32ScintillaTarget::free(RemoteAddress address) {
+    if (!addressable(address)) {
         return;
     }
-    VirtualFreeEx(static_cast<HANDLE>(process_), ToPointer(address), 0, MEM_RELEASE);
+    VirtualFreeEx(static_cast<HANDLE>(process_), toPointer(address), 0, MEM_RELEASE);
 }
 
-bool Win32ScintillaTarget::Write(RemoteAddress address, const void* data, std::size_t size) {
-    if (!Addressable(address)) {
+bool Win32ScintillaTarget::write(RemoteAddress address, const void* data, std::size_t size) {
+    if (!addressable(address)) {
         return false;
     }
     if (size == 0) {
         return true;
     }
     SIZE_T written = 0;
-    return WriteProcessMemory(static_cast<HANDLE>(process_), ToPointer(address), data, size,
+    return WriteProcessMemory(static_cast<HANDLE>(process_), toPointer(address), data, size,
                               &written) &&
            written == size;
 }
 
-bool Win32ScintillaTarget::Read(RemoteAddress address, void* data, std::size_t size) {
-    if (!Addressable(address)) {
+bool Win32ScintillaTarget::read(RemoteAddress address, void* data, std::size_t size) {
+    if (!addressable(address)) {
         return false;
     }
     if (size == 0) {
         return true;
     }
     SIZE_T read = 0;
-    return ReadProcessMemory(static_cast<HANDLE>(process_), ToPointer(address), data, size,
+    return ReadProcessMemory(static_cast<HANDLE>(process_), toPointer(address), data, size,
                              &read) &&
            read == size;
 }
 
 std::unique_ptr<ScintillaTarget> OpenIdeProcess(std::uintptr_t editorHandle) {
-    return Win32ScintillaTarget::Open(editorHandle);
+    return Win32ScintillaTarget::open(editorHandle);
 }
 
 } // namespace glossa

@@ -14,15 +14,16 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-bool IsConsoleRun(const QStringList& arguments) {
-    return ConsoleRequestOf(arguments) != ConsoleRequest::None;
+bool isConsoleRun(const QStringList& arguments) {
+    return consoleRequestOf(arguments) != ConsoleRequest::None;
 }
 
-QString UsageText() {
+// One literal, the help as the user reads it: splitting it would only scatter the text.
+QString usageText() { // NOLINT(readability-function-size)
     QString rules;
     for (int i = 0; i < kCheckRuleCount; ++i)
-        rules += u"  %1 %2\n"_s.arg(CheckRuleId(CheckRule(i)), -18)
-                     .arg(CheckRuleDescription(CheckRule(i)));
+        rules += u"  %1 %2\n"_s.arg(checkRuleId(CheckRule(i)), -18)
+                     .arg(checkRuleDescription(CheckRule(i)));
     return uR"(Usage: glossa [OPTION]... [SOURCE]
        glossa -check [OPTION]... PATH...
        glossa -export:FOLDER [OPTION]... PATH...
@@ -141,26 +142,26 @@ Files
 
   -help, -h, --help, /?      show this text
   -version, --version        show the version
-)"_s.arg(QDir::toNativeSeparators(SettingsFilePath()),
-           QDir::toNativeSeparators(PreviewSettingsPath()));
+)"_s.arg(QDir::toNativeSeparators(settingsFilePath()),
+           QDir::toNativeSeparators(previewSettingsPath()));
 }
 
-int RunConsole(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+int runConsole(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     CheckedOutput output(out);
-    switch (ConsoleRequestOf(arguments)) {
+    switch (consoleRequestOf(arguments)) {
     case ConsoleRequest::Help:
-        output.WriteText(UsageText());
-        output.Finish();
-        return output.ExitCode(0, err);
+        output.writeText(usageText());
+        output.finish();
+        return output.exitCode(0, err);
     case ConsoleRequest::Version:
-        output.Write(QByteArrayView("Glossa " GLOSSA_VERSION "\n"));
-        output.Finish();
-        return output.ExitCode(0, err);
+        output.write(QByteArrayView("Glossa " GLOSSA_VERSION "\n"));
+        output.finish();
+        return output.exitCode(0, err);
     case ConsoleRequest::Documentation:
         // On before the run reads its options, so that it logs from the start.
-        if (ParseDocumentationOptions(arguments).verbose)
-            EnableVerboseLogging();
-        return RunDocumentation(arguments, PreviewSettingsPath(), out, err);
+        if (parseDocumentationOptions(arguments).verbose)
+            enableVerboseLogging();
+        return runDocumentation(arguments, previewSettingsPath(), out, err);
     case ConsoleRequest::None:
         break;
     }

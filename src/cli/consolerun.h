@@ -9,12 +9,12 @@ namespace glossa {
 
 // True when the arguments ask for the usage text, the version, a check or an export: runs
 // that print to the console and need no window and no display.
-bool IsConsoleRun(const QStringList& arguments);
+bool isConsoleRun(const QStringList& arguments);
 
 // Runs one of those and returns the exit code.
-int RunConsole(const QStringList& arguments, std::FILE* out, std::FILE* err);
+int runConsole(const QStringList& arguments, std::FILE* out, std::FILE* err);
 
 // What "glossa -help" prints.
-QString UsageText();
+QString usageText();
 
 } // namespace glossa

@@ -24,7 +24,7 @@ namespace {
 // Attached to the console it was started from (cmd, PowerShell, a CI shell), its output shows
 // there; output redirected to a file or pipe is kept as it is. Started from the Explorer or by
 // the IDE there is no console to attach to, and nothing changes.
-void AttachToCallersConsole() {
+void attachToCallersConsole() {
     const auto redirected = [](DWORD which) {
         const HANDLE handle = GetStdHandle(which);
         return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
@@ -49,15 +49,15 @@ int main(int argc, char* argv[]) {
     QStringList rawArguments;
     for (int i = 1; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
-    const bool consoleRun = glossa::IsConsoleRun(rawArguments);
+    const bool consoleRun = glossa::isConsoleRun(rawArguments);
 #ifdef Q_OS_WIN
     // The IDE's editing run stays silent; a run by hand says why it ends.
     if (consoleRun || !qEnvironmentVariableIsSet("PB_TOOL_IDE"))
-        AttachToCallersConsole();
+        attachToCallersConsole();
 #endif
     if (consoleRun) {
         QCoreApplication app(argc, argv);
-        return glossa::RunConsole(QCoreApplication::arguments().mid(1), stdout, stderr);
+        return glossa::runConsole(QCoreApplication::arguments().mid(1), stdout, stderr);
     }
 #ifdef Q_OS_UNIX
     // The web engine refuses to start its sandbox as root and would end the program at the
@@ -77,12 +77,12 @@ int main(int argc, char* argv[]) {
     // read "C:\Temp\" -sticky as the one argument C:\Temp" -sticky; the tool's own rule is
     // blanks and double quotes only. The first field is the program's path.
     const QStringList arguments =
-        glossa::SplitCommandLine(QString::fromWCharArray(GetCommandLineW()));
+        glossa::splitCommandLine(QString::fromWCharArray(GetCommandLineW()));
 #else
     const QStringList arguments = QCoreApplication::arguments();
 #endif
-    glossa::RunEnvironment environment = glossa::RunEnvironment::FromProcess(arguments);
-    environment.onShown = glossa::AutomationFromEnvironment(mainEntered);
+    glossa::RunEnvironment environment = glossa::RunEnvironment::fromProcess(arguments);
+    environment.onShown = glossa::automationFromEnvironment(mainEntered);
     glossa::MainFlow flow(std::move(environment));
-    return flow.Run();
+    return flow.run();
 }

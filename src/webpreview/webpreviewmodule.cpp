@@ -6,12 +6,12 @@
 
 extern "C" Q_DECL_EXPORT QWidget* glossa_webpreview_create(QWidget* parent,
                                                            const glossa::PreviewOpener* opener) {
-    return glossa::CreateWebPreviewView(parent, opener ? *opener : glossa::PreviewOpener());
+    return glossa::createWebPreviewView(parent, opener ? *opener : glossa::PreviewOpener());
 }
 
 extern "C" Q_DECL_EXPORT void glossa_webpreview_set_content(QWidget* view, const QString* html) {
     if (html)
-        glossa::SetWebPreviewContent(view, *html);
+        glossa::setWebPreviewContent(view, *html);
 }
 
 // The program resolves these by the names and types it shares with this module.

@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-QUrl PreviewBaseUrl() {
+QUrl previewBaseUrl() {
     return QUrl(u"http://glossa-page.invalid/"_s);
 }
 
@@ -44,9 +44,9 @@ PreviewWebPage::PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener,
     s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 }
 
-void PreviewWebPage::SetContent(const QString& html) {
+void PreviewWebPage::setPreviewHtml(const QString& html) {
     contentPending_ = true;
-    setHtml(html, PreviewBaseUrl());
+    setHtml(html, previewBaseUrl());
 }
 
 bool PreviewWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
@@ -81,13 +81,13 @@ bool PreviewWebPage::acceptNavigationRequest(const QUrl& url, NavigationType typ
     }
     // Fully encoded: the default form would decode escapes such as %20 in the address.
     const PreviewNavigationDecision decision =
-        DecidePreviewNavigation(kind, isMainFrame, url.toString(QUrl::FullyEncoded));
+        decidePreviewNavigation(kind, isMainFrame, url.toString(QUrl::FullyEncoded));
     if (decision.open && opener_)
         opener_(*decision.open);
     return decision.accept;
 }
 
-QWidget* CreateWebPreviewView(QWidget* parent, PreviewOpener opener) {
+QWidget* createWebPreviewView(QWidget* parent, PreviewOpener opener) {
     // An off-the-record profile of our own: no cache, no cookies, and the request blocker.
     auto* profile = new QWebEngineProfile();
     profile->setUrlRequestInterceptor(new PreviewRequestBlocker(profile));
@@ -100,16 +100,16 @@ QWidget* CreateWebPreviewView(QWidget* parent, PreviewOpener opener) {
     return view;
 }
 
-void SetWebPreviewContent(QWidget* view, const QString& html) {
+void setWebPreviewContent(QWidget* view, const QString& html) {
     auto* webView = qobject_cast<QWebEngineView*>(view);
     if (!webView)
         return;
     if (auto* page = qobject_cast<PreviewWebPage*>(webView->page()))
-        page->SetContent(html);
+        page->setPreviewHtml(html);
 }
 
-PreviewViewFactory WebPreviewViewFactory() {
-    return {&CreateWebPreviewView, &SetWebPreviewContent};
+PreviewViewFactory webPreviewViewFactory() {
+    return {&createWebPreviewView, &setWebPreviewContent};
 }
 
 } // namespace glossa

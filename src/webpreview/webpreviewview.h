@@ -10,7 +10,7 @@ namespace glossa {
 
 // The base address of the loaded page; its host can't be reached, so relative references
 // resolve to nothing.
-QUrl PreviewBaseUrl();
+QUrl previewBaseUrl();
 
 // Lets only the page's own content through; every request it would make beyond that
 // (images, frames, styles, fonts, icons) is blocked.
@@ -21,13 +21,13 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 };
 
-// The page of web_preview: accepts only the load of the text given to SetContent, opens the
+// The page of web_preview: accepts only the load of the text given to setPreviewHtml, opens the
 // links the user follows and refuses every other navigation.
 class PreviewWebPage : public QWebEnginePage {
     Q_OBJECT
 public:
     PreviewWebPage(QWebEngineProfile* profile, PreviewOpener opener, QObject* parent);
-    void SetContent(const QString& html);
+    void setPreviewHtml(const QString& html);
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
 private:
@@ -36,10 +36,10 @@ private:
 };
 
 // web_preview on the web engine, and loading content into it.
-QWidget* CreateWebPreviewView(QWidget* parent, PreviewOpener opener);
-void SetWebPreviewContent(QWidget* view, const QString& html);
+QWidget* createWebPreviewView(QWidget* parent, PreviewOpener opener);
+void setWebPreviewContent(QWidget* view, const QString& html);
 
 // The two above as a factory.
-PreviewViewFactory WebPreviewViewFactory();
+PreviewViewFactory webPreviewViewFactory();
 
 } // namespace glossa

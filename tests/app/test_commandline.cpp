@@ -30,7 +30,7 @@ private slots:
     void split() {
         QFETCH(QString, line);
         QFETCH(QStringList, expected);
-        QCOMPARE(SplitCommandLine(line), expected);
+        QCOMPARE(splitCommandLine(line), expected);
     }
 
     void parse_data() {
@@ -81,7 +81,7 @@ private slots:
     }
     void parse() {
         QFETCH(QStringList, args);
-        const CommandLine line = ParseCommandLine(args);
+        const CommandLine line = parseCommandLine(args);
         QTEST(line.stayOnTop, "sticky");
         QTEST(int(line.searchMode), "searchMode");
         QTEST(int(line.searchRange), "searchRange");

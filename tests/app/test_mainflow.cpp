@@ -39,17 +39,17 @@ class ForwardingTarget : public ScintillaTarget {
 public:
     explicit ForwardingTarget(SimulatedScintilla& s, const bool* dropWrites = nullptr)
         : s_(s), dropWrites_(dropWrites) {}
-    std::intptr_t Send(unsigned m, std::uintptr_t w, std::intptr_t l) override {
+    std::intptr_t send(unsigned m, std::uintptr_t w, std::intptr_t l) override {
         // An editor that takes the write messages and changes nothing, without saying so.
         if (dropWrites_ && *dropWrites_ && (m == 2170 || m == 2003))
             return 0;
-        return s_.Send(m, w, l);
+        return s_.send(m, w, l);
     }
-    RemoteAddress Reserve(std::size_t size) override { return s_.Reserve(size); }
-    void Free(RemoteAddress a) override { s_.Free(a); }
-    bool Write(RemoteAddress a, const void* d, std::size_t n) override { return s_.Write(a, d, n); }
-    bool Read(RemoteAddress a, void* d, std::size_t n) override { return s_.Read(a, d, n); }
-    int PointerWidth() const override { return s_.PointerWidth(); }
+    RemoteAddress reserve(std::size_t size) override { return s_.reserve(size); }
+    void free(RemoteAddress a) override { s_.free(a); }
+    bool write(RemoteAddress a, const void* d, std::size_t n) override { return s_.write(a, d, n); }
+    bool read(RemoteAddress a, void* d, std::size_t n) override { return s_.read(a, d, n); }
+    int pointerWidth() const override { return s_.pointerWidth(); }
 
 private:
     SimulatedScintilla& s_;
@@ -58,19 +58,19 @@ private:
 
 class RecordingMessages : public Messages {
 public:
-    void Information(QWidget*, const QString& title, const QString& text) override {
-        information << title + u": "_s + text;
+    void information(QWidget*, const QString& title, const QString& text) override {
+        informed << title + u": "_s + text;
     }
-    void Warning(QWidget*, const QString&, const QString& text) override { warnings << text; }
-    bool Confirm(QWidget*, const QString&, const QString& text) override {
+    void warning(QWidget*, const QString&, const QString& text) override { warnings << text; }
+    bool confirm(QWidget*, const QString&, const QString& text) override {
         questions << text;
         return confirmAnswer;
     }
-    int Choose(QWidget*, const QString&, const QString& text, const QStringList&) override {
+    int choose(QWidget*, const QString&, const QString& text, const QStringList&) override {
         questions << text;
         return chooseAnswer;
     }
-    QStringList information;
+    QStringList informed;
     QStringList warnings;
     QStringList questions;
     bool confirmAnswer = true;
@@ -92,7 +92,7 @@ struct Run {
     Run(const QByteArray& document, int caret, const QStringList& args = {}, int eolMode = 0,
         int codePage = 65001)
         : sim(document.toStdString(), codePage, eolMode) {
-        sim.SetSelection(caret, caret);
+        sim.setSelection(caret, caret);
         RunEnvironment env;
         env.arguments = args;
         env.toolScintilla = u"4660"_s;
@@ -109,25 +109,25 @@ struct Run {
         env.settingsPath = settingsPath;
         flow = std::make_unique<MainFlow>(std::move(env));
     }
-    ~Run() { flow->Finish(); }
+    ~Run() { flow->finish(); }
 
-    QByteArray Document() const { return QByteArray::fromStdString(sim.Document()); }
-    EditorWindow* W() const { return flow->Window(); }
+    QByteArray document() const { return QByteArray::fromStdString(sim.document()); }
+    EditorWindow* w() const { return flow->window(); }
 
-    void Apply() { QTest::mouseClick(W()->applyButton(), Qt::LeftButton); }
-    void ClickRow(int row) {
-        QListWidget* list = W()->parameterList();
+    void apply() { QTest::mouseClick(w()->applyButton(), Qt::LeftButton); }
+    void clickRow(int row) {
+        QListWidget* list = w()->parameterList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(row)).center());
     }
-    static void Retype(QTextEdit* editor, const QString& text) {
+    static void retype(QTextEdit* editor, const QString& text) {
         editor->setFocus();
         editor->selectAll();
         QTest::keyClicks(editor, text);
     }
     // Like Retype, for any characters: one key event per character with its text, as a
     // keyboard layout or an input method delivers them.
-    static void RetypeAny(QTextEdit* editor, const QString& text) {
+    static void retypeAny(QTextEdit* editor, const QString& text) {
         editor->setFocus();
         editor->selectAll();
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -159,7 +159,7 @@ const QByteArray kBarBlock = "; x\n;<comment>\n;  <summary>Old</summary>\n;  <pa
                              "Procedure Bar(p)\nEndProcedure\n";
 
 // The environment of a file-mode run with these arguments.
-RunEnvironment FileModeEnvironment(const QStringList& arguments, RecordingMessages& messages,
+RunEnvironment fileModeEnvironment(const QStringList& arguments, RecordingMessages& messages,
                                    const QString& settingsPath) {
     RunEnvironment env;
     env.arguments = arguments;
@@ -171,28 +171,28 @@ RunEnvironment FileModeEnvironment(const QStringList& arguments, RecordingMessag
 
 // One file-mode run on path: starts Glossa as the IDE's tool would, types text into every
 // field (when given), applies. Returns whether the window opened.
-bool FileModeRun(const QString& path, const QStringList& options, const QString& typed,
+bool fileModeRun(const QString& path, const QStringList& options, const QString& typed,
                  RecordingMessages& messages) {
-    MainFlow flow(FileModeEnvironment(QStringList{path} + options, messages,
+    MainFlow flow(fileModeEnvironment(QStringList{path} + options, messages,
                                       QFileInfo(path).dir().filePath(u"glossa.prefs"_s)));
-    if (!flow.Start()) {
-        flow.Finish();
+    if (!flow.start()) {
+        flow.finish();
         return false;
     }
-    EditorWindow* w = flow.Window();
+    EditorWindow* w = flow.window();
     if (!typed.isEmpty()) {
         for (QTextEdit* editor : {w->summaryEditor(), w->resultEditor(), w->exampleEditor()})
-            Run::Retype(editor, typed);
+            Run::retype(editor, typed);
         QListWidget* list = w->parameterList();
         if (list->count() > 0) {
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(0)).center());
-            Run::Retype(w->parameterEditor(), typed);
+            Run::retype(w->parameterEditor(), typed);
         }
     }
     QTest::mouseClick(w->applyButton(), Qt::LeftButton);
-    const bool finished = flow.Finished();
-    flow.Finish();
+    const bool finished = flow.finished();
+    flow.finish();
     return finished;
 }
 
@@ -203,12 +203,12 @@ const QByteArray kBom = "\xEF\xBB\xBF";
 class TestMainFlow : public QObject {
     Q_OBJECT
 
-    QTemporaryDir lockDir;
+    QTemporaryDir lockDir_;
 
 private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
-        qputenv("GLOSSA_LOCK_FILE", lockDir.filePath(u"glossa.lock"_s).toLocal8Bit());
+        qputenv("GLOSSA_LOCK_FILE", lockDir_.filePath(u"glossa.lock"_s).toLocal8Bit());
     }
 
     void init() { QFile::remove(Run(kFooNoBlock, 0).settingsPath); }
@@ -216,9 +216,9 @@ private slots:
     void insertWithCrLf() {
         const int caret = kFooNoBlock.indexOf("ProcedureReturn");
         Run run(kFooNoBlock, caret);
-        QVERIFY(run.flow->Start());
+        QVERIFY(run.flow->start());
         QVERIFY(run.opened);
-        EditorWindow* w = run.W();
+        EditorWindow* w = run.w();
         QVERIFY(w->isVisible());
         QCOMPARE(w->windowTitle(), u"Glossa V1.03"_s);
         QCOMPARE(w->procedureName()->text(), u"Procedure Foo(a, b)"_s);
@@ -228,28 +228,28 @@ private slots:
         QCOMPARE(w->summaryEditor()->toPlainText(), u"Procedure Foo(a, b)"_s);
         QCOMPARE(w->focusWidget(), w->summaryEditor()); // focus starts in the summary
 
-        run.Apply();
-        QVERIFY(run.flow->Finished());
+        run.apply();
+        QVERIFY(run.flow->finished());
         QVERIFY(!w->isVisible());
-        QCOMPARE(run.Document(), kFooWithDefaults);
-        QCOMPARE(run.sim.Caret(), kFooWithDefaults.indexOf("ProcedureReturn"));
-        QCOMPARE(run.sim.Anchor(), run.sim.Caret());
+        QCOMPARE(run.document(), kFooWithDefaults);
+        QCOMPARE(run.sim.caret(), kFooWithDefaults.indexOf("ProcedureReturn"));
+        QCOMPARE(run.sim.anchor(), run.sim.caret());
         QVERIFY(run.messages.warnings.isEmpty());
-        QCOMPARE(run.flow->ExitCode(), 0);
+        QCOMPARE(run.flow->exitCode(), 0);
     }
 
     void replaceWithCaretInsideOldBlock() {
         Run run(kBarBlock, kBarBlock.indexOf("Old"), {}, /*LF*/ 2);
-        QVERIFY(run.flow->Start());
-        QCOMPARE(run.W()->summaryEditor()->toPlainText(), u"Old"_s);
-        QCOMPARE(run.W()->resultEditor()->toPlainText(), u"r"_s);
-        Run::Retype(run.W()->summaryEditor(), u"New"_s);
-        run.Apply();
-        QCOMPARE(run.Document(),
+        QVERIFY(run.flow->start());
+        QCOMPARE(run.w()->summaryEditor()->toPlainText(), u"Old"_s);
+        QCOMPARE(run.w()->resultEditor()->toPlainText(), u"r"_s);
+        Run::retype(run.w()->summaryEditor(), u"New"_s);
+        run.apply();
+        QCOMPARE(run.document(),
                  QByteArray("; x\n;<comment>\n;  <summary>New</summary>\n;  <param>first</param>\n"
                             ";  <return>r</return>\n;  <example></example>\n;</comment>\n"
                             "Procedure Bar(p)\nEndProcedure\n"));
-        QCOMPARE(run.sim.Caret(), 4); // the new block's first character
+        QCOMPARE(run.sim.caret(), 4); // the new block's first character
     }
 
     void blankLineBetweenBlockAndHeaderStays() {
@@ -257,13 +257,13 @@ private slots:
                                ";  <return></return>\r\n;  <example></example>\r\n;</comment>\r\n"
                                "\r\nProcedure Baz()\r\nEndProcedure\r\n";
         Run run(doc, doc.indexOf("EndProcedure"));
-        QVERIFY(run.flow->Start());
-        QVERIFY(!run.W()->parameterList()->isEnabled()); // no parameters
-        Run::Retype(run.W()->summaryEditor(), u"T"_s);
-        run.Apply();
+        QVERIFY(run.flow->start());
+        QVERIFY(!run.w()->parameterList()->isEnabled()); // no parameters
+        Run::retype(run.w()->summaryEditor(), u"T"_s);
+        run.apply();
         const QByteArray expected = QByteArray(doc).replace(">S<", ">T<");
-        QCOMPARE(run.Document(), expected);
-        QCOMPARE(run.sim.Caret(), expected.indexOf("EndProcedure"));
+        QCOMPARE(run.document(), expected);
+        QCOMPARE(run.sim.caret(), expected.indexOf("EndProcedure"));
     }
 
     // Apply without edits sends nothing to the IDE's editor, and the caret stays.
@@ -282,14 +282,14 @@ private slots:
         QFETCH(int, eolMode);
         const int caret = int(source.indexOf("EndProcedure"));
         Run run(source, caret, {}, eolMode);
-        QVERIFY(run.flow->Start());
-        run.ClickRow(0); // looking at a description is no edit
-        run.sim.ClearSent();
-        run.Apply();
-        QVERIFY(run.flow->Finished());
-        QVERIFY(run.sim.Sent().empty());
-        QCOMPARE(run.Document(), source);
-        QCOMPARE(run.sim.Caret(), caret);
+        QVERIFY(run.flow->start());
+        run.clickRow(0); // looking at a description is no edit
+        run.sim.clearSent();
+        run.apply();
+        QVERIFY(run.flow->finished());
+        QVERIFY(run.sim.sent().empty());
+        QCOMPARE(run.document(), source);
+        QCOMPARE(run.sim.caret(), caret);
         QCOMPARE(run.messages.warnings, QStringList());
     }
 
@@ -320,13 +320,13 @@ private slots:
                                "Procedure Two(a, b)\nEndProcedure\n";
         Run run(doc, 0, {}, 2);
         run.messages.chooseAnswer = answer;
-        QVERIFY(run.flow->Start());
-        run.Apply();
+        QVERIFY(run.flow->start());
+        run.apply();
         QCOMPARE(run.messages.questions.size(), 1);
         QVERIFY(run.messages.questions[0].contains(u"\u2022 three"_s));
-        QCOMPARE(run.flow->Finished(), finished);
-        QCOMPARE(run.Document(), after);
-        QCOMPARE(run.sim.Caret(), 0);
+        QCOMPARE(run.flow->finished(), finished);
+        QCOMPARE(run.document(), after);
+        QCOMPARE(run.sim.caret(), 0);
     }
 
     void continuedHeaderAndUnreadableNeighbour() {
@@ -335,165 +335,165 @@ private slots:
                                   "EndProcedure\r\n";
         {
             Run run(source, int(source.indexOf("b = ")));
-            QVERIFY(run.flow->Start());
-            QCOMPARE(run.W()->procedureName()->text(), u"Procedure Wide(a, b = \"x, y\")"_s);
-            QCOMPARE(run.W()->summaryEditor()->toPlainText(), u"Procedure Wide(a, b = \"x, y\")"_s);
-            QCOMPARE(run.W()->parameterList()->count(), 2);
-            QCOMPARE(run.W()->parameterList()->item(1)->text(), u"b"_s);
-            run.Apply();
-            QVERIFY(run.flow->Finished());
-            QVERIFY(run.Document().startsWith(
+            QVERIFY(run.flow->start());
+            QCOMPARE(run.w()->procedureName()->text(), u"Procedure Wide(a, b = \"x, y\")"_s);
+            QCOMPARE(run.w()->summaryEditor()->toPlainText(), u"Procedure Wide(a, b = \"x, y\")"_s);
+            QCOMPARE(run.w()->parameterList()->count(), 2);
+            QCOMPARE(run.w()->parameterList()->item(1)->text(), u"b"_s);
+            run.apply();
+            QVERIFY(run.flow->finished());
+            QVERIFY(run.document().startsWith(
                 ";<comment>\r\n;  <summary>Procedure Wide(a, b = \"x, y\")</summary>\r\n"));
-            QVERIFY(run.Document().endsWith(QByteArray(";</comment>\r\n").append(source)));
+            QVERIFY(run.document().endsWith(QByteArray(";</comment>\r\n").append(source)));
         }
         // In the body of a procedure whose header can't be read: no window, nothing written.
         Run run(source, int(source.lastIndexOf("Debug a")));
-        QVERIFY(!run.flow->Start());
-        QVERIFY(!run.W() || !run.W()->isVisible());
-        QCOMPARE(run.Document(), source);
+        QVERIFY(!run.flow->start());
+        QVERIFY(!run.w() || !run.w()->isVisible());
+        QCOMPARE(run.document(), source);
     }
 
     void twoLineField() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        QTextEdit* result = run.W()->resultEditor();
+        QVERIFY(run.flow->start());
+        QTextEdit* result = run.w()->resultEditor();
         result->setFocus();
         QTest::keyClicks(result, u"line one"_s);
         QTest::keyClick(result, Qt::Key_Return);
         QTest::keyClicks(result, u"line two"_s);
-        run.Apply();
-        QVERIFY(run.Document().contains(";  <return>line one<br>line two</return>\r\n"));
+        run.apply();
+        QVERIFY(run.document().contains(";  <return>line one<br>line two</return>\r\n"));
     }
 
     void unsavedEditOfSelectedParameterIsWritten() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        run.ClickRow(1);
-        QTextEdit* editor = run.W()->parameterEditor();
+        QVERIFY(run.flow->start());
+        run.clickRow(1);
+        QTextEdit* editor = run.w()->parameterEditor();
         QVERIFY(editor->isEnabled());
         QCOMPARE(editor->toPlainText(), u"b: {description}"_s);
-        Run::Retype(editor, u"the second"_s);
-        run.Apply(); // without selecting another row first
-        QVERIFY(run.Document().contains(";  <param><b>a:</b> {description}</param>\r\n"
+        Run::retype(editor, u"the second"_s);
+        run.apply(); // without selecting another row first
+        QVERIFY(run.document().contains(";  <param><b>a:</b> {description}</param>\r\n"
                                         ";  <param>the second</param>\r\n"));
     }
 
     void switchingRowsStoresTheEdit() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        run.ClickRow(0);
-        Run::Retype(run.W()->parameterEditor(), u"first"_s);
-        run.ClickRow(1);
-        QCOMPARE(run.W()->parameterEditor()->toPlainText(), u"b: {description}"_s);
-        run.ClickRow(0);
-        QCOMPARE(run.W()->parameterEditor()->toPlainText(), u"first"_s);
+        QVERIFY(run.flow->start());
+        run.clickRow(0);
+        Run::retype(run.w()->parameterEditor(), u"first"_s);
+        run.clickRow(1);
+        QCOMPARE(run.w()->parameterEditor()->toPlainText(), u"b: {description}"_s);
+        run.clickRow(0);
+        QCOMPARE(run.w()->parameterEditor()->toPlainText(), u"first"_s);
     }
 
     void secondClickOnSelectedRowKeepsTyping() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        run.ClickRow(0);
-        Run::Retype(run.W()->parameterEditor(), u"typed"_s);
-        run.ClickRow(0);
-        QCOMPARE(run.W()->parameterEditor()->toPlainText(), u"typed"_s);
-        run.Apply();
-        QVERIFY(run.Document().contains(";  <param>typed</param>\r\n"));
+        QVERIFY(run.flow->start());
+        run.clickRow(0);
+        Run::retype(run.w()->parameterEditor(), u"typed"_s);
+        run.clickRow(0);
+        QCOMPARE(run.w()->parameterEditor()->toPlainText(), u"typed"_s);
+        run.apply();
+        QVERIFY(run.document().contains(";  <param>typed</param>\r\n"));
     }
 
     void failedWriteKeepsWindowAndText() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        Run::Retype(run.W()->summaryEditor(), u"Kept"_s);
+        QVERIFY(run.flow->start());
+        Run::retype(run.w()->summaryEditor(), u"Kept"_s);
         // The check reads the header line back (two blocks: record and text); the insertion's
         // block is the one refused.
-        run.sim.FailReserveAfter(2);
-        run.Apply();
+        run.sim.failReserveAfter(2);
+        run.apply();
         QCOMPARE(run.messages.warnings.size(), 1);
         QVERIFY(run.messages.warnings[0].contains(u"could not be written"_s));
-        QVERIFY(!run.flow->Finished());
-        QVERIFY(run.W()->isVisible());
-        QCOMPARE(run.Document(), kFooNoBlock);
-        QCOMPARE(run.W()->summaryEditor()->toPlainText(), u"Kept"_s);
+        QVERIFY(!run.flow->finished());
+        QVERIFY(run.w()->isVisible());
+        QCOMPARE(run.document(), kFooNoBlock);
+        QCOMPARE(run.w()->summaryEditor()->toPlainText(), u"Kept"_s);
 
-        run.sim.FailReserveAfter(-1); // the IDE answers again: a second Apply succeeds
-        run.Apply();
-        QVERIFY(run.flow->Finished());
-        QVERIFY(run.Document().contains(";  <summary>Kept</summary>\r\n"));
+        run.sim.failReserveAfter(-1); // the IDE answers again: a second Apply succeeds
+        run.apply();
+        QVERIFY(run.flow->finished());
+        QVERIFY(run.document().contains(";  <summary>Kept</summary>\r\n"));
     }
 
     void changedBlockIsNotOverwritten() {
         Run run(kBarBlock, 0, {}, 2);
-        QVERIFY(run.flow->Start());
-        Run::Retype(run.W()->summaryEditor(), u"New"_s);
+        QVERIFY(run.flow->start());
+        Run::retype(run.w()->summaryEditor(), u"New"_s);
         QByteArray changed = kBarBlock;
         changed.replace("Old", "Odd");
-        run.sim.SetDocument(changed.toStdString()); // edited in the IDE meanwhile
-        run.Apply();
+        run.sim.setDocument(changed.toStdString()); // edited in the IDE meanwhile
+        run.apply();
         QCOMPARE(run.messages.warnings.size(), 1);
         QVERIFY(run.messages.warnings[0].contains(u"source changed"_s));
-        QCOMPARE(run.Document(), changed);
-        QVERIFY(!run.flow->Finished());
-        QVERIFY(run.W()->isVisible());
+        QCOMPARE(run.document(), changed);
+        QVERIFY(!run.flow->finished());
+        QVERIFY(run.w()->isVisible());
     }
 
     void changedHeaderLineIsNotOverwritten() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
+        QVERIFY(run.flow->start());
         QByteArray changed = kFooNoBlock;
         changed.replace("Foo(a, b)", "Foo(a, c)");
-        run.sim.SetDocument(changed.toStdString());
-        run.Apply();
+        run.sim.setDocument(changed.toStdString());
+        run.apply();
         QCOMPARE(run.messages.warnings.size(), 1);
-        QCOMPARE(run.Document(), changed);
-        QVERIFY(!run.flow->Finished());
+        QCOMPARE(run.document(), changed);
+        QVERIFY(!run.flow->finished());
     }
 
     void ctrlReturnApplies() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        QVERIFY(QTest::qWaitForWindowActive(run.W()));
-        run.W()->exampleEditor()->setFocus();
-        QTest::keyClick(run.W()->exampleEditor(), Qt::Key_Return);
-        QVERIFY(!run.flow->Finished()); // Return alone breaks the line
-        QTest::keyClick(run.W()->exampleEditor(), Qt::Key_Backspace);
-        QTest::keyClick(run.W()->exampleEditor(), Qt::Key_Return, Qt::ControlModifier);
-        QVERIFY(run.flow->Finished());
-        QCOMPARE(run.Document(), kFooWithDefaults);
+        QVERIFY(run.flow->start());
+        QVERIFY(QTest::qWaitForWindowActive(run.w()));
+        run.w()->exampleEditor()->setFocus();
+        QTest::keyClick(run.w()->exampleEditor(), Qt::Key_Return);
+        QVERIFY(!run.flow->finished()); // Return alone breaks the line
+        QTest::keyClick(run.w()->exampleEditor(), Qt::Key_Backspace);
+        QTest::keyClick(run.w()->exampleEditor(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(run.flow->finished());
+        QCOMPARE(run.document(), kFooWithDefaults);
     }
 
     void closeBoxWritesNothing() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        Run::Retype(run.W()->summaryEditor(), u"dropped"_s);
-        run.W()->close();
+        QVERIFY(run.flow->start());
+        Run::retype(run.w()->summaryEditor(), u"dropped"_s);
+        run.w()->close();
         QCOMPARE(run.messages.questions.size(), 1); // typed text goes only when confirmed
-        QVERIFY(run.flow->Finished());
-        QCOMPARE(run.Document(), kFooNoBlock);
+        QVERIFY(run.flow->finished());
+        QCOMPARE(run.document(), kFooNoBlock);
     }
 
     void closeWithoutEditsAsksNothing() {
         Run run(kBarBlock, 0);
-        QVERIFY(run.flow->Start());
-        run.ClickRow(0); // loading a description is no edit
-        run.W()->close();
+        QVERIFY(run.flow->start());
+        run.clickRow(0); // loading a description is no edit
+        run.w()->close();
         QVERIFY(run.messages.questions.isEmpty());
-        QVERIFY(run.flow->Finished());
+        QVERIFY(run.flow->finished());
     }
 
     void closeRefusedKeepsTheEdits() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        run.ClickRow(0);
-        Run::Retype(run.W()->parameterEditor(), u"kept"_s);
-        run.ClickRow(1); // the edit now lives in the entry, not in the editor
+        QVERIFY(run.flow->start());
+        run.clickRow(0);
+        Run::retype(run.w()->parameterEditor(), u"kept"_s);
+        run.clickRow(1); // the edit now lives in the entry, not in the editor
         run.messages.confirmAnswer = false;
-        run.W()->close();
+        run.w()->close();
         QCOMPARE(run.messages.questions.size(), 1);
-        QVERIFY(!run.flow->Finished());
-        QVERIFY(run.W()->isVisible());
-        run.Apply();
-        QVERIFY(run.flow->Finished());
-        QVERIFY(run.Document().contains(";  <param>kept</param>\r\n"));
+        QVERIFY(!run.flow->finished());
+        QVERIFY(run.w()->isVisible());
+        run.apply();
+        QVERIFY(run.flow->finished());
+        QVERIFY(run.document().contains(";  <param>kept</param>\r\n"));
     }
 
     void silentEndings_data() {
@@ -508,14 +508,14 @@ private slots:
         QFETCH(QStringList, args);
         {
             Run run(document, 0, args);
-            QVERIFY(!run.flow->Start());
-            QVERIFY(run.flow->Finished());
-            QVERIFY(!run.W() || !run.W()->isVisible());
-            run.flow->Finish();
-            QCOMPARE(run.Document(), document);
+            QVERIFY(!run.flow->start());
+            QVERIFY(run.flow->finished());
+            QVERIFY(!run.w() || !run.w()->isVisible());
+            run.flow->finish();
+            QCOMPARE(run.document(), document);
             QVERIFY(run.messages.warnings.isEmpty());
-            QVERIFY(run.messages.information.isEmpty());
-            QCOMPARE(run.flow->ExitCode(), 0);
+            QVERIFY(run.messages.informed.isEmpty());
+            QCOMPARE(run.flow->exitCode(), 0);
         }
         // The guard is gone once the run has ended.
         SingleInstance next;
@@ -524,9 +524,9 @@ private slots:
 
     void emptyDocumentWritesNoSettings() {
         Run run(QByteArray(), 0);
-        QVERIFY(!run.flow->Start());
-        run.flow->Finish();
-        QVERIFY(!run.flow->SettingsWritten());
+        QVERIFY(!run.flow->start());
+        run.flow->finish();
+        QVERIFY(!run.flow->settingsWritten());
         QVERIFY(!QFile::exists(run.settingsPath));
     }
 
@@ -547,10 +547,10 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(stored);
         file.close();
-        QVERIFY(!run.flow->Start());
-        QVERIFY(run.W() && !run.W()->isVisible());
-        run.flow->Finish();
-        QVERIFY(!run.flow->SettingsWritten());
+        QVERIFY(!run.flow->start());
+        QVERIFY(run.w() && !run.w()->isVisible());
+        run.flow->finish();
+        QVERIFY(!run.flow->settingsWritten());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), stored);
     }
@@ -559,11 +559,11 @@ private slots:
         SingleInstance first;
         QVERIFY(!first.AcquireSingleInstance());
         Run run(kFooNoBlock, 0);
-        QVERIFY(!run.flow->Start());
+        QVERIFY(!run.flow->start());
         QVERIFY(!run.opened);
-        QVERIFY(!run.W());
+        QVERIFY(!run.w());
         QVERIFY(run.messages.warnings.isEmpty());
-        QCOMPARE(run.flow->ExitCode(), 0);
+        QCOMPARE(run.flow->exitCode(), 0);
     }
 
     void noEditorHandleInstalls() {
@@ -574,9 +574,9 @@ private slots:
         env.install = [&](Messages&) { installed = true; };
         env.messages = &messages;
         MainFlow flow(std::move(env));
-        QVERIFY(!flow.Start());
+        QVERIFY(!flow.start());
         QVERIFY(installed);
-        QCOMPARE(flow.ExitCode(), 0);
+        QCOMPARE(flow.exitCode(), 0);
     }
 
     void windowsThatCantBeBuiltEndTheRun() {
@@ -592,19 +592,19 @@ private slots:
         RecordingMessages messages;
         env.messages = &messages;
         MainFlow flow(std::move(env));
-        QVERIFY(!flow.Start());
-        QVERIFY(flow.Finished());
-        QCOMPARE(flow.Run(), 0); // Run after Start: no loop, ends through the release
+        QVERIFY(!flow.start());
+        QVERIFY(flow.finished());
+        QCOMPARE(flow.run(), 0); // Run after Start: no loop, ends through the release
         SingleInstance next;
         QVERIFY(!next.AcquireSingleInstance()); // the run released the guard
-        QCOMPARE(QByteArray::fromStdString(sim.Document()), kFooNoBlock);
+        QCOMPARE(QByteArray::fromStdString(sim.document()), kFooNoBlock);
     }
 
     void stickyKeepsWindowOnTop() {
         Run run(kFooNoBlock, 0, {u"-STICKY"_s});
-        QVERIFY(run.flow->Start());
-        QVERIFY(run.W()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(run.W()->isVisible());
+        QVERIFY(run.flow->start());
+        QVERIFY(run.w()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(run.w()->isVisible());
     }
 
     void settingsFirstRunThenMovedThenUnchanged() {
@@ -614,16 +614,16 @@ private slots:
         {
             Run run(kFooNoBlock, 0);
             path = run.settingsPath;
-            QVERIFY(run.flow->Start());
-            QCOMPARE(run.W()->pos(), QPoint(0, 0));
-            QCOMPARE(run.W()->size(), QSize(500, 550));
-            QCOMPARE(run.W()->splitterPosition(), 150);
-            QVERIFY(QFileInfo(SettingsFolder()).isDir()); // both folders made on every run
-            run.W()->move(100, 80);
-            run.W()->resize(640, 700);
-            run.W()->close();
-            run.flow->Finish();
-            QVERIFY(run.flow->SettingsWritten());
+            QVERIFY(run.flow->start());
+            QCOMPARE(run.w()->pos(), QPoint(0, 0));
+            QCOMPARE(run.w()->size(), QSize(500, 550));
+            QCOMPARE(run.w()->splitterPosition(), 150);
+            QVERIFY(QFileInfo(settingsFolder()).isDir()); // both folders made on every run
+            run.w()->move(100, 80);
+            run.w()->resize(640, 700);
+            run.w()->close();
+            run.flow->finish();
+            QVERIFY(run.flow->settingsWritten());
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -635,40 +635,40 @@ private slots:
         QThread::msleep(20);
         {
             Run run(kFooNoBlock, 0);
-            QVERIFY(run.flow->Start());
-            QCOMPARE(run.W()->pos(), QPoint(100, 80));
-            QCOMPARE(run.W()->size(), QSize(640, 700));
-            run.Apply();
-            run.flow->Finish();
-            QVERIFY(!run.flow->SettingsWritten());
+            QVERIFY(run.flow->start());
+            QCOMPARE(run.w()->pos(), QPoint(100, 80));
+            QCOMPARE(run.w()->size(), QSize(640, 700));
+            run.apply();
+            run.flow->finish();
+            QVERIFY(!run.flow->settingsWritten());
         }
         QCOMPARE(QFileInfo(path).lastModified(), modified);
     }
 
     void previewShowsStoredDescription() {
         Run run(kFooNoBlock, 0);
-        QVERIFY(run.flow->Start());
-        QVERIFY(!run.flow->Preview()->isVisible());
-        run.ClickRow(0);
-        Run::Retype(run.W()->parameterEditor(), u"alpha text"_s);
-        QTest::mouseClick(run.W()->previewButton(), Qt::LeftButton);
-        PreviewWindow* preview = run.flow->Preview();
+        QVERIFY(run.flow->start());
+        QVERIFY(!run.flow->preview()->isVisible());
+        run.clickRow(0);
+        Run::retype(run.w()->parameterEditor(), u"alpha text"_s);
+        QTest::mouseClick(run.w()->previewButton(), Qt::LeftButton);
+        PreviewWindow* preview = run.flow->preview();
         QVERIFY(preview->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(preview));
-        QVERIFY(preview->PageHtml().contains(u"alpha text"_s));
+        QVERIFY(preview->pageHtml().contains(u"alpha text"_s));
         QTest::keyClick(preview, Qt::Key_Escape);
         QVERIFY(!preview->isVisible());
-        QVERIFY(run.W()->isVisible());
-        QVERIFY(!run.flow->Finished());
+        QVERIFY(run.w()->isVisible());
+        QVERIFY(!run.flow->finished());
         // The stored description is also what Apply writes.
-        run.Apply();
-        QVERIFY(run.Document().contains(";  <param>alpha text</param>\r\n"));
+        run.apply();
+        QVERIFY(run.document().contains(";  <param>alpha text</param>\r\n"));
     }
 
     void fileModeAppliesAndSaves() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(
+        QVERIFY(writeFile(
             path, "Procedure One(x)\nEndProcedure\n\nProcedure Two(y)\n  Debug y\nEndProcedure\n"));
         RecordingMessages messages;
         RunEnvironment env;
@@ -681,11 +681,11 @@ private slots:
         env.monitors = kMonitors;
         env.settingsPath = dir.filePath(u"glossa.prefs"_s);
         MainFlow flow(std::move(env));
-        QVERIFY(flow.Start());
-        QCOMPARE(flow.Window()->procedureName()->text(), u"Procedure Two(y)"_s);
-        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
-        QVERIFY(flow.Finished());
-        flow.Finish();
+        QVERIFY(flow.start());
+        QCOMPARE(flow.window()->procedureName()->text(), u"Procedure Two(y)"_s);
+        QTest::mouseClick(flow.window()->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.finished());
+        flow.finish();
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(),
@@ -695,7 +695,7 @@ private slots:
                             ";  <example></example>\n;</comment>\nProcedure Two(y)\n  Debug y\n"
                             "EndProcedure\n"));
         QVERIFY(messages.warnings.isEmpty());
-        QCOMPARE(flow.ExitCode(), 0);
+        QCOMPARE(flow.exitCode(), 0);
     }
 
     // Started by the IDE with its project tab active: no source, so no installer either.
@@ -708,12 +708,12 @@ private slots:
         env.install = [&](Messages&) { installed = true; };
         env.messages = &messages;
         MainFlow flow(std::move(env));
-        QVERIFY(!flow.Start());
+        QVERIFY(!flow.start());
         QVERIFY(!installed);
-        QVERIFY(!flow.Window());
+        QVERIFY(!flow.window());
         QVERIFY(messages.warnings.isEmpty());
-        QVERIFY(messages.information.isEmpty());
-        QCOMPARE(flow.ExitCode(), 0);
+        QVERIFY(messages.informed.isEmpty());
+        QCOMPARE(flow.exitCode(), 0);
     }
 
     // The IDE's temporary copy of a source, as it writes it on Linux: LF, the mark only for a
@@ -751,7 +751,7 @@ private slots:
         const QByteArray settings = "; IDE Options = PureBasic 6.10 LTS (Linux - x64)\n"
                                     "; CursorPosition = 3\n; CursorColumn = 5\n; FirstLine = 2\n"
                                     "; Folding = -\n; Markers = 2,4,7\n; EnableXP\n";
-        QVERIFY(WriteFile(path,
+        QVERIFY(writeFile(path,
                           mark + "EnableExplicit\n\nProcedure Foo(a)\n  Debug a\nEndProcedure\n\n" +
                               lastLine + "\n" + settings));
         RecordingMessages messages;
@@ -763,12 +763,12 @@ private slots:
         env.monitors = kMonitors;
         env.settingsPath = dir.filePath(u"glossa.prefs"_s);
         MainFlow flow(std::move(env));
-        QVERIFY(flow.Start());
-        Run::RetypeAny(flow.Window()->summaryEditor(), u"caf\u00e9"_s);
-        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.start());
+        Run::retypeAny(flow.window()->summaryEditor(), u"caf\u00e9"_s);
+        QTest::mouseClick(flow.window()->applyButton(), Qt::LeftButton);
         QVERIFY(messages.warnings.isEmpty());
-        QVERIFY(flow.Finished());
-        flow.Finish();
+        QVERIFY(flow.finished());
+        flow.finish();
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         // Six lines above the procedure: the caret, the view and the bookmarks on lines 4 and 7
@@ -837,40 +837,40 @@ private slots:
         QFETCH(QByteArray, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"PureBasic_TempFile0.pb"_s);
-        QVERIFY(WriteFile(path, source));
+        QVERIFY(writeFile(path, source));
         RecordingMessages messages;
         RunEnvironment env =
-            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
+            fileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
         env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
         env.toolCursor = cursor;
         MainFlow flow(std::move(env));
-        QVERIFY(flow.Start());
-        Run::Retype(flow.Window()->summaryEditor(), u"new"_s);
-        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.start());
+        Run::retype(flow.window()->summaryEditor(), u"new"_s);
+        QTest::mouseClick(flow.window()->applyButton(), Qt::LeftButton);
         QCOMPARE(messages.warnings, QStringList());
-        QVERIFY(flow.Finished());
-        flow.Finish();
-        QCOMPARE(ReadFile(path), expected);
+        QVERIFY(flow.finished());
+        flow.finish();
+        QCOMPARE(readFile(path), expected);
     }
 
     void fileModeUnencodableCharacterKeepsWindow() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"PureBasic_TempFile1.pb"_s);
         const QByteArray source = "Procedure Foo()\nEndProcedure\n";
-        QVERIFY(WriteFile(path, source));
+        QVERIFY(writeFile(path, source));
         RecordingMessages messages;
         RunEnvironment env =
-            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
+            fileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
         MainFlow flow(std::move(env));
-        QVERIFY(flow.Start());
-        Run::RetypeAny(flow.Window()->summaryEditor(), u"5 \u20ac, \u00e9 and \u20ac\u2192"_s);
-        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QVERIFY(flow.start());
+        Run::retypeAny(flow.window()->summaryEditor(), u"5 \u20ac, \u00e9 and \u20ac\u2192"_s);
+        QTest::mouseClick(flow.window()->applyButton(), Qt::LeftButton);
         QCOMPARE(messages.warnings.size(), 1);
         QVERIFY2(messages.warnings[0].contains(u"\u20ac (U+20AC), \u2192 (U+2192)\n"_s),
                  qPrintable(messages.warnings[0]));
-        QVERIFY(!flow.Finished());
-        QVERIFY(flow.Window()->isVisible());
-        QCOMPARE(flow.Window()->summaryEditor()->toPlainText(),
+        QVERIFY(!flow.finished());
+        QVERIFY(flow.window()->isVisible());
+        QCOMPARE(flow.window()->summaryEditor()->toPlainText(),
                  u"5 \u20ac, \u00e9 and \u20ac\u2192"_s);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -939,21 +939,21 @@ private slots:
         QFETCH(QByteArray, after);
         Run run(source, int(source.indexOf("EndProcedure")), {}, source.contains('\r') ? 0 : 2);
         run.messages.chooseAnswer = 0; // keep surplus descriptions
-        QVERIFY(run.flow->Start());
-        QListWidget* list = run.W()->parameterList();
+        QVERIFY(run.flow->start());
+        QListWidget* list = run.w()->parameterList();
         QStringList shown;
         for (int row = 0; row < list->count(); ++row)
             shown << list->item(row)->text();
         QCOMPARE(shown, rows);
-        QCOMPARE(run.W()->summaryNote()->isVisible(), fromAbove);
-        QCOMPARE(run.Document(), source); // nothing is written before Apply
+        QCOMPARE(run.w()->summaryNote()->isVisible(), fromAbove);
+        QCOMPARE(run.document(), source); // nothing is written before Apply
         if (!rows.isEmpty()) {
-            run.ClickRow(0); // looking at a description is no edit, and the marks stay
+            run.clickRow(0); // looking at a description is no edit, and the marks stay
             QCOMPARE(list->item(0)->text(), rows[0]);
         }
-        run.Apply();
-        QVERIFY(run.flow->Finished());
-        QCOMPARE(run.Document(), after);
+        run.apply();
+        QVERIFY(run.flow->finished());
+        QCOMPARE(run.document(), after);
     }
 
     void fileModeUnreadableFileFails() {
@@ -964,8 +964,8 @@ private slots:
         env.messages = &messages;
         env.monitors = kMonitors;
         MainFlow flow(std::move(env));
-        QVERIFY(!flow.Start());
-        QCOMPARE(flow.ExitCode(), 1);
+        QVERIFY(!flow.start());
+        QCOMPARE(flow.exitCode(), 1);
         QCOMPARE(messages.warnings.size(), 1);
         QVERIFY(messages.warnings[0].contains(u"missing.pb"_s));
     }
@@ -976,21 +976,21 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + u"/source.pb"_s;
         const QByteArray source = "Procedure One(x)\r\nEndProcedure\r\n";
-        QVERIFY(WriteFile(path, source));
+        QVERIFY(writeFile(path, source));
         RecordingMessages messages;
         RunEnvironment env =
-            FileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
+            fileModeEnvironment(QStringList{path}, messages, dir.filePath(u"glossa.prefs"_s));
         MainFlow flow(std::move(env));
-        QVERIFY(flow.Start());
+        QVERIFY(flow.start());
         QVERIFY(QDir(folder).removeRecursively()); // the file can't be stored any more
-        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
+        QTest::mouseClick(flow.window()->applyButton(), Qt::LeftButton);
         QCOMPARE(messages.warnings.size(), 1);
         QVERIFY(messages.warnings[0].contains(u"Cannot store"_s));
-        QVERIFY(!flow.Finished());
-        QVERIFY(flow.Window()->isVisible());
+        QVERIFY(!flow.finished());
+        QVERIFY(flow.window()->isVisible());
         // The document is back as read, so a later Apply writes the same block again.
-        auto* sim = static_cast<SimulatedScintilla*>(flow.Target());
-        QCOMPARE(QByteArray::fromStdString(sim->Document()), source);
+        auto* sim = static_cast<SimulatedScintilla*>(flow.target());
+        QCOMPARE(QByteArray::fromStdString(sim->document()), source);
     }
 
     // Nothing of the source is lost: what stands between an old block and the header, tag text
@@ -1113,12 +1113,12 @@ private slots:
         QFETCH(QByteArray, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path, source));
+        QVERIFY(writeFile(path, source));
         RecordingMessages messages;
         for (int run = 0; run < runs; ++run)
-            QCOMPARE(FileModeRun(path, options, run == 0 ? typed : QString(), messages), applied);
+            QCOMPARE(fileModeRun(path, options, run == 0 ? typed : QString(), messages), applied);
         QCOMPARE(messages.warnings, QStringList());
-        QCOMPARE(ReadFile(path), expected);
+        QCOMPARE(readFile(path), expected);
     }
 
     // Headers as the IDE reads them: the procedure shown and its parameters, and a new block on
@@ -1166,17 +1166,17 @@ private slots:
                                       .split('\n');
         QTemporaryDir dir;
         const QString path = dir.filePath(u"forms.pb"_s);
-        QVERIFY(WriteFile(path, lines.join('\n')));
+        QVERIFY(writeFile(path, lines.join('\n')));
         RecordingMessages messages;
-        MainFlow flow(FileModeEnvironment({path, u"-caret:"_s + caret}, messages,
+        MainFlow flow(fileModeEnvironment({path, u"-caret:"_s + caret}, messages,
                                           dir.filePath(u"glossa.prefs"_s)));
-        QVERIFY(flow.Start());
-        EditorWindow* w = flow.Window();
+        QVERIFY(flow.start());
+        EditorWindow* w = flow.window();
         QCOMPARE(w->procedureName()->text().trimmed(), shown);
         QCOMPARE(w->parameterList()->count(), names.size());
         QTest::mouseClick(w->applyButton(), Qt::LeftButton);
-        QVERIFY(flow.Finished());
-        flow.Finish();
+        QVERIFY(flow.finished());
+        flow.finish();
 
         QByteArray block = ";<comment>\n;  <summary>" + shown.toUtf8() + "</summary>\n";
         for (const QString& name : names)
@@ -1184,7 +1184,7 @@ private slots:
         block += ";  <return></return>\n;  <example></example>\n;</comment>";
         for (const QByteArray& line : block.split('\n'))
             lines.insert(blockLine++ - 1, indentation + line);
-        QCOMPARE(ReadFile(path), lines.join('\n'));
+        QCOMPARE(readFile(path), lines.join('\n'));
     }
 
     // A read-only editor (the IDE's, while the program runs in the debugger), or one that
@@ -1199,21 +1199,21 @@ private slots:
         QFETCH(bool, readOnly);
         QFETCH(QString, message);
         Run run(kFooNoBlock, 40);
-        run.sim.SetReadOnly(readOnly);
+        run.sim.setReadOnly(readOnly);
         run.dropWrites = !readOnly;
-        QVERIFY(run.flow->Start());
-        Run::Retype(run.W()->summaryEditor(), u"kept"_s);
-        run.Apply();
+        QVERIFY(run.flow->start());
+        Run::retype(run.w()->summaryEditor(), u"kept"_s);
+        run.apply();
         QCOMPARE(run.messages.warnings.size(), 1);
         QVERIFY2(run.messages.warnings[0].contains(message), qPrintable(run.messages.warnings[0]));
-        QVERIFY(!run.flow->Finished());
-        QVERIFY(run.W()->isVisible());
-        QCOMPARE(run.Document(), kFooNoBlock);
-        run.sim.SetReadOnly(false);
+        QVERIFY(!run.flow->finished());
+        QVERIFY(run.w()->isVisible());
+        QCOMPARE(run.document(), kFooNoBlock);
+        run.sim.setReadOnly(false);
         run.dropWrites = false;
-        run.Apply();
-        QVERIFY(run.flow->Finished());
-        QVERIFY(run.Document().contains(";  <summary>kept</summary>\r\n"));
+        run.apply();
+        QVERIFY(run.flow->finished());
+        QVERIFY(run.document().contains(";  <summary>kept</summary>\r\n"));
     }
 
     // What the window never showed, and fields the user didn't touch, survive Apply byte for
@@ -1315,7 +1315,7 @@ private slots:
         QFETCH(QByteArray, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path, source));
+        QVERIFY(writeFile(path, source));
         const QDateTime written(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
         {
             QFile file(path);
@@ -1324,20 +1324,20 @@ private slots:
         }
         RecordingMessages messages;
         MainFlow flow(
-            FileModeEnvironment({path, u"-caret:1"_s}, messages, dir.filePath(u"glossa.prefs"_s)));
-        QVERIFY(flow.Start());
-        EditorWindow* w = flow.Window();
+            fileModeEnvironment({path, u"-caret:1"_s}, messages, dir.filePath(u"glossa.prefs"_s)));
+        QVERIFY(flow.start());
+        EditorWindow* w = flow.window();
         if (action == u"summary"_s) {
-            Run::Retype(w->summaryEditor(), u"New"_s);
+            Run::retype(w->summaryEditor(), u"New"_s);
         } else if (action == u"result"_s) {
-            Run::Retype(w->resultEditor(), u"New"_s);
+            Run::retype(w->resultEditor(), u"New"_s);
         } else if (action == u"example"_s) {
-            Run::Retype(w->exampleEditor(), u"New"_s);
+            Run::retype(w->exampleEditor(), u"New"_s);
         } else if (action == u"param"_s) {
             QListWidget* list = w->parameterList();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(0)).center());
-            Run::Retype(w->parameterEditor(), u"New"_s);
+            Run::retype(w->parameterEditor(), u"New"_s);
         } else if (action == u"append"_s) {
             w->summaryEditor()->setFocus();
             QTest::keyClick(w->summaryEditor(), Qt::Key_End, Qt::ControlModifier);
@@ -1350,10 +1350,10 @@ private slots:
             }
         }
         QTest::mouseClick(w->applyButton(), Qt::LeftButton);
-        QVERIFY(flow.Finished());
-        flow.Finish();
+        QVERIFY(flow.finished());
+        flow.finish();
         QCOMPARE(messages.warnings, QStringList());
-        QCOMPARE(ReadFile(path), expected);
+        QCOMPARE(readFile(path), expected);
         if (expected == source) // not written at all
             QCOMPARE(QFileInfo(path).lastModified(), written);
     }
@@ -1383,7 +1383,7 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path, source));
+        QVERIFY(writeFile(path, source));
         SingleInstance other;
         if (message.startsWith(u"Another"_s))
             QVERIFY(!other.AcquireSingleInstance());
@@ -1397,7 +1397,7 @@ private slots:
         const QString err = QString::fromLocal8Bit(glossa.readAllStandardError());
         QVERIFY2(err.contains(message), qPrintable(err));
         QCOMPARE(glossa.exitCode(), 1);
-        QCOMPARE(ReadFile(path), source);
+        QCOMPARE(readFile(path), source);
     }
 
     // A save the disk refuses: the file keeps its old bytes, the user is told why, and
@@ -1405,24 +1405,24 @@ private slots:
     void refusedSaveThenDiscard() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path, kFooNoBlock));
+        QVERIFY(writeFile(path, kFooNoBlock));
         RecordingMessages messages;
-        MainFlow flow(FileModeEnvironment({path}, messages, dir.filePath(u"glossa.prefs"_s)));
-        QVERIFY(flow.Start());
-        Run::Retype(flow.Window()->summaryEditor(), u"typed"_s);
-        SetWriteFaultForTesting(WriteStep::Write, 10, ENOSPC);
-        QTest::mouseClick(flow.Window()->applyButton(), Qt::LeftButton);
-        ClearWriteFaultForTesting();
+        MainFlow flow(fileModeEnvironment({path}, messages, dir.filePath(u"glossa.prefs"_s)));
+        QVERIFY(flow.start());
+        Run::retype(flow.window()->summaryEditor(), u"typed"_s);
+        setWriteFaultForTesting(WriteStep::Write, 10, ENOSPC);
+        QTest::mouseClick(flow.window()->applyButton(), Qt::LeftButton);
+        clearWriteFaultForTesting();
         QCOMPARE(messages.warnings.size(), 1);
         QVERIFY2(messages.warnings[0].contains(u"No space left on device"_s),
                  qPrintable(messages.warnings[0]));
-        QCOMPARE(ReadFile(path), kFooNoBlock);
+        QCOMPARE(readFile(path), kFooNoBlock);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"source.pb"_s});
-        flow.Window()->close(); // "Discard": the question is answered yes
-        QVERIFY(flow.Finished());
-        flow.Finish();
-        QCOMPARE(flow.ExitCode(), 1);
+        flow.window()->close(); // "Discard": the question is answered yes
+        QVERIFY(flow.finished());
+        flow.finish();
+        QCOMPARE(flow.exitCode(), 1);
     }
 
     // A safety copy left by a write that was killed: the next run on the file names both files
@@ -1431,15 +1431,15 @@ private slots:
     void safetyCopyBlocksTheFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path, kFooNoBlock));
+        QVERIFY(writeFile(path, kFooNoBlock));
         // ".<name>-<first 8 hex digits of the name's SHA-1>.glossa-<kind>-<6 characters>"
         const QString side = u"%1/.source.pb-%2.glossa-"_s.arg(
             QFileInfo(dir.path()).canonicalFilePath(),
             QString::fromLatin1(
                 QCryptographicHash::hash("source.pb", QCryptographicHash::Sha1).toHex().left(8)));
         const QString copy = side + u"copy-Ab12Cd"_s;
-        QVERIFY(WriteFile(copy, "the old content"));
-        QVERIFY(WriteFile(side + u"new-Xy34Zw"_s, "half of the new"));
+        QVERIFY(writeFile(copy, "the old content"));
+        QVERIFY(writeFile(side + u"new-Xy34Zw"_s, "half of the new"));
         const QString message =
             u"Cannot edit the source file %1: a write of \"%1\" was interrupted, and \"%2\" "
             "holds its old content (the file itself may be incomplete). Glossa doesn't write the "
@@ -1448,13 +1448,13 @@ private slots:
 
         {
             RecordingMessages messages;
-            RunEnvironment env = FileModeEnvironment({path}, messages, dir.filePath(u"g.prefs"_s));
+            RunEnvironment env = fileModeEnvironment({path}, messages, dir.filePath(u"g.prefs"_s));
             env.toolIde = u"/opt/purebasic/compilers/purebasic"_s;
             MainFlow flow(std::move(env));
-            QVERIFY(!flow.Start());
-            QVERIFY(!flow.Window());
-            flow.Finish();
-            QCOMPARE(flow.ExitCode(), 1);
+            QVERIFY(!flow.start());
+            QVERIFY(!flow.window());
+            flow.finish();
+            QCOMPARE(flow.exitCode(), 1);
             QCOMPARE(messages.warnings, QStringList{message});
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                      (QStringList{QFileInfo(copy).fileName(), u"source.pb"_s}));
@@ -1470,8 +1470,8 @@ private slots:
         const QString err = QString::fromLocal8Bit(glossa.readAllStandardError());
         QVERIFY2(err.contains(u"glossa: "_s + message + u'\n'), qPrintable(err));
         QCOMPARE(glossa.exitCode(), 1);
-        QCOMPARE(ReadFile(path), kFooNoBlock);
-        QCOMPARE(ReadFile(copy), QByteArray("the old content"));
+        QCOMPARE(readFile(path), kFooNoBlock);
+        QCOMPARE(readFile(copy), QByteArray("the old content"));
     }
 
     // The real thing where mounting is allowed: a source on a full file system.
@@ -1487,18 +1487,18 @@ private slots:
             ~Unmount() { QProcess::execute(u"umount"_s, {path}); }
         } unmount{mount};
         const QString path = mount + u"/source.pb"_s;
-        QVERIFY(WriteFile(path, kFooNoBlock));
+        QVERIFY(writeFile(path, kFooNoBlock));
         QFile filler(mount + u"/filler"_s);
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         while (filler.write(QByteArray(4096, 'x')) > 0) {
         }
         filler.close();
         RecordingMessages messages;
-        QVERIFY(!FileModeRun(path, {}, u"typed"_s, messages));
+        QVERIFY(!fileModeRun(path, {}, u"typed"_s, messages));
         QCOMPARE(messages.warnings.size(), 1);
         QVERIFY2(messages.warnings[0].contains(u"No space left on device"_s),
                  qPrintable(messages.warnings[0]));
-        QCOMPARE(ReadFile(path), kFooNoBlock);
+        QCOMPARE(readFile(path), kFooNoBlock);
         QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{u"filler"_s, u"source.pb"_s}));
     }
@@ -1517,28 +1517,28 @@ private slots:
         QFETCH(bool, writable);
         QTemporaryDir dir;
         const QString source = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(source, kFooNoBlock));
-        QVERIFY(WriteFile(dir.filePath(u"plain"_s), "a file, no folder"));
+        QVERIFY(writeFile(source, kFooNoBlock));
+        QVERIFY(writeFile(dir.filePath(u"plain"_s), "a file, no folder"));
         QVERIFY(QDir(dir.path()).mkdir(u"settings"_s));
-        QVERIFY(WriteFile(dir.filePath(u"settings/glossa.log"_s), "an earlier run\n"));
+        QVERIFY(writeFile(dir.filePath(u"settings/glossa.log"_s), "an earlier run\n"));
         const QString log = dir.filePath(settingsFolder + u"/glossa.log"_s);
         RecordingMessages messages;
         {
-            MainFlow flow(FileModeEnvironment({source, u"-Verbose"_s}, messages,
+            MainFlow flow(fileModeEnvironment({source, u"-Verbose"_s}, messages,
                                               dir.filePath(settingsFolder + u"/glossa.prefs"_s)));
-            QVERIFY(flow.Start());
-            QStatusBar* status = flow.Window()->statusBar();
+            QVERIFY(flow.start());
+            QStatusBar* status = flow.window()->statusBar();
             QVERIFY(status && status->isVisible());
             const QString expected =
                 (writable ? u"Logging to %1"_s : u"No log: %1 can't be written ("_s)
                     .arg(QDir::toNativeSeparators(log));
             QVERIFY2(status->currentMessage().startsWith(expected),
                      qPrintable(status->currentMessage()));
-            flow.Finish();
+            flow.finish();
         }
         if (!writable)
             return;
-        const QByteArray written = ReadFile(log);
+        const QByteArray written = readFile(log);
         QVERIFY2(written.startsWith("an earlier run\n--- Glossa "), written.constData());
         for (const char* line : {"glossa.file: loaded", "glossa.file: procedure header at line 3"})
             QVERIFY2(written.contains(line), line);

@@ -11,13 +11,13 @@ using namespace Qt::StringLiterals;
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 
 private slots:
-    void init() { qputenv("GLOSSA_LOCK_FILE", dir.filePath(u"glossa.lock"_s).toLocal8Bit()); }
+    void init() { qputenv("GLOSSA_LOCK_FILE", dir_.filePath(u"glossa.lock"_s).toLocal8Bit()); }
 
     void lockPathIsOverridable() {
-        QCOMPARE(SingleInstance::LockFilePath(), dir.filePath(u"glossa.lock"_s));
+        QCOMPARE(SingleInstance::lockFilePath(), dir_.filePath(u"glossa.lock"_s));
     }
 
     void secondInstanceIsRefused() {
@@ -34,7 +34,7 @@ private slots:
         {
             SingleInstance first;
             QVERIFY(!first.AcquireSingleInstance());
-            first.Release();
+            first.release();
             SingleInstance second;
             QVERIFY(!second.AcquireSingleInstance());
         }
@@ -46,7 +46,7 @@ private slots:
     void staleLockOfEndedProcessIsRecovered() {
         // A lock left behind by a process that no longer runs (QLockFile's format: pid, app
         // name, host name).
-        QFile lock(SingleInstance::LockFilePath());
+        QFile lock(SingleInstance::lockFilePath());
         QVERIFY(lock.open(QIODevice::WriteOnly));
         lock.write("2147483000\nglossa\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         lock.close();
@@ -55,7 +55,7 @@ private slots:
     }
 
     void unusableLockPathRefuses() {
-        qputenv("GLOSSA_LOCK_FILE", dir.filePath(u"no/such/folder/glossa.lock"_s).toLocal8Bit());
+        qputenv("GLOSSA_LOCK_FILE", dir_.filePath(u"no/such/folder/glossa.lock"_s).toLocal8Bit());
         SingleInstance instance;
         QVERIFY(instance.AcquireSingleInstance());
     }

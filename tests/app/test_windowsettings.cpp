@@ -14,12 +14,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void WriteAll(const QString& path, const QByteArray& bytes) {
+void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
@@ -76,16 +76,16 @@ private slots:
     }
 
     void folderIsUnderApplicationData() {
-        QVERIFY(SettingsFilePath().endsWith(u"/zanth/glossa/glossa.prefs"_s));
-        QVERIFY(SettingsFolder().startsWith(ApplicationDataFolder()));
+        QVERIFY(settingsFilePath().endsWith(u"/zanth/glossa/glossa.prefs"_s));
+        QVERIFY(settingsFolder().startsWith(applicationDataFolder()));
     }
 
     void ensureFoldersCreatesBoth() {
-        QDir(SettingsFolder()).removeRecursively();
-        QDir(ApplicationDataFolder() + u"/zanth"_s).removeRecursively();
+        QDir(settingsFolder()).removeRecursively();
+        QDir(applicationDataFolder() + u"/zanth"_s).removeRecursively();
         EnsureSettingsFolders();
-        QVERIFY(QFileInfo(ApplicationDataFolder() + u"/zanth"_s).isDir());
-        QVERIFY(QFileInfo(SettingsFolder()).isDir());
+        QVERIFY(QFileInfo(applicationDataFolder() + u"/zanth"_s).isDir());
+        QVERIFY(QFileInfo(settingsFolder()).isDir());
     }
 
     void firstRunGivesDefaultsAndNoFile() {
@@ -103,7 +103,7 @@ private slots:
     void storedValuesAreReadAndValidated() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"glossa.prefs"_s);
-        WriteAll(path, "[window]\r\nWinW = 300\r\nWinH = 700\r\nWinX = -32000\r\nWinY = 40\r\n"
+        writeAll(path, "[window]\r\nWinW = 300\r\nWinH = 700\r\nWinX = -32000\r\nWinY = 40\r\n"
                        "SplitterPos = 222\r\n");
         const WindowSettings s = LoadWindowSettings(path, kOneMonitor);
         QCOMPARE(s.winW, 500);
@@ -116,7 +116,7 @@ private slots:
     void lettersReadAsZero() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"glossa.prefs"_s);
-        WriteAll(path, "[window]\nWinW=abc\nWinX=abc\n");
+        writeAll(path, "[window]\nWinW=abc\nWinX=abc\n");
         const WindowSettings s = LoadWindowSettings(path, kOneMonitor);
         QCOMPARE(s.winW, 500); // 0, raised by validation
         QCOMPARE(s.winX, 0);
@@ -127,24 +127,24 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"glossa.prefs"_s);
         const QByteArray before = "[window]\nWinW=600\n[other]\nKey=1\n";
-        WriteAll(path, before);
+        writeAll(path, before);
         const QDateTime modified = QFileInfo(path).lastModified();
         QThread::msleep(20);
         WindowSettings kept;
         kept.winW = 600;
         QVERIFY(!SaveWindowSettings(path, kept, kept));
-        QCOMPARE(ReadAll(path), before);
+        QCOMPARE(readAll(path), before);
         QCOMPARE(QFileInfo(path).lastModified(), modified);
     }
 
     void movedWritesOnlyTheWindowGroup() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"glossa.prefs"_s);
-        WriteAll(path, "[other]\nKey=1\n[window]\nWinW=500\nExtra=2\n");
+        writeAll(path, "[other]\nKey=1\n[window]\nWinW=500\nExtra=2\n");
         WindowSettings kept;
         WindowSettings now{600, 650, 100, 80, 200};
         QVERIFY(SaveWindowSettings(path, kept, now));
-        QCOMPARE(ReadAll(path),
+        QCOMPARE(readAll(path),
                  QByteArray("\xEF\xBB\xBF\r\n[window]\r\nWinW = 600\r\nWinH = 650\r\n"
                             "WinX = 100\r\nWinY = 80\r\nSplitterPos = 200\r\n"));
     }
@@ -156,7 +156,7 @@ private slots:
         WindowSettings now = kept;
         now.splitterPos = 151;
         QVERIFY(SaveWindowSettings(path, kept, now));
-        QVERIFY(ReadAll(path).contains("SplitterPos = 151\r\n"));
+        QVERIFY(readAll(path).contains("SplitterPos = 151\r\n"));
     }
 
     void unwritableFolderIsIgnored() {

@@ -14,8 +14,8 @@ namespace glossa {
 namespace {
 
 // True when a message that changes the selection or the document was sent.
-bool SentAnEdit(const SimulatedScintilla& sim) {
-    for (const auto& m : sim.Sent())
+bool sentAnEdit(const SimulatedScintilla& sim) {
+    for (const auto& m : sim.sent())
         if (m.message == sci::kSetSel || m.message == sci::kReplaceSel ||
             m.message == sci::kInsertText || m.message == sci::kSetEmptySelection)
             return true;
@@ -29,22 +29,22 @@ class TestBridgeOperations : public QObject {
 
 private slots:
     void recordLayouts() {
-        const std::string r4 = MakeTextRangeRecord(4, 3, -1, 0x12345678);
+        const std::string r4 = makeTextRangeRecord(4, 3, -1, 0x12345678);
         QCOMPARE(r4, std::string("\x03\0\0\0\xff\xff\xff\xff\x78\x56\x34\x12", 12));
-        const std::string r8 = MakeTextRangeRecord(8, 0x0102, 7, 0x1122334455667788ull);
+        const std::string r8 = makeTextRangeRecord(8, 0x0102, 7, 0x1122334455667788ull);
         QCOMPARE(r8, std::string("\x02\x01\0\0\x07\0\0\0\x88\x77\x66\x55\x44\x33\x22\x11", 16));
-        QCOMPARE(MakeTextRangeRecord(2, 0, 0, 0), std::string());
+        QCOMPARE(makeTextRangeRecord(2, 0, 0, 0), std::string());
     }
 
     void recordsReadBack() {
         // The editor's side reads the fields from the golden bytes above.
         const TextRangeFields f4 =
-            ParseTextRangeRecord("\x03\0\0\0\xff\xff\xff\xff\x78\x56\x34\x12", 4);
+            parseTextRangeRecord("\x03\0\0\0\xff\xff\xff\xff\x78\x56\x34\x12", 4);
         QCOMPARE(f4.first, 3);
         QCOMPARE(f4.last, -1);
         QCOMPARE(f4.text, RemoteAddress(0x12345678));
         const TextRangeFields f8 =
-            ParseTextRangeRecord("\x02\x01\0\0\x07\0\0\0\x88\x77\x66\x55\x44\x33\x22\x11", 8);
+            parseTextRangeRecord("\x02\x01\0\0\x07\0\0\0\x88\x77\x66\x55\x44\x33\x22\x11", 8);
         QCOMPARE(f8.first, 0x0102);
         QCOMPARE(f8.last, 7);
         QCOMPARE(f8.text, RemoteAddress(0x1122334455667788ull));
@@ -69,10 +69,10 @@ private slots:
         int start = -1;
         QCOMPARE(ReadDocumentText(sim, 7, 3, 0, start), std::string("abcdef"));
         QCOMPARE(start, 0);
-        QCOMPARE(sim.Sent().size(), std::size_t(1));
-        QCOMPARE(sim.Sent()[0].message, sci::kGetText);
-        QCOMPARE(sim.Sent()[0].wParam, std::uintptr_t(6));
-        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        QCOMPARE(sim.sent().size(), std::size_t(1));
+        QCOMPARE(sim.sent()[0].message, sci::kGetText);
+        QCOMPARE(sim.sent()[0].wParam, std::uintptr_t(6));
+        QCOMPARE(sim.liveBlocks(), std::size_t(0));
     }
 
     // A window that reaches the document's end names that end: Scintilla reads -1 as its
@@ -83,7 +83,7 @@ private slots:
             int start = -1;
             QCOMPARE(ReadDocumentText(sim, 7, 4, 5, start), std::string("012345"));
             QCOMPARE(start, 0);
-            QCOMPARE(sim.Faults(), 0);
+            QCOMPARE(sim.faults(), 0);
         }
     }
 
@@ -104,14 +104,14 @@ private slots:
         QFETCH(bool, readFails);
         QFETCH(int, range);
         SimulatedScintilla sim("Procedure A()");
-        sim.FailReserveAfter(reserveSuccesses);
-        sim.SetWriteFails(writeFails);
-        sim.SetReadFails(readFails);
+        sim.failReserveAfter(reserveSuccesses);
+        sim.setWriteFails(writeFails);
+        sim.setReadFails(readFails);
         int start = -1;
         QCOMPARE(ReadDocumentText(sim, 14, 5, range, start), std::string());
         QCOMPARE(start, 0);
-        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
-        QCOMPARE(sim.Faults(), 0);
+        QCOMPARE(sim.liveBlocks(), std::size_t(0));
+        QCOMPARE(sim.faults(), 0);
     }
 
     // A write that did not happen is never reported as done, and nothing is sent that could
@@ -127,16 +127,16 @@ private slots:
         QFETCH(bool, writeFails);
         for (bool insert : {false, true}) {
             SimulatedScintilla sim("abcdef");
-            sim.SetSelection(2, 2);
-            sim.FailReserveAfter(reserveSuccesses);
-            sim.SetWriteFails(writeFails);
+            sim.setSelection(2, 2);
+            sim.failReserveAfter(reserveSuccesses);
+            sim.setWriteFails(writeFails);
             const bool ok =
                 insert ? InsertAtPosition(sim, 1, "XYZ") : ReplaceRange(sim, 1, 3, "XYZ");
             QVERIFY(!ok);
-            QVERIFY(!SentAnEdit(sim));
-            QCOMPARE(sim.Document(), std::string("abcdef"));
-            QCOMPARE(sim.Caret(), 2);
-            QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+            QVERIFY(!sentAnEdit(sim));
+            QCOMPARE(sim.document(), std::string("abcdef"));
+            QCOMPARE(sim.caret(), 2);
+            QCOMPARE(sim.liveBlocks(), std::size_t(0));
         }
     }
 
@@ -154,15 +154,15 @@ private slots:
         SimulatedScintilla sim("ab");
         const std::string text(std::size_t(size), 'x');
         QVERIFY(ReplaceRange(sim, 1, 1, text));
-        QCOMPARE(sim.Document(), "a" + text + "b");
-        QCOMPARE(sim.Faults(), 0);
-        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        QCOMPARE(sim.document(), "a" + text + "b");
+        QCOMPARE(sim.faults(), 0);
+        QCOMPARE(sim.liveBlocks(), std::size_t(0));
     }
 
     // What the bridge decided reaches the program's sink, one line per operation.
     void logsThroughTheSink() {
         std::vector<std::string> lines;
-        SetBridgeLogSink([&lines](const char* line) { lines.emplace_back(line); });
+        setBridgeLogSink([&lines](const char* line) { lines.emplace_back(line); });
         int start = 0;
         const std::pair<std::function<void(SimulatedScintilla&)>, std::string> cases[] = {
             {[&](auto& sim) { ReadDocumentText(sim, 7, 3, 0, start); },
@@ -183,50 +183,50 @@ private slots:
             operation(sim);
             QCOMPARE(lines, std::vector<std::string>{expected});
         }
-        SetBridgeLogSink(nullptr);
-        QVERIFY(!BridgeLogging());
+        setBridgeLogSink(nullptr);
+        QVERIFY(!bridgeLogging());
     }
 
     void placeCaretOutsideSendsNothing() {
         SimulatedScintilla sim("abc");
         QVERIFY(!PlaceCaret(sim, 4));
         QVERIFY(!PlaceCaret(sim, -1));
-        QVERIFY(!SentAnEdit(sim));
+        QVERIFY(!sentAnEdit(sim));
         QVERIFY(PlaceCaret(sim, 3));
-        QCOMPARE(sim.Caret(), 3);
+        QCOMPARE(sim.caret(), 3);
     }
 
     // The simulation itself: bad addresses are faults, never undefined behaviour.
     void simulatedAddressSpace() {
         SimulatedScintilla sim("abc");
-        const RemoteAddress a = sim.Reserve(8);
+        const RemoteAddress a = sim.reserve(8);
         QVERIFY(a != 0);
         char buffer[16] = {};
-        QVERIFY(sim.Write(a, "12345678", 8));
-        QVERIFY(!sim.Write(a + 1, "12345678", 8));
-        QVERIFY(!sim.Read(a + 8, buffer, 1));
-        QVERIFY(sim.Read(a + 4, buffer, 4));
+        QVERIFY(sim.write(a, "12345678", 8));
+        QVERIFY(!sim.write(a + 1, "12345678", 8));
+        QVERIFY(!sim.read(a + 8, buffer, 1));
+        QVERIFY(sim.read(a + 4, buffer, 4));
         QCOMPARE(std::string(buffer, 4), std::string("5678"));
-        QCOMPARE(sim.Faults(), 2);
-        sim.Free(a);
-        QVERIFY(!sim.Read(a, buffer, 1));
-        sim.Free(a);
-        QCOMPARE(sim.Faults(), 4);
+        QCOMPARE(sim.faults(), 2);
+        sim.free(a);
+        QVERIFY(!sim.read(a, buffer, 1));
+        sim.free(a);
+        QCOMPARE(sim.faults(), 4);
         // A text without terminator inside its block is refused.
-        const RemoteAddress b = sim.Reserve(3);
-        QVERIFY(sim.Write(b, "XYZ", 3));
-        sim.Send(sci::kReplaceSel, 0, std::intptr_t(b));
-        QCOMPARE(sim.Document(), std::string("abc"));
-        QCOMPARE(sim.Faults(), 5);
+        const RemoteAddress b = sim.reserve(3);
+        QVERIFY(sim.write(b, "XYZ", 3));
+        sim.send(sci::kReplaceSel, 0, std::intptr_t(b));
+        QCOMPARE(sim.document(), std::string("abc"));
+        QCOMPARE(sim.faults(), 5);
         // SCI_GETTEXTRANGE out of the document is refused too.
-        const std::string record = MakeTextRangeRecord(8, 2, 9, b);
-        const RemoteAddress r = sim.Reserve(record.size());
-        QVERIFY(sim.Write(r, record.data(), record.size()));
-        QCOMPARE(int(sim.Send(sci::kGetTextRange, 0, std::intptr_t(r))), 0);
-        QCOMPARE(sim.Faults(), 6);
-        sim.Free(b);
-        sim.Free(r);
-        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        const std::string record = makeTextRangeRecord(8, 2, 9, b);
+        const RemoteAddress r = sim.reserve(record.size());
+        QVERIFY(sim.write(r, record.data(), record.size()));
+        QCOMPARE(int(sim.send(sci::kGetTextRange, 0, std::intptr_t(r))), 0);
+        QCOMPARE(sim.faults(), 6);
+        sim.free(b);
+        sim.free(r);
+        QCOMPARE(sim.liveBlocks(), std::size_t(0));
     }
 
     void largeDocument() {
@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(ReadDocumentText(sim, size, 20 * 1024 * 1024, 2, start), std::string("aa\na"));
         QCOMPARE(start, 20 * 1024 * 1024 - 2);
         QCOMPARE(ReadDocumentText(sim, size, 0, 0, start).size(), document.size());
-        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        QCOMPARE(sim.liveBlocks(), std::size_t(0));
     }
 };
 

@@ -13,19 +13,19 @@ class FakeDocument : public IdeDocument {
 public:
     // Text encoded by Qt's own converters, not by the code under test.
     FakeDocument(const QString& text, DocEncoding docEncoding)
-        : bytes(Encode(text, docEncoding)), encoding(docEncoding) {}
+        : bytes(encode(text, docEncoding)), bytesEncoding(docEncoding) {}
     FakeDocument(const QByteArray& docBytes, DocEncoding docEncoding)
-        : bytes(docBytes), encoding(docEncoding) {}
+        : bytes(docBytes), bytesEncoding(docEncoding) {}
 
-    static QByteArray Encode(const QString& text, DocEncoding as) {
+    static QByteArray encode(const QString& text, DocEncoding as) {
         return as == DocEncoding::Utf8 ? text.toUtf8() : text.toLatin1();
     }
 
-    DocEncoding Encoding() const override { return encoding; }
-    int Length() override { return int(bytes.size()); }
-    bool ReadOnly() override { return readOnly; }
+    DocEncoding encoding() const override { return bytesEncoding; }
+    int length() override { return int(bytes.size()); }
+    bool readOnly() override { return reportedReadOnly; }
 
-    QByteArray ReadRange(int start, int end) override {
+    QByteArray readRange(int start, int end) override {
         calls.append(QStringLiteral("read %1 %2").arg(start).arg(end));
         if (start < 0 || end < start || end > bytes.size())
             return {};
@@ -68,8 +68,8 @@ public:
     }
 
     QString text() const {
-        return encoding == DocEncoding::Utf8 ? QString::fromUtf8(bytes)
-                                             : QString::fromLatin1(bytes);
+        return bytesEncoding == DocEncoding::Utf8 ? QString::fromUtf8(bytes)
+                                                  : QString::fromLatin1(bytes);
     }
 
     // Calls other than reads, in order.
@@ -82,10 +82,10 @@ public:
     }
 
     QByteArray bytes;
-    DocEncoding encoding;
+    DocEncoding bytesEncoding;
     int caret = -1;
     bool failWrites = false;
-    bool readOnly = false;     // reported by ReadOnly()
+    bool reportedReadOnly = false; // reported by readOnly()
     bool ignoreWrites = false; // writes are taken but change nothing, as a read-only editor does
     int invalidCalls = 0;
     QStringList calls;

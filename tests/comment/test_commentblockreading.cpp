@@ -10,8 +10,8 @@ Q_DECLARE_METATYPE(glossa::DocEncoding)
 
 namespace {
 
-CommentContext Context(const QString& lineEnd, DocEncoding encoding = DocEncoding::Utf8,
-                       int windowStart = 0) {
+CommentContext makeContext(const QString& lineEnd, DocEncoding encoding = DocEncoding::Utf8,
+                           int windowStart = 0) {
     CommentContext context;
     context.LineEnd = lineEnd;
     context.DocEncoding = encoding;
@@ -21,7 +21,7 @@ CommentContext Context(const QString& lineEnd, DocEncoding encoding = DocEncodin
     return context;
 }
 
-ExistingBlock Find(const QString& text, const CommentContext& context) {
+ExistingBlock find(const QString& text, const CommentContext& context) {
     const auto header = FindProcedure(text, context);
     if (!header)
         return {};
@@ -127,13 +127,14 @@ private slots:
         QFETCH(bool, present);
         QFETCH(QString, blockText);
         QFETCH(int, startCharacter);
-        const ExistingBlock block = Find(text, Context(lineEnd, encoding));
+        const ExistingBlock block = find(text, makeContext(lineEnd, encoding));
         QCOMPARE(block.present, present);
         // The search window's look at the lines alone comes to the same block.
-        const auto header = FindProcedure(text, Context(lineEnd, encoding));
+        const auto header = FindProcedure(text, makeContext(lineEnd, encoding));
         QVERIFY(header);
         const qsizetype opening =
-            BlockAboveHeader(text, header->startCharacter, Context(lineEnd, encoding)).openingLine;
+            blockAboveHeader(text, header->startCharacter, makeContext(lineEnd, encoding))
+                .openingLine;
         QCOMPARE(opening >= 0, present);
         QCOMPARE(block.blockText, blockText);
         QCOMPARE(block.startCharacter, startCharacter);
@@ -155,7 +156,7 @@ private slots:
         QFETCH(int, startOffset);
         QFETCH(int, headerOffset);
         const QString text = u"\u00e4\u20ac\n;<comment>\n;</comment>\nProcedure Foo()"_s;
-        const CommentContext context = Context(u"\n"_s, encoding, 40);
+        const CommentContext context = makeContext(u"\n"_s, encoding, 40);
         const auto header = FindProcedure(text, context);
         QVERIFY(header);
         QCOMPARE(header->startOffset, headerOffset);
@@ -219,7 +220,7 @@ private slots:
 
     void loadsDefaults() {
         const QString text = u"x\n  \tProcedure Foo(a, *b = 0)  \n"_s;
-        const CommentContext context = Context(u"\n"_s);
+        const CommentContext context = makeContext(u"\n"_s);
         const auto header = FindProcedure(text, context);
         QVERIFY(header);
         const ExistingBlock block = FindCommentBlock(text, *header, context);
@@ -253,7 +254,7 @@ private slots:
         const QString text = u";<comment>\n;  <summary>Sum<br>two</summary>\n"_s + paramLines +
                              u";  <return>R</return>\n;  <example></example>\n;</comment>\n"
                              u"Procedure Foo(x, y)\n"_s;
-        const CommentContext context = Context(u"\n"_s);
+        const CommentContext context = makeContext(u"\n"_s);
         const auto header = FindProcedure(text, context);
         QVERIFY(header);
         const ExistingBlock block = FindCommentBlock(text, *header, context);

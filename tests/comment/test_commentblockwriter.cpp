@@ -21,7 +21,7 @@ struct Run {
 };
 
 // What the editing run knows at start-up: the header and the block found in the document.
-Run Read(const QString& text, DocEncoding encoding, const QString& lineEnd, int caret) {
+Run read(const QString& text, DocEncoding encoding, const QString& lineEnd, int caret) {
     Run run;
     run.context.DocEncoding = encoding;
     run.context.LineEnd = lineEnd;
@@ -150,7 +150,7 @@ private slots:
         QFETCH(QString, result);
         QFETCH(int, newCaret);
         QFETCH(QStringList, writes);
-        const Run run = Read(document, encoding, lineEnd, caret);
+        const Run run = read(document, encoding, lineEnd, caret);
         QVERIFY(run.header);
         FakeDocument doc(document, encoding);
         const WriteOutcome outcome =
@@ -167,7 +167,7 @@ private slots:
     void defaultsEndToEnd() {
         const QString source = u"x = 1\r\nProcedure Foo(a, b)\r\n  Debug a\r\nEndProcedure\r\n"_s;
         const int caret = 30; // the "D" of Debug
-        const Run run = Read(source, DocEncoding::Utf8, u"\r\n"_s, caret);
+        const Run run = read(source, DocEncoding::Utf8, u"\r\n"_s, caret);
         QVERIFY(run.header);
         QVERIFY(!run.block.present);
         const LoadedFields fields = LoadFields(*run.header, run.block);
@@ -241,7 +241,7 @@ private slots:
     void refusesChangedSource() {
         QFETCH(QString, document);
         QFETCH(QString, changed);
-        const Run run = Read(document, DocEncoding::Utf8, u"\n"_s, 0);
+        const Run run = read(document, DocEncoding::Utf8, u"\n"_s, 0);
         QVERIFY(run.header);
         FakeDocument doc(changed, DocEncoding::Utf8);
         const WriteOutcome outcome =
@@ -263,7 +263,7 @@ private slots:
         QFETCH(QString, document);
         QFETCH(QString, call);
         const int caret = int(document.size()) - 1;
-        const Run run = Read(document, DocEncoding::Utf8, u"\n"_s, caret);
+        const Run run = read(document, DocEncoding::Utf8, u"\n"_s, caret);
         QVERIFY(run.header);
         FakeDocument doc(document, DocEncoding::Utf8);
         doc.failWrites = true;
@@ -281,11 +281,11 @@ private slots:
         QRandomGenerator random(20250114);
         const testing::Pick pick = [&random](int n) { return n > 1 ? random.bounded(n) : 0; };
         for (int round = 0; round < 400; ++round) {
-            const testing::GeneratedSource source = testing::GenerateSource(pick);
-            QString error = testing::CheckApply(source, -1, {});
+            const testing::GeneratedSource source = testing::generateSource(pick);
+            QString error = testing::checkApply(source, -1, {});
             if (error.isEmpty() && !source.fields.isEmpty())
-                error = testing::CheckApply(source, pick(int(source.fields.size())),
-                                            testing::PickText(pick, source.utf8, 6));
+                error = testing::checkApply(source, pick(int(source.fields.size())),
+                                            testing::pickText(pick, source.utf8, 6));
             QVERIFY2(error.isEmpty(),
                      qPrintable(u"round %1: %2\nsource: %3"_s.arg(round).arg(
                          error, QString::fromLatin1(source.bytes.toPercentEncoding(" <>;/")))));
@@ -335,14 +335,14 @@ private slots:
             for (int pass = 0; pass < 2; ++pass) { // insert, then replace or insert again
                 bool expectBlock = pass == 1;
                 if (pass == 1 && random.bounded(3) == 0) {
-                    const QByteArray code = FakeDocument::Encode(
+                    const QByteArray code = FakeDocument::encode(
                         codeLines[random.bounded(int(codeLines.size()))] + le, encoding);
                     doc.bytes.insert(int(doc.bytes.indexOf("Procedure.s")), code);
                     currentCaret += int(code.size());
                     expectBlock = false;
                 }
                 const QByteArray before = doc.bytes;
-                const Run run = Read(doc.text(), encoding, le, currentCaret);
+                const Run run = read(doc.text(), encoding, le, currentCaret);
                 QVERIFY(run.header);
                 QCOMPARE(run.header->headerText, header);
                 QCOMPARE(run.block.present, expectBlock);
@@ -374,20 +374,20 @@ private slots:
                     QVERIFY(replaced.startsWith(oldBlock));
                     QCOMPARE(replaced.sliced(oldBlock.size()).trimmed(), QByteArray());
                 }
-                oldBlock = FakeDocument::Encode(block, encoding);
+                oldBlock = FakeDocument::encode(block, encoding);
 
-                const Run again = Read(doc.text(), encoding, le, currentCaret);
+                const Run again = read(doc.text(), encoding, le, currentCaret);
                 QVERIFY(again.header);
                 QVERIFY(again.block.present);
                 QCOMPARE(again.block.blockText, block);
                 const LoadedFields fields = LoadFields(*again.header, again.block);
-                QCOMPARE(fields.summary, TrimBlanks(summary));
-                QCOMPARE(fields.result, TrimBlanks(result));
-                QCOMPARE(fields.example, TrimBlanks(example));
+                QCOMPARE(fields.summary, trimBlanks(summary));
+                QCOMPARE(fields.result, trimBlanks(result));
+                QCOMPARE(fields.example, trimBlanks(example));
                 QCOMPARE(fields.parameters.size(), parameterCount);
                 for (int i = 0; i < parameterCount; ++i) {
                     QCOMPARE(fields.parameters[i].name, names[i]);
-                    QCOMPARE(fields.parameters[i].description, TrimBlanks(descriptions[i]));
+                    QCOMPARE(fields.parameters[i].description, trimBlanks(descriptions[i]));
                 }
             }
             // The text above the first block is untouched.

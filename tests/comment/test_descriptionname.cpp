@@ -40,7 +40,7 @@ private slots:
         QFETCH(QString, description);
         QFETCH(QString, parameter);
         QFETCH(QString, named);
-        QCOMPARE(DescriptionNamesOther(description, parameter), named);
+        QCOMPARE(descriptionNamesOther(description, parameter), named);
     }
 };
 

@@ -67,7 +67,7 @@ private slots:
         context.CaretPos = 1'000'000;
         const std::optional<ProcedureHeader> header = FindProcedure(source, context);
         QVERIFY(header);
-        const PlainComment plain = FindPlainComment(source, *header, context);
+        const PlainComment plain = findPlainComment(source, *header, context);
         QCOMPARE(plain.present, !summary.isNull());
         if (!plain.present)
             return;
@@ -114,15 +114,15 @@ private slots:
         QStringList descriptions;
         for (const QString& name : named)
             descriptions << (name == u"-"_s ? u"text"_s : u"<b>"_s + name + u":</b> text"_s);
-        const DescriptionMatch match = MatchDescriptions(parameters, descriptions);
+        const DescriptionMatch match = matchDescriptions(parameters, descriptions);
         QStringList got;
         for (qsizetype i = 0; i < parameters.size(); ++i) {
-            const QString change = RowChangeText(match.changes[i]);
+            const QString change = rowChangeText(match.changes[i]);
             got << QString::number(match.from[i]) + (change.isEmpty() ? QString() : u'/' + change);
         }
         QCOMPARE(got.join(u' '), rows);
         QCOMPARE(match.surplus, surplus);
-        QCOMPARE(RenameDescription(u" <b>old$:</b> <b>x:</b>"_s, u"*new.s"_s),
+        QCOMPARE(renameDescription(u" <b>old$:</b> <b>x:</b>"_s, u"*new.s"_s),
                  u" <b>*new.s:</b> <b>x:</b>"_s);
     }
 };

@@ -8,7 +8,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ParameterListModel ThreeParameters() {
+ParameterListModel threeParameters() {
     return ParameterListModel(ParameterList{
         {u"a"_s, u"<b>a:</b> first"_s}, {u"b"_s, QString()}, {u"c"_s, u"third<br>line"_s}});
 }
@@ -19,18 +19,18 @@ class TestParameterListModel : public QObject {
     Q_OBJECT
 private slots:
     void rowsFromHeader() {
-        const ParameterListModel model(MakeParameterList(u"Procedure Foo(a, , *c = 2)"_s));
+        const ParameterListModel model(makeParameterList(u"Procedure Foo(a, , *c = 2)"_s));
         QCOMPARE(model.rows(), (QStringList{u"a"_s, QString(), u"*c"_s}));
         QVERIFY(model.hasRows());
         QCOMPARE(model.SelectedParameter(), -1);
-        const ParameterListModel none(MakeParameterList(u"Procedure Foo()"_s));
+        const ParameterListModel none(makeParameterList(u"Procedure Foo()"_s));
         QVERIFY(!none.hasRows());
         QCOMPARE(none.rowCount(), 0);
     }
 
     void firstSelectionStoresNothing() {
-        ParameterListModel model = ThreeParameters();
-        const SelectionUpdate update = model.SelectRow(0, u"editor text"_s);
+        ParameterListModel model = threeParameters();
+        const SelectionUpdate update = model.selectRow(0, u"editor text"_s);
         QVERIFY(update.changed);
         QVERIFY(update.editorEnabled);
         QCOMPARE(update.description, u"<b>a:</b> first"_s);
@@ -40,9 +40,9 @@ private slots:
     }
 
     void switchingStoresPreviousRow() {
-        ParameterListModel model = ThreeParameters();
-        model.SelectRow(0, QString());
-        const SelectionUpdate update = model.SelectRow(2, u"<i>edited</i><br>a"_s);
+        ParameterListModel model = threeParameters();
+        model.selectRow(0, QString());
+        const SelectionUpdate update = model.selectRow(2, u"<i>edited</i><br>a"_s);
         QVERIFY(update.changed);
         QCOMPARE(update.description, u"third<br>line"_s);
         QCOMPARE(model.entries()[0].description, u"<i>edited</i><br>a"_s);
@@ -50,8 +50,8 @@ private slots:
     }
 
     void emptyDescriptionShowsEmpty() {
-        ParameterListModel model = ThreeParameters();
-        const SelectionUpdate update = model.SelectRow(1, QString());
+        ParameterListModel model = threeParameters();
+        const SelectionUpdate update = model.selectRow(1, QString());
         QVERIFY(update.changed);
         QVERIFY(update.editorEnabled);
         QCOMPARE(update.description, QString());
@@ -59,18 +59,18 @@ private slots:
 
     // Mended: a second event on the selected row keeps what was typed.
     void sameRowChangesNothing() {
-        ParameterListModel model = ThreeParameters();
-        model.SelectRow(2, QString());
-        const SelectionUpdate update = model.SelectRow(2, u"typed"_s);
+        ParameterListModel model = threeParameters();
+        model.selectRow(2, QString());
+        const SelectionUpdate update = model.selectRow(2, u"typed"_s);
         QVERIFY(!update.changed);
         QCOMPARE(model.SelectedParameter(), 2);
         QCOMPARE(model.entries()[2].description, u"third<br>line"_s);
     }
 
     void losingSelectionStoresAndDisables() {
-        ParameterListModel model = ThreeParameters();
-        model.SelectRow(1, QString());
-        const SelectionUpdate update = model.SelectRow(-1, u"typed"_s);
+        ParameterListModel model = threeParameters();
+        model.selectRow(1, QString());
+        const SelectionUpdate update = model.selectRow(-1, u"typed"_s);
         QVERIFY(update.changed);
         QVERIFY(!update.editorEnabled);
         QCOMPARE(update.description, QString());
@@ -79,7 +79,7 @@ private slots:
     }
 
     void storeWithoutSelectionDoesNothing() {
-        ParameterListModel model = ThreeParameters();
+        ParameterListModel model = threeParameters();
         model.StoreSelectedDescription(u"x"_s);
         QCOMPARE(model.descriptions(),
                  (QStringList{u"<b>a:</b> first"_s, QString(), u"third<br>line"_s}));
@@ -87,8 +87,8 @@ private slots:
 
     // Select a row, edit, apply without selecting another: the edit is written.
     void editReachesBlockOnApply() {
-        ParameterListModel model = ThreeParameters();
-        model.SelectRow(1, QString());
+        ParameterListModel model = threeParameters();
+        model.selectRow(1, QString());
         model.StoreSelectedDescription(u"<b>b:</b> new"_s);
         const QString block =
             BuildCommentBlock(QString(), model.descriptions(), QString(), QString(), u"\n"_s);

@@ -12,8 +12,8 @@ namespace {
 // Two headers, the second at character index 16 (position 17).
 const QString kTwoHeaders = u"Procedure A()\nx\nProcedure B()\n"_s;
 
-CommentContext Context(int caret, int mode = 0, int windowStart = 0,
-                       DocEncoding encoding = DocEncoding::Utf8) {
+CommentContext makeContext(int caret, int mode = 0, int windowStart = 0,
+                           DocEncoding encoding = DocEncoding::Utf8) {
     CommentContext context;
     context.CaretPos = caret;
     context.SearchMode = mode;
@@ -71,7 +71,7 @@ const QString kForms = u"Procedure One() : EndProcedure\n"
 
 // The text with its line feeds replaced by ends: "\r\n", "\r", or "mixed" (CR LF, CR and LF
 // in turn).
-QString WithLineEnds(const QString& text, const QString& ends) {
+QString withLineEnds(const QString& text, const QString& ends) {
     const QStringList lines = text.split(u'\n');
     QString out;
     for (qsizetype k = 0; k < lines.size(); ++k) {
@@ -83,7 +83,7 @@ QString WithLineEnds(const QString& text, const QString& ends) {
 }
 
 // Byte position of a line and column (both from 1) of an ASCII text with any line ends.
-int At(const QString& text, int line, int column) {
+int at(const QString& text, int line, int column) {
     qsizetype position = 0;
     for (int k = 1; k < line; ++k) {
         while (text[position] != u'\n' && text[position] != u'\r')
@@ -94,7 +94,7 @@ int At(const QString& text, int line, int column) {
 }
 
 // The name in a header text: the word before its "(".
-QString SplitName(const QString& headerText) {
+QString splitName(const QString& headerText) {
     const QString head = headerText.left(headerText.indexOf(u'('));
     return head.mid(head.lastIndexOf(u' ') + 1);
 }
@@ -141,7 +141,7 @@ private slots:
         QFETCH(QString, header);
         QFETCH(QStringList, names);
         QCOMPARE(SplitParameters(header), names);
-        const ParameterList list = MakeParameterList(header);
+        const ParameterList list = makeParameterList(header);
         QCOMPARE(list.size(), names.size());
         for (int i = 0; i < list.size(); ++i) {
             QCOMPARE(list[i].name, names[i]);
@@ -259,7 +259,7 @@ private slots:
         QFETCH(QString, headerText);
         QFETCH(QStringList, names);
         // Caret 0: the first header is the nearest.
-        const auto header = FindProcedure(text, Context(0));
+        const auto header = FindProcedure(text, makeContext(0));
         QVERIFY(header);
         QCOMPARE(header->headerText, headerText);
         QCOMPARE(header->startCharacter, text.indexOf(headerText));
@@ -267,10 +267,10 @@ private slots:
     }
 
     void oneLine() {
-        QCOMPARE(HeaderOnOneLine(u"Procedure Long(a,\r\n         b = \"x\", \r\n\t\tc)"_s),
+        QCOMPARE(headerOnOneLine(u"Procedure Long(a,\r\n         b = \"x\", \r\n\t\tc)"_s),
                  u"Procedure Long(a, b = \"x\",  c)"_s);
-        QCOMPARE(HeaderOnOneLine(u"Procedure L(a,\n\nb)"_s), u"Procedure L(a,  b)"_s);
-        QCOMPARE(HeaderOnOneLine(u"Procedure C(a = \";\", ; (x) \"y\"\n  b)"_s),
+        QCOMPARE(headerOnOneLine(u"Procedure L(a,\n\nb)"_s), u"Procedure L(a,  b)"_s);
+        QCOMPARE(headerOnOneLine(u"Procedure C(a = \";\", ; (x) \"y\"\n  b)"_s),
                  u"Procedure C(a = \";\", b)"_s);
     }
 
@@ -303,21 +303,21 @@ private slots:
         const int badEnd = at(u"EndProcedure\nProcedure After"_s, 12);
         for (const int caret : {at(badLine), at(badLine, 5), at(u"x = 1"_s), at(u"Debug x"_s),
                                 badEnd, at(u"; about"_s, 3)})
-            QVERIFY2(!FindProcedure(text, Context(caret)), qPrintable(QString::number(caret)));
-        QVERIFY(!FindProcedure(text, Context(at(u"Debug x"_s), 1)));
-        QVERIFY(!FindProcedure(text, Context(at(u"x = 1"_s), 2)));
-        QCOMPARE(FindProcedure(text, Context(at(u"Debug a"_s)))->headerText,
+            QVERIFY2(!FindProcedure(text, makeContext(caret)), qPrintable(QString::number(caret)));
+        QVERIFY(!FindProcedure(text, makeContext(at(u"Debug x"_s), 1)));
+        QVERIFY(!FindProcedure(text, makeContext(at(u"x = 1"_s), 2)));
+        QCOMPARE(FindProcedure(text, makeContext(at(u"Debug a"_s)))->headerText,
                  u"Procedure Good(a)"_s);
-        QCOMPARE(FindProcedure(text, Context(at(u"Debug b"_s)))->headerText,
+        QCOMPARE(FindProcedure(text, makeContext(at(u"Debug b"_s)))->headerText,
                  u"Procedure After(b)"_s);
-        QCOMPARE(FindProcedure(text, Context(at(u"Procedure After"_s)))->headerText,
+        QCOMPARE(FindProcedure(text, makeContext(at(u"Procedure After"_s)))->headerText,
                  u"Procedure After(b)"_s);
     }
 
     void allHeaders() {
         const QString text = u"; \u00e9\u00e9\r\nProcedure A(x,\r\n  y)\r\nEndProcedure\r\n"
                              "Procedure Bad(\r\nEndProcedure\r\nProcedure B()"_s;
-        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(999, 3, 10));
+        const QList<ProcedureHeader> headers = findAllProcedures(text, makeContext(999, 3, 10));
         QCOMPARE(headers.size(), 2);
         QCOMPARE(headers[0].headerText, u"Procedure A(x,\r\n  y)"_s);
         QCOMPARE(headers[0].startCharacter, 6);
@@ -331,10 +331,10 @@ private slots:
     void continuedLinesOfAnUnreadableHeader() {
         // After its trailing comma the next line belongs to the list, header or not.
         const QString text = u"Procedure A(x,\nProcedure B(y)\nEndProcedure\nProcedure C()"_s;
-        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(0));
+        const QList<ProcedureHeader> headers = findAllProcedures(text, makeContext(0));
         QCOMPARE(headers.size(), 1);
         QCOMPARE(headers[0].headerText, u"Procedure C()"_s);
-        QVERIFY(!FindProcedure(text, Context(int(text.indexOf(u"B(y)"_s)))));
+        QVERIFY(!FindProcedure(text, makeContext(int(text.indexOf(u"B(y)"_s)))));
     }
 
     void searchModes_data() {
@@ -371,7 +371,7 @@ private slots:
         QFETCH(int, caret);
         QFETCH(int, windowStart);
         QFETCH(int, position);
-        const auto header = FindProcedure(text, Context(caret, mode, windowStart));
+        const auto header = FindProcedure(text, makeContext(caret, mode, windowStart));
         QCOMPARE(header ? header->position() : -1, position);
     }
 
@@ -403,7 +403,7 @@ private slots:
             {23, 3, {"Short", "Short", ""}},
         };
         for (const QString& ends : {u"\n"_s, u"\r\n"_s, u"\r"_s, u"mixed"_s}) {
-            const QString text = WithLineEnds(kThree, ends);
+            const QString text = withLineEnds(kThree, ends);
             const QByteArray endsName = QByteArray(ends == u"mixed"_s ? "mixed" : "")
                                             .append(ends.contains(u'\r') ? "CR" : "")
                                             .append(ends.contains(u'\n') ? "LF" : "");
@@ -422,8 +422,8 @@ private slots:
         QFETCH(int, column);
         QFETCH(int, mode);
         QFETCH(QString, name);
-        const auto header = FindProcedure(text, Context(At(text, line, column), mode));
-        QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+        const auto header = FindProcedure(text, makeContext(at(text, line, column), mode));
+        QCOMPARE(header ? splitName(header->headerText) : QString(), name);
     }
 
     // Caret and headers are compared in characters: a hundred two-byte characters above A don't
@@ -448,9 +448,9 @@ private slots:
         const QString text = u"; "_s + QString(100, letter) + u"\nProcedure A()\nEndProcedure\n"_s +
                              QString(41, u'\n') + u"Procedure B()\nEndProcedure\n"_s;
         const int caret = int(text.first(130).toUtf8().size());
-        const auto header = FindProcedure(text, Context(caret, mode));
+        const auto header = FindProcedure(text, makeContext(caret, mode));
         QVERIFY(header);
-        QCOMPARE(SplitName(header->headerText), name);
+        QCOMPARE(splitName(header->headerText), name);
         if (name == u"A"_s)
             QCOMPARE(header->startOffset, int(text.first(103).toUtf8().size()));
     }
@@ -476,9 +476,9 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, name);
         for (const QString& ends : {u"\n"_s, u"\r\n"_s, u"\r"_s, u"mixed"_s}) {
-            const QString text = WithLineEnds(kForms, ends);
-            const auto header = FindProcedure(text, Context(At(text, line, column)));
-            QCOMPARE(header ? SplitName(header->headerText) : QString(), name);
+            const QString text = withLineEnds(kForms, ends);
+            const auto header = FindProcedure(text, makeContext(at(text, line, column)));
+            QCOMPARE(header ? splitName(header->headerText) : QString(), name);
         }
     }
 
@@ -491,7 +491,7 @@ private slots:
                              "Macro M(name) : Procedure Get#name(c) : EndMacro\n"
                              "Procedure Get#name(d)\n"
                              "Procedure Last()"_s;
-        const QList<ProcedureHeader> headers = FindAllProcedures(text, Context(0));
+        const QList<ProcedureHeader> headers = findAllProcedures(text, makeContext(0));
         const QStringList expected[] = {
             {u""_s, u"Procedure One()"_s},
             {u"Procedure One() : EndProcedure : "_s, u"Procedure Two(a)"_s},
@@ -512,8 +512,8 @@ private slots:
     void procedureWithoutEnd() {
         const QString text = u"Procedure A()\n  a = 1\n  b = 2\n  c = 3\n  d = 4\n"
                              ";<comment>\n;</comment>\nProcedure B()\nEndProcedure\n"_s;
-        QCOMPARE(FindProcedure(text, Context(At(text, 5, 3)))->headerText, u"Procedure A()"_s);
-        QCOMPARE(FindProcedure(text, Context(At(text, 6, 3)))->headerText, u"Procedure B()"_s);
+        QCOMPARE(FindProcedure(text, makeContext(at(text, 5, 3)))->headerText, u"Procedure A()"_s);
+        QCOMPARE(FindProcedure(text, makeContext(at(text, 6, 3)))->headerText, u"Procedure B()"_s);
     }
 
     // A search window (lines firstLine to lastLine of kThree) that may hold too little for
@@ -547,11 +547,11 @@ private slots:
         QFETCH(int, firstLine);
         QFETCH(int, lastLine);
         QFETCH(bool, cut);
-        const int start = At(kThree, firstLine, 1);
-        const int end = At(kThree, lastLine + 1, 1);
-        const CommentContext context = Context(At(kThree, line, column), 0, start);
+        const int start = at(kThree, firstLine, 1);
+        const int end = at(kThree, lastLine + 1, 1);
+        const CommentContext context = makeContext(at(kThree, line, column), 0, start);
         QCOMPARE(
-            SearchWindowCutsChoice(kThree.mid(start, end - start), context, end == kThree.size()),
+            searchWindowCutsChoice(kThree.mid(start, end - start), context, end == kThree.size()),
             cut);
     }
 
@@ -583,7 +583,7 @@ private slots:
         QFETCH(int, startCharacter);
         QFETCH(int, startOffset);
         QFETCH(QString, lineEndBefore);
-        const auto header = FindProcedure(text, Context(windowStart, 0, windowStart, encoding));
+        const auto header = FindProcedure(text, makeContext(windowStart, 0, windowStart, encoding));
         QVERIFY(header);
         QCOMPARE(header->startCharacter, startCharacter);
         QCOMPARE(header->startOffset, startOffset);

@@ -48,7 +48,7 @@ struct GeneratedSource {
 };
 
 // Text a user types into a field (no line breaks, no field tags), from pick.
-inline QString PickText(const Pick& pick, bool utf8, int maxLength) {
+inline QString pickText(const Pick& pick, bool utf8, int maxLength) {
     static const QStringList pool{
         u"a"_s,    u"Z"_s,          u"0"_s,           u" "_s,      u"."_s,     u";"_s,
         u"<"_s,    u">"_s,          u"\t"_s,          u"\""_s,     u"<b>"_s,   u"</b>"_s,
@@ -60,7 +60,7 @@ inline QString PickText(const Pick& pick, bool utf8, int maxLength) {
     return text;
 }
 
-inline GeneratedSource GenerateSource(const Pick& pick) {
+inline GeneratedSource generateSource(const Pick& pick) {
     GeneratedSource source;
     source.utf8 = pick(2) == 0;
     const int eol = pick(4); // CR LF, LF, CR, mixed
@@ -111,14 +111,14 @@ inline GeneratedSource GenerateSource(const Pick& pick) {
     int parameter = 0;
     for (FieldTag tag : tags) {
         if (pick(4) == 0)
-            add(indent() + u"; note "_s + PickText(pick, source.utf8, 4) + le());
-        const QString name = FieldTagName(tag);
+            add(indent() + u"; note "_s + pickText(pick, source.utf8, 4) + le());
+        const QString name = fieldTagName(tag);
         const QString blanks = QStringList{u""_s, u"  "_s, u" "_s, u"\t"_s}[pick(4)];
         add(indent() + u';' + blanks + u'<' + anyCase(name) + u'>');
         const qsizetype contentStart = source.bytes.size();
-        add(PickText(pick, source.utf8, 6));
+        add(pickText(pick, source.utf8, 6));
         for (int more = pick(4) == 0 ? 1 + pick(2) : 0; more > 0; --more)
-            add(le() + indent() + u";  "_s + PickText(pick, source.utf8, 5));
+            add(le() + indent() + u";  "_s + pickText(pick, source.utf8, 5));
         const qsizetype contentEnd = source.bytes.size();
         QString trailer = trailers[pick(int(trailers.size()))];
         if (trailer.contains(u"</"_s + name + u'>'))
@@ -150,19 +150,19 @@ inline GeneratedSource GenerateSource(const Pick& pick) {
 // Opens the source as the editing run does and applies, with the field at editedField (an
 // index into source.fields; -1 for none) given newContent. Returns what went wrong; empty
 // when Apply did what it must.
-inline QString CheckApply(const GeneratedSource& source, int editedField,
+inline QString checkApply(const GeneratedSource& source, int editedField,
                           const QString& newContent) {
     SimulatedScintilla sim(source.bytes.toStdString(), source.utf8 ? kCodePageUtf8 : 0,
                            source.eolMode);
-    sim.SetSelection(source.caret, source.caret);
+    sim.setSelection(source.caret, source.caret);
     IdeEditor editor(sim);
-    editor.SetEncoding(editor.CodePage());
+    editor.setEncoding(editor.codePage());
     CommentContext context;
-    context.CaretPos = editor.CaretPosition();
-    context.DocEncoding = editor.Encoding();
-    context.LineEnd = IdeEditor::LineEndForMode(editor.EolMode());
-    const QString text = editor.ReadDocumentText(editor.Length() + 1, context.CaretPos, 0);
-    context.Read = editor.Decoded();
+    context.CaretPos = editor.caretPosition();
+    context.DocEncoding = editor.encoding();
+    context.LineEnd = IdeEditor::lineEndForMode(editor.eolMode());
+    const QString text = editor.ReadDocumentText(editor.length() + 1, context.CaretPos, 0);
+    context.read = editor.decoded();
     std::optional<ProcedureHeader> header = FindProcedure(text, context);
     if (!header && source.crOnly) {
         // Where the header search doesn't follow lone CRs, the block is still checked.
@@ -178,7 +178,7 @@ inline QString CheckApply(const GeneratedSource& source, int editedField,
     const ExistingBlock block = FindCommentBlock(text, *header, context);
     if (!block.present)
         return u"the block was not found"_s;
-    context.LineEnd = LineEndOfHeaderLine(text, *header, context.LineEnd);
+    context.LineEnd = lineEndOfHeaderLine(text, *header, context.LineEnd);
     const LoadedFields loaded = LoadFields(*header, block);
 
     // What the window gives back for fields it loaded and the user left alone.
@@ -193,7 +193,7 @@ inline QString CheckApply(const GeneratedSource& source, int editedField,
     apply.resultUntouched = true;
     apply.example = QString(loaded.example).replace(u'\n', u"<br>"_s);
     apply.exampleUntouched = true;
-    apply.indentation = IndentationBefore(text, block.startCharacter);
+    apply.indentation = indentationBefore(text, block.startCharacter);
     QByteArray expected = source.bytes;
     if (editedField >= 0) {
         const GeneratedSource::Field& field = source.fields[editedField];
@@ -219,17 +219,17 @@ inline QString CheckApply(const GeneratedSource& source, int editedField,
                          source.utf8 ? newContent.toUtf8() : newContent.toLatin1());
     }
 
-    sim.ClearSent();
+    sim.clearSent();
     const WriteOutcome outcome =
-        WriteCommentBlock(editor, BuildBlockBytes(apply, block, context), *header, block, context);
-    const QByteArray after = QByteArray::fromStdString(sim.Document());
+        WriteCommentBlock(editor, buildBlockBytes(apply, block, context), *header, block, context);
+    const QByteArray after = QByteArray::fromStdString(sim.document());
     if (after != expected)
         return u"the document became\n%1\ninstead of\n%2"_s.arg(
             QString::fromLatin1(after.toPercentEncoding(" <>;/\t\"=.")),
             QString::fromLatin1(expected.toPercentEncoding(" <>;/\t\"=.")));
     if (expected == source.bytes) {
-        if (outcome.status != WriteStatus::Unchanged || !sim.Sent().empty() ||
-            sim.Caret() != source.caret)
+        if (outcome.status != WriteStatus::Unchanged || !sim.sent().empty() ||
+            sim.caret() != source.caret)
             return u"an Apply that changes nothing still wrote"_s;
         return {};
     }
@@ -237,8 +237,8 @@ inline QString CheckApply(const GeneratedSource& source, int editedField,
         return u"the write was refused"_s;
     // Read again, the edited field holds the new text; all from the header on is unchanged.
     CommentContext reread = context;
-    reread.Read.reset();
-    const QString again = DecodeText(after, context.DocEncoding);
+    reread.read.reset();
+    const QString again = decodeText(after, context.DocEncoding);
     ProcedureHeader moved = *header;
     moved.startCharacter = int(again.size() - (text.size() - header->startCharacter));
     moved.startOffset = int(after.size() - (source.bytes.size() - source.headerStart));
@@ -250,7 +250,7 @@ inline QString CheckApply(const GeneratedSource& source, int editedField,
                             ? read.example
                             : read.parameters.value(field.number - 1).description;
     // Blanks at the ends go, "<br>" is a line break (descriptions keep their tags).
-    QString typed = TrimBlanks(newContent);
+    QString typed = trimBlanks(newContent);
     if (field.tag != FieldTag::Param)
         typed.replace(u"<br>"_s, u"\n"_s);
     return got == typed ? QString() : u"the edited field reads back as "_s + got;

@@ -10,14 +10,14 @@
 namespace glossa::testing {
 
 // Writes bytes as the whole file; false when that failed.
-inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
 
 // The file's bytes, or "(unreadable)", which no test expects as content.
-inline QByteArray ReadFile(const QString& path) {
+inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }

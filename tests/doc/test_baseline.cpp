@@ -46,22 +46,22 @@ const QByteArray kBaselineHeader =
 class TestBaseline : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 
-    void Write(const QString& relative, const QByteArray& bytes) {
-        QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(relative)).path()));
-        QFile f(dir.filePath(relative));
+    void write(const QString& relative, const QByteArray& bytes) {
+        QVERIFY(QDir().mkpath(QFileInfo(dir_.filePath(relative)).path()));
+        QFile f(dir_.filePath(relative));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
-    QByteArray Read(const QString& relative) {
-        QFile f(dir.filePath(relative));
+    QByteArray read(const QString& relative) {
+        QFile f(dir_.filePath(relative));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : "(missing)";
     }
-    Outcome Glossa(const QStringList& arguments) {
+    Outcome glossa(const QStringList& arguments) {
         QProcess process;
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(dir_.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"no-config"_s));
+        env.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"no-config"_s));
         env.insert(u"QT_QPA_PLATFORM"_s, u"none-at-all"_s); // no window system is needed
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(GLOSSA_EXE), QStringList{u"-check"_s} + arguments);
@@ -73,7 +73,7 @@ class TestBaseline : public QObject {
         return outcome;
     }
     // The fingerprints of a SARIF log's results, by "ruleId procedure-message".
-    QMultiMap<QString, QString> Fingerprints(const QByteArray& log) {
+    QMultiMap<QString, QString> fingerprints(const QByteArray& log) {
         QMultiMap<QString, QString> prints;
         for (const QJsonValue result :
              QJsonDocument::fromJson(log)[u"runs"_s][0][u"results"_s].toArray())
@@ -84,26 +84,26 @@ class TestBaseline : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir.isValid()); }
+    void initTestCase() { QVERIFY(dir_.isValid()); }
 
     // Written once, then used on the same code moved down 3 lines, with a procedure gone (its
     // entry stale) and a new finding.
     void baselineFollowsMovedCode() {
-        Write(u"base/src/a.pb"_s, kSource + kSecondBare);
-        QVERIFY(QDir().mkpath(dir.filePath(u"base/ci"_s)));
-        Outcome outcome = Glossa({u"base/src"_s, u"-write-baseline:base/ci/baseline.txt"_s});
+        write(u"base/src/a.pb"_s, kSource + kSecondBare);
+        QVERIFY(QDir().mkpath(dir_.filePath(u"base/ci"_s)));
+        Outcome outcome = glossa({u"base/src"_s, u"-write-baseline:base/ci/baseline.txt"_s});
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.out, QByteArray("3 procedures, 1 documented, 4 findings\n"
                                          "baseline written to base/ci/baseline.txt\n"));
         QCOMPARE(outcome.exitCode, 0);
-        QCOMPARE(Read(u"base/ci/baseline.txt"_s), kBaselineHeader +
+        QCOMPARE(read(u"base/ci/baseline.txt"_s), kBaselineHeader +
                                                       "../src/a.pb\tBare\tmissing-comment\t-\t1\n"
                                                       "../src/a.pb\tBare\tmissing-comment\t-\t2\n"
                                                       "../src/a.pb\tM::Pad\tempty-summary\t-\t1\n"
                                                       "../src/a.pb\tM::Pad\tplaceholder\tx\t1\n");
 
-        Write(u"base/src/a.pb"_s, "\n\n\n" + kSource + "Procedure New()\nEndProcedure\n");
-        outcome = Glossa({u"-baseline:base/ci/baseline.txt"_s, u"base/src"_s});
+        write(u"base/src/a.pb"_s, "\n\n\n" + kSource + "Procedure New()\nEndProcedure\n");
+        outcome = glossa({u"-baseline:base/ci/baseline.txt"_s, u"base/src"_s});
         QCOMPARE(outcome.out, QByteArray("base/src/a.pb:14:1: warning: New: no comment block "
                                          "above the procedure [missing-comment]\n"
                                          "3 procedures, 1 documented, 1 finding (3 in the "
@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(outcome.exitCode, 1);
 
         // Rules not looked for leave their entries alone; none left is a clean run.
-        outcome = Glossa({u"-baseline:base/ci/baseline.txt"_s, u"-ignore:missing-comment"_s,
+        outcome = glossa({u"-baseline:base/ci/baseline.txt"_s, u"-ignore:missing-comment"_s,
                           u"base/src/a.pb"_s});
         QCOMPARE(outcome.out, QByteArray("3 procedures, 1 documented, 0 findings (2 in the "
                                          "baseline)\n"));
@@ -178,32 +178,32 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, err);
         QFETCH(QString, written);
-        Write(u"codes/a.pb"_s, kSecondBare);
-        Write(u"codes/notes.txt"_s, "my notes\n");
-        Write(u"codes/earlier.txt"_s, kBaselineHeader);
-        Write(u"codes/bom.txt"_s, "\xEF\xBB\xBF# mine\r\na.pb\tBare\tmissing-comment\t-\t1\r\n");
-        Write(u"codes/bad.txt"_s, "# a comment\ncodes/a.pb\tBare\tmissing-comment\t1\n");
-        Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
-        const Outcome outcome = Glossa(arguments);
+        write(u"codes/a.pb"_s, kSecondBare);
+        write(u"codes/notes.txt"_s, "my notes\n");
+        write(u"codes/earlier.txt"_s, kBaselineHeader);
+        write(u"codes/bom.txt"_s, "\xEF\xBB\xBF# mine\r\na.pb\tBare\tmissing-comment\t-\t1\r\n");
+        write(u"codes/bad.txt"_s, "# a comment\ncodes/a.pb\tBare\tmissing-comment\t1\n");
+        write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
+        const Outcome outcome = glossa(arguments);
         QCOMPARE(outcome.err, err);
         QCOMPARE(outcome.exitCode, exitCode);
-        QCOMPARE(QFile::exists(dir.filePath(u"codes/new.txt"_s)), false);
+        QCOMPARE(QFile::exists(dir_.filePath(u"codes/new.txt"_s)), false);
         const QByteArray fresh = kBaselineHeader + "a.pb\tBare\tmissing-comment\t-\t1\n";
-        QCOMPARE(Read(u"codes/notes.txt"_s),
+        QCOMPARE(read(u"codes/notes.txt"_s),
                  written == u"codes/notes.txt"_s ? fresh : QByteArray("my notes\n"));
-        QCOMPARE(Read(u"codes/earlier.txt"_s),
+        QCOMPARE(read(u"codes/earlier.txt"_s),
                  written == u"codes/earlier.txt"_s ? fresh : kBaselineHeader);
     }
 
     // Code scanning follows a result by its fingerprint: moving code keeps it, and two
     // findings alike in all but their order differ.
     void sarifFingerprints() {
-        Write(u"scan/a.pb"_s, kSource + kSecondBare);
+        write(u"scan/a.pb"_s, kSource + kSecondBare);
         const QMultiMap<QString, QString> before =
-            Fingerprints(Glossa({u"-format:sarif"_s, u"scan"_s}).out);
-        Write(u"scan/a.pb"_s, "\n\n\n" + kSource + kSecondBare);
-        const Outcome moved = Glossa({u"-format:sarif"_s, u"scan"_s});
-        QCOMPARE(Fingerprints(moved.out), before);
+            fingerprints(glossa({u"-format:sarif"_s, u"scan"_s}).out);
+        write(u"scan/a.pb"_s, "\n\n\n" + kSource + kSecondBare);
+        const Outcome moved = glossa({u"-format:sarif"_s, u"scan"_s});
+        QCOMPARE(fingerprints(moved.out), before);
         const QStringList bare =
             before.values(u"missing-comment Bare: no comment block above the procedure"_s);
         QCOMPARE(bare.size(), 2);
@@ -213,9 +213,9 @@ private slots:
             QCOMPARE(print.size(), 40);
 
         // A stale entry is a note, never a failure.
-        Write(u"scan/baseline.txt"_s, kBaselineHeader + "a.pb\tGone\tmissing-comment\t-\t1\n");
+        write(u"scan/baseline.txt"_s, kBaselineHeader + "a.pb\tGone\tmissing-comment\t-\t1\n");
         const QJsonValue invocation = QJsonDocument::fromJson(
-            Glossa({u"-format:sarif"_s, u"-baseline:scan/baseline.txt"_s, u"scan"_s})
+            glossa({u"-format:sarif"_s, u"-baseline:scan/baseline.txt"_s, u"scan"_s})
                 .out)[u"runs"_s][0][u"invocations"_s][0];
         QCOMPARE(invocation[u"executionSuccessful"_s], QJsonValue(true));
         const QJsonValue note = invocation[u"toolExecutionNotifications"_s][0];
@@ -226,7 +226,7 @@ private slots:
     }
 
     void gitlab() {
-        Write(u"gl/g.pb"_s, "Procedure X()\n"
+        write(u"gl/g.pb"_s, "Procedure X()\n"
                             "EndProcedure\n"
                             "Module M\n"
                             ";<comment>\n"
@@ -238,7 +238,7 @@ private slots:
                             "EndModule\n");
         // The fingerprints are the SHA-1 of "gl/g.pb\tX\tmissing-comment\t-\t1" and of
         // "gl/g.pb\tM::Y\tplaceholder\tv\t1" (sha1sum).
-        Outcome outcome = Glossa({u"-format:gitlab"_s, u"gl"_s});
+        Outcome outcome = glossa({u"-format:gitlab"_s, u"gl"_s});
         const QByteArray expected =
             "[{\"check_name\":\"missing-comment\",\"description\":\"X: no comment block above "
             "the procedure\",\"fingerprint\":\"a8c3b4113930d7c9528fde9dda43a364a9c3d3b5\","
@@ -251,8 +251,8 @@ private slots:
         QCOMPARE(outcome.err, QByteArray("2 procedures, 1 documented, 2 findings\n"));
         QCOMPARE(outcome.exitCode, 1);
         // On an error, no report that could pass for a complete one.
-        Write(u"glbad/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
-        outcome = Glossa({u"-format:gitlab"_s, u"gl"_s, u"glbad"_s});
+        write(u"glbad/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
+        outcome = glossa({u"-format:gitlab"_s, u"gl"_s, u"glbad"_s});
         QCOMPARE(outcome.out, QByteArray());
         QCOMPARE(outcome.exitCode, 2);
     }
@@ -274,11 +274,11 @@ private slots:
         QFETCH(bool, isKey);
         QFETCH(QString, path);
         FindingKey key;
-        QCOMPARE(glossa::ReadFindingKey(line, &key), isKey);
+        QCOMPARE(glossa::readFindingKey(line, &key), isKey);
         if (!isKey)
             return;
         QCOMPARE(key.path, path);
-        QCOMPARE(key.Text(), u"\\#a\\tb\\\\c#.pb\tM::P\tplaceholder\tx\t2"_s);
+        QCOMPARE(key.text(), u"\\#a\\tb\\\\c#.pb\tM::P\tplaceholder\tx\t2"_s);
     }
 };
 

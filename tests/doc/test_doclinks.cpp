@@ -36,7 +36,7 @@ private slots:
     void linkTarget() {
         QFETCH(QString, address);
         QFETCH(QString, target);
-        QCOMPARE(LinkTarget(address), target);
+        QCOMPARE(glossa::linkTarget(address), target);
     }
 
     // Where a file's address written with blanks ends, and the text it shows.
@@ -56,7 +56,7 @@ private slots:
     void addressesInText() {
         QFETCH(QString, tagged);
         QFETCH(QString, html);
-        QCOMPARE(TaggedToHtml(tagged, {}), html);
+        QCOMPARE(taggedToHtml(tagged, {}), html);
     }
 };
 

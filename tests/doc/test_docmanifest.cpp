@@ -15,22 +15,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
            file.write(bytes) == bytes.size();
 }
 
-QByteArray ReadFile(const QString& path) {
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // An export run in this process: its exit code and what it said on standard error.
-std::pair<int, QByteArray> Export(const QString& folder, const QString& sources) {
+std::pair<int, QByteArray> runExport(const QString& folder, const QString& sources) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    const int code = glossa::RunDocumentation({u"-export:"_s + folder, sources},
+    const int code = glossa::runDocumentation({u"-export:"_s + folder, sources},
                                               folder + u"-none.ini"_s, out, err);
     QByteArray said(4096, '\0');
     std::rewind(err);
@@ -52,16 +52,16 @@ private slots:
     void writtenBeforeThePages() {
         QTemporaryDir dir;
         const QString src = QFileInfo(dir.path()).canonicalFilePath() + u"/src"_s;
-        QVERIFY(WriteFile(src + u"/a.pb"_s, "Procedure A()\nEndProcedure\n"));
+        QVERIFY(writeFile(src + u"/a.pb"_s, "Procedure A()\nEndProcedure\n"));
         // An earlier export's page whose source is gone, in two folders alike.
         const QByteArray old = "old.pb.html\t" + src.toUtf8() + "/old.pb\n";
         for (const QString& folder : {u"/twin"_s, u"/half"_s}) {
-            QVERIFY(WriteFile(dir.path() + folder + u"/.glossa-export"_s,
+            QVERIFY(writeFile(dir.path() + folder + u"/.glossa-export"_s,
                               "glossa export manifest 1\n" + old));
-            QVERIFY(WriteFile(dir.path() + folder + u"/old.pb.html"_s, "old"));
+            QVERIFY(writeFile(dir.path() + folder + u"/old.pb.html"_s, "old"));
         }
-        QCOMPARE(Export(dir.path() + u"/twin"_s, src), std::make_pair(0, QByteArray()));
-        const QByteArray trimmed = ReadFile(dir.path() + u"/twin/.glossa-export"_s);
+        QCOMPARE(runExport(dir.path() + u"/twin"_s, src), std::make_pair(0, QByteArray()));
+        const QByteArray trimmed = readFile(dir.path() + u"/twin/.glossa-export"_s);
         QCOMPARE(trimmed, QByteArray("glossa export manifest 1\na.pb.html\t" + src.toUtf8() +
                                      "/a.pb\nindex.html\t\nfolders/top.html\t\na-z/A.html\t\n"
                                      "glossa.css\t\nglossa.js\t\nsearch-index.js\t\n"));
@@ -70,18 +70,18 @@ private slots:
         QDirIterator it(dir.path() + u"/twin"_s, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext())
             before += it.nextFileInfo().size();
-        glossa::SetWriteFaultForTesting(glossa::WriteStep::Write, before, ENOSPC);
+        glossa::setWriteFaultForTesting(glossa::WriteStep::Write, before, ENOSPC);
         const QString cut = dir.path() + u"/half"_s;
-        QCOMPARE(Export(cut, src),
+        QCOMPARE(runExport(cut, src),
                  std::make_pair(2, QByteArray("glossa: can't write " + cut.toUtf8() +
                                               "/.glossa-export: No space left on device\n")));
-        glossa::ClearWriteFaultForTesting();
-        QCOMPARE(ReadFile(cut + u"/.glossa-export"_s),
+        glossa::clearWriteFaultForTesting();
+        QCOMPARE(readFile(cut + u"/.glossa-export"_s),
                  QByteArray("glossa export manifest 1\n" + old + trimmed.sliced(25)));
-        QCOMPARE(ReadFile(cut + u"/a.pb.html"_s), ReadFile(dir.path() + u"/twin/a.pb.html"_s));
+        QCOMPARE(readFile(cut + u"/a.pb.html"_s), readFile(dir.path() + u"/twin/a.pb.html"_s));
         // Its pages are its own: the next export replaces them without -force.
-        QCOMPARE(Export(cut, src), std::make_pair(0, QByteArray()));
-        QCOMPARE(ReadFile(cut + u"/.glossa-export"_s), trimmed);
+        QCOMPARE(runExport(cut, src), std::make_pair(0, QByteArray()));
+        QCOMPARE(readFile(cut + u"/.glossa-export"_s), trimmed);
     }
 
     void isUnderRoots_data() {
@@ -114,7 +114,7 @@ private slots:
         QFETCH(bool, windows);
         QFETCH(bool, under);
         QCOMPARE(
-            glossa::IsUnderRoots(source, {root},
+            glossa::isUnderRoots(source, {root},
                                  windows ? glossa::PathRules::Windows : glossa::PathRules::Posix),
             under);
     }

@@ -277,17 +277,17 @@ const QByteArray kColors = "DeclareModule Colors\n"
 class TestDocumentation : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 
-    void Write(const QString& relative, const QByteArray& bytes) {
-        const QString path = dir.filePath(relative);
+    void write(const QString& relative, const QByteArray& bytes) {
+        const QString path = dir_.filePath(relative);
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    QByteArray Read(const QString& relative) {
-        QFile f(dir.filePath(relative));
+    QByteArray read(const QString& relative) {
+        QFile f(dir_.filePath(relative));
         if (!f.open(QIODevice::ReadOnly))
             return "(missing)";
         return f.readAll();
@@ -295,30 +295,30 @@ class TestDocumentation : public QObject {
     // Every file below a folder of the fixture, as sorted relative paths.
     // The files in folder; without lists, not the export's lists and search files (its
     // index.html stays).
-    QStringList Files(const QString& folder, bool lists = true) {
+    QStringList files(const QString& folder, bool lists = true) {
         static const QRegularExpression list(
             u"^(a-z/|folders/|modules/|glossa\\.(css|js)$|search-index\\.js$)"_s);
         QStringList files;
-        QDirIterator it(dir.filePath(folder), QDir::Files | QDir::Hidden | QDir::System,
+        QDirIterator it(dir_.filePath(folder), QDir::Files | QDir::Hidden | QDir::System,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
-            const QString file = QDir(dir.filePath(folder)).relativeFilePath(it.next());
+            const QString file = QDir(dir_.filePath(folder)).relativeFilePath(it.next());
             if (lists || !list.match(file).hasMatch())
                 files << file;
         }
         files.sort();
         return files;
     }
-    Outcome Glossa(const QStringList& arguments, const QString& configHome = {},
+    Outcome glossa(const QStringList& arguments, const QString& configHome = {},
                    const QString& outFile = {}) {
         QProcess process;
         if (!outFile.isEmpty())
             process.setStandardOutputFile(outFile);
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(dir_.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // The other tool's settings are looked up below this folder.
         env.insert(u"XDG_CONFIG_HOME"_s,
-                   configHome.isEmpty() ? dir.filePath(u"no-config"_s) : configHome);
+                   configHome.isEmpty() ? dir_.filePath(u"no-config"_s) : configHome);
         env.remove(u"PB_TOOL_Scintilla"_s);
         env.remove(u"DISPLAY"_s);
         env.insert(u"QT_QPA_PLATFORM"_s, u"none-at-all"_s); // no window system is needed
@@ -335,55 +335,57 @@ class TestDocumentation : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
-        Write(u"tree/stale.pb"_s, kStale);
-        Write(u"tree/good.pb"_s, kGood);
-        Write(u"tree/sub/latin.PBI"_s, kLatin);
-        Write(u"tree/notes.txt"_s, "Procedure NotASource()\n");
-        Write(u"tree2/ok.pb"_s, kGood);
-        QVERIFY(QFile::link(dir.filePath(u"nowhere.pb"_s), dir.filePath(u"tree2/broken.pb"_s)));
-        Write(u"docs/one.pb"_s, kDoor);
-        Write(u"docs/sub/two.pb"_s, kBrew);
-        Write(u"ref/shapes.pb"_s, kShapes);
-        Write(u"ref/colors.pb"_s, kColors);
-        Write(u"ref/empty.pb"_s, "Global x = 1\n");
+        QVERIFY(dir_.isValid());
+        write(u"tree/stale.pb"_s, kStale);
+        write(u"tree/good.pb"_s, kGood);
+        write(u"tree/sub/latin.PBI"_s, kLatin);
+        write(u"tree/notes.txt"_s, "Procedure NotASource()\n");
+        write(u"tree2/ok.pb"_s, kGood);
+        QVERIFY(QFile::link(dir_.filePath(u"nowhere.pb"_s), dir_.filePath(u"tree2/broken.pb"_s)));
+        write(u"docs/one.pb"_s, kDoor);
+        write(u"docs/sub/two.pb"_s, kBrew);
+        write(u"ref/shapes.pb"_s, kShapes);
+        write(u"ref/colors.pb"_s, kColors);
+        write(u"ref/empty.pb"_s, "Global x = 1\n");
         // Things that are no sources: a FIFO would block a read, a device never ends.
-        Write(u"special/ok.pb"_s, kGood);
-        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"special/x.pb"_s)).constData(), 0644), 0);
-        QVERIFY(QFile::link(u"/dev/zero"_s, dir.filePath(u"special/zero.pb"_s)));
-        Write(u"adopt/defaults.pb"_s, kDefaults);
-        Write(u"adopt/Residents/res.pb"_s, kBare);
-        Write(u"adopt/lib/inc.pbi"_s, kBare);
-        Write(u"odd/100%,a:b.pb"_s, kBare);
+        write(u"special/ok.pb"_s, kGood);
+        QCOMPARE(::mkfifo(QFile::encodeName(dir_.filePath(u"special/x.pb"_s)).constData(), 0644),
+                 0);
+        QVERIFY(QFile::link(u"/dev/zero"_s, dir_.filePath(u"special/zero.pb"_s)));
+        write(u"adopt/defaults.pb"_s, kDefaults);
+        write(u"adopt/Residents/res.pb"_s, kBare);
+        write(u"adopt/lib/inc.pbi"_s, kBare);
+        write(u"odd/100%,a:b.pb"_s, kBare);
         // CR alone, mixed line ends and a zero byte are read as every other source.
-        Write(u"ends/cr.pb"_s, ";<comment>\r;  <summary>First.</summary>\r;</comment>\r"
+        write(u"ends/cr.pb"_s, ";<comment>\r;  <summary>First.</summary>\r;</comment>\r"
                                "Procedure First()\rEndProcedure\r\rProcedure Second(a)\r"
                                "EndProcedure\r");
-        Write(u"ends/mixed.pb"_s, "Procedure One()\nEndProcedure\nProcedure Two()\rEndProcedure\r"
+        write(u"ends/mixed.pb"_s, "Procedure One()\nEndProcedure\nProcedure Two()\rEndProcedure\r"
                                   "Procedure Three()\r\nEndProcedure\r\n");
-        Write(u"ends/module.pb"_s, "Module M\rProcedure Inner()\rEndProcedure\rEndModule\r");
-        Write(u"ends/nul.pb"_s, QByteArray("DataSection\n  Data.s \"a\0b\"\nEndDataSection\n"
+        write(u"ends/module.pb"_s, "Module M\rProcedure Inner()\rEndProcedure\rEndModule\r");
+        write(u"ends/nul.pb"_s, QByteArray("DataSection\n  Data.s \"a\0b\"\nEndDataSection\n"
                                            "Procedure AfterNul()\nEndProcedure\n",
                                            76));
-        Write(u"forms/forms.pb"_s, kForms);
-        Write(u"suppress/s.pb"_s, kSuppressed);
-        Write(u"rules/rules.pb"_s, kRules);
-        Write(u"plain/plain.pb"_s,
+        write(u"forms/forms.pb"_s, kForms);
+        write(u"suppress/s.pb"_s, kSuppressed);
+        write(u"rules/rules.pb"_s, kRules);
+        write(u"plain/plain.pb"_s,
               "; Removes the tab,\n; see Gone().\nProcedure Remove(t)\n"
               "EndProcedure\n\n;- Helpers\nProcedure Marker()\nEndProcedure\n");
-        Write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
-        Write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
-        Write(u"utf16/nul.pb"_s, "Procedure X()\nEndProcedure\nData.s \"a\0b\"\n"_ba);
-        QVERIFY(QDir().mkpath(dir.filePath(u"empty"_s)));
-        QVERIFY(QDir().mkpath(dir.filePath(u"badname"_s)));
-        QVERIFY(::close(::open(
-                    QFile::encodeName(dir.filePath(u"badname"_s)).append("/bad\xFF.pb").constData(),
-                    O_CREAT | O_WRONLY, 0644)) == 0);
+        write(u"utf16/le.pb"_s, "P\0r\0o\0c\0e\0d\0u\0r\0e\0 \0X\0(\0)\0\n\0"_ba);
+        write(u"utf16/be.pb"_s, "\xFE\xFF\0P\0r\0o"_ba);
+        write(u"utf16/nul.pb"_s, "Procedure X()\nEndProcedure\nData.s \"a\0b\"\n"_ba);
+        QVERIFY(QDir().mkpath(dir_.filePath(u"empty"_s)));
+        QVERIFY(QDir().mkpath(dir_.filePath(u"badname"_s)));
+        QVERIFY(
+            ::close(::open(
+                QFile::encodeName(dir_.filePath(u"badname"_s)).append("/bad\xFF.pb").constData(),
+                O_CREAT | O_WRONLY, 0644)) == 0);
     }
 
     void cleanupTestCase() {
         // The only name Qt can't remove for its temporary folder.
-        ::unlink(QFile::encodeName(dir.filePath(u"badname"_s)).append("/bad\xFF.pb").constData());
+        ::unlink(QFile::encodeName(dir_.filePath(u"badname"_s)).append("/bad\xFF.pb").constData());
     }
 
     void check_data() {
@@ -691,21 +693,21 @@ private slots:
     // glossa.ini: in the root's folder or above it up to the one holding .git, the nearest one
     // whole; the command line wins key by key; -config:, -no-config; errors with file:line.
     void config_data() {
-        Write(u"cfg/a/x.pb"_s, kBare);
-        Write(u"cfg/a/glossa.ini"_s, "; the team's\r\n[other]\r\nkey = kept for others\r\n"
+        write(u"cfg/a/x.pb"_s, kBare);
+        write(u"cfg/a/glossa.ini"_s, "; the team's\r\n[other]\r\nkey = kept for others\r\n"
                                      "[Check]\r\nignore = missing-comment\r\n");
-        Write(u"cfg/repo/.git/HEAD"_s, "");
-        Write(u"cfg/repo/glossa.ini"_s, "[check]\nexclude = skip/**, *.pbi\n");
-        Write(u"cfg/repo/src/skip/x.pb"_s, kBare);
-        Write(u"cfg/repo/src/y.pbi"_s, kBare);
-        Write(u"cfg/repo/src/z.pb"_s, kBare);
-        Write(u"cfg/outer/glossa.ini"_s, "[check]\nignore = missing-comment\n");
-        Write(u"cfg/outer/inner/.git"_s, "gitdir: elsewhere\n");
-        Write(u"cfg/outer/inner/x.pb"_s, kBare);
-        Write(u"cfg/other.ini"_s, "[check]\nrules =\n  param-count\n\tempty-summary\n");
-        Write(u"cfg/bad/glossa.ini"_s, "[check]\n; fine\nrulez = x\n");
-        Write(u"cfg/badrule/glossa.ini"_s, "[check]\n\nignore = nope\n");
-        Write(u"cfg/junk/glossa.ini"_s, "[check]\njust words\n");
+        write(u"cfg/repo/.git/HEAD"_s, "");
+        write(u"cfg/repo/glossa.ini"_s, "[check]\nexclude = skip/**, *.pbi\n");
+        write(u"cfg/repo/src/skip/x.pb"_s, kBare);
+        write(u"cfg/repo/src/y.pbi"_s, kBare);
+        write(u"cfg/repo/src/z.pb"_s, kBare);
+        write(u"cfg/outer/glossa.ini"_s, "[check]\nignore = missing-comment\n");
+        write(u"cfg/outer/inner/.git"_s, "gitdir: elsewhere\n");
+        write(u"cfg/outer/inner/x.pb"_s, kBare);
+        write(u"cfg/other.ini"_s, "[check]\nrules =\n  param-count\n\tempty-summary\n");
+        write(u"cfg/bad/glossa.ini"_s, "[check]\n; fine\nrulez = x\n");
+        write(u"cfg/badrule/glossa.ini"_s, "[check]\n\nignore = nope\n");
+        write(u"cfg/junk/glossa.ini"_s, "[check]\njust words\n");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
@@ -761,7 +763,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
-        const Outcome outcome = Glossa(arguments);
+        const Outcome outcome = glossa(arguments);
         if (QByteArray(QTest::currentDataTag()).startsWith("help"))
             QVERIFY2(outcome.out.contains(out), outcome.out.constData());
         else
@@ -769,8 +771,8 @@ private slots:
         QCOMPARE(outcome.err, err);
         QCOMPARE(outcome.exitCode, exitCode);
         // Checking reads only.
-        QCOMPARE(Read(u"tree/stale.pb"_s), kStale);
-        QCOMPARE(Read(u"tree/sub/latin.PBI"_s), kLatin);
+        QCOMPARE(read(u"tree/stale.pb"_s), kStale);
+        QCOMPARE(read(u"tree/sub/latin.PBI"_s), kLatin);
     }
 
     // -verbose logs on standard error, each line led by its category; QT_LOGGING_RULES alone
@@ -801,7 +803,7 @@ private slots:
         QFETCH(QByteArray, says);
         const QByteArray before = qgetenv("QT_LOGGING_RULES");
         qputenv("QT_LOGGING_RULES", rules);
-        const Outcome outcome = Glossa(arguments);
+        const Outcome outcome = glossa(arguments);
         qputenv("QT_LOGGING_RULES", before);
         QCOMPARE(outcome.exitCode, 0);
         QStringList logged;
@@ -824,9 +826,9 @@ private slots:
         QFile source(outside.filePath(u"x.pb"_s));
         QVERIFY(source.open(QIODevice::WriteOnly) && source.write(kBare) > 0);
         source.close();
-        Write(u"sarif/a b/\u00fc.pb"_s, kStale.left(kStale.indexOf("\n\n")));
+        write(u"sarif/a b/\u00fc.pb"_s, kStale.left(kStale.indexOf("\n\n")));
         const Outcome outcome =
-            Glossa({u"-check"_s, u"-format:SARIF"_s, u"sarif"_s, source.fileName()});
+            glossa({u"-check"_s, u"-format:SARIF"_s, u"sarif"_s, source.fileName()});
         QCOMPARE(outcome.err, QByteArray("2 procedures, 1 documented, 3 findings\n"));
         QCOMPARE(outcome.exitCode, 1);
         const QJsonObject log = QJsonDocument::fromJson(outcome.out).object();
@@ -870,11 +872,11 @@ private slots:
             validator = QStandardPaths::findExecutable(u"sarif-multitool-linux"_s);
         if (validator.isEmpty())
             QSKIP("the SARIF Multitool is not installed; the fields above were checked");
-        Write(u"sarif.json"_s, outcome.out);
+        write(u"sarif.json"_s, outcome.out);
         QProcess validate;
         validate.start(validator,
-                       {u"validate"_s, dir.filePath(u"sarif.json"_s), u"-o"_s,
-                        dir.filePath(u"validation.sarif"_s), u"--log"_s, u"ForceOverwrite"_s});
+                       {u"validate"_s, dir_.filePath(u"sarif.json"_s), u"-o"_s,
+                        dir_.filePath(u"validation.sarif"_s), u"--log"_s, u"ForceOverwrite"_s});
         QVERIFY(validate.waitForFinished(120000));
         // It exits 0 also when it finds errors; they are lines of its report.
         const QByteArray report = validate.readAll();
@@ -905,7 +907,7 @@ private slots:
         QStringList arguments{u"-check"_s, u"-format:sarif"_s, u"tree/good.pb"_s};
         if (!helpUri.isEmpty())
             arguments << u"-help-uri:"_s + helpUri;
-        const QJsonObject driver = QJsonDocument::fromJson(Glossa(arguments).out)
+        const QJsonObject driver = QJsonDocument::fromJson(glossa(arguments).out)
                                        .object()[u"runs"_s][0][u"tool"_s][u"driver"_s]
                                        .toObject();
         QCOMPARE(driver[u"semanticVersion"_s].toString(), u"1.3.0"_s);
@@ -936,8 +938,8 @@ private slots:
     // Code scanning takes 25,000 results of a run: the rest are left out, and both the log and
     // the totals line say so.
     void sarifCutAtGithubsLimit() {
-        Write(u"many/many.pb"_s, QByteArray(kBare).repeated(25002));
-        const Outcome outcome = Glossa({u"-check"_s, u"-format:sarif"_s, u"many"_s});
+        write(u"many/many.pb"_s, QByteArray(kBare).repeated(25002));
+        const Outcome outcome = glossa({u"-check"_s, u"-format:sarif"_s, u"many"_s});
         QCOMPARE(outcome.exitCode, 1);
         QCOMPARE(outcome.err, QByteArray("25002 procedures, 0 documented, 25002 findings, 2 left "
                                          "out of the SARIF log (code scanning takes 25,000)\n"));
@@ -988,11 +990,11 @@ private slots:
         QFETCH(QByteArray, notice);
         QFETCH(QByteArray, firstRow);
         QFETCH(QByteArray, err);
-        Write(u"gh/twelve.pb"_s, QByteArray(kBare).repeated(12));
-        Write(u"summary.md"_s, "Earlier step.\n");
+        write(u"gh/twelve.pb"_s, QByteArray(kBare).repeated(12));
+        write(u"summary.md"_s, "Earlier step.\n");
         for (const QString& variable : environment)
             qputenv(variable.section(u'=', 0, 0).toLatin1(), variable.section(u'=', 1).toUtf8());
-        const Outcome outcome = Glossa({u"-check"_s, u"-format:github"_s, u"gh"_s});
+        const Outcome outcome = glossa({u"-check"_s, u"-format:github"_s, u"gh"_s});
         for (const QString& variable : environment)
             qunsetenv(variable.section(u'=', 0, 0).toLatin1().constData());
         QByteArray out;
@@ -1007,7 +1009,7 @@ private slots:
         QVERIFY2(outcome.err.startsWith(err) && (err.isEmpty() == outcome.err.isEmpty()),
                  outcome.err.constData());
         QCOMPARE(outcome.exitCode, 1);
-        const QByteArray summary = Read(u"summary.md"_s);
+        const QByteArray summary = read(u"summary.md"_s);
         if (firstRow.isEmpty()) {
             QCOMPARE(summary, QByteArray("Earlier step.\n"));
             return;
@@ -1040,7 +1042,7 @@ private slots:
     void sarifAfterAnError() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, notification);
-        const Outcome outcome = Glossa(QStringList{u"-check"_s, u"-format:sarif"_s} + arguments);
+        const Outcome outcome = glossa(QStringList{u"-check"_s, u"-format:sarif"_s} + arguments);
         QCOMPARE(outcome.exitCode, 2);
         const QJsonValue invocation =
             QJsonDocument::fromJson(outcome.out)[u"runs"_s][0][u"invocations"_s][0];
@@ -1067,24 +1069,24 @@ private slots:
     void outputOnAFullDisk() {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, err);
-        const Outcome outcome = Glossa(arguments, {}, u"/dev/full"_s);
+        const Outcome outcome = glossa(arguments, {}, u"/dev/full"_s);
         QCOMPARE(outcome.err, err);
         QCOMPARE(outcome.exitCode, 2);
     }
 
     void exportHtml() {
-        const Outcome outcome = Glossa({u"-export:out/html"_s, u"docs"_s});
+        const Outcome outcome = glossa({u"-export:out/html"_s, u"docs"_s});
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.out, QByteArray("2 pages and the index written to out/html\n"));
         QCOMPARE(outcome.exitCode, 0);
-        QCOMPARE(Files(u"out/html"_s),
+        QCOMPARE(files(u"out/html"_s),
                  (QStringList{u".glossa-export"_s, u"a-z/B.html"_s, u"a-z/C.html"_s,
                               u"a-z/O.html"_s, u"folders/sub.html"_s, u"folders/top.html"_s,
                               u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s, u"one.pb.html"_s,
                               u"search-index.js"_s, u"sub/two.pb.html"_s}));
-        QVERIFY(Read(u"out/html/.glossa-export"_s).contains("\na-z/O.html\t\n"));
+        QVERIFY(read(u"out/html/.glossa-export"_s).contains("\na-z/O.html\t\n"));
 
-        const QByteArray one = Read(u"out/html/one.pb.html"_s);
+        const QByteArray one = read(u"out/html/one.pb.html"_s);
         QVERIFY_FRAGMENTS(
             one, "<title>one.pb \xE2\x80\x94 docs</title>",
             "<header>\n<span class=\"project\">docs</span>\n<nav><a "
@@ -1117,26 +1119,26 @@ private slots:
             "id=\"main\">\n<h1>one.pb</h1>",
             "</main>\n</div>\n</body>", "<input id=\"q\" type=\"search\"");
         QVERIFY(!one.contains("<style") && !one.contains("<script>"));
-        QVERIFY(Read(u"out/html/glossa.css"_s).contains("prefers-color-scheme: dark"));
-        QVERIFY_FRAGMENTS(Read(u"out/html/.glossa-export"_s), "glossa.css", "glossa.js");
+        QVERIFY(read(u"out/html/glossa.css"_s).contains("prefers-color-scheme: dark"));
+        QVERIFY_FRAGMENTS(read(u"out/html/.glossa-export"_s), "glossa.css", "glossa.js");
 
         // The Latin-1 byte reads as the character, written as UTF-8; the file link points at
         // the file.
-        QVERIFY_FRAGMENTS(Read(u"out/html/sub/two.pb.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/html/sub/two.pb.html"_s),
                           "<a href=\"../index.html\">Index</a>",
                           "<link rel=\"stylesheet\" href=\"../glossa.css\">\n<script "
                           "src=\"../glossa.js\" defer></script>",
                           "Caf\xC3\xA9 <i>noir</i> <a href=\"file:///tmp/x.txt\">"
                           "file:///tmp/x.txt</a>");
         // The index: its folders; a folder: its sources and their procedures; a letter: its bar.
-        QVERIFY_FRAGMENTS(Read(u"out/html/index.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/html/index.html"_s),
                           "<h1>Index</h1>\n<p class=\"where\">3 procedures in 2 files, 2 "
                           "documented (67\xC2\xA0%), 0 with stale parts</p>\n<h2>Folders</h2>",
                           "<tbody>\n<tr><td><a href=\"folders/top.html\">./</a></td><td "
                           "class=\"num\">1</td><td class=\"num\">2</td><td class=\"num\">1</td>"
                           "<td class=\"num\">0</td></tr>\n<tr><td><a href=\"folders/sub.html\">"
                           "sub/</a></td>");
-        QVERIFY_FRAGMENTS(Read(u"out/html/folders/top.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/html/folders/top.html"_s),
                           "<h1>Folder ./</h1>\n<p class=\"where\">1 file, 2 procedures, 1 "
                           "documented (50\xC2\xA0%), 0 with stale parts</p>\n<h2><a "
                           "href=\"../one.pb.html\">one.pb</a> <span class=\"where\">2 "
@@ -1145,7 +1147,7 @@ private slots:
                           "OpenDoor()</code></a> \xE2\x80\x94 Opens <b>the</b> door",
                           "<li><a href=\"../one.pb.html#Close\"><code>Close()</code></a> <span "
                           "class=\"badge\">undocumented</span></li>");
-        QVERIFY_FRAGMENTS(Read(u"out/html/a-z/O.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/html/a-z/O.html"_s),
                           "<h1>Procedures A\xE2\x80\x93Z: O</h1>\n<nav class=\"letters\" "
                           "aria-label=\"Letters\"><span>A</span><a href=\"../a-z/B.html\">B</a>"
                           "<a href=\"../a-z/C.html\">C</a><span>D</span>",
@@ -1153,22 +1155,22 @@ private slots:
                           "<span>Z</span></nav>\n<ul class=\"procs\">\n<li><a "
                           "href=\"../one.pb.html#OpenDoor\"><code>OpenDoor()</code></a> "
                           "\xE2\x80\x94 Opens");
-        QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
+        QCOMPARE(read(u"docs/one.pb"_s), kDoor);
     }
 
     // Modules, links between procedures of two files, an address before punctuation, the
     // example as code, stale parts, the source line as a link, the search.
     void exportReference() {
         const Outcome outcome =
-            Glossa({u"-export:out/ref"_s, u"ref"_s,
+            glossa({u"-export:out/ref"_s, u"ref"_s,
                     u"-source-url:https://git.example/r/blob/main/{path}#L{line}"_s});
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.exitCode, 0);
         // A source without procedures gets no page.
-        QCOMPARE(Files(u"out/ref"_s, false), (QStringList{u".glossa-export"_s, u"colors.pb.html"_s,
+        QCOMPARE(files(u"out/ref"_s, false), (QStringList{u".glossa-export"_s, u"colors.pb.html"_s,
                                                           u"index.html"_s, u"shapes.pb.html"_s}));
         QVERIFY_FRAGMENTS(
-            Read(u"out/ref/shapes.pb.html"_s),
+            read(u"out/ref/shapes.pb.html"_s),
             "<section class=\"proc\" id=\"Shapes::Area\">\n<h2><span "
             "class=\"module\">Shapes::</span>Area</h2>\n<pre class=\"header\"><code>Procedure.d "
             "Area(w.d, h.d = 1.0)</code></pre>",
@@ -1191,14 +1193,14 @@ private slots:
             "describes &quot;v&quot;</div></td>",
             "<section class=\"proc\" id=\"Shapes::Init\">");
         // Init() from outside the modules: the one in the same file; Area() through UseModule.
-        QVERIFY_FRAGMENTS(Read(u"out/ref/colors.pb.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/ref/colors.pb.html"_s),
                           "Paints with <a href=\"shapes.pb.html#Shapes::Area\">Area()</a> after "
                           "<a href=\"#Colors::Init\">Init()</a>.",
                           "<tr><td><code>color</code></td><td><code>.l</code></td><td><code>$FF00FF"
                           "</code></td><td><span class=\"none\">No description.</span></td></tr>",
                           "<div class=\"stale\" data-rule=\"param-count\">");
         QVERIFY_FRAGMENTS(
-            Read(u"out/ref/index.html"_s),
+            read(u"out/ref/index.html"_s),
             "<p class=\"where\">5 procedures in 2 files, 4 documented (80\xC2\xA0%), 2 "
             "with stale parts</p>\n<h2>Modules</h2>",
             "<main id=\"main\">\n<h1>Index</h1>", "<input id=\"q\" type=\"search\"",
@@ -1211,7 +1213,7 @@ private slots:
             "<td class=\"num\">5</td>");
         // A module: public procedures first, each with where it stands.
         QVERIFY_FRAGMENTS(
-            Read(u"out/ref/modules/Shapes.html"_s),
+            read(u"out/ref/modules/Shapes.html"_s),
             "<h1>Module Shapes</h1>\n<p class=\"where\">3 procedures, 2 documented "
             "(67\xC2\xA0%), 1 with stale parts</p>\n<ul class=\"procs\">\n<li><a "
             "href=\"../shapes.pb.html#Shapes::Area\"><code>Area()</code></a> \xE2\x80\x94 Area "
@@ -1224,13 +1226,13 @@ private slots:
             "<code>Init()</code></a> <span class=\"badge\">private</span> <span "
             "class=\"badge\">undocumented</span> <span class=\"where\">shapes.pb</span></li>\n"
             "</ul>");
-        QVERIFY_FRAGMENTS(Read(u"out/ref/a-z/I.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/ref/a-z/I.html"_s),
                           "<ul class=\"procs\">\n<li><a href=\"../colors.pb.html#Colors::Init\">"
                           "<code>Colors::Init()</code></a> \xE2\x80\x94 Loads the palette. <span "
                           "class=\"where\">colors.pb:8</span></li>\n<li><a "
                           "href=\"../shapes.pb.html#Shapes::Init\"><code>Shapes::Init()</code>");
         // The search's index: shorter names first, the summary's first sentence as plain text.
-        QCOMPARE(Read(u"out/ref/search-index.js"_s),
+        QCOMPARE(read(u"out/ref/search-index.js"_s),
                  QByteArray("window.glossaIndex={\"pages\":[\"colors.pb.html\",\"shapes.pb.html\"],"
                             "\"procedures\":[[\"Area\",\"Shapes\",1,\"\",\"Area (see "
                             "https://example.org/Foo_(bar)).\"],\n"
@@ -1239,23 +1241,23 @@ private slots:
                             "[\"Paint\",\"\",0,\"\",\"Paints with Area() after Init().\"],\n"
                             "[\"Helper\",\"Shapes\",1,\"\",\"Scales, see "
                             "https://example.org/scale.\"]]};\n"));
-        QVERIFY_FRAGMENTS(Read(u"out/ref/glossa.js"_s), "// The search box in every page's header",
+        QVERIFY_FRAGMENTS(read(u"out/ref/glossa.js"_s), "// The search box in every page's header",
                           "document.querySelector('nav.toc details')");
     }
 
     void exportMarkdown() {
         const Outcome outcome =
-            Glossa({u"-export:out/md"_s, u"docs"_s, u"-Format:Markdown"_s, u"-check"_s});
+            glossa({u"-export:out/md"_s, u"docs"_s, u"-Format:Markdown"_s, u"-check"_s});
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.out, QByteArray("docs/one.pb:9:1: warning: Close: no comment block "
                                          "above the procedure [missing-comment]\n"
                                          "3 procedures, 2 documented, 1 finding\n"));
         QCOMPARE(outcome.exitCode, 1);
-        QCOMPARE(Files(u"out/md"_s),
+        QCOMPARE(files(u"out/md"_s),
                  (QStringList{u".glossa-export"_s, u"a-z/B.md"_s, u"a-z/C.md"_s, u"a-z/O.md"_s,
                               u"folders/sub.md"_s, u"folders/top.md"_s, u"index.md"_s,
                               u"one.pb.md"_s, u"sub/two.pb.md"_s}));
-        QVERIFY_FRAGMENTS(Read(u"out/md/one.pb.md"_s),
+        QVERIFY_FRAGMENTS(read(u"out/md/one.pb.md"_s),
                           "\n<a id=\"OpenDoor\"></a>\n\n## OpenDoor\n\n```purebasic\n"
                           "Procedure OpenDoor(key)\n```\n\n"
                           "Opens **the** door, see <https://example.org/door>\n",
@@ -1266,24 +1268,24 @@ private slots:
                           "> \xE2\x9A\xA0 **missing-comment**: no comment block above the "
                           "procedure\n");
         QVERIFY_FRAGMENTS(
-            Read(u"out/md/sub/two.pb.md"_s),
+            read(u"out/md/sub/two.pb.md"_s),
             "[Index](../index.md) \xC2\xB7 [All procedures A\xE2\x80\x93Z](../a-z/B.md)",
             "Caf\xC3\xA9 *noir* [file:///tmp/x.txt](file:///tmp/x.txt)");
         QVERIFY_FRAGMENTS(
-            Read(u"out/md/index.md"_s),
+            read(u"out/md/index.md"_s),
             "[All procedures A\xE2\x80\x93Z](a-z/B.md)\n\n# Index\n\n3 procedures in 2 "
             "files, 2 documented (67 %), 0 with stale parts.\n\n## Folders\n\n| Folder "
             "| Files | Procedures | Documented | With stale parts |\n|---|--:|--:|--:|--:|\n"
             "| [./](folders/top.md) | 1 | 2 | 1 | 0 |\n| [sub/](folders/sub.md) | 1 | 1 | "
             "1 | 0 |\n");
         QVERIFY_FRAGMENTS(
-            Read(u"out/md/folders/top.md"_s),
+            read(u"out/md/folders/top.md"_s),
             "# Folder ./\n\n1 file, 2 procedures, 1 documented (50 %), 0 with stale "
             "parts.\n\n## [one.pb](../one.pb.md)\n\n2 procedures, 1 documented (50 %), "
             "0 with stale parts.\n\n- [`OpenDoor()`](../one.pb.md#OpenDoor) \xE2\x80\x94 "
             "Opens **the** door, see <https://example.org/door>\n- "
             "[`Close()`](../one.pb.md#Close) *(undocumented)*\n");
-        QVERIFY_FRAGMENTS(Read(u"out/md/a-z/O.md"_s),
+        QVERIFY_FRAGMENTS(read(u"out/md/a-z/O.md"_s),
                           "# Procedures A\xE2\x80\x93Z: O\n\nA \xC2\xB7 [B](../a-z/B.md) \xC2\xB7 "
                           "[C](../a-z/C.md) \xC2\xB7 D",
                           "N \xC2\xB7 **O** \xC2\xB7 P",
@@ -1291,16 +1293,16 @@ private slots:
                           "door, see <https://example.org/door> `one.pb:7`\n");
 
         // Links across files and the example's indentation, in Markdown too.
-        QCOMPARE(Glossa({u"-export:out/refmd"_s, u"-format:markdown"_s, u"ref"_s}).exitCode, 0);
-        QVERIFY_FRAGMENTS(Read(u"out/refmd/shapes.pb.md"_s),
+        QCOMPARE(glossa({u"-export:out/refmd"_s, u"-format:markdown"_s, u"ref"_s}).exitCode, 0);
+        QVERIFY_FRAGMENTS(read(u"out/refmd/shapes.pb.md"_s),
                           "<a id=\"Shapes::Area\"></a>\n\n## Shapes::Area\n",
                           "[colors::init()](colors.pb.md#Colors::Init).",
                           "```purebasic\nIf Area(2, 3) > 5\n  Debug \"big\"\nEndIf\n```\n",
                           "| `h` | `.d` | `1.0` | *No description.* |\n");
-        QVERIFY_FRAGMENTS(Read(u"out/refmd/index.md"_s),
+        QVERIFY_FRAGMENTS(read(u"out/refmd/index.md"_s),
                           "## Modules\n\n| Module | Procedures | Documented | With stale parts |\n"
                           "|---|--:|--:|--:|\n| [Colors](modules/Colors.md) | 1 | 1 | 0 |\n");
-        QVERIFY_FRAGMENTS(Read(u"out/refmd/modules/Shapes.md"_s),
+        QVERIFY_FRAGMENTS(read(u"out/refmd/modules/Shapes.md"_s),
                           "- [`Helper()`](../shapes.pb.md#Shapes::Helper) *(private)* *(stale)* "
                           "\xE2\x80\x94 Scales, see <https://example.org/scale>. `shapes.pb`\n");
     }
@@ -1312,17 +1314,17 @@ private slots:
         for (int i = 0; i < 2001; ++i)
             many += "Procedure P" + QByteArray(i % 2 ? "b" : "a") + QByteArray::number(i) +
                     "()\nEndProcedure\n";
-        Write(u"split/m.pb"_s, many);
-        QCOMPARE(Glossa({u"-export:out/split"_s, u"split"_s}).exitCode, 0);
-        QCOMPARE(Files(u"out/split"_s, true).filter(u"/"_s),
+        write(u"split/m.pb"_s, many);
+        QCOMPARE(glossa({u"-export:out/split"_s, u"split"_s}).exitCode, 0);
+        QCOMPARE(files(u"out/split"_s, true).filter(u"/"_s),
                  (QStringList{u"a-z/Pa.html"_s, u"a-z/Pb.html"_s, u"folders/top-2.html"_s,
                               u"folders/top.html"_s}));
-        QVERIFY_FRAGMENTS(Read(u"out/split/a-z/Pb.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/split/a-z/Pb.html"_s),
                           "<span>O</span><strong aria-current=\"page\">P</strong><span>Q</span>",
                           "<nav class=\"letters\" aria-label=\"Two letters\"><a "
                           "href=\"../a-z/Pa.html\">Pa</a><strong aria-current=\"page\">Pb</strong>"
                           "</nav>\n<ul class=\"procs\">\n<li><a href=\"../m.pb.html#Pb1\">");
-        QVERIFY_FRAGMENTS(Read(u"out/split/folders/top-2.html"_s),
+        QVERIFY_FRAGMENTS(read(u"out/split/folders/top-2.html"_s),
                           "<h1>Folder ./ (page 2 of 2)</h1>",
                           "<nav class=\"parts\" aria-label=\"Pages\">Pages: <a "
                           "href=\"../folders/top.html\">1</a> <strong aria-current=\"page\">2"
@@ -1434,14 +1436,14 @@ private slots:
             ";  <param><b>old:</b> third</param>\n;  <param>loose</param>\n;  <return></return>\n"
             ";  <example></example>\n;</comment>\nProcedure Swap(b.s, a, new, d)\nEndProcedure\n\n"
             "; Removes the tab.\n; glossa-ignore: placeholder\nProcedure Remove(t)\nEndProcedure\n";
-        Write(u"fix/one.pb"_s, source);
-        const Outcome outcome = Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s});
+        write(u"fix/one.pb"_s, source);
+        const Outcome outcome = glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s});
         QCOMPARE(outcome.out, out);
         QCOMPARE(outcome.err, err);
         QCOMPARE(outcome.exitCode, exitCode);
-        QCOMPARE(Read(u"fix/one.pb"_s), after.isEmpty() ? source : after);
+        QCOMPARE(read(u"fix/one.pb"_s), after.isEmpty() ? source : after);
         if (!after.isEmpty()) // fixed once, there is nothing left to fix
-            QCOMPARE(Glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s})
+            QCOMPARE(glossa(QStringList{u"-check"_s} + options + QStringList{u"fix"_s})
                          .out.contains(" fixed: "),
                      false);
     }
@@ -1454,14 +1456,14 @@ private slots:
             "EndProcedure\n";
         QByteArray two = one;
         two.replace("One", "Two");
-        Write(u"fixb/src/x.pb"_s, one);
-        QCOMPARE(Glossa({u"-check"_s, u"-write-baseline:fixb/base.txt"_s, u"fixb/src"_s}).exitCode,
+        write(u"fixb/src/x.pb"_s, one);
+        QCOMPARE(glossa({u"-check"_s, u"-write-baseline:fixb/base.txt"_s, u"fixb/src"_s}).exitCode,
                  0);
-        Write(u"fixb/src/x.pb"_s, one + two);
+        write(u"fixb/src/x.pb"_s, one + two);
         const Outcome outcome =
-            Glossa({u"-check"_s, u"-fix"_s, u"-baseline:fixb/base.txt"_s, u"fixb/src"_s});
+            glossa({u"-check"_s, u"-fix"_s, u"-baseline:fixb/base.txt"_s, u"fixb/src"_s});
         QCOMPARE(outcome.exitCode, 0);
-        QCOMPARE(Read(u"fixb/src/x.pb"_s),
+        QCOMPARE(read(u"fixb/src/x.pb"_s),
                  one + ";<comment>\n;  <summary>S.</summary>\n;  <param><b>a:</b> A</param>\n"
                        ";  <param><b>b:</b> B</param>\n;</comment>\nProcedure Two(a, b)\n"
                        "EndProcedure\n");
@@ -1469,14 +1471,14 @@ private slots:
 
     // A plain comment is the summary, marked as such.
     void exportTakesAPlainComment() {
-        const Outcome outcome = Glossa({u"-export:out/plain"_s, u"-format:markdown"_s, u"plain"_s});
+        const Outcome outcome = glossa({u"-export:out/plain"_s, u"-format:markdown"_s, u"plain"_s});
         QCOMPARE(outcome.exitCode, 0);
-        QVERIFY_FRAGMENTS(Read(u"out/plain/plain.pb.md"_s),
+        QVERIFY_FRAGMENTS(read(u"out/plain/plain.pb.md"_s),
                           "Procedure Remove(t)\n```\n\n> \xE2\x9A\xA0 **plain-comment**: the "
                           "summary is taken from a plain comment\n\nRemoves the tab,<br>see "
                           "Gone().\n",
                           "Procedure Marker()\n```\n\n> \xE2\x9A\xA0 **missing-comment**");
-        QVERIFY_FRAGMENTS(Read(u"out/plain/folders/top.md"_s),
+        QVERIFY_FRAGMENTS(read(u"out/plain/folders/top.md"_s),
                           "## [plain.pb](../plain.pb.md)\n\n2 procedures, 1 documented (50 %), "
                           "1 with stale parts.\n");
     }
@@ -1486,19 +1488,19 @@ private slots:
     // A site to publish: the project's name and version on every page, no private procedure
     // (mentions of one are plain text), no source with only private ones, no stale marks.
     void exportForPublishing() {
-        Write(u"pub/shapes.pb"_s, kShapes);
-        Write(u"pub/hidden.pb"_s, "Module H\n  Procedure P()\n  EndProcedure\nEndModule\n");
+        write(u"pub/shapes.pb"_s, kShapes);
+        write(u"pub/hidden.pb"_s, "Module H\n  Procedure P()\n  EndProcedure\nEndModule\n");
         const Outcome outcome =
-            Glossa({u"-export:out/pub"_s, u"pub"_s, u"-public-only"_s, u"-no-stale"_s,
+            glossa({u"-export:out/pub"_s, u"pub"_s, u"-public-only"_s, u"-no-stale"_s,
                     u"-title:Shapes & Co"_s, u"--doc-version"_s, u"2.0 beta"_s});
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/pub\n"));
         QCOMPARE(
-            Files(u"out/pub"_s),
+            files(u"out/pub"_s),
             (QStringList{u".glossa-export"_s, u"a-z/A.html"_s, u"folders/top.html"_s,
                          u"glossa.css"_s, u"glossa.js"_s, u"index.html"_s, u"modules/Shapes.html"_s,
                          u"search-index.js"_s, u"shapes.pb.html"_s}));
-        const QByteArray page = Read(u"out/pub/shapes.pb.html"_s);
+        const QByteArray page = read(u"out/pub/shapes.pb.html"_s);
         QVERIFY_FRAGMENTS(page, "<title>shapes.pb \xE2\x80\x94 Shapes &amp; Co 2.0 beta</title>",
                           "<span class=\"project\">Shapes &amp; Co <span class=\"version\">2.0 "
                           "beta</span></span>",
@@ -1506,158 +1508,158 @@ private slots:
                           "<p class=\"where\">1 procedure, 1 documented</p>",
                           "See Helper() and colors::init().</p>");
         QVERIFY(!page.contains("id=\"Shapes::Helper\"") && !page.contains("class=\"stale\""));
-        QVERIFY(Glossa({u"-export:out/unpub"_s, u"pub"_s}).out.contains("2 pages"));
-        QVERIFY(Read(u"out/unpub/shapes.pb.html"_s).contains("class=\"stale\""));
-        const QByteArray index = Read(u"out/pub/index.html"_s);
+        QVERIFY(glossa({u"-export:out/unpub"_s, u"pub"_s}).out.contains("2 pages"));
+        QVERIFY(read(u"out/unpub/shapes.pb.html"_s).contains("class=\"stale\""));
+        const QByteArray index = read(u"out/pub/index.html"_s);
         QVERIFY_FRAGMENTS(index, "1 procedure in 1 file, 1 documented (100\xC2\xA0%)");
         QVERIFY(!index.contains("modules/H.html"));
         // Nor do the lists or the search name a left-out procedure, or mark a stale one.
-        const QByteArray module = Read(u"out/pub/modules/Shapes.html"_s);
+        const QByteArray module = read(u"out/pub/modules/Shapes.html"_s);
         QVERIFY_FRAGMENTS(module, "<code>Area()</code>", "<span class=\"project\">Shapes &amp; Co");
         QVERIFY(!module.contains("#Shapes::Helper") && !module.contains("<code>Init()"));
-        QVERIFY(!Read(u"out/pub/folders/top.html"_s).contains("hidden.pb"));
-        QCOMPARE(Read(u"out/pub/search-index.js"_s),
+        QVERIFY(!read(u"out/pub/folders/top.html"_s).contains("hidden.pb"));
+        QCOMPARE(read(u"out/pub/search-index.js"_s),
                  QByteArray("window.glossaIndex={\"pages\":[\"shapes.pb.html\"],\"procedures\":"
                             "[[\"Area\",\"Shapes\",0,\"\",\"Area (see "
                             "https://example.org/Foo_(bar)).\"]]};\n"));
-        QVERIFY(Read(u"out/unpub/modules/Shapes.html"_s).contains("class=\"badge\">stale"));
-        QCOMPARE(Glossa({u"-export:out/fresh"_s, u"pub"_s, u"-no-stale"_s}).exitCode, 0);
-        QVERIFY(!Read(u"out/fresh/modules/Shapes.html"_s).contains("class=\"badge\">stale"));
+        QVERIFY(read(u"out/unpub/modules/Shapes.html"_s).contains("class=\"badge\">stale"));
+        QCOMPARE(glossa({u"-export:out/fresh"_s, u"pub"_s, u"-no-stale"_s}).exitCode, 0);
+        QVERIFY(!read(u"out/fresh/modules/Shapes.html"_s).contains("class=\"badge\">stale"));
     }
 
     void exportReadsEveryLineEnd() {
-        const Outcome outcome = Glossa({u"-export:out/ends"_s, u"-format:markdown"_s, u"ends"_s});
+        const Outcome outcome = glossa({u"-export:out/ends"_s, u"-format:markdown"_s, u"ends"_s});
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.exitCode, 0);
-        QVERIFY_FRAGMENTS(Read(u"out/ends/cr.pb.md"_s), "\n## First\n", "\nFirst.\n",
+        QVERIFY_FRAGMENTS(read(u"out/ends/cr.pb.md"_s), "\n## First\n", "\nFirst.\n",
                           "\n## Second\n");
-        QVERIFY_FRAGMENTS(Read(u"out/ends/mixed.pb.md"_s), "\n## One\n", "\n## Two\n",
+        QVERIFY_FRAGMENTS(read(u"out/ends/mixed.pb.md"_s), "\n## One\n", "\n## Two\n",
                           "\n## Three\n");
-        QVERIFY_FRAGMENTS(Read(u"out/ends/module.pb.md"_s), "\n## M::Inner *(private)*\n");
-        QVERIFY_FRAGMENTS(Read(u"out/ends/nul.pb.md"_s), "\n## AfterNul\n");
+        QVERIFY_FRAGMENTS(read(u"out/ends/module.pb.md"_s), "\n## M::Inner *(private)*\n");
+        QVERIFY_FRAGMENTS(read(u"out/ends/nul.pb.md"_s), "\n## AfterNul\n");
     }
 
     // The second export of the same roots takes away the page of a deleted source and nothing
     // else, and the folders that this left empty; an export of a subset only pages of sources
     // under its roots.
     void exportRemovesPagesOfDeletedSources() {
-        Write(u"gone/a.pb"_s, kBrew);
-        Write(u"gone/sub/b.pb"_s, kDoor);
-        Write(u"gone/x/y/c.pb"_s, kBare);
-        QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
-        Write(u"out/gone/notes.txt"_s, "mine");
-        Write(u"out/gone/mine.pb.html"_s, "mine");
-        Write(u"out/gone/x/mine.txt"_s, "mine");
-        QVERIFY(QDir().mkpath(dir.filePath(u"out/gone/empty"_s)));
-        QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
+        write(u"gone/a.pb"_s, kBrew);
+        write(u"gone/sub/b.pb"_s, kDoor);
+        write(u"gone/x/y/c.pb"_s, kBare);
+        QCOMPARE(glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
+        write(u"out/gone/notes.txt"_s, "mine");
+        write(u"out/gone/mine.pb.html"_s, "mine");
+        write(u"out/gone/x/mine.txt"_s, "mine");
+        QVERIFY(QDir().mkpath(dir_.filePath(u"out/gone/empty"_s)));
+        QCOMPARE(glossa({u"-export:out/gone"_s, u"gone/a.pb"_s}).exitCode, 0);
         QCOMPARE(
-            Files(u"out/gone"_s, false),
+            files(u"out/gone"_s, false),
             (QStringList{u".glossa-export"_s, u"a.pb.html"_s, u"index.html"_s, u"mine.pb.html"_s,
                          u"notes.txt"_s, u"sub/b.pb.html"_s, u"x/mine.txt"_s, u"x/y/c.pb.html"_s}));
         // The index of the subset still knows the other pages.
-        QVERIFY(Read(u"out/gone/a-z/O.html"_s).contains("href=\"../sub/b.pb.html#OpenDoor\""));
-        QVERIFY(QFile::remove(dir.filePath(u"gone/sub/b.pb"_s)));
-        QVERIFY(QFile::remove(dir.filePath(u"gone/x/y/c.pb"_s)));
-        QCOMPARE(Glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
+        QVERIFY(read(u"out/gone/a-z/O.html"_s).contains("href=\"../sub/b.pb.html#OpenDoor\""));
+        QVERIFY(QFile::remove(dir_.filePath(u"gone/sub/b.pb"_s)));
+        QVERIFY(QFile::remove(dir_.filePath(u"gone/x/y/c.pb"_s)));
+        QCOMPARE(glossa({u"-export:out/gone"_s, u"gone"_s}).exitCode, 0);
         // The lists of the sources that are gone go with them.
-        QCOMPARE(Files(u"out/gone"_s),
+        QCOMPARE(files(u"out/gone"_s),
                  (QStringList{u".glossa-export"_s, u"a-z/B.html"_s, u"a.pb.html"_s,
                               u"folders/top.html"_s, u"glossa.css"_s, u"glossa.js"_s,
                               u"index.html"_s, u"mine.pb.html"_s, u"notes.txt"_s,
                               u"search-index.js"_s, u"x/mine.txt"_s}));
-        QCOMPARE(Read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
-        QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/sub"_s)));
-        QVERIFY(!QFileInfo::exists(dir.filePath(u"out/gone/x/y"_s)));
-        QVERIFY(QFileInfo(dir.filePath(u"out/gone/empty"_s)).isDir());
+        QCOMPARE(read(u"out/gone/mine.pb.html"_s), QByteArray("mine"));
+        QVERIFY(!QFileInfo::exists(dir_.filePath(u"out/gone/sub"_s)));
+        QVERIFY(!QFileInfo::exists(dir_.filePath(u"out/gone/x/y"_s)));
+        QVERIFY(QFileInfo(dir_.filePath(u"out/gone/empty"_s)).isDir());
     }
 
     // A page that can't be written is not linked from the lists or the search, which say so;
     // its old version stays.
     void exportDoesNotLinkAPageItCouldNotWrite() {
-        QVERIFY(QDir().mkpath(dir.filePath(u"out/failed/one.pb.html"_s)));
-        const Outcome outcome = Glossa({u"-export:out/failed"_s, u"docs"_s});
+        QVERIFY(QDir().mkpath(dir_.filePath(u"out/failed/one.pb.html"_s)));
+        const Outcome outcome = glossa({u"-export:out/failed"_s, u"docs"_s});
         QCOMPARE(outcome.exitCode, 2);
         QCOMPARE(outcome.err, QByteArray("glossa: can't write out/failed/one.pb.html: it is not "
                                          "a regular file\n"));
         QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/failed\n"));
-        const QByteArray folder = Read(u"out/failed/folders/top.html"_s);
+        const QByteArray folder = read(u"out/failed/folders/top.html"_s);
         QVERIFY_FRAGMENTS(folder, "<h2>one.pb <span class=\"badge\">page not written</span> <span",
                           "<code>OpenDoor()</code> <span class=\"badge\">page not written</span>");
         QVERIFY(!folder.contains("one.pb.html"));
-        QVERIFY(!Read(u"out/failed/a-z/O.html"_s).contains("one.pb.html"));
-        QVERIFY_FRAGMENTS(Read(u"out/failed/search-index.js"_s), "\"pages\":[\"sub/two.pb.html\"]");
+        QVERIFY(!read(u"out/failed/a-z/O.html"_s).contains("one.pb.html"));
+        QVERIFY_FRAGMENTS(read(u"out/failed/search-index.js"_s), "\"pages\":[\"sub/two.pb.html\"]");
         // Nor from a page written before it: that one is made again without the link.
-        Write(u"later/a.pb"_s, ";<comment>\n;  <summary>After Brew().</summary>\n;</comment>\n"
+        write(u"later/a.pb"_s, ";<comment>\n;  <summary>After Brew().</summary>\n;</comment>\n"
                                "Procedure Pour()\nEndProcedure\n");
-        Write(u"later/b.pb"_s, kBrew);
-        QVERIFY(QDir().mkpath(dir.filePath(u"out/later/b.pb.html"_s)));
-        QCOMPARE(Glossa({u"-export:out/later"_s, u"later"_s}).exitCode, 2);
-        QVERIFY_FRAGMENTS(Read(u"out/later/a.pb.html"_s), "<p class=\"summary\">After Brew().</p>");
+        write(u"later/b.pb"_s, kBrew);
+        QVERIFY(QDir().mkpath(dir_.filePath(u"out/later/b.pb.html"_s)));
+        QCOMPARE(glossa({u"-export:out/later"_s, u"later"_s}).exitCode, 2);
+        QVERIFY_FRAGMENTS(read(u"out/later/a.pb.html"_s), "<p class=\"summary\">After Brew().</p>");
     }
 
     void exportTakesTheOtherToolsColours() {
-        Write(u"config/Tolmeck/Remarqua/Settings.ini"_s,
+        write(u"config/Tolmeck/Remarqua/Settings.ini"_s,
               "[Main]\r\nInfoWindow_BackColor = 255\r\nLanguage = German\r\n");
         // Only when asked for: a team's pages don't depend on one member's preview.
         QCOMPARE(
-            Glossa({u"-export:out/plain"_s, u"docs/one.pb"_s}, dir.filePath(u"config"_s)).exitCode,
+            glossa({u"-export:out/plain"_s, u"docs/one.pb"_s}, dir_.filePath(u"config"_s)).exitCode,
             0);
-        QVERIFY(!Read(u"out/plain/glossa.css"_s).contains("#FF0000"));
+        QVERIFY(!read(u"out/plain/glossa.css"_s).contains("#FF0000"));
         const Outcome outcome =
-            Glossa({u"-export:out/coloured"_s, u"docs/one.pb"_s, u"-theme:ide"_s},
-                   dir.filePath(u"config"_s));
+            glossa({u"-export:out/coloured"_s, u"docs/one.pb"_s, u"-theme:ide"_s},
+                   dir_.filePath(u"config"_s));
         QCOMPARE(outcome.exitCode, 0);
-        QVERIFY(Read(u"out/coloured/glossa.css"_s)
+        QVERIFY(read(u"out/coloured/glossa.css"_s)
                     .contains(":root { color-scheme: normal; --bg: #FF0000; --fg: #FFFFFF;"));
-        const QByteArray page = Read(u"out/coloured/one.pb.html"_s);
+        const QByteArray page = read(u"out/coloured/one.pb.html"_s);
         QVERIFY(page.contains("<h3>Ergebnis</h3>"));
         QVERIFY(page.contains("<h3>Beispiel</h3>"));
         // The Markdown pages take the language too.
-        QCOMPARE(Glossa({u"-export:out/deutsch"_s, u"-format:markdown"_s, u"docs/one.pb"_s,
+        QCOMPARE(glossa({u"-export:out/deutsch"_s, u"-format:markdown"_s, u"docs/one.pb"_s,
                          u"-theme:ide"_s},
-                        dir.filePath(u"config"_s))
+                        dir_.filePath(u"config"_s))
                      .exitCode,
                  0);
-        QVERIFY(Read(u"out/deutsch/one.pb.md"_s).contains("\n**Ergebnis:** 1 on success\n"));
+        QVERIFY(read(u"out/deutsch/one.pb.md"_s).contains("\n**Ergebnis:** 1 on success\n"));
     }
 
     void exportRefusesASecondPageOfTheSameName() {
         // Two sources with the same relative path: the first one's page stays.
-        Write(u"twice/one.pb"_s, kDoor);
+        write(u"twice/one.pb"_s, kDoor);
         const Outcome outcome =
-            Glossa({u"-export:out/twice"_s, u"docs/one.pb"_s, u"twice/one.pb"_s});
+            glossa({u"-export:out/twice"_s, u"docs/one.pb"_s, u"twice/one.pb"_s});
         QCOMPARE(outcome.exitCode, 2);
         QCOMPARE(outcome.err, QByteArray("glossa: twice/one.pb not exported: its page "
                                          "one.pb.html is taken by docs/one.pb\n"));
-        QCOMPARE(Files(u"out/twice"_s, false),
+        QCOMPARE(files(u"out/twice"_s, false),
                  (QStringList{u".glossa-export"_s, u"index.html"_s, u"one.pb.html"_s}));
     }
 
     // A link in the output folder is a file Glossa didn't write; told to, the export replaces
     // it, never writes through it. A linked folder there is refused.
     void exportNeverWritesThroughLinks() {
-        QVERIFY(QDir().mkpath(dir.filePath(u"out/linked"_s)));
-        QVERIFY(QDir().mkpath(dir.filePath(u"elsewhere"_s)));
-        QVERIFY(QFile::link(u"../../docs/one.pb"_s, dir.filePath(u"out/linked/one.pb.html"_s)));
-        QVERIFY(QFile::link(dir.filePath(u"elsewhere"_s), dir.filePath(u"out/linked/sub"_s)));
+        QVERIFY(QDir().mkpath(dir_.filePath(u"out/linked"_s)));
+        QVERIFY(QDir().mkpath(dir_.filePath(u"elsewhere"_s)));
+        QVERIFY(QFile::link(u"../../docs/one.pb"_s, dir_.filePath(u"out/linked/one.pb.html"_s)));
+        QVERIFY(QFile::link(dir_.filePath(u"elsewhere"_s), dir_.filePath(u"out/linked/sub"_s)));
         const QByteArray linkedFolder = "glossa: docs/sub/two.pb not exported: the folder "
                                         "out/linked/sub is a link, and pages are not written "
                                         "through links\n";
-        Outcome outcome = Glossa({u"-export:out/linked"_s, u"docs"_s});
+        Outcome outcome = glossa({u"-export:out/linked"_s, u"docs"_s});
         QCOMPARE(outcome.err, linkedFolder +
                                   "glossa: won't replace out/linked/one.pb.html: Glossa didn't "
                                   "write it\n"
                                   "glossa: nothing written to out/linked; -force replaces these "
                                   "files\n");
         QCOMPARE(outcome.exitCode, 2);
-        QCOMPARE(Files(u"out/linked"_s), QStringList{u"one.pb.html"_s});
-        outcome = Glossa({u"-export:out/linked"_s, u"docs"_s, u"--force"_s});
+        QCOMPARE(files(u"out/linked"_s), QStringList{u"one.pb.html"_s});
+        outcome = glossa({u"-export:out/linked"_s, u"docs"_s, u"--force"_s});
         QCOMPARE(outcome.exitCode, 2);
         QCOMPARE(outcome.err, linkedFolder);
-        QCOMPARE(Read(u"docs/one.pb"_s), kDoor);
-        QVERIFY(!QFileInfo(dir.filePath(u"out/linked/one.pb.html"_s)).isSymLink());
-        QVERIFY(Read(u"out/linked/one.pb.html"_s).startsWith("<!DOCTYPE html>"));
-        QCOMPARE(Files(u"elsewhere"_s), QStringList());
+        QCOMPARE(read(u"docs/one.pb"_s), kDoor);
+        QVERIFY(!QFileInfo(dir_.filePath(u"out/linked/one.pb.html"_s)).isSymLink());
+        QVERIFY(read(u"out/linked/one.pb.html"_s).startsWith("<!DOCTYPE html>"));
+        QCOMPARE(files(u"elsewhere"_s), QStringList());
     }
 
     // Files of the user's own in the output folder are named and nothing is written, unless
@@ -1682,23 +1684,23 @@ private slots:
         QFETCH(QString, format);
         QFETCH(QStringList, theirs);
         QFETCH(QByteArray, err);
-        QVERIFY(QDir(dir.filePath(u"out/theirs"_s)).removeRecursively());
+        QVERIFY(QDir(dir_.filePath(u"out/theirs"_s)).removeRecursively());
         for (const QString& name : theirs)
-            Write(u"out/theirs/"_s + name, "mine");
+            write(u"out/theirs/"_s + name, "mine");
         const QStringList arguments{u"-export:out/theirs"_s, u"-format:"_s + format, u"docs"_s};
-        Outcome outcome = Glossa(arguments);
+        Outcome outcome = glossa(arguments);
         QCOMPARE(outcome.err, err + "glossa: nothing written to out/theirs; -force replaces these "
                                     "files\n");
         QCOMPARE(outcome.out, QByteArray());
         QCOMPARE(outcome.exitCode, 2);
-        QCOMPARE(Files(u"out/theirs"_s), theirs);
+        QCOMPARE(files(u"out/theirs"_s), theirs);
         for (const QString& name : theirs)
-            QCOMPARE(Read(u"out/theirs/"_s + name), QByteArray("mine"));
+            QCOMPARE(read(u"out/theirs/"_s + name), QByteArray("mine"));
 
-        QCOMPARE(Glossa(arguments + QStringList{u"-force"_s}).exitCode, 0);
-        QVERIFY(Read(u"out/theirs/index."_s + (format == u"html"_s ? u"html"_s : u"md"_s)) !=
+        QCOMPARE(glossa(arguments + QStringList{u"-force"_s}).exitCode, 0);
+        QVERIFY(read(u"out/theirs/index."_s + (format == u"html"_s ? u"html"_s : u"md"_s)) !=
                 "mine");
-        outcome = Glossa(arguments);
+        outcome = glossa(arguments);
         QCOMPARE(outcome.err, QByteArray());
         QCOMPARE(outcome.exitCode, 0);
     }
@@ -1706,22 +1708,22 @@ private slots:
     // The pages may go into a folder inside the sources (they are never read as sources), not
     // among the sources themselves.
     void exportKeepsOutOfTheSources() {
-        Write(u"inside/a.pb"_s, kBare);
-        const Outcome refused = Glossa({u"-export:./inside/"_s, u"inside"_s});
+        write(u"inside/a.pb"_s, kBare);
+        const Outcome refused = glossa({u"-export:./inside/"_s, u"inside"_s});
         QCOMPARE(refused.err,
                  QByteArray("glossa: won't export into ./inside/: it holds the sources; "
                             "name a folder of its own (one inside it will do)\n"));
         QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(Files(u"inside"_s), QStringList{u"a.pb"_s});
+        QCOMPARE(files(u"inside"_s), QStringList{u"a.pb"_s});
         for (int run = 0; run < 2; ++run) {
-            const Outcome outcome = Glossa({u"-export:inside/site"_s, u"-check"_s, u"inside"_s});
+            const Outcome outcome = glossa({u"-export:inside/site"_s, u"-check"_s, u"inside"_s});
             QCOMPARE(outcome.out, QByteArray("inside/a.pb:1:1: warning: X: no comment block above "
                                              "the procedure [missing-comment]\n"
                                              "1 procedures, 0 documented, 1 finding\n"));
             QCOMPARE(outcome.exitCode, 1);
         }
         QCOMPARE(
-            Files(u"inside"_s),
+            files(u"inside"_s),
             (QStringList{u"a.pb"_s, u"site/.glossa-export"_s, u"site/a-z/X.html"_s,
                          u"site/a.pb.html"_s, u"site/folders/top.html"_s, u"site/glossa.css"_s,
                          u"site/glossa.js"_s, u"site/index.html"_s, u"site/search-index.js"_s}));
@@ -1730,18 +1732,18 @@ private slots:
     // The page of a source that is there but can't be read stays, listed as Glossa's, and the
     // run says why.
     void exportKeepsThePageOfAnUnreadableSource() {
-        Write(u"keep/a.pb"_s, kBare);
-        Write(u"keep/b.pb"_s, kBrew);
-        QCOMPARE(Glossa({u"-export:out/keep"_s, u"keep"_s}).exitCode, 0);
-        const QByteArray page = Read(u"out/keep/a.pb.html"_s);
-        Write(u"keep/a.pb"_s, "\xFF\xFEP\0r\0"_ba);
-        const Outcome outcome = Glossa({u"-export:out/keep"_s, u"keep"_s});
+        write(u"keep/a.pb"_s, kBare);
+        write(u"keep/b.pb"_s, kBrew);
+        QCOMPARE(glossa({u"-export:out/keep"_s, u"keep"_s}).exitCode, 0);
+        const QByteArray page = read(u"out/keep/a.pb.html"_s);
+        write(u"keep/a.pb"_s, "\xFF\xFEP\0r\0"_ba);
+        const Outcome outcome = glossa({u"-export:out/keep"_s, u"keep"_s});
         QCOMPARE(outcome.err, QByteArray("glossa: can't read keep/a.pb: it is UTF-16 text, which "
                                          "the PureBasic IDE doesn't write; save it as UTF-8\n"));
         QCOMPARE(outcome.out, QByteArray("1 page and the index written to out/keep\n"));
         QCOMPARE(outcome.exitCode, 2);
-        QCOMPARE(Read(u"out/keep/a.pb.html"_s), page);
-        QVERIFY(Read(u"out/keep/.glossa-export"_s).contains("\na.pb.html\t"));
+        QCOMPARE(read(u"out/keep/a.pb.html"_s), page);
+        QVERIFY(read(u"out/keep/.glossa-export"_s).contains("\na.pb.html\t"));
     }
 };
 

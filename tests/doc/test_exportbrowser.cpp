@@ -64,17 +64,17 @@ protected:
 class TestExportBrowser : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 
     // The page at the given width: what the script reads from it after it has loaded.
-    QJsonArray Look(const QString& page, int width) {
+    QJsonArray lookOf(const QString& page, int width) {
         QWebEngineView view;
         auto* recorder = new RecordingPage;
         view.setPage(recorder);
         view.resize(width, 800);
         view.show();
         QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
-        view.load(QUrl::fromLocalFile(dir.filePath(u"out/"_s + page)));
+        view.load(QUrl::fromLocalFile(dir_.filePath(u"out/"_s + page)));
         if (!loaded.wait(30000) || !loaded.first().first().toBool())
             return {};
         QVariant result;
@@ -97,16 +97,17 @@ class TestExportBrowser : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
-        QDir().mkpath(dir.filePath(u"src"_s));
-        QFile source(dir.filePath(u"src/shapes.pb"_s));
+        QVERIFY(dir_.isValid());
+        QDir().mkpath(dir_.filePath(u"src"_s));
+        QFile source(dir_.filePath(u"src/shapes.pb"_s));
         QVERIFY(source.open(QIODevice::WriteOnly));
         source.write(kWide);
         source.close();
         std::FILE* null = std::fopen("/dev/null", "w");
-        QCOMPARE(RunDocumentation({u"-export:"_s + dir.filePath(u"out"_s), dir.filePath(u"src"_s)},
-                                  dir.filePath(u"none.ini"_s), null, stderr),
-                 0);
+        QCOMPARE(
+            runDocumentation({u"-export:"_s + dir_.filePath(u"out"_s), dir_.filePath(u"src"_s)},
+                             dir_.filePath(u"none.ini"_s), null, stderr),
+            0);
         std::fclose(null);
     }
 
@@ -135,7 +136,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(QJsonValue, searchShown);
         QFETCH(QJsonValue, contentsOpen);
-        const QJsonArray look = Look(page, width);
+        const QJsonArray look = lookOf(page, width);
         QCOMPARE(look.size(), 5);
         QVERIFY2(look[0].toInt() <= width, qPrintable(u"%1 px wide"_s.arg(look[0].toInt())));
         QCOMPARE(look[1].toString(), u"anywhere"_s);

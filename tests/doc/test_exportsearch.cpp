@@ -36,9 +36,9 @@ const QByteArray kAreas =
 class TestExportSearch : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    QTemporaryDir dir_;
 
-    QString Eval(QWebEnginePage& page, const QString& script) {
+    QString eval(QWebEnginePage& page, const QString& script) {
         QString result = u"(none)"_s;
         bool done = false;
         page.runJavaScript(script, [&](const QVariant& value) {
@@ -52,15 +52,15 @@ class TestExportSearch : public QObject {
 
 private slots:
     void initTestCase() {
-        QFile file(dir.filePath(u"src/sub/areas.pb"_s));
-        QVERIFY(QDir().mkpath(dir.filePath(u"src/sub"_s)));
+        QFile file(dir_.filePath(u"src/sub/areas.pb"_s));
+        QVERIFY(QDir().mkpath(dir_.filePath(u"src/sub"_s)));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kAreas) == kAreas.size());
         file.close();
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
-        QCOMPARE(glossa::RunDocumentation(
-                     {u"-export:"_s + dir.filePath(u"out"_s), dir.filePath(u"src"_s)},
-                     dir.filePath(u"none.ini"_s), out, err),
+        QCOMPARE(glossa::runDocumentation(
+                     {u"-export:"_s + dir_.filePath(u"out"_s), dir_.filePath(u"src"_s)},
+                     dir_.filePath(u"none.ini"_s), out, err),
                  0);
         std::fclose(out);
         std::fclose(err);
@@ -71,32 +71,32 @@ private slots:
         view.resize(1000, 700);
         view.show();
         QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
-        view.load(QUrl::fromLocalFile(dir.filePath(u"out/a-z/S.html"_s)));
+        view.load(QUrl::fromLocalFile(dir_.filePath(u"out/a-z/S.html"_s)));
         QVERIFY(loaded.wait(30000));
         QVERIFY(loaded.first().first().toBool());
         QWebEnginePage& page = *view.page();
         // The letter page: its bar and its list.
-        QCOMPARE(Eval(page, u"document.querySelector('nav.letters strong').textContent + ' ' + "
+        QCOMPARE(eval(page, u"document.querySelector('nav.letters strong').textContent + ' ' + "
                             "document.querySelector('ul.procs').textContent"_s),
                  u"S \nShapeArea() undocumented sub/areas.pb:8\nSubareas() undocumented "
                  "sub/areas.pb:6\n"_s);
-        QTRY_COMPARE(Eval(page, u"document.getElementById('q').hidden"_s), u"false"_s);
+        QTRY_COMPARE(eval(page, u"document.getElementById('q').hidden"_s), u"false"_s);
 
         QWidget* input = view.focusProxy();
         QTest::keyClick(input, Qt::Key_Slash);
-        QTRY_COMPARE(Eval(page, u"document.activeElement.id"_s), u"q"_s);
+        QTRY_COMPARE(eval(page, u"document.activeElement.id"_s), u"q"_s);
         QTest::keyClicks(input, u"area"_s);
         const QString results = u"Array.prototype.map.call(document.querySelectorAll('#results "
                                 "li'), function (li) { return li.textContent; }).join(' | ')"_s;
         QTRY_COMPARE_WITH_TIMEOUT(
-            Eval(page, results),
+            eval(page, results),
             u"Area() Geo \u2014 The area. | AreaOf() | _Area() | ShapeArea() | "
             "Subareas() | Fill() \u2014 Fills an \"area\" in C:\\x."_s,
             10000);
         QTest::keyClicks(input, u"zz"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(Eval(page, results), u"No procedure matches"_s, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(eval(page, results), u"No procedure matches"_s, 10000);
         QTest::keyClick(input, Qt::Key_Escape);
-        QTRY_COMPARE(Eval(page, u"document.getElementById('q').value + "
+        QTRY_COMPARE(eval(page, u"document.getElementById('q').value + "
                                 "document.getElementById('results').hidden"_s),
                      u"true"_s);
         // Enter opens the first result, before the pause after typing is over.

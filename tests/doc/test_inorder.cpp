@@ -36,7 +36,7 @@ private slots:
         QList<const int*> given;
         int next = 0;
         const auto take = [&] {
-            const Done done = queue.Next();
+            const Done done = queue.next();
             QCOMPARE(done.job, next);
             QCOMPARE(done.data.constData(), given[next]);
             QVERIFY(done.data.isDetached());
@@ -46,13 +46,13 @@ private slots:
         for (int i = 0; i < 40; ++i) {
             QList<int> job{i, i, i};
             given.append(job.constData());
-            queue.Add(std::move(job));
+            queue.add(std::move(job));
             // The caller takes results as it goes, as the export does.
-            while (queue.Full())
+            while (queue.full())
                 take();
         }
         QCOMPARE(next, 25); // 16 jobs ahead at most
-        while (queue.Pending())
+        while (queue.pending())
             take();
         QCOMPARE(next, 40);
     }
@@ -74,11 +74,11 @@ private slots:
                 return Done{job * 10 + finished++, std::this_thread::get_id(), {}};
             },
             CallerHelps::Yes);
-        queue.Add(0);
-        queue.Add(1);
-        const Done first = queue.Next();
-        const Done second = queue.Next();
-        QVERIFY(!queue.Pending());
+        queue.add(0);
+        queue.add(1);
+        const Done first = queue.next();
+        const Done second = queue.next();
+        QVERIFY(!queue.pending());
         QCOMPARE(first.job, 0 * 10 + 1); // job 0, finished second
         QCOMPARE(second.job, 1 * 10 + 0);
         QVERIFY((first.thread == std::this_thread::get_id()) !=

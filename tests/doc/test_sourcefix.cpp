@@ -12,17 +12,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-SourceText Source(const QByteArray& bytes) {
+SourceText sourceOf(const QByteArray& bytes) {
     SourceText source;
     source.context.LineEnd = u"\n"_s;
-    source.context.Read = std::make_shared<const DecodedText>(bytes, DocEncoding::Utf8);
-    source.text = source.context.Read->Text();
+    source.context.read = std::make_shared<const DecodedText>(bytes, DocEncoding::Utf8);
+    source.text = source.context.read->text();
     return source;
 }
 
 // How often each character stands in the comment lines, blanks and ";" left out (a plain
 // comment's lines become one summary line).
-QHash<QChar, int> CommentCharacters(const QString& text) {
+QHash<QChar, int> commentCharacters(const QString& text) {
     QHash<QChar, int> counts;
     for (const QString& line : text.split(u'\n')) {
         if (!line.trimmed().startsWith(u';'))
@@ -37,7 +37,7 @@ QHash<QChar, int> CommentCharacters(const QString& text) {
 
 // Procedures with parameters from a small pool, blocks whose descriptions name them in any
 // order (or name gone ones, or none), plain comments with markers and suppression lines.
-QByteArray Generate(QRandomGenerator& random) {
+QByteArray generate(QRandomGenerator& random) {
     static const QStringList names{u"a"_s, u"b$"_s, u"*c"_s, u"d.s"_s, u"Array e(1)"_s};
     auto pick = [&](int n) { return int(random.bounded(n)); };
     QString text;
@@ -77,18 +77,18 @@ private slots:
                                      CheckRule::PlainComment};
         int fixedSources = 0;
         for (int round = 0; round < 500; ++round) {
-            const QByteArray bytes = Generate(random);
-            const SourceText source = Source(bytes);
-            const FixedSource fixed = FixSource(source, rules, false);
+            const QByteArray bytes = generate(random);
+            const SourceText source = sourceOf(bytes);
+            const FixedSource fixed = fixSource(source, rules, false);
             if (fixed.bytes.isEmpty())
                 continue;
             ++fixedSources;
-            const QHash<QChar, int> before = CommentCharacters(source.text);
-            const QHash<QChar, int> after = CommentCharacters(fixed.text);
+            const QHash<QChar, int> before = commentCharacters(source.text);
+            const QHash<QChar, int> after = commentCharacters(fixed.text);
             for (auto it = before.begin(); it != before.end(); ++it)
                 QVERIFY2(after.value(it.key()) >= it.value(), bytes.constData());
             QVERIFY2(!fixed.fixed.isEmpty(), bytes.constData());
-            QVERIFY2(FixSource(Source(fixed.bytes), rules, false).bytes.isEmpty(),
+            QVERIFY2(fixSource(sourceOf(fixed.bytes), rules, false).bytes.isEmpty(),
                      fixed.bytes.constData());
         }
         QVERIFY(fixedSources > 100); // the generator makes sources that need fixing

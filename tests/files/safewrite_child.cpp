@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::hours(1));
     }).detach();
 
-    glossa::SetWritePauseForTesting(std::atoll(argv[3]), [] {
+    glossa::setWritePauseForTesting(std::atoll(argv[3]), [] {
         std::puts("paused");
         std::fflush(stdout);
         char line[16];
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     });
     const QByteArray bytes(std::atoll(argv[2]), 'n');
     const glossa::WriteResult result =
-        glossa::WriteFileSafely(QString::fromLocal8Bit(argv[1]), bytes);
+        glossa::writeFileSafely(QString::fromLocal8Bit(argv[1]), bytes);
     std::printf("%s\n", result.ok ? "written" : qPrintable(result.reason));
     return result.ok ? 0 : 1;
 }

@@ -25,13 +25,13 @@ using namespace glossa::testing;
 
 namespace {
 
-struct stat Status(const QString& path) {
+struct stat status(const QString& path) {
     struct stat s {};
     ::lstat(QFile::encodeName(path).constData(), &s);
     return s;
 }
 
-QString ReadAll(std::FILE* file) {
+QString readAll(std::FILE* file) {
     std::rewind(file);
     QByteArray bytes;
     char buffer[4096];
@@ -40,11 +40,11 @@ QString ReadAll(std::FILE* file) {
     return QString::fromUtf8(bytes);
 }
 
-bool Symlink(const char* to, const QString& link) {
+bool symlink(const char* to, const QString& link) {
     return ::symlink(to, QFile::encodeName(link).constData()) == 0;
 }
 
-QStringList Entries(const QString& folder) {
+QStringList entries(const QString& folder) {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
@@ -53,7 +53,7 @@ constexpr qint64 kMiB = 1024 * 1024;
 
 // The writer of safewrite_child, started on path with the new bytes ('n' times size) and
 // stopped after pauseAt of them. False when it didn't get there.
-bool StartPausedWriter(QProcess& child, const QString& path, qint64 size, qint64 pauseAt) {
+bool startPausedWriter(QProcess& child, const QString& path, qint64 size, qint64 pauseAt) {
     child.start(QStringLiteral(SAFEWRITE_CHILD),
                 {path, QString::number(size), QString::number(pauseAt)});
     while (!child.canReadLine()) {
@@ -69,7 +69,7 @@ class TestSafeWrite : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { ClearWriteFaultForTesting(); }
+    void cleanup() { clearWriteFaultForTesting(); }
 
     // Each step can fail; the target keeps its old bytes and nothing is left beside it. A file
     // with two links is written in place: a failure puts the old bytes back into both names.
@@ -104,27 +104,27 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"source.pb"_s);
-        QVERIFY(WriteFile(path, "old bytes"));
+        QVERIFY(writeFile(path, "old bytes"));
         QStringList expectedFiles{u"source.pb"_s};
         if (linked) {
             QVERIFY(::link(QFile::encodeName(path).constData(),
                            QFile::encodeName(dir.filePath(u"other.pb"_s)).constData()) == 0);
             expectedFiles.prepend(u"other.pb"_s);
         }
-        SetWriteFaultForTesting(WriteStep(step), afterBytes, error);
-        const WriteResult result = WriteFileSafely(path, "the new content, longer");
+        setWriteFaultForTesting(WriteStep(step), afterBytes, error);
+        const WriteResult result = writeFileSafely(path, "the new content, longer");
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, reason);
-        QCOMPARE(ReadFile(path), QByteArray("old bytes"));
+        QCOMPARE(readFile(path), QByteArray("old bytes"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expectedFiles);
         if (linked)
-            QCOMPARE(ReadFile(dir.filePath(u"other.pb"_s)), QByteArray("old bytes"));
+            QCOMPARE(readFile(dir.filePath(u"other.pb"_s)), QByteArray("old bytes"));
     }
 
     void keepsWhatTheFileWas() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"tool.pb"_s);
-        QVERIFY(WriteFile(path, "old"));
+        QVERIFY(writeFile(path, "old"));
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 04751) == 0);
         const bool attributes =
             ::setxattr(QFile::encodeName(path).constData(), "user.glossa", "kept", 4, 0) == 0;
@@ -134,9 +134,9 @@ private slots:
         // chown clears set-user-ID; put it back as the user would have it.
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 04751) == 0);
 
-        QVERIFY(WriteFileSafely(path, "new").ok);
-        QCOMPARE(ReadFile(path), QByteArray("new"));
-        const struct stat after = Status(path);
+        QVERIFY(writeFileSafely(path, "new").ok);
+        QCOMPARE(readFile(path), QByteArray("new"));
+        const struct stat after = status(path);
         QCOMPARE(after.st_mode & 07777, 04751u);
         if (root) {
             QCOMPARE(after.st_uid, 65534u);
@@ -154,10 +154,10 @@ private slots:
         const QString other = dir.filePath(u"other.pb"_s);
         QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) ==
                 0);
-        QVERIFY(WriteFileSafely(path, "newer").ok);
-        QCOMPARE(ReadFile(other), QByteArray("newer"));
-        QCOMPARE(Status(other).st_ino, after.st_ino);
-        QCOMPARE(Status(other).st_nlink, nlink_t(2));
+        QVERIFY(writeFileSafely(path, "newer").ok);
+        QCOMPARE(readFile(other), QByteArray("newer"));
+        QCOMPARE(status(other).st_ino, after.st_ino);
+        QCOMPARE(status(other).st_nlink, nlink_t(2));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
@@ -165,35 +165,35 @@ private slots:
         QTemporaryDir dir;
         const QString target = dir.filePath(u"real.pb"_s);
         const QString link = dir.filePath(u"link.pb"_s);
-        QVERIFY(WriteFile(target, "source"));
+        QVERIFY(writeFile(target, "source"));
         QVERIFY(QFile::link(target, link));
 
         // A linked source stays a link; its target gets the bytes.
-        QVERIFY(WriteFileSafely(link, "edited").ok);
+        QVERIFY(writeFileSafely(link, "edited").ok);
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(ReadFile(target), QByteArray("edited"));
+        QCOMPARE(readFile(target), QByteArray("edited"));
 
         // Generated output replaces the link itself and leaves the target alone.
         WriteOptions page;
         page.followLink = false;
         page.sync = false;
-        QVERIFY(WriteFileSafely(link, "<html>").ok);
-        QVERIFY(WriteFileSafely(link, "<html>", page).ok);
+        QVERIFY(writeFileSafely(link, "<html>").ok);
+        QVERIFY(writeFileSafely(link, "<html>", page).ok);
         QVERIFY(!QFileInfo(link).isSymLink());
-        QCOMPARE(ReadFile(link), QByteArray("<html>"));
+        QCOMPARE(readFile(link), QByteArray("<html>"));
 
         // No write permission: refused, for root too.
         const QString locked = dir.filePath(u"locked.pb"_s);
-        QVERIFY(WriteFile(locked, "locked"));
+        QVERIFY(writeFile(locked, "locked"));
         QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0444) == 0);
-        const WriteResult refused = WriteFileSafely(locked, "x");
+        const WriteResult refused = writeFileSafely(locked, "x");
         QVERIFY(!refused.ok);
         QCOMPARE(refused.reason, u"Permission denied"_s);
-        QCOMPARE(ReadFile(locked), QByteArray("locked"));
+        QCOMPARE(readFile(locked), QByteArray("locked"));
 
         // Not a file at all.
         QVERIFY(QDir().mkpath(dir.filePath(u"folder.pb"_s)));
-        QCOMPARE(WriteFileSafely(dir.filePath(u"folder.pb"_s), "x").reason,
+        QCOMPARE(writeFileSafely(dir.filePath(u"folder.pb"_s), "x").reason,
                  u"it is not a regular file"_s);
     }
 
@@ -206,37 +206,37 @@ private slots:
         QVERIFY(root.mkpath(u"data/work"_s) && root.mkpath(u"data/shared"_s) &&
                 root.mkpath(u"home/shared"_s));
         const QByteArray example =
-            ReadFile(qEnvironmentVariable("GLOSSA_SOURCE_DIR") + u"/examples/example.pb"_s);
+            readFile(qEnvironmentVariable("GLOSSA_SOURCE_DIR") + u"/examples/example.pb"_s);
         QVERIFY(example.contains("Procedure"));
         const QString real = root.filePath(u"data/shared/x.pbi"_s);
         const QString unrelated = root.filePath(u"home/shared/x.pbi"_s);
-        QVERIFY(WriteFile(real, example));
-        QVERIFY(Symlink("../shared/x.pbi", root.filePath(u"data/work/link.pbi"_s)));
-        QVERIFY(Symlink("../data/work", root.filePath(u"home/work"_s)));
-        QVERIFY(WriteFile(unrelated, "Debug \"precious\"\n"));
+        QVERIFY(writeFile(real, example));
+        QVERIFY(symlink("../shared/x.pbi", root.filePath(u"data/work/link.pbi"_s)));
+        QVERIFY(symlink("../data/work", root.filePath(u"home/work"_s)));
+        QVERIFY(writeFile(unrelated, "Debug \"precious\"\n"));
 
         const QString link = root.filePath(u"home/work/link.pbi"_s);
         const QByteArray edited = ";<comment>\r\n;</comment>\r\n" + example;
-        QVERIFY(WriteFileSafely(link, edited).ok);
-        QCOMPARE(ReadFile(real), edited);
-        QCOMPARE(ReadFile(unrelated), QByteArray("Debug \"precious\"\n"));
+        QVERIFY(writeFileSafely(link, edited).ok);
+        QCOMPARE(readFile(real), edited);
+        QCOMPARE(readFile(unrelated), QByteArray("Debug \"precious\"\n"));
         QVERIFY(QFileInfo(root.filePath(u"data/work/link.pbi"_s)).isSymLink());
 
         // With nothing at the lexical place, nothing appears there.
         QVERIFY(QFile::remove(unrelated));
-        QVERIFY(WriteFileSafely(link, example).ok);
-        QCOMPARE(ReadFile(real), example);
-        QCOMPARE(Entries(root.filePath(u"home/shared"_s)), QStringList());
-        QCOMPARE(Entries(root.filePath(u"data/shared"_s)), QStringList{u"x.pbi"_s});
+        QVERIFY(writeFileSafely(link, example).ok);
+        QCOMPARE(readFile(real), example);
+        QCOMPARE(entries(root.filePath(u"home/shared"_s)), QStringList());
+        QCOMPARE(entries(root.filePath(u"data/shared"_s)), QStringList{u"x.pbi"_s});
 
         QVERIFY(QFile::remove(real));
-        const WriteResult dangling = WriteFileSafely(link, example);
+        const WriteResult dangling = writeFileSafely(link, example);
         QVERIFY(!dangling.ok);
         QCOMPARE(dangling.reason,
                  u"it is a symbolic link to \"../shared/x.pbi\", which leads to no file"_s);
         for (const QString& folder : {u"data/shared"_s, u"home/shared"_s})
-            QCOMPARE(Entries(root.filePath(folder)), QStringList());
-        QCOMPARE(Entries(root.filePath(u"data/work"_s)), QStringList{u"link.pbi"_s});
+            QCOMPARE(entries(root.filePath(folder)), QStringList());
+        QCOMPARE(entries(root.filePath(u"data/work"_s)), QStringList{u"link.pbi"_s});
     }
 
     // SIGINT, SIGTERM and SIGHUP wait for the write (whichever thread of the writer takes
@@ -255,7 +255,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"huge.pb"_s);
         const QByteArray old(4 * kMiB, 'o');
-        QVERIFY(WriteFile(path, old));
+        QVERIFY(writeFile(path, old));
         QStringList files{u"huge.pb"_s};
         if (linked) {
             QVERIFY(::link(QFile::encodeName(path).constData(),
@@ -264,15 +264,15 @@ private slots:
         }
         QProcess child;
         // In place the safety copy of the old bytes comes first.
-        QVERIFY(StartPausedWriter(child, path, 4 * kMiB, (linked ? old.size() : 0) + kMiB));
-        QCOMPARE(Entries(dir.path()).size(), files.size() + 1); // the temporary file or copy
+        QVERIFY(startPausedWriter(child, path, 4 * kMiB, (linked ? old.size() : 0) + kMiB));
+        QCOMPARE(entries(dir.path()).size(), files.size() + 1); // the temporary file or copy
         QVERIFY(::kill(pid_t(child.processId()), signal) == 0);
         child.write("\n");
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
         QCOMPARE(child.exitCode(), signal);
-        QCOMPARE(ReadFile(path), QByteArray(4 * kMiB, 'n'));
-        QCOMPARE(Entries(dir.path()), files);
+        QCOMPARE(readFile(path), QByteArray(4 * kMiB, 'n'));
+        QCOMPARE(entries(dir.path()), files);
     }
 
     // SIGKILL can't wait. Replacing, the file stays whole and the next look removes the
@@ -294,58 +294,58 @@ private slots:
         const QString path = dir.filePath(name);
         const QString other = dir.filePath(u"other.pb"_s);
         const QByteArray old(2 * kMiB, 'o');
-        QVERIFY(WriteFile(path, old));
+        QVERIFY(writeFile(path, old));
         if (linked)
             QVERIFY(::link(QFile::encodeName(path).constData(),
                            QFile::encodeName(other).constData()) == 0);
         QProcess child;
-        QVERIFY(StartPausedWriter(child, path, 2 * kMiB, (linked ? old.size() : 0) + kMiB));
+        QVERIFY(startPausedWriter(child, path, 2 * kMiB, (linked ? old.size() : 0) + kMiB));
         QVERIFY(::kill(pid_t(child.processId()), SIGKILL) == 0);
         QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(Entries(dir.path()).size(), linked ? 3 : 2);
+        QCOMPARE(entries(dir.path()).size(), linked ? 3 : 2);
 
-        const QStringList copies = TidyInterruptedWrites(path);
+        const QStringList copies = tidyInterruptedWrites(path);
         if (linked) {
             QCOMPARE(copies.size(), 1);
-            QCOMPARE(ReadFile(copies[0]), old);
-            QCOMPARE(ReadFile(path), QByteArray(kMiB, 'n')); // cut short by the kill
-            const WriteResult refused = WriteFileSafely(path, "new");
+            QCOMPARE(readFile(copies[0]), old);
+            QCOMPARE(readFile(path), QByteArray(kMiB, 'n')); // cut short by the kill
+            const WriteResult refused = writeFileSafely(path, "new");
             QCOMPARE(refused.reason,
                      u"a write of \"%1\" was interrupted, and \"%2\" holds its old content (the "
                      "file itself may be incomplete). Glossa doesn't write the file while that "
                      "copy is there: compare the two, then remove or rename the copy."_s.arg(
                          QFileInfo(path).canonicalFilePath(), copies[0]));
-            QCOMPARE(TidyInterruptedWrites(path), copies); // still there
+            QCOMPARE(tidyInterruptedWrites(path), copies); // still there
             QVERIFY(QFile::remove(copies[0]));
         } else {
             QCOMPARE(copies, QStringList());
-            QCOMPARE(ReadFile(path), old);
+            QCOMPARE(readFile(path), old);
         }
-        QCOMPARE(Entries(dir.path()).size(), linked ? 2 : 1);
-        QVERIFY(WriteFileSafely(path, "new").ok);
-        QCOMPARE(ReadFile(linked ? other : path), QByteArray("new"));
-        QCOMPARE(Entries(dir.path()).size(), linked ? 2 : 1);
+        QCOMPARE(entries(dir.path()).size(), linked ? 2 : 1);
+        QVERIFY(writeFileSafely(path, "new").ok);
+        QCOMPARE(readFile(linked ? other : path), QByteArray("new"));
+        QCOMPARE(entries(dir.path()).size(), linked ? 2 : 1);
     }
 
     // An export on a full disk names each page it could not write and ends with 2.
     void exportOnAFullDisk() {
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(u"src"_s)));
-        QVERIFY(WriteFile(dir.filePath(u"src/a.pb"_s), "Procedure A()\nEndProcedure\n"));
-        QVERIFY(WriteFile(dir.filePath(u"src/b.pb"_s), "Procedure B()\nEndProcedure\n"));
+        QVERIFY(writeFile(dir.filePath(u"src/a.pb"_s), "Procedure A()\nEndProcedure\n"));
+        QVERIFY(writeFile(dir.filePath(u"src/b.pb"_s), "Procedure B()\nEndProcedure\n"));
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         QVERIFY(out && err);
         // Past the manifest (written first, some 300 bytes): the first page (some 1,300) fails.
-        SetWriteFaultForTesting(WriteStep::Write, 768, ENOSPC);
+        setWriteFaultForTesting(WriteStep::Write, 768, ENOSPC);
         const int code =
-            RunDocumentation({u"-export:"_s + dir.filePath(u"docs"_s), dir.filePath(u"src"_s)},
+            runDocumentation({u"-export:"_s + dir.filePath(u"docs"_s), dir.filePath(u"src"_s)},
                              dir.filePath(u"none.ini"_s), out, err);
         QCOMPARE(code, 2);
         const QString docs = QDir::toNativeSeparators(dir.filePath(u"docs"_s));
-        QCOMPARE(ReadAll(err),
+        QCOMPARE(readAll(err),
                  u"glossa: can't write %1/a.pb.html: No space left on device\n"_s.arg(docs));
-        QCOMPARE(ReadAll(out), u"1 page and the index written to %1\n"_s.arg(docs));
+        QCOMPARE(readAll(out), u"1 page and the index written to %1\n"_s.arg(docs));
         QCOMPARE(QDir(docs).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{u".glossa-export"_s, u"b.pb.html"_s, u"glossa.css"_s, u"glossa.js"_s,
                               u"index.html"_s, u"search-index.js"_s}));

@@ -16,44 +16,44 @@ QsciTarget::QsciTarget(int pointerWidth)
 
 QsciTarget::~QsciTarget() = default;
 
-void QsciTarget::SetDocument(const std::string& bytes) {
+void QsciTarget::setDocument(const std::string& bytes) {
     editor_->SendScintilla(QsciScintillaBase::SCI_CLEARALL, 0UL, 0L);
     editor_->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()),
                            const_cast<char*>(bytes.data()));
     editor_->SendScintilla(QsciScintillaBase::SCI_SETEMPTYSELECTION, 0UL, 0L);
 }
 
-void QsciTarget::SetCodePage(int codePage) {
+void QsciTarget::setCodePage(int codePage) {
     editor_->SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, static_cast<unsigned long>(codePage),
                            0L);
 }
 
-void QsciTarget::SetEolMode(int eolMode) {
+void QsciTarget::setEolMode(int eolMode) {
     editor_->SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, static_cast<unsigned long>(eolMode),
                            0L);
 }
 
-void QsciTarget::SetSelection(long long anchor, long long caret) {
+void QsciTarget::setSelection(long long anchor, long long caret) {
     editor_->SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(anchor),
                            static_cast<long>(caret));
 }
 
-std::string QsciTarget::Document() const {
+std::string QsciTarget::document() const {
     const long length = editor_->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
     const auto* data = static_cast<const char*>(
         editor_->SendScintillaPtrResult(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
     return std::string(data, std::size_t(length));
 }
 
-long long QsciTarget::Caret() const {
+long long QsciTarget::caret() const {
     return editor_->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
 }
 
-long long QsciTarget::Anchor() const {
+long long QsciTarget::anchor() const {
     return editor_->SendScintilla(QsciScintillaBase::SCI_GETANCHOR);
 }
 
-RemoteAddress QsciTarget::Reserve(std::size_t size) {
+RemoteAddress QsciTarget::reserve(std::size_t size) {
     if (size == 0)
         return 0;
     const RemoteAddress address = nextAddress_;
@@ -62,12 +62,12 @@ RemoteAddress QsciTarget::Reserve(std::size_t size) {
     return address;
 }
 
-void QsciTarget::Free(RemoteAddress address) {
+void QsciTarget::free(RemoteAddress address) {
     if (blocks_.erase(address) == 0)
         ++faults_;
 }
 
-char* QsciTarget::Resolve(RemoteAddress address, std::size_t size) {
+char* QsciTarget::resolve(RemoteAddress address, std::size_t size) {
     auto it = blocks_.upper_bound(address);
     if (it != blocks_.begin()) {
         --it;
@@ -79,7 +79,7 @@ char* QsciTarget::Resolve(RemoteAddress address, std::size_t size) {
     return nullptr;
 }
 
-bool QsciTarget::HasTerminator(RemoteAddress address) {
+bool QsciTarget::hasTerminator(RemoteAddress address) {
     auto it = blocks_.upper_bound(address);
     if (it == blocks_.begin())
         return false;
@@ -89,23 +89,23 @@ bool QsciTarget::HasTerminator(RemoteAddress address) {
                                                    it->second.end(), '\0') != it->second.end();
 }
 
-bool QsciTarget::Write(RemoteAddress address, const void* data, std::size_t size) {
-    char* out = Resolve(address, size);
+bool QsciTarget::write(RemoteAddress address, const void* data, std::size_t size) {
+    char* out = resolve(address, size);
     if (!out)
         return false;
     std::memcpy(out, data, size);
     return true;
 }
 
-bool QsciTarget::Read(RemoteAddress address, void* data, std::size_t size) {
-    const char* in = Resolve(address, size);
+bool QsciTarget::read(RemoteAddress address, void* data, std::size_t size) {
+    const char* in = resolve(address, size);
     if (!in)
         return false;
     std::memcpy(data, in, size);
     return true;
 }
 
-std::intptr_t QsciTarget::Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t QsciTarget::send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     switch (message) {
     case sci::kGetText: {
         // QScintilla carries Scintilla 3, which takes the buffer size and pads it with zeros;
@@ -116,17 +116,17 @@ std::intptr_t QsciTarget::Send(unsigned message, std::uintptr_t wParam, std::int
             return length;
         const unsigned long count =
             std::min<unsigned long>(wParam, static_cast<unsigned long>(length));
-        char* out = Resolve(RemoteAddress(lParam), count + 1);
+        char* out = resolve(RemoteAddress(lParam), count + 1);
         if (!out)
             return 0;
         return editor_->SendScintilla(message, count + 1, static_cast<void*>(out));
     }
     case sci::kGetTextRange: {
-        const std::size_t recordSize = TextRangeRecordSize(pointerWidth_);
-        const char* record = Resolve(RemoteAddress(lParam), recordSize);
+        const std::size_t recordSize = textRangeRecordSize(pointerWidth_);
+        const char* record = resolve(RemoteAddress(lParam), recordSize);
         if (!record)
             return 0;
-        const TextRangeFields fields = ParseTextRangeRecord(record, pointerWidth_);
+        const TextRangeFields fields = parseTextRangeRecord(record, pointerWidth_);
         const long first = fields.first;
         long last = fields.last;
         const RemoteAddress text = fields.text;
@@ -137,18 +137,18 @@ std::intptr_t QsciTarget::Send(unsigned message, std::uintptr_t wParam, std::int
             ++faults_;
             return 0;
         }
-        char* out = Resolve(text, std::size_t(end - first) + 1);
+        char* out = resolve(text, std::size_t(end - first) + 1);
         if (!out)
             return 0;
         return editor_->SendScintilla(message, first, last, out);
     }
     case sci::kReplaceSel:
     case sci::kInsertText: {
-        if (!HasTerminator(RemoteAddress(lParam))) {
+        if (!hasTerminator(RemoteAddress(lParam))) {
             ++faults_;
             return 0;
         }
-        char* text = Resolve(RemoteAddress(lParam), 1);
+        char* text = resolve(RemoteAddress(lParam), 1);
         return editor_->SendScintilla(message, static_cast<unsigned long>(wParam),
                                       static_cast<void*>(text));
     }

@@ -21,29 +21,29 @@ public:
     explicit QsciTarget(int pointerWidth = 8);
     ~QsciTarget() override;
 
-    std::intptr_t Send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    RemoteAddress Reserve(std::size_t size) override;
-    void Free(RemoteAddress address) override;
-    bool Write(RemoteAddress address, const void* data, std::size_t size) override;
-    bool Read(RemoteAddress address, void* data, std::size_t size) override;
-    int PointerWidth() const override { return pointerWidth_; }
+    std::intptr_t send(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    RemoteAddress reserve(std::size_t size) override;
+    void free(RemoteAddress address) override;
+    bool write(RemoteAddress address, const void* data, std::size_t size) override;
+    bool read(RemoteAddress address, void* data, std::size_t size) override;
+    int pointerWidth() const override { return pointerWidth_; }
 
     // Sets up the editor directly: document bytes (zero bytes allowed), code page, line-end
     // mode and selection.
-    void SetDocument(const std::string& bytes);
-    void SetCodePage(int codePage);
-    void SetEolMode(int eolMode);
-    void SetSelection(long long anchor, long long caret);
-    std::string Document() const;
-    long long Caret() const;
-    long long Anchor() const;
+    void setDocument(const std::string& bytes);
+    void setCodePage(int codePage);
+    void setEolMode(int eolMode);
+    void setSelection(long long anchor, long long caret);
+    std::string document() const;
+    long long caret() const;
+    long long anchor() const;
 
-    std::size_t LiveBlocks() const { return blocks_.size(); }
-    int Faults() const { return faults_; }
+    std::size_t liveBlocks() const { return blocks_.size(); }
+    int faults() const { return faults_; }
 
 private:
-    char* Resolve(RemoteAddress address, std::size_t size);
-    bool HasTerminator(RemoteAddress address);
+    char* resolve(RemoteAddress address, std::size_t size);
+    bool hasTerminator(RemoteAddress address);
 
     std::unique_ptr<QsciScintillaBase> editor_;
     int pointerWidth_;

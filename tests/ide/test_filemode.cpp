@@ -25,7 +25,7 @@ class TestFileMode : public QObject {
 private:
     QTemporaryDir dir_;
 
-    QString Path(const char* name) { return dir_.filePath(QString::fromLatin1(name)); }
+    QString pathOf(const char* name) { return dir_.filePath(QString::fromLatin1(name)); }
 
 private slots:
     void initTestCase() {
@@ -71,15 +71,15 @@ private slots:
         QFETCH(int, eolMode);
         QFETCH(bool, bom);
         QFETCH(QByteArray, document);
-        const QString path = Path("load.pb");
-        QVERIFY(WriteFile(path, file));
+        const QString path = pathOf("load.pb");
+        QVERIFY(writeFile(path, file));
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        QCOMPARE(mode.HasByteOrderMark(), bom);
-        QCOMPARE(QueryCodePage(mode.Editor()), codePage);
-        QCOMPARE(QueryEolMode(mode.Editor()), eolMode);
-        QCOMPARE(QueryCaretPosition(mode.Editor()), 0);
-        QCOMPARE(QByteArray::fromStdString(mode.Editor().Document()), document);
+        QVERIFY(mode.load(path));
+        QCOMPARE(mode.hasByteOrderMark(), bom);
+        QCOMPARE(queryCodePage(mode.editor()), codePage);
+        QCOMPARE(queryEolMode(mode.editor()), eolMode);
+        QCOMPARE(queryCaretPosition(mode.editor()), 0);
+        QCOMPARE(QByteArray::fromStdString(mode.editor().document()), document);
     }
 
     // Started by the IDE, the mark alone decides, as when the IDE reloads the file.
@@ -103,10 +103,10 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(int, codePage);
         const QString path = dir_.filePath(name);
-        QVERIFY(WriteFile(path, file));
+        QVERIFY(writeFile(path, file));
         FileMode mode;
-        QVERIFY(mode.Load(path, startedByIde));
-        QCOMPARE(QueryCodePage(mode.Editor()), codePage);
+        QVERIFY(mode.load(path, startedByIde));
+        QCOMPARE(queryCodePage(mode.editor()), codePage);
     }
 
     // What Apply refuses to write: the characters the document's encoding can't store.
@@ -127,7 +127,7 @@ private slots:
         QFETCH(bool, utf8);
         QFETCH(QString, text);
         QFETCH(QString, missing);
-        QCOMPARE(UnencodableCharacters(text, utf8 ? DocEncoding::Utf8 : DocEncoding::Ansi),
+        QCOMPARE(glossa::unencodableCharacters(text, utf8 ? DocEncoding::Utf8 : DocEncoding::Ansi),
                  missing);
     }
 
@@ -183,7 +183,7 @@ private slots:
         const std::optional<long long> given =
             caret < 0 ? std::nullopt : std::optional<long long>(caret);
         QCOMPARE(QByteArray::fromStdString(
-                     FileMode::FollowIdeSettings(before.toStdString(), after.toStdString(), given)),
+                     FileMode::followIdeSettings(before.toStdString(), after.toStdString(), given)),
                  expected);
     }
 
@@ -218,16 +218,16 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, position);
         const QByteArray document("ab\r\nc\xc3\xa9\x64\nlast");
-        QCOMPARE(FileMode::CaretFromText(document, codePage, text), position);
+        QCOMPARE(FileMode::caretFromText(document, codePage, text), position);
     }
 
     void placeCaretFromText() {
-        const QString path = Path("caret.pb");
-        QVERIFY(WriteFile(path, "\xef\xbb\xbfone\r\ntwo\r\n"));
+        const QString path = pathOf("caret.pb");
+        QVERIFY(writeFile(path, "\xef\xbb\xbfone\r\ntwo\r\n"));
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        mode.PlaceCaretFromText(u"2x2");
-        QCOMPARE(QueryCaretPosition(mode.Editor()), 6); // BOM is not part of the document
+        QVERIFY(mode.load(path));
+        mode.placeCaretFromText(u"2x2");
+        QCOMPARE(queryCaretPosition(mode.editor()), 6); // BOM is not part of the document
     }
 
     void roundTripUnchanged_data() {
@@ -240,45 +240,45 @@ private slots:
     }
     void roundTripUnchanged() {
         QFETCH(QByteArray, file);
-        const QString path = Path("round.pb");
-        QVERIFY(WriteFile(path, file));
+        const QString path = pathOf("round.pb");
+        QVERIFY(writeFile(path, file));
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        const Result saved = mode.Save();
+        QVERIFY(mode.load(path));
+        const Result saved = mode.save();
         QVERIFY2(saved, qPrintable(saved.reason));
-        QCOMPARE(ReadFile(path), file);
+        QCOMPARE(readFile(path), file);
     }
 
     void editKeepsByteOrderMark() {
-        const QString path = Path("edit.pb");
-        QVERIFY(WriteFile(path, "\xef\xbb\xbfProcedure A()\r\n"));
+        const QString path = pathOf("edit.pb");
+        QVERIFY(writeFile(path, "\xef\xbb\xbfProcedure A()\r\n"));
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        IdeEditor editor(mode.Editor());
-        editor.SetEncoding(editor.CodePage());
+        QVERIFY(mode.load(path));
+        IdeEditor editor(mode.editor());
+        editor.setEncoding(editor.codePage());
         QVERIFY(editor.InsertAtPosition(0, u";\u00e9\r\n"_s));
-        QVERIFY(mode.Save());
-        QCOMPARE(ReadFile(path), QByteArray("\xef\xbb\xbf;\xc3\xa9\r\nProcedure A()\r\n"));
+        QVERIFY(mode.save());
+        QCOMPARE(readFile(path), QByteArray("\xef\xbb\xbf;\xc3\xa9\r\nProcedure A()\r\n"));
         // A second save compares against what the first one wrote.
         QVERIFY(editor.InsertAtPosition(0, u"x"_s));
-        QVERIFY(mode.Save());
-        QCOMPARE(ReadFile(path), QByteArray("\xef\xbb\xbfx;\xc3\xa9\r\nProcedure A()\r\n"));
+        QVERIFY(mode.save());
+        QCOMPARE(readFile(path), QByteArray("\xef\xbb\xbfx;\xc3\xa9\r\nProcedure A()\r\n"));
         // No temporary file is left behind.
         QCOMPARE(QDir(dir_.path()).entryList({u"edit.pb*"_s}, QDir::Files | QDir::Hidden),
                  QStringList{u"edit.pb"_s});
     }
 
     void keepsPermissions() {
-        const QString path = Path("perm.pb");
-        QVERIFY(WriteFile(path, "x"));
+        const QString path = pathOf("perm.pb");
+        QVERIFY(writeFile(path, "x"));
         const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                  QFileDevice::ReadGroup | QFileDevice::ExeOwner;
         QVERIFY(QFile::setPermissions(path, permissions));
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        QVERIFY(InsertAtPosition(mode.Editor(), 1, "y"));
-        QVERIFY(mode.Save());
-        QCOMPARE(ReadFile(path), QByteArray("xy"));
+        QVERIFY(mode.load(path));
+        QVERIFY(InsertAtPosition(mode.editor(), 1, "y"));
+        QVERIFY(mode.save());
+        QCOMPARE(readFile(path), QByteArray("xy"));
         QCOMPARE(QFile::permissions(path) &
                      ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
                  permissions);
@@ -295,16 +295,16 @@ private slots:
     void refusesChangedFile() {
         QFETCH(QByteArray, change);
         QFETCH(bool, keepTime);
-        const QString path = Path("changed.pb");
-        QVERIFY(WriteFile(path, "Procedure A()"));
+        const QString path = pathOf("changed.pb");
+        QVERIFY(writeFile(path, "Procedure A()"));
         const QDateTime written = QFileInfo(path).lastModified();
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        QVERIFY(InsertAtPosition(mode.Editor(), 0, ";x\r\n"));
+        QVERIFY(mode.load(path));
+        QVERIFY(InsertAtPosition(mode.editor(), 0, ";x\r\n"));
         if (change.isEmpty())
             QVERIFY(QFile::remove(path));
         else
-            QVERIFY(WriteFile(path, change));
+            QVERIFY(writeFile(path, change));
         if (keepTime) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
@@ -312,36 +312,36 @@ private slots:
             file.close();
             QCOMPARE(QFileInfo(path).lastModified(), written);
         }
-        const QString reason = mode.Save().reason;
+        const QString reason = mode.save().reason;
         QVERIFY(!reason.isEmpty());
         QVERIFY(reason.contains(path));
         if (change.isEmpty())
             QVERIFY(!QFile::exists(path));
         else
-            QCOMPARE(ReadFile(path), change);
+            QCOMPARE(readFile(path), change);
     }
 
     void missingFile() {
         FileMode mode;
-        const Result loaded = mode.Load(Path("nonexistent.pb"));
+        const Result loaded = mode.load(pathOf("nonexistent.pb"));
         QVERIFY(!loaded);
         QVERIFY(!loaded.reason.isEmpty());
-        QVERIFY(!mode.Save());
+        QVERIFY(!mode.save());
     }
 
     void largeFile() {
         QByteArray file(40 * 1024 * 1024, 'a');
         file[1000] = '\n';
         file[30 * 1024 * 1024] = '\xc3'; // invalid UTF-8 far in: the file is ANSI
-        const QString path = Path("large.pb");
-        QVERIFY(WriteFile(path, file));
+        const QString path = pathOf("large.pb");
+        QVERIFY(writeFile(path, file));
         FileMode mode;
-        QVERIFY(mode.Load(path));
-        QCOMPARE(QueryCodePage(mode.Editor()), 0);
-        QCOMPARE(QueryEolMode(mode.Editor()), 2);
-        mode.PlaceCaretFromText(u"2x5");
-        QCOMPARE(QueryCaretPosition(mode.Editor()), 1005);
-        QVERIFY(mode.Save());
+        QVERIFY(mode.load(path));
+        QCOMPARE(queryCodePage(mode.editor()), 0);
+        QCOMPARE(queryEolMode(mode.editor()), 2);
+        mode.placeCaretFromText(u"2x5");
+        QCOMPARE(queryCaretPosition(mode.editor()), 1005);
+        QVERIFY(mode.save());
         QCOMPARE(QFileInfo(path).size(), file.size());
         QVERIFY(QFile::remove(path));
     }

@@ -30,8 +30,8 @@ private slots:
         QFETCH(bool, utf8);
         SimulatedScintilla sim("x", codePage);
         IdeEditor editor(sim);
-        QCOMPARE(editor.CodePage() == DocEncoding::Utf8, utf8);
-        QCOMPARE(editor.Encoding(), DocEncoding::Ansi); // only SetEncoding sets it
+        QCOMPARE(editor.codePage() == DocEncoding::Utf8, utf8);
+        QCOMPARE(editor.encoding(), DocEncoding::Ansi); // only setEncoding sets it
     }
 
     void lineEnds_data() {
@@ -47,8 +47,8 @@ private slots:
         QFETCH(QString, lineEnd);
         SimulatedScintilla sim("x", 0, mode);
         IdeEditor editor(sim);
-        QCOMPARE(editor.EolMode(), mode);
-        QCOMPARE(IdeEditor::LineEndForMode(mode), lineEnd);
+        QCOMPARE(editor.eolMode(), mode);
+        QCOMPARE(IdeEditor::lineEndForMode(mode), lineEnd);
     }
 
     void readDecodes_data() {
@@ -71,29 +71,29 @@ private slots:
         QFETCH(QString, text);
         SimulatedScintilla sim(document.toStdString(), codePage);
         IdeEditor editor(sim);
-        editor.SetEncoding(editor.CodePage());
-        QCOMPARE(editor.ReadDocumentText(editor.Length() + 1, 0, 0), text);
+        editor.setEncoding(editor.codePage());
+        QCOMPARE(editor.ReadDocumentText(editor.length() + 1, 0, 0), text);
         QCOMPARE(editor.WindowStart(), 0);
     }
 
     void writesEncode() {
         SimulatedScintilla sim("x=1", 0);
         IdeEditor editor(sim);
-        editor.SetEncoding(editor.CodePage());
+        editor.setEncoding(editor.codePage());
         // ANSI: a character the code page can't hold becomes "?".
         QVERIFY(editor.ReplaceRange(1, 2, u"\u00e9\u20ac"_s));
-        QCOMPARE(sim.Document(), std::string("x\xe9?1"));
-        sim.SetCodePage(65001);
-        editor.SetEncoding(editor.CodePage());
+        QCOMPARE(sim.document(), std::string("x\xe9?1"));
+        sim.setCodePage(65001);
+        editor.setEncoding(editor.codePage());
         QVERIFY(editor.InsertAtPosition(0, u"\u20ac"_s));
-        QCOMPARE(sim.Document(), std::string("\xe2\x82\xacx\xe9?1"));
-        QCOMPARE(editor.ReadRange(0, 3), QByteArray("\xe2\x82\xac"));
+        QCOMPARE(sim.document(), std::string("\xe2\x82\xacx\xe9?1"));
+        QCOMPARE(editor.readRange(0, 3), QByteArray("\xe2\x82\xac"));
         editor.PlaceCaret(3);
-        QCOMPARE(sim.Caret(), 3);
+        QCOMPARE(sim.caret(), 3);
         // Text holding U+0000 would be cut short by the editor: refused.
         QVERIFY(!editor.InsertAtPosition(0, u"a\u0000b"_s));
-        QCOMPARE(sim.Document(), std::string("\xe2\x82\xacx\xe9?1"));
-        QCOMPARE(sim.LiveBlocks(), std::size_t(0));
+        QCOMPARE(sim.document(), std::string("\xe2\x82\xacx\xe9?1"));
+        QCOMPARE(sim.liveBlocks(), std::size_t(0));
     }
 
     // The positions that block writing's arithmetic can produce for a header on the first line.
@@ -105,16 +105,16 @@ private slots:
         QVERIFY(!editor.InsertAtPosition(4, u"X"_s));
         editor.PlaceCaret(-1);
         editor.PlaceCaret(99);
-        QCOMPARE(sim.Document(), std::string("abc"));
-        QCOMPARE(sim.Caret(), 0);
-        QCOMPARE(sim.Faults(), 0);
-        QCOMPARE(editor.ReadRange(2, 9), QByteArray());
+        QCOMPARE(sim.document(), std::string("abc"));
+        QCOMPARE(sim.caret(), 0);
+        QCOMPARE(sim.faults(), 0);
+        QCOMPARE(editor.readRange(2, 9), QByteArray());
     }
 
     void searchRangeWindow() {
         SimulatedScintilla sim("\xc3\xa9\xc3\xa9\xc3\xa9", 65001);
         IdeEditor editor(sim);
-        editor.SetEncoding(editor.CodePage());
+        editor.setEncoding(editor.codePage());
         // Bytes 2..6 are the second and third characters.
         QCOMPARE(editor.ReadDocumentText(7, 4, 2), u"\u00e9\u00e9"_s);
         QCOMPARE(editor.WindowStart(), 2);
@@ -122,14 +122,14 @@ private slots:
         // decodes as U+FFFD.
         QCOMPARE(editor.ReadDocumentText(7, 2, 1), u"\ufffd"_s);
         QCOMPARE(editor.WindowStart(), 2);
-        QVERIFY(!editor.WindowAtLineStart());
+        QVERIFY(!editor.windowAtLineStart());
         // A window starts a line after LF, CR LF or CR, not after the CR of a pair.
-        sim.SetDocument("a\rb\r\nc\nd");
+        sim.setDocument("a\rb\r\nc\nd");
         for (const auto& [caret, atLineStart] :
              {std::pair(3, true), std::pair(5, false), std::pair(6, true), std::pair(8, true),
               std::pair(4, false)}) {
             editor.ReadDocumentText(9, caret, 1);
-            QCOMPARE(editor.WindowAtLineStart(), atLineStart);
+            QCOMPARE(editor.windowAtLineStart(), atLineStart);
         }
     }
 
@@ -168,11 +168,11 @@ private slots:
         QFETCH(QString, name);
         SimulatedScintilla sim(source.toStdString(), kCodePageUtf8);
         IdeEditor editor(sim);
-        editor.SetEncoding(DocEncoding::Utf8);
+        editor.setEncoding(DocEncoding::Utf8);
         CommentContext context;
         context.CaretPos = int(source.first(source.indexOf(caretBefore)).toUtf8().size());
         context.SearchMode = mode;
-        const QString text = editor.ReadTextForChoice(editor.Length(), range, context);
+        const QString text = editor.readTextForChoice(editor.length(), range, context);
         const auto header = FindProcedure(text, context);
         QCOMPARE(header ? header->headerText.mid(10, 1) : QString(), name);
     }
@@ -227,7 +227,7 @@ private slots:
             const std::string bytes = source.toStdString();
             SimulatedScintilla sim(bytes, kCodePageUtf8);
             IdeEditor editor(sim);
-            editor.SetEncoding(DocEncoding::Utf8);
+            editor.setEncoding(DocEncoding::Utf8);
             for (int k = 0; k < 8; ++k) {
                 CommentContext whole;
                 whole.SearchMode = random.bounded(3);
@@ -236,8 +236,8 @@ private slots:
                     ++whole.CaretPos; // a caret stands between characters
                 CommentContext windowed = whole;
                 const int range = 1 + random.bounded(80);
-                const QString all = editor.ReadTextForChoice(editor.Length(), 0, whole);
-                const QString part = editor.ReadTextForChoice(editor.Length(), range, windowed);
+                const QString all = editor.readTextForChoice(editor.length(), 0, whole);
+                const QString part = editor.readTextForChoice(editor.length(), range, windowed);
                 const auto expected = FindProcedure(all, whole);
                 const auto header = FindProcedure(part, windowed);
                 const bool same =
@@ -263,26 +263,26 @@ private slots:
                                "a\xe2\x82",
                                10);
         const DecodedText decoded(bytes, DocEncoding::Utf8);
-        QCOMPARE(decoded.Text(), u"\ufffd\u00e9\U0001F600a\ufffd\ufffd"_s);
+        QCOMPARE(decoded.text(), u"\ufffd\u00e9\U0001F600a\ufffd\ufffd"_s);
         const QList<qsizetype> expected{0, 1, 3, 3, 7, 8, 9, 10};
-        QCOMPARE(decoded.Text().size() + 1, expected.size());
+        QCOMPARE(decoded.text().size() + 1, expected.size());
         for (qsizetype i = 0; i < expected.size(); ++i)
-            QCOMPARE(decoded.ByteIndex(i), expected[i]);
+            QCOMPARE(decoded.byteIndex(i), expected[i]);
         // Off Windows the ANSI code page reads as Latin-1, each byte its own character, also
         // past the first 16 bytes (widened 16 at a time); so does UTF-8 that is all ASCII.
         QCOMPARE(
-            DecodedText(QByteArray("x\xe9\xff\x80 \x7f").repeated(4), DocEncoding::Ansi).Text(),
+            DecodedText(QByteArray("x\xe9\xff\x80 \x7f").repeated(4), DocEncoding::Ansi).text(),
             u"x\u00e9\u00ff\u0080 \u007f"_s.repeated(4));
-        QCOMPARE(DecodedText(QByteArray("0123456789abcdefXYZ"), DocEncoding::Utf8).Text(),
+        QCOMPARE(DecodedText(QByteArray("0123456789abcdefXYZ"), DocEncoding::Utf8).text(),
                  u"0123456789abcdefXYZ"_s);
     }
 
     // Whatever the text, the length counted is the length written.
     void encodedLengthMatchesEncoding() {
-        QCOMPARE(EncodeText(QString(u"a"_s + QChar(0xd800) + u"b"_s), DocEncoding::Utf8),
+        QCOMPARE(encodeText(QString(u"a"_s + QChar(0xd800) + u"b"_s), DocEncoding::Utf8),
                  QByteArray("a\xef\xbf\xbd"
                             "b"));
-        QCOMPARE(EncodeText(QString(QChar(0xdc00) + u"\U0001F600"_s), DocEncoding::Ansi),
+        QCOMPARE(encodeText(QString(QChar(0xdc00) + u"\U0001F600"_s), DocEncoding::Ansi),
                  QByteArray("??"));
         const char16_t pool[] = {u'a',   u'\n',  0xe9,   0xff,   0x100, 0x20ac,
                                  0xfffd, 0xd83d, 0xde00, 0xd800, 0xdfff};
@@ -292,7 +292,7 @@ private slots:
             for (int i = random.bounded(12); i > 0; --i)
                 text += QChar(pool[random.bounded(int(std::size(pool)))]);
             for (const DocEncoding encoding : {DocEncoding::Utf8, DocEncoding::Ansi})
-                QCOMPARE(EncodedLength(text, encoding), EncodeText(text, encoding).size());
+                QCOMPARE(EncodedLength(text, encoding), encodeText(text, encoding).size());
         }
     }
 
@@ -300,8 +300,8 @@ private slots:
         // An editor that answers 0 to everything: the code page reads as ANSI, nothing read.
         SimulatedScintilla sim;
         IdeEditor editor(sim);
-        QCOMPARE(editor.CodePage(), DocEncoding::Ansi);
-        QCOMPARE(editor.Length(), 0);
+        QCOMPARE(editor.codePage(), DocEncoding::Ansi);
+        QCOMPARE(editor.length(), 0);
         QCOMPARE(editor.ReadDocumentText(1, 0, 0), QString());
     }
 };

@@ -85,76 +85,76 @@ class TestInstallTool : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir* dir = nullptr;
-    QString folder; // ends in "/"
-    Recorder rec;
+    QTemporaryDir* dir_ = nullptr;
+    QString folder_; // ends in "/"
+    Recorder rec_;
 
     InstallEnvironment environment(IdePlatform platform = IdePlatform::Windows) {
         InstallEnvironment env;
         env.platform = platform;
-        env.startFolder = folder;
-        env.idePrefsFileName = IdePrefsFileName(platform);
+        env.startFolder = folder_;
+        env.idePrefsFileName = idePrefsFileName(platform);
         env.executablePath = exePath();
         env.pathPicker = [this](const QString& start) {
-            rec.startFolders << start;
+            rec_.startFolders << start;
             return start;
         };
         env.shortcutPicker = [this](std::int32_t shortcut, bool firstTime) -> std::int32_t {
-            rec.pickerCalls.append({int(shortcut), firstTime});
-            if (rec.duringPicker)
-                rec.duringPicker();
-            return rec.pickerAnswers.isEmpty() ? 0 : rec.pickerAnswers.takeFirst();
+            rec_.pickerCalls.append({int(shortcut), firstTime});
+            if (rec_.duringPicker)
+                rec_.duringPicker();
+            return rec_.pickerAnswers.isEmpty() ? 0 : rec_.pickerAnswers.takeFirst();
         };
-        env.showError = [this](const QString&, const QString& text) { rec.errors << text; };
+        env.showError = [this](const QString&, const QString& text) { rec_.errors << text; };
         return env;
     }
 
     int runGlossa(IdePlatform platform = IdePlatform::Windows) {
-        return RunInstallation(platform, environment(platform),
+        return runInstallation(platform, environment(platform),
                                [this](const QString& title, const QString& text) {
-                                   rec.successes << title + u'|' + text;
+                                   rec_.successes << title + u'|' + text;
                                });
     }
 
     // The IDE on Windows names the file "Tools.prefs", on Linux and macOS "tools.prefs".
     QString toolsPrefs(IdePlatform platform = IdePlatform::Windows) const {
-        return folder + (platform == IdePlatform::Windows ? u"Tools.prefs"_s : u"tools.prefs"_s);
+        return folder_ + (platform == IdePlatform::Windows ? u"Tools.prefs"_s : u"tools.prefs"_s);
     }
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() {
-        dir = new QTemporaryDir;
-        QVERIFY(dir->isValid());
-        folder = dir->path() + u'/';
-        rec = Recorder();
+        dir_ = new QTemporaryDir;
+        QVERIFY(dir_->isValid());
+        folder_ = dir_->path() + u'/';
+        rec_ = Recorder();
     }
     void cleanup() {
-        delete dir;
-        dir = nullptr;
+        delete dir_;
+        dir_ = nullptr;
     }
 
     void emptyFolderWindows() {
-        const InstallResult installed = InstallGlossa(IdePlatform::Windows, environment());
+        const InstallResult installed = installGlossa(IdePlatform::Windows, environment());
         QCOMPARE(installed.outcome, InstallOutcome::Installed);
         QCOMPARE(installed.shortcut, 0x40043);
-        QCOMPARE(rec.startFolders, QStringList{folder});
-        QVERIFY(rec.pickerCalls.isEmpty());
-        QVERIFY(rec.errors.isEmpty());
+        QCOMPARE(rec_.startFolders, QStringList{folder_});
+        QVERIFY(rec_.pickerCalls.isEmpty());
+        QVERIFY(rec_.errors.isEmpty());
         const QByteArray expected =
             prefsFile(newFileHead() + entryLines("Tool_0", "", 262211, 1, 0));
         QCOMPARE(readAll(toolsPrefs()), expected);
         // Looking for the IDE's shortcuts must not create its file.
-        QVERIFY(!QFile::exists(folder + u"PureBasic.prefs"_s));
+        QVERIFY(!QFile::exists(folder_ + u"PureBasic.prefs"_s));
     }
 
     void emptyFolderLinux() {
-        QCOMPARE(InstallGlossa(IdePlatform::Linux, environment(IdePlatform::Linux)).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Linux, environment(IdePlatform::Linux)).outcome,
                  InstallOutcome::Installed);
         const QByteArray expected =
             prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2));
         QCOMPARE(readAll(toolsPrefs(IdePlatform::Linux)), expected);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
+        QCOMPARE(QDir(folder_).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
     }
 
     void emptyFolderMacOS() {
@@ -162,24 +162,24 @@ private slots:
         const QByteArray expected =
             prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262243, 1, 2));
         QCOMPARE(readAll(toolsPrefs(IdePlatform::MacOS)), expected);
-        QCOMPARE(rec.successes.size(), 1);
-        QVERIFY(rec.successes[0].endsWith(u"\n(default shortcut for this tool is ALT + C)"_s));
+        QCOMPARE(rec_.successes.size(), 1);
+        QVERIFY(rec_.successes[0].endsWith(u"\n(default shortcut for this tool is ALT + C)"_s));
     }
 
     void windowsNewFileIsToolsPrefs() {
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"Tools.prefs"_s});
+        QCOMPARE(QDir(folder_).entryList(QDir::Files), QStringList{u"Tools.prefs"_s});
     }
 
     void windowsKeepsLowerCaseFile() {
         // Another spelling of the same file on NTFS; on a case-sensitive disk it must not lead
         // to a second file.
-        writeAll(folder + u"tools.prefs"_s, prefsFile({"[ToolsInfo]", "ToolCount = 0"}));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        writeAll(folder_ + u"tools.prefs"_s, prefsFile({"[ToolsInfo]", "ToolCount = 0"}));
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
-        QCOMPARE(readAll(folder + u"tools.prefs"_s),
+        QCOMPARE(QDir(folder_).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
+        QCOMPARE(readAll(folder_ + u"tools.prefs"_s),
                  prefsFile(QList<QByteArray>{"[ToolsInfo]", "ToolCount = 1"} +
                            entryLines("Tool_0", "", 262211, 1, 0)));
     }
@@ -187,22 +187,22 @@ private slots:
     void missingFolderIsCreated() {
         // A fresh account: the IDE's folder doesn't exist yet, nor does its parent.
         InstallEnvironment env = environment(IdePlatform::Linux);
-        const QString confirmed = folder + u"home/.purebasic/"_s;
+        const QString confirmed = folder_ + u"home/.purebasic/"_s;
         env.pathPicker = [confirmed](const QString&) { return confirmed; };
-        QCOMPARE(InstallGlossa(IdePlatform::Linux, env).outcome, InstallOutcome::Installed);
-        QVERIFY(rec.errors.isEmpty());
+        QCOMPARE(installGlossa(IdePlatform::Linux, env).outcome, InstallOutcome::Installed);
+        QVERIFY(rec_.errors.isEmpty());
         QCOMPARE(readAll(confirmed + u"tools.prefs"_s),
                  prefsFile(newFileHead() + entryLines("Tool_0", "\"%TEMPFILE\"", 262211, 1, 2)));
-        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QCOMPARE(QDir(folder_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{u"home"_s});
-        QCOMPARE(QDir(folder + u"home"_s)
+        QCOMPARE(QDir(folder_ + u"home"_s)
                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{u".purebasic"_s});
     }
 
     void platformValues() {
-        QCOMPARE(IdePrefsFileName(IdePlatform::Windows), u"PureBasic.prefs"_s);
-        QCOMPARE(IdePrefsFileName(IdePlatform::Linux), u"purebasic.prefs"_s);
+        QCOMPARE(idePrefsFileName(IdePlatform::Windows), u"PureBasic.prefs"_s);
+        QCOMPARE(idePrefsFileName(IdePlatform::Linux), u"purebasic.prefs"_s);
         QVERIFY(IdePrefsFolder(IdePlatform::Windows).endsWith(u"\\PureBasic\\"_s));
         QCOMPARE(IdePrefsFolder(IdePlatform::Linux), QDir::homePath() + u"/.purebasic/"_s);
         qputenv("APPDATA", "C:\\Users\\me\\AppData\\Roaming");
@@ -214,7 +214,7 @@ private slots:
 
     void successMessageDefault() {
         QCOMPARE(runGlossa(), 0);
-        QCOMPARE(rec.successes,
+        QCOMPARE(rec_.successes,
                  QStringList{u"Success!|Glossa has been successfully installed into the PureBasic "
                              u"IDE!\nIf your IDE is open, please restart it.\n(default shortcut "
                              u"for this tool is ALT + C)"_s});
@@ -228,7 +228,7 @@ private slots:
             "Shortcut = 3", "MenuItemName = Three",
         };
         writeAll(toolsPrefs(), prefsFile(before));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 4";
@@ -243,9 +243,9 @@ private slots:
         writeAll(toolsPrefs(), before);
         QCOMPARE(runGlossa(), 0);
         QCOMPARE(readAll(toolsPrefs()), before);
-        QVERIFY(rec.successes.isEmpty());
-        QVERIFY(rec.errors.isEmpty());
-        QVERIFY(rec.pickerCalls.isEmpty());
+        QVERIFY(rec_.successes.isEmpty());
+        QVERIFY(rec_.errors.isEmpty());
+        QVERIFY(rec_.pickerCalls.isEmpty());
     }
 
     // Mended: a damaged ToolCount neither hangs the walk nor overflows.
@@ -256,16 +256,16 @@ private slots:
         // Walking every number up to the count would not end within the test's time-out.
         QCOMPARE(runGlossa(), 0); // "tool_7" is entry 7 and already Glossa: nothing changes
         QCOMPARE(readAll(toolsPrefs()), before);
-        QVERIFY(rec.successes.isEmpty());
+        QVERIFY(rec_.successes.isEmpty());
     }
     void hugeToolCountShortcutsStillChecked() {
         const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = 1000000000", "[Tool_999999]",
                                        "Shortcut = 262211", "MenuItemName = Other"};
         writeAll(toolsPrefs(), prefsFile(before));
-        rec.pickerAnswers = {0x30074};
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        rec_.pickerAnswers = {0x30074};
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
-        QCOMPARE(rec.pickerCalls.size(), 1); // Alt+C was taken by entry 999999
+        QCOMPARE(rec_.pickerCalls.size(), 1); // Alt+C was taken by entry 999999
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 1000000001";
         after += entryLines("Tool_1000000000", "", 0x30074, 1, 0);
@@ -276,14 +276,14 @@ private slots:
         writeAll(toolsPrefs(), before);
         QCOMPARE(runGlossa(), 0);
         QCOMPARE(readAll(toolsPrefs()), before);
-        QCOMPARE(rec.errors.size(), 1);
-        QVERIFY(rec.errors.first().contains(u"ToolCount"_s));
-        QVERIFY(rec.successes.isEmpty());
+        QCOMPARE(rec_.errors.size(), 1);
+        QVERIFY(rec_.errors.first().contains(u"ToolCount"_s));
+        QVERIFY(rec_.successes.isEmpty());
     }
     void negativeToolCountCountsAsNone() {
         const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = -3"};
         writeAll(toolsPrefs(), prefsFile(before));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 1";
@@ -295,7 +295,7 @@ private slots:
         const QList<QByteArray> before{"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
                                        "MenuItemName = glossa", "Shortcut = 5"};
         writeAll(toolsPrefs(), prefsFile(before));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
         QList<QByteArray> after = before;
         after[1] = "ToolCount = 2";
@@ -306,25 +306,25 @@ private slots:
     void shortcutTakenByTool() {
         writeAll(toolsPrefs(), prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
                                           "MenuItemName = Other", "Shortcut = 262211"}));
-        rec.pickerAnswers = {0x30074};
+        rec_.pickerAnswers = {0x30074};
         QCOMPARE(runGlossa(), 0);
-        QCOMPARE(rec.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}}));
+        QCOMPARE(rec_.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}}));
         const QByteArray written = readAll(toolsPrefs());
         QVERIFY(written.contains("[Tool_1]\r\nCommand = "));
         QVERIFY(written.contains("Shortcut = 196724\r\n"));
-        QCOMPARE(rec.successes.size(), 1);
-        QVERIFY(rec.successes[0].endsWith(u"\n(shortcut for this tool is CTRL + SHIFT + F5)"_s));
-        QVERIFY(!rec.successes[0].contains(u"ALT + C"_s));
+        QCOMPARE(rec_.successes.size(), 1);
+        QVERIFY(rec_.successes[0].endsWith(u"\n(shortcut for this tool is CTRL + SHIFT + F5)"_s));
+        QVERIFY(!rec_.successes[0].contains(u"ALT + C"_s));
     }
 
     void shortcutTakenByIdeTwice() {
         // Hexadecimal and decimal values; the key names don't matter.
-        writeAll(folder + u"PureBasic.prefs"_s,
+        writeAll(folder_ + u"PureBasic.prefs"_s,
                  "[Shortcuts]\nCopy = $40043\nHelp = 65648\n[Other]\nX = 196724\n");
-        rec.pickerAnswers = {0x10070, 0x30074};
-        const InstallResult installed = InstallGlossa(IdePlatform::Windows, environment());
+        rec_.pickerAnswers = {0x10070, 0x30074};
+        const InstallResult installed = installGlossa(IdePlatform::Windows, environment());
         QCOMPARE(installed.outcome, InstallOutcome::Installed);
-        QCOMPARE(rec.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}, {0x10070, false}}));
+        QCOMPARE(rec_.pickerCalls, (QList<QPair<int, bool>>{{0x40043, true}, {0x10070, false}}));
         QCOMPARE(installed.shortcut, 0x30074);
         QVERIFY(readAll(toolsPrefs()).contains("Shortcut = 196724\r\n"));
     }
@@ -390,13 +390,13 @@ private slots:
         QFETCH(int, shortcut);
         QFETCH(bool, taken);
         if (!idePrefs.isEmpty())
-            writeAll(folder + IdePrefsFileName(platform), idePrefs);
+            writeAll(folder_ + idePrefsFileName(platform), idePrefs);
         ToolEntry entry;
         entry.menuItemName = u"Glossa"_s;
         entry.shortcut = shortcut;
         QCOMPARE(InstallTool(entry, environment(platform)).outcome,
                  taken ? InstallOutcome::Cancelled : InstallOutcome::Installed);
-        QCOMPARE(rec.pickerCalls.size(), taken ? 1 : 0);
+        QCOMPARE(rec_.pickerCalls.size(), taken ? 1 : 0);
     }
 
     // The menu titles of the IDE's language: Alt with each title's first character ("&" in all
@@ -436,9 +436,9 @@ private slots:
         QByteArray prefs = "[Global]\r\nVersion = 6.21\r\n";
         if (!language.isEmpty())
             prefs += "CurrentLanguage = " + language + "\r\n";
-        writeAll(folder + IdePrefsFileName(platform), prefs + "[Shortcuts]\r\nNew = 0\r\n");
+        writeAll(folder_ + idePrefsFileName(platform), prefs + "[Shortcuts]\r\nNew = 0\r\n");
         for (const int shortcut : taken + free) {
-            rec = Recorder();
+            rec_ = Recorder();
             QFile::remove(toolsPrefs(platform));
             ToolEntry entry;
             entry.menuItemName = u"Glossa"_s;
@@ -446,7 +446,7 @@ private slots:
             const bool isTaken = taken.contains(shortcut);
             QCOMPARE(InstallTool(entry, environment(platform)).outcome,
                      isTaken ? InstallOutcome::Cancelled : InstallOutcome::Installed);
-            QCOMPARE(rec.pickerCalls.size(), isTaken ? 1 : 0);
+            QCOMPARE(rec_.pickerCalls.size(), isTaken ? 1 : 0);
         }
     }
 
@@ -481,7 +481,7 @@ private slots:
         const QByteArray before = bom + lines(head + QList<QByteArray>{"  ToolCount=1"} + rest) +
                                   (endsInEol ? eol : QByteArray());
         writeAll(toolsPrefs(), before);
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
         const QByteArray expected = bom +
                                     lines(head + QList<QByteArray>{"  ToolCount=2"} + rest +
@@ -491,21 +491,21 @@ private slots:
     }
 
     void linuxReadsLowerCaseIdePrefs() {
-        writeAll(folder + u"purebasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
-        rec.pickerAnswers = {0x1FFC3}; // Shift+F6 in GTK key values
+        writeAll(folder_ + u"purebasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
+        rec_.pickerAnswers = {0x1FFC3}; // Shift+F6 in GTK key values
         QCOMPARE(runGlossa(IdePlatform::Linux), 0);
-        QCOMPARE(rec.pickerCalls.size(), 1);
+        QCOMPARE(rec_.pickerCalls.size(), 1);
         QVERIFY(readAll(toolsPrefs(IdePlatform::Linux)).contains("Shortcut = 131011\r\n"));
-        QCOMPARE(rec.successes.size(), 1);
-        QVERIFY(rec.successes[0].endsWith(u"\n(shortcut for this tool is SHIFT + F6)"_s));
+        QCOMPARE(rec_.successes.size(), 1);
+        QVERIFY(rec_.successes[0].endsWith(u"\n(shortcut for this tool is SHIFT + F6)"_s));
     }
 
     void pickerCancelledKeepsNewFile() {
-        writeAll(folder + u"PureBasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
+        writeAll(folder_ + u"PureBasic.prefs"_s, "[Shortcuts]\nA = 262211\n");
         QCOMPARE(runGlossa(), 0);
-        QCOMPARE(rec.pickerCalls.size(), 1);
-        QVERIFY(rec.successes.isEmpty());
-        QVERIFY(rec.errors.isEmpty());
+        QCOMPARE(rec_.pickerCalls.size(), 1);
+        QVERIFY(rec_.successes.isEmpty());
+        QVERIFY(rec_.errors.isEmpty());
         QCOMPARE(readAll(toolsPrefs()), prefsFile({";  PureBasic IDE ToolsMenu Configuration", "; ",
                                                    "[ToolsInfo]", "ToolCount = 0", "; ", "; "}));
     }
@@ -513,9 +513,9 @@ private slots:
     void pathPickerCancelled() {
         InstallEnvironment env = environment();
         env.pathPicker = [](const QString&) { return QString(); };
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, env).outcome, InstallOutcome::Cancelled);
+        QCOMPARE(installGlossa(IdePlatform::Windows, env).outcome, InstallOutcome::Cancelled);
         QVERIFY(!QFile::exists(toolsPrefs()));
-        QVERIFY(rec.errors.isEmpty());
+        QVERIFY(rec_.errors.isEmpty());
     }
 
     void smallerToolCountThanGroups() {
@@ -525,9 +525,9 @@ private slots:
                  prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]", "MenuItemName = One",
                             "Shortcut = 1", "[Tool_1]", "Command = old.exe",
                             "MenuItemName = Glossa", "Shortcut = 262211", "Extra = x"}));
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
-        QVERIFY(rec.pickerCalls.isEmpty());
+        QVERIFY(rec_.pickerCalls.isEmpty());
         const QByteArray exe = exePath().toUtf8();
         QCOMPARE(readAll(toolsPrefs()), prefsFile({"[ToolsInfo]",
                                                    "ToolCount = 2",
@@ -566,11 +566,11 @@ private slots:
         for (int i = 0; i < 600; ++i)
             ide += "K" + QByteArray::number(i) + " = " + QByteArray::number(0x30000 + i) + "\n";
         ide += "Last = 262211\n";
-        writeAll(folder + u"PureBasic.prefs"_s, ide);
-        rec.pickerAnswers = {0x20000 + 599, 0x30000 + 599, 0x50041};
-        QCOMPARE(InstallGlossa(IdePlatform::Windows, environment()).outcome,
+        writeAll(folder_ + u"PureBasic.prefs"_s, ide);
+        rec_.pickerAnswers = {0x20000 + 599, 0x30000 + 599, 0x50041};
+        QCOMPARE(installGlossa(IdePlatform::Windows, environment()).outcome,
                  InstallOutcome::Installed);
-        QCOMPARE(rec.pickerCalls,
+        QCOMPARE(rec_.pickerCalls,
                  (QList<QPair<int, bool>>{
                      {0x40043, true}, {0x20000 + 599, false}, {0x30000 + 599, false}}));
         // In the file's own line ends and layout.
@@ -588,7 +588,7 @@ private slots:
         entry.arguments = u"a"_s;
         entry.replaceExisting = true;
         QCOMPARE(InstallTool(entry, env).outcome, InstallOutcome::Installed);
-        QVERIFY(rec.pickerCalls.isEmpty()); // its own shortcut is not taken
+        QVERIFY(rec_.pickerCalls.isEmpty()); // its own shortcut is not taken
         const QByteArray written = readAll(toolsPrefs());
         QVERIFY(written.contains("ToolCount = 2\r\n"));
         QVERIFY(!written.contains("[Tool_2]"));
@@ -598,17 +598,17 @@ private slots:
 
     void unwritableFolderReported() {
         // A "folder" that is a regular file: tools.prefs can be neither opened nor created.
-        writeAll(folder + u"plain"_s, "x");
+        writeAll(folder_ + u"plain"_s, "x");
         InstallEnvironment env = environment();
-        const QString bad = folder + u"plain/"_s;
+        const QString bad = folder_ + u"plain/"_s;
         env.pathPicker = [bad](const QString&) { return bad; };
-        QCOMPARE(RunInstallation(IdePlatform::Windows, env,
-                                 [this](const QString& t, const QString&) { rec.successes << t; }),
+        QCOMPARE(runInstallation(IdePlatform::Windows, env,
+                                 [this](const QString& t, const QString&) { rec_.successes << t; }),
                  0);
-        QVERIFY(rec.successes.isEmpty());
-        QCOMPARE(rec.errors.size(), 1);
-        QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(bad + u"Tools.prefs"_s)));
-        QVERIFY(rec.errors[0].contains(u"could not be written"_s));
+        QVERIFY(rec_.successes.isEmpty());
+        QCOMPARE(rec_.errors.size(), 1);
+        QVERIFY(rec_.errors[0].contains(QDir::toNativeSeparators(bad + u"Tools.prefs"_s)));
+        QVERIFY(rec_.errors[0].contains(u"could not be written"_s));
     }
 
     void failedFinalWriteReported() {
@@ -616,20 +616,20 @@ private slots:
         QTemporaryDir outer;
         const QString sub = outer.path() + u"/ide"_s;
         QVERIFY(QDir().mkpath(sub));
-        folder = sub + u'/';
+        folder_ = sub + u'/';
         writeAll(toolsPrefs(), prefsFile({"[ToolsInfo]", "ToolCount = 1", "[Tool_0]",
                                           "MenuItemName = X", "Shortcut = 262211"}));
-        rec.pickerAnswers = {0x30074};
-        rec.duringPicker = [sub]() {
+        rec_.pickerAnswers = {0x30074};
+        rec_.duringPicker = [sub]() {
             QVERIFY(QDir(sub).removeRecursively());
             QFile file(sub);
             QVERIFY(file.open(QIODevice::WriteOnly));
         };
-        const InstallResult installed = InstallGlossa(IdePlatform::Windows, environment());
+        const InstallResult installed = installGlossa(IdePlatform::Windows, environment());
         QCOMPARE(installed.outcome, InstallOutcome::Failed);
         QCOMPARE(installed.shortcut, 0);
-        QCOMPARE(rec.errors.size(), 1);
-        QVERIFY(rec.errors[0].contains(QDir::toNativeSeparators(toolsPrefs())));
+        QCOMPARE(rec_.errors.size(), 1);
+        QVERIFY(rec_.errors[0].contains(QDir::toNativeSeparators(toolsPrefs())));
     }
 };
 

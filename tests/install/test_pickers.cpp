@@ -49,12 +49,12 @@ QString withSeparator(const QString& path) {
 }
 
 // The expected shortcut value of the current data row, from its columns per platform.
-int ExpectedForThisPlatform() {
+int expectedForThisPlatform() {
     QFETCH(int, windows);
     QFETCH(int, gtk);
     QFETCH(int, mac);
-    return CurrentIdePlatform() == IdePlatform::Windows ? windows
-           : CurrentIdePlatform() == IdePlatform::Linux ? gtk
+    return currentIdePlatform() == IdePlatform::Windows ? windows
+           : currentIdePlatform() == IdePlatform::Linux ? gtk
                                                         : mac;
 }
 
@@ -191,7 +191,7 @@ private slots:
     void folderNamedToolsPrefsCounts() {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(u"tools.prefs"_s));
-        QCOMPARE(ToolsPrefsFolderMessage(dir.path() + u'/'),
+        QCOMPARE(toolsPrefsFolderMessage(dir.path() + u'/'),
                  u"There is a tools.prefs in this folder. We will add our tool here."_s);
     }
 
@@ -271,7 +271,7 @@ private slots:
     void shortcutPickerTypedKeys() {
         QFETCH(int, key);
         QFETCH(int, modifiers);
-        const int shortcut = ExpectedForThisPlatform();
+        const int shortcut = expectedForThisPlatform();
         whenShown(u"window_shortcut"_s, [&](QWidget* w) {
             auto* edit = w->findChild<ShortcutEdit*>();
             // A modifier pressed alone changes nothing; the last full combination wins.
@@ -312,7 +312,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(bool, closesPicker);
-        const int shortcut = ExpectedForThisPlatform();
+        const int shortcut = expectedForThisPlatform();
         bool closed = false;
         whenShown(u"window_shortcut"_s, [&](QWidget* w) {
             QTest::keyClick(w->findChild<ShortcutEdit*>(), Qt::Key(key),

@@ -88,7 +88,7 @@ void TestShortcutKeys::fromKey() {
     QFETCH(int, modifiers);
     QFETCH(int, shortcut);
     const QKeyCombination combination{Qt::KeyboardModifiers(modifiers), Qt::Key(key)};
-    QCOMPARE(ShortcutFromKeyCombination(combination, IdePlatform::Windows), shortcut);
+    QCOMPARE(shortcutFromKeyCombination(combination, IdePlatform::Windows), shortcut);
 }
 
 void TestShortcutKeys::toKey_data() {
@@ -113,7 +113,7 @@ void TestShortcutKeys::toKey() {
     QFETCH(int, shortcut);
     QFETCH(int, key);
     QFETCH(int, modifiers);
-    const QKeyCombination combination = KeyCombinationFromShortcut(shortcut, IdePlatform::Windows);
+    const QKeyCombination combination = keyCombinationFromShortcut(shortcut, IdePlatform::Windows);
     QCOMPARE(int(combination.key()), key);
     QCOMPARE(int(combination.keyboardModifiers()), modifiers);
 }
@@ -137,7 +137,7 @@ void TestShortcutKeys::displayText_data() {
 void TestShortcutKeys::displayText() {
     QFETCH(int, shortcut);
     QFETCH(QString, text);
-    QCOMPARE(ShortcutDisplayText(shortcut, IdePlatform::Windows), text);
+    QCOMPARE(shortcutDisplayText(shortcut, IdePlatform::Windows), text);
 }
 
 // The key codes of the IDE on each platform, as its sources define them; both directions.
@@ -207,9 +207,9 @@ void TestShortcutKeys::platformTable() {
     QFETCH(int, code);
     const auto p = IdePlatform(platform);
     const Qt::KeyboardModifiers pad = keypad ? Qt::KeypadModifier : Qt::NoModifier;
-    QCOMPARE(ShortcutFromKeyCombination(QKeyCombination(pad | Qt::AltModifier, Qt::Key(key)), p),
+    QCOMPARE(shortcutFromKeyCombination(QKeyCombination(pad | Qt::AltModifier, Qt::Key(key)), p),
              0x40000 | code);
-    const QKeyCombination back = KeyCombinationFromShortcut(0x40000 | code, p);
+    const QKeyCombination back = keyCombinationFromShortcut(0x40000 | code, p);
     QCOMPARE(int(back.key()), key);
     QCOMPARE(back.keyboardModifiers(), pad | Qt::AltModifier);
 }
@@ -251,9 +251,9 @@ void TestShortcutKeys::platformCombinations() {
     QFETCH(QString, text);
     const auto p = IdePlatform(platform);
     const QKeyCombination combination{Qt::KeyboardModifiers(modifiers), Qt::Key(key)};
-    QCOMPARE(ShortcutFromKeyCombination(combination, p), shortcut);
-    QCOMPARE(ShortcutDisplayText(shortcut, p), text);
-    QCOMPARE(ShortcutFromKeyCombination(KeyCombinationFromShortcut(shortcut, p), p), shortcut);
+    QCOMPARE(shortcutFromKeyCombination(combination, p), shortcut);
+    QCOMPARE(shortcutDisplayText(shortcut, p), text);
+    QCOMPARE(shortcutFromKeyCombination(keyCombinationFromShortcut(shortcut, p), p), shortcut);
 }
 
 QTEST_GUILESS_MAIN(TestShortcutKeys)

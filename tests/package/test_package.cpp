@@ -19,7 +19,8 @@ struct Result {
     QByteArray err;
 };
 
-Result Run(const QString& program, const QStringList& arguments,
+Result
+runProgram(const QString& program, const QStringList& arguments,
            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -36,7 +37,7 @@ Result Run(const QString& program, const QStringList& arguments,
     return result;
 }
 
-QStringList FilesIn(const QByteArray& listing) {
+QStringList filesIn(const QByteArray& listing) {
     QStringList files;
     for (const QByteArray& line : listing.split('\n')) {
         const QString name = QString::fromUtf8(line).section(u' ', -1).trimmed();
@@ -59,10 +60,11 @@ class TestPackage : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        const Result cpack = Run(QStringLiteral(GLOSSA_CPACK),
-                                 {u"-G"_s, u"DEB;TGZ"_s, u"--config"_s,
-                                  QStringLiteral(GLOSSA_BINARY_DIR) + u"/CPackConfig.cmake"_s,
-                                  u"-B"_s, dir_.filePath(u"out"_s)});
+        const Result cpack =
+            runProgram(QStringLiteral(GLOSSA_CPACK),
+                       {u"-G"_s, u"DEB;TGZ"_s, u"--config"_s,
+                        QStringLiteral(GLOSSA_BINARY_DIR) + u"/CPackConfig.cmake"_s, u"-B"_s,
+                        dir_.filePath(u"out"_s)});
         QVERIFY2(cpack.exitCode == 0, QByteArray(cpack.out + cpack.err).constData());
         const QDir out(dir_.filePath(u"out"_s));
         const QStringList debs = out.entryList({u"glossa_*.deb"_s}, QDir::Files);
@@ -91,9 +93,9 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, files);
-        const Result listing = Run(program, arguments);
+        const Result listing = runProgram(program, arguments);
         QVERIFY2(listing.exitCode == 0, listing.err);
-        QCOMPARE(FilesIn(listing.out), files);
+        QCOMPARE(filesIn(listing.out), files);
     }
 
     // apt-get brings the Qt libraries the two files link, and what they start or load by name.
@@ -106,7 +108,7 @@ private slots:
     }
     void debDependsOnQt() {
         QFETCH(QString, package);
-        const Result depends = Run(u"dpkg-deb"_s, {u"-f"_s, deb_, u"Depends"_s});
+        const Result depends = runProgram(u"dpkg-deb"_s, {u"-f"_s, deb_, u"Depends"_s});
         QVERIFY2(depends.exitCode == 0, depends.err);
         QStringList names;
         for (const QString& entry : QString::fromUtf8(depends.out).split(u','))
@@ -116,7 +118,7 @@ private slots:
 
     void unpackedGlossaEditsAndPreviewsOnItsOwn() {
         const QString root = dir_.filePath(u"root"_s);
-        const Result unpack = Run(u"dpkg-deb"_s, {u"-x"_s, deb_, root});
+        const Result unpack = runProgram(u"dpkg-deb"_s, {u"-x"_s, deb_, root});
         QVERIFY2(unpack.exitCode == 0, unpack.err);
 
         const QString source = dir_.filePath(u"example.pb"_s);
@@ -137,7 +139,7 @@ private slots:
         env.insert(u"XDG_CONFIG_HOME"_s, dir_.filePath(u"config"_s));
         env.insert(u"XDG_RUNTIME_DIR"_s, dir_.path());
         // The caret in the body of Greet, which has no block yet.
-        const Result run = Run(root + u"/usr/bin/glossa"_s, {source, u"-caret:21x5"_s}, env);
+        const Result run = runProgram(root + u"/usr/bin/glossa"_s, {source, u"-caret:21x5"_s}, env);
         QVERIFY2(run.exitCode == 0, run.err);
 
         QFile after(source);

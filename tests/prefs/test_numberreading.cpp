@@ -38,13 +38,13 @@ private slots:
         QFETCH(QString, text);
         QFETCH(qint64, value64);
         QFETCH(int, value32);
-        QCOMPARE(ReadNumber64(text), value64);
-        QCOMPARE(ReadNumber(text), value32);
+        QCOMPARE(readNumber64(text), value64);
+        QCOMPARE(readNumber(text), value32);
     }
     void overlongNumberWraps() {
         // 30 digits overflow 64 bits; the reading wraps modulo 2^64 instead of overflowing.
         const QString text(30, u'9');
-        QCOMPARE(ReadNumber64(text), Q_INT64_C(5076944270305263615));
+        QCOMPARE(readNumber64(text), Q_INT64_C(5076944270305263615));
     }
 };
 

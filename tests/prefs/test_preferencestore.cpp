@@ -28,13 +28,13 @@ QByteArray marked(const QByteArray& rest) {
 class TestPreferenceStore : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    QString file(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir_;
+    QString file(const QString& name) const { return dir_.filePath(name); }
 
 private slots:
     void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(dir.isValid());
+        QVERIFY(dir_.isValid());
     }
 
     // Reading: file bytes, group ("" for none), key, expected PrefReadString with a default "-".
@@ -105,13 +105,13 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, expected);
         const QString path = file(u"read.prefs"_s);
-        QVERIFY(WriteFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path) != 0);
         store.PrefSelectGroup(group);
         QCOMPARE(store.PrefReadString(key, u"-"_s), expected);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), bytes); // nothing changed, nothing written
+        QCOMPARE(readFile(path), bytes); // nothing changed, nothing written
     }
 
     void readNumber_data() {
@@ -134,7 +134,7 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(int, expected);
         const QString path = file(u"number.prefs"_s);
-        QVERIFY(WriteFile(path, "[G]\r\n" + line + "\r\n"));
+        QVERIFY(writeFile(path, "[G]\r\n" + line + "\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(u"G"_s));
@@ -233,7 +233,7 @@ private slots:
         QFETCH(QStringList, script);
         QFETCH(QByteArray, expected);
         const QString path = file(u"write.prefs"_s);
-        QVERIFY(WriteFile(path, input));
+        QVERIFY(writeFile(path, input));
         PreferenceStore store;
         const bool keep = script.value(0) == u"keep"_s;
         QVERIFY(store.PrefFileOpen(path, keep ? PreferenceStore::Layout::Keep
@@ -257,12 +257,12 @@ private slots:
                 QVERIFY(store.PrefNextKey());
         }
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), expected);
+        QCOMPARE(readFile(path), expected);
     }
 
     void pendingGroupReadsDefaults() {
         const QString path = file(u"pending.prefs"_s);
-        QVERIFY(WriteFile(path, "Top=1\r\n[A]\r\nK=1\r\n"));
+        QVERIFY(writeFile(path, "Top=1\r\n[A]\r\nK=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QCOMPARE(store.PrefSelectGroup(u"Nope"_s), 0);
@@ -276,7 +276,7 @@ private slots:
 
     void enumeration() {
         const QString path = file(u"enum.prefs"_s);
-        QVERIFY(WriteFile(
+        QVERIFY(writeFile(
             path, "Top=0\r\n[Shortcuts]\r\nA= 1 \r\n;c=9\r\nB=\t$20\r\nC\r\n[Next]\r\nD=4\r\n"));
         PreferenceStore store;
         QCOMPARE(store.PrefRewindKeys(), 0); // no file
@@ -299,12 +299,12 @@ private slots:
 
     void createdEmptyFileGetsMarkAndEmptyLine() {
         const QString path = file(u"created.prefs"_s);
-        QVERIFY(WriteFile(path, "[Old]\r\nK=1\r\n"));
+        QVERIFY(writeFile(path, "[Old]\r\nK=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileCreate(path));
         QCOMPARE(store.PrefReadNumber(u"K"_s, 3), 3); // the old content is gone for the store
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), marked("\r\n"));
+        QCOMPARE(readFile(path), marked("\r\n"));
     }
 
     void createThenWrite() {
@@ -316,15 +316,15 @@ private slots:
         store.PrefWriteNumber(u"WinW"_s, 640);
         store.PrefWriteNumber(u"WinX"_s, -8);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), marked("\r\n[window]\r\nWinW = 640\r\nWinX = -8\r\n"));
+        QCOMPARE(readFile(path), marked("\r\n[window]\r\nWinW = 640\r\nWinX = -8\r\n"));
     }
 
     void createFailsWhenFolderIsAFile() {
         const QString blocker = file(u"blocker"_s);
-        QVERIFY(WriteFile(blocker, "x"));
+        QVERIFY(writeFile(blocker, "x"));
         PreferenceStore store;
         QCOMPARE(store.PrefFileCreate(blocker + u"/tools.prefs"_s), 0);
-        QCOMPARE(store.Path(), QString());
+        QCOMPARE(store.path(), QString());
         store.PrefWriteString(u"K"_s, u"v"_s); // nothing bound: does nothing
         QCOMPARE(store.PrefReadString(u"K"_s, u"d"_s), u"d"_s);
         QVERIFY(store.PrefFileClose());
@@ -335,7 +335,7 @@ private slots:
         QFile::remove(path);
         PreferenceStore store;
         QCOMPARE(store.PrefFileOpen(path), 0);
-        QCOMPARE(store.Path(), path);
+        QCOMPARE(store.path(), path);
         QCOMPARE(store.PrefReadNumber(u"K"_s, 77), 77);
         QVERIFY(store.PrefFileClose());
         QVERIFY(!QFile::exists(path));
@@ -345,52 +345,52 @@ private slots:
         store.PrefWriteComment(QString());
         store.PrefWriteNumber(u"ToolCount"_s, 1);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path),
+        QCOMPARE(readFile(path),
                  marked("\r\n;  PureBasic IDE ToolsMenu Configuration\r\n; \r\nToolCount = 1\r\n"));
     }
 
     void openingAnotherFileWritesTheCurrentOne() {
         const QString first = file(u"first.prefs"_s);
         const QString second = file(u"second.prefs"_s);
-        QVERIFY(WriteFile(first, ""));
-        QVERIFY(WriteFile(second, "K=1"));
+        QVERIFY(writeFile(first, ""));
+        QVERIFY(writeFile(second, "K=1"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(first));
         store.PrefWriteNumber(u"A"_s, 1);
         QVERIFY(store.PrefFileOpen(second));
-        QCOMPARE(ReadFile(first), QByteArray("A = 1\r\n"));
+        QCOMPARE(readFile(first), QByteArray("A = 1\r\n"));
         QCOMPARE(store.PrefReadNumber(u"K"_s), 1);
         QCOMPARE(store.PrefReadNumber(u"A"_s, -1), -1);
     }
 
     void destructorWritesBack() {
         const QString path = file(u"dtor.prefs"_s);
-        QVERIFY(WriteFile(path, ""));
+        QVERIFY(writeFile(path, ""));
         {
             PreferenceStore store;
             QVERIFY(store.PrefFileOpen(path));
             store.PrefWriteString(u"K"_s, u"v"_s);
         }
-        QCOMPARE(ReadFile(path), QByteArray("K = v\r\n"));
+        QCOMPARE(readFile(path), QByteArray("K = v\r\n"));
     }
 
     void writesAfterCloseDoNothing() {
         const QString path = file(u"closed.prefs"_s);
-        QVERIFY(WriteFile(path, "K=1\r\n"));
+        QVERIFY(writeFile(path, "K=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefFileClose());
         store.PrefWriteNumber(u"K"_s, 2);
         QCOMPARE(store.PrefReadNumber(u"K"_s, 5), 5);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), QByteArray("K=1\r\n"));
+        QCOMPARE(readFile(path), QByteArray("K=1\r\n"));
     }
 
     void readOnlyFileDropsChangesAndSaysSo() {
         QString path;
         if (geteuid() != 0) {
             path = file(u"readonly.prefs"_s);
-            QVERIFY(WriteFile(path, "64\n"));
+            QVERIFY(writeFile(path, "64\n"));
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         } else {
             // Root may write any plain file; a read-only kernel attribute file refuses even root.
@@ -401,7 +401,7 @@ private slots:
             if (QFile(path).open(QIODevice::ReadWrite))
                 QSKIP("read-only attribute file is writable here");
         }
-        const QByteArray before = ReadFile(path);
+        const QByteArray before = readFile(path);
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path) != 0);
         QVERIFY(store.PrefRewindKeys());
@@ -409,7 +409,7 @@ private slots:
         store.PrefWriteString(u"Added"_s, u"x"_s);
         QCOMPARE(store.PrefReadString(u"Added"_s), u"x"_s); // the change is seen while open
         QCOMPARE(store.PrefFileClose(), false);             // but never stored
-        QCOMPARE(ReadFile(path), before);
+        QCOMPARE(readFile(path), before);
 
         // Without changes a read-only file closes as a success.
         QVERIFY(store.PrefFileOpen(path) != 0);
@@ -421,16 +421,16 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + u"/tools.prefs"_s;
         const QByteArray old = "[A]\r\nK=1\r\n";
-        QVERIFY(WriteFile(path, old));
+        QVERIFY(writeFile(path, old));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         store.PrefWriteNumber(u"K"_s, 2);
         // The folder moves away and a plain file takes its name: the write can't happen.
         QVERIFY(QDir().rename(folder, file(u"moved"_s)));
-        QVERIFY(WriteFile(folder, "not a folder"));
+        QVERIFY(writeFile(folder, "not a folder"));
         QCOMPARE(store.PrefFileClose(), false);
-        QCOMPARE(ReadFile(file(u"moved/tools.prefs"_s)), old);
-        QCOMPARE(ReadFile(folder), QByteArray("not a folder"));
+        QCOMPARE(readFile(file(u"moved/tools.prefs"_s)), old);
+        QCOMPARE(readFile(folder), QByteArray("not a folder"));
         QCOMPARE(QDir(file(u"moved"_s)).entryList(QDir::Files), QStringList{u"tools.prefs"_s});
     }
 
@@ -438,39 +438,39 @@ private slots:
     void fullDiskKeepsTheFile() {
         const QString path = file(u"full.prefs"_s);
         const QByteArray old = "[ToolsInfo]\r\nToolCount = 1\r\n[Tool_0]\r\nCommand = x\r\n";
-        QVERIFY(WriteFile(path, old));
+        QVERIFY(writeFile(path, old));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         store.PrefSelectGroup(u"ToolsInfo"_s);
         store.PrefWriteNumber(u"ToolCount"_s, 2);
-        SetWriteFaultForTesting(WriteStep::Write, 20, ENOSPC);
+        setWriteFaultForTesting(WriteStep::Write, 20, ENOSPC);
         const bool stored = store.PrefFileClose();
-        ClearWriteFaultForTesting();
+        clearWriteFaultForTesting();
         QVERIFY(!stored);
-        QCOMPARE(store.PrefLastWriteError(), u"No space left on device"_s);
-        QCOMPARE(ReadFile(path), old);
+        QCOMPARE(store.prefLastWriteError(), u"No space left on device"_s);
+        QCOMPARE(readFile(path), old);
     }
 
     void unopenablePathFailsAtClose() {
         const QString blocker = file(u"plain"_s);
-        QVERIFY(WriteFile(blocker, "x"));
+        QVERIFY(writeFile(blocker, "x"));
         PreferenceStore store;
         QCOMPARE(store.PrefFileOpen(blocker + u"/tools.prefs"_s), 0);
         store.PrefWriteNumber(u"K"_s, 1);
         QCOMPARE(store.PrefFileClose(), false);
-        QCOMPARE(ReadFile(blocker), QByteArray("x"));
+        QCOMPARE(readFile(blocker), QByteArray("x"));
     }
 
     void writeKeepsPermissions() {
         const QString path = file(u"perm.prefs"_s);
-        QVERIFY(WriteFile(path, "K=1\r\n"));
+        QVERIFY(writeFile(path, "K=1\r\n"));
         const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(path, perms));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         store.PrefWriteNumber(u"K"_s, 2);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), marked("\r\nK = 2\r\n"));
+        QCOMPARE(readFile(path), marked("\r\nK = 2\r\n"));
         QCOMPARE(QFile::permissions(path) & 0x7077, perms);
     }
 
@@ -490,7 +490,7 @@ private slots:
             }
         }
         const QString path = file(u"binary.prefs"_s);
-        QVERIFY(WriteFile(path, line));
+        QVERIFY(writeFile(path, line));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         const QString value = store.PrefReadString(u"K"_s);
@@ -501,27 +501,27 @@ private slots:
         store.PrefWriteNumber(u"Z"_s, 1);
         QVERIFY(store.PrefFileClose());
         expected.append("\r\nZ = 1\r\n");
-        QCOMPARE(ReadFile(path), expected);
+        QCOMPARE(readFile(path), expected);
     }
 
     void nulBytesInsideLines() {
         const QString path = file(u"nul.prefs"_s);
         const QByteArray bytes = marked(QByteArrayLiteral("\r\n[G\0x]\r\nK\0=a\0b\r\n"));
-        QVERIFY(WriteFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(QString::fromUtf8("G\0x", 3)));
         QCOMPARE(store.PrefReadString(QString::fromUtf8("K\0", 2)), QString::fromUtf8("a\0b", 3));
         store.PrefWriteNumber(u"N"_s, 1);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path),
+        QCOMPARE(readFile(path),
                  marked(QByteArrayLiteral("\r\n[G\0x]\r\nK\0 = a\0b\r\nN = 1\r\n")));
     }
 
     void invalidUtf8AfterMarkKeptAsBytes() {
         const QString path = file(u"invalid.prefs"_s);
         const QByteArray bytes = marked("\r\nK = \xFF\xC3(\x80\r\n");
-        QVERIFY(WriteFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         const QString value = store.PrefReadString(u"K"_s);
@@ -529,13 +529,13 @@ private slots:
         QVERIFY(value.contains(QChar(QChar::ReplacementCharacter)));
         store.PrefWriteNumber(u"Z"_s, 1);
         QVERIFY(store.PrefFileClose());
-        QCOMPARE(ReadFile(path), QByteArray(bytes).append("Z = 1\r\n"));
+        QCOMPARE(readFile(path), QByteArray(bytes).append("Z = 1\r\n"));
     }
 
     void longLine() {
         const QString path = file(u"long.prefs"_s);
         const QByteArray big(1024 * 1024, 'v');
-        QVERIFY(WriteFile(path, "[G]\r\nK=" + big + "\r\nAfter=1\r\n"));
+        QVERIFY(writeFile(path, "[G]\r\nK=" + big + "\r\nAfter=1\r\n"));
         PreferenceStore store;
         QVERIFY(store.PrefFileOpen(path));
         QVERIFY(store.PrefSelectGroup(u"G"_s));
@@ -556,7 +556,7 @@ private slots:
         bytes.append(QByteArray(run, '='));
         bytes.append("\r\nLast=42\r\n");
         const QString path = file(u"large.prefs"_s);
-        QVERIFY(WriteFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         bytes.clear();
         // How fast this is, bench/prefs measures; here only that it is read and written right.
         PreferenceStore store;
@@ -566,7 +566,7 @@ private slots:
         QCOMPARE(store.PrefReadNumber(u"Last"_s), 42);
         store.PrefWriteNumber(u"Last"_s, 43);
         QVERIFY(store.PrefFileClose());
-        const QByteArray written = ReadFile(path);
+        const QByteArray written = readFile(path);
         QVERIFY(written.startsWith(marked("\r\n[Big]\r\nKey = some value of a line\r\nKey")));
         // The run of "=" is a key with an empty name; its value is the rest of the run.
         QByteArray tail = "line\r\n = ";

@@ -13,7 +13,7 @@ namespace {
 const QString kPrefix = u"http://glossa-file.invalid/"_s;
 
 // Writes a Settings.ini in the other tool's layout (CR LF, group Main) and returns its path.
-QString WriteSettings(const QTemporaryDir& dir, const QByteArray& mainGroupLines) {
+QString writeSettings(const QTemporaryDir& dir, const QByteArray& mainGroupLines) {
     const QString path = dir.filePath(u"Settings.ini"_s);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -22,7 +22,7 @@ QString WriteSettings(const QTemporaryDir& dir, const QByteArray& mainGroupLines
     return path;
 }
 
-QString PageLine(const QString& page, int lineNumber) {
+QString pageLine(const QString& page, int lineNumber) {
     return page.split(u"\r\n"_s).value(lineNumber - 1).trimmed();
 }
 
@@ -35,7 +35,7 @@ private slots:
 
     void templateBytes() {
         QFile file(u":/preview/page.html"_s);
-        (void)PreviewPageTemplate(); // registers the resource
+        (void)previewPageTemplate(); // registers the resource
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QCOMPARE(bytes.size(), 1002);
@@ -159,7 +159,7 @@ private slots:
         QFETCH(QString, html);
         QFETCH(QStringList, addresses);
         QStringList found;
-        QCOMPARE(MakePageLinks(text, &found), html);
+        QCOMPARE(makePageLinks(text, &found), html);
         QCOMPARE(found, addresses);
     }
 
@@ -183,7 +183,7 @@ private slots:
         QFETCH(QString, result);
         const QStringList comment{u"file:///C:\\My%20Files\\a%20b.txt"_s, u"http://x.com/a%20b"_s,
                                   u"HTTP://Y.com"_s};
-        QCOMPARE(CommentAddress(opened, comment), result);
+        QCOMPARE(glossa::commentAddress(opened, comment), result);
     }
 
     void procedureName_data() {
@@ -206,22 +206,22 @@ private slots:
     void procedureName() {
         QFETCH(QString, header);
         QFETCH(QString, name);
-        QCOMPARE(PreviewProcedureName(header), name);
+        QCOMPARE(previewProcedureName(header), name);
     }
 
     void defaultsWithoutFile() {
         QTemporaryDir dir;
-        const PreparedPreviewPage p = PreparePreviewPage(dir.filePath(u"missing.ini"_s));
+        const PreparedPreviewPage p = preparePreviewPage(dir.filePath(u"missing.ini"_s));
         QCOMPARE(p.fontSize, 9);
         QCOMPARE(p.resultLabel, u"Result"_s);
         QCOMPARE(p.exampleLabel, u"Example"_s);
-        QCOMPARE(PageLine(p.page, 8), u"background-color:           #000000;"_s);
-        QCOMPARE(PageLine(p.page, 9),
+        QCOMPARE(pageLine(p.page, 8), u"background-color:           #000000;"_s);
+        QCOMPARE(pageLine(p.page, 9),
                  u"font-family:                Arial, Verdana, Helvetica, sans-serif;"_s);
-        QCOMPARE(PageLine(p.page, 10), u"font-size:                  9pt;"_s);
-        QCOMPARE(PageLine(p.page, 13), u"color:               #FFFFFF;"_s);
-        QCOMPARE(PageLine(p.page, 23), u"color:            #FFFF00;"_s);
-        QCOMPARE(PageLine(p.page, 41), u"{PREVIEW}"_s);
+        QCOMPARE(pageLine(p.page, 10), u"font-size:                  9pt;"_s);
+        QCOMPARE(pageLine(p.page, 13), u"color:               #FFFFFF;"_s);
+        QCOMPARE(pageLine(p.page, 23), u"color:            #FFFF00;"_s);
+        QCOMPARE(pageLine(p.page, 41), u"{PREVIEW}"_s);
         QVERIFY(!p.page.contains(u"{BACKGROUNDCOLOR}"_s));
         QVERIFY(!p.page.contains(u"{INFOCOLOR}"_s));
         QVERIFY(!p.page.contains(u"{FONTFAMILY}"_s));
@@ -230,18 +230,18 @@ private slots:
     void settingsRead() {
         QTemporaryDir dir;
         const QString path =
-            WriteSettings(dir, "InfoWindow_FontSize = 12\r\nInfoWindow_BackColor = 255\r\n"
+            writeSettings(dir, "InfoWindow_FontSize = 12\r\nInfoWindow_BackColor = 255\r\n"
                                "InfoWindow_Color=16711680\r\nInfoWindow_ExampleColor = 65280\r\n"
                                "Language = German\r\n");
-        const PreparedPreviewPage p = PreparePreviewPage(path);
+        const PreparedPreviewPage p = preparePreviewPage(path);
         QCOMPARE(p.fontSize, 12);
         QCOMPARE(p.resultLabel, u"Ergebnis"_s);
         QCOMPARE(p.exampleLabel, u"Beispiel"_s);
-        QCOMPARE(PageLine(p.page, 8), u"background-color:           #FF0000;"_s);
-        QCOMPARE(PageLine(p.page, 14), u"background-color:    #FF0000;"_s);
-        QCOMPARE(PageLine(p.page, 10), u"font-size:                  12pt;"_s);
-        QCOMPARE(PageLine(p.page, 15), u"border:              #0000FF;"_s);
-        QCOMPARE(PageLine(p.page, 23), u"color:            #00FF00;"_s);
+        QCOMPARE(pageLine(p.page, 8), u"background-color:           #FF0000;"_s);
+        QCOMPARE(pageLine(p.page, 14), u"background-color:    #FF0000;"_s);
+        QCOMPARE(pageLine(p.page, 10), u"font-size:                  12pt;"_s);
+        QCOMPARE(pageLine(p.page, 15), u"border:              #0000FF;"_s);
+        QCOMPARE(pageLine(p.page, 23), u"color:            #00FF00;"_s);
     }
 
     void languageExact_data() {
@@ -256,18 +256,18 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(QString, result);
         QTemporaryDir dir;
-        const PreparedPreviewPage p = PreparePreviewPage(WriteSettings(dir, line));
+        const PreparedPreviewPage p = preparePreviewPage(writeSettings(dir, line));
         QCOMPARE(p.resultLabel, result);
         QCOMPARE(p.exampleLabel, result == u"Result" ? u"Example"_s : u"Beispiel"_s);
     }
 
     void valueWithoutNumberReadsZero() {
         QTemporaryDir dir;
-        const PreparedPreviewPage p = PreparePreviewPage(
-            WriteSettings(dir, "InfoWindow_FontSize = big\r\nInfoWindow_Color = none\r\n"));
+        const PreparedPreviewPage p = preparePreviewPage(
+            writeSettings(dir, "InfoWindow_FontSize = big\r\nInfoWindow_Color = none\r\n"));
         QCOMPARE(p.fontSize, 0);
-        QCOMPARE(PageLine(p.page, 10), u"font-size:                  0pt;"_s);
-        QCOMPARE(PageLine(p.page, 13), u"color:               #000000;"_s);
+        QCOMPARE(pageLine(p.page, 10), u"font-size:                  0pt;"_s);
+        QCOMPARE(pageLine(p.page, 13), u"color:               #000000;"_s);
     }
 
     void groupMainMissing() {
@@ -277,7 +277,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("InfoWindow_FontSize = 20\r\n[Other]\r\nLanguage = German\r\n");
         file.close();
-        const PreparedPreviewPage p = PreparePreviewPage(path);
+        const PreparedPreviewPage p = preparePreviewPage(path);
         QCOMPARE(p.fontSize, 9);
         QCOMPARE(p.resultLabel, u"Result"_s);
     }
@@ -285,7 +285,7 @@ private slots:
     void settingsPathUnderConfigHome() {
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", "/tmp/glossa-config");
-        const QString path = PreviewSettingsPath();
+        const QString path = previewSettingsPath();
         qputenv("XDG_CONFIG_HOME", saved);
 #ifndef Q_OS_WIN
         QCOMPARE(path, u"/tmp/glossa-config/Tolmeck/Remarqua/Settings.ini"_s);
@@ -370,8 +370,8 @@ private slots:
         QFETCH(QString, body);
         QFETCH(QString, measure);
         const PreviewFields fields{header, summary, params, result, example};
-        const PreviewBody out = german ? BuildPreviewBody(fields, u"Ergebnis"_s, u"Beispiel"_s)
-                                       : BuildPreviewBody(fields, u"Result"_s, u"Example"_s);
+        const PreviewBody out = german ? buildPreviewBody(fields, u"Ergebnis"_s, u"Beispiel"_s)
+                                       : buildPreviewBody(fields, u"Result"_s, u"Example"_s);
         QCOMPARE(out.body, body);
         QCOMPARE(out.measureText, measure);
     }
@@ -379,13 +379,13 @@ private slots:
     void fillKeepsPrepared() {
         PreparedPreviewPage p;
         p.page = u"<body>\r\n{PREVIEW}\r\n</body>"_s;
-        QCOMPARE(FillPreviewPage(p, u"<div>{PREVIEW}</div>"_s),
+        QCOMPARE(fillPreviewPage(p, u"<div>{PREVIEW}</div>"_s),
                  u"<body>\r\n<div>{PREVIEW}</div>\r\n</body>"_s);
         QCOMPARE(p.page, u"<body>\r\n{PREVIEW}\r\n</body>"_s);
     }
 
     void measureLines() {
-        QCOMPARE(PreviewMeasureLines(u"R = F(): <b>a</b><i>b</i><u>c</u><s>d</s><sup>e</sup>"
+        QCOMPARE(previewMeasureLines(u"R = F(): <b>a</b><i>b</i><u>c</u><s>d</s><sup>e</sup>"
                                      "<sub>f</sub><br>    x<B>y</B><br>"_s),
                  (QStringList{u"R = F(): abcdef"_s, u"    x<B>y</B>"_s, QString()}));
     }
@@ -449,7 +449,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(bool, accept);
         QFETCH(QString, opened);
-        const PreviewNavigationDecision d = DecidePreviewNavigation(kind, mainFrame, address);
+        const PreviewNavigationDecision d = decidePreviewNavigation(kind, mainFrame, address);
         QCOMPARE(d.accept, accept);
         QCOMPARE(d.open.has_value(), !opened.isNull());
         if (d.open)

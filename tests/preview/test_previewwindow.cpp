@@ -50,7 +50,7 @@ class TestPreviewWindow : public QObject {
     Q_OBJECT
     QTemporaryDir config_;
 
-    void WriteSettings(const QByteArray& lines) {
+    void writeSettings(const QByteArray& lines) {
         QDir().mkpath(config_.filePath(u"Tolmeck/Remarqua"_s));
         QFile file(config_.filePath(u"Tolmeck/Remarqua/Settings.ini"_s));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -58,15 +58,15 @@ class TestPreviewWindow : public QObject {
     }
 
 #ifdef GLOSSA_HAVE_WEBENGINE
-    static PreviewWebPage* Page(PreviewWindow& w) {
-        auto* view = qobject_cast<QWebEngineView*>(w.View());
+    static PreviewWebPage* pageOf(PreviewWindow& w) {
+        auto* view = qobject_cast<QWebEngineView*>(w.view());
         return view ? qobject_cast<PreviewWebPage*>(view->page()) : nullptr;
     }
-    static bool WaitLoaded(PreviewWindow& w) {
-        QSignalSpy loaded(Page(w), &QWebEnginePage::loadFinished);
+    static bool waitLoaded(PreviewWindow& w) {
+        QSignalSpy loaded(pageOf(w), &QWebEnginePage::loadFinished);
         return loaded.wait(20000) && loaded.first().first().toBool();
     }
-    static QString PlainText(QWebEnginePage* page) {
+    static QString plainText(QWebEnginePage* page) {
         QString text;
         bool done = false;
         page->toPlainText([&](const QString& t) {
@@ -79,7 +79,7 @@ class TestPreviewWindow : public QObject {
     }
     // The centre of the page's n-th anchor, in the view's pixels (asked from the isolated world,
     // since the page's own scripts are off).
-    static QPoint AnchorCentre(QWebEnginePage* page, int n) {
+    static QPoint anchorCentre(QWebEnginePage* page, int n) {
         QPoint centre(-1, -1);
         bool done = false;
         page->runJavaScript(u"(function() { const r = document.getElementsByTagName('a')[%1]"
@@ -104,7 +104,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
 #ifdef GLOSSA_HAVE_WEBENGINE
         // The web view linked in, so that its page can be inspected here.
-        SetPreviewViewFactory(WebPreviewViewFactory());
+        setPreviewViewFactory(webPreviewViewFactory());
 #endif
     }
     void cleanup() {
@@ -119,23 +119,23 @@ private slots:
         QVERIFY(!w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(w.isHidden());
-        QCOMPARE(w.View(), nullptr);
+        QCOMPARE(w.view(), nullptr);
         QCOMPARE(w.findChild<QWidget*>(u"web_preview"_s), nullptr);
     }
 
     // The view where no web engine exists (the Windows build): the page as rich text, links
     // handed to the opener by the navigation rules, nothing loaded from anywhere.
     void plainViewShowsPageAndLoadsNothing() {
-        SetPreviewViewFactory(PreviewViewFactory{});
+        setPreviewViewFactory(PreviewViewFactory{});
         PreviewWindow w;
         QStringList opened;
-        w.SetOpener([&](const QString& a) { opened << a; });
-        w.Render(PreviewFields{u"Procedure Foo()"_s,
-                               u"<img src='file:///tmp/x.png'>see http://example.com/a"_s,
-                               {},
-                               {},
-                               {}});
-        auto* view = qobject_cast<PreviewTextBrowser*>(w.View());
+        w.setOpener([&](const QString& a) { opened << a; });
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s,
+                                   u"<img src='file:///tmp/x.png'>see http://example.com/a"_s,
+                                   {},
+                                   {},
+                                   {}});
+        auto* view = qobject_cast<PreviewTextBrowser*>(w.view());
         QVERIFY(view);
         QVERIFY(view->toPlainText().startsWith(u"Result = Foo(): "_s));
         for (int type : {int(QTextDocument::ImageResource), int(QTextDocument::StyleSheetResource),
@@ -144,9 +144,9 @@ private slots:
         emit view->anchorClicked(QUrl(u"http://example.com/a"_s));
         QCOMPARE(opened, QStringList{u"http://example.com/a"_s});
 #ifdef GLOSSA_HAVE_WEBENGINE
-        SetPreviewViewFactory(WebPreviewViewFactory());
+        setPreviewViewFactory(webPreviewViewFactory());
 #else
-        SetPreviewViewFactory(std::nullopt);
+        setPreviewViewFactory(std::nullopt);
 #endif
     }
 
@@ -170,20 +170,20 @@ private slots:
         });
         QVERIFY(face != installed.rend());
         const QString some = *face;
-        SetPreviewViewFactory(PreviewViewFactory{});
+        setPreviewViewFactory(PreviewViewFactory{});
         const auto restore = qScopeGuard([] {
 #ifdef GLOSSA_HAVE_WEBENGINE
-            SetPreviewViewFactory(WebPreviewViewFactory());
+            setPreviewViewFactory(webPreviewViewFactory());
 #else
-            SetPreviewViewFactory(std::nullopt);
+            setPreviewViewFactory(std::nullopt);
 #endif
         });
         PreviewWindow w;
-        w.Render(PreviewFields{u"Procedure Foo()"_s, u"Sum"_s, {}, {}, {}});
-        auto* view = qobject_cast<PreviewTextBrowser*>(w.View());
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s, u"Sum"_s, {}, {}, {}});
+        auto* view = qobject_cast<PreviewTextBrowser*>(w.view());
         QVERIFY(view);
         if (!list.isEmpty()) {
-            SetPreviewContent(view, u"<html><head><style>body { font-family: %1; }</style></head>"
+            setPreviewContent(view, u"<html><head><style>body { font-family: %1; }</style></head>"
                                     u"<body>Sum</body></html>"_s.arg(list.replace(u"{}"_s, some)));
         }
         QTextCursor cursor(view->document());
@@ -216,19 +216,19 @@ private slots:
     }
 
     void renderShowsAndSizes() {
-        WriteSettings("InfoWindow_BackColor = 255\r\nLanguage = German\r\n");
+        writeSettings("InfoWindow_BackColor = 255\r\nLanguage = German\r\n");
         PreviewWindow w;
-        w.SetOpener([](const QString&) {});
+        w.setOpener([](const QString&) {});
         w.move(40, 30);
         const PreviewFields fields{
             u"Procedure.s Foo(a.s)"_s, u"Sum"_s, {u"a<br>b<br>c"_s}, QString(), QString()};
-        w.Render(fields);
+        w.renderPage(fields);
         QVERIFY(w.isVisible());
-        QVERIFY(w.View() != nullptr);
-        QCOMPARE(w.View()->objectName(), u"web_preview"_s);
-        QCOMPARE(w.findChild<QWidget*>(u"web_preview"_s), w.View());
-        QVERIFY(w.PageHtml().contains(u"background-color:           #FF0000;"_s));
-        QVERIFY(w.PageHtml().contains(
+        QVERIFY(w.view() != nullptr);
+        QCOMPARE(w.view()->objectName(), u"web_preview"_s);
+        QCOMPARE(w.findChild<QWidget*>(u"web_preview"_s), w.view());
+        QVERIFY(w.pageHtml().contains(u"background-color:           #FF0000;"_s));
+        QVERIFY(w.pageHtml().contains(
             u"<div class='info'>Ergebnis = Foo(): Sum<br>\r\n&nbsp;&nbsp;&nbsp;&nbsp;a<br>"_s));
         const QSize expected =
             MeasurePreviewText(&w, u"Ergebnis = Foo(): Sum<br>    a<br>    b<br>    c"_s, 9);
@@ -237,49 +237,49 @@ private slots:
 
         // The user resizes it; the next render sizes it to the text again.
         w.resize(600, 500);
-        w.Render(fields);
+        w.renderPage(fields);
         QCOMPARE(w.size(), expected);
 
         // Settings are read once per run: a later change doesn't reach this window.
-        WriteSettings("InfoWindow_BackColor = 16711680\r\n");
-        w.Render(fields);
-        QVERIFY(w.PageHtml().contains(u"#FF0000;"_s));
-        QVERIFY(!w.PageHtml().contains(u"#0000FF;"_s));
+        writeSettings("InfoWindow_BackColor = 16711680\r\n");
+        w.renderPage(fields);
+        QVERIFY(w.pageHtml().contains(u"#FF0000;"_s));
+        QVERIFY(!w.pageHtml().contains(u"#0000FF;"_s));
     }
 
     void escapeAndCloseHide() {
         PreviewWindow w;
-        w.SetOpener([](const QString&) {});
-        w.Render(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
+        w.setOpener([](const QString&) {});
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
         QVERIFY(w.isVisible());
-        QWidget* view = w.View();
+        QWidget* view = w.view();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(w.isHidden());
-        w.Render(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
         QVERIFY(w.isVisible());
-        QCOMPARE(w.View(), view); // the same view, created once
+        QCOMPARE(w.view(), view); // the same view, created once
         w.close();
         QVERIFY(w.isHidden());
-        QCOMPARE(w.View(), view);
+        QCOMPARE(w.view(), view);
     }
 
 #ifdef GLOSSA_HAVE_WEBENGINE
     void followedLinkOpensAndPageStays() {
         PreviewWindow w;
         QStringList opened;
-        w.SetOpener([&](const QString& a) { opened << a; });
-        w.Render(PreviewFields{u"Procedure Foo()"_s,
-                               u"see file:///C:/d/e.txt"_s,
-                               {u"and http://example.com/x"_s},
-                               {},
-                               {}});
-        QVERIFY(WaitLoaded(w));
+        w.setOpener([&](const QString& a) { opened << a; });
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s,
+                                   u"see file:///C:/d/e.txt"_s,
+                                   {u"and http://example.com/x"_s},
+                                   {},
+                                   {}});
+        QVERIFY(waitLoaded(w));
         QVERIFY(opened.isEmpty()); // loading the page itself opens nothing
-        PreviewWebPage* page = Page(w);
+        PreviewWebPage* page = pageOf(w);
         const QUrl pageUrl = page->url();
-        const QString text = PlainText(page);
+        const QString text = plainText(page);
         QVERIFY(text.contains(u"file:///C:/d/e.txt"_s));
 
         // Scripts of the page are off; the test clicks from the isolated world, as a user would.
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(opened, (QStringList{u"file:///C:/d/e.txt"_s, u"http://example.com/x"_s}));
         QTest::qWait(200);
         QCOMPARE(page->url(), pageUrl);
-        QCOMPARE(PlainText(page), text);
+        QCOMPARE(plainText(page), text);
     }
 
     // Clicks with the mouse on a link and then on a web link after it, whose arrival shows that
@@ -331,18 +331,18 @@ private slots:
         });
         PreviewWindow w;
         QStringList got;
-        w.SetOpener([&](const QString& a) { got << a; });
-        w.Render(PreviewFields{u"Procedure Foo()"_s, link + u" "_s + last, {}, {}, {}});
-        QVERIFY(WaitLoaded(w));
+        w.setOpener([&](const QString& a) { got << a; });
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s, link + u" "_s + last, {}, {}, {}});
+        QVERIFY(waitLoaded(w));
         if (typedAnchor) {
-            SetPreviewContent(w.View(), u"<a href='"_s + link + u"'>first</a> <a href='"_s + last +
+            setPreviewContent(w.view(), u"<a href='"_s + link + u"'>first</a> <a href='"_s + last +
                                             u"'>last</a>"_s);
-            QVERIFY(WaitLoaded(w));
+            QVERIFY(waitLoaded(w));
         }
-        QWidget* target = w.View()->focusProxy();
+        QWidget* target = w.view()->focusProxy();
         QVERIFY(target);
         for (int n = 0; n < 2; ++n) {
-            const QPoint at = AnchorCentre(Page(w), n);
+            const QPoint at = anchorCentre(pageOf(w), n);
             QVERIFY(at.x() > 0);
             QTest::mouseClick(target, Qt::LeftButton, {}, at);
         }
@@ -356,25 +356,25 @@ private slots:
             expected.prepend(opened);
         QCOMPARE(got, expected);
         QCOMPARE(desktop.opened, QStringList());
-        QCOMPARE(Page(w)->url(), PreviewBaseUrl()); // the page stayed
+        QCOMPARE(pageOf(w)->url(), previewBaseUrl()); // the page stayed
     }
 
     void textLikeTagsShowAsText() {
         PreviewWindow w;
-        w.SetOpener([](const QString&){});
-        w.Render(
+        w.setOpener([](const QString&){});
+        w.renderPage(
             PreviewFields{u"Procedure Foo()"_s, u"if a<c then<br>use <script> tags"_s, {}, {}, {}});
-        QVERIFY(WaitLoaded(w));
-        QCOMPARE(PlainText(Page(w)), u"Result = Foo(): if a<c then\nuse <script> tags\n"_s);
+        QVERIFY(waitLoaded(w));
+        QCOMPARE(plainText(pageOf(w)), u"Result = Foo(): if a<c then\nuse <script> tags\n"_s);
     }
 
     void pageNavigationsRefused() {
         PreviewWindow w;
         QStringList opened;
-        w.SetOpener([&](const QString& a) { opened << a; });
-        w.Render(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
-        QVERIFY(WaitLoaded(w));
-        PreviewWebPage* page = Page(w);
+        w.setOpener([&](const QString& a) { opened << a; });
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s, {}, {}, {}, {}});
+        QVERIFY(waitLoaded(w));
+        PreviewWebPage* page = pageOf(w);
         const QUrl target(u"http://example.com/"_s);
         QVERIFY(
             !page->acceptNavigationRequest(target, QWebEnginePage::NavigationTypeRedirect, true));
@@ -397,23 +397,23 @@ private slots:
     void nothingLoadedFromOutside() {
         PreviewWindow w;
         QStringList opened;
-        w.SetOpener([&](const QString& a) { opened << a; });
+        w.setOpener([&](const QString& a) { opened << a; });
         const QString hostile = u"<img src='glossatest://h/img.png'>"
                                 "<iframe src='glossatest://h/frame'></iframe>"
                                 "<link rel='stylesheet' href='glossatest://h/s.css'>"
                                 "<div style='background:url(glossatest://h/bg.png)'>x</div>"
                                 "<meta http-equiv='refresh' content='0;url=refreshed'>"_s;
-        w.Render(PreviewFields{u"Procedure Foo()"_s, hostile, {}, {}, {}});
+        w.renderPage(PreviewFields{u"Procedure Foo()"_s, hostile, {}, {}, {}});
         RecordingSchemeHandler handler;
-        Page(w)->profile()->installUrlSchemeHandler("glossatest", &handler);
-        QVERIFY(WaitLoaded(w));
+        pageOf(w)->profile()->installUrlSchemeHandler("glossatest", &handler);
+        QVERIFY(waitLoaded(w));
         QTest::qWait(1000);
         QCOMPARE(handler.requests, QStringList());
         QVERIFY(opened.isEmpty());
         // The refresh was refused: the page and its text stayed.
-        QCOMPARE(Page(w)->url(), PreviewBaseUrl());
-        QVERIFY(PlainText(Page(w)).startsWith(u"Result = Foo(): "_s));
-        Page(w)->profile()->removeUrlSchemeHandler(&handler);
+        QCOMPARE(pageOf(w)->url(), previewBaseUrl());
+        QVERIFY(plainText(pageOf(w)).startsWith(u"Result = Foo(): "_s));
+        pageOf(w)->profile()->removeUrlSchemeHandler(&handler);
     }
 #endif
 };

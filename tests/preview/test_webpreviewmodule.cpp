@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool WebEngineLoaded() {
+bool webEngineLoaded() {
     QFile maps(u"/proc/self/maps"_s);
     if (!maps.open(QIODevice::ReadOnly))
         return false;
@@ -30,29 +30,29 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void moduleLoadedAtFirstRender() {
-        QVERIFY(!WebEngineLoaded());
+        QVERIFY(!webEngineLoaded());
         PreviewWindow w;
-        w.SetOpener([](const QString&) {});
-        QVERIFY(!WebEngineLoaded()); // not at construction either
-        w.Render(kFields);
-        QVERIFY(WebEngineLoaded());
-        QVERIFY(w.View() != nullptr);
-        QCOMPARE(w.View()->objectName(), u"web_preview"_s);
-        QVERIFY(w.View()->inherits("QWebEngineView"));
-        QVERIFY(w.PageHtml().contains(u"Result = Foo(): Sum <b>bold</b>"_s));
+        w.setOpener([](const QString&) {});
+        QVERIFY(!webEngineLoaded()); // not at construction either
+        w.renderPage(kFields);
+        QVERIFY(webEngineLoaded());
+        QVERIFY(w.view() != nullptr);
+        QCOMPARE(w.view()->objectName(), u"web_preview"_s);
+        QVERIFY(w.view()->inherits("QWebEngineView"));
+        QVERIFY(w.pageHtml().contains(u"Result = Foo(): Sum <b>bold</b>"_s));
         // The same view serves the next render.
-        QWidget* view = w.View();
-        w.Render(kFields);
-        QCOMPARE(w.View(), view);
+        QWidget* view = w.view();
+        w.renderPage(kFields);
+        QCOMPARE(w.view(), view);
     }
 
     void fallbackWithoutModule() {
         PreviewWindow w;
         QStringList opened;
-        w.SetOpener([&](const QString& address) { opened << address; });
-        w.Render({u"Procedure Foo()"_s, u"see http://example.com/x"_s, {}, {}, {}});
-        QVERIFY(!WebEngineLoaded());
-        auto* browser = qobject_cast<QTextBrowser*>(w.View());
+        w.setOpener([&](const QString& address) { opened << address; });
+        w.renderPage({u"Procedure Foo()"_s, u"see http://example.com/x"_s, {}, {}, {}});
+        QVERIFY(!webEngineLoaded());
+        auto* browser = qobject_cast<QTextBrowser*>(w.view());
         QVERIFY(browser != nullptr);
         QCOMPARE(browser->objectName(), u"web_preview"_s);
         QVERIFY(browser->toPlainText().contains(u"Result = Foo(): see http://example.com/x"_s));

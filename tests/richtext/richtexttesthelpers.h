@@ -18,16 +18,16 @@ struct Run {
 
 // Replaces the editor's content with the runs, formatting through the document directly (not
 // through the code under test's reader).
-inline void Fill(QTextEdit& editor, const QList<Run>& runs) {
+inline void fill(QTextEdit& editor, const QList<Run>& runs) {
     editor.clear();
     QTextCursor cursor(editor.document());
     for (const Run& run : runs)
-        cursor.insertText(run.text, EffectsFormat(run.effects));
+        cursor.insertText(run.text, effectsFormat(run.effects));
 }
 
 // The effect word of every character that is not a line end, read one character at a time
 // with a cursor of its own.
-inline QList<Effects> CharacterEffects(const QTextEdit& editor) {
+inline QList<Effects> characterEffects(const QTextEdit& editor) {
     QList<Effects> result;
     const QString text = editor.toPlainText();
     QTextCursor cursor(editor.document());
@@ -36,7 +36,7 @@ inline QList<Effects> CharacterEffects(const QTextEdit& editor) {
             continue;
         cursor.setPosition(p);
         cursor.setPosition(p + 1, QTextCursor::KeepAnchor);
-        result.append(EffectsFromFormat(cursor.charFormat()));
+        result.append(effectsFromFormat(cursor.charFormat()));
     }
     return result;
 }

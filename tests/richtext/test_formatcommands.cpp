@@ -19,20 +19,20 @@ using namespace glossa::testing;
 
 namespace {
 
-constexpr Effects B = EffectBold;
-constexpr Effects I = EffectItalic;
-constexpr Effects U = EffectUnderline;
-constexpr Effects Sub = EffectSubscript;
-constexpr Effects Sup = EffectSuperscript;
+constexpr Effects kB = EffectBold;
+constexpr Effects kI = EffectItalic;
+constexpr Effects kU = EffectUnderline;
+constexpr Effects kSub = EffectSubscript;
+constexpr Effects kSup = EffectSuperscript;
 
-void Select(QTextEdit& editor, int anchor, int position) {
+void select(QTextEdit& editor, int anchor, int position) {
     QTextCursor cursor(editor.document());
     cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);
     editor.setTextCursor(cursor);
 }
 
-QTextCharFormat FormatAt(QTextEdit& editor, int p) {
+QTextCharFormat formatAt(QTextEdit& editor, int p) {
     QTextCursor cursor(editor.document());
     cursor.setPosition(p);
     cursor.setPosition(p + 1, QTextCursor::KeepAnchor);
@@ -111,7 +111,7 @@ void TestFormatCommands::formatTagTable() {
     }
     QCOMPARE(tags[4].openingTag(), u"<sub>"_s);
     QCOMPARE(tags[5].closingTag(), u"</sup>"_s);
-    QCOMPARE(EffectMask, Effects(0x3000F));
+    QCOMPARE(kEffectMask, Effects(0x3000F));
 }
 
 void TestFormatCommands::effectToFormat_data() {
@@ -141,11 +141,11 @@ void TestFormatCommands::effectToFormat() {
     QFETCH(int, property);
     QFETCH(QVariant, onValue);
     QFETCH(QVariant, offValue);
-    QCOMPARE(EffectsFormat(effect).property(property).toInt(), onValue.toInt());
-    QCOMPARE(EffectsFormat(0).property(property).toInt(), offValue.toInt());
-    QCOMPARE(EffectsFromFormat(EffectsFormat(effect)), effect);
+    QCOMPARE(effectsFormat(effect).property(property).toInt(), onValue.toInt());
+    QCOMPARE(effectsFormat(0).property(property).toInt(), offValue.toInt());
+    QCOMPARE(effectsFromFormat(effectsFormat(effect)), effect);
     // Nothing but the effect properties.
-    QList<int> keys = EffectsFormat(EffectMask).properties().keys();
+    QList<int> keys = effectsFormat(kEffectMask).properties().keys();
     std::sort(keys.begin(), keys.end());
     QList<int> expected{QTextFormat::FontWeight,         QTextFormat::FontItalic,
                         QTextFormat::FontUnderline,      QTextFormat::FontStrikeOut,
@@ -156,26 +156,26 @@ void TestFormatCommands::effectToFormat() {
 
 void TestFormatCommands::formatToEffect() {
     QTextCharFormat format;
-    QCOMPARE(EffectsFromFormat(format), Effects(0));
+    QCOMPARE(effectsFromFormat(format), Effects(0));
     format.setFontWeight(QFont::DemiBold);
     format.setFontUnderline(true);
     format.setForeground(Qt::red);
-    QCOMPARE(EffectsFromFormat(format), B | U);
+    QCOMPARE(effectsFromFormat(format), kB | kU);
     format.setUnderlineStyle(QTextCharFormat::DashUnderline);
     format.setFontWeight(QFont::Medium);
-    QCOMPARE(EffectsFromFormat(format), U);
+    QCOMPARE(effectsFromFormat(format), kU);
     format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-    QCOMPARE(EffectsFromFormat(format), U);
+    QCOMPARE(effectsFromFormat(format), kU);
 }
 
 void TestFormatCommands::bothVerticalAlignmentsKeepSuperscript() {
-    QCOMPARE(EffectsFromFormat(EffectsFormat(Sub | Sup | B)), Sup | B);
+    QCOMPARE(effectsFromFormat(effectsFormat(kSub | kSup | kB)), kSup | kB);
     EffectTextEdit editor;
     editor.setPlainText(u"xy"_s);
     editor.selectAll();
-    QVERIFY(SetEffects(&editor, Sub | Sup));
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{Sup, Sup}));
-    QVERIFY(!SetEffects(nullptr, B));
+    QVERIFY(SetEffects(&editor, kSub | kSup));
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kSup, kSup}));
+    QVERIFY(!SetEffects(nullptr, kB));
 }
 
 void TestFormatCommands::setEffectsKeepsOtherAttributes() {
@@ -186,16 +186,16 @@ void TestFormatCommands::setEffectsKeepsOtherAttributes() {
     styled.setFontFamilies({u"Courier"_s});
     styled.setFontItalic(true);
     QTextCursor(editor.document()).insertText(u"abc"_s, styled);
-    Select(editor, 0, 2);
-    QVERIFY(SetEffects(&editor, B | Sup));
+    select(editor, 0, 2);
+    QVERIFY(SetEffects(&editor, kB | kSup));
     for (int p = 0; p < 2; ++p) {
-        const QTextCharFormat format = FormatAt(editor, p);
-        QCOMPARE(EffectsFromFormat(format), B | Sup); // italic switched off: all six are set
+        const QTextCharFormat format = formatAt(editor, p);
+        QCOMPARE(effectsFromFormat(format), kB | kSup); // italic switched off: all six are set
         QCOMPARE(format.foreground().color(), QColor(Qt::red));
         QCOMPARE(format.fontPointSize(), 20.0);
         QCOMPARE(format.fontFamilies().toStringList(), QStringList{u"Courier"_s});
     }
-    QCOMPARE(EffectsFromFormat(FormatAt(editor, 2)), I);
+    QCOMPARE(effectsFromFormat(formatAt(editor, 2)), kI);
     QCOMPARE(editor.toPlainText(), u"abc"_s);
 }
 
@@ -203,80 +203,80 @@ void TestFormatCommands::setEffectsOnEmptySelectionFormatsTyping() {
     EffectTextEdit editor;
     editor.setPlainText(u"ab"_s);
     editor.moveCursor(QTextCursor::End);
-    QVERIFY(SetEffects(&editor, I | U));
-    QCOMPARE(GetEffects(&editor), I | U);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{0, 0})); // text untouched
+    QVERIFY(SetEffects(&editor, kI | kU));
+    QCOMPARE(GetEffects(&editor), kI | kU);
+    QCOMPARE(characterEffects(editor), (QList<Effects>{0, 0})); // text untouched
     QTest::keyClicks(&editor, u"cd"_s);
     QCOMPARE(editor.toPlainText(), u"abcd"_s);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{0, 0, I | U, I | U}));
+    QCOMPARE(characterEffects(editor), (QList<Effects>{0, 0, kI | kU, kI | kU}));
 }
 
 void TestFormatCommands::getEffectsOfMixedSelection() {
     EffectTextEdit editor;
-    Fill(editor, {{u"ab"_s, B | I}, {u"c\n"_s, B}, {u"d"_s, B | U}});
-    Select(editor, 0, 5);
-    QCOMPARE(GetEffects(&editor), B);
-    Select(editor, 4, 0); // backwards selection
-    QCOMPARE(GetEffects(&editor), B);
-    Select(editor, 1, 2);
-    QCOMPARE(GetEffects(&editor), B | I);
-    Select(editor, 3, 4); // only the line end: the format at the cursor
-    QCOMPARE(GetEffects(&editor), B | U);
+    fill(editor, {{u"ab"_s, kB | kI}, {u"c\n"_s, kB}, {u"d"_s, kB | kU}});
+    select(editor, 0, 5);
+    QCOMPARE(GetEffects(&editor), kB);
+    select(editor, 4, 0); // backwards selection
+    QCOMPARE(GetEffects(&editor), kB);
+    select(editor, 1, 2);
+    QCOMPARE(GetEffects(&editor), kB | kI);
+    select(editor, 3, 4); // only the line end: the format at the cursor
+    QCOMPARE(GetEffects(&editor), kB | kU);
     QCOMPARE(GetEffects(nullptr), Effects(0));
 }
 
 void TestFormatCommands::toggleOnMixedSelection() {
     EffectTextEdit editor;
-    Fill(editor, {{u"wo"_s, B}, {u"rd"_s, 0}});
+    fill(editor, {{u"wo"_s, kB}, {u"rd"_s, 0}});
     editor.selectAll();
-    ToggleEffect(&editor, B); // not all bold: switched on for the whole word
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{B, B, B, B}));
-    ToggleEffect(&editor, B); // now all bold: switched off
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{0, 0, 0, 0}));
+    ToggleEffect(&editor, kB); // not all bold: switched on for the whole word
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kB, kB, kB, kB}));
+    ToggleEffect(&editor, kB); // now all bold: switched off
+    QCOMPARE(characterEffects(editor), (QList<Effects>{0, 0, 0, 0}));
     QCOMPARE(editor.textCursor().selectedText(), u"word"_s);
 }
 
 void TestFormatCommands::toggleKeepsOtherEffectsPerCharacter() {
     EffectTextEdit editor;
-    Fill(editor, {{u"a"_s, I}, {u"b"_s, U}, {u"c"_s, 0}});
+    fill(editor, {{u"a"_s, kI}, {u"b"_s, kU}, {u"c"_s, 0}});
     editor.selectAll();
-    ToggleEffect(&editor, B);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{B | I, B | U, B}));
+    ToggleEffect(&editor, kB);
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kB | kI, kB | kU, kB}));
 }
 
 void TestFormatCommands::toggleItalicTwice() {
     EffectTextEdit editor;
-    Fill(editor, {{u"abc"_s, B | U}});
+    fill(editor, {{u"abc"_s, kB | kU}});
     editor.selectAll();
-    ToggleEffect(&editor, I);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>(3, B | U | I)));
-    ToggleEffect(&editor, I);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>(3, B | U)));
+    ToggleEffect(&editor, kI);
+    QCOMPARE(characterEffects(editor), (QList<Effects>(3, kB | kU | kI)));
+    ToggleEffect(&editor, kI);
+    QCOMPARE(characterEffects(editor), (QList<Effects>(3, kB | kU)));
 }
 
 void TestFormatCommands::toggleAtCaretInsideBold() {
     EffectTextEdit editor;
-    Fill(editor, {{u"bold"_s, B}});
-    Select(editor, 2, 2);
+    fill(editor, {{u"bold"_s, kB}});
+    select(editor, 2, 2);
     FormatMenu menu;
     DisableButtons(menu, &editor);
     QVERIFY(menu.action(0)->isChecked());
-    ToggleEffect(&editor, B);
+    ToggleEffect(&editor, kB);
     QTest::keyClicks(&editor, u"xy"_s);
     QCOMPARE(editor.toPlainText(), u"boxyld"_s);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{B, B, 0, 0, B, B}));
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kB, kB, 0, 0, kB, kB}));
 }
 
 void TestFormatCommands::toggleBetweenSubAndSuperscript() {
     EffectTextEdit editor;
-    Fill(editor, {{u"x2"_s, Sub}});
+    fill(editor, {{u"x2"_s, kSub}});
     editor.selectAll();
-    ToggleEffect(&editor, Sup);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{Sup, Sup}));
-    ToggleEffect(&editor, Sub);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{Sub, Sub}));
-    ToggleEffect(&editor, Sub);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{0, 0}));
+    ToggleEffect(&editor, kSup);
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kSup, kSup}));
+    ToggleEffect(&editor, kSub);
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kSub, kSub}));
+    ToggleEffect(&editor, kSub);
+    QCOMPARE(characterEffects(editor), (QList<Effects>{0, 0}));
 }
 
 void TestFormatCommands::fileLink_data() {
@@ -292,13 +292,13 @@ void TestFormatCommands::fileLink_data() {
 void TestFormatCommands::fileLink() {
     QFETCH(QString, path);
     QFETCH(QString, link);
-    QCOMPARE(FileLink(path), link);
+    QCOMPARE(glossa::fileLink(path), link);
 }
 
 void TestFormatCommands::insertLink() {
     EffectTextEdit editor;
-    Fill(editor, {{u"see "_s, 0}, {u"here"_s, I}, {u" now"_s, 0}});
-    Select(editor, 4, 8);
+    fill(editor, {{u"see "_s, 0}, {u"here"_s, kI}, {u" now"_s, 0}});
+    select(editor, 4, 8);
     QWidget* askedParent = nullptr;
     QWidget parent;
     InsertLink(&editor, &parent, [&](QWidget* p) {
@@ -359,8 +359,8 @@ void TestFormatCommands::menuItems() {
 void TestFormatCommands::disableButtonsChecksAndEnables() {
     FormatMenu menu;
     EffectTextEdit editor;
-    Fill(editor, {{u"ab"_s, B | Sup}, {u"c"_s, B | Sup | U}});
-    Select(editor, 0, 3);
+    fill(editor, {{u"ab"_s, kB | kSup}, {u"c"_s, kB | kSup | kU}});
+    select(editor, 0, 3);
     QCOMPARE(DisableButtons(menu, &editor), 0);
     const QList<int> checked{0, 4};
     for (int id = 0; id <= 6; ++id) {
@@ -381,8 +381,8 @@ void TestFormatCommands::disableButtonsChecksAndEnables() {
     QVERIFY(!menu.action(6)->isEnabled());
 
     // Subscript shows on item 5.
-    Fill(editor, {{u"x"_s, Sub}});
-    Select(editor, 0, 1);
+    fill(editor, {{u"x"_s, kSub}});
+    select(editor, 0, 1);
     DisableButtons(menu, &editor);
     QVERIFY(menu.action(5)->isChecked());
     QVERIFY(!menu.action(4)->isChecked());
@@ -397,18 +397,18 @@ void TestFormatCommands::menuCommandsOnFocusedEditor() {
         ++asked;
         return u"/tmp/a b"_s;
     });
-    Fill(*window.second, {{u"text"_s, 0}});
+    fill(*window.second, {{u"text"_s, 0}});
     window.second->selectAll();
     if (!window.focus(window.second))
         QSKIP("no keyboard focus on this platform");
 
     menu.action(1)->trigger();
-    QCOMPARE(CharacterEffects(*window.second), (QList<Effects>(4, I)));
+    QCOMPARE(characterEffects(*window.second), (QList<Effects>(4, kI)));
     QVERIFY(menu.action(1)->isChecked()); // refreshed after the command
     QCOMPARE(window.first->toPlainText(), QString());
 
     menu.action(5)->trigger();
-    QCOMPARE(CharacterEffects(*window.second), (QList<Effects>(4, I | Sub)));
+    QCOMPARE(characterEffects(*window.second), (QList<Effects>(4, kI | kSub)));
 
     menu.action(6)->trigger();
     QCOMPARE(window.second->toPlainText(), u"file:///tmp/a%20b"_s);
@@ -424,24 +424,24 @@ void TestFormatCommands::menuCommandsOnFocusedEditor() {
 
 void TestFormatCommands::keyboardShortcuts() {
     Window window;
-    Fill(*window.first, {{u"abc"_s, 0}});
-    Select(*window.first, 0, 2);
+    fill(*window.first, {{u"abc"_s, 0}});
+    select(*window.first, 0, 2);
     if (!window.focus(window.first))
         QSKIP("no keyboard focus on this platform");
     QTest::keyClick(window.first, Qt::Key_B, Qt::ControlModifier);
-    QCOMPARE(CharacterEffects(*window.first), (QList<Effects>{B, B, 0}));
+    QCOMPARE(characterEffects(*window.first), (QList<Effects>{kB, kB, 0}));
     QTest::keyClick(window.first, Qt::Key_I, Qt::ControlModifier);
     QTest::keyClick(window.first, Qt::Key_U, Qt::ControlModifier);
-    QCOMPARE(CharacterEffects(*window.first), (QList<Effects>{B | I | U, B | I | U, 0}));
+    QCOMPARE(characterEffects(*window.first), (QList<Effects>{kB | kI | kU, kB | kI | kU, 0}));
     QTest::keyClick(window.first, Qt::Key_B, Qt::ControlModifier);
-    QCOMPARE(CharacterEffects(*window.first), (QList<Effects>{I | U, I | U, 0}));
+    QCOMPARE(characterEffects(*window.first), (QList<Effects>{kI | kU, kI | kU, 0}));
     QCOMPARE(window.first->toPlainText(), u"abc"_s);
 }
 
 void TestFormatCommands::pasteKeepsOnlyEffects() {
     PasteProbe editor;
-    Fill(editor, {{u"[]"_s, U}});
-    Select(editor, 1, 1);
+    fill(editor, {{u"[]"_s, kU}});
+    select(editor, 1, 1);
     QMimeData mime;
     mime.setText(u"plain fallback"_s);
     mime.setHtml(u"<p><span style=\"font-family:Courier; color:#ff0000; font-size:30pt\">"
@@ -451,10 +451,10 @@ void TestFormatCommands::pasteKeepsOnlyEffects() {
 
     QCOMPARE(editor.toPlainText(), u"[xyzw2\nn]"_s);
     // On top of the insertion format (underline here), the pasted effects replace the six.
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{U, B, I, U, 0, Sup, 0, U}));
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kU, kB, kI, kU, 0, kSup, 0, kU}));
     const QString text = editor.toPlainText();
     for (int p = 0; p < text.size(); ++p) {
-        const QTextCharFormat format = FormatAt(editor, p);
+        const QTextCharFormat format = formatAt(editor, p);
         QVERIFY(!format.hasProperty(QTextFormat::ForegroundBrush));
         QVERIFY(!format.hasProperty(QTextFormat::FontFamilies));
         QVERIFY(!format.hasProperty(QTextFormat::FontPointSize));
@@ -467,13 +467,13 @@ void TestFormatCommands::pasteKeepsOnlyEffects() {
 
 void TestFormatCommands::pastePlainText() {
     PasteProbe editor;
-    Fill(editor, {{u"ab"_s, B}});
-    Select(editor, 1, 2);
+    fill(editor, {{u"ab"_s, kB}});
+    select(editor, 1, 2);
     QMimeData mime;
     mime.setText(u"<i>x</i>\ny"_s);
     editor.insertFromMimeData(&mime);
     QCOMPARE(editor.toPlainText(), u"a<i>x</i>\ny"_s);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>(10, B))); // the insertion format
+    QCOMPARE(characterEffects(editor), (QList<Effects>(10, kB))); // the insertion format
     QCOMPARE(EditorToTags(&editor), u"<b>a<i>x</i></b><br><b>y</b>"_s);
 
     QMimeData image;

@@ -16,21 +16,21 @@ Q_DECLARE_METATYPE(glossa::testing::Run)
 
 namespace {
 
-constexpr Effects B = EffectBold;
-constexpr Effects I = EffectItalic;
-constexpr Effects U = EffectUnderline;
-constexpr Effects S = EffectStrikeOut;
-constexpr Effects Sub = EffectSubscript;
-constexpr Effects Sup = EffectSuperscript;
+constexpr Effects kB = EffectBold;
+constexpr Effects kI = EffectItalic;
+constexpr Effects kU = EffectUnderline;
+constexpr Effects kS = EffectStrikeOut;
+constexpr Effects kSub = EffectSubscript;
+constexpr Effects kSup = EffectSuperscript;
 
-const QStringList& AllTags() {
+const QStringList& allTags() {
     static const QStringList tags{u"<b>"_s,   u"</b>"_s,   u"<i>"_s,  u"</i>"_s,  u"<u>"_s,
                                   u"</u>"_s,  u"<s>"_s,    u"</s>"_s, u"<sub>"_s, u"</sub>"_s,
                                   u"<sup>"_s, u"</sup>"_s, u"<br>"_s};
     return tags;
 }
 
-bool HasAdjacentOpenings(const QString& tagged) {
+bool hasAdjacentOpenings(const QString& tagged) {
     static const QRegularExpression pair(u"<(?:b|i|u|s|sub|sup)><(?:b|i|u|s|sub|sup)>"_s);
     return tagged.contains(pair);
 }
@@ -39,7 +39,7 @@ bool HasAdjacentOpenings(const QString& tagged) {
 // only when it is closed and directly before a character, closes only when open, tags closing
 // together close most recently opened first, no closing follows an opening at one position,
 // and all are closed at the line's end. Returns "" or what is wrong.
-QString ShapeError(const QString& tagged) {
+QString shapeError(const QString& tagged) {
     static const QRegularExpression token(u"</?(?:b|i|u|s|sub|sup)>"_s);
     for (const QString& line : tagged.split(u"<br>"_s)) {
         QStringList open;    // in opening order
@@ -119,25 +119,25 @@ void TestTagConversion::roundTripExamples_data() {
     QTest::newRow("empty") << QString() << QList<Effects>{} << QString();
     QTest::newRow("plain") << u"abc"_s << QList<Effects>{0, 0, 0} << u"abc"_s;
     QTest::newRow("bold line, plain line")
-        << u"x\ny"_s << QList<Effects>{B, 0} << u"<b>x</b><br>y"_s;
+        << u"x\ny"_s << QList<Effects>{kB, 0} << u"<b>x</b><br>y"_s;
     QTest::newRow("bold across a line end")
-        << u"ab\nc"_s << QList<Effects>{B, B, B} << u"<b>ab</b><br><b>c</b>"_s;
+        << u"ab\nc"_s << QList<Effects>{kB, kB, kB} << u"<b>ab</b><br><b>c</b>"_s;
     QTest::newRow("empty last line") << u"abc\n"_s << QList<Effects>{0, 0, 0} << u"abc<br>"_s;
     QTest::newRow("empty middle line") << u"a\n\nb"_s << QList<Effects>{0, 0} << u"a<br><br>b"_s;
     QTest::newRow("overlap without nesting")
-        << u"abcd"_s << QList<Effects>{B, B | I, I, 0} << u"<b>a<i>b</b>c</i>d"_s;
+        << u"abcd"_s << QList<Effects>{kB, kB | kI, kI, 0} << u"<b>a<i>b</b>c</i>d"_s;
     QTest::newRow("earlier tag closes first")
-        << u"ab"_s << QList<Effects>{B | I, I} << u"<b><i>a</b>b</i>"_s;
+        << u"ab"_s << QList<Effects>{kB | kI, kI} << u"<b><i>a</b>b</i>"_s;
     QTest::newRow("reverse order of opening at a line end")
-        << u"ab\nc"_s << QList<Effects>{U, U | S, 0} << u"<u>a<s>b</s></u><br>c"_s;
-    QTest::newRow("all six names") << u"abcdef"_s << QList<Effects>{B, I, U, S, Sub, Sup}
+        << u"ab\nc"_s << QList<Effects>{kU, kU | kS, 0} << u"<u>a<s>b</s></u><br>c"_s;
+    QTest::newRow("all six names") << u"abcdef"_s << QList<Effects>{kB, kI, kU, kS, kSub, kSup}
                                    << u"<b>a</b><i>b</i><u>c</u><s>d</s><sub>e</sub><sup>f</sup>"_s;
     QTest::newRow("markup-like text")
         << u"a<c & \"q\" x>y"_s << QList<Effects>(13, 0) << u"a<c & \"q\" x>y"_s;
     QTest::newRow("no empty pairs at effect ends")
-        << u"a b"_s << QList<Effects>{I, 0, I} << u"<i>a</i> <i>b</i>"_s;
+        << u"a b"_s << QList<Effects>{kI, 0, kI} << u"<i>a</i> <i>b</i>"_s;
     QTest::newRow("outside the BMP")
-        << u"\U0001F600é"_s << QList<Effects>{B, B, 0} << u"<b>\U0001F600</b>é"_s;
+        << u"\U0001F600é"_s << QList<Effects>{kB, kB, 0} << u"<b>\U0001F600</b>é"_s;
 }
 
 void TestTagConversion::editorToTags() {
@@ -150,8 +150,8 @@ void TestTagConversion::editorToTags() {
     qsizetype e = 0;
     for (const QChar ch : text)
         runs.append({QString(ch), ch == u'\n' ? Effects(0) : effects.value(e++)});
-    Fill(editor, runs);
-    QCOMPARE(CharacterEffects(editor), effects); // the fixture itself
+    fill(editor, runs);
+    QCOMPARE(characterEffects(editor), effects); // the fixture itself
     QCOMPARE(EditorToTags(&editor), tagged);
 }
 
@@ -173,7 +173,7 @@ void TestTagConversion::tagsToEditor() {
     editor.setPlainText(u"old content\nto be replaced"_s);
     TagsToEditor(&editor, tagged);
     QCOMPARE(editor.toPlainText(), text);
-    QCOMPARE(CharacterEffects(editor), effects);
+    QCOMPARE(characterEffects(editor), effects);
 }
 
 // Tagged text that EditorToTags doesn't write, read as far as it can be.
@@ -190,12 +190,12 @@ void TestTagConversion::lenientReader_data() {
     QTest::newRow("tag cut at the end") << u"a<su"_s << QList<Effects>(4, 0) << u"a<su"_s;
     QTest::newRow("stray closing tag") << u"ab"_s << QList<Effects>{0, 0} << u"a</i>b"_s;
     QTest::newRow("repeated opening tag")
-        << u"xy"_s << QList<Effects>{B, 0} << u"<b><b>x</b>y</b>"_s;
+        << u"xy"_s << QList<Effects>{kB, 0} << u"<b><b>x</b>y</b>"_s;
     QTest::newRow("unclosed tag runs across br")
-        << u"ab\nc"_s << QList<Effects>{B, B, B} << u"<b>ab<br>c</b>"_s;
-    QTest::newRow("never closed") << u"a\nb"_s << QList<Effects>{S, S} << u"<s>a<br>b"_s;
+        << u"ab\nc"_s << QList<Effects>{kB, kB, kB} << u"<b>ab<br>c</b>"_s;
+    QTest::newRow("never closed") << u"a\nb"_s << QList<Effects>{kS, kS} << u"<s>a<br>b"_s;
     QTest::newRow("s is not a prefix of sub")
-        << u"ab"_s << QList<Effects>{Sub, Sup} << u"<sub>a</sub><sup>b"_s;
+        << u"ab"_s << QList<Effects>{kSub, kSup} << u"<sub>a</sub><sup>b"_s;
     QTest::newRow("tag split by br is text")
         << u"<\nb>x"_s << QList<Effects>(4, 0) << u"<<br>b>x"_s;
 }
@@ -208,7 +208,7 @@ void TestTagConversion::emptyEditorGivesEmptyText() {
 
 void TestTagConversion::selectionAndContentUnchanged() {
     EffectTextEdit editor;
-    Fill(editor, {{u"ab"_s, B}, {u"cd\nef"_s, I}, {u"gh"_s, 0}});
+    fill(editor, {{u"ab"_s, kB}, {u"cd\nef"_s, kI}, {u"gh"_s, 0}});
     QTextCursor selection(editor.document());
     selection.setPosition(6);
     selection.setPosition(1, QTextCursor::KeepAnchor); // backwards, across a line end
@@ -228,7 +228,7 @@ void TestTagConversion::selectionAndContentUnchanged() {
 
 void TestTagConversion::lineSeparatorIsALineEnd() {
     EffectTextEdit editor;
-    Fill(editor, {{u"a"_s, B}, {QString(QChar::LineSeparator), B}, {u"b"_s, B}});
+    fill(editor, {{u"a"_s, kB}, {QString(QChar::LineSeparator), kB}, {u"b"_s, kB}});
     QCOMPARE(EditorToTags(&editor), u"<b>a</b><br><b>b</b>"_s);
 }
 
@@ -237,9 +237,9 @@ void TestTagConversion::caretAndInsertionFormatAfterLoad() {
     TagsToEditor(&editor, u"ab<br>c<i>d</i><b>"_s);
     QCOMPARE(editor.textCursor().position(), 5);
     QVERIFY(!editor.textCursor().hasSelection());
-    QCOMPARE(GetEffects(&editor), B); // the trailing open tag is in force
+    QCOMPARE(GetEffects(&editor), kB); // the trailing open tag is in force
     editor.insertPlainText(u"x"_s);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{0, 0, 0, I, B}));
+    QCOMPARE(characterEffects(editor), (QList<Effects>{0, 0, 0, kI, kB}));
 
     TagsToEditor(&editor, u"<u>z</u>"_s);
     QCOMPARE(GetEffects(&editor), Effects(0));
@@ -265,7 +265,7 @@ void TestTagConversion::loadLeavesNoUndoStep() {
 void TestTagConversion::subAndSuperscriptTogetherKeepSuperscript() {
     EffectTextEdit editor;
     TagsToEditor(&editor, u"<sub>a<sup>b</sub>c</sup>"_s);
-    QCOMPARE(CharacterEffects(editor), (QList<Effects>{Sub, Sup, Sup}));
+    QCOMPARE(characterEffects(editor), (QList<Effects>{kSub, kSup, kSup}));
     QCOMPARE(EditorToTags(&editor), u"<sub>a</sub><sup>bc</sup>"_s);
 }
 
@@ -275,13 +275,13 @@ void TestTagConversion::randomRoundTrip() {
     const QStringList alphabet{u"<"_s, u">"_s,  u"/"_s, u"b"_s, u"s"_s,         u"u"_s,
                                u"p"_s, u"r"_s,  u"&"_s, u" "_s, u"\""_s,        u"\t"_s,
                                u"é"_s, u"中"_s, u"ß"_s, u"x"_s, u"\U0001F600"_s};
-    const Effects choices[] = {B, I, U, S, Sub, Sup};
+    const Effects choices[] = {kB, kI, kU, kS, kSub, kSup};
     // The shape check itself catches the faults it is for.
-    QCOMPARE(ShapeError(u"<b><i>a</i></b><br>x"_s), QString());
-    QVERIFY(!ShapeError(u"<b><i>a</b></i>"_s).isEmpty());
-    QVERIFY(!ShapeError(u"<b>a<br>b</b>"_s).isEmpty());
-    QVERIFY(!ShapeError(u"<b></b>a"_s).isEmpty());
-    QVERIFY(!ShapeError(u"a<b>"_s).isEmpty());
+    QCOMPARE(shapeError(u"<b><i>a</i></b><br>x"_s), QString());
+    QVERIFY(!shapeError(u"<b><i>a</b></i>"_s).isEmpty());
+    QVERIFY(!shapeError(u"<b>a<br>b</b>"_s).isEmpty());
+    QVERIFY(!shapeError(u"<b></b>a"_s).isEmpty());
+    QVERIFY(!shapeError(u"a<b>"_s).isEmpty());
 
     QRandomGenerator random(20240517);
     int checked = 0;
@@ -292,7 +292,7 @@ void TestTagConversion::randomRoundTrip() {
         const int lines = 1 + random.bounded(5);
         for (int line = 0; line < lines; ++line) {
             if (line > 0) {
-                runs.append({u"\n"_s, random.bounded(2) ? B : 0});
+                runs.append({u"\n"_s, random.bounded(2) ? kB : 0});
                 text += u'\n';
             }
             const int length = random.bounded(4) == 0 ? 0 : random.bounded(14);
@@ -302,20 +302,20 @@ void TestTagConversion::randomRoundTrip() {
                 for (const Effects bit : choices)
                     if (random.bounded(3) == 0)
                         effects |= bit;
-                if ((effects & Sub) && (effects & Sup))
-                    effects &= ~(random.bounded(2) ? Sub : Sup);
+                if ((effects & kSub) && (effects & kSup))
+                    effects &= ~(random.bounded(2) ? kSub : kSup);
                 runs.append({ch, effects});
                 text += ch;
             }
         }
         // Typed markup reads back as tags by design; leave such text out.
-        if (std::any_of(AllTags().begin(), AllTags().end(),
+        if (std::any_of(allTags().begin(), allTags().end(),
                         [&](const QString& tag) { return text.contains(tag); }))
             continue;
         ++checked;
 
         EffectTextEdit source;
-        Fill(source, runs);
+        fill(source, runs);
         const QString tagged = EditorToTags(&source);
         QVERIFY2(!tagged.contains(u'\n') && !tagged.contains(u'\r'), qPrintable(tagged));
 
@@ -326,10 +326,10 @@ void TestTagConversion::randomRoundTrip() {
                          qPrintable(tagged));
         }
 
-        QCOMPARE(ShapeError(tagged), QString());
+        QCOMPARE(shapeError(tagged), QString());
         // Where no two tags open together (their order is free), the very text of the
         // character-by-character algorithm.
-        if (!HasAdjacentOpenings(tagged)) {
+        if (!hasAdjacentOpenings(tagged)) {
             QCOMPARE(tagged, LiteralEditorToTags(source));
             ++comparedLiterally;
         }
@@ -337,7 +337,7 @@ void TestTagConversion::randomRoundTrip() {
         EffectTextEdit target;
         TagsToEditor(&target, tagged);
         QCOMPARE(target.toPlainText(), source.toPlainText());
-        QCOMPARE(CharacterEffects(target), CharacterEffects(source));
+        QCOMPARE(characterEffects(target), characterEffects(source));
     }
     QVERIFY(checked > 200);
     QVERIFY(comparedLiterally > 30);

@@ -41,7 +41,7 @@ struct FakeIde {
 
 FakeIde* ide = nullptr;
 
-void Fault(const std::string& reason) {
+void fault(const std::string& reason) {
     ++ide->faults;
     std::fprintf(stderr, "fakeide: fault: %s\n", reason.c_str());
     std::fflush(stderr);
@@ -50,22 +50,22 @@ void Fault(const std::string& reason) {
 // Bytes from p to the end of its committed region when that region can be read (and written,
 // when asked); 0 otherwise. Executable pages count as a fault: the client's blocks must be
 // read-write only.
-std::size_t Span(std::uintptr_t p, bool writable, const char* what) {
+std::size_t usableSpan(std::uintptr_t p, bool writable, const char* what) {
     MEMORY_BASIC_INFORMATION info{};
     if (p == 0 || VirtualQuery(reinterpret_cast<LPCVOID>(p), &info, sizeof info) == 0 ||
         info.State != MEM_COMMIT || (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0) {
-        Fault(std::string(what) + ": not committed memory");
+        fault(std::string(what) + ": not committed memory");
         return 0;
     }
     const DWORD executable =
         PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
     if (info.Protect & executable) {
-        Fault(std::string(what) + ": executable page");
+        fault(std::string(what) + ": executable page");
         return 0;
     }
     const DWORD canWrite = PAGE_READWRITE | PAGE_WRITECOPY;
     if (writable && (info.Protect & canWrite) == 0) {
-        Fault(std::string(what) + ": page not writable");
+        fault(std::string(what) + ": page not writable");
         return 0;
     }
     const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
@@ -74,55 +74,55 @@ std::size_t Span(std::uintptr_t p, bool writable, const char* what) {
 
 // Runs one message on a simulated block that holds a copy of size bytes at p, then copies the
 // block back, so the simulation sees exactly the client's buffer.
-template <typename Call> std::intptr_t WithBlock(std::uintptr_t p, std::size_t size, Call call) {
+template <typename Call> std::intptr_t withBlock(std::uintptr_t p, std::size_t size, Call call) {
     SimulatedScintilla& sim = ide->editor;
-    const RemoteAddress block = sim.Reserve(std::max<std::size_t>(size, 1));
+    const RemoteAddress block = sim.reserve(std::max<std::size_t>(size, 1));
     if (block == 0) {
-        Fault("simulated block can't be reserved");
+        fault("simulated block can't be reserved");
         return 0;
     }
-    sim.Write(block, reinterpret_cast<const void*>(p), size);
+    sim.write(block, reinterpret_cast<const void*>(p), size);
     const std::intptr_t result = call(block);
-    sim.Read(block, reinterpret_cast<void*>(p), size);
-    sim.Free(block);
+    sim.read(block, reinterpret_cast<void*>(p), size);
+    sim.free(block);
     return result;
 }
 
-std::intptr_t GetText(std::uintptr_t length, std::intptr_t lParam) {
+std::intptr_t getText(std::uintptr_t length, std::intptr_t lParam) {
     SimulatedScintilla& sim = ide->editor;
     if (lParam == 0) {
-        return sim.Send(sci::kGetText, length, lParam);
+        return sim.send(sci::kGetText, length, lParam);
     }
     const auto p = static_cast<std::uintptr_t>(lParam);
     // Scintilla 5 writes the bytes it copies and a terminator after them.
-    const std::size_t size = std::min<std::size_t>(length, sim.Document().size()) + 1;
-    const std::size_t span = Span(p, true, "SCI_GETTEXT buffer");
+    const std::size_t size = std::min<std::size_t>(length, sim.document().size()) + 1;
+    const std::size_t span = usableSpan(p, true, "SCI_GETTEXT buffer");
     if (span == 0) {
         return 0;
     }
     if (span < size) {
-        Fault("SCI_GETTEXT: buffer smaller than the bytes and their terminator");
+        fault("SCI_GETTEXT: buffer smaller than the bytes and their terminator");
         return 0;
     }
-    return WithBlock(p, size, [&](RemoteAddress block) {
-        return sim.Send(sci::kGetText, length, static_cast<std::intptr_t>(block));
+    return withBlock(p, size, [&](RemoteAddress block) {
+        return sim.send(sci::kGetText, length, static_cast<std::intptr_t>(block));
     });
 }
 
-std::intptr_t GetTextRange(std::intptr_t lParam) {
+std::intptr_t getTextRange(std::intptr_t lParam) {
     SimulatedScintilla& sim = ide->editor;
     if (lParam == 0) {
-        return sim.Send(sci::kGetTextRange, 0, 0);
+        return sim.send(sci::kGetTextRange, 0, 0);
     }
     // This is a 64-bit Scintilla: two 32-bit positions, then the text pointer at offset 8.
     const auto recordAddress = static_cast<std::uintptr_t>(lParam);
-    constexpr std::size_t recordSize = 16;
-    const std::size_t recordSpan = Span(recordAddress, false, "SCI_GETTEXTRANGE record");
+    constexpr std::size_t kRecordSize = 16;
+    const std::size_t recordSpan = usableSpan(recordAddress, false, "SCI_GETTEXTRANGE record");
     if (recordSpan == 0) {
         return 0;
     }
-    if (recordSpan < recordSize) {
-        Fault("SCI_GETTEXTRANGE: record shorter than 16 bytes");
+    if (recordSpan < kRecordSize) {
+        fault("SCI_GETTEXTRANGE: record shorter than 16 bytes");
         return 0;
     }
     std::int32_t first = 0;
@@ -131,99 +131,100 @@ std::intptr_t GetTextRange(std::intptr_t lParam) {
     std::memcpy(&first, reinterpret_cast<const char*>(recordAddress), 4);
     std::memcpy(&last, reinterpret_cast<const char*>(recordAddress) + 4, 4);
     std::memcpy(&text, reinterpret_cast<const char*>(recordAddress) + 8, 8);
-    const std::size_t span = Span(static_cast<std::uintptr_t>(text), true, "SCI_GETTEXTRANGE text");
+    const std::size_t span =
+        usableSpan(static_cast<std::uintptr_t>(text), true, "SCI_GETTEXTRANGE text");
     if (span == 0) {
         return 0;
     }
     // Scintilla writes at most the whole document and its terminator.
-    const std::size_t size = std::min(span, sim.Document().size() + 1);
-    return WithBlock(static_cast<std::uintptr_t>(text), size, [&](RemoteAddress block) {
-        const std::string record = glossa::MakeTextRangeRecord(8, first, last, block);
-        const RemoteAddress simRecord = sim.Reserve(record.size());
-        sim.Write(simRecord, record.data(), record.size());
+    const std::size_t size = std::min(span, sim.document().size() + 1);
+    return withBlock(static_cast<std::uintptr_t>(text), size, [&](RemoteAddress block) {
+        const std::string record = glossa::makeTextRangeRecord(8, first, last, block);
+        const RemoteAddress simRecord = sim.reserve(record.size());
+        sim.write(simRecord, record.data(), record.size());
         const std::intptr_t n =
-            sim.Send(sci::kGetTextRange, 0, static_cast<std::intptr_t>(simRecord));
-        sim.Free(simRecord);
+            sim.send(sci::kGetTextRange, 0, static_cast<std::intptr_t>(simRecord));
+        sim.free(simRecord);
         return n;
     });
 }
 
 // SCI_REPLACESEL and SCI_INSERTTEXT: the text runs to its zero byte, which must lie inside the
 // client's block (a block one byte too short has none there).
-std::intptr_t SendText(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t sendText(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     SimulatedScintilla& sim = ide->editor;
     if (lParam == 0) {
-        return sim.Send(message, wParam, 0);
+        return sim.send(message, wParam, 0);
     }
     const auto p = static_cast<std::uintptr_t>(lParam);
-    const std::size_t span = Span(p, false, "text buffer");
+    const std::size_t span = usableSpan(p, false, "text buffer");
     if (span == 0) {
         return 0;
     }
     const void* zero = std::memchr(reinterpret_cast<const void*>(p), 0, span);
     if (zero == nullptr) {
-        Fault("text without a zero byte inside its block");
+        fault("text without a zero byte inside its block");
         return 0;
     }
     const std::size_t size = static_cast<const char*>(zero) - reinterpret_cast<const char*>(p) + 1;
-    return WithBlock(p, size, [&](RemoteAddress block) {
-        return sim.Send(message, wParam, static_cast<std::intptr_t>(block));
+    return withBlock(p, size, [&](RemoteAddress block) {
+        return sim.send(message, wParam, static_cast<std::intptr_t>(block));
     });
 }
 
-std::intptr_t AnswerScintilla(unsigned message, WPARAM wParam, LPARAM lParam) {
+std::intptr_t answerScintilla(unsigned message, WPARAM wParam, LPARAM lParam) {
     ++ide->received[message];
     std::intptr_t result = 0;
     switch (message) {
     case sci::kGetText:
-        result = GetText(wParam, lParam);
+        result = getText(wParam, lParam);
         break;
     case sci::kGetTextRange:
-        result = GetTextRange(lParam);
+        result = getTextRange(lParam);
         break;
     case sci::kReplaceSel:
     case sci::kInsertText:
-        result = SendText(message, wParam, lParam);
+        result = sendText(message, wParam, lParam);
         break;
     default:
-        result = ide->editor.Send(message, wParam, lParam);
+        result = ide->editor.send(message, wParam, lParam);
         break;
     }
     SimulatedScintilla& sim = ide->editor;
-    sim.ClearSent();
-    if (sim.Faults() != ide->simulationFaultsSeen) {
-        ide->simulationFaultsSeen = sim.Faults();
-        Fault("simulated document: " + sim.LastFault());
+    sim.clearSent();
+    if (sim.faults() != ide->simulationFaultsSeen) {
+        ide->simulationFaultsSeen = sim.faults();
+        fault("simulated document: " + sim.lastFault());
     }
-    if (sim.LiveBlocks() != 0) {
-        Fault("simulated block left behind");
+    if (sim.liveBlocks() != 0) {
+        fault("simulated block left behind");
     }
     return result;
 }
 
-bool SaveDocument() {
+bool saveDocument() {
     if (ide->savePath.empty()) {
         return false;
     }
     std::ofstream out(ide->savePath, std::ios::binary | std::ios::trunc);
-    const std::string& document = ide->editor.Document();
+    const std::string& document = ide->editor.document();
     out.write(document.data(), static_cast<std::streamsize>(document.size()));
     return static_cast<bool>(out);
 }
 
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= 2000 && message < 3000) {
-        return AnswerScintilla(message, wParam, lParam);
+        return answerScintilla(message, wParam, lParam);
     }
     switch (message) {
     case fakeide::kSaveDocument:
-        return SaveDocument() ? 1 : 0;
+        return saveDocument() ? 1 : 0;
     case fakeide::kGetFaults:
         return ide->faults;
     case fakeide::kGetCaret:
-        return static_cast<LRESULT>(ide->editor.Caret());
+        return static_cast<LRESULT>(ide->editor.caret());
     case fakeide::kGetAnchor:
-        return static_cast<LRESULT>(ide->editor.Anchor());
+        return static_cast<LRESULT>(ide->editor.anchor());
     case fakeide::kCountReceived: {
         const auto found = ide->received.find(static_cast<unsigned>(wParam));
         return found == ide->received.end() ? 0 : found->second;
@@ -245,17 +246,17 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Reserves every free range below 4 GB, so that blocks the client reserves here lie above it
 // and a text pointer cut to 32 bits can't reach them.
-void ReserveLowMemory() {
-    constexpr std::uintptr_t limit = 0x100000000ull;
-    constexpr std::uintptr_t granularity = 0x10000;
-    std::uintptr_t address = granularity;
+void reserveLowMemory() {
+    constexpr std::uintptr_t kLimit = 0x100000000ull;
+    constexpr std::uintptr_t kGranularity = 0x10000;
+    std::uintptr_t address = kGranularity;
     MEMORY_BASIC_INFORMATION info{};
-    while (address < limit &&
+    while (address < kLimit &&
            VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) != 0) {
         const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(info.BaseAddress);
-        const std::uintptr_t end = std::min(base + info.RegionSize, limit);
+        const std::uintptr_t end = std::min(base + info.RegionSize, kLimit);
         if (info.State == MEM_FREE) {
-            const std::uintptr_t start = (base + granularity - 1) & ~(granularity - 1);
+            const std::uintptr_t start = (base + kGranularity - 1) & ~(kGranularity - 1);
             if (end > start) {
                 VirtualAlloc(reinterpret_cast<LPVOID>(start), end - start, MEM_RESERVE,
                              PAGE_NOACCESS);
@@ -268,7 +269,7 @@ void ReserveLowMemory() {
     }
 }
 
-bool Option(const std::string& argument, const char* name, std::string& value) {
+bool option(const std::string& argument, const char* name, std::string& value) {
     const std::size_t length = std::strlen(name);
     if (argument.compare(0, length, name) != 0) {
         return false;
@@ -291,17 +292,17 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string value;
-        if (Option(argument, "-codepage:", value)) {
+        if (option(argument, "-codepage:", value)) {
             codePage = std::atoi(value.c_str());
-        } else if (Option(argument, "-eol:", value)) {
+        } else if (option(argument, "-eol:", value)) {
             eolMode = std::atoi(value.c_str());
-        } else if (Option(argument, "-caret:", value)) {
+        } else if (option(argument, "-caret:", value)) {
             caret = std::atoll(value.c_str());
-        } else if (Option(argument, "-anchor:", value)) {
+        } else if (option(argument, "-anchor:", value)) {
             anchor = std::atoll(value.c_str());
-        } else if (Option(argument, "-save:", value)) {
+        } else if (option(argument, "-save:", value)) {
             savePath = value;
-        } else if (Option(argument, "-timeout:", value)) {
+        } else if (option(argument, "-timeout:", value)) {
             timeoutSeconds = std::atoi(value.c_str());
         } else if (argument == "-highmemory") {
             highMemory = true;
@@ -323,10 +324,10 @@ int main(int argc, char** argv) {
     FakeIde state{
         SimulatedScintilla(std::move(document), codePage, eolMode, 8), savePath, 0, 0, {}};
     ide = &state;
-    state.editor.SetSelection(anchor == -2 ? caret : anchor, caret);
+    state.editor.setSelection(anchor == -2 ? caret : anchor, caret);
 
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"GlossaFakeScintilla";
     if (RegisterClassW(&windowClass) == 0) {
@@ -341,7 +342,7 @@ int main(int argc, char** argv) {
     }
     SetTimer(window, 1, static_cast<UINT>(timeoutSeconds) * 1000u, nullptr);
     if (highMemory) {
-        ReserveLowMemory();
+        reserveLowMemory();
     }
 
     std::printf("%llu\n",

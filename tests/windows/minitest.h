@@ -19,13 +19,13 @@ struct TestCase {
     void (*run)();
 };
 
-inline std::vector<TestCase>& Registry() {
+inline std::vector<TestCase>& registry() {
     static std::vector<TestCase> tests;
     return tests;
 }
 
 struct Registrar {
-    Registrar(const char* name, void (*run)()) { Registry().push_back({name, run}); }
+    Registrar(const char* name, void (*run)()) { registry().push_back({name, run}); }
 };
 
 struct Counters {
@@ -33,13 +33,13 @@ struct Counters {
     int failures = 0;
 };
 
-inline Counters& Current() {
+inline Counters& current() {
     static Counters counters;
     return counters;
 }
 
 // Shows bytes as a quoted string with escapes, so zero bytes and line ends are visible.
-inline std::string Show(std::string_view bytes) {
+inline std::string show(std::string_view bytes) {
     std::string out = "\"";
     const std::size_t shown = bytes.size() > 200 ? 200 : bytes.size();
     for (std::size_t i = 0; i < shown; ++i) {
@@ -59,9 +59,9 @@ inline std::string Show(std::string_view bytes) {
     return out;
 }
 
-template <typename T> std::string Show(const T& value) {
+template <typename T> std::string show(const T& value) {
     if constexpr (std::is_convertible_v<const T&, std::string_view>) {
-        return Show(std::string_view(value));
+        return show(std::string_view(value));
     } else {
         std::ostringstream out;
         out << value;
@@ -70,9 +70,9 @@ template <typename T> std::string Show(const T& value) {
 }
 
 inline bool Check(bool ok, const char* expression, const char* file, int line) {
-    ++Current().checks;
+    ++current().checks;
     if (!ok) {
-        ++Current().failures;
+        ++current().failures;
         std::printf("  FAIL %s:%d: %s\n", file, line, expression);
     }
     return ok;
@@ -81,39 +81,39 @@ inline bool Check(bool ok, const char* expression, const char* file, int line) {
 template <typename A, typename B>
 bool CheckEqual(const A& actual, const B& expected, const char* actualText,
                 const char* expectedText, const char* file, int line) {
-    ++Current().checks;
+    ++current().checks;
     if (actual == expected) {
         return true;
     }
-    ++Current().failures;
+    ++current().failures;
     std::printf("  FAIL %s:%d: %s == %s\n    actual:   %s\n    expected: %s\n", file, line,
-                actualText, expectedText, Show(actual).c_str(), Show(expected).c_str());
+                actualText, expectedText, show(actual).c_str(), show(expected).c_str());
     return false;
 }
 
 // Runs every test whose name contains the first argument (all without one); returns the
 // process exit code: 0 when every test passed.
-inline int RunAll(int argc, char** argv) {
+inline int runAll(int argc, char** argv) {
     const char* filter = argc > 1 ? argv[1] : "";
     int failedTests = 0;
     int run = 0;
-    for (const TestCase& test : Registry()) {
+    for (const TestCase& test : registry()) {
         if (std::strstr(test.name, filter) == nullptr) {
             continue;
         }
         ++run;
-        Current() = Counters{};
+        current() = Counters{};
         std::printf("RUN  %s\n", test.name);
         std::fflush(stdout);
         test.run();
-        if (Current().checks == 0) {
+        if (current().checks == 0) {
             std::printf("  FAIL %s checked nothing\n", test.name);
-            ++Current().failures;
+            ++current().failures;
         }
-        std::printf("%s %s (%d checks)\n", Current().failures ? "FAIL" : "PASS", test.name,
-                    Current().checks);
+        std::printf("%s %s (%d checks)\n", current().failures ? "FAIL" : "PASS", test.name,
+                    current().checks);
         std::fflush(stdout);
-        if (Current().failures) {
+        if (current().failures) {
             ++failedTests;
         }
     }

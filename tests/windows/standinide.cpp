@@ -37,7 +37,7 @@ constexpr UINT SCI_COUNTCHARACTERS = 2633;
 
 HWND editor = nullptr;
 
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SIZE && editor) {
         MoveWindow(editor, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
@@ -45,11 +45,11 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT Sci(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+LRESULT sci(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageW(editor, message, wParam, lParam);
 }
 
-bool ReadFileBytes(const wchar_t* path, std::string& out) {
+bool readFileBytes(const wchar_t* path, std::string& out) {
     FILE* f = _wfopen(path, L"rb");
     if (!f) {
         return false;
@@ -63,7 +63,7 @@ bool ReadFileBytes(const wchar_t* path, std::string& out) {
     return true;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
     FILE* f = _wfopen(path.c_str(), L"wb");
     if (!f) {
         return false;
@@ -72,16 +72,16 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     return fclose(f) == 0 && ok;
 }
 
-std::string Document() {
-    const LRESULT length = Sci(SCI_GETLENGTH);
+std::string documentText() {
+    const LRESULT length = sci(SCI_GETLENGTH);
     std::string bytes(size_t(length) + 1, '\0');
-    Sci(SCI_GETTEXT, WPARAM(length), LPARAM(bytes.data()));
+    sci(SCI_GETTEXT, WPARAM(length), LPARAM(bytes.data()));
     bytes.resize(size_t(length));
     return bytes;
 }
 
 // A command-line argument quoted the way CommandLineToArgvW reads it back.
-std::wstring Quote(const std::wstring& argument) {
+std::wstring quote(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
         return argument;
     }
@@ -100,7 +100,7 @@ std::wstring Quote(const std::wstring& argument) {
     return quoted + L"\"";
 }
 
-int Usage(const char* why) {
+int usage(const char* why) {
     std::fprintf(stderr, "standinide: %s\n", why);
     return 2;
 }
@@ -111,15 +111,15 @@ int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 9) {
-        return Usage("usage: standinide SCINTILLA_DLL DOCUMENT CODEPAGE EOLMODE CARET READONLY "
+        return usage("usage: standinide SCINTILLA_DLL DOCUMENT CODEPAGE EOLMODE CARET READONLY "
                      "OUT PROGRAM [ARGUMENTS...]");
     }
     if (!LoadLibraryW(argv[1])) {
-        return Usage("Scintilla.dll can't be loaded");
+        return usage("Scintilla.dll can't be loaded");
     }
     std::string document;
-    if (!ReadFileBytes(argv[2], document)) {
-        return Usage("the document can't be read");
+    if (!readFileBytes(argv[2], document)) {
+        return usage("the document can't be read");
     }
     const int codePage = _wtoi(argv[3]);
     const int eolMode = _wtoi(argv[4]);
@@ -129,7 +129,7 @@ int main() {
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW frameClass{};
-    frameClass.lpfnWndProc = FrameProc;
+    frameClass.lpfnWndProc = frameProc;
     frameClass.hInstance = instance;
     frameClass.lpszClassName = L"StandInIde";
     frameClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
@@ -139,21 +139,21 @@ int main() {
     editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480, frame,
                              nullptr, instance, nullptr);
     if (!frame || !editor) {
-        return Usage("the editor window can't be created");
+        return usage("the editor window can't be created");
     }
-    Sci(SCI_SETCODEPAGE, WPARAM(codePage));
-    Sci(SCI_SETEOLMODE, WPARAM(eolMode));
-    Sci(SCI_ADDTEXT, WPARAM(document.size()), LPARAM(document.data()));
-    Sci(SCI_EMPTYUNDOBUFFER);
-    Sci(SCI_GOTOPOS, WPARAM(caret));
-    Sci(SCI_SETREADONLY, readOnly ? 1 : 0);
+    sci(SCI_SETCODEPAGE, WPARAM(codePage));
+    sci(SCI_SETEOLMODE, WPARAM(eolMode));
+    sci(SCI_ADDTEXT, WPARAM(document.size()), LPARAM(document.data()));
+    sci(SCI_EMPTYUNDOBUFFER);
+    sci(SCI_GOTOPOS, WPARAM(caret));
+    sci(SCI_SETREADONLY, readOnly ? 1 : 0);
     ShowWindow(frame, SW_SHOWNOACTIVATE);
 
     // The IDE's tool variables: the caret as LINExCOLUMN, both from 1, the column in characters.
-    const LRESULT position = Sci(SCI_GETCURRENTPOS);
-    const LRESULT line = Sci(SCI_LINEFROMPOSITION, WPARAM(position));
+    const LRESULT position = sci(SCI_GETCURRENTPOS);
+    const LRESULT line = sci(SCI_LINEFROMPOSITION, WPARAM(position));
     const LRESULT column =
-        Sci(SCI_COUNTCHARACTERS, WPARAM(Sci(SCI_POSITIONFROMLINE, line)), position);
+        sci(SCI_COUNTCHARACTERS, WPARAM(sci(SCI_POSITIONFROMLINE, line)), position);
     wchar_t value[64];
     swprintf(value, 64, L"%llu",
              static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(editor)));
@@ -166,14 +166,14 @@ int main() {
 
     std::wstring commandLine;
     for (int i = 8; i < argc; ++i) {
-        commandLine += (i > 8 ? L" " : L"") + Quote(argv[i]);
+        commandLine += (i > 8 ? L" " : L"") + quote(argv[i]);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(argv[8], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        return Usage("the tool can't be started");
+        return usage("the tool can't be started");
     }
     CloseHandle(process.hThread);
 
@@ -196,17 +196,17 @@ int main() {
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hProcess);
 
-    const std::string after = Document();
-    const LRESULT caretAfter = Sci(SCI_GETCURRENTPOS);
-    const LRESULT canUndo = Sci(SCI_CANUNDO);
-    Sci(SCI_SETREADONLY, 0);
-    Sci(SCI_UNDO);
+    const std::string after = documentText();
+    const LRESULT caretAfter = sci(SCI_GETCURRENTPOS);
+    const LRESULT canUndo = sci(SCI_CANUNDO);
+    sci(SCI_SETREADONLY, 0);
+    sci(SCI_UNDO);
     char report[128];
     std::snprintf(report, sizeof report, "exit=%lu\ncaret=%ld\ncanundo=%ld\n", exitCode,
                   long(caretAfter), long(canUndo));
-    const bool written = WriteFileBytes(out + L".doc", after) &&
-                         WriteFileBytes(out + L".undo", Document()) &&
-                         WriteFileBytes(out + L".txt", report);
+    const bool written = writeFileBytes(out + L".doc", after) &&
+                         writeFileBytes(out + L".undo", documentText()) &&
+                         writeFileBytes(out + L".txt", report);
     DestroyWindow(frame);
-    return written ? 0 : Usage("the results can't be written");
+    return written ? 0 : usage("the results can't be written");
 }

@@ -17,19 +17,19 @@ constexpr int kBlockWindow = 10;
 
 // True when index is the start of a document line: after a line end, or at the start of a
 // text read that itself starts a line.
-bool AtLineStart(QStringView text, qsizetype index, const CommentContext& context) {
-    return index == 0 ? context.WindowAtLineStart : IsLineEnd(text[index - 1]);
+bool atLineStart(QStringView text, qsizetype index, const CommentContext& context) {
+    return index == 0 ? context.windowAtLineStart : isLineEnd(text[index - 1]);
 }
 
 // Start of the line that holds index.
-qsizetype LineStartOf(QStringView text, qsizetype index) {
-    while (index > 0 && !IsLineEnd(text[index - 1]))
+qsizetype lineStartOf(QStringView text, qsizetype index) {
+    while (index > 0 && !isLineEnd(text[index - 1]))
         --index;
     return index;
 }
 
-qsizetype SkipBlanks(QStringView text, qsizetype index, qsizetype end) {
-    while (index < end && IsBlank(text[index]))
+qsizetype skipBlanks(QStringView text, qsizetype index, qsizetype end) {
+    while (index < end && isBlank(text[index]))
         ++index;
     return index;
 }
@@ -37,8 +37,8 @@ qsizetype SkipBlanks(QStringView text, qsizetype index, qsizetype end) {
 // Where the line from lineStart to lineEnd stands in a block.
 enum class LineKind { Opening, Closing, Comment, Empty, Code };
 
-LineKind KindOfLine(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
-    const qsizetype first = SkipBlanks(text, lineStart, lineEnd);
+LineKind kindOfLine(QStringView text, qsizetype lineStart, qsizetype lineEnd) {
+    const qsizetype first = skipBlanks(text, lineStart, lineEnd);
     const QStringView content = text.sliced(first, lineEnd - first);
     if (content.isEmpty())
         return LineKind::Empty;
@@ -65,13 +65,13 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
     qsizetype closeEnd = headerStart;
     qsizetype suppressions = 0;
     for (;;) {
-        while (closeEnd > 0 && (IsBlank(view[closeEnd - 1]) || IsLineEnd(view[closeEnd - 1])))
+        while (closeEnd > 0 && (isBlank(view[closeEnd - 1]) || isLineEnd(view[closeEnd - 1])))
             --closeEnd;
-        const qsizetype lineStart = LineStartOf(view, closeEnd);
+        const qsizetype lineStart = lineStartOf(view, closeEnd);
         if (lineStart == closeEnd ||
-            !IsSuppressionLine(view.sliced(lineStart, closeEnd - lineStart)))
+            !isSuppressionLine(view.sliced(lineStart, closeEnd - lineStart)))
             break;
-        suppressions += AfterLineEnd(view, FindLineEnd(view, closeEnd)) - lineStart;
+        suppressions += afterLineEnd(view, findLineEnd(view, closeEnd)) - lineStart;
         closeEnd = lineStart;
     }
 
@@ -84,14 +84,14 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
         closeStart = closeEnd - 10;
     if (closeStart < 0)
         return block;
-    const qsizetype closingLine = LineStartOf(view, closeStart);
-    if (SkipBlanks(view, closingLine, closeStart) != closeStart ||
-        !AtLineStart(view, closingLine, context))
+    const qsizetype closingLine = lineStartOf(view, closeStart);
+    if (skipBlanks(view, closingLine, closeStart) != closeStart ||
+        !atLineStart(view, closingLine, context))
         return block;
 
     // At most kBlockWindow bytes (all ASCII here) after the closing line's own line end.
     qsizetype gap = headerStart - closeEnd - suppressions;
-    const qsizetype lineEnd = SkipBlanks(view, closeEnd, headerStart);
+    const qsizetype lineEnd = skipBlanks(view, closeEnd, headerStart);
     if (lineEnd < headerStart)
         gap -= view[lineEnd] == u'\r' && lineEnd + 1 < headerStart && view[lineEnd + 1] == u'\n'
                    ? 2
@@ -106,14 +106,14 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
         qsizetype previousEnd = end;
         if (view[end] == u'\n' && end > 0 && view[end - 1] == u'\r')
             --previousEnd;
-        const qsizetype previousStart = LineStartOf(view, previousEnd);
-        const LineKind kind = KindOfLine(view, previousStart, previousEnd);
+        const qsizetype previousStart = lineStartOf(view, previousEnd);
+        const LineKind kind = kindOfLine(view, previousStart, previousEnd);
         if (kind == LineKind::Code || kind == LineKind::Closing)
             return block;
         if (kind == LineKind::Opening) {
-            if (!AtLineStart(view, previousStart, context))
+            if (!atLineStart(view, previousStart, context))
                 return block;
-            openStart = SkipBlanks(view, previousStart, previousEnd);
+            openStart = skipBlanks(view, previousStart, previousEnd);
             break;
         }
         lineStart = previousStart;
@@ -123,13 +123,13 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
 
     block.blockText = text.mid(openStart, closeEnd - openStart);
     block.startCharacter = int(openStart);
-    block.startOffset = int(DocumentPosition(context, view, openStart));
+    block.startOffset = int(documentPosition(context, view, openStart));
     block.textToHeader = text.mid(closeEnd, headerStart - closeEnd);
     block.present = true;
     return block;
 }
 
-BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
+BlockReach blockAboveHeader(QStringView text, qsizetype headerStart,
                             const CommentContext& context) {
     BlockReach reach;
     bool closed = false;
@@ -145,20 +145,20 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
         qsizetype previousEnd = end;
         if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
             --previousEnd;
-        const qsizetype previousStart = LineStartOf(text, previousEnd);
-        if (!AtLineStart(text, previousStart, context)) {
+        const qsizetype previousStart = lineStartOf(text, previousEnd);
+        if (!atLineStart(text, previousStart, context)) {
             reach.cutByTextStart = true; // the first line of the text read is cut
             return reach;
         }
-        const LineKind kind = KindOfLine(text, previousStart, previousEnd);
+        const LineKind kind = kindOfLine(text, previousStart, previousEnd);
         if (!closed) {
             if (kind == LineKind::Closing) {
                 // The whole line is the closing tag, and at most kBlockWindow bytes lie
                 // between its line end and the header.
                 qsizetype tagEnd = previousEnd;
-                while (tagEnd > previousStart && IsBlank(text[tagEnd - 1]))
+                while (tagEnd > previousStart && isBlank(text[tagEnd - 1]))
                     --tagEnd;
-                const qsizetype tag = SkipBlanks(text, previousStart, tagEnd);
+                const qsizetype tag = skipBlanks(text, previousStart, tagEnd);
                 const qsizetype tagLength = tagEnd - tag;
                 if ((tagLength != 10 && tagLength != 11) ||
                     (tagLength == 11 && text[tagEnd - 1] != u'>'))
@@ -167,7 +167,7 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
                     return reach;
                 closed = true;
             } else if (kind == LineKind::Comment &&
-                       IsSuppressionLine(text.sliced(previousStart, previousEnd - previousStart))) {
+                       isSuppressionLine(text.sliced(previousStart, previousEnd - previousStart))) {
                 suppressions += lineStart - previousStart;
             } else if (kind != LineKind::Empty ||
                        headerStart - suppressions - previousEnd > kBlockWindow + 2) {
@@ -183,7 +183,7 @@ BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart,
     }
 }
 
-LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart) {
+LooseBlock findLooseBlock(QStringView text, qsizetype headerStart) {
     LooseBlock loose;
     int comments = 0;
     int blanks = 0;
@@ -193,8 +193,8 @@ LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart) {
         qsizetype previousEnd = lineStart - 1;
         if (text[previousEnd] == u'\n' && previousEnd > 0 && text[previousEnd - 1] == u'\r')
             --previousEnd;
-        const qsizetype previousStart = LineStartOf(text, previousEnd);
-        LineKind kind = KindOfLine(text, previousStart, previousEnd);
+        const qsizetype previousStart = lineStartOf(text, previousEnd);
+        LineKind kind = kindOfLine(text, previousStart, previousEnd);
         // ";</comment> and more" closes nothing: it is a comment line of an unclosed block.
         const QStringView content =
             text.sliced(previousStart, previousEnd - previousStart).trimmed();
@@ -218,14 +218,14 @@ LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart) {
         }
         if (!closed &&
             !(kind == LineKind::Comment &&
-              IsSuppressionLine(text.sliced(previousStart, previousEnd - previousStart))))
+              isSuppressionLine(text.sliced(previousStart, previousEnd - previousStart))))
             (kind == LineKind::Empty ? blanks : comments) += 1;
         lineStart = previousStart;
     }
     return {};
 }
 
-QString FieldTagName(FieldTag tag) {
+QString fieldTagName(FieldTag tag) {
     switch (tag) {
     case FieldTag::Summary:
         return u"summary"_s;
@@ -239,7 +239,7 @@ QString FieldTagName(FieldTag tag) {
     return {};
 }
 
-const BlockField* BlockParts::Find(FieldTag tag, int n) const {
+const BlockField* BlockParts::find(FieldTag tag, int n) const {
     for (const BlockField& field : fields) {
         if (field.tag == tag && --n == 0)
             return &field;
@@ -247,7 +247,7 @@ const BlockField* BlockParts::Find(FieldTag tag, int n) const {
     return nullptr;
 }
 
-int BlockParts::Count(FieldTag tag) const {
+int BlockParts::count(FieldTag tag) const {
     return int(std::count_if(fields.begin(), fields.end(),
                              [tag](const BlockField& field) { return field.tag == tag; }));
 }
@@ -259,12 +259,12 @@ constexpr FieldTag kTags[] = {FieldTag::Summary, FieldTag::Param, FieldTag::Retu
 
 // The field whose opening tag starts the line (after blanks, ";" and blanks), and where its
 // content starts; false for any other line.
-bool OpensField(QStringView line, FieldTag& tag, qsizetype& contentStart) {
-    qsizetype i = SkipBlanks(line, 0, line.size());
+bool opensField(QStringView line, FieldTag& tag, qsizetype& contentStart) {
+    qsizetype i = skipBlanks(line, 0, line.size());
     if (i < line.size() && line[i] == u';')
-        i = SkipBlanks(line, i + 1, line.size());
+        i = skipBlanks(line, i + 1, line.size());
     for (FieldTag candidate : kTags) {
-        const QString open = u'<' + FieldTagName(candidate) + u'>';
+        const QString open = u'<' + fieldTagName(candidate) + u'>';
         if (line.sliced(i).startsWith(open, Qt::CaseInsensitive)) {
             tag = candidate;
             contentStart = i + open.size();
@@ -276,8 +276,8 @@ bool OpensField(QStringView line, FieldTag& tag, qsizetype& contentStart) {
 
 // What a continuation line gives a field: the text after its blanks, its ";" and the two
 // blanks of a field line's prefix; more blanks stay (an example keeps its indentation).
-QStringView ContinuationText(QStringView line) {
-    qsizetype i = SkipBlanks(line, 0, line.size());
+QStringView continuationText(QStringView line) {
+    qsizetype i = skipBlanks(line, 0, line.size());
     if (i < line.size() && line[i] == u';')
         ++i;
     if (line.sliced(i).startsWith(u"  "))
@@ -285,19 +285,19 @@ QStringView ContinuationText(QStringView line) {
     return line.sliced(i);
 }
 
-QString FieldText(QStringView raw) {
-    QString text = TrimBlanks(raw);
+QString fieldText(QStringView raw) {
+    QString text = trimBlanks(raw);
     text.replace(u"<br>"_s, u"\n"_s);
     return text;
 }
 
 } // namespace
 
-BlockParts SplitBlock(QStringView blockText) {
+BlockParts splitBlock(QStringView blockText) {
     BlockParts parts;
     for (qsizetype start = 0; start <= blockText.size();) {
         qsizetype end = start;
-        while (end < blockText.size() && !IsLineEnd(blockText[end]))
+        while (end < blockText.size() && !isLineEnd(blockText[end]))
             ++end;
         qsizetype next = end;
         if (next < blockText.size())
@@ -317,7 +317,7 @@ BlockParts SplitBlock(QStringView blockText) {
     // The opening and closing lines hold no field.
     auto starts = [&](int k, QStringView tag) {
         const QStringView line = lineText(k);
-        return line.sliced(SkipBlanks(line, 0, line.size())).startsWith(tag, Qt::CaseInsensitive);
+        return line.sliced(skipBlanks(line, 0, line.size())).startsWith(tag, Qt::CaseInsensitive);
     };
     const int first = starts(0, u";<comment>") ? 1 : 0;
     const int last =
@@ -325,14 +325,14 @@ BlockParts SplitBlock(QStringView blockText) {
     for (int k = first; k < last; ++k) {
         FieldTag tag;
         qsizetype contentStart = 0;
-        if (!OpensField(lineText(k), tag, contentStart))
+        if (!opensField(lineText(k), tag, contentStart))
             continue;
-        const QString close = u"</"_s + FieldTagName(tag) + u'>';
+        const QString close = u"</"_s + fieldTagName(tag) + u'>';
         QStringView opening = lineText(k).sliced(contentStart);
         if (const qsizetype at = opening.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
             const qsizetype start = parts.lines[k].start + contentStart;
             parts.fields.append(
-                {tag, k, k, FieldText(opening.first(at).toString()), start, start + at});
+                {tag, k, k, fieldText(opening.first(at).toString()), start, start + at});
             continue;
         }
         // Over several lines, up to the closing tag, but never into the next field.
@@ -340,13 +340,13 @@ BlockParts SplitBlock(QStringView blockText) {
         for (int j = k + 1; j < last; ++j) {
             FieldTag other;
             qsizetype otherStart = 0;
-            if (OpensField(lineText(j), other, otherStart))
+            if (opensField(lineText(j), other, otherStart))
                 break;
-            const QStringView more = ContinuationText(lineText(j));
+            const QStringView more = continuationText(lineText(j));
             if (const qsizetype at = more.lastIndexOf(close, -1, Qt::CaseInsensitive); at >= 0) {
                 raw += u'\n' + more.first(at);
                 const qsizetype moreStart = parts.lines[j].end - more.size();
-                parts.fields.append({tag, k, j, FieldText(raw), parts.lines[k].start + contentStart,
+                parts.fields.append({tag, k, j, fieldText(raw), parts.lines[k].start + contentStart,
                                      moreStart + at});
                 k = j;
                 break;
@@ -357,10 +357,10 @@ BlockParts SplitBlock(QStringView blockText) {
     return parts;
 }
 
-BlockFields ReadBlockFields(const QString& blockText, qsizetype parameterCount) {
-    const BlockParts parts = SplitBlock(blockText);
+BlockFields readBlockFields(const QString& blockText, qsizetype parameterCount) {
+    const BlockParts parts = splitBlock(blockText);
     auto text = [&parts](FieldTag tag, int n) {
-        const BlockField* field = parts.Find(tag, n);
+        const BlockField* field = parts.find(tag, n);
         return field ? field->text : QString();
     };
     BlockFields fields;
@@ -369,15 +369,15 @@ BlockFields ReadBlockFields(const QString& blockText, qsizetype parameterCount) 
         fields.descriptions.append(text(FieldTag::Param, int(i + 1)));
     fields.result = text(FieldTag::Return, 1);
     fields.example = text(FieldTag::Example, 1);
-    fields.parameterLines = parts.Count(FieldTag::Param);
+    fields.parameterLines = parts.count(FieldTag::Param);
     return fields;
 }
 
 QString ReadField(const QString& blockText, const QString& tagName, int n) {
     for (FieldTag tag : kTags) {
-        if (tagName.compare(FieldTagName(tag), Qt::CaseInsensitive) == 0) {
-            const BlockParts parts = SplitBlock(blockText);
-            const BlockField* field = parts.Find(tag, n);
+        if (tagName.compare(fieldTagName(tag), Qt::CaseInsensitive) == 0) {
+            const BlockParts parts = splitBlock(blockText);
+            const BlockField* field = parts.find(tag, n);
             return field ? field->text : QString();
         }
     }

@@ -30,7 +30,7 @@ struct ExistingBlock {
 // Finds the block directly above the header: its closing line (";</comment>", the ">" may be
 // missing) is followed by nothing but blanks and line ends, at most 10 bytes after the
 // closing line's own line end (suppression lines there are passed over and not counted, see
-// IsSuppressionLine); it starts at the nearest opening line (";<comment>") above, and every
+// isSuppressionLine); it starts at the nearest opening line (";<comment>") above, and every
 // line between is a comment line or empty. Opening and closing lines start a
 // document line, after blanks or tabs. Anything else: no block.
 ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& header,
@@ -44,7 +44,7 @@ struct BlockReach {
     qsizetype openingLine = -1;
     bool cutByTextStart = false;
 };
-BlockReach BlockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
+BlockReach blockAboveHeader(QStringView text, qsizetype headerStart, const CommentContext& context);
 
 // A block above a header that FindCommentBlock doesn't take: one cut off from the header by
 // plain comment lines (not suppression lines) or by more blank lines than it allows (detached),
@@ -57,7 +57,7 @@ struct LooseBlock {
     int commentLines = 0;     // between a detached block and the header
     int blankLines = 0;
 };
-LooseBlock FindLooseBlock(QStringView text, qsizetype headerStart);
+LooseBlock findLooseBlock(QStringView text, qsizetype headerStart);
 
 // The fields the editor window shows.
 enum class FieldTag { Summary, Param, Return, Example };
@@ -84,18 +84,18 @@ struct BlockField {
 
 // A block text cut into lines and fields. A field line starts, after blanks or tabs, with ";",
 // optional blanks or tabs and the field's opening tag; the field ends at its closing tag on the
-// same line (the last one there) or on a later line before the next field line. Tags later on
+// same line (the last one there) or on a later line before the next field line. tags later on
 // a field line are text of that line. Every other line (the opening and closing lines, plain
 // comments, tags without a field) is no field's.
 struct BlockParts {
     QList<BlockLine> lines;
     QList<BlockField> fields; // in block order
     // The n-th (from 1) field with that tag, or nullptr.
-    const BlockField* Find(FieldTag tag, int n) const;
+    const BlockField* find(FieldTag tag, int n) const;
     // How many fields with that tag the block holds.
-    int Count(FieldTag tag) const;
+    int count(FieldTag tag) const;
 };
-BlockParts SplitBlock(QStringView blockText);
+BlockParts splitBlock(QStringView blockText);
 
 // What a block says, field by field (line feeds for line breaks): the first summary, return
 // and example fields, the first parameterCount "<param>" fields by position (empty where the
@@ -107,12 +107,12 @@ struct BlockFields {
     QString example;
     int parameterLines = 0;
 };
-BlockFields ReadBlockFields(const QString& blockText, qsizetype parameterCount);
+BlockFields readBlockFields(const QString& blockText, qsizetype parameterCount);
 
 // The tag's name as the block writes it ("summary", "param", "return", "example").
-QString FieldTagName(FieldTag tag);
+QString fieldTagName(FieldTag tag);
 
-// The n-th (from 1) field with that tag in the block text (see SplitBlock), without its tags,
+// The n-th (from 1) field with that tag in the block text (see splitBlock), without its tags,
 // without blanks at either end, line feeds for its line breaks and its "<br>"; empty when
 // there are fewer than n such fields or the tag is none of the four.
 QString ReadField(const QString& blockText, const QString& tagName, int n);

@@ -21,7 +21,7 @@ QString BuildCommentBlock(const QString& summaryTags, const QStringList& descrip
     return block;
 }
 
-QString IndentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
+QString indentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
                            bool indentFirstLine) {
     if (indentation.isEmpty() || lineEnd.isEmpty())
         return block;
@@ -42,7 +42,7 @@ QString IndentCommentBlock(const QString& block, const QString& indentation, con
     }
 }
 
-QString IndentationBefore(QStringView text, qsizetype index) {
+QString indentationBefore(QStringView text, qsizetype index) {
     index = std::clamp<qsizetype>(index, 0, text.size());
     qsizetype start = index;
     while (start > 0 && (text[start - 1] == u' ' || text[start - 1] == u'\t'))
@@ -52,14 +52,14 @@ QString IndentationBefore(QStringView text, qsizetype index) {
     return text.sliced(start, index - start).toString();
 }
 
-QString LeadingIndentation(QStringView line) {
+QString leadingIndentation(QStringView line) {
     qsizetype n = 0;
     while (n < line.size() && (line[n] == u' ' || line[n] == u'\t'))
         ++n;
     return line.first(n).toString();
 }
 
-QString LineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
+QString lineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
                             const QString& fallback) {
     for (qsizetype i = std::clamp<qsizetype>(header.startCharacter, 0, text.size());
          i < text.size(); ++i) {
@@ -82,12 +82,12 @@ class BlockRewriter {
 public:
     BlockRewriter(const ApplyFields& fields, const ExistingBlock& block,
                   const CommentContext& context)
-        : fields_(fields), block_(block), context_(context), parts_(SplitBlock(block.blockText)) {
-        const int parameterLines = parameterLines_ = parts_.Count(FieldTag::Param);
-        summary_ = parts_.Find(FieldTag::Summary, 1);
-        result_ = parts_.Find(FieldTag::Return, 1);
-        example_ = parts_.Find(FieldTag::Example, 1);
-        const BlockField* lastParameter = parts_.Find(FieldTag::Param, parameterLines);
+        : fields_(fields), block_(block), context_(context), parts_(splitBlock(block.blockText)) {
+        const int parameterLines = parameterLines_ = parts_.count(FieldTag::Param);
+        summary_ = parts_.find(FieldTag::Summary, 1);
+        result_ = parts_.find(FieldTag::Return, 1);
+        example_ = parts_.find(FieldTag::Example, 1);
+        const BlockField* lastParameter = parts_.find(FieldTag::Param, parameterLines);
         // Missing fields go where the format puts them: after the line named.
         const int afterSummary = summary_ ? summary_->lastLine : 0;
         afterParameters_ = lastParameter ? lastParameter->lastLine : afterSummary;
@@ -101,12 +101,12 @@ public:
         }
         // Kept descriptions that follow the parameters' lines must stay beyond every row.
         for (int n = 0; fields.keepExtraDescriptions && n < parameterLines; ++n) {
-            if (n < fields.descriptions.size() && !IsSource(n))
+            if (n < fields.descriptions.size() && !isSource(n))
                 endMissing_ = std::max(endMissing_, int(fields.descriptions.size()));
         }
     }
 
-    QByteArray Build() {
+    QByteArray build() {
         const QList<BlockLine>& lines = parts_.lines;
         const int last = int(lines.size()) - 1;
         int fieldIndex = 0;
@@ -116,124 +116,124 @@ public:
                     ? &parts_.fields[fieldIndex++]
                     : nullptr;
             QByteArray content;
-            const FieldAction action = field ? ActionFor(*field, content) : FieldAction::Keep;
+            const FieldAction action = field ? actionFor(*field, content) : FieldAction::Keep;
             const int end = field ? field->lastLine : k;
             if (action == FieldAction::Keep) {
-                Keep(lines[k].start, lines[end].next);
+                keep(lines[k].start, lines[end].next);
             } else if (action == FieldAction::Replace) {
-                Keep(lines[k].start, field->contentStart);
+                keep(lines[k].start, field->contentStart);
                 out_ += content;
-                Keep(field->contentEnd, lines[end].next);
+                keep(field->contentEnd, lines[end].next);
             }
             k = end;
-            AddMissing(k);
+            addMissing(k);
         }
-        Keep(lines[last].start, lines[last].end); // the closing line as written
+        keep(lines[last].start, lines[last].end); // the closing line as written
         return out_;
     }
 
 private:
     // Old text goes out as the bytes it was read from, so even bytes that don't decode survive.
-    QByteArray Bytes(qsizetype from, qsizetype to) const {
-        return DocumentBytes(context_, block_.startCharacter + from,
+    QByteArray bytes(qsizetype from, qsizetype to) const {
+        return documentBytes(context_, block_.startCharacter + from,
                              QStringView(block_.blockText).sliced(from, to - from));
     }
-    void Keep(qsizetype from, qsizetype to) { out_ += Bytes(from, to); }
-    QByteArray Encoded(const QString& piece) const {
-        return EncodeText(piece, context_.DocEncoding);
+    void keep(qsizetype from, qsizetype to) { out_ += bytes(from, to); }
+    QByteArray encoded(const QString& piece) const {
+        return encodeText(piece, context_.DocEncoding);
     }
 
     // The old "<param>" field (from 0) whose content a row shows, or -1.
-    int SourceOf(int row) const {
+    int sourceOf(int row) const {
         if (!fields_.descriptionFrom.isEmpty())
             return fields_.descriptionFrom.value(row, -1);
         return row < parameterLines_ ? row : -1;
     }
-    bool IsSource(int n) const {
+    bool isSource(int n) const {
         for (int row = 0; row < fields_.descriptions.size(); ++row) {
-            if (SourceOf(row) == n)
+            if (sourceOf(row) == n)
                 return true;
         }
         return false;
     }
-    QByteArray ContentBytes(int n) const {
-        const BlockField* field = parts_.Find(FieldTag::Param, n + 1);
-        return Bytes(field->contentStart, field->contentEnd);
+    QByteArray contentBytes(int n) const {
+        const BlockField* field = parts_.find(FieldTag::Param, n + 1);
+        return bytes(field->contentStart, field->contentEnd);
     }
 
     // A row's content: what the user typed, or the old field it shows as it stood, with the
     // row's new bold name when its parameter was renamed.
-    QByteArray RowBytes(int row) const {
-        const int n = SourceOf(row);
+    QByteArray rowBytes(int row) const {
+        const int n = sourceOf(row);
         if (n < 0 || !fields_.descriptionsUntouched.value(row))
-            return Encoded(fields_.descriptions[row]);
-        const BlockField* field = parts_.Find(FieldTag::Param, n + 1);
+            return encoded(fields_.descriptions[row]);
+        const BlockField* field = parts_.find(FieldTag::Param, n + 1);
         const QString name = fields_.renamedTo.value(row);
-        const NameSpan old = BoldNameSpan(
+        const NameSpan old = boldNameSpan(
             block_.blockText.sliced(field->contentStart, field->contentEnd - field->contentStart));
         if (name.isEmpty() || old.length == 0)
-            return ContentBytes(n);
+            return contentBytes(n);
         const qsizetype nameStart = field->contentStart + old.start;
-        return Bytes(field->contentStart, nameStart) + Encoded(name) +
-               Bytes(nameStart + old.length, field->contentEnd);
+        return bytes(field->contentStart, nameStart) + encoded(name) +
+               bytes(nameStart + old.length, field->contentEnd);
     }
 
     // A field's line in the block format, after the line at index line, indented like it.
-    void AddLine(int line, FieldTag tag, const QByteArray& content) {
+    void addLine(int line, FieldTag tag, const QByteArray& content) {
         const BlockLine& after = parts_.lines[line];
-        const QString name = FieldTagName(tag);
-        out_ += Encoded(
+        const QString name = fieldTagName(tag);
+        out_ += encoded(
             (line == 0 ? fields_.indentation
-                       : LeadingIndentation(QStringView(block_.blockText)
+                       : leadingIndentation(QStringView(block_.blockText)
                                                 .sliced(after.start, after.end - after.start))) %
             u";  <"_s % name % u'>');
         out_ += content;
-        out_ += Encoded(u"</"_s % name % u'>' % context_.LineEnd);
+        out_ += encoded(u"</"_s % name % u'>' % context_.LineEnd);
     }
 
     // The fields the old block lacks that belong after the line at index line.
-    void AddMissing(int line) {
+    void addMissing(int line) {
         if (!summary_ && line == 0 && !fields_.summary.isEmpty())
-            AddLine(line, FieldTag::Summary, Encoded(fields_.summary));
+            addLine(line, FieldTag::Summary, encoded(fields_.summary));
         if (line == afterParameters_) {
             for (int i = firstMissing_; i < endMissing_; ++i)
-                AddLine(line, FieldTag::Param, RowBytes(i));
+                addLine(line, FieldTag::Param, rowBytes(i));
             // Kept descriptions whose place another row took follow the parameters' lines.
             for (int n = 0; fields_.keepExtraDescriptions && n < parameterLines_; ++n) {
-                if (n < fields_.descriptions.size() && !IsSource(n))
-                    AddLine(line, FieldTag::Param, ContentBytes(n));
+                if (n < fields_.descriptions.size() && !isSource(n))
+                    addLine(line, FieldTag::Param, contentBytes(n));
             }
         }
         if (!result_ && line == afterParameters_ && !fields_.result.isEmpty())
-            AddLine(line, FieldTag::Return, Encoded(fields_.result));
+            addLine(line, FieldTag::Return, encoded(fields_.result));
         if (!example_ && line == afterResult_ && !fields_.example.isEmpty())
-            AddLine(line, FieldTag::Example, Encoded(fields_.example));
+            addLine(line, FieldTag::Example, encoded(fields_.example));
     }
 
     // Whether a field of the old block is kept, gets new content or goes. Fields the window
     // doesn't show (a second summary) are kept; so are untouched ones.
-    FieldAction ActionFor(const BlockField& field, QByteArray& content) {
+    FieldAction actionFor(const BlockField& field, QByteArray& content) {
         bool untouched = true;
         switch (field.tag) {
         case FieldTag::Summary:
             untouched = &field != summary_ || fields_.summaryUntouched;
-            content = Encoded(fields_.summary);
+            content = encoded(fields_.summary);
             break;
         case FieldTag::Param: {
             const int n = parameterNumber_++;
             if (n >= fields_.descriptions.size())
-                return fields_.keepExtraDescriptions && !IsSource(n) ? FieldAction::Keep
+                return fields_.keepExtraDescriptions && !isSource(n) ? FieldAction::Keep
                                                                      : FieldAction::Drop;
-            content = RowBytes(n); // the field's own bytes when nothing changed
+            content = rowBytes(n); // the field's own bytes when nothing changed
             return FieldAction::Replace;
         }
         case FieldTag::Return:
             untouched = &field != result_ || fields_.resultUntouched;
-            content = Encoded(fields_.result);
+            content = encoded(fields_.result);
             break;
         case FieldTag::Example:
             untouched = &field != example_ || fields_.exampleUntouched;
-            content = Encoded(fields_.example);
+            content = encoded(fields_.example);
             break;
         }
         return untouched ? FieldAction::Keep : FieldAction::Replace;
@@ -257,18 +257,18 @@ private:
 
 } // namespace
 
-QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
+QByteArray buildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
                            const CommentContext& context) {
     if (!block.present)
-        return EncodeText(
-            IndentCommentBlock(BuildCommentBlock(fields.summary, fields.descriptions, fields.result,
+        return encodeText(
+            indentCommentBlock(BuildCommentBlock(fields.summary, fields.descriptions, fields.result,
                                                  fields.example, context.LineEnd),
                                fields.indentation, context.LineEnd, true),
             context.DocEncoding);
-    return BlockRewriter(fields, block, context).Build();
+    return BlockRewriter(fields, block, context).build();
 }
 
-QString WriteStatusText(WriteStatus status) {
+QString writeStatusText(WriteStatus status) {
     switch (status) {
     case WriteStatus::Written:
     case WriteStatus::Unchanged:
@@ -294,10 +294,10 @@ QString WriteStatusText(WriteStatus status) {
 namespace {
 
 // True when the document holds exactly these bytes from start on.
-bool DocumentHolds(IdeDocument& document, qint64 start, const QByteArray& expected) {
+bool documentHolds(IdeDocument& document, qint64 start, const QByteArray& expected) {
     if (start < 0 || expected.isEmpty())
         return false;
-    return document.ReadRange(int(start), int(start + expected.size())) == expected;
+    return document.readRange(int(start), int(start + expected.size())) == expected;
 }
 
 } // namespace
@@ -305,7 +305,7 @@ bool DocumentHolds(IdeDocument& document, qint64 start, const QByteArray& expect
 WriteOutcome WriteCommentBlock(IdeDocument& document, const QString& newBlock,
                                const ProcedureHeader& header, const ExistingBlock& block,
                                const CommentContext& context) {
-    return WriteCommentBlock(document, EncodeText(newBlock, context.DocEncoding), header, block,
+    return WriteCommentBlock(document, encodeText(newBlock, context.DocEncoding), header, block,
                              context);
 }
 
@@ -313,9 +313,9 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
                                const ProcedureHeader& header, const ExistingBlock& block,
                                const CommentContext& context) {
     const DocEncoding encoding = context.DocEncoding;
-    const qint64 H = header.startOffset;
+    const qint64 h = header.startOffset;
     // The line end that really stands before the header, which may differ from LineEnd.
-    const qint64 E = EncodedLength(header.lineEndBefore, encoding);
+    const qint64 e = EncodedLength(header.lineEndBefore, encoding);
     const qint64 caret = context.CaretPos;
 
     WriteOutcome outcome;
@@ -332,39 +332,39 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
     qint64 newCaret = caret;
     if (block.present) {
         // Only the block itself: the blank lines after it stay.
-        const QByteArray oldBlock = DocumentBytes(context, block.startCharacter, block.blockText);
+        const QByteArray oldBlock = documentBytes(context, block.startCharacter, block.blockText);
         if (newBlock == oldBlock) {
             outcome.status = WriteStatus::Unchanged;
             return outcome;
         }
-        const qint64 S = block.startOffset;
-        start = S;
-        end = S + oldBlock.size();
+        const qint64 s = block.startOffset;
+        start = s;
+        end = s + oldBlock.size();
         text = newBlock;
         expected =
             oldBlock +
-            DocumentBytes(context, block.startCharacter + block.blockText.size(),
+            documentBytes(context, block.startCharacter + block.blockText.size(),
                           QString(block.textToHeader % header.linePrefix % header.headerText));
-        if (caret >= S)
-            newCaret = caret < H ? S : caret - oldBlock.size() + text.size();
+        if (caret >= s)
+            newCaret = caret < h ? s : caret - oldBlock.size() + text.size();
     } else {
         // Above the line end before the header; a header at the start of the text read has
         // none in the text, so the block goes in at the header's start, followed by a line end.
         const bool atTextStart = header.lineEndBefore.isEmpty();
-        const QByteArray lineEnd = EncodeText(context.LineEnd, encoding);
+        const QByteArray lineEnd = encodeText(context.LineEnd, encoding);
         text = atTextStart ? newBlock + lineEnd : lineEnd + newBlock;
-        start = end = atTextStart ? H : H - E;
+        start = end = atTextStart ? h : h - e;
         expected =
-            DocumentBytes(context, header.startCharacter - header.lineEndBefore.size(),
+            documentBytes(context, header.startCharacter - header.lineEndBefore.size(),
                           QString(header.lineEndBefore % header.linePrefix % header.headerText));
-        if (caret >= H)
+        if (caret >= h)
             newCaret = caret + text.size();
     }
-    if (!DocumentHolds(document, start, expected)) {
+    if (!documentHolds(document, start, expected)) {
         outcome.status = WriteStatus::SourceChanged;
         return outcome;
     }
-    if (document.ReadOnly()) {
+    if (document.readOnly()) {
         outcome.status = WriteStatus::ReadOnly;
         return outcome;
     }
@@ -375,7 +375,7 @@ WriteOutcome WriteCommentBlock(IdeDocument& document, const QByteArray& newBlock
         return outcome;
     }
     // An editor may take the messages and still change nothing.
-    if (!DocumentHolds(document, start, text)) {
+    if (!documentHolds(document, start, text)) {
         outcome.status = WriteStatus::NotAccepted;
         return outcome;
     }

@@ -45,28 +45,28 @@ struct ApplyFields {
 // between its own tags, is the new text (a field over several lines then stands on one line,
 // the text around its tags kept); extra descriptions go when not kept; a field the old block
 // lacks is added, where the format puts it, only when it has content (descriptions up to the
-// last one given, as they go by position). Untouched fields, tag case, indentation, text after
+// last one given, as they go by position). untouched fields, tag case, indentation, text after
 // a closing tag, plain comments and the opening and closing lines stay as written.
-QByteArray BuildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
+QByteArray buildBlockBytes(const ApplyFields& fields, const ExistingBlock& block,
                            const CommentContext& context);
 
 // The block with indentation (blanks and tabs) before each of its lines that starts with ";",
 // the first line included only when indentFirstLine is set (a replaced block's first line
 // keeps the indentation that stands before it in the document). Lines are split at lineEnd.
-QString IndentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
+QString indentCommentBlock(const QString& block, const QString& indentation, const QString& lineEnd,
                            bool indentFirstLine);
 
 // The blanks and tabs from the start of the line that holds index up to index; empty when
 // anything else stands there.
-QString IndentationBefore(QStringView text, qsizetype index);
+QString indentationBefore(QStringView text, qsizetype index);
 
 // The blanks and tabs that line starts with.
-QString LeadingIndentation(QStringView line);
+QString leadingIndentation(QStringView line);
 
 // The line end new lines take: the one that ends the header's (first) line, so a source with
 // mixed line ends gets the header's; when that line has none, the one before the header, or
 // fallback.
-QString LineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
+QString lineEndOfHeaderLine(QStringView text, const ProcedureHeader& header,
                             const QString& fallback);
 
 // How a write ended.
@@ -81,7 +81,7 @@ enum class WriteStatus {
 
 // What the user is told when a write ended other than Written: what happened, and that the
 // typed text is still in the window.
-QString WriteStatusText(WriteStatus status);
+QString writeStatusText(WriteStatus status);
 
 struct WriteOutcome {
     WriteStatus status = WriteStatus::WriteFailed;

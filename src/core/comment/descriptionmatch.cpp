@@ -8,7 +8,7 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-DescriptionMatch MatchDescriptions(const QStringList& parameterNames,
+DescriptionMatch matchDescriptions(const QStringList& parameterNames,
                                    const QStringList& descriptions) {
     const qsizetype count = parameterNames.size();
     DescriptionMatch match;
@@ -22,14 +22,14 @@ DescriptionMatch MatchDescriptions(const QStringList& parameterNames,
     };
     QStringList named; // the bare name each description gives, null without a bold name
     for (const QString& description : descriptions) {
-        const NameSpan span = BoldNameSpan(description);
+        const NameSpan span = boldNameSpan(description);
         named << (span.length > 0
-                      ? BareParameterName(QStringView(description).sliced(span.start, span.length))
+                      ? bareParameterName(QStringView(description).sliced(span.start, span.length))
                       : QString());
     }
     QList<bool> namesParameter(descriptions.size(), false);
     for (qsizetype row = 0; row < count; ++row) {
-        const QString bare = BareParameterName(parameterNames[row]);
+        const QString bare = bareParameterName(parameterNames[row]);
         for (qsizetype k = 0; k < descriptions.size(); ++k) {
             if (named[k].isNull() || named[k] != bare)
                 continue;
@@ -59,14 +59,14 @@ DescriptionMatch MatchDescriptions(const QStringList& parameterNames,
     return match;
 }
 
-QString RenameDescription(const QString& description, const QString& name) {
-    const NameSpan span = BoldNameSpan(description);
+QString renameDescription(const QString& description, const QString& name) {
+    const NameSpan span = boldNameSpan(description);
     if (span.length == 0)
         return description;
     return QString(description).replace(span.start, span.length, name);
 }
 
-QString RowChangeText(RowChange change) {
+QString rowChangeText(RowChange change) {
     switch (change) {
     case RowChange::None:
         break;

@@ -16,7 +16,7 @@ enum class RowChange {
 
 // Which description each parameter of a header takes (descriptions as a block holds them, in
 // order; each may start with its parameter's bold name, "<b>name:</b>"):
-// - a description naming a parameter (names compare as DescriptionNamesOther compares them)
+// - a description naming a parameter (names compare as descriptionNamesOther compares them)
 //   goes to that parameter's row;
 // - one without a bold name keeps its position (nothing to go by);
 // - one naming no parameter keeps its position when the parameter there is named by none: a
@@ -29,13 +29,13 @@ struct DescriptionMatch {
     QList<RowChange> changes; // per parameter
     QList<int> surplus;       // descriptions no parameter takes, in order
 };
-DescriptionMatch MatchDescriptions(const QStringList& parameterNames,
+DescriptionMatch matchDescriptions(const QStringList& parameterNames,
                                    const QStringList& descriptions);
 
 // The description with its leading bold name replaced by name; unchanged without one.
-QString RenameDescription(const QString& description, const QString& name);
+QString renameDescription(const QString& description, const QString& name);
 
 // The text a row change is shown with in the parameter list ("moved", ...); empty for None.
-QString RowChangeText(RowChange change);
+QString rowChangeText(RowChange change);
 
 } // namespace glossa

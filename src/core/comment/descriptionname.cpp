@@ -6,7 +6,7 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-QString BareParameterName(QStringView name) {
+QString bareParameterName(QStringView name) {
     name = name.trimmed();
     for (const QStringView keyword : {u"array", u"list", u"map"}) {
         if (name.size() > keyword.size() &&
@@ -28,7 +28,7 @@ namespace {
 
 // The leading bold name form of a description. What a parameter can be called: an optional
 // pointer star or an Array/List/Map keyword, the name, a type, dimensions.
-const QRegularExpression& BoldNameForm() {
+const QRegularExpression& boldNameForm() {
     static const QRegularExpression form(
         uR"(^ *<b>((?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\([\w, ]*\))?):</b>)"_s,
         QRegularExpression::CaseInsensitiveOption);
@@ -37,24 +37,24 @@ const QRegularExpression& BoldNameForm() {
 
 } // namespace
 
-NameSpan BoldNameSpan(const QString& text) {
-    const QRegularExpressionMatch match = BoldNameForm().match(text);
+NameSpan boldNameSpan(const QString& text) {
+    const QRegularExpressionMatch match = boldNameForm().match(text);
     if (!match.hasMatch())
         return {};
     return {match.capturedStart(1), match.capturedLength(1)};
 }
 
-QString WithoutBoldName(const QString& description) {
-    const QRegularExpressionMatch match = BoldNameForm().match(description);
+QString withoutBoldName(const QString& description) {
+    const QRegularExpressionMatch match = boldNameForm().match(description);
     return match.hasMatch() ? description.sliced(match.capturedEnd()) : description;
 }
 
-QString DescriptionNamesOther(const QString& description, const QString& parameterName) {
-    const QRegularExpressionMatch match = BoldNameForm().match(description);
+QString descriptionNamesOther(const QString& description, const QString& parameterName) {
+    const QRegularExpressionMatch match = boldNameForm().match(description);
     if (!match.hasMatch())
         return {};
     QString named = match.captured(1);
-    if (BareParameterName(named) == BareParameterName(parameterName))
+    if (bareParameterName(named) == bareParameterName(parameterName))
         return {};
     return named;
 }

@@ -11,11 +11,11 @@ namespace glossa {
 // compare as PureBasic compares them: letter case ignored, and neither the type (".s", "$"),
 // the pointer star, the Array, List or Map keyword nor the dimensions ("()", "(1)") make
 // another name.
-QString DescriptionNamesOther(const QString& description, const QString& parameterName);
+QString descriptionNamesOther(const QString& description, const QString& parameterName);
 
 // A parameter's name alone, in lower case: without the Array, List or Map keyword, the pointer
 // star, the type and the dimensions. "Array a.i(1)", "a()", "*A" and "a$" are all "a".
-QString BareParameterName(QStringView name);
+QString bareParameterName(QStringView name);
 
 // Where the name of the leading bold name form stands in text (a description, or a field's
 // content as written): index and length; length 0 when text doesn't start with that form.
@@ -23,9 +23,9 @@ struct NameSpan {
     qsizetype start = 0;
     qsizetype length = 0;
 };
-NameSpan BoldNameSpan(const QString& text);
+NameSpan boldNameSpan(const QString& text);
 
 // The description without its leading bold name form, if it has one.
-QString WithoutBoldName(const QString& description);
+QString withoutBoldName(const QString& description);
 
 } // namespace glossa

@@ -6,34 +6,34 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-QString DefaultParameterDescription(const QString& name) {
+QString defaultParameterDescription(const QString& name) {
     return u"<b>"_s % name % u":</b> {description}"_s;
 }
 
 namespace {
 
-// Each row takes the description that names its parameter (see MatchDescriptions).
-void LoadDescriptions(LoadedFields& fields, const BlockParts& parts) {
+// Each row takes the description that names its parameter (see matchDescriptions).
+void loadDescriptions(LoadedFields& fields, const BlockParts& parts) {
     QStringList read;
     QStringList names;
-    for (int n = 1; const BlockField* field = parts.Find(FieldTag::Param, n); ++n)
+    for (int n = 1; const BlockField* field = parts.find(FieldTag::Param, n); ++n)
         read << field->text;
     for (const ParameterEntry& entry : fields.parameters)
         names << entry.name;
     QStringList tagged = read;
     tagged.replaceInStrings(u"\n"_s, u"<br>"_s);
-    fields.match = MatchDescriptions(names, tagged);
+    fields.match = matchDescriptions(names, tagged);
     for (qsizetype row = 0; row < fields.parameters.size(); ++row) {
         ParameterEntry& entry = fields.parameters[row];
         const int from = fields.match.from[row];
         const bool renamed = fields.match.changes[row] == RowChange::Renamed;
         fields.renamedTo << (renamed ? entry.name : QString());
         if (fields.match.changes[row] == RowChange::Added)
-            entry.description = DefaultParameterDescription(entry.name);
+            entry.description = defaultParameterDescription(entry.name);
         else if (from < 0)
             continue; // by position, and the block has no description for it
         else if (renamed)
-            entry.description = RenameDescription(tagged[from], entry.name);
+            entry.description = renameDescription(tagged[from], entry.name);
         else
             entry.description = tagged[from];
     }
@@ -46,19 +46,19 @@ void LoadDescriptions(LoadedFields& fields, const BlockParts& parts) {
 LoadedFields LoadFields(const ProcedureHeader& header, const ExistingBlock& block,
                         const PlainComment& plain) {
     LoadedFields fields;
-    fields.parameters = MakeParameterList(header.headerText);
+    fields.parameters = makeParameterList(header.headerText);
     if (block.present) {
-        const BlockFields read = ReadBlockFields(block.blockText, fields.parameters.size());
+        const BlockFields read = readBlockFields(block.blockText, fields.parameters.size());
         fields.summary = read.summary;
-        LoadDescriptions(fields, SplitBlock(block.blockText));
+        loadDescriptions(fields, splitBlock(block.blockText));
         fields.result = read.result;
         fields.example = read.example;
     } else {
         for (ParameterEntry& entry : fields.parameters)
-            entry.description = DefaultParameterDescription(entry.name);
+            entry.description = defaultParameterDescription(entry.name);
         fields.fromPlainComment = plain.present;
         fields.summary =
-            plain.present ? plain.text : TrimBlanks(HeaderOnOneLine(header.headerText));
+            plain.present ? plain.text : trimBlanks(headerOnOneLine(header.headerText));
         fields.defaultsUsed = true;
     }
     return fields;

@@ -31,10 +31,10 @@ struct LoadedFields {
 };
 
 // The default description of a parameter without a block: its name in bold and a placeholder.
-QString DefaultParameterDescription(const QString& name);
+QString defaultParameterDescription(const QString& name);
 
 // Decides the fields: read from the block when one is present (descriptions follow their
-// parameters, see MatchDescriptions),
+// parameters, see matchDescriptions),
 // otherwise the default descriptions and, as the summary, the plain comment above the header or
 // else the header text.
 LoadedFields LoadFields(const ProcedureHeader& header, const ExistingBlock& block,

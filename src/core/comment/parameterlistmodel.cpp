@@ -23,7 +23,7 @@ void ParameterListModel::StoreSelectedDescription(const QString& editorTags) {
         entries_[selected_].description = editorTags;
 }
 
-SelectionUpdate ParameterListModel::SelectRow(int row, const QString& editorTags) {
+SelectionUpdate ParameterListModel::selectRow(int row, const QString& editorTags) {
     if (row < -1 || row >= entries_.size())
         row = -1;
     // A second event on the selected row must not drop what was typed since it was selected.

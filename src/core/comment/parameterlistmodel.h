@@ -42,7 +42,7 @@ public:
     // A selection event of the list: an event on the already selected row changes nothing;
     // otherwise the previous row's description is stored from editorTags and the new row's is
     // returned for display (the editor is disabled when no row is selected).
-    SelectionUpdate SelectRow(int row, const QString& editorTags);
+    SelectionUpdate selectRow(int row, const QString& editorTags);
 
 private:
     ParameterList entries_;

@@ -14,14 +14,14 @@ namespace {
 // What a comment line above a header is to the run of a plain comment.
 enum class RunLine { Text, Skipped, End, Settings };
 
-RunLine KindOfRunLine(QStringView comment) {
+RunLine kindOfRunLine(QStringView comment) {
     // comment starts with ";"
     const QStringView rest = comment.sliced(1);
     if (rest.startsWith(u'-') || rest.startsWith(u'{') || rest.startsWith(u'}') ||
         rest.startsWith(u"<comment>", Qt::CaseInsensitive) ||
         rest.startsWith(u"</comment", Qt::CaseInsensitive))
         return RunLine::End; // a marker, a fold mark, a block's own line
-    if (ReadSuppressionComment(comment).present)
+    if (readSuppressionComment(comment).present)
         return RunLine::Skipped;
     const QStringView words = rest.trimmed();
     if (words.startsWith(u"IDE Options =", Qt::CaseInsensitive))
@@ -33,11 +33,11 @@ RunLine KindOfRunLine(QStringView comment) {
 }
 
 // The text a comment line gives: without ";", one blank after it and blanks at its end.
-QString LineText(QStringView comment) {
+QString lineText(QStringView comment) {
     QStringView rest = comment.sliced(1);
-    if (!rest.isEmpty() && IsBlank(rest.front()))
+    if (!rest.isEmpty() && isBlank(rest.front()))
         rest = rest.sliced(1);
-    while (!rest.isEmpty() && IsBlank(rest.back()))
+    while (!rest.isEmpty() && isBlank(rest.back()))
         rest.chop(1);
     return rest.toString();
 }
@@ -49,7 +49,7 @@ struct RunEntry {
 };
 
 // The comment lines directly above the header, top first, up to the line that ends the run.
-QList<RunEntry> ReadRun(QStringView text, qsizetype headerStart, const CommentContext& context) {
+QList<RunEntry> readRun(QStringView text, qsizetype headerStart, const CommentContext& context) {
     QList<RunEntry> run;
     qsizetype lineStart = headerStart;
     while (lineStart > 0) {
@@ -57,14 +57,14 @@ QList<RunEntry> ReadRun(QStringView text, qsizetype headerStart, const CommentCo
         if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
             --end;
         qsizetype start = end;
-        while (start > 0 && !IsLineEnd(text[start - 1]))
+        while (start > 0 && !isLineEnd(text[start - 1]))
             --start;
-        if (start == 0 && !context.WindowAtLineStart)
+        if (start == 0 && !context.windowAtLineStart)
             break; // the text read starts inside this line
         const QStringView comment = text.sliced(start, end - start).trimmed();
         if (!comment.startsWith(u';'))
             break; // empty or code
-        const RunLine kind = KindOfRunLine(comment);
+        const RunLine kind = kindOfRunLine(comment);
         if (kind == RunLine::Settings) {
             run.clear(); // every comment line after it is the IDE's ("; EnableXP" too)
             break;
@@ -75,28 +75,28 @@ QList<RunEntry> ReadRun(QStringView text, qsizetype headerStart, const CommentCo
         lineStart = start;
     }
     // Empty comment lines and suppression lines at the top stay above the block.
-    while (!run.isEmpty() && (run.front().kept || LineText(run.front().comment).isEmpty()))
+    while (!run.isEmpty() && (run.front().kept || lineText(run.front().comment).isEmpty()))
         run.removeFirst();
     return run;
 }
 
 } // namespace
 
-PlainComment FindPlainComment(const QString& text, const ProcedureHeader& header,
+PlainComment findPlainComment(const QString& text, const ProcedureHeader& header,
                               const CommentContext& context) {
     PlainComment comment;
     const qsizetype headerStart = std::clamp<qsizetype>(header.startCharacter, 0, text.size());
-    if (FindLooseBlock(text, headerStart).kind != LooseBlock::Kind::None)
+    if (findLooseBlock(text, headerStart).kind != LooseBlock::Kind::None)
         return comment;
-    const QList<RunEntry> run = ReadRun(text, headerStart, context);
+    const QList<RunEntry> run = readRun(text, headerStart, context);
     QStringList lines;
     for (const RunEntry& entry : run) {
         if (entry.kept) {
             comment.keptLineStarts.append(entry.start);
-            qsizetype next = NextLineStart(text, entry.start);
+            qsizetype next = nextLineStart(text, entry.start);
             comment.keptLines.append(text.sliced(entry.start, next - entry.start));
         } else {
-            lines.append(LineText(entry.comment));
+            lines.append(lineText(entry.comment));
         }
     }
     // Empty lines at the end are part of the range but not of the text.
@@ -116,16 +116,16 @@ PlainComment FindPlainComment(const QString& text, const ProcedureHeader& header
     range.present = true;
     range.blockText = text.sliced(start, lastEnd - start);
     range.startCharacter = int(start);
-    range.startOffset = int(DocumentPosition(context, text, start));
+    range.startOffset = int(documentPosition(context, text, start));
     range.textToHeader = text.sliced(lastEnd, headerStart - lastEnd);
     return comment;
 }
 
-QByteArray PlainCommentReplacement(const PlainComment& comment, const QByteArray& newBlock,
+QByteArray plainCommentReplacement(const PlainComment& comment, const QByteArray& newBlock,
                                    const CommentContext& context) {
     QByteArray bytes;
     for (qsizetype i = 0; i < comment.keptLines.size(); ++i)
-        bytes += DocumentBytes(context, comment.keptLineStarts[i], comment.keptLines[i]);
+        bytes += documentBytes(context, comment.keptLineStarts[i], comment.keptLines[i]);
     return bytes + newBlock;
 }
 

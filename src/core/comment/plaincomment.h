@@ -33,12 +33,12 @@ struct PlainComment {
 // the IDE's settings block ("; IDE Options = ..." and its "; Key = Value" lines) end the run;
 // suppression lines ("; glossa-ignore ...") are skipped. Empty comment lines at the run's top
 // and bottom are not part of it. Nothing when no line is left.
-PlainComment FindPlainComment(const QString& text, const ProcedureHeader& header,
+PlainComment findPlainComment(const QString& text, const ProcedureHeader& header,
                               const CommentContext& context);
 
 // The bytes that replace a plain comment's lines: its kept lines as they stood, then the new
 // block (newBlock, indented as its first line is to stand).
-QByteArray PlainCommentReplacement(const PlainComment& comment, const QByteArray& newBlock,
+QByteArray plainCommentReplacement(const PlainComment& comment, const QByteArray& newBlock,
                                    const CommentContext& context);
 
 } // namespace glossa

@@ -66,15 +66,15 @@ std::optional<ProcedureHeader> FindProcedure(const QString& text, const CommentC
 // run to the text's end, so a block of a header after it may hold the caret, or the header
 // chosen can't be read and the text's end may have cut it; or, where the choice is the nearest
 // header, one outside the text could be as near or nearer (or none was found in it).
-bool SearchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd);
+bool searchWindowCutsChoice(const QString& text, const CommentContext& context, bool reachesEnd);
 
 // Every header of the text, in order, as FindProcedure would record each (header text, start
 // character, start offset, lineEndBefore).
-QList<ProcedureHeader> FindAllProcedures(const QString& text, const CommentContext& context);
+QList<ProcedureHeader> findAllProcedures(const QString& text, const CommentContext& context);
 
 // A header text as one line: each line break with the indentation after it becomes one blank;
 // a comment after a continued line goes, with the blanks before it.
-QString HeaderOnOneLine(const QString& headerText);
+QString headerOnOneLine(const QString& headerText);
 
 // The parameter names of a header text, in order: split at the commas outside parentheses and
 // outside string literals up to the parenthesis that closes the list; each piece without its
@@ -83,9 +83,9 @@ QString HeaderOnOneLine(const QString& headerText);
 QStringList SplitParameters(const QString& headerText);
 // The parameter list's pieces as written between the commas outside nested parentheses and
 // literals (blanks, types and defaults included); empty when the header has no list.
-QStringList ParameterPieces(const QString& headerText);
+QStringList parameterPieces(const QString& headerText);
 
 // One entry per name of SplitParameters, with empty descriptions.
-ParameterList MakeParameterList(const QString& headerText);
+ParameterList makeParameterList(const QString& headerText);
 
 } // namespace glossa

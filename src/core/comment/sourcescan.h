@@ -15,18 +15,18 @@ namespace glossa {
 // block's reading and the export's reading of modules.
 
 // A blank inside a line: space or tab.
-inline bool IsBlank(QChar c) {
+inline bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
 // The end of a line: CR or LF (a CR LF pair is two).
-inline bool IsLineEnd(QChar c) {
+inline bool isLineEnd(QChar c) {
     return c == u'\n' || c == u'\r';
 }
 
 // The index of the first line end (CR or LF) at or after i; the text's size when there is none.
 // Sources with CR LF, LF, CR alone or a mix of them are read alike.
-inline qsizetype FindLineEnd(QStringView text, qsizetype i) {
+inline qsizetype findLineEnd(QStringView text, qsizetype i) {
     const char16_t* data = text.utf16();
     const qsizetype n = text.size();
 #ifdef __SSE2__
@@ -39,60 +39,60 @@ inline qsizetype FindLineEnd(QStringView text, qsizetype i) {
                             _mm_cmpeq_epi16(chunk, carriageReturn));
     };
     for (; i + 16 <= n; i += 16) {
-        const unsigned found = unsigned(_mm_movemask_epi8(_mm_packs_epi16(ends(i), ends(i + 8))));
+        const auto found = unsigned(_mm_movemask_epi8(_mm_packs_epi16(ends(i), ends(i + 8))));
         if (found != 0)
             return i + std::countr_zero(found);
     }
 #endif
     for (; i < n; ++i) {
-        if (IsLineEnd(data[i]))
+        if (isLineEnd(data[i]))
             return i;
     }
     return n;
 }
 
 // The index after the line end that starts at i (a CR LF pair is one line end).
-inline qsizetype AfterLineEnd(QStringView text, qsizetype i) {
+inline qsizetype afterLineEnd(QStringView text, qsizetype i) {
     return text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? i + 2 : i + 1;
 }
 
 // The index where the next line starts after i, or -1 when no line end follows.
-inline qsizetype NextLineStart(QStringView text, qsizetype i) {
-    const qsizetype end = FindLineEnd(text, i);
-    return end < text.size() ? AfterLineEnd(text, end) : -1;
+inline qsizetype nextLineStart(QStringView text, qsizetype i) {
+    const qsizetype end = findLineEnd(text, i);
+    return end < text.size() ? afterLineEnd(text, end) : -1;
 }
 
 // ASCII letters, digits and the underscore: what a PureBasic name is made of.
-inline bool IsWordChar(QChar c) {
+inline bool isWordChar(QChar c) {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
            u == u'_';
 }
 
 // The index of the first character from i on that is not a blank.
-inline qsizetype SkipBlanks(QStringView text, qsizetype i) {
-    while (i < text.size() && IsBlank(text[i]))
+inline qsizetype skipBlanks(QStringView text, qsizetype i) {
+    while (i < text.size() && isBlank(text[i]))
         ++i;
     return i;
 }
 
 // The index after the name characters that start at i.
-inline qsizetype SkipWord(QStringView text, qsizetype i) {
-    while (i < text.size() && IsWordChar(text[i]))
+inline qsizetype skipWord(QStringView text, qsizetype i) {
+    while (i < text.size() && isWordChar(text[i]))
         ++i;
     return i;
 }
 
 // After a Procedure or Declare keyword that ends at i: past the blanks and the return type
 // (".type", ".Module::type" or "$"), where the name starts or the blanks before it.
-inline qsizetype SkipReturnType(QStringView text, qsizetype i) {
-    i = SkipBlanks(text, i);
+inline qsizetype skipReturnType(QStringView text, qsizetype i) {
+    i = skipBlanks(text, i);
     if (i < text.size() && text[i] == u'$') {
         ++i;
     } else if (i < text.size() && text[i] == u'.') {
-        i = SkipWord(text, SkipBlanks(text, i + 1));
+        i = skipWord(text, skipBlanks(text, i + 1));
         if (i + 1 < text.size() && text[i] == u':' && text[i + 1] == u':')
-            i = SkipWord(text, i + 2);
+            i = skipWord(text, i + 2);
     }
     return i;
 }

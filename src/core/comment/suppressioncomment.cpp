@@ -6,11 +6,11 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-SuppressionComment ReadSuppressionComment(QStringView comment) {
+SuppressionComment readSuppressionComment(QStringView comment) {
     SuppressionComment suppression;
     if (!comment.startsWith(u';'))
         return suppression;
-    QStringView rest = comment.sliced(SkipBlanks(comment, 1));
+    QStringView rest = comment.sliced(skipBlanks(comment, 1));
     constexpr QStringView kWord = u"glossa-ignore";
     if (!rest.startsWith(kWord, Qt::CaseInsensitive))
         return suppression;
@@ -30,15 +30,15 @@ SuppressionComment ReadSuppressionComment(QStringView comment) {
     return suppression;
 }
 
-bool IsSuppressionLine(QStringView line) {
+bool isSuppressionLine(QStringView line) {
     // Cheap refusal first: this runs on the lines above every header.
-    const qsizetype first = SkipBlanks(line, 0);
+    const qsizetype first = skipBlanks(line, 0);
     if (first + 14 > line.size() || line[first] != u';')
         return false;
-    return ReadSuppressionComment(line.sliced(first)).present;
+    return readSuppressionComment(line.sliced(first)).present;
 }
 
-qsizetype CommentStartInCode(QStringView line) {
+qsizetype commentStartInCode(QStringView line) {
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line[i];
         if (c == u';')

@@ -15,13 +15,13 @@ struct SuppressionComment {
 };
 
 // The suppression a comment holds; comment starts at its ";".
-SuppressionComment ReadSuppressionComment(QStringView comment);
+SuppressionComment readSuppressionComment(QStringView comment);
 
 // Whether the line (without its line end) holds nothing but blanks and a suppression comment.
-bool IsSuppressionLine(QStringView line);
+bool isSuppressionLine(QStringView line);
 
 // Where the comment of a code line starts: the first ";" outside string and character
 // literals, or -1.
-qsizetype CommentStartInCode(QStringView line);
+qsizetype commentStartInCode(QStringView line);
 
 } // namespace glossa

@@ -6,7 +6,7 @@
 namespace glossa {
 
 // The text without blanks (U+0020 only) at either end; tabs and other white space stay.
-inline QString TrimBlanks(QStringView text) {
+inline QString trimBlanks(QStringView text) {
     qsizetype from = 0;
     qsizetype to = text.size();
     while (from < to && text[from] == u' ')

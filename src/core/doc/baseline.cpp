@@ -23,22 +23,22 @@ constexpr QByteArrayView kHeaderMore =
 
 } // namespace
 
-QByteArray BaselineBytes(QList<FindingKey> keys) {
+QByteArray baselineBytes(QList<FindingKey> keys) {
     std::sort(keys.begin(), keys.end(), [](const FindingKey& a, const FindingKey& b) {
-        return std::tuple(a.path, a.procedure, CheckRuleId(a.rule), a.parameter, a.occurrence) <
-               std::tuple(b.path, b.procedure, CheckRuleId(b.rule), b.parameter, b.occurrence);
+        return std::tuple(a.path, a.procedure, checkRuleId(a.rule), a.parameter, a.occurrence) <
+               std::tuple(b.path, b.procedure, checkRuleId(b.rule), b.parameter, b.occurrence);
     });
     QByteArray bytes = kHeader.toByteArray() + kHeaderMore.toByteArray();
     for (const FindingKey& key : keys)
-        bytes += key.Text().toUtf8() + '\n';
+        bytes += key.text().toUtf8() + '\n';
     return bytes;
 }
 
-bool IsBaselineBytes(QByteArrayView bytes) {
+bool isBaselineBytes(QByteArrayView bytes) {
     return bytes.startsWith(kHeader);
 }
 
-bool BaselineRun::Start(const QString& readFile, const QString& writeFile, bool force,
+bool BaselineRun::start(const QString& readFile, const QString& writeFile, bool force,
                         QString* error) {
     writing_ = !writeFile.isEmpty();
     file_ = writing_ ? writeFile : readFile;
@@ -46,7 +46,7 @@ bool BaselineRun::Start(const QString& readFile, const QString& writeFile, bool 
         return true;
     folder_ = QFileInfo(file_).absoluteDir();
     if (!writing_)
-        return Read(error);
+        return read(error);
     // Said before the check runs, not after.
     const QFileInfo info(file_);
     if (info.isDir() || !folder_.exists()) {
@@ -58,7 +58,7 @@ bool BaselineRun::Start(const QString& readFile, const QString& writeFile, bool 
     if (force || !info.exists())
         return true;
     QFile file(file_);
-    if (!file.open(QIODevice::ReadOnly) || !IsBaselineBytes(file.read(kHeader.size()))) {
+    if (!file.open(QIODevice::ReadOnly) || !isBaselineBytes(file.read(kHeader.size()))) {
         *error = u"won't replace %1: it is no baseline Glossa wrote; -force replaces it"_s.arg(
             QDir::toNativeSeparators(file_));
         return false;
@@ -67,7 +67,7 @@ bool BaselineRun::Start(const QString& readFile, const QString& writeFile, bool 
 }
 
 // Blank lines and lines starting with "#" are comments; any other line must be a key.
-bool BaselineRun::Read(QString* error) {
+bool BaselineRun::read(QString* error) {
     const QString shown = QDir::toNativeSeparators(file_);
     QFile file(file_);
     if (QFileInfo(file_).isDir() || !file.open(QIODevice::ReadOnly)) {
@@ -90,34 +90,34 @@ bool BaselineRun::Read(QString* error) {
         if (line.trimmed().isEmpty() || line.startsWith(u'#'))
             continue;
         FindingKey key;
-        if (!ReadFindingKey(line, &key)) {
+        if (!readFindingKey(line, &key)) {
             *error = u"%1:%2: no baseline entry (path, procedure, rule, parameter, occurrence, "
                      "separated by tabs)"_s.arg(shown)
                          .arg(number);
             return false;
         }
-        entries_.insert(key.Text(), number);
+        entries_.insert(key.text(), number);
     }
     return true;
 }
 
-void BaselineRun::SourceRead(const QString& sourcePath) {
+void BaselineRun::sourceRead(const QString& sourcePath) {
     if (!writing_)
-        sourcesRead_.insert(KeyPath(folder_, sourcePath));
+        sourcesRead_.insert(keyPath(folder_, sourcePath));
 }
 
-QList<bool> BaselineRun::Take(const QString& sourcePath, const QList<Finding>& findings) {
+QList<bool> BaselineRun::take(const QString& sourcePath, const QList<Finding>& findings) {
     QList<bool> taken(findings.size(), false);
     if (findings.isEmpty())
         return taken;
-    const QList<FindingKey> keys = FindingKeys(KeyPath(folder_, sourcePath), findings);
+    const QList<FindingKey> keys = findingKeys(keyPath(folder_, sourcePath), findings);
     for (qsizetype i = 0; i < keys.size(); ++i) {
         // A source that can't be read is never passed over.
-        if (IsErrorRule(keys[i].rule))
+        if (isErrorRule(keys[i].rule))
             continue;
         if (writing_)
             kept_.append(keys[i]);
-        else if (!entries_.remove(keys[i].Text()))
+        else if (!entries_.remove(keys[i].text()))
             continue;
         taken[i] = true;
         ++taken_;
@@ -125,22 +125,22 @@ QList<bool> BaselineRun::Take(const QString& sourcePath, const QList<Finding>& f
     return taken;
 }
 
-QList<bool> BaselineRun::Holds(const QString& sourcePath, const QList<Finding>& findings) const {
+QList<bool> BaselineRun::holds(const QString& sourcePath, const QList<Finding>& findings) const {
     QList<bool> held(findings.size(), false);
     if (writing_ || findings.isEmpty())
         return held;
     QHash<QString, int> left = entries_;
-    const QList<FindingKey> keys = FindingKeys(KeyPath(folder_, sourcePath), findings);
+    const QList<FindingKey> keys = findingKeys(keyPath(folder_, sourcePath), findings);
     for (qsizetype i = 0; i < keys.size(); ++i)
-        held[i] = !IsErrorRule(keys[i].rule) && left.remove(keys[i].Text()) > 0;
+        held[i] = !isErrorRule(keys[i].rule) && left.remove(keys[i].text()) > 0;
     return held;
 }
 
-QList<StaleEntry> BaselineRun::Stale(const std::function<bool(CheckRule)>& lookedFor) const {
+QList<StaleEntry> BaselineRun::stale(const std::function<bool(CheckRule)>& lookedFor) const {
     QList<StaleEntry> stale;
     for (auto entry = entries_.cbegin(); entry != entries_.cend(); ++entry) {
         FindingKey key;
-        if (ReadFindingKey(entry.key(), &key) && sourcesRead_.contains(key.path) &&
+        if (readFindingKey(entry.key(), &key) && sourcesRead_.contains(key.path) &&
             lookedFor(key.rule))
             stale.append({entry.value(), key});
     }
@@ -149,8 +149,8 @@ QList<StaleEntry> BaselineRun::Stale(const std::function<bool(CheckRule)>& looke
     return stale;
 }
 
-QString BaselineRun::Write() const {
-    const WriteResult written = WriteFileSafely(file_, BaselineBytes(kept_));
+QString BaselineRun::write() const {
+    const WriteResult written = writeFileSafely(file_, baselineBytes(kept_));
     return written.ok ? QString() : written.reason;
 }
 

@@ -21,11 +21,11 @@ struct StaleEntry {
 
 // The bytes of a baseline: a header saying what the file is, then one key a line, sorted, so
 // that a person can read the file and review its changes in a diff.
-QByteArray BaselineBytes(QList<FindingKey> keys);
+QByteArray baselineBytes(QList<FindingKey> keys);
 
 // Whether bytes are a baseline that Glossa wrote (its header), which -write-baseline may
 // replace without -force.
-bool IsBaselineBytes(QByteArrayView bytes);
+bool isBaselineBytes(QByteArrayView bytes);
 
 // How one check run uses a baseline file. With -baseline:FILE the findings that it holds are
 // left out of the report, and its entries that no finding took are stale; with
@@ -34,33 +34,33 @@ bool IsBaselineBytes(QByteArrayView bytes);
 class BaselineRun {
 public:
     // Reads the baseline to use (readFile), or checks that writeFile may be replaced: a missing
-    // file or an earlier baseline, anything with force. Writing wins when both are named, so
+    // file or an earlier baseline, anything with force. writing wins when both are named, so
     // that a baseline can be made afresh. False, with the reason, when the run can't go on.
-    bool Start(const QString& readFile, const QString& writeFile, bool force, QString* error);
-    bool Active() const { return !file_.isEmpty(); }
-    bool Writing() const { return writing_; }
-    QString File() const { return file_; }
+    bool start(const QString& readFile, const QString& writeFile, bool force, QString* error);
+    bool active() const { return !file_.isEmpty(); }
+    bool writing() const { return writing_; }
+    QString file() const { return file_; }
 
     // A source read whole: the entries of its findings are looked for.
-    void SourceRead(const QString& sourcePath);
+    void sourceRead(const QString& sourcePath);
     // A source's findings, in source order: true for each that the report leaves out, because
     // the baseline holds it (the entry is then taken) or because it is kept for the baseline
     // being written. A finding of an error's rule is never left out.
-    QList<bool> Take(const QString& sourcePath, const QList<Finding>& findings);
-    qint64 Taken() const { return taken_; }
+    QList<bool> take(const QString& sourcePath, const QList<Finding>& findings);
+    qint64 taken() const { return taken_; }
     // Which of a source's findings (in source order) the baseline holds, without taking them.
-    QList<bool> Holds(const QString& sourcePath, const QList<Finding>& findings) const;
+    QList<bool> holds(const QString& sourcePath, const QList<Finding>& findings) const;
 
     // The entries of sources read whose rules were looked for, that no finding took; in the
     // order of the file.
-    QList<StaleEntry> Stale(const std::function<bool(CheckRule)>& lookedFor) const;
+    QList<StaleEntry> stale(const std::function<bool(CheckRule)>& lookedFor) const;
 
     // Writes the keys kept; the reason when that failed, else nothing.
-    QString Write() const;
-    qsizetype KeysKept() const { return kept_.size(); }
+    QString write() const;
+    qsizetype keysKept() const { return kept_.size(); }
 
 private:
-    bool Read(QString* error);
+    bool read(QString* error);
 
     QString file_;
     QDir folder_;

@@ -25,7 +25,7 @@ constexpr ConfigKey kKeys[] = {
     {u"baseline", u"baseline", false, true},
 };
 
-const ConfigKey* FindKey(QStringView key) {
+const ConfigKey* findKey(QStringView key) {
     for (const ConfigKey& entry : kKeys) {
         if (key.compare(entry.key, Qt::CaseInsensitive) == 0)
             return &entry;
@@ -34,19 +34,19 @@ const ConfigKey* FindKey(QStringView key) {
 }
 
 // A path as the user can find it: relative to the working folder when it lies below it.
-QString ShownPath(const QString& path) {
+QString shownPath(const QString& path) {
     const QString relative = QDir::current().relativeFilePath(path);
     return QDir::toNativeSeparators(relative.startsWith(u"../"_s) ? path : relative);
 }
 
 // The folder to start from for a root: the root itself, or a file root's folder.
-QString StartFolder(const QString& root) {
+QString startFolder(const QString& root) {
     const QFileInfo info(root);
     return QDir::cleanPath(info.isDir() ? info.absoluteFilePath() : info.absolutePath());
 }
 
-QString NearestConfig(const QString& root) {
-    QDir folder(StartFolder(root));
+QString nearestConfig(const QString& root) {
+    QDir folder(startFolder(root));
     for (;;) {
         if (QFileInfo(folder.filePath(kConfigName.toString())).isFile())
             return folder.filePath(kConfigName.toString());
@@ -62,7 +62,7 @@ struct Setting {
     QStringList items;
 };
 
-void AddItems(Setting& setting, QStringView text) {
+void addItems(Setting& setting, QStringView text) {
     for (QStringView item : text.split(u',')) {
         if (!item.trimmed().isEmpty())
             setting.items << item.trimmed().toString();
@@ -70,8 +70,8 @@ void AddItems(Setting& setting, QStringView text) {
 }
 
 // The option arguments of a finished setting; an error for what the options refuse.
-void Finish(const Setting& setting, const QString& path, const QDir& folder, ConfigArguments& out) {
-    const QString where = u"%1:%2: "_s.arg(ShownPath(path)).arg(setting.line);
+void finish(const Setting& setting, const QString& path, const QDir& folder, ConfigArguments& out) {
+    const QString where = u"%1:%2: "_s.arg(shownPath(path)).arg(setting.line);
     const QString option = u'-' + setting.key->option.toString() + u':';
     QStringList arguments;
     if (setting.items.isEmpty()) {
@@ -91,12 +91,12 @@ void Finish(const Setting& setting, const QString& path, const QDir& folder, Con
         arguments << option + setting.items.join(u',');
     }
     // The command line's own reading says what is wrong with a value, with the ini's line.
-    if (!IsDocumentationOption(setting.key->option)) {
+    if (!isDocumentationOption(setting.key->option)) {
         out.errors << where + u"%1 is not supported by this Glossa"_s.arg(setting.key->key);
         return;
     }
     const DocumentationOptions checked =
-        ParseDocumentationOptions(QStringList{u"-check"_s} + arguments + QStringList{u"."_s});
+        parseDocumentationOptions(QStringList{u"-check"_s} + arguments + QStringList{u"."_s});
     for (const QString& error : checked.errors)
         out.errors << where + error;
     if (checked.errors.isEmpty())
@@ -112,12 +112,12 @@ struct Reading {
 
 // Reads one line (numbered from 1); false, with an error, when it is none of a [group], a
 // setting, its continuation, a comment or empty.
-bool ReadLine(QStringView line, int number, Reading& reading, QString* error) {
+bool readLine(QStringView line, int number, Reading& reading, QString* error) {
     const QStringView content = line.trimmed();
     if (content.isEmpty() || content.startsWith(u';') || content.startsWith(u'#'))
         return true;
     if ((line[0] == u' ' || line[0] == u'\t') && reading.open) {
-        AddItems(reading.settings.last(), content);
+        addItems(reading.settings.last(), content);
         return true;
     }
     reading.open = false;
@@ -135,7 +135,7 @@ bool ReadLine(QStringView line, int number, Reading& reading, QString* error) {
     if (!reading.inCheck)
         return true; // another group's setting
     const QStringView key = content.first(equals).trimmed();
-    const ConfigKey* entry = FindKey(key);
+    const ConfigKey* entry = findKey(key);
     if (!entry) {
         *error = u"unknown key \"%1\" in [check] (rules, ignore, exclude, baseline)"_s.arg(key);
         return false;
@@ -147,24 +147,24 @@ bool ReadLine(QStringView line, int number, Reading& reading, QString* error) {
         }
     }
     reading.settings.append({entry, number, {}});
-    AddItems(reading.settings.last(), content.sliced(equals + 1));
+    addItems(reading.settings.last(), content.sliced(equals + 1));
     reading.open = true;
     return true;
 }
 
 } // namespace
 
-QString FindConfigFile(const QStringList& roots, QString* error) {
+QString findConfigFile(const QStringList& roots, QString* error) {
     QStringList found;
     for (const QString& root : roots) {
-        const QString config = NearestConfig(root);
+        const QString config = nearestConfig(root);
         if (!config.isEmpty() && !found.contains(config))
             found << config;
     }
     if (found.size() > 1) {
         QStringList shown;
         for (const QString& path : found)
-            shown << ShownPath(path);
+            shown << shownPath(path);
         *error = u"the paths have different %1 files (%2); check them one at a time or name "
                  "one with -config:FILE"_s.arg(kConfigName, shown.join(u", "_s));
         return {};
@@ -172,11 +172,11 @@ QString FindConfigFile(const QStringList& roots, QString* error) {
     return found.value(0);
 }
 
-ConfigArguments ReadConfigFile(const QString& path) {
+ConfigArguments readConfigFile(const QString& path) {
     ConfigArguments out;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        out.errors << u"can't read %1: %2"_s.arg(ShownPath(path), file.errorString());
+        out.errors << u"can't read %1: %2"_s.arg(shownPath(path), file.errorString());
         return out;
     }
     const QString text = QString::fromUtf8(file.readAll());
@@ -188,31 +188,31 @@ ConfigArguments ReadConfigFile(const QString& path) {
             line.chop(1);
         if (i == 0 && line.startsWith(u'\uFEFF'))
             line = line.sliced(1);
-        if (QString error; !ReadLine(line, int(i + 1), reading, &error)) {
-            out.errors << u"%1:%2: %3"_s.arg(ShownPath(path)).arg(i + 1).arg(error);
+        if (QString error; !readLine(line, int(i + 1), reading, &error)) {
+            out.errors << u"%1:%2: %3"_s.arg(shownPath(path)).arg(i + 1).arg(error);
             return out;
         }
     }
     const QDir folder = QFileInfo(path).absoluteDir();
     for (const Setting& setting : std::as_const(reading.settings))
-        Finish(setting, path, folder, out);
+        finish(setting, path, folder, out);
     return out;
 }
 
-DocumentationOptions ParseOptionsWithConfig(const QStringList& arguments) {
-    DocumentationOptions options = ParseDocumentationOptions(arguments);
+DocumentationOptions parseOptionsWithConfig(const QStringList& arguments) {
+    DocumentationOptions options = parseDocumentationOptions(arguments);
     if (!options.check || !options.errors.isEmpty() || options.noConfig)
         return options;
     QString path = options.configFile;
     if (path.isEmpty()) {
         QString error;
-        path = FindConfigFile(options.paths, &error);
+        path = findConfigFile(options.paths, &error);
         if (!error.isEmpty())
             options.errors << error;
         if (path.isEmpty())
             return options;
     }
-    const ConfigArguments config = ReadConfigFile(path);
+    const ConfigArguments config = readConfigFile(path);
     if (!config.errors.isEmpty()) {
         options.errors << config.errors;
         return options;
@@ -226,7 +226,7 @@ DocumentationOptions ParseOptionsWithConfig(const QStringList& arguments) {
     }
     if (added.isEmpty())
         return options;
-    return ParseDocumentationOptions(added + arguments);
+    return parseDocumentationOptions(added + arguments);
 }
 
 } // namespace glossa

@@ -14,7 +14,7 @@ inline constexpr QStringView kConfigName = u"glossa.ini";
 // file root's folder) and the folders above it up to the one holding ".git" (the file system's
 // root when none does). Empty when there is none; an error (with the files) when the roots
 // have different ones.
-QString FindConfigFile(const QStringList& roots, QString* error);
+QString findConfigFile(const QStringList& roots, QString* error);
 
 // A glossa.ini's [check] group as the command-line options its keys stand for, one argument
 // each ("-rules:a,b", "-exclude:PATTERN" once per pattern, "-baseline:FILE" with the file
@@ -25,11 +25,11 @@ struct ConfigArguments {
     QStringList arguments;
     QStringList errors;
 };
-ConfigArguments ReadConfigFile(const QString& path);
+ConfigArguments readConfigFile(const QString& path);
 
 // The check's options with its glossa.ini: the file named by -config:FILE, else the one found
 // for the paths unless -no-config is given. A setting is used only where the command line
 // gives no such option: the command line wins, key by key.
-DocumentationOptions ParseOptionsWithConfig(const QStringList& arguments);
+DocumentationOptions parseOptionsWithConfig(const QStringList& arguments);
 
 } // namespace glossa

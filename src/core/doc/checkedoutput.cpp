@@ -11,49 +11,49 @@
 
 namespace glossa {
 
-void CheckedOutput::Fail(int error) {
-    if (!Failed())
+void CheckedOutput::fail(int error) {
+    if (!failed())
         reason_ = QString::fromLocal8Bit(std::strerror(error ? error : EIO));
 }
 
-void CheckedOutput::Write(QByteArrayView bytes) {
-    if (Failed() || bytes.isEmpty())
+void CheckedOutput::write(QByteArrayView bytes) {
+    if (failed() || bytes.isEmpty())
         return;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, std::size_t(bytes.size()), stream_) !=
         std::size_t(bytes.size()))
-        Fail(errno);
+        fail(errno);
 }
 
-void CheckedOutput::WriteText(const QString& text) {
-    Write(QByteArrayView(text.toLocal8Bit()));
+void CheckedOutput::writeText(const QString& text) {
+    write(QByteArrayView(text.toLocal8Bit()));
 }
 
-void CheckedOutput::Flush() {
-    if (Failed())
+void CheckedOutput::flush() {
+    if (failed())
         return;
     errno = 0;
     if (std::fflush(stream_) != 0 || std::ferror(stream_))
-        Fail(errno);
+        fail(errno);
 }
 
-void CheckedOutput::Finish() {
-    Flush();
-    if (Failed())
+void CheckedOutput::finish() {
+    flush();
+    if (failed())
         return;
 #ifdef Q_OS_WIN
     const int copy = _dup(_fileno(stream_));
     if (copy >= 0 && _close(copy) != 0)
-        Fail(errno);
+        fail(errno);
 #else
     const int copy = ::dup(::fileno(stream_));
     if (copy >= 0 && ::close(copy) != 0)
-        Fail(errno);
+        fail(errno);
 #endif
 }
 
-int CheckedOutput::ExitCode(int code, std::FILE* err) const {
-    if (!Failed())
+int CheckedOutput::exitCode(int code, std::FILE* err) const {
+    if (!failed())
         return code;
     const QByteArray text = "glossa: can't write the output: " + reason_.toLocal8Bit() + '\n';
     std::fwrite(text.constData(), 1, std::size_t(text.size()), err);

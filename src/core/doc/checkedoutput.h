@@ -13,22 +13,22 @@ class CheckedOutput {
 public:
     explicit CheckedOutput(std::FILE* stream) : stream_(stream) {}
 
-    void Write(QByteArrayView bytes);
-    void WriteText(const QString& text); // in the local 8-bit encoding
-    void Flush();
+    void write(QByteArrayView bytes);
+    void writeText(const QString& text); // in the local 8-bit encoding
+    void flush();
     // Flushes, and closes a duplicate of the descriptor: some file systems report a failed
     // write only when the file is closed. The stream itself stays open.
-    void Finish();
+    void finish();
 
-    bool Failed() const { return !reason_.isEmpty(); }
-    QString Reason() const { return reason_; }
+    bool failed() const { return !reason_.isEmpty(); }
+    QString reason() const { return reason_; }
 
     // code, or 2 after a failure, which it names on err ("glossa: can't write the output:
     // No space left on device").
-    int ExitCode(int code, std::FILE* err) const;
+    int exitCode(int code, std::FILE* err) const;
 
 private:
-    void Fail(int error);
+    void fail(int error);
 
     std::FILE* stream_;
     QString reason_;

@@ -16,26 +16,26 @@ namespace glossa {
 
 namespace {
 
-QString Message(const Finding& finding) {
+QString message(const Finding& finding) {
     return finding.name.isEmpty() ? finding.message : finding.name + u": "_s + finding.message;
 }
 
-QString Level(CheckRule rule) {
-    return IsErrorRule(rule) ? u"error"_s : u"warning"_s;
+QString level(CheckRule rule) {
+    return isErrorRule(rule) ? u"error"_s : u"warning"_s;
 }
 
 // What a workflow command's message may not hold as it is.
-QString EscapeGithubData(QString text) {
+QString escapeGithubData(QString text) {
     return text.replace(u'%', u"%25"_s).replace(u'\r', u"%0D"_s).replace(u'\n', u"%0A"_s);
 }
 
-QString EscapeGithubProperty(const QString& text) {
-    return EscapeGithubData(text).replace(u':', u"%3A"_s).replace(u',', u"%2C"_s);
+QString escapeGithubProperty(const QString& text) {
+    return escapeGithubData(text).replace(u':', u"%3A"_s).replace(u',', u"%2C"_s);
 }
 
 // A relative URI for a file below the working folder (where code scanning resolves it against
 // the checkout), an absolute "file:" URI for any other.
-QString ArtifactUri(const QString& path) {
+QString artifactUri(const QString& path) {
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const QString base = QDir::cleanPath(QDir::currentPath()) + u'/';
 #ifdef Q_OS_WIN
@@ -48,15 +48,15 @@ QString ArtifactUri(const QString& path) {
     return QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded);
 }
 
-QJsonObject PhysicalLocation(const QString& path, const QJsonObject& region) {
+QJsonObject physicalLocation(const QString& path, const QJsonObject& region) {
     return QJsonObject{
         {u"physicalLocation"_s,
-         QJsonObject{{u"artifactLocation"_s, QJsonObject{{u"uri"_s, ArtifactUri(path)}}},
+         QJsonObject{{u"artifactLocation"_s, QJsonObject{{u"uri"_s, artifactUri(path)}}},
                      {u"region"_s, region}}}};
 }
 
 // The version as SemVer: "1.03" is 1.3.0.
-QString SemanticVersion() {
+QString semanticVersion() {
     QStringList parts;
     for (const QString& part : QStringLiteral(GLOSSA_VERSION).split(u'.'))
         parts << QString::number(part.toInt());
@@ -73,90 +73,90 @@ constexpr QStringView kHomepage;
 
 } // namespace
 
-QString FindingMessage(const Finding& finding) {
-    return Message(finding);
+QString findingMessage(const Finding& finding) {
+    return message(finding);
 }
 
 // One QString::arg call each: a path holding "%2" must not be read as a place for a value.
-QString FindingLine(const QString& displayPath, const Finding& finding) {
+QString findingLine(const QString& displayPath, const Finding& finding) {
     return u"%1:%2:%3: %4: %5 [%6]\n"_s.arg(
         displayPath, QString::number(finding.place.line), QString::number(finding.place.column),
-        Level(finding.rule), Message(finding), CheckRuleId(finding.rule));
+        level(finding.rule), message(finding), checkRuleId(finding.rule));
 }
 
-QString FixedLine(const QString& displayPath, const Finding& finding) {
+QString fixedLine(const QString& displayPath, const Finding& finding) {
     return u"%1:%2:%3: fixed: %4 [%5]\n"_s.arg(displayPath, QString::number(finding.place.line),
                                                QString::number(finding.place.column),
-                                               Message(finding), CheckRuleId(finding.rule));
+                                               message(finding), checkRuleId(finding.rule));
 }
 
-QString GithubCommand(const QString& displayPath, const Finding& finding) {
+QString githubCommand(const QString& displayPath, const Finding& finding) {
     return u"::%1 file=%2,line=%3,col=%4,title=%5::%6\n"_s.arg(
-        Level(finding.rule), EscapeGithubProperty(QDir::fromNativeSeparators(displayPath)),
+        level(finding.rule), escapeGithubProperty(QDir::fromNativeSeparators(displayPath)),
         QString::number(finding.place.line), QString::number(finding.place.column),
-        EscapeGithubProperty(CheckRuleId(finding.rule)), EscapeGithubData(Message(finding)));
+        escapeGithubProperty(checkRuleId(finding.rule)), escapeGithubData(message(finding)));
 }
 
-void SarifLog::Add(const QString& path, const Finding& finding, const QString& fingerprint) {
+void SarifLog::add(const QString& path, const Finding& finding, const QString& fingerprint) {
     if (results_.size() >= kMaxResults) {
         // An error still ends the run unsuccessfully.
-        if (IsErrorRule(finding.rule))
-            AddError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
+        if (isErrorRule(finding.rule))
+            addError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
         ++leftOut_;
         return;
     }
     const QJsonObject region{{u"startLine"_s, finding.place.line},
                              {u"startColumn"_s, finding.place.column}};
-    const QJsonObject location = PhysicalLocation(path, region);
-    if (IsErrorRule(finding.rule))
-        AddError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
+    const QJsonObject location = physicalLocation(path, region);
+    if (isErrorRule(finding.rule))
+        addError(QDir::toNativeSeparators(path) + u": "_s + finding.message);
     results_.append(QJsonObject{
-        {u"ruleId"_s, CheckRuleId(finding.rule)},
+        {u"ruleId"_s, checkRuleId(finding.rule)},
         {u"ruleIndex"_s, int(finding.rule)},
-        {u"level"_s, Level(finding.rule)},
-        {u"message"_s, QJsonObject{{u"text"_s, Message(finding)}}},
+        {u"level"_s, level(finding.rule)},
+        {u"message"_s, QJsonObject{{u"text"_s, message(finding)}}},
         {u"locations"_s, QJsonArray{location}},
         {u"partialFingerprints"_s, QJsonObject{{u"glossaFindingKey/v1"_s, fingerprint}}}});
 }
 
-void SarifLog::AddError(const QString& text) {
+void SarifLog::addError(const QString& text) {
     notifications_.append(
         QJsonObject{{u"level"_s, u"error"_s}, {u"message"_s, QJsonObject{{u"text"_s, text}}}});
     failed_ = true;
 }
 
-void SarifLog::AddNote(const QString& id, const QString& text, const QString& path, int line) {
+void SarifLog::addNote(const QString& id, const QString& text, const QString& path, int line) {
     notifications_.append(QJsonObject{
         {u"level"_s, u"note"_s},
         {u"descriptor"_s, QJsonObject{{u"id"_s, id}}},
         {u"message"_s, QJsonObject{{u"text"_s, text}}},
-        {u"locations"_s, QJsonArray{PhysicalLocation(path, QJsonObject{{u"startLine"_s, line}})}}});
+        {u"locations"_s, QJsonArray{physicalLocation(path, QJsonObject{{u"startLine"_s, line}})}}});
 }
 
-QJsonArray SarifLog::RulesJson() const {
+QJsonArray SarifLog::rulesJson() const {
     const QString help = helpUri_.isEmpty() ? kHomepage.toString() : helpUri_;
     QJsonArray rules;
     for (int i = 0; i < kCheckRuleCount; ++i) {
-        const CheckRule rule = CheckRule(i);
+        const auto rule = CheckRule(i);
         QJsonObject entry{
-            {u"id"_s, CheckRuleId(rule)},
-            {u"shortDescription"_s, QJsonObject{{u"text"_s, CheckRuleDescription(rule)}}},
-            {u"fullDescription"_s, QJsonObject{{u"text"_s, RuleFullDescription(rule)}}},
+            {u"id"_s, checkRuleId(rule)},
+            {u"shortDescription"_s, QJsonObject{{u"text"_s, checkRuleDescription(rule)}}},
+            {u"fullDescription"_s, QJsonObject{{u"text"_s, ruleFullDescription(rule)}}},
             {u"help"_s,
-             QJsonObject{{u"text"_s, RuleHelpText(rule)}, {u"markdown"_s, RuleHelpMarkdown(rule)}}},
-            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, Level(rule)}}}};
+             QJsonObject{{u"text"_s, ruleHelpText(rule)}, {u"markdown"_s, ruleHelpMarkdown(rule)}}},
+            {u"defaultConfiguration"_s, QJsonObject{{u"level"_s, level(rule)}}}};
         if (!help.isEmpty())
-            entry.insert(u"helpUri"_s, QString(help).replace(u"{rule}"_s, CheckRuleId(rule)));
+            entry.insert(u"helpUri"_s, QString(help).replace(u"{rule}"_s, checkRuleId(rule)));
         rules.append(entry);
     }
     return rules;
 }
 
-QJsonObject SarifLog::DriverJson() const {
+QJsonObject SarifLog::driverJson() const {
     QJsonObject driver{{u"name"_s, u"Glossa"_s},
                        {u"version"_s, QStringLiteral(GLOSSA_VERSION)},
-                       {u"semanticVersion"_s, SemanticVersion()},
-                       {u"rules"_s, RulesJson()}};
+                       {u"semanticVersion"_s, semanticVersion()},
+                       {u"rules"_s, rulesJson()}};
     // The tool's page: the homepage, or a help address that is one page for every rule.
     const QString information = !kHomepage.isEmpty()
                                     ? kHomepage.toString()
@@ -166,7 +166,7 @@ QJsonObject SarifLog::DriverJson() const {
     return driver;
 }
 
-QByteArray SarifLog::ToJson() const {
+QByteArray SarifLog::toJson() const {
     QJsonArray notifications = notifications_;
     if (leftOut_ > 0)
         notifications.append(QJsonObject{
@@ -180,7 +180,7 @@ QByteArray SarifLog::ToJson() const {
     QJsonObject invocation{{u"executionSuccessful"_s, !failed_}};
     if (!notifications.isEmpty())
         invocation.insert(u"toolExecutionNotifications"_s, notifications);
-    const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, DriverJson()}}},
+    const QJsonObject run{{u"tool"_s, QJsonObject{{u"driver"_s, driverJson()}}},
                           {u"columnKind"_s, u"utf16CodeUnits"_s},
                           {u"invocations"_s, QJsonArray{invocation}},
                           {u"results"_s, results_}};

@@ -22,25 +22,25 @@ struct Token {
 };
 
 // Cuts tagged text into plain text, format tags, line breaks, addresses and mentions.
-Token TextToken(QStringView text) {
+Token textToken(QStringView text) {
     Token t;
     t.text = text;
     return t;
 }
 
-bool IsWordChar(QChar c) {
+bool isWordChar(QChar c) {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
            u == u'_';
 }
 
-bool StartsWithAt(QStringView text, qsizetype i, QLatin1StringView word) {
+bool startsWithAt(QStringView text, qsizetype i, QLatin1StringView word) {
     return text.size() - i >= word.size() &&
            text.sliced(i, word.size()).compare(word, Qt::CaseInsensitive) == 0;
 }
 
 // The format tag or "<br>" whose "<" stands at i, in any letter case: its length, 0 for none.
-qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
+qsizetype tagAt(QStringView text, qsizetype i, Token& t) {
     struct Name {
         QLatin1StringView text;
         QString tag;
@@ -51,12 +51,12 @@ qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
     const bool closing = k < text.size() && text[k] == u'/';
     if (closing)
         ++k;
-    else if (StartsWithAt(text, k, "br>"_L1)) {
+    else if (startsWithAt(text, k, "br>"_L1)) {
         t.kind = TokenKind::Break;
         return k + 3 - i;
     }
     for (const Name& name : names) {
-        if (StartsWithAt(text, k, name.text)) {
+        if (startsWithAt(text, k, name.text)) {
             t.kind = TokenKind::Tag;
             t.tag = name.tag;
             t.closing = closing;
@@ -67,20 +67,20 @@ qsizetype TagAt(QStringView text, qsizetype i, Token& t) {
 }
 
 // The end of a web or file address that starts at i, or 0 when none starts there.
-qsizetype AddressAt(QStringView text, qsizetype i) {
-    const bool file = StartsWithAt(text, i, "file:///"_L1);
+qsizetype addressAt(QStringView text, qsizetype i) {
+    const bool file = startsWithAt(text, i, "file:///"_L1);
     qsizetype scheme = 0;
-    if (StartsWithAt(text, i, "http://"_L1))
+    if (startsWithAt(text, i, "http://"_L1))
         scheme = 7;
-    else if (StartsWithAt(text, i, "https://"_L1) || file)
+    else if (startsWithAt(text, i, "https://"_L1) || file)
         scheme = 8;
     if (scheme == 0)
         return 0;
-    qsizetype end = AddressEnd(text, i);
+    qsizetype end = addressEnd(text, i);
     // A file's path written with blanks ("file:///C:\My Files\a.txt") goes on over a blank
     // while the next word is a part of a path.
     while (file && end + 1 < text.size() && text[end] == u' ') {
-        const qsizetype next = AddressEnd(text, end + 1);
+        const qsizetype next = addressEnd(text, end + 1);
         const QStringView word = text.sliced(end + 1, next - end - 1);
         if (!word.contains(u'\\') && !word.contains(u'/'))
             break;
@@ -94,14 +94,14 @@ qsizetype AddressAt(QStringView text, qsizetype i) {
 }
 
 // Cuts tagged text into plain text, format tags, line breaks, addresses and mentions
-// ("Name()", "Module::Name()"), in one pass.
-template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
+// ("name()", "Module::name()"), in one pass.
+template <typename Visit> void tokenize(const QString& tagged, Visit&& visit) {
     const QStringView view(tagged);
     const qsizetype n = view.size();
     qsizetype done = 0;
     auto take = [&](qsizetype start, qsizetype end, Token& t) {
         if (start > done)
-            visit(TextToken(view.sliced(done, start - done)));
+            visit(textToken(view.sliced(done, start - done)));
         t.text = view.sliced(start, end - start);
         visit(t);
         done = end;
@@ -111,13 +111,13 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
         const char16_t c = view[i].unicode();
         if (c == u'<') {
             Token t;
-            if (const qsizetype length = TagAt(view, i, t)) {
+            if (const qsizetype length = tagAt(view, i, t)) {
                 take(i, i + length, t);
                 i += length;
                 continue;
             }
         } else if (c == u'h' || c == u'H' || c == u'f' || c == u'F') {
-            if (const qsizetype end = AddressAt(view, i)) {
+            if (const qsizetype end = addressAt(view, i)) {
                 Token t;
                 t.kind = TokenKind::Address;
                 take(i, end, t);
@@ -126,7 +126,7 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
             }
         } else if (c == u'(' && i + 1 < n && view[i + 1] == u')') {
             qsizetype nameStart = i;
-            while (nameStart > done && IsWordChar(view[nameStart - 1]))
+            while (nameStart > done && isWordChar(view[nameStart - 1]))
                 --nameStart;
             if (nameStart < i) {
                 Token t;
@@ -134,7 +134,7 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
                 if (nameStart - 2 > done && view[nameStart - 1] == u':' &&
                     view[nameStart - 2] == u':') {
                     qsizetype q = nameStart - 2;
-                    while (q > done && IsWordChar(view[q - 1]))
+                    while (q > done && isWordChar(view[q - 1]))
                         --q;
                     if (q < nameStart - 2) {
                         t.qualifier = view.sliced(q, nameStart - 2 - q);
@@ -151,11 +151,11 @@ template <typename Visit> void Tokenize(const QString& tagged, Visit&& visit) {
         ++i;
     }
     if (done < n)
-        visit(TextToken(view.sliced(done)));
+        visit(textToken(view.sliced(done)));
 }
 
 // Appends text to out with the markup characters escaped; runs without any are copied whole.
-void AppendEscapedHtml(QString& out, QStringView text) {
+void appendEscapedHtml(QString& out, QStringView text) {
     qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         QStringView entity;
@@ -190,7 +190,7 @@ void AppendEscapedHtml(QString& out, QStringView text) {
 class TagBalance {
 public:
     // False when the tag is to be dropped.
-    bool Accept(const Token& t) {
+    bool accept(const Token& t) {
         if (!t.closing) {
             open_.append(t.tag);
             return true;
@@ -201,30 +201,30 @@ public:
         open_.remove(at);
         return true;
     }
-    const QStringList& Open() const { return open_; }
+    const QStringList& open() const { return open_; }
 
 private:
     QStringList open_;
 };
 
 // Whether the character may stand in a link as it is; others are percent-encoded.
-bool IsUrlChar(QChar c) {
+bool isUrlChar(QChar c) {
     static constexpr QLatin1StringView kAllowed("-._~!$&'()*+,;=:@/?");
-    return IsWordChar(c) || kAllowed.contains(c) || c.unicode() > 0x7F;
+    return isWordChar(c) || kAllowed.contains(c) || c.unicode() > 0x7F;
 }
 
-void AppendPercentEncoded(QString& out, QStringView text) {
+void appendPercentEncoded(QString& out, QStringView text) {
     for (const char byte : text.toUtf8())
         out += u'%' + QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
 }
 
-bool IsHexDigit(QChar c) {
+bool isHexDigit(QChar c) {
     return c.isDigit() || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 } // namespace
 
-QString LinkTarget(QStringView address) {
+QString linkTarget(QStringView address) {
     const bool file = address.startsWith(u"file:"_s, Qt::CaseInsensitive);
     // The fragment starts at the first "#", except in a file's path, where "#" is a character
     // of a name when a folder or file follows it.
@@ -239,13 +239,14 @@ QString LinkTarget(QStringView address) {
         const bool inFragment = fragment >= 0 && i > fragment;
         if (c == u'\\' && !inFragment) {
             out += u'/'; // as browsers read it, and as a Windows path means it
-        } else if (i == fragment || (IsUrlChar(c) && !(file && (c == u'(' || c == u')')))) {
-            out += c; // a file's parentheses are encoded, for Markdown's links
-        } else if (c == u'%' && i + 2 < address.size() && IsHexDigit(address[i + 1]) &&
-                   IsHexDigit(address[i + 2])) {
+        } else if (i == fragment || (isUrlChar(c) && !(file && (c == u'(' || c == u')'))) ||
+                   (c == u'%' && i + 2 < address.size() && isHexDigit(address[i + 1]) &&
+                    isHexDigit(address[i + 2]))) {
+            // Kept as it is: a file's parentheses are encoded (for Markdown's links), and an
+            // escape already made isn't made twice.
             out += c;
         } else {
-            AppendPercentEncoded(out, address.sliced(i, 1));
+            appendPercentEncoded(out, address.sliced(i, 1));
         }
     }
     return out;
@@ -254,21 +255,21 @@ QString LinkTarget(QStringView address) {
 namespace {
 
 // The link for a mention, or empty when it names no known procedure or more than one.
-QString MentionTarget(const Token& t, const LinkScope& scope) {
+QString mentionTarget(const Token& t, const LinkScope& scope) {
     if (!scope.catalog)
         return {};
     const std::optional<int> found =
-        scope.catalog->Resolve(scope.file, scope.module, t.qualifier, t.name);
+        scope.catalog->resolve(scope.file, scope.module, t.qualifier, t.name);
     if (!found)
         return {};
-    const Catalog::Procedure& p = scope.catalog->Procedures()[*found];
-    const Catalog::File& file = scope.catalog->Files()[p.file];
-    return file.missing || p.leftOut ? QString() : PageLink(scope.page, file.page, p.anchor);
+    const Catalog::Procedure& p = scope.catalog->procedures()[*found];
+    const Catalog::File& file = scope.catalog->files()[p.file];
+    return file.missing || p.leftOut ? QString() : pageLink(scope.page, file.page, p.anchor);
 }
 
 } // namespace
 
-qsizetype AddressEnd(QStringView text, qsizetype start) {
+qsizetype addressEnd(QStringView text, qsizetype start) {
     qsizetype end = start;
     while (end < text.size()) {
         const QChar c = text[end];
@@ -276,10 +277,10 @@ qsizetype AddressEnd(QStringView text, qsizetype start) {
             break;
         ++end;
     }
-    static constexpr QLatin1StringView trailing(".,;:!?");
+    static constexpr QLatin1StringView kTrailing(".,;:!?");
     while (end > start) {
         const QChar last = text[end - 1];
-        if (trailing.contains(last)) {
+        if (kTrailing.contains(last)) {
             --end;
         } else if (last == u')') {
             const QStringView address = text.sliced(start, end - start);
@@ -293,7 +294,7 @@ qsizetype AddressEnd(QStringView text, qsizetype start) {
     return end;
 }
 
-QString PageLink(const QString& fromPage, const QString& toPage, const QString& anchor) {
+QString pageLink(const QString& fromPage, const QString& toPage, const QString& anchor) {
     // A macro's procedure name may hold "#" (Get#name), which a fragment can't.
     QString fragment =
         anchor.isEmpty() ? QString() : u'#' + QString(anchor).replace(u'#', u"%23"_s);
@@ -302,7 +303,7 @@ QString PageLink(const QString& fromPage, const QString& toPage, const QString& 
     const QString up = u"../"_s.repeated(fromPage.count(u'/'));
     // Most page names need no escape; encoding them costs more than the rest of a link.
     const bool plain = std::all_of(toPage.begin(), toPage.end(), [](QChar c) {
-        return IsWordChar(c) || c == u'.' || c == u'-' || c == u'/';
+        return isWordChar(c) || c == u'.' || c == u'-' || c == u'/';
     });
     if (plain)
         return up + toPage + fragment;
@@ -312,24 +313,24 @@ QString PageLink(const QString& fromPage, const QString& toPage, const QString& 
     return up + segments.join(u'/') + fragment;
 }
 
-QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
+QString taggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
     QString out;
     out.reserve(tagged.size() + tagged.size() / 2 + 32);
     TagBalance balance;
     auto link = [&](const QString& target, QStringView text) {
         out += u"<a href=\""_s;
-        AppendEscapedHtml(out, target);
+        appendEscapedHtml(out, target);
         out += u"\">"_s;
-        AppendEscapedHtml(out, text);
+        appendEscapedHtml(out, text);
         out += u"</a>"_s;
     };
-    Tokenize(tagged, [&](const Token& t) {
+    tokenize(tagged, [&](const Token& t) {
         switch (t.kind) {
         case TokenKind::Text:
-            AppendEscapedHtml(out, t.text);
+            appendEscapedHtml(out, t.text);
             break;
         case TokenKind::Tag:
-            if (balance.Accept(t)) {
+            if (balance.accept(t)) {
                 out += t.closing ? u"</"_s : u"<"_s;
                 out += t.tag;
                 out += u'>';
@@ -339,24 +340,24 @@ QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code) {
             out += code ? u"\n"_s : u"<br>"_s;
             break;
         case TokenKind::Address:
-            link(LinkTarget(t.text), t.text);
+            link(linkTarget(t.text), t.text);
             break;
         case TokenKind::Mention: {
-            const QString target = MentionTarget(t, scope);
+            const QString target = mentionTarget(t, scope);
             if (target.isEmpty())
-                AppendEscapedHtml(out, t.text);
+                appendEscapedHtml(out, t.text);
             else
                 link(target, t.text);
             break;
         }
         }
     });
-    for (qsizetype i = balance.Open().size() - 1; i >= 0; --i)
-        out += u"</"_s + balance.Open()[i] + u'>';
+    for (qsizetype i = balance.open().size() - 1; i >= 0; --i)
+        out += u"</"_s + balance.open()[i] + u'>';
     return out;
 }
 
-QString EscapeMarkdown(QStringView text) {
+QString escapeMarkdown(QStringView text) {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
@@ -390,7 +391,7 @@ QString EscapeMarkdown(QStringView text) {
     return out;
 }
 
-QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope) {
+QString taggedToMarkdown(const QString& tagged, const LinkScope& scope) {
     QString out;
     TagBalance balance;
     auto effect = [](const QString& tag, bool closing) -> QString {
@@ -402,13 +403,13 @@ QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope) {
             return u"~~"_s;
         return (closing ? u"</"_s : u"<"_s) + tag + u'>';
     };
-    Tokenize(tagged, [&](const Token& t) {
+    tokenize(tagged, [&](const Token& t) {
         switch (t.kind) {
         case TokenKind::Text:
-            out += EscapeMarkdown(t.text);
+            out += escapeMarkdown(t.text);
             break;
         case TokenKind::Tag:
-            if (balance.Accept(t))
+            if (balance.accept(t))
                 out += effect(t.tag, t.closing);
             break;
         case TokenKind::Break:
@@ -418,29 +419,29 @@ QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope) {
             if (t.text.startsWith(u"http"_s, Qt::CaseInsensitive))
                 out += u'<' + t.text.toString() + u'>';
             else
-                out += u'[' + EscapeMarkdown(t.text) + u"]("_s + LinkTarget(t.text) + u')';
+                out += u'[' + escapeMarkdown(t.text) + u"]("_s + linkTarget(t.text) + u')';
             break;
         case TokenKind::Mention: {
-            const QString target = MentionTarget(t, scope);
+            const QString target = mentionTarget(t, scope);
             if (target.isEmpty())
-                out += EscapeMarkdown(t.text);
+                out += escapeMarkdown(t.text);
             else
-                out += u'[' + EscapeMarkdown(t.text) + u"]("_s + target + u')';
+                out += u'[' + escapeMarkdown(t.text) + u"]("_s + target + u')';
             break;
         }
         }
     });
-    for (qsizetype i = balance.Open().size() - 1; i >= 0; --i)
-        out += effect(balance.Open()[i], true);
+    for (qsizetype i = balance.open().size() - 1; i >= 0; --i)
+        out += effect(balance.open()[i], true);
     return out;
 }
 
-QString PlainText(const QString& tagged) {
+QString plainText(const QString& tagged) {
     if (!tagged.contains(u'<'))
         return tagged.simplified();
     QString out;
     out.reserve(tagged.size());
-    Tokenize(tagged, [&](const Token& t) {
+    tokenize(tagged, [&](const Token& t) {
         if (t.kind == TokenKind::Tag || t.kind == TokenKind::Break)
             out += u' ';
         else
@@ -449,33 +450,33 @@ QString PlainText(const QString& tagged) {
     return out.simplified();
 }
 
-bool HasPlainText(const QString& tagged) {
+bool hasPlainText(const QString& tagged) {
     const auto blank = [](QStringView text) {
         return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
     };
     if (!tagged.contains(u'<'))
         return !blank(tagged);
     bool found = false;
-    Tokenize(tagged, [&](const Token& t) {
+    tokenize(tagged, [&](const Token& t) {
         if (!found && t.kind != TokenKind::Tag && t.kind != TokenKind::Break)
             found = !blank(t.text);
     });
     return found;
 }
 
-void ForEachMention(const QString& tagged,
+void forEachMention(const QString& tagged,
                     const std::function<void(QStringView qualifier, QStringView name)>& visit) {
     if (!tagged.contains(u"()"_s))
         return;
-    Tokenize(tagged, [&](const Token& t) {
+    tokenize(tagged, [&](const Token& t) {
         if (t.kind == TokenKind::Mention)
             visit(t.qualifier, t.name);
     });
 }
 
-QString TaggedToCode(const QString& tagged) {
+QString taggedToCode(const QString& tagged) {
     QString out;
-    Tokenize(tagged, [&](const Token& t) {
+    tokenize(tagged, [&](const Token& t) {
         if (t.kind == TokenKind::Break)
             out += u'\n';
         else if (t.kind != TokenKind::Tag)

@@ -19,43 +19,43 @@ struct LinkScope {
 
 // Where a web address that starts at start ends: at white space, "<", ">", "'", '"' or the end,
 // then before trailing ".,;:!?" and before a ")" that no "(" inside the address opens.
-qsizetype AddressEnd(QStringView text, qsizetype start);
+qsizetype addressEnd(QStringView text, qsizetype start);
 
 // A web or file address as a valid URL, meaning what it says: backslashes as "/", characters a
 // URL can't hold (blanks, a second "#", "\"", "<", "|" ...) percent-encoded as UTF-8, "%" kept
 // only where it starts an escape.
-QString LinkTarget(QStringView address);
+QString linkTarget(QStringView address);
 
 // The link from one page of the output folder to another (both relative to it, "/"
 // separators), each segment percent-encoded; with an anchor, "page#anchor" ("#anchor" on the
 // same page).
-QString PageLink(const QString& fromPage, const QString& toPage, const QString& anchor = {});
+QString pageLink(const QString& fromPage, const QString& toPage, const QString& anchor = {});
 
 // Tagged text as HTML: the format tags kept (and closed where the text leaves them open), any
 // other markup character escaped, web and file addresses and mentions of known procedures
-// ("Name()", "Module::Name()") as links. In code, line breaks are kept as line ends for a
+// ("name()", "Module::name()") as links. In code, line breaks are kept as line ends for a
 // <pre> block; otherwise they are <br>.
-QString TaggedToHtml(const QString& tagged, const LinkScope& scope, bool code = false);
+QString taggedToHtml(const QString& tagged, const LinkScope& scope, bool code = false);
 
 // Tagged text as GitHub-flavoured Markdown on one line: bold, italic and strike-through as
 // Markdown, the other effects as inline HTML, "<br>" kept, links as links, the rest escaped.
-QString TaggedToMarkdown(const QString& tagged, const LinkScope& scope);
+QString taggedToMarkdown(const QString& tagged, const LinkScope& scope);
 
 // Tagged text as the plain lines of a code block: tags gone, "<br>" a line end.
-QString TaggedToCode(const QString& tagged);
+QString taggedToCode(const QString& tagged);
 
 // Tagged text without its tags, "<br>" as a blank, blanks simplified: what a search compares
 // with, and what tells an empty field.
-QString PlainText(const QString& tagged);
+QString plainText(const QString& tagged);
 // Whether PlainText would say anything, without making it.
-bool HasPlainText(const QString& tagged);
+bool hasPlainText(const QString& tagged);
 
-// Each mention of a procedure ("Name()", "Module::Name()", the qualifier empty without one) in
+// Each mention of a procedure ("name()", "Module::name()", the qualifier empty without one) in
 // tagged text, in order: what the export links.
-void ForEachMention(const QString& tagged,
+void forEachMention(const QString& tagged,
                     const std::function<void(QStringView qualifier, QStringView name)>& visit);
 
 // Text escaped for Markdown outside code.
-QString EscapeMarkdown(QStringView text);
+QString escapeMarkdown(QStringView text);
 
 } // namespace glossa

@@ -13,7 +13,7 @@ namespace {
 const QByteArray kFirstLine = "glossa export manifest 1";
 
 // Whether a file (not a link) stands at path whose first line is the manifest's.
-bool IsManifest(const QString& path) {
+bool isManifest(const QString& path) {
     QFile file(path);
     return !QFileInfo(path).isSymLink() && file.open(QIODevice::ReadOnly) &&
            file.readLine(kFirstLine.size() + 2) == kFirstLine + '\n';
@@ -21,14 +21,14 @@ bool IsManifest(const QString& path) {
 
 } // namespace
 
-QString ManifestName() {
+QString manifestName() {
     return u".glossa-export"_s;
 }
 
-bool IsOwnRelativeName(const QString& name) {
+bool isOwnRelativeName(const QString& name) {
     if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') ||
         (name.size() > 1 && name[1] == u':') || name.contains(u'\n') || name.contains(u'\t') ||
-        name == ManifestName())
+        name == manifestName())
         return false;
     for (const QStringView segment : QStringView(name).split(u'/')) {
         if (segment.isEmpty() || segment == u"." || segment == u"..")
@@ -37,9 +37,9 @@ bool IsOwnRelativeName(const QString& name) {
     return true;
 }
 
-QList<ManifestEntry> ReadManifest(const QDir& folder) {
+QList<ManifestEntry> readManifest(const QDir& folder) {
     QList<ManifestEntry> entries;
-    QFile file(folder.filePath(ManifestName()));
+    QFile file(folder.filePath(manifestName()));
     if (QFileInfo(file.fileName()).isSymLink() || !file.open(QIODevice::ReadOnly))
         return entries;
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -50,16 +50,16 @@ QList<ManifestEntry> ReadManifest(const QDir& folder) {
         if (fields.size() != 2)
             continue;
         ManifestEntry entry{QString::fromUtf8(fields[0]), QString::fromUtf8(fields[1])};
-        if (IsOwnRelativeName(entry.file))
+        if (isOwnRelativeName(entry.file))
             entries.append(entry);
     }
     return entries;
 }
 
-QByteArray ManifestBytes(const QList<ManifestEntry>& entries) {
+QByteArray manifestBytes(const QList<ManifestEntry>& entries) {
     QByteArray bytes = kFirstLine + '\n';
     for (const ManifestEntry& entry : entries) {
-        if (!IsOwnRelativeName(entry.file) || entry.source.contains(u'\n') ||
+        if (!isOwnRelativeName(entry.file) || entry.source.contains(u'\n') ||
             entry.source.contains(u'\t'))
             continue;
         bytes += entry.file.toUtf8() + '\t' + entry.source.toUtf8() + '\n';
@@ -67,7 +67,7 @@ QByteArray ManifestBytes(const QList<ManifestEntry>& entries) {
     return bytes;
 }
 
-bool IsUnderRoots(const QString& source, const QStringList& roots, PathRules rules) {
+bool isUnderRoots(const QString& source, const QStringList& roots, PathRules rules) {
     const bool windows = rules == PathRules::Windows;
     const Qt::CaseSensitivity cs = windows ? Qt::CaseInsensitive : Qt::CaseSensitive;
     auto clean = [&](QString path) {
@@ -87,7 +87,7 @@ bool IsUnderRoots(const QString& source, const QStringList& roots, PathRules rul
     return false;
 }
 
-QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
+QStringList filesNotOurs(const QDir& folder, const QStringList& planned,
                          const QList<ManifestEntry>& manifest, PathRules rules) {
     // Names as the file system compares them.
     auto key = [rules](const QString& name) {
@@ -97,10 +97,10 @@ QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
     for (const ManifestEntry& entry : manifest)
         ours.insert(key(entry.file));
     QStringList found;
-    const QString manifestPath = folder.filePath(ManifestName());
+    const QString manifestPath = folder.filePath(manifestName());
     const QFileInfo manifestInfo(manifestPath);
-    if ((manifestInfo.exists() || manifestInfo.isSymLink()) && !IsManifest(manifestPath))
-        found << ManifestName();
+    if ((manifestInfo.exists() || manifestInfo.isSymLink()) && !isManifest(manifestPath))
+        found << manifestName();
     for (const QString& name : planned) {
         const QFileInfo info(folder.filePath(name));
         if (ours.contains(key(name)) || (!info.exists() && !info.isSymLink()) ||
@@ -111,31 +111,31 @@ QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
     return found;
 }
 
-Result RemoveOwnFile(const QDir& folder, const QString& relative) {
-    if (!IsOwnRelativeName(relative))
-        return Result::Failure(u"its name leads out of the folder"_s);
+Result removeOwnFile(const QDir& folder, const QString& relative) {
+    if (!isOwnRelativeName(relative))
+        return Result::failure(u"its name leads out of the folder"_s);
     const QStringList parts = relative.split(u'/');
     QString path = folder.path();
     for (qsizetype i = 0; i < parts.size(); ++i) {
         path += u'/' + parts[i];
         const QFileInfo info(path);
         if (!info.exists() && !info.isSymLink())
-            return Result::Success();
+            return Result::success();
         const bool last = i + 1 == parts.size();
         if (info.isSymLink() || info.isJunction())
-            return Result::Failure(last ? u"it is a link now, not a page Glossa wrote"_s
+            return Result::failure(last ? u"it is a link now, not a page Glossa wrote"_s
                                         : u"a folder on the way is a link"_s);
         if (last ? !info.isFile() : !info.isDir())
-            return Result::Failure(last ? u"it is no longer a file Glossa wrote"_s
+            return Result::failure(last ? u"it is no longer a file Glossa wrote"_s
                                         : u"a folder on the way is not a folder"_s);
     }
     if (!QFile::remove(path))
-        return Result::Failure(QFile(path).errorString());
-    return Result::Success();
+        return Result::failure(QFile(path).errorString());
+    return Result::success();
 }
 
-void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative) {
-    if (!IsOwnRelativeName(relative))
+void removeEmptyFoldersOf(const QDir& folder, const QString& relative) {
+    if (!isOwnRelativeName(relative))
         return;
     QStringList parts = relative.split(u'/');
     parts.removeLast();

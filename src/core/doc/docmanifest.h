@@ -19,17 +19,17 @@ struct ManifestEntry {
 };
 
 // The manifest's name in the output folder.
-QString ManifestName();
+QString manifestName();
 
 // A relative name that stays inside the folder: not empty, not absolute, no "\", no drive, no
 // empty, "." or ".." segment, not the manifest itself.
-bool IsOwnRelativeName(const QString& name);
+bool isOwnRelativeName(const QString& name);
 
 // The entries of the manifest in the folder; lines that are not one of ours are left out. No
 // manifest: none.
-QList<ManifestEntry> ReadManifest(const QDir& folder);
+QList<ManifestEntry> readManifest(const QDir& folder);
 
-QByteArray ManifestBytes(const QList<ManifestEntry>& entries);
+QByteArray manifestBytes(const QList<ManifestEntry>& entries);
 
 // How paths are compared: Windows takes "\\" for "/" and ignores letter case ("C:\\src" and
 // "c:/src/" are one folder there).
@@ -41,7 +41,7 @@ inline constexpr PathRules kHostPathRules = PathRules::Posix;
 #endif
 
 // True when source lies at or below one of the roots (absolute paths, cleaned here first).
-bool IsUnderRoots(const QString& source, const QStringList& roots,
+bool isUnderRoots(const QString& source, const QStringList& roots,
                   PathRules rules = kHostPathRules);
 
 // The files of planned (relative names, "/" separators) that stand in folder although the
@@ -49,16 +49,16 @@ bool IsUnderRoots(const QString& source, const QStringList& roots,
 // file of that name is no manifest: files of the user's own, which an export replaces only
 // when told to. A folder in a page's place is not listed: it is never replaced (the page
 // can't be written).
-QStringList FilesNotOurs(const QDir& folder, const QStringList& planned,
+QStringList filesNotOurs(const QDir& folder, const QStringList& planned,
                          const QList<ManifestEntry>& manifest, PathRules rules = kHostPathRules);
 
 // Removes a file an earlier export wrote: only a regular file, reached through no link. True
 // when it is gone (or was already); a failure with a reason when it stays.
-Result RemoveOwnFile(const QDir& folder, const QString& relative);
+Result removeOwnFile(const QDir& folder, const QString& relative);
 
 // After the file at relative (inside folder) is gone: removes the folders on its way that are
 // empty now, the deepest first, up to but not including folder itself. Stops at the first that
 // holds anything or is a link.
-void RemoveEmptyFoldersOf(const QDir& folder, const QString& relative);
+void removeEmptyFoldersOf(const QDir& folder, const QString& relative);
 
 } // namespace glossa

@@ -18,33 +18,33 @@ namespace glossa {
 namespace {
 
 // The keyword (lower case) as a whole word at i, in any letter case: the index after it, or -1.
-qsizetype KeywordEnd(QStringView text, qsizetype i, QLatin1StringView keyword) {
+qsizetype keywordEnd(QStringView text, qsizetype i, QLatin1StringView keyword) {
     if (text.size() - i < keyword.size() ||
         text.sliced(i, keyword.size()).compare(keyword, Qt::CaseInsensitive) != 0)
         return -1;
     const qsizetype end = i + keyword.size();
-    return end < text.size() && IsWordChar(text[end]) ? -1 : end;
+    return end < text.size() && isWordChar(text[end]) ? -1 : end;
 }
 
 // The name after a keyword that ends at i: blanks, then a word.
-QString NameAfter(QStringView text, qsizetype i) {
-    const qsizetype start = SkipBlanks(text, i);
-    return text.sliced(start, SkipWord(text, start) - start).toString();
+QString nameAfter(QStringView text, qsizetype i) {
+    const qsizetype start = skipBlanks(text, i);
+    return text.sliced(start, skipWord(text, start) - start).toString();
 }
 
 // The procedure a Declare line declares: an optional return type (".type", "$"), the name and
 // its "(".
-QString DeclaredName(QStringView text, qsizetype i) {
-    const qsizetype start = SkipBlanks(text, SkipReturnType(text, i));
-    const qsizetype end = SkipWord(text, start);
-    if (end == start || SkipBlanks(text, end) >= text.size() || text[SkipBlanks(text, end)] != u'(')
+QString declaredName(QStringView text, qsizetype i) {
+    const qsizetype start = skipBlanks(text, skipReturnType(text, i));
+    const qsizetype end = skipWord(text, start);
+    if (end == start || skipBlanks(text, end) >= text.size() || text[skipBlanks(text, end)] != u'(')
         return {};
     return text.sliced(start, end - start).toString();
 }
 
 } // namespace
 
-QString SourceModules::ModuleAt(qsizetype character) const {
+QString SourceModules::moduleAt(qsizetype character) const {
     for (const Range& range : bodies) {
         if (range.start <= character && character < range.end)
             return range.name;
@@ -52,57 +52,57 @@ QString SourceModules::ModuleAt(qsizetype character) const {
     return {};
 }
 
-SourceModules ScanModules(const QString& text) {
+SourceModules scanModules(const QString& text) {
     SourceModules modules;
     const QStringView view(text);
     QString declaring;   // inside DeclareModule ... EndDeclareModule
     qsizetype open = -1; // index of the open body in modules.bodies
     qsizetype lineStart = 0;
     while (lineStart < view.size()) {
-        const qsizetype first = SkipBlanks(view, lineStart);
+        const qsizetype first = skipBlanks(view, lineStart);
         const char16_t c = first < view.size() ? (view[first].unicode() | 0x20) : 0;
         qsizetype end = -1;
         if (c == u'd') {
-            if ((end = KeywordEnd(view, first, "declaremodule"_L1)) >= 0) {
-                declaring = NameAfter(view, end);
+            if ((end = keywordEnd(view, first, "declaremodule"_L1)) >= 0) {
+                declaring = nameAfter(view, end);
             } else if (!declaring.isEmpty()) {
                 for (const QLatin1StringView keyword :
                      {"declarecdll"_L1, "declaredll"_L1, "declarec"_L1, "declare"_L1}) {
-                    if ((end = KeywordEnd(view, first, keyword)) >= 0) {
-                        if (const QString name = DeclaredName(view, end); !name.isEmpty())
+                    if ((end = keywordEnd(view, first, keyword)) >= 0) {
+                        if (const QString name = declaredName(view, end); !name.isEmpty())
                             modules.declared.append({declaring, name});
                         break;
                     }
                 }
             }
         } else if (c == u'e') {
-            if (KeywordEnd(view, first, "enddeclaremodule"_L1) >= 0) {
+            if (keywordEnd(view, first, "enddeclaremodule"_L1) >= 0) {
                 declaring.clear();
-            } else if (KeywordEnd(view, first, "endmodule"_L1) >= 0 && open >= 0) {
+            } else if (keywordEnd(view, first, "endmodule"_L1) >= 0 && open >= 0) {
                 modules.bodies[open].end = first;
                 open = -1;
             }
         } else if (c == u'm') {
-            if ((end = KeywordEnd(view, first, "module"_L1)) >= 0) {
-                if (const QString name = NameAfter(view, end); !name.isEmpty()) {
+            if ((end = keywordEnd(view, first, "module"_L1)) >= 0) {
+                if (const QString name = nameAfter(view, end); !name.isEmpty()) {
                     modules.bodies.append({first, view.size(), name});
                     open = modules.bodies.size() - 1;
                 }
             }
         } else if (c == u'u') {
-            if ((end = KeywordEnd(view, first, "usemodule"_L1)) >= 0) {
-                if (const QString name = NameAfter(view, end); !name.isEmpty())
+            if ((end = keywordEnd(view, first, "usemodule"_L1)) >= 0) {
+                if (const QString name = nameAfter(view, end); !name.isEmpty())
                     modules.used.append(name.toLower());
             }
         }
-        lineStart = NextLineStart(view, first);
+        lineStart = nextLineStart(view, first);
         if (lineStart < 0)
             break;
     }
     return modules;
 }
 
-QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
+QList<StaleMark> staleMarks(const ProcedureReport& procedure) {
     QList<StaleMark> marks;
     if (!procedure.documented) {
         marks.append({u"missing-comment"_s, -1, u"no comment block above the procedure"_s});
@@ -112,10 +112,10 @@ QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
         marks.append({u"plain-comment"_s, -1, u"the summary is taken from a plain comment"_s});
         return marks;
     }
-    const QString summary = PlainText(procedure.summary).trimmed();
+    const QString summary = plainText(procedure.summary).trimmed();
     if (summary.isEmpty())
         marks.append({u"empty-summary"_s, -1, u"the summary is empty"_s});
-    else if (summary == HeaderOnOneLine(procedure.header.headerText).trimmed())
+    else if (summary == headerOnOneLine(procedure.header.headerText).trimmed())
         marks.append({u"default-summary"_s, -1, u"the summary is still the header"_s});
     const int parameters = int(procedure.parameterNames.size());
     if (procedure.parameterLines != parameters)
@@ -127,7 +127,7 @@ QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
     for (int i = 0; i < parameters; ++i) {
         const QString description = procedure.parameterDescriptions.value(i);
         const QString& name = procedure.parameterNames[i];
-        if (const QString named = DescriptionNamesOther(description, name); !named.isEmpty())
+        if (const QString named = descriptionNamesOther(description, name); !named.isEmpty())
             marks.append({u"param-renamed"_s, i,
                           u"the description names \"%1\" but describes \"%2\""_s.arg(named, name)});
         if (description.contains(u"{description}"_s))
@@ -136,9 +136,9 @@ QList<StaleMark> StaleMarks(const ProcedureReport& procedure) {
     return marks;
 }
 
-QList<ParameterDetail> ParameterDetails(const QString& headerText) {
+QList<ParameterDetail> parameterDetails(const QString& headerText) {
     QList<ParameterDetail> details;
-    const QStringList pieces = ParameterPieces(headerText);
+    const QStringList pieces = parameterPieces(headerText);
     static const QRegularExpression declaration(
         uR"(^(?:(array|list|map)\s+)?(\*?\w+\$?)\s*(.*)$)"_s,
         QRegularExpression::CaseInsensitiveOption);
@@ -168,12 +168,12 @@ QList<ParameterDetail> ParameterDetails(const QString& headerText) {
     return details;
 }
 
-QString SummaryLine(const QString& summary) {
+QString summaryLine(const QString& summary) {
     const qsizetype br = summary.indexOf(u"<br>"_s, 0, Qt::CaseInsensitive);
     return br < 0 ? summary : summary.left(br);
 }
 
-int Catalog::AddFile(const QString& page, const QString& source,
+int Catalog::addFile(const QString& page, const QString& source,
                      const QList<ProcedureReport>& reports, const SourceModules& modules,
                      bool pages) {
     const int file = int(files_.size());
@@ -192,7 +192,7 @@ int Catalog::AddFile(const QString& page, const QString& source,
     for (const ProcedureReport& report : reports) {
         Procedure procedure;
         procedure.name = report.name;
-        const QString module = modules.ModuleAt(report.header.startCharacter);
+        const QString module = modules.moduleAt(report.header.startCharacter);
         if (!module.isEmpty()) {
             // One copy of each module's name for all its procedures.
             auto known = moduleNames_.find(module.toLower());
@@ -205,12 +205,12 @@ int Catalog::AddFile(const QString& page, const QString& source,
                 procedure.module.isEmpty() ? report.name : procedure.module + u"::"_s + report.name;
             const int seen = anchors[key.toLower()]++;
             procedure.anchor = seen == 0 ? key : key + u'-' + QString::number(seen);
-            procedure.summary = SummaryLine(report.summary);
+            procedure.summary = summaryLine(report.summary);
         }
         procedure.file = file;
         procedure.line = report.line;
         procedure.documented = report.documented;
-        procedure.stale = pages && report.documented && !StaleMarks(report).isEmpty();
+        procedure.stale = pages && report.documented && !staleMarks(report).isEmpty();
         entry.documented += procedure.documented ? 1 : 0;
         entry.stale += procedure.stale ? 1 : 0;
         byName_[report.name.toLower()].append(int(procedures_.size()));
@@ -220,7 +220,7 @@ int Catalog::AddFile(const QString& page, const QString& source,
     return file;
 }
 
-void Catalog::Finish() {
+void Catalog::finish() {
     for (Procedure& procedure : procedures_) {
         procedure.isPublic =
             !procedure.module.isEmpty() &&
@@ -228,7 +228,7 @@ void Catalog::Finish() {
     }
 }
 
-void Catalog::LeaveOutPrivate() {
+void Catalog::leaveOutPrivate() {
     for (File& file : files_) {
         file.shown = file.documented = file.stale = 0;
         for (int i = file.first; i < file.first + file.count; ++i) {
@@ -243,15 +243,15 @@ void Catalog::LeaveOutPrivate() {
     }
 }
 
-std::optional<int> Catalog::Resolve(int file, const QString& module, QStringView qualifier,
+std::optional<int> Catalog::resolve(int file, const QString& module, QStringView qualifier,
                                     QStringView name) const {
-    const Match found = Find(file, module, qualifier, name);
+    const Match found = find(file, module, qualifier, name);
     if (found.count != Matches::One)
         return std::nullopt;
     return found.procedure;
 }
 
-Catalog::Match Catalog::Find(int file, const QString& module, QStringView qualifier,
+Catalog::Match Catalog::find(int file, const QString& module, QStringView qualifier,
                              QStringView name) const {
     const auto found = byName_.constFind(name.toString().toLower());
     if (found == byName_.constEnd())

@@ -26,10 +26,10 @@ struct SourceModules {
     QStringList used;
 
     // The module whose body holds the character, or empty.
-    QString ModuleAt(qsizetype character) const;
+    QString moduleAt(qsizetype character) const;
 };
 
-SourceModules ScanModules(const QString& text);
+SourceModules scanModules(const QString& text);
 
 // A stale part of a procedure's comment, under the check's rule id.
 struct StaleMark {
@@ -38,7 +38,7 @@ struct StaleMark {
     QString message;
 };
 
-QList<StaleMark> StaleMarks(const ProcedureReport& procedure);
+QList<StaleMark> staleMarks(const ProcedureReport& procedure);
 
 // A parameter as the header declares it, for the parameter table.
 struct ParameterDetail {
@@ -47,10 +47,10 @@ struct ParameterDetail {
     QString defaultValue; // empty when none
 };
 
-QList<ParameterDetail> ParameterDetails(const QString& headerText);
+QList<ParameterDetail> parameterDetails(const QString& headerText);
 
 // The summary's first line, for the index and the search.
-QString SummaryLine(const QString& summary);
+QString summaryLine(const QString& summary);
 
 // Every procedure of the export and the pages they stand on: what the index, the list of all
 // procedures and the links between pages need. It grows with the number of procedures only
@@ -83,28 +83,28 @@ public:
 
     // A source with its procedures (in source order) and modules; the file's number. Without
     // pages, only what Resolve needs is kept: no anchor, summary or stale mark.
-    int AddFile(const QString& page, const QString& source, const QList<ProcedureReport>& reports,
+    int addFile(const QString& page, const QString& source, const QList<ProcedureReport>& reports,
                 const SourceModules& modules, bool pages = true);
     // Marks the procedures their modules declare; call once after the last file.
-    void Finish();
+    void finish();
     // Leaves the procedures private to their modules out of the pages and the lists, and the
     // files left without procedures; mentions of them link nowhere. Call after Finish.
-    void LeaveOutPrivate();
+    void leaveOutPrivate();
     // The file's page could not be written: what is written after this doesn't link to it.
-    void MarkMissing(int file) { files_[file].missing = true; }
+    void markMissing(int file) { files_[file].missing = true; }
 
     // The procedure that a mention of qualifier::name() or name() made in a file and module
     // stands for: the one in the named or the same module, else in the same file, else the only
     // one the file can reach; nothing when none or several remain.
-    std::optional<int> Resolve(int file, const QString& module, QStringView qualifier,
+    std::optional<int> resolve(int file, const QString& module, QStringView qualifier,
                                QStringView name) const;
     // Whether such a mention stands for any procedure at all, also when several remain.
-    bool Reaches(int file, const QString& module, QStringView qualifier, QStringView name) const {
-        return Find(file, module, qualifier, name).count != Matches::None;
+    bool reaches(int file, const QString& module, QStringView qualifier, QStringView name) const {
+        return find(file, module, qualifier, name).count != Matches::None;
     }
 
-    const QList<Procedure>& Procedures() const { return procedures_; }
-    const QList<File>& Files() const { return files_; }
+    const QList<Procedure>& procedures() const { return procedures_; }
+    const QList<File>& files() const { return files_; }
 
 private:
     // How many procedures a mention could stand for; procedure is the one when One.
@@ -114,7 +114,7 @@ private:
         int procedure = 0;
     };
     // As Resolve, but tells no procedure from several.
-    Match Find(int file, const QString& module, QStringView qualifier, QStringView name) const;
+    Match find(int file, const QString& module, QStringView qualifier, QStringView name) const;
 
     QList<Procedure> procedures_;
     QList<File> files_;

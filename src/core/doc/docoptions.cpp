@@ -16,7 +16,7 @@ struct OptionArgument {
     QString value;
 };
 
-OptionArgument ReadOption(const QString& argument) {
+OptionArgument readOption(const QString& argument) {
     OptionArgument option;
     qsizetype at = argument.startsWith(u"--"_s) ? 2 : argument.startsWith(u'-') ? 1 : 0;
     if (at == 0 || argument.size() == at)
@@ -33,7 +33,7 @@ OptionArgument ReadOption(const QString& argument) {
     return option;
 }
 
-enum Modes { kCheck = 1, kExport = 2, kBoth = kCheck | kExport };
+enum Modes { KCheck = 1, KExport = 2, KBoth = KCheck | KExport };
 
 // Applies an option's value; returns what is wrong with it, or nothing.
 using Apply = QString (*)(DocumentationOptions& options, const QString& value);
@@ -46,144 +46,144 @@ struct OptionSpec {
 };
 
 // ignoring: the rules are to be skipped, which an error's rule can't be.
-QString ReadRules(QList<CheckRule>& into, const QString& option, const QString& value,
+QString readRules(QList<CheckRule>& into, const QString& option, const QString& value,
                   bool ignoring) {
     for (const QString& id : value.split(u',', Qt::SkipEmptyParts)) {
         CheckRule rule;
-        if (!CheckRuleById(id.trimmed(), &rule))
+        if (!checkRuleById(id.trimmed(), &rule))
             return u"%1: unknown rule \"%2\"; see glossa -help"_s.arg(option, id.trimmed());
-        if (IsErrorRule(rule) && ignoring)
-            return u"%1: %2 can't be ignored"_s.arg(option, CheckRuleId(rule));
-        into.append(RulesNamedBy(rule));
+        if (isErrorRule(rule) && ignoring)
+            return u"%1: %2 can't be ignored"_s.arg(option, checkRuleId(rule));
+        into.append(rulesNamedBy(rule));
     }
     return {};
 }
 
 const OptionSpec kOptions[] = {
-    {u"check", false, kBoth,
+    {u"check", false, KBoth,
      [](DocumentationOptions& o, const QString&) {
          o.check = true;
          return QString();
      }},
-    {u"export", true, kBoth,
+    {u"export", true, KBoth,
      [](DocumentationOptions& o, const QString& v) {
          o.exportFolder = v;
          return QString();
      }},
-    {u"format", true, kBoth,
+    {u"format", true, KBoth,
      [](DocumentationOptions& o, const QString& v) {
          o.format = v;
          return QString();
      }},
-    {u"rules", true, kCheck,
+    {u"rules", true, KCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.onlyRules.clear();
-         return ReadRules(o.onlyRules, u"-rules"_s, v, false);
+         return readRules(o.onlyRules, u"-rules"_s, v, false);
      }},
-    {u"ignore", true, kCheck,
+    {u"ignore", true, KCheck,
      [](DocumentationOptions& o, const QString& v) {
-         return ReadRules(o.ignoredRules, u"-ignore"_s, v, true);
+         return readRules(o.ignoredRules, u"-ignore"_s, v, true);
      }},
-    {u"exclude", true, kBoth,
+    {u"exclude", true, KBoth,
      [](DocumentationOptions& o, const QString& v) {
          o.excludes.append(v);
          return QString();
      }},
     // "-fix" alone fixes what is always mechanical; "-fix:ids" names the rules.
-    {u"fix", false, kCheck,
+    {u"fix", false, KCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.fixRules.clear();
          if (v.isEmpty()) {
-             o.fixRules = DefaultFixRules();
+             o.fixRules = defaultFixRules();
              return QString();
          }
-         if (const QString error = ReadRules(o.fixRules, u"-fix"_s, v, false); !error.isEmpty())
+         if (QString error = readRules(o.fixRules, u"-fix"_s, v, false); !error.isEmpty())
              return error;
          for (CheckRule rule : o.fixRules) {
-             if (rule != CheckRule::PlainComment && !DefaultFixRules().contains(rule))
+             if (rule != CheckRule::PlainComment && !defaultFixRules().contains(rule))
                  return u"-fix: %1 has no fix (param-count, param-renamed and plain-comment "
-                        "have)"_s.arg(CheckRuleId(rule));
+                        "have)"_s.arg(checkRuleId(rule));
          }
          return QString();
      }},
-    {u"diff", false, kCheck,
+    {u"diff", false, KCheck,
      [](DocumentationOptions& o, const QString&) {
          o.diff = true;
          return QString();
      }},
-    {u"config", true, kCheck,
+    {u"config", true, KCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.configFile = v;
          return QString();
      }},
-    {u"no-config", false, kCheck,
+    {u"no-config", false, KCheck,
      [](DocumentationOptions& o, const QString&) {
          o.noConfig = true;
          return QString();
      }},
-    {u"help-uri", true, kCheck,
+    {u"help-uri", true, KCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.helpUri = v;
          return QString();
      }},
-    {u"documented", false, kCheck,
+    {u"documented", false, KCheck,
      [](DocumentationOptions& o, const QString&) {
          o.documentedOnly = true;
          return QString();
      }},
-    {u"source-url", true, kExport,
+    {u"source-url", true, KExport,
      [](DocumentationOptions& o, const QString& v) {
          o.sourceUrl = v;
          return QString();
      }},
-    {u"baseline", true, kCheck,
+    {u"baseline", true, KCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.baseline = v;
          return QString();
      }},
-    {u"write-baseline", true, kCheck,
+    {u"write-baseline", true, KCheck,
      [](DocumentationOptions& o, const QString& v) {
          o.writeBaseline = v;
          return QString();
      }},
-    {u"force", false, kBoth,
+    {u"force", false, KBoth,
      [](DocumentationOptions& o, const QString&) {
          o.force = true;
          return QString();
      }},
-    {u"title", true, kExport,
+    {u"title", true, KExport,
      [](DocumentationOptions& o, const QString& v) {
          o.title = v;
          return QString();
      }},
-    {u"doc-version", true, kExport,
+    {u"doc-version", true, KExport,
      [](DocumentationOptions& o, const QString& v) {
          o.docVersion = v;
          return QString();
      }},
-    {u"public-only", false, kExport,
+    {u"public-only", false, KExport,
      [](DocumentationOptions& o, const QString&) {
          o.publicOnly = true;
          return QString();
      }},
-    {u"no-stale", false, kExport,
+    {u"no-stale", false, KExport,
      [](DocumentationOptions& o, const QString&) {
          o.noStale = true;
          return QString();
      }},
-    {u"verbose", false, kBoth,
+    {u"verbose", false, KBoth,
      [](DocumentationOptions& o, const QString&) {
          o.verbose = true;
          return QString();
      }},
-    {u"theme", true, kExport,
+    {u"theme", true, KExport,
      [](DocumentationOptions& o, const QString& v) {
          o.ideTheme = v.compare(u"ide"_s, Qt::CaseInsensitive) == 0;
          return o.ideTheme ? QString() : u"-theme: knows ide, not \"%1\""_s.arg(v);
      }},
 };
 
-const OptionSpec* FindOption(const QString& name) {
+const OptionSpec* findOption(const QString& name) {
     for (const OptionSpec& spec : kOptions) {
         if (spec.name == name)
             return &spec;
@@ -193,14 +193,14 @@ const OptionSpec* FindOption(const QString& name) {
 
 } // namespace
 
-ConsoleRequest ConsoleRequestOf(const QStringList& arguments) {
+ConsoleRequest consoleRequestOf(const QStringList& arguments) {
     ConsoleRequest request = ConsoleRequest::None;
     for (const QString& argument : arguments) {
         if (argument == u"--"_s)
             break;
         if (argument == u"/?"_s)
             return ConsoleRequest::Help;
-        const OptionArgument option = ReadOption(argument);
+        const OptionArgument option = readOption(argument);
         if (!option.isOption)
             continue;
         if (option.name == u"help"_s || option.name == u"h"_s)
@@ -213,7 +213,7 @@ ConsoleRequest ConsoleRequestOf(const QStringList& arguments) {
     return request;
 }
 
-DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
+DocumentationOptions parseDocumentationOptions(const QStringList& arguments) {
     DocumentationOptions options;
     QList<const OptionSpec*> used;
     bool optionsEnded = false;
@@ -228,8 +228,8 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
             optionsEnded = true;
             continue;
         }
-        const OptionArgument option = ReadOption(argument);
-        const OptionSpec* spec = option.isOption ? FindOption(option.name) : nullptr;
+        const OptionArgument option = readOption(argument);
+        const OptionSpec* spec = option.isOption ? findOption(option.name) : nullptr;
         if (!spec) {
             options.errors << u"unknown option %1; see glossa -help"_s.arg(argument);
             continue;
@@ -257,9 +257,9 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
     const bool exporting = !options.exportFolder.isEmpty();
     for (const OptionSpec* spec : used) {
         options.given << spec->name.toString();
-        if (!(spec->modes & kExport) && !options.check)
+        if (!(spec->modes & KExport) && !options.check)
             options.errors << u"-%1 works only with -check"_s.arg(spec->name);
-        if (!(spec->modes & kCheck) && !exporting)
+        if (!(spec->modes & KCheck) && !exporting)
             options.errors << u"-%1 works only with -export:"_s.arg(spec->name);
     }
     if (!options.format.isEmpty()) {
@@ -296,8 +296,8 @@ DocumentationOptions ParseDocumentationOptions(const QStringList& arguments) {
     return options;
 }
 
-bool IsDocumentationOption(QStringView name) {
-    return FindOption(name.toString()) != nullptr;
+bool isDocumentationOption(QStringView name) {
+    return findOption(name.toString()) != nullptr;
 }
 
 } // namespace glossa

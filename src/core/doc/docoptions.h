@@ -47,8 +47,8 @@ struct DocumentationOptions {
     QStringList given;  // the options given, by name ("rules", "exclude")
 
     // An error's rule is always on: a source that can't be read is never passed over.
-    bool RuleOn(CheckRule rule) const {
-        return IsErrorRule(rule) ||
+    bool ruleOn(CheckRule rule) const {
+        return isErrorRule(rule) ||
                ((onlyRules.isEmpty() || onlyRules.contains(rule)) && !ignoredRules.contains(rule));
     }
 };
@@ -56,15 +56,15 @@ struct DocumentationOptions {
 // What a command line asks for before anything else: the usage text, the version, a check or
 // export of whole sources, or else an editing run. Help and version win wherever they stand.
 enum class ConsoleRequest { None, Help, Version, Documentation };
-ConsoleRequest ConsoleRequestOf(const QStringList& arguments);
+ConsoleRequest consoleRequestOf(const QStringList& arguments);
 
 // Reads the arguments of a check or export run. Every option has a table entry and is written
 // "-name", "-name:value", "--name" or "--name=value" (or "--name value"), letter case ignored;
 // "--" ends the options. An unknown option, a missing value, an option of the other mode, an
 // unknown rule or format is an error.
-DocumentationOptions ParseDocumentationOptions(const QStringList& arguments);
+DocumentationOptions parseDocumentationOptions(const QStringList& arguments);
 
 // Whether a check or export run knows the option ("rules", "baseline").
-bool IsDocumentationOption(QStringView name);
+bool isDocumentationOption(QStringView name);
 
 } // namespace glossa

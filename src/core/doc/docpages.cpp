@@ -92,7 +92,7 @@ const QString kPrintCss =
     "display: none; } body { max-width: none; padding: 0; } .page { display: block; } "
     "section.proc { break-inside: avoid; } pre { white-space: pre-wrap; } }\n"_s;
 
-QString Escape(const QString& text) {
+QString escape(const QString& text) {
     // Most names and texts hold nothing to escape: then the text is shared, not copied.
     const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
         return c == u'<' || c == u'>' || c == u'&' || c == u'"';
@@ -100,63 +100,63 @@ QString Escape(const QString& text) {
     return plain ? text : text.toHtmlEscaped();
 }
 
-QString PageName(QLatin1StringView name, const QString& extension) {
+QString pageName(QLatin1StringView name, const QString& extension) {
     return name + extension;
 }
 
 // The project's name and its version, as the pages' header and titles show them.
-QString ProjectName(const PageStyle& style) {
+QString projectName(const PageStyle& style) {
     return QString(style.project + u' ' + style.version).trimmed();
 }
 
 // The style and the script are files beside the index, which the policy admits and nothing
 // else: no inline style or script runs.
-QString HtmlHead(const QString& title, const QString& page, const PageStyle& style) {
-    const QString project = ProjectName(style);
+QString htmlHead(const QString& title, const QString& page, const PageStyle& style) {
+    const QString project = projectName(style);
     return u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
            "style-src 'self'; script-src 'self'\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<title>"_s +
-           Escape(project.isEmpty() ? title : title + u" \u2014 "_s + project) +
+           escape(project.isEmpty() ? title : title + u" \u2014 "_s + project) +
            u"</title>\n<link rel=\"stylesheet\" href=\""_s +
-           PageLink(page, QString(kStyleFileName)) + u"\">\n<script src=\""_s +
-           PageLink(page, QString(kScriptFileName)) +
+           pageLink(page, QString(kStyleFileName)) + u"\">\n<script src=\""_s +
+           pageLink(page, QString(kScriptFileName)) +
            u"\" defer></script>\n</head>\n<body>\n"
            "<a class=\"skip\" href=\"#main\">Skip to content</a>\n"_s;
 }
 
 // The project, the links to the index and the A-Z list, and the search box, which its script
 // shows.
-QString HtmlNav(const QString& page, const PageStyle& style) {
+QString htmlNav(const QString& page, const PageStyle& style) {
     QString project;
-    if (!ProjectName(style).isEmpty())
-        project = u"<span class=\"project\">"_s + Escape(style.project) +
+    if (!projectName(style).isEmpty())
+        project = u"<span class=\"project\">"_s + escape(style.project) +
                   (style.version.isEmpty() || style.project.isEmpty() ? QString() : u" "_s) +
                   (style.version.isEmpty()
                        ? QString()
-                       : u"<span class=\"version\">"_s + Escape(style.version) + u"</span>"_s) +
+                       : u"<span class=\"version\">"_s + escape(style.version) + u"</span>"_s) +
                   u"</span>\n"_s;
     return u"<header>\n"_s + project + u"<nav><a href=\""_s +
-           PageLink(page, PageName(kIndexName, u".html"_s)) + u"\">Index</a><a href=\""_s +
-           PageLink(page, style.firstLetterPage + u".html"_s) +
+           pageLink(page, pageName(kIndexName, u".html"_s)) + u"\">Index</a><a href=\""_s +
+           pageLink(page, style.firstLetterPage + u".html"_s) +
            u"\">All procedures A\u2013Z</a></nav>\n"
            "<div class=\"search\" role=\"search\"><input id=\"q\" type=\"search\" "
            "placeholder=\"Search procedures (press /)\" aria-label=\"Search procedures\" "
            "autocomplete=\"off\" hidden>\n<ul id=\"results\" hidden></ul></div>\n</header>\n"_s;
 }
 
-QString HtmlTail() {
+QString htmlTail() {
     return u"</main>\n</body>\n</html>\n"_s;
 }
 
-QString DisplayName(const Catalog::Procedure& p) {
+QString displayName(const Catalog::Procedure& p) {
     return p.module.isEmpty() ? p.name : p.module + u"::"_s + p.name;
 }
 
 // The description without the bold name in front when that name is the parameter's own: the
 // table shows the name already.
-QString WithoutOwnName(const QString& description, const QString& parameterName) {
+QString withoutOwnName(const QString& description, const QString& parameterName) {
     static const QRegularExpression form(
         uR"(^ *<b>(?:(?:array|list|map) +)?\*?\w+(?:\.\w+|\$)?(?:\(\w*\))?:</b> *)"_s,
         QRegularExpression::CaseInsensitiveOption);
@@ -166,16 +166,16 @@ QString WithoutOwnName(const QString& description, const QString& parameterName)
     if (!QStringView(description).sliced(first).startsWith(u"<b>"_s, Qt::CaseInsensitive))
         return description;
     const QRegularExpressionMatch m = form.match(description);
-    if (!m.hasMatch() || !DescriptionNamesOther(description, parameterName).isEmpty())
+    if (!m.hasMatch() || !descriptionNamesOther(description, parameterName).isEmpty())
         return description;
     return description.mid(m.capturedEnd());
 }
 
-QString SourceLocation(const Catalog::File& file, int line) {
+QString sourceLocation(const Catalog::File& file, int line) {
     return file.source + u':' + QString::number(line);
 }
 
-QString SourceAddress(const PageStyle& style, const Catalog::File& file, int line) {
+QString sourceAddress(const PageStyle& style, const Catalog::File& file, int line) {
     if (style.sourceUrl.isEmpty())
         return {};
     QStringList segments = file.source.split(u'/');
@@ -189,12 +189,12 @@ QString SourceAddress(const PageStyle& style, const Catalog::File& file, int lin
 // A description that says nothing yet.
 // The first reading told the catalog whether a documented procedure has stale parts: most have
 // none, and aren't checked a second time.
-QList<StaleMark> MarksOf(const ProcedureReport& report, const Catalog::Procedure& p) {
-    return report.documented && !p.stale ? QList<StaleMark>() : StaleMarks(report);
+QList<StaleMark> marksOf(const ProcedureReport& report, const Catalog::Procedure& p) {
+    return report.documented && !p.stale ? QList<StaleMark>() : staleMarks(report);
 }
 
-bool IsEmptyDescription(const QString& description) {
-    return !HasPlainText(description);
+bool isEmptyDescription(const QString& description) {
+    return !hasPlainText(description);
 }
 
 // Collects text and hands it to the device in pieces, so that a long index is never held whole.
@@ -204,10 +204,10 @@ public:
     ChunkWriter& operator<<(QStringView text) {
         buffer_ += text;
         if (buffer_.size() >= kChunk)
-            Flush();
+            flush();
         return *this;
     }
-    bool Flush() {
+    bool flush() {
         const QByteArray bytes = buffer_.toUtf8();
         buffer_.clear();
         if (device_.write(bytes) != bytes.size())
@@ -229,9 +229,9 @@ struct Totals {
     int stale = 0;
 };
 
-Totals CountTotals(const Catalog& catalog) {
+Totals countTotals(const Catalog& catalog) {
     Totals totals;
-    for (const Catalog::File& file : catalog.Files()) {
+    for (const Catalog::File& file : catalog.files()) {
         totals.files += file.shown > 0 ? 1 : 0;
         totals.procedures += file.shown;
         totals.documented += file.documented;
@@ -242,24 +242,24 @@ Totals CountTotals(const Catalog& catalog) {
 
 // A link to a page of the export, or, when that page could not be written, the text alone
 // and a note saying so.
-QString HtmlLink(const Catalog::File& file, const QString& href, const QString& inner) {
+QString htmlLink(const Catalog::File& file, const QString& href, const QString& inner) {
     if (file.missing)
         return inner + u" <span class=\"badge\">page not written</span>"_s;
     return u"<a href=\""_s + href + u"\">"_s + inner + u"</a>"_s;
 }
 
-QString MarkdownLink(const Catalog::File& file, const QString& href, const QString& text) {
+QString markdownLink(const Catalog::File& file, const QString& href, const QString& text) {
     if (file.missing)
         return text + u" *(page not written)*"_s;
     return u"["_s + text + u"]("_s + href + u')';
 }
 
-QString Percent(int part, int whole) {
+QString percent(int part, int whole) {
     return whole == 0 ? u"0"_s : QString::number(qRound(100.0 * part / whole));
 }
 
 // A code span for a Markdown table cell.
-QString MarkdownCode(const QString& text) {
+QString markdownCode(const QString& text) {
     if (text.isEmpty())
         return u"\u2014"_s;
     QString code = text;
@@ -269,7 +269,7 @@ QString MarkdownCode(const QString& text) {
 }
 
 // A fenced block that its content can't close.
-QString MarkdownFence(const QString& language, const QString& code) {
+QString markdownFence(const QString& language, const QString& code) {
     QString fence = u"```"_s;
     while (code.contains(fence))
         fence += u'`';
@@ -278,25 +278,25 @@ QString MarkdownFence(const QString& language, const QString& code) {
 
 // "3 procedures in 1 file, 1 documented (33 %), 0 with stale parts", with the given space
 // before the percent sign.
-QString TotalsLine(const Totals& totals, qsizetype files, QStringView percentSpace) {
+QString totalsLine(const Totals& totals, qsizetype files, QStringView percentSpace) {
     return QString::number(totals.procedures) +
            (totals.procedures == 1 ? u" procedure in "_s : u" procedures in "_s) +
            QString::number(files) + (files == 1 ? u" file, "_s : u" files, "_s) +
            QString::number(totals.documented) + u" documented ("_s +
-           Percent(totals.documented, totals.procedures) + percentSpace + u"%), "_s +
+           percent(totals.documented, totals.procedures) + percentSpace + u"%), "_s +
            QString::number(totals.stale) + u" with stale parts"_s;
 }
 
-QString IndexTotals(const Catalog& catalog, QStringView percentSpace) {
-    const Totals totals = CountTotals(catalog);
-    return TotalsLine(totals, totals.files, percentSpace);
+QString indexTotals(const Catalog& catalog, QStringView percentSpace) {
+    const Totals totals = countTotals(catalog);
+    return totalsLine(totals, totals.files, percentSpace);
 }
 
 // Every list of procedures stands one folder below the top: their summaries' links, made once
 // for all of them, are made for such a page.
 const QString kListDepthPage = u"a-z/A.html"_s;
 
-QString ListHeading(const ListPage& page) {
+QString listHeading(const ListPage& page) {
     QString heading;
     switch (page.kind) {
     case ListPage::Kind::Index:
@@ -319,24 +319,24 @@ QString ListHeading(const ListPage& page) {
 
 // "2 files, 3 procedures, 1 documented (33 %), 0 with stale parts" (without the files for a
 // module), with the given space before the percent sign.
-QString CountLine(const GroupCount& count, QStringView percentSpace) {
+QString countLine(const GroupCount& count, QStringView percentSpace) {
     QString line;
     if (count.files > 0)
         line = QString::number(count.files) + (count.files == 1 ? u" file, "_s : u" files, "_s);
     return line + QString::number(count.procedures) +
            (count.procedures == 1 ? u" procedure, "_s : u" procedures, "_s) +
            QString::number(count.documented) + u" documented ("_s +
-           Percent(count.documented, count.procedures) + percentSpace + u"%), "_s +
+           percent(count.documented, count.procedures) + percentSpace + u"%), "_s +
            QString::number(count.stale) + u" with stale parts"_s;
 }
 
-QString FileCountLine(const Catalog::File& file, QStringView percentSpace) {
-    return CountLine({QString(), QString(), 0, file.shown, file.documented, file.stale},
+QString fileCountLine(const Catalog::File& file, QStringView percentSpace) {
+    return countLine({QString(), QString(), 0, file.shown, file.documented, file.stale},
                      percentSpace);
 }
 
 // Without showStale, a stale comment gets no badge (a published site hides the markers).
-QString Badges(const Catalog::Procedure& p, bool markdown, bool showStale) {
+QString badges(const Catalog::Procedure& p, bool markdown, bool showStale) {
     QStringList badges;
     if (!p.module.isEmpty() && !p.isPublic)
         badges << u"private"_s;
@@ -352,7 +352,7 @@ QString Badges(const Catalog::Procedure& p, bool markdown, bool showStale) {
 }
 
 // The numbered parts of a split list, the page's own not linked.
-QString HtmlParts(const SitePlan& plan, const ListPage& page) {
+QString htmlParts(const SitePlan& plan, const ListPage& page) {
     if (page.parts == 1)
         return {};
     QString out = u"<nav class=\"parts\" aria-label=\"Pages\">Pages:"_s;
@@ -361,13 +361,13 @@ QString HtmlParts(const SitePlan& plan, const ListPage& page) {
         if (k + 1 == page.part)
             out += u" <strong aria-current=\"page\">"_s + number + u"</strong>"_s;
         else
-            out += u" <a href=\""_s + PageLink(page.name, plan.pages[page.first + k].name) +
+            out += u" <a href=\""_s + pageLink(page.name, plan.pages[page.first + k].name) +
                    u".html\">"_s + number + u"</a>"_s;
     }
     return out + u"</nav>\n"_s;
 }
 
-QString MarkdownParts(const SitePlan& plan, const ListPage& page) {
+QString markdownParts(const SitePlan& plan, const ListPage& page) {
     if (page.parts == 1)
         return {};
     QStringList parts;
@@ -377,14 +377,14 @@ QString MarkdownParts(const SitePlan& plan, const ListPage& page) {
             parts << u"**"_s + number + u"**"_s;
         else
             parts << u"["_s + number + u"]("_s +
-                         PageLink(page.name, plan.pages[page.first + k].name) + u".md)"_s;
+                         pageLink(page.name, plan.pages[page.first + k].name) + u".md)"_s;
     }
     return u"\nPages: "_s + parts.join(u" \u00B7 "_s) + u'\n';
 }
 
 // The A-Z bar (or a split letter's two-letter bar): letters without procedures shown, not
 // linked; the current one marked.
-QString HtmlLetters(const QString& from, const QList<LetterLink>& links, const QString& current,
+QString htmlLetters(const QString& from, const QList<LetterLink>& links, const QString& current,
                     const QString& label) {
     QString out = u"<nav class=\"letters\" aria-label=\""_s + label + u"\">"_s;
     for (const LetterLink& link : links) {
@@ -393,23 +393,23 @@ QString HtmlLetters(const QString& from, const QList<LetterLink>& links, const Q
         else if (link.page.isEmpty())
             out += u"<span>"_s + link.key + u"</span>"_s;
         else
-            out += u"<a href=\""_s + PageLink(from, link.page + u".html"_s) + u"\">"_s + link.key +
+            out += u"<a href=\""_s + pageLink(from, link.page + u".html"_s) + u"\">"_s + link.key +
                    u"</a>"_s;
     }
     return out + u"</nav>\n"_s;
 }
 
-QString MarkdownLetters(const QString& from, const QList<LetterLink>& links,
+QString markdownLetters(const QString& from, const QList<LetterLink>& links,
                         const QString& current) {
     QStringList out;
     for (const LetterLink& link : links) {
-        const QString key = EscapeMarkdown(link.key);
+        const QString key = escapeMarkdown(link.key);
         if (link.key == current)
             out << u"**"_s + key + u"**"_s;
         else if (link.page.isEmpty())
             out << key;
         else
-            out << u"["_s + key + u"]("_s + PageLink(from, link.page + u".md"_s) + u')';
+            out << u"["_s + key + u"]("_s + pageLink(from, link.page + u".md"_s) + u')';
     }
     return out.join(u" \u00B7 "_s) + u'\n';
 }
@@ -422,18 +422,18 @@ struct HtmlList {
     QString page;
     bool showStale = true;
 
-    QString Item(int i, bool qualified, const QString& where) const {
-        const Catalog::Procedure& p = catalog.Procedures()[i];
-        const Catalog::File& file = catalog.Files()[p.file];
+    QString item(int i, bool qualified, const QString& where) const {
+        const Catalog::Procedure& p = catalog.procedures()[i];
+        const Catalog::File& file = catalog.files()[p.file];
         QString out =
             u"<li>"_s +
-            HtmlLink(file, PageLink(page, file.page, p.anchor),
-                     u"<code>"_s + Escape(qualified ? DisplayName(p) : p.name) + u"()</code>"_s) +
-            Badges(p, false, showStale);
+            htmlLink(file, pageLink(page, file.page, p.anchor),
+                     u"<code>"_s + escape(qualified ? displayName(p) : p.name) + u"()</code>"_s) +
+            badges(p, false, showStale);
         if (!texts[i].summary.isEmpty())
             out += u" \u2014 "_s + texts[i].summary;
         if (!where.isEmpty())
-            out += u" <span class=\"where\">"_s + Escape(where) + u"</span>"_s;
+            out += u" <span class=\"where\">"_s + escape(where) + u"</span>"_s;
         return out + u"</li>\n"_s;
     }
 };
@@ -443,23 +443,23 @@ struct MarkdownList {
     QString page;
     bool showStale = true;
 
-    QString Item(int i, bool qualified, const QString& where) const {
-        const Catalog::Procedure& p = catalog.Procedures()[i];
-        const Catalog::File& file = catalog.Files()[p.file];
+    QString item(int i, bool qualified, const QString& where) const {
+        const Catalog::Procedure& p = catalog.procedures()[i];
+        const Catalog::File& file = catalog.files()[p.file];
         QString out = u"- "_s +
-                      MarkdownLink(file, PageLink(page, file.page, p.anchor),
-                                   u"`"_s + (qualified ? DisplayName(p) : p.name) + u"()`"_s) +
-                      Badges(p, true, showStale);
-        if (HasPlainText(p.summary))
-            out += u" \u2014 "_s + TaggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
+                      markdownLink(file, pageLink(page, file.page, p.anchor),
+                                   u"`"_s + (qualified ? displayName(p) : p.name) + u"()`"_s) +
+                      badges(p, true, showStale);
+        if (hasPlainText(p.summary))
+            out += u" \u2014 "_s + taggedToMarkdown(p.summary, {&catalog, p.file, p.module, page});
         if (!where.isEmpty())
-            out += u" "_s + MarkdownCode(where);
+            out += u" "_s + markdownCode(where);
         return out + u'\n';
     }
 };
 
 // The index's rows: modules, then folders, each linked to its first page.
-void WriteHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
+void writeHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
                         const QString& name) {
     if (page.entries.isEmpty())
         out << u"<p class=\"none\">No procedures.</p>\n";
@@ -481,8 +481,8 @@ void WriteHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& 
                    "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
         }
         const GroupCount& count = folder ? plan.folders[row - modules] : plan.modules[row];
-        out << u"<tr><td><a href=\"" << PageLink(name, count.page + u".html"_s) << u"\">"
-            << Escape(count.label) << u"</a></td>";
+        out << u"<tr><td><a href=\"" << pageLink(name, count.page + u".html"_s) << u"\">"
+            << escape(count.label) << u"</a></td>";
         if (folder)
             out << u"<td class=\"num\">" << QString::number(count.files) << u"</td>";
         out << u"<td class=\"num\">" << QString::number(count.procedures)
@@ -493,7 +493,7 @@ void WriteHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& 
         out << u"</tbody>\n</table>\n</div>\n";
 }
 
-void WriteMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
+void writeMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
                             const QString& name) {
     const qsizetype modules = plan.modules.size();
     int section = -1;
@@ -507,8 +507,8 @@ void WriteMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPa
                              "parts |\n|---|--:|--:|--:|\n");
         }
         const GroupCount& count = folder ? plan.folders[row - modules] : plan.modules[row];
-        out << u"| [" << EscapeMarkdown(count.label) << u"]("
-            << PageLink(name, count.page + u".md"_s) << u") | ";
+        out << u"| [" << escapeMarkdown(count.label) << u"]("
+            << pageLink(name, count.page + u".md"_s) << u") | ";
         if (folder)
             out << QString::number(count.files) << u" | ";
         out << QString::number(count.procedures) << u" | " << QString::number(count.documented)
@@ -518,16 +518,16 @@ void WriteMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPa
 
 // A folder's sources, each with its procedures outside modules. A part that begins inside a
 // source's list names the source again.
-void WriteHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPage& page) {
+void writeHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPage& page) {
     int headed = -1;
     bool open = false;
     auto head = [&](int f) {
         if (open)
             out << u"</ul>\n";
         open = false;
-        const Catalog::File& file = list.catalog.Files()[f];
-        out << u"<h2>" << HtmlLink(file, PageLink(list.page, file.page), Escape(file.source))
-            << u" <span class=\"where\">" << FileCountLine(file, u"\u00A0") << u"</span></h2>\n";
+        const Catalog::File& file = list.catalog.files()[f];
+        out << u"<h2>" << htmlLink(file, pageLink(list.page, file.page), escape(file.source))
+            << u" <span class=\"where\">" << fileCountLine(file, u"\u00A0") << u"</span></h2>\n";
         headed = f;
     };
     for (const int entry : page.entries) {
@@ -535,25 +535,25 @@ void WriteHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPa
             head(-1 - entry);
             continue;
         }
-        if (const int f = list.catalog.Procedures()[entry].file; f != headed)
+        if (const int f = list.catalog.procedures()[entry].file; f != headed)
             head(f);
         if (!open)
             out << u"<ul class=\"procs\">\n";
         open = true;
-        out << list.Item(entry, false, QString());
+        out << list.item(entry, false, QString());
     }
     if (open)
         out << u"</ul>\n";
 }
 
-void WriteMarkdownFolderEntries(ChunkWriter& out, const MarkdownList& list, const ListPage& page) {
+void writeMarkdownFolderEntries(ChunkWriter& out, const MarkdownList& list, const ListPage& page) {
     int headed = -1;
     auto head = [&](int f) {
-        const Catalog::File& file = list.catalog.Files()[f];
+        const Catalog::File& file = list.catalog.files()[f];
         out << u"\n## "
-            << MarkdownLink(file, PageLink(list.page, file.page), EscapeMarkdown(file.source))
+            << markdownLink(file, pageLink(list.page, file.page), escapeMarkdown(file.source))
             << u"\n\n"
-            << FileCountLine(file, u" ") << u".\n\n";
+            << fileCountLine(file, u" ") << u".\n\n";
         headed = f;
     };
     for (const int entry : page.entries) {
@@ -561,35 +561,35 @@ void WriteMarkdownFolderEntries(ChunkWriter& out, const MarkdownList& list, cons
             head(-1 - entry);
             continue;
         }
-        if (const int f = list.catalog.Procedures()[entry].file; f != headed)
+        if (const int f = list.catalog.procedures()[entry].file; f != headed)
             head(f);
-        out << list.Item(entry, false, QString());
+        out << list.item(entry, false, QString());
     }
 }
 
 // The links at the top of a Markdown page: the index (but on the index) and the A-Z list.
-QString MarkdownNav(const QString& page, const QString& firstLetterPage, bool withIndex) {
+QString markdownNav(const QString& page, const QString& firstLetterPage, bool withIndex) {
     QString out;
     if (withIndex)
-        out = u"[Index]("_s + PageLink(page, PageName(kIndexName, u".md"_s)) + u") \u00B7 "_s;
-    return out + u"[All procedures A\u2013Z]("_s + PageLink(page, firstLetterPage + u".md"_s) +
+        out = u"[Index]("_s + pageLink(page, pageName(kIndexName, u".md"_s)) + u") \u00B7 "_s;
+    return out + u"[All procedures A\u2013Z]("_s + pageLink(page, firstLetterPage + u".md"_s) +
            u")\n\n"_s;
 }
 
 } // namespace
 
-QByteArray StyleFile(const PageStyle& style) {
+QByteArray styleFile(const PageStyle& style) {
     return style.css.toUtf8();
 }
 
-PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl) {
+PageStyle makePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl) {
     PageStyle style;
     style.sourceUrl = sourceUrl;
     if (!ideTheme) {
         style.css = kBaseCss + kDarkCss + kPrintCss;
         return style;
     }
-    const PreviewSettings settings = ReadPreviewSettings(settingsPath);
+    const PreviewSettings settings = readPreviewSettings(settingsPath);
     const qint64 fontSize = settings.fontSize;
     const qint64 backColor = settings.backColor;
     const qint64 infoColor = settings.infoColor;
@@ -609,19 +609,19 @@ PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QStrin
 
 namespace {
 
-QString StaleHtml(const StaleMark& mark) {
+QString staleHtml(const StaleMark& mark) {
     return u"<div class=\"stale\" data-rule=\""_s + mark.rule + u"\"><span class=\"rule\">"_s +
-           mark.rule + u"</span> "_s + Escape(mark.message) + u"</div>"_s;
+           mark.rule + u"</span> "_s + escape(mark.message) + u"</div>"_s;
 }
 
-QString HtmlParameterTable(const ProcedureReport& report, const LinkScope& scope,
+QString htmlParameterTable(const ProcedureReport& report, const LinkScope& scope,
                            const QList<StaleMark>& marks) {
-    const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
+    const QList<ParameterDetail> details = parameterDetails(report.header.headerText);
     if (details.isEmpty())
         return {};
     auto code = [](const QString& text) -> QString {
         return text.isEmpty() ? u"<span class=\"none\">\u2014</span>"_s
-                              : u"<code>"_s + Escape(text) + u"</code>"_s;
+                              : u"<code>"_s + escape(text) + u"</code>"_s;
     };
     // In a box of its own, which scrolls sideways on a narrow screen (by keyboard too).
     QString out =
@@ -631,14 +631,14 @@ QString HtmlParameterTable(const ProcedureReport& report, const LinkScope& scope
     for (qsizetype k = 0; k < details.size(); ++k) {
         const ParameterDetail& d = details[k];
         const QString description =
-            WithoutOwnName(report.parameterDescriptions.value(k), report.parameterNames.value(k));
+            withoutOwnName(report.parameterDescriptions.value(k), report.parameterNames.value(k));
         out += u"<tr><td>"_s + code(d.name) + u"</td><td>"_s + code(d.type) + u"</td><td>"_s +
                code(d.defaultValue) + u"</td><td>"_s;
-        out += IsEmptyDescription(description) ? u"<span class=\"none\">No description.</span>"_s
-                                               : TaggedToHtml(description, scope);
+        out += isEmptyDescription(description) ? u"<span class=\"none\">No description.</span>"_s
+                                               : taggedToHtml(description, scope);
         for (const StaleMark& mark : marks) {
             if (mark.parameter == k)
-                out += StaleHtml(mark);
+                out += staleHtml(mark);
         }
         out += u"</td></tr>\n"_s;
     }
@@ -646,178 +646,178 @@ QString HtmlParameterTable(const ProcedureReport& report, const LinkScope& scope
 }
 
 // One procedure's section of its source's page.
-void AppendHtmlProcedure(QString& out, const ProcedureReport& report, const Catalog& catalog,
+void appendHtmlProcedure(QString& out, const ProcedureReport& report, const Catalog& catalog,
                          int file, const Catalog::Procedure& p, const PageStyle& style) {
-    const Catalog::File& info = catalog.Files()[file];
+    const Catalog::File& info = catalog.files()[file];
     const LinkScope scope{&catalog, file, p.module, info.page};
-    const QList<StaleMark> marks = style.showStale ? MarksOf(report, p) : QList<StaleMark>();
-    out += u"<section class=\"proc\" id=\""_s + Escape(p.anchor) + u"\">\n<h2>"_s;
+    const QList<StaleMark> marks = style.showStale ? marksOf(report, p) : QList<StaleMark>();
+    out += u"<section class=\"proc\" id=\""_s + escape(p.anchor) + u"\">\n<h2>"_s;
     if (!p.module.isEmpty())
-        out += u"<span class=\"module\">"_s + Escape(p.module) + u"::</span>"_s;
-    out += Escape(p.name);
+        out += u"<span class=\"module\">"_s + escape(p.module) + u"::</span>"_s;
+    out += escape(p.name);
     if (!p.module.isEmpty() && !p.isPublic)
         out += u" <span class=\"badge\">private</span>"_s;
     out += u"</h2>\n<pre class=\"header\"><code>"_s +
-           Escape(HeaderOnOneLine(report.header.headerText).trimmed()) + u"</code></pre>\n"_s;
+           escape(headerOnOneLine(report.header.headerText).trimmed()) + u"</code></pre>\n"_s;
     for (const StaleMark& mark : marks) {
         if (mark.parameter < 0)
-            out += StaleHtml(mark) + u'\n';
+            out += staleHtml(mark) + u'\n';
     }
-    if (report.documented && HasPlainText(report.summary))
-        out += u"<p class=\"summary\">"_s + TaggedToHtml(report.summary, scope) + u"</p>\n"_s;
-    out += HtmlParameterTable(report, scope, marks);
-    if (HasPlainText(report.result))
-        out += u"<h3>"_s + Escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
-               TaggedToHtml(report.result, scope) + u"</p>\n"_s;
-    if (!TaggedToCode(report.example).trimmed().isEmpty())
-        out += u"<h3>"_s + Escape(style.exampleLabel) +
+    if (report.documented && hasPlainText(report.summary))
+        out += u"<p class=\"summary\">"_s + taggedToHtml(report.summary, scope) + u"</p>\n"_s;
+    out += htmlParameterTable(report, scope, marks);
+    if (hasPlainText(report.result))
+        out += u"<h3>"_s + escape(style.resultLabel) + u"</h3>\n<p class=\"result\">"_s +
+               taggedToHtml(report.result, scope) + u"</p>\n"_s;
+    if (!taggedToCode(report.example).trimmed().isEmpty())
+        out += u"<h3>"_s + escape(style.exampleLabel) +
                u"</h3>\n<pre class=\"example\" tabindex=\"0\"><code>"_s +
-               TaggedToHtml(report.example, scope, true) + u"</code></pre>\n"_s;
-    const QString location = Escape(SourceLocation(info, p.line));
-    const QString address = SourceAddress(style, info, p.line);
+               taggedToHtml(report.example, scope, true) + u"</code></pre>\n"_s;
+    const QString location = escape(sourceLocation(info, p.line));
+    const QString address = sourceAddress(style, info, p.line);
     out += u"<p class=\"source\">Source: "_s +
            (address.isEmpty() ? QString(u"<code>"_s + location + u"</code>"_s)
-                              : QString(u"<a href=\""_s + Escape(address) + u"\"><code>"_s +
+                              : QString(u"<a href=\""_s + escape(address) + u"\"><code>"_s +
                                         location + u"</code></a>"_s)) +
            u"</p>\n</section>\n"_s;
 }
 
 // The list of the page's procedures: a column beside them on a wide screen, folded above them
 // on a phone (the script opens it where there is room).
-QString HtmlPageContents(const Catalog& catalog, const Catalog::File& info) {
+QString htmlPageContents(const Catalog& catalog, const Catalog::File& info) {
     QString out = u"<nav class=\"toc\" aria-label=\"On this page\">\n<details>\n"
                   "<summary>On this page</summary>\n<ul>\n"_s;
     for (int i = info.first; i < info.first + info.count; ++i) {
-        const Catalog::Procedure& p = catalog.Procedures()[i];
+        const Catalog::Procedure& p = catalog.procedures()[i];
         if (p.leftOut)
             continue;
-        out += u"<li><a href=\"#"_s + Escape(QString(p.anchor).replace(u'#', u"%23"_s)) + u"\">"_s +
-               Escape(DisplayName(p)) + u"</a></li>\n"_s;
+        out += u"<li><a href=\"#"_s + escape(QString(p.anchor).replace(u'#', u"%23"_s)) + u"\">"_s +
+               escape(displayName(p)) + u"</a></li>\n"_s;
     }
     return out + u"</ul>\n</details>\n</nav>\n"_s;
 }
 
 } // namespace
 
-QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
+QString buildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
                       const PageStyle& style) {
-    const Catalog::File& info = catalog.Files()[file];
-    QString out = HtmlHead(info.source, info.page, style) + HtmlNav(info.page, style) +
-                  u"<div class=\"page\">\n"_s + HtmlPageContents(catalog, info) +
-                  u"<main id=\"main\">\n<h1>"_s + Escape(info.source) +
+    const Catalog::File& info = catalog.files()[file];
+    QString out = htmlHead(info.source, info.page, style) + htmlNav(info.page, style) +
+                  u"<div class=\"page\">\n"_s + htmlPageContents(catalog, info) +
+                  u"<main id=\"main\">\n<h1>"_s + escape(info.source) +
                   u"</h1>\n<p class=\"where\">"_s + QString::number(info.shown) +
                   (info.shown == 1 ? u" procedure, "_s : u" procedures, "_s) +
                   QString::number(info.documented) + u" documented</p>\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
     out.reserve(out.size() + count * 2048); // an entry's usual size: the page grows in few steps
     for (qsizetype i = 0; i < count; ++i) {
-        if (!catalog.Procedures()[info.first + i].leftOut)
-            AppendHtmlProcedure(out, procedures[i], catalog, file,
-                                catalog.Procedures()[info.first + i], style);
+        if (!catalog.procedures()[info.first + i].leftOut)
+            appendHtmlProcedure(out, procedures[i], catalog, file,
+                                catalog.procedures()[info.first + i], style);
     }
     // Appended, not added: a sum would copy the whole page once more.
     out += u"</main>\n</div>\n</body>\n</html>\n"_s;
     return out;
 }
 
-QList<TopText> TopTexts(const Catalog& catalog) {
+QList<TopText> topTexts(const Catalog& catalog) {
     QList<TopText> texts;
-    texts.reserve(catalog.Procedures().size());
-    for (const Catalog::Procedure& p : catalog.Procedures()) {
-        texts.append({HasPlainText(p.summary)
-                          ? TaggedToHtml(p.summary, {&catalog, p.file, p.module, kListDepthPage})
+    texts.reserve(catalog.procedures().size());
+    for (const Catalog::Procedure& p : catalog.procedures()) {
+        texts.append({hasPlainText(p.summary)
+                          ? taggedToHtml(p.summary, {&catalog, p.file, p.module, kListDepthPage})
                           : QString()});
     }
     return texts;
 }
 
-bool WriteHtmlListPage(const SitePlan& plan, int number, const Catalog& catalog,
+bool writeHtmlListPage(const SitePlan& plan, int number, const Catalog& catalog,
                        const PageStyle& style, const QList<TopText>& texts, QIODevice& device) {
     const ListPage& page = plan.pages[number];
     const QString name = page.name + u".html"_s;
-    const QString heading = ListHeading(page);
+    const QString heading = listHeading(page);
     ChunkWriter out(device);
-    out << HtmlHead(heading, name, style) << HtmlNav(name, style) << u"<main id=\"main\">\n<h1>"
-        << Escape(heading) << u"</h1>\n";
+    out << htmlHead(heading, name, style) << htmlNav(name, style) << u"<main id=\"main\">\n<h1>"
+        << escape(heading) << u"</h1>\n";
     const HtmlList list{catalog, texts, name, style.showStale};
     switch (page.kind) {
     case ListPage::Kind::Index:
-        out << u"<p class=\"where\">" << IndexTotals(catalog, u"\u00A0") << u"</p>\n"
-            << HtmlParts(plan, page);
-        WriteHtmlIndexRows(out, plan, page, name);
+        out << u"<p class=\"where\">" << indexTotals(catalog, u"\u00A0") << u"</p>\n"
+            << htmlParts(plan, page);
+        writeHtmlIndexRows(out, plan, page, name);
         break;
     case ListPage::Kind::Module:
-        out << u"<p class=\"where\">" << CountLine(plan.modules[page.group], u"\u00A0") << u"</p>\n"
-            << HtmlParts(plan, page) << u"<ul class=\"procs\">\n";
+        out << u"<p class=\"where\">" << countLine(plan.modules[page.group], u"\u00A0") << u"</p>\n"
+            << htmlParts(plan, page) << u"<ul class=\"procs\">\n";
         for (const int i : page.entries)
-            out << list.Item(i, false, catalog.Files()[catalog.Procedures()[i].file].source);
+            out << list.item(i, false, catalog.files()[catalog.procedures()[i].file].source);
         out << u"</ul>\n";
         break;
     case ListPage::Kind::Folder:
-        out << u"<p class=\"where\">" << CountLine(plan.folders[page.group], u"\u00A0") << u"</p>\n"
-            << HtmlParts(plan, page);
-        WriteHtmlFolderEntries(out, list, page);
+        out << u"<p class=\"where\">" << countLine(plan.folders[page.group], u"\u00A0") << u"</p>\n"
+            << htmlParts(plan, page);
+        writeHtmlFolderEntries(out, list, page);
         break;
     case ListPage::Kind::Letter:
-        out << HtmlLetters(name, plan.letters, plan.letters[page.group].key, u"Letters"_s);
+        out << htmlLetters(name, plan.letters, plan.letters[page.group].key, u"Letters"_s);
         if (page.pair >= 0)
-            out << HtmlLetters(name, plan.pairs[page.group], page.title, u"Two letters"_s);
-        out << HtmlParts(plan, page);
+            out << htmlLetters(name, plan.pairs[page.group], page.title, u"Two letters"_s);
+        out << htmlParts(plan, page);
         if (page.entries.isEmpty())
             out << u"<p class=\"none\">No procedures.</p>\n";
         else
             out << u"<ul class=\"procs\">\n";
         for (const int i : page.entries) {
-            const Catalog::Procedure& p = catalog.Procedures()[i];
-            out << list.Item(i, true, SourceLocation(catalog.Files()[p.file], p.line));
+            const Catalog::Procedure& p = catalog.procedures()[i];
+            out << list.item(i, true, sourceLocation(catalog.files()[p.file], p.line));
         }
         out << (page.entries.isEmpty() ? u"" : u"</ul>\n");
         break;
     }
-    out << HtmlTail();
-    return out.Flush();
+    out << htmlTail();
+    return out.flush();
 }
 
-QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
+QString buildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
                           int file, const PageStyle& style) {
-    const Catalog::File& info = catalog.Files()[file];
-    QString out = MarkdownNav(info.page, style.firstLetterPage, true) + u"# "_s +
-                  EscapeMarkdown(info.source) + u"\n"_s;
+    const Catalog::File& info = catalog.files()[file];
+    QString out = markdownNav(info.page, style.firstLetterPage, true) + u"# "_s +
+                  escapeMarkdown(info.source) + u"\n"_s;
     const qsizetype count = std::min<qsizetype>(procedures.size(), info.count);
     for (qsizetype i = 0; i < count; ++i) {
         const ProcedureReport& report = procedures[i];
-        const Catalog::Procedure& p = catalog.Procedures()[info.first + i];
+        const Catalog::Procedure& p = catalog.procedures()[info.first + i];
         if (p.leftOut)
             continue;
         const LinkScope scope{&catalog, file, p.module, info.page};
-        const QList<StaleMark> marks = style.showStale ? MarksOf(report, p) : QList<StaleMark>();
+        const QList<StaleMark> marks = style.showStale ? marksOf(report, p) : QList<StaleMark>();
         auto markText = [](const StaleMark& mark) -> QString {
-            return u"\u26A0 **"_s + mark.rule + u"**: "_s + EscapeMarkdown(mark.message);
+            return u"\u26A0 **"_s + mark.rule + u"**: "_s + escapeMarkdown(mark.message);
         };
-        out += u"\n<a id=\""_s + Escape(p.anchor) + u"\"></a>\n\n## "_s +
-               EscapeMarkdown(DisplayName(p));
+        out += u"\n<a id=\""_s + escape(p.anchor) + u"\"></a>\n\n## "_s +
+               escapeMarkdown(displayName(p));
         if (!p.module.isEmpty() && !p.isPublic)
             out += u" *(private)*"_s;
         out += u"\n\n"_s +
-               MarkdownFence(u"purebasic"_s, HeaderOnOneLine(report.header.headerText).trimmed());
+               markdownFence(u"purebasic"_s, headerOnOneLine(report.header.headerText).trimmed());
         for (const StaleMark& mark : marks) {
             if (mark.parameter < 0)
                 out += u"\n> "_s + markText(mark) + u'\n';
         }
-        if (report.documented && HasPlainText(report.summary))
-            out += u'\n' + TaggedToMarkdown(report.summary, scope) + u'\n';
-        const QList<ParameterDetail> details = ParameterDetails(report.header.headerText);
+        if (report.documented && hasPlainText(report.summary))
+            out += u'\n' + taggedToMarkdown(report.summary, scope) + u'\n';
+        const QList<ParameterDetail> details = parameterDetails(report.header.headerText);
         if (!details.isEmpty()) {
             out += u"\n**Parameters**\n\n| Name | Type | Default | Description |\n"
                    "|---|---|---|---|\n"_s;
             for (qsizetype k = 0; k < details.size(); ++k) {
                 const ParameterDetail& d = details[k];
-                const QString description = WithoutOwnName(report.parameterDescriptions.value(k),
+                const QString description = withoutOwnName(report.parameterDescriptions.value(k),
                                                            report.parameterNames.value(k));
-                out += u"| "_s + MarkdownCode(d.name) + u" | "_s + MarkdownCode(d.type) + u" | "_s +
-                       MarkdownCode(d.defaultValue) + u" | "_s +
-                       (IsEmptyDescription(description) ? u"*No description.*"_s
-                                                        : TaggedToMarkdown(description, scope));
+                out += u"| "_s + markdownCode(d.name) + u" | "_s + markdownCode(d.type) + u" | "_s +
+                       markdownCode(d.defaultValue) + u" | "_s +
+                       (isEmptyDescription(description) ? u"*No description.*"_s
+                                                        : taggedToMarkdown(description, scope));
                 for (const StaleMark& mark : marks) {
                     if (mark.parameter == k)
                         out += u"<br>"_s + markText(mark);
@@ -825,60 +825,60 @@ QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalo
                 out += u" |\n"_s;
             }
         }
-        if (HasPlainText(report.result))
-            out += u"\n**"_s + EscapeMarkdown(style.resultLabel) + u":** "_s +
-                   TaggedToMarkdown(report.result, scope) + u'\n';
-        if (const QString example = TaggedToCode(report.example); !example.trimmed().isEmpty())
-            out += u"\n**"_s + EscapeMarkdown(style.exampleLabel) + u"**\n\n"_s +
-                   MarkdownFence(u"purebasic"_s, example);
-        const QString location = SourceLocation(info, p.line);
-        const QString address = SourceAddress(style, info, p.line);
+        if (hasPlainText(report.result))
+            out += u"\n**"_s + escapeMarkdown(style.resultLabel) + u":** "_s +
+                   taggedToMarkdown(report.result, scope) + u'\n';
+        if (const QString example = taggedToCode(report.example); !example.trimmed().isEmpty())
+            out += u"\n**"_s + escapeMarkdown(style.exampleLabel) + u"**\n\n"_s +
+                   markdownFence(u"purebasic"_s, example);
+        const QString location = sourceLocation(info, p.line);
+        const QString address = sourceAddress(style, info, p.line);
         out += u"\nSource: "_s +
                (address.isEmpty()
-                    ? MarkdownCode(location)
-                    : QString(u"["_s + MarkdownCode(location) + u"]("_s + address + u')')) +
+                    ? markdownCode(location)
+                    : QString(u"["_s + markdownCode(location) + u"]("_s + address + u')')) +
                u'\n';
     }
     return out;
 }
 
-bool WriteMarkdownListPage(const SitePlan& plan, int number, const Catalog& catalog, bool showStale,
+bool writeMarkdownListPage(const SitePlan& plan, int number, const Catalog& catalog, bool showStale,
                            QIODevice& device) {
     const ListPage& page = plan.pages[number];
     const QString name = page.name + u".md"_s;
     ChunkWriter out(device);
-    out << MarkdownNav(name, plan.firstLetterPage, page.kind != ListPage::Kind::Index) << u"# "
-        << EscapeMarkdown(ListHeading(page)) << u"\n\n";
+    out << markdownNav(name, plan.firstLetterPage, page.kind != ListPage::Kind::Index) << u"# "
+        << escapeMarkdown(listHeading(page)) << u"\n\n";
     const MarkdownList list{catalog, name, showStale};
     switch (page.kind) {
     case ListPage::Kind::Index:
-        out << IndexTotals(catalog, u" ") << u".\n" << MarkdownParts(plan, page);
-        WriteMarkdownIndexRows(out, plan, page, name);
+        out << indexTotals(catalog, u" ") << u".\n" << markdownParts(plan, page);
+        writeMarkdownIndexRows(out, plan, page, name);
         break;
     case ListPage::Kind::Module:
-        out << CountLine(plan.modules[page.group], u" ") << u".\n"
-            << MarkdownParts(plan, page) << u"\n";
+        out << countLine(plan.modules[page.group], u" ") << u".\n"
+            << markdownParts(plan, page) << u"\n";
         for (const int i : page.entries)
-            out << list.Item(i, false, catalog.Files()[catalog.Procedures()[i].file].source);
+            out << list.item(i, false, catalog.files()[catalog.procedures()[i].file].source);
         break;
     case ListPage::Kind::Folder:
-        out << CountLine(plan.folders[page.group], u" ") << u".\n" << MarkdownParts(plan, page);
-        WriteMarkdownFolderEntries(out, list, page);
+        out << countLine(plan.folders[page.group], u" ") << u".\n" << markdownParts(plan, page);
+        writeMarkdownFolderEntries(out, list, page);
         break;
     case ListPage::Kind::Letter:
-        out << MarkdownLetters(name, plan.letters, plan.letters[page.group].key);
+        out << markdownLetters(name, plan.letters, plan.letters[page.group].key);
         if (page.pair >= 0)
-            out << MarkdownLetters(name, plan.pairs[page.group], page.title);
-        out << MarkdownParts(plan, page) << u"\n";
+            out << markdownLetters(name, plan.pairs[page.group], page.title);
+        out << markdownParts(plan, page) << u"\n";
         if (page.entries.isEmpty())
             out << u"*No procedures.*\n";
         for (const int i : page.entries) {
-            const Catalog::Procedure& p = catalog.Procedures()[i];
-            out << list.Item(i, true, SourceLocation(catalog.Files()[p.file], p.line));
+            const Catalog::Procedure& p = catalog.procedures()[i];
+            out << list.item(i, true, sourceLocation(catalog.files()[p.file], p.line));
         }
         break;
     }
-    return out.Flush();
+    return out.flush();
 }
 
 } // namespace glossa

@@ -28,7 +28,7 @@ struct PageStyle {
 
 // The export's own look; with ideTheme, the preview's colours, font size and labels from the
 // other tool's settings file (its defaults when the file is missing).
-PageStyle MakePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl);
+PageStyle makePageStyle(bool ideTheme, const QString& settingsPath, const QString& sourceUrl);
 
 // The index's name, at the top of the output folder; beside it the HTML pages' style and script
 // and the index the search loads.
@@ -37,13 +37,13 @@ inline constexpr QLatin1StringView kStyleFileName("glossa.css");
 inline constexpr QLatin1StringView kScriptFileName("glossa.js");
 inline constexpr QLatin1StringView kSearchIndexName("search-index.js");
 
-QByteArray StyleFile(const PageStyle& style);
+QByteArray styleFile(const PageStyle& style);
 
 // One source's page: each procedure in source order under its anchor, with its header, summary,
 // parameter table, result, example, source line and the stale parts of its comment.
-QString BuildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
+QString buildHtmlPage(const QList<ProcedureReport>& procedures, const Catalog& catalog, int file,
                       const PageStyle& style);
-QString BuildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
+QString buildMarkdownPage(const QList<ProcedureReport>& procedures, const Catalog& catalog,
                           int file, const PageStyle& style);
 
 // What the lists of procedures show of each, made once for all of them.
@@ -51,13 +51,13 @@ struct TopText {
     QString summary; // the one-line summary as HTML, linked from a list's page; empty when it
                      // says nothing
 };
-QList<TopText> TopTexts(const Catalog& catalog);
+QList<TopText> topTexts(const Catalog& catalog);
 
 // A page of the plan (the index, a module's, a folder's or a letter's list), written piece by
 // piece. False when the device refuses a write.
-bool WriteHtmlListPage(const SitePlan& plan, int page, const Catalog& catalog,
+bool writeHtmlListPage(const SitePlan& plan, int page, const Catalog& catalog,
                        const PageStyle& style, const QList<TopText>& texts, QIODevice& device);
-bool WriteMarkdownListPage(const SitePlan& plan, int page, const Catalog& catalog, bool showStale,
+bool writeMarkdownListPage(const SitePlan& plan, int page, const Catalog& catalog, bool showStale,
                            QIODevice& device);
 
 } // namespace glossa

@@ -13,12 +13,12 @@ namespace glossa {
 
 namespace {
 
-QString FolderOf(const QString& source) {
+QString folderOf(const QString& source) {
     const qsizetype slash = source.lastIndexOf(u'/');
     return slash < 0 ? QString() : source.left(slash);
 }
 
-ListPage MakePage(ListPage::Kind kind, const QString& name, const QString& title, int group,
+ListPage makePage(ListPage::Kind kind, const QString& name, const QString& title, int group,
                   int pair = -1) {
     ListPage page;
     page.kind = kind;
@@ -31,7 +31,7 @@ ListPage MakePage(ListPage::Kind kind, const QString& name, const QString& title
 
 // A page for each part of at most kPageEntries entries, the first under name, the others
 // numbered from 2.
-void AddPages(SitePlan& plan, ListPage page, const QList<int>& entries) {
+void addPages(SitePlan& plan, ListPage page, const QList<int>& entries) {
     page.first = int(plan.pages.size());
     page.parts = std::max(1, int((entries.size() + kPageEntries - 1) / kPageEntries));
     const QString base = page.name;
@@ -45,10 +45,10 @@ void AddPages(SitePlan& plan, ListPage page, const QList<int>& entries) {
 
 // base, or base~2, base~3, ...: the first whose pages (base, base-2, ...) no other page has,
 // letter case ignored.
-QString UniqueBase(const QString& base, qsizetype entries, QSet<QString>& taken) {
+QString uniqueBase(const QString& base, qsizetype entries, QSet<QString>& taken) {
     const qsizetype parts = std::max<qsizetype>(1, (entries + kPageEntries - 1) / kPageEntries);
     for (int n = 1;; ++n) {
-        const QString candidate = n == 1 ? base : base + u'~' + QString::number(n);
+        QString candidate = n == 1 ? base : base + u'~' + QString::number(n);
         QStringList names{candidate.toLower()};
         for (qsizetype part = 2; part <= parts; ++part)
             names << names.first() + u'-' + QString::number(part);
@@ -61,8 +61,8 @@ QString UniqueBase(const QString& base, qsizetype entries, QSet<QString>& taken)
     }
 }
 
-void PlanModules(const Catalog& catalog, SitePlan& plan) {
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
+void planModules(const Catalog& catalog, SitePlan& plan) {
+    const QList<Catalog::Procedure>& all = catalog.procedures();
     QHash<QString, int> numbers; // lower-case name
     QList<QList<int>> members;
     for (int i = 0; i < all.size(); ++i) {
@@ -94,8 +94,8 @@ void PlanModules(const Catalog& catalog, SitePlan& plan) {
         // Public procedures first, each kind in source order.
         QList<int>& list = members[m];
         std::stable_partition(list.begin(), list.end(), [&](int i) { return all[i].isPublic; });
-        AddPages(plan,
-                 MakePage(ListPage::Kind::Module, plan.modules[m].page, plan.modules[m].label,
+        addPages(plan,
+                 makePage(ListPage::Kind::Module, plan.modules[m].page, plan.modules[m].label,
                           int(sorted.size())),
                  list);
         sorted.append(plan.modules[m]);
@@ -103,45 +103,45 @@ void PlanModules(const Catalog& catalog, SitePlan& plan) {
     plan.modules = sorted;
 }
 
-void PlanFolders(const Catalog& catalog, SitePlan& plan) {
+void planFolders(const Catalog& catalog, SitePlan& plan) {
     QMap<QString, QList<int>> files; // by folder, sorted; a source without a page is left out
-    for (int f = 0; f < catalog.Files().size(); ++f) {
-        if (catalog.Files()[f].shown > 0)
-            files[FolderOf(catalog.Files()[f].source)].append(f);
+    for (int f = 0; f < catalog.files().size(); ++f) {
+        if (catalog.files()[f].shown > 0)
+            files[folderOf(catalog.files()[f].source)].append(f);
     }
     QSet<QString> taken;
     for (auto it = files.begin(); it != files.end(); ++it) {
         QList<int>& list = it.value();
         std::sort(list.begin(), list.end(), [&](int a, int b) {
-            return catalog.Files()[a].source < catalog.Files()[b].source;
+            return catalog.files()[a].source < catalog.files()[b].source;
         });
         GroupCount count;
-        count.label = FolderLabel(it.key());
+        count.label = folderLabel(it.key());
         QList<int> entries;
         for (const int f : list) {
-            const Catalog::File& file = catalog.Files()[f];
+            const Catalog::File& file = catalog.files()[f];
             ++count.files;
             count.procedures += file.shown;
             count.documented += file.documented;
             count.stale += file.stale;
             entries.append(-1 - f);
             for (int i = file.first; i < file.first + file.count; ++i) {
-                if (catalog.Procedures()[i].module.isEmpty())
+                if (catalog.procedures()[i].module.isEmpty())
                     entries.append(i);
             }
         }
         const QString slug = it.key().isEmpty() ? u"top"_s : QString(it.key()).replace(u'/', u'-');
-        count.page = UniqueBase(u"folders/"_s + slug, entries.size(), taken);
-        AddPages(
+        count.page = uniqueBase(u"folders/"_s + slug, entries.size(), taken);
+        addPages(
             plan,
-            MakePage(ListPage::Kind::Folder, count.page, count.label, int(plan.folders.size())),
+            makePage(ListPage::Kind::Folder, count.page, count.label, int(plan.folders.size())),
             entries);
         plan.folders.append(count);
     }
 }
 
 // "A" to "Z" for a name that starts with a letter, else "_"; with second, the two-letter key.
-QString LetterKey(const QString& name, bool second) {
+QString letterKey(const QString& name, bool second) {
     auto key = [&](qsizetype at, bool upper) -> QChar {
         const QChar c = at < name.size() ? name[at] : QChar();
         if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))
@@ -155,8 +155,8 @@ QString LetterKey(const QString& name, bool second) {
 }
 
 // The procedures shown, by name (letter case ignored), then module and position.
-QList<int> AlphabeticalOrder(const Catalog& catalog) {
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
+QList<int> alphabeticalOrder(const Catalog& catalog) {
+    const QList<Catalog::Procedure>& all = catalog.procedures();
     QList<int> order;
     order.reserve(all.size());
     for (int i = 0; i < all.size(); ++i) {
@@ -176,7 +176,7 @@ QList<int> AlphabeticalOrder(const Catalog& catalog) {
 }
 
 // Keys in the bar's order: letters, then "_".
-bool KeyBefore(const QString& a, const QString& b) {
+bool keyBefore(const QString& a, const QString& b) {
     for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i) {
         if (a[i] != b[i])
             return b[i] == u'_' || (a[i] != u'_' && a[i] < b[i]);
@@ -184,10 +184,10 @@ bool KeyBefore(const QString& a, const QString& b) {
     return a.size() < b.size();
 }
 
-void PlanLetters(const Catalog& catalog, SitePlan& plan) {
+void planLetters(const Catalog& catalog, SitePlan& plan) {
     QMap<QString, QList<int>> byLetter;
-    for (const int i : AlphabeticalOrder(catalog))
-        byLetter[LetterKey(catalog.Procedures()[i].name, false)].append(i);
+    for (const int i : alphabeticalOrder(catalog))
+        byLetter[letterKey(catalog.procedures()[i].name, false)].append(i);
     for (char16_t c = u'A'; c <= u'Z'; ++c)
         plan.letters.append(LetterLink{QString(QChar(c)), QString()});
     if (byLetter.contains(u"_"_s))
@@ -200,18 +200,18 @@ void PlanLetters(const Catalog& catalog, SitePlan& plan) {
             continue;
         link.page = u"a-z/"_s + link.key;
         if (entries.size() <= kPageEntries) {
-            AddPages(plan, MakePage(ListPage::Kind::Letter, link.page, link.key, letter), entries);
+            addPages(plan, makePage(ListPage::Kind::Letter, link.page, link.key, letter), entries);
             continue;
         }
         QMap<QString, QList<int>> byPair;
         for (const int i : entries)
-            byPair[LetterKey(catalog.Procedures()[i].name, true)].append(i);
+            byPair[letterKey(catalog.procedures()[i].name, true)].append(i);
         QStringList keys = byPair.keys();
-        std::sort(keys.begin(), keys.end(), KeyBefore);
+        std::sort(keys.begin(), keys.end(), keyBefore);
         for (const QString& key : keys) {
             const int pair = int(plan.pairs[letter].size());
             plan.pairs[letter].append(LetterLink{key, u"a-z/"_s + key});
-            AddPages(plan, MakePage(ListPage::Kind::Letter, u"a-z/"_s + key, key, letter, pair),
+            addPages(plan, makePage(ListPage::Kind::Letter, u"a-z/"_s + key, key, letter, pair),
                      byPair[key]);
         }
         link.page = plan.pairs[letter].first().page;
@@ -224,26 +224,26 @@ void PlanLetters(const Catalog& catalog, SitePlan& plan) {
     }
     // Nothing to list: the A page says so.
     plan.letters[0].page = plan.firstLetterPage = u"a-z/A"_s;
-    AddPages(plan, MakePage(ListPage::Kind::Letter, plan.firstLetterPage, u"A"_s, 0), {});
+    addPages(plan, makePage(ListPage::Kind::Letter, plan.firstLetterPage, u"A"_s, 0), {});
 }
 
 } // namespace
 
-QString FolderLabel(const QString& folder) {
+QString folderLabel(const QString& folder) {
     return folder.isEmpty() ? u"./"_s : folder + u'/';
 }
 
-SitePlan PlanListPages(const Catalog& catalog) {
+SitePlan planListPages(const Catalog& catalog) {
     SitePlan plan;
     // The index's rows are known only after the modules and folders: it comes first all the
     // same.
     SitePlan lists;
-    PlanModules(catalog, lists);
-    PlanFolders(catalog, lists);
-    PlanLetters(catalog, lists);
+    planModules(catalog, lists);
+    planFolders(catalog, lists);
+    planLetters(catalog, lists);
     QList<int> rows(lists.modules.size() + lists.folders.size());
     std::iota(rows.begin(), rows.end(), 0);
-    AddPages(plan, MakePage(ListPage::Kind::Index, u"index"_s, u"Index"_s, 0), rows);
+    addPages(plan, makePage(ListPage::Kind::Index, u"index"_s, u"Index"_s, 0), rows);
     const int shift = int(plan.pages.size());
     for (ListPage page : lists.pages) {
         page.first += shift;

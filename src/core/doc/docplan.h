@@ -58,9 +58,9 @@ struct SitePlan {
 
 // The pages for the catalog (after its Finish). Page names are unique also where the file
 // system ignores letter case.
-SitePlan PlanListPages(const Catalog& catalog);
+SitePlan planListPages(const Catalog& catalog);
 
 // "sub/deep/" for the folder of the source "sub/deep/a.pb"; "./" for the top.
-QString FolderLabel(const QString& folder);
+QString folderLabel(const QString& folder);
 
 } // namespace glossa

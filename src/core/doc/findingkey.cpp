@@ -20,7 +20,7 @@ constexpr QChar kSeparator = u'\t';
 constexpr QStringView kPlain = u"\\\t\n\r#";
 constexpr QStringView kEscaped = u"\\tnr#";
 
-QString Escaped(const QString& path) {
+QString escaped(const QString& path) {
     auto needsEscape = [](QChar c) { return c != u'#' && kPlain.contains(c); };
     if (!path.startsWith(u'#') && std::none_of(path.begin(), path.end(), needsEscape))
         return path;
@@ -38,7 +38,7 @@ QString Escaped(const QString& path) {
 }
 
 // False for an escape that Escaped doesn't know.
-bool Unescape(QStringView text, QString* path) {
+bool unescape(QStringView text, QString* path) {
     if (!text.contains(u'\\')) {
         *path = text.toString();
         return true;
@@ -57,32 +57,32 @@ bool Unescape(QStringView text, QString* path) {
     return true;
 }
 
-QString OrDash(const QString& text) {
+QString orDash(const QString& text) {
     return text.isEmpty() ? u"-"_s : text;
 }
 
-QString FromDash(QStringView text) {
+QString fromDash(QStringView text) {
     return text == u"-" ? QString() : text.toString();
 }
 
 } // namespace
 
-QString FindingKey::Text() const {
-    return Escaped(path) + kSeparator + OrDash(procedure) + kSeparator + CheckRuleId(rule) +
-           kSeparator + OrDash(parameter) + kSeparator + QString::number(occurrence);
+QString FindingKey::text() const {
+    return escaped(path) + kSeparator + orDash(procedure) + kSeparator + checkRuleId(rule) +
+           kSeparator + orDash(parameter) + kSeparator + QString::number(occurrence);
 }
 
-QString FindingKey::Fingerprint() const {
+QString FindingKey::fingerprint() const {
     return QString::fromLatin1(
-        QCryptographicHash::hash(Text().toUtf8(), QCryptographicHash::Sha1).toHex());
+        QCryptographicHash::hash(text().toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
-QString KeyPath(const QDir& folder, const QString& path) {
+QString keyPath(const QDir& folder, const QString& path) {
     return QDir::fromNativeSeparators(
         folder.relativeFilePath(QDir::cleanPath(QFileInfo(path).absoluteFilePath())));
 }
 
-QList<FindingKey> FindingKeys(const QString& keyPath, const QList<Finding>& findings) {
+QList<FindingKey> findingKeys(const QString& keyPath, const QList<Finding>& findings) {
     QList<FindingKey> keys;
     keys.reserve(findings.size());
     // The parts that tell the source's findings apart, but the occurrence.
@@ -100,7 +100,7 @@ QList<FindingKey> FindingKeys(const QString& keyPath, const QList<Finding>& find
     return keys;
 }
 
-bool ReadFindingKey(QStringView line, FindingKey* key) {
+bool readFindingKey(QStringView line, FindingKey* key) {
     QStringView parts[5];
     qsizetype start = 0;
     for (int i = 0; i < 5; ++i) {
@@ -110,13 +110,13 @@ bool ReadFindingKey(QStringView line, FindingKey* key) {
         parts[i] = line.sliced(start, end - start);
         start = end + 1;
     }
-    if (parts[0].isEmpty() || parts[4].contains(kSeparator) || !Unescape(parts[0], &key->path) ||
-        !CheckRuleById(parts[2], &key->rule))
+    if (parts[0].isEmpty() || parts[4].contains(kSeparator) || !unescape(parts[0], &key->path) ||
+        !checkRuleById(parts[2], &key->rule))
         return false;
     bool number = false;
     key->occurrence = parts[4].toInt(&number);
-    key->procedure = FromDash(parts[1]);
-    key->parameter = FromDash(parts[3]);
+    key->procedure = fromDash(parts[1]);
+    key->parameter = fromDash(parts[3]);
     return number && key->occurrence >= 1;
 }
 

@@ -24,19 +24,19 @@ struct FindingKey {
 
     // One line of a baseline: the parts separated by tabs, "-" for an empty part; a tab, line
     // break or backslash in the path is written "\t", "\n", "\r" or "\\".
-    QString Text() const;
-    // The SHA-1 of Text() in UTF-8, as 40 lower-case hex digits.
-    QString Fingerprint() const;
+    QString text() const;
+    // The SHA-1 of text() in UTF-8, as 40 lower-case hex digits.
+    QString fingerprint() const;
 };
 
 // A source's path relative to folder, with "/" separators, as keys hold it.
-QString KeyPath(const QDir& folder, const QString& path);
+QString keyPath(const QDir& folder, const QString& path);
 
 // The keys of one source's findings, given in source order: one per finding, in that order.
-QList<FindingKey> FindingKeys(const QString& keyPath, const QList<Finding>& findings);
+QList<FindingKey> findingKeys(const QString& keyPath, const QList<Finding>& findings);
 
 // The key a baseline line holds; false when the line is none (its rule unknown, a part
 // missing, the occurrence no number from 1).
-bool ReadFindingKey(QStringView line, FindingKey* key);
+bool readFindingKey(QStringView line, FindingKey* key);
 
 } // namespace glossa

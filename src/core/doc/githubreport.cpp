@@ -15,13 +15,13 @@ namespace {
 
 // The source's path below the working folder (the checkout), "/" separated; empty when it
 // lies elsewhere.
-QString CheckoutPath(const QString& path) {
+QString checkoutPath(const QString& path) {
     const QString relative = QDir::current().relativeFilePath(QFileInfo(path).absoluteFilePath());
     return relative.startsWith(u"../"_s) || QDir::isAbsolutePath(relative) ? QString() : relative;
 }
 
 // Text for a Markdown table cell: no "|" ends it, no "<" starts a tag.
-QString Cell(QString text) {
+QString cell(QString text) {
     return text.replace(u'&', u"&amp;"_s)
         .replace(u'<', u"&lt;"_s)
         .replace(u'>', u"&gt;"_s)
@@ -31,43 +31,43 @@ QString Cell(QString text) {
 
 } // namespace
 
-QString GithubReport::Add(const QString& displayPath, const QString& path, const Finding& finding) {
+QString GithubReport::add(const QString& displayPath, const QString& path, const Finding& finding) {
     ++findings_;
     ++perRule_[int(finding.rule)];
     if (rows_.size() < kSummaryFindings) {
-        const QString checkout = CheckoutPath(path);
+        const QString checkout = checkoutPath(path);
         const QString place =
             u"%1:%2"_s.arg(checkout.isEmpty() ? displayPath : checkout).arg(finding.place.line);
         const QString where = blobUrl_.isEmpty() || checkout.isEmpty()
-                                  ? Cell(place)
+                                  ? cell(place)
                                   : u"[%1](%2/%3#L%4)"_s.arg(
-                                        Cell(place), blobUrl_,
+                                        cell(place), blobUrl_,
                                         QString::fromLatin1(QUrl::toPercentEncoding(checkout, "/")),
                                         QString::number(finding.place.line));
         const QString message =
             finding.name.isEmpty() ? finding.message : finding.name + u": "_s + finding.message;
-        rows_ << u"| %1 | `%2` | %3 |\n"_s.arg(where, CheckRuleId(finding.rule), Cell(message));
+        rows_ << u"| %1 | `%2` | %3 |\n"_s.arg(where, checkRuleId(finding.rule), cell(message));
     }
-    const QString line = FindingLine(displayPath, finding);
+    const QString line = findingLine(displayPath, finding);
     const bool annotated = findings_ <= kAnnotations;
     // An error's annotation is the run's one error line; past the annotations it gets one.
-    if (IsErrorRule(finding.rule)) {
+    if (isErrorRule(finding.rule)) {
         const QString error = displayPath + u": "_s + finding.message;
         if (!annotated)
-            return line + Error(error);
+            return line + errorLine(error);
         errors_ << error;
     }
-    return annotated ? line + GithubCommand(displayPath, finding) : line;
+    return annotated ? line + githubCommand(displayPath, finding) : line;
 }
 
-QString GithubReport::Closing() const {
+QString GithubReport::closing() const {
     if (findings_ <= kAnnotations)
         return {};
     return u"::notice::%1 more, see the %2\n"_s.arg(findings_ - kAnnotations)
         .arg(summarized_ ? u"job summary"_s : u"log"_s);
 }
 
-QString GithubReport::Error(const QString& text) {
+QString GithubReport::errorLine(const QString& text) {
     errors_ << text;
     if (errors_.size() > 1)
         return {};
@@ -76,18 +76,18 @@ QString GithubReport::Error(const QString& text) {
     return u"::error::"_s + data + u'\n';
 }
 
-QString GithubReport::Summary(const QString& totals) const {
+QString GithubReport::summary(const QString& totals) const {
     QString text = u"### Glossa: procedure comments\n\n"_s;
     if (!totals.isEmpty())
         text += totals.trimmed() + u"\n\n"_s;
     for (const QString& error : errors_)
-        text += u"**Error:** "_s + Cell(error) + u"\n\n"_s;
+        text += u"**Error:** "_s + cell(error) + u"\n\n"_s;
     if (findings_ == 0)
         return text;
     text += u"| Rule | Findings |\n|---|---:|\n"_s;
     for (int i = 0; i < kCheckRuleCount; ++i) {
         if (perRule_[i] > 0)
-            text += u"| `%1` | %2 |\n"_s.arg(CheckRuleId(CheckRule(i))).arg(perRule_[i]);
+            text += u"| `%1` | %2 |\n"_s.arg(checkRuleId(CheckRule(i))).arg(perRule_[i]);
     }
     text += u"\n| Finding | Rule | Message |\n|---|---|---|\n"_s + rows_.join(QString());
     if (findings_ > rows_.size())
@@ -95,7 +95,7 @@ QString GithubReport::Summary(const QString& totals) const {
     return text + u'\n';
 }
 
-QString GithubBlobUrl() {
+QString githubBlobUrl() {
     const QString server = qEnvironmentVariable("GITHUB_SERVER_URL");
     const QString repository = qEnvironmentVariable("GITHUB_REPOSITORY");
     const QString sha = qEnvironmentVariable("GITHUB_SHA");
@@ -104,7 +104,7 @@ QString GithubBlobUrl() {
     return u"%1/%2/blob/%3"_s.arg(server, repository, sha);
 }
 
-bool AppendToFile(const QString& path, const QByteArray& bytes, QString* reason) {
+bool appendToFile(const QString& path, const QByteArray& bytes, QString* reason) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() ||
         !file.flush()) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace glossa {
 
 // The check's output for GitHub Actions. A step shows at most 10 annotations, so the first 9
@@ -18,17 +20,17 @@ public:
 
     // blobUrl: "SERVER/OWNER/REPO/blob/SHA" to link findings to their lines, or empty.
     // summarized: whether a job summary is written, which the notice then points to.
-    GithubReport(const QString& blobUrl, bool summarized)
-        : blobUrl_(blobUrl), summarized_(summarized), perRule_(kCheckRuleCount, 0) {}
+    GithubReport(QString blobUrl, bool summarized)
+        : blobUrl_(std::move(blobUrl)), summarized_(summarized), perRule_(kCheckRuleCount, 0) {}
 
     // The finding's log line and, for the first ones, its annotation. path: as opened.
-    QString Add(const QString& displayPath, const QString& path, const Finding& finding);
+    QString add(const QString& displayPath, const QString& path, const Finding& finding);
     // The notice for the annotations left out, after the last finding; empty when none were.
-    QString Closing() const;
+    QString closing() const;
     // One "::error::" line for the run's first error; empty for the others.
-    QString Error(const QString& text);
+    QString errorLine(const QString& text);
     // The job summary, with the totals line (empty when the run ended before counting).
-    QString Summary(const QString& totals) const;
+    QString summary(const QString& totals) const;
 
 private:
     QString blobUrl_;
@@ -41,9 +43,9 @@ private:
 
 // The blob address of the commit a GitHub Actions job runs on, from its environment
 // (GITHUB_SERVER_URL, GITHUB_REPOSITORY, GITHUB_SHA); empty unless all three are set.
-QString GithubBlobUrl();
+QString githubBlobUrl();
 
 // Appends bytes to the file (GitHub's own, so never replaced); false with the reason.
-bool AppendToFile(const QString& path, const QByteArray& bytes, QString* reason);
+bool appendToFile(const QString& path, const QByteArray& bytes, QString* reason);
 
 } // namespace glossa

@@ -14,8 +14,8 @@ namespace glossa {
 class GitlabReport {
 public:
     // displayPath: the source as the check's lines name it.
-    void Add(const QString& displayPath, const Finding& finding, const QString& fingerprint);
-    QByteArray ToJson() const;
+    void add(const QString& displayPath, const Finding& finding, const QString& fingerprint);
+    QByteArray toJson() const;
 
 private:
     QJsonArray issues_;

@@ -29,7 +29,7 @@ public:
     using Work = std::function<Result(Job&)>;
 
     InOrder(Work work, CallerHelps helps) : work_(std::move(work)), helps_(helps) {
-        thread_ = std::thread([this] { Run(); });
+        thread_ = std::thread([this] { run(); });
     }
     ~InOrder() {
         {
@@ -42,16 +42,16 @@ public:
     InOrder(const InOrder&) = delete;
     InOrder& operator=(const InOrder&) = delete;
 
-    void Add(Job job) {
+    void add(Job job) {
         const std::lock_guard lock(mutex_);
         todo_.append({added_++, std::move(job)});
         wake_.notify_all();
     }
     // Whether as many jobs are under way as may be.
-    bool Full() const { return added_ - taken_ >= kAhead; }
-    bool Pending() const { return added_ > taken_; }
+    bool full() const { return added_ - taken_ >= kAhead; }
+    bool pending() const { return added_ > taken_; }
     // The next result, in the order added; waits until it is done.
-    Result Next() {
+    Result next() {
         std::unique_lock lock(mutex_);
         for (;;) {
             if (const auto ready = done_.find(taken_); ready != done_.end()) {
@@ -73,7 +73,7 @@ public:
     }
 
 private:
-    void Run() {
+    void run() {
         std::unique_lock lock(mutex_);
         for (;;) {
             while (todo_.isEmpty() && !stop_)

@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 // The list of built-in functions lives in a static library, so its resource is registered by
 // name.
-static void InitBuiltInsResource() {
+static void initBuiltInsResource() {
     Q_INIT_RESOURCE(builtins);
 }
 
@@ -22,8 +22,8 @@ namespace glossa {
 
 namespace {
 
-QSet<QString> LoadBuiltIns() {
-    InitBuiltInsResource();
+QSet<QString> loadBuiltIns() {
+    initBuiltInsResource();
     // The compiler's own functions, which the library reference doesn't list.
     QSet<QString> names{u"bool"_s,
                         u"clearstructure"_s,
@@ -50,29 +50,29 @@ QSet<QString> LoadBuiltIns() {
     return names;
 }
 
-bool KeywordIs(QStringView word, QStringView keyword) {
+bool keywordIs(QStringView word, QStringView keyword) {
     return word.compare(keyword, Qt::CaseInsensitive) == 0;
 }
 
-bool DefinesProcedure(QStringView word) {
+bool definesProcedure(QStringView word) {
     // Most words are short and start otherwise: those are passed over at once.
     if (word.size() < 9 || (word[0] != u'p' && word[0] != u'P'))
         return false;
-    return KeywordIs(word, u"procedure") || KeywordIs(word, u"procedurec") ||
-           KeywordIs(word, u"proceduredll") || KeywordIs(word, u"procedurecdll");
+    return keywordIs(word, u"procedure") || keywordIs(word, u"procedurec") ||
+           keywordIs(word, u"proceduredll") || keywordIs(word, u"procedurecdll");
 }
 
 // After a Procedure keyword that ends at i: past its return type and the name it defines.
-qsizetype AfterDefinedName(QStringView text, qsizetype i) {
-    return SkipWord(text, SkipBlanks(text, SkipReturnType(text, i)));
+qsizetype afterDefinedName(QStringView text, qsizetype i) {
+    return skipWord(text, skipBlanks(text, skipReturnType(text, i)));
 }
 
 // The index after a string or character constant whose quote stands at i: at its closing
-// quote's next character, or at the line's end. Escaped strings (~"...") may hold \".
-qsizetype AfterQuoted(QStringView text, qsizetype i) {
+// quote's next character, or at the line's end. escaped strings (~"...") may hold \".
+qsizetype afterQuoted(QStringView text, qsizetype i) {
     const QChar quote = text[i];
     const bool escaped = quote == u'"' && i > 0 && text[i - 1] == u'~';
-    for (++i; i < text.size() && !IsLineEnd(text[i]); ++i) {
+    for (++i; i < text.size() && !isLineEnd(text[i]); ++i) {
         if (escaped && text[i] == u'\\')
             ++i;
         else if (text[i] == quote)
@@ -83,33 +83,33 @@ qsizetype AfterQuoted(QStringView text, qsizetype i) {
 
 } // namespace
 
-bool IsBuiltInFunction(QStringView name) {
-    static const QSet<QString> names = LoadBuiltIns();
+bool isBuiltInFunction(QStringView name) {
+    static const QSet<QString> names = loadBuiltIns();
     return names.contains(name.toString().toLower());
 }
 
-void CollectCodeNames(QStringView text, QSet<QString>& names) {
+void collectCodeNames(QStringView text, QSet<QString>& names) {
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
         const QChar c = text[i];
         if (c == u';') {
-            i = FindLineEnd(text, i);
+            i = findLineEnd(text, i);
         } else if (c == u'"' || c == u'\'') {
-            i = AfterQuoted(text, i);
-        } else if (IsWordChar(c)) {
+            i = afterQuoted(text, i);
+        } else if (isWordChar(c)) {
             const qsizetype start = i;
-            i = SkipWord(text, i);
+            i = skipWord(text, i);
             const QStringView word = text.sliced(start, i - start);
             if (word.front() <= u'9')
                 continue; // a number
-            if (DefinesProcedure(word)) {
-                i = AfterDefinedName(text, i);
-            } else if (word.size() == 5 && KeywordIs(word, u"macro")) {
-                const qsizetype nameStart = SkipBlanks(text, i);
-                i = SkipWord(text, nameStart);
+            if (definesProcedure(word)) {
+                i = afterDefinedName(text, i);
+            } else if (word.size() == 5 && keywordIs(word, u"macro")) {
+                const qsizetype nameStart = skipBlanks(text, i);
+                i = skipWord(text, nameStart);
                 names.insert(text.sliced(nameStart, i - nameStart).toString().toLower());
-            } else if (const qsizetype next = SkipBlanks(text, i); next < n && text[next] == u'(') {
+            } else if (const qsizetype next = skipBlanks(text, i); next < n && text[next] == u'(') {
                 names.insert(word.toString().toLower());
             }
         } else {
@@ -118,23 +118,23 @@ void CollectCodeNames(QStringView text, QSet<QString>& names) {
     }
 }
 
-int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& reports,
+int LinkCheck::addSource(const QString& text, const QList<ProcedureReport>& reports,
                          const SourceModules& modules) {
-    const int source = catalog_.AddFile(QString(), QString(), reports, modules, false);
-    CollectCodeNames(text, codeNames_);
+    const int source = catalog_.addFile(QString(), QString(), reports, modules, false);
+    collectCodeNames(text, codeNames_);
     QList<Mention>& mentions = mentions_.emplace_back();
     for (const ProcedureReport& report : reports) {
         if (!report.documented || report.plainComment || // a plain comment is reported as such
-            IsSuppressed(report, CheckRule::BrokenLink))
+            isSuppressed(report, CheckRule::BrokenLink))
             continue;
         QString module;
         bool moduleKnown = false;
         auto scan = [&](const QString& field, const SourcePlace& place, int which) {
-            ForEachMention(field, [&](QStringView qualifier, QStringView name) {
-                if (name.endsWith(u'_') || IsBuiltInFunction(name))
+            forEachMention(field, [&](QStringView qualifier, QStringView name) {
+                if (name.endsWith(u'_') || isBuiltInFunction(name))
                     return;
                 if (!moduleKnown)
-                    module = modules.ModuleAt(report.header.startCharacter);
+                    module = modules.moduleAt(report.header.startCharacter);
                 moduleKnown = true;
                 mentions.append({place, report.name, module, qualifier.toString(), name.toString(),
                                  report.header.headerText, which});
@@ -148,21 +148,21 @@ int LinkCheck::AddSource(const QString& text, const QList<ProcedureReport>& repo
     return source;
 }
 
-QList<Finding> LinkCheck::Findings(int source) {
+QList<Finding> LinkCheck::findings(int source) {
     if (!finished_) {
-        catalog_.Finish();
+        catalog_.finish();
         finished_ = true;
     }
     QList<Finding> findings;
     for (const Mention& m : std::as_const(mentions_[source])) {
         if (codeNames_.contains(m.name.toLower()) ||
-            catalog_.Reaches(source, m.module, m.qualifier, m.name))
+            catalog_.reaches(source, m.module, m.qualifier, m.name))
             continue;
         const QStringList parameters = SplitParameters(m.header);
         // "<b>a():</b>" names the procedure's array, list or map a.
         if (m.qualifier.isEmpty() &&
             std::any_of(parameters.begin(), parameters.end(), [&](const QString& parameter) {
-                return BareParameterName(parameter) == m.name.toLower();
+                return bareParameterName(parameter) == m.name.toLower();
             }))
             continue;
         const QString mention =
@@ -174,7 +174,7 @@ QList<Finding> LinkCheck::Findings(int source) {
         Finding& finding = findings.emplace_back(
             m.place, CheckRule::BrokenLink, m.procedure,
             u"%1 in %2 names no procedure"_s.arg(mention, field),
-            m.field >= 0 ? BareParameterName(parameters.value(m.field)) : QString());
+            m.field >= 0 ? bareParameterName(parameters.value(m.field)) : QString());
         finding.module = m.module;
     }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {

@@ -13,47 +13,47 @@ namespace {
 
 // Text as the strings hold it (UTF-16, in this machine's byte order: the file is read back by
 // this process only), read straight into the strings without a conversion.
-void Put(QDataStream& stream, const QString& text) {
+void put(QDataStream& stream, const QString& text) {
     stream << text;
 }
 
-void Put(QDataStream& stream, const QStringList& list) {
+void put(QDataStream& stream, const QStringList& list) {
     stream << qint32(list.size());
     for (const QString& text : list)
-        Put(stream, text);
+        put(stream, text);
 }
 
-QString GetText(QDataStream& stream) {
+QString getText(QDataStream& stream) {
     QString text;
     stream >> text;
     return text;
 }
 
-QStringList GetList(QDataStream& stream) {
+QStringList getList(QDataStream& stream) {
     qint32 count = 0;
     stream >> count;
     QStringList list;
     for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i)
-        list.append(GetText(stream));
+        list.append(getText(stream));
     return list;
 }
 
-void SaveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
+void saveReports(QDataStream& stream, const QList<ProcedureReport>& reports) {
     stream << qint64(reports.size());
     for (const ProcedureReport& r : reports) {
-        Put(stream, r.header.headerText);
-        Put(stream, r.name);
+        put(stream, r.header.headerText);
+        put(stream, r.name);
         stream << qint32(r.line) << r.documented << r.plainComment;
-        Put(stream, r.summary);
-        Put(stream, r.parameterNames);
-        Put(stream, r.parameterDescriptions);
+        put(stream, r.summary);
+        put(stream, r.parameterNames);
+        put(stream, r.parameterDescriptions);
         stream << qint32(r.parameterLines);
-        Put(stream, r.result);
-        Put(stream, r.example);
+        put(stream, r.result);
+        put(stream, r.example);
     }
 }
 
-QList<ProcedureReport> LoadReports(QDataStream& stream) {
+QList<ProcedureReport> loadReports(QDataStream& stream) {
     qint64 count = 0;
     stream >> count;
     QList<ProcedureReport> reports;
@@ -62,15 +62,15 @@ QList<ProcedureReport> LoadReports(QDataStream& stream) {
         ProcedureReport r;
         qint32 line = 0;
         qint32 parameterLines = 0;
-        r.header.headerText = GetText(stream);
-        r.name = GetText(stream);
+        r.header.headerText = getText(stream);
+        r.name = getText(stream);
         stream >> line >> r.documented >> r.plainComment;
-        r.summary = GetText(stream);
-        r.parameterNames = GetList(stream);
-        r.parameterDescriptions = GetList(stream);
+        r.summary = getText(stream);
+        r.parameterNames = getList(stream);
+        r.parameterDescriptions = getList(stream);
         stream >> parameterLines;
-        r.result = GetText(stream);
-        r.example = GetText(stream);
+        r.result = getText(stream);
+        r.example = getText(stream);
         r.line = line;
         r.parameterLines = parameterLines;
         reports.append(std::move(r));
@@ -84,15 +84,15 @@ ReportSpill::ReportSpill() : file_(QDir::temp().filePath(u"glossa-export-XXXXXX"
     stream_.setByteOrder(QDataStream::ByteOrder(QSysInfo::ByteOrder)); // the same values
 }
 
-void ReportSpill::Save(const QList<ProcedureReport>& reports) {
-    SaveReports(stream_, reports);
+void ReportSpill::save(const QList<ProcedureReport>& reports) {
+    saveReports(stream_, reports);
 }
 
-QList<ProcedureReport> ReportSpill::Load() {
-    return LoadReports(stream_);
+QList<ProcedureReport> ReportSpill::load() {
+    return loadReports(stream_);
 }
 
-bool ReportSpill::Restart() {
+bool ReportSpill::restart() {
     if (!file_.seek(0))
         return false;
     stream_.resetStatus();

@@ -16,18 +16,18 @@ namespace glossa {
 class ReportSpill {
 public:
     ReportSpill();
-    bool Open() { return file_.open(); }
+    bool open() { return file_.open(); }
     // Appends one source's procedures.
-    void Save(const QList<ProcedureReport>& reports);
+    void save(const QList<ProcedureReport>& reports);
     // The next source's procedures, in the order saved.
-    QList<ProcedureReport> Load();
+    QList<ProcedureReport> load();
     // After the last Save: whether everything saved is on the file, to be loaded from the start.
-    bool Rewind() { return stream_.status() == QDataStream::Ok && file_.flush() && file_.seek(0); }
+    bool rewind() { return stream_.status() == QDataStream::Ok && file_.flush() && file_.seek(0); }
     // Loads from the start again.
-    bool Restart();
-    void Remove() { file_.remove(); }
-    QString FileName() const { return file_.fileName(); }
-    QString ErrorString() const { return file_.errorString(); }
+    bool restart();
+    void remove() { file_.remove(); }
+    QString fileName() const { return file_.fileName(); }
+    QString errorString() const { return file_.errorString(); }
 
 private:
     QTemporaryFile file_;

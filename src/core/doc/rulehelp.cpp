@@ -54,26 +54,26 @@ constexpr RuleHelp kHelp[kCheckRuleCount] = {
      u"Save the source as UTF-8 or ASCII."},
 };
 
-QString Plain(QStringView markdown) {
+QString plain(QStringView markdown) {
     return markdown.toString().remove(u'`');
 }
 
 } // namespace
 
-QString RuleFullDescription(CheckRule rule) {
-    return Plain(kHelp[int(rule)].full);
+QString ruleFullDescription(CheckRule rule) {
+    return plain(kHelp[int(rule)].full);
 }
 
-QString RuleHelpMarkdown(CheckRule rule) {
+QString ruleHelpMarkdown(CheckRule rule) {
     QString help = kHelp[int(rule)].full + u"\n\n"_s + kHelp[int(rule)].mend;
-    if (!IsErrorRule(rule) && rule != CheckRule::UnknownRule)
+    if (!isErrorRule(rule) && rule != CheckRule::UnknownRule)
         help += u"\n\nTo keep a procedure as it is: `; glossa-ignore: %1` on its header's line "
-                "or directly above it."_s.arg(CheckRuleId(rule));
+                "or directly above it."_s.arg(checkRuleId(rule));
     return help;
 }
 
-QString RuleHelpText(CheckRule rule) {
-    return Plain(RuleHelpMarkdown(rule)).replace(u"\n\n"_s, u" "_s);
+QString ruleHelpText(CheckRule rule) {
+    return plain(ruleHelpMarkdown(rule)).replace(u"\n\n"_s, u" "_s);
 }
 
 } // namespace glossa

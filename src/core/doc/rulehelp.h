@@ -7,10 +7,10 @@
 namespace glossa {
 
 // What a rule finds and why it matters, in a paragraph (SARIF's fullDescription).
-QString RuleFullDescription(CheckRule rule);
+QString ruleFullDescription(CheckRule rule);
 // How to mend a finding of the rule, and how to keep a procedure as it is, as Markdown (SARIF's
 // help.markdown) and as plain text (help.text).
-QString RuleHelpMarkdown(CheckRule rule);
-QString RuleHelpText(CheckRule rule);
+QString ruleHelpMarkdown(CheckRule rule);
+QString ruleHelpText(CheckRule rule);
 
 } // namespace glossa

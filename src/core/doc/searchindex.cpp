@@ -10,7 +10,7 @@
 using namespace Qt::StringLiterals;
 
 // The script lives in a static library, so its resource is registered by name.
-static void InitExportResource() {
+static void initExportResource() {
     Q_INIT_RESOURCE(exportfiles);
 }
 
@@ -19,7 +19,7 @@ namespace glossa {
 namespace {
 
 // text as a JavaScript string literal.
-void AppendString(QString& out, QStringView text) {
+void appendString(QString& out, QStringView text) {
     out += u'"';
     for (const QChar c : text) {
         if (c == u'"' || c == u'\\')
@@ -32,8 +32,8 @@ void AppendString(QString& out, QStringView text) {
     out += u'"';
 }
 
-QList<int> SearchOrder(const Catalog& catalog) {
-    const QList<Catalog::Procedure>& all = catalog.Procedures();
+QList<int> searchOrder(const Catalog& catalog) {
+    const QList<Catalog::Procedure>& all = catalog.procedures();
     QList<int> order(all.size());
     std::iota(order.begin(), order.end(), 0);
     QList<QString> names(all.size());
@@ -51,7 +51,7 @@ QList<int> SearchOrder(const Catalog& catalog) {
 
 } // namespace
 
-QString FirstSentence(const QString& text) {
+QString firstSentence(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if ((c == u'.' || c == u'!' || c == u'?') && (i + 1 == text.size() || text[i + 1] == u' '))
@@ -60,7 +60,7 @@ QString FirstSentence(const QString& text) {
     return text;
 }
 
-bool WriteSearchIndex(const Catalog& catalog, QIODevice& device) {
+bool writeSearchIndex(const Catalog& catalog, QIODevice& device) {
     constexpr qsizetype kChunk = qsizetype{64} * 1024;
     bool written = true;
     QString out = u"window.glossaIndex={\"pages\":["_s;
@@ -71,35 +71,35 @@ bool WriteSearchIndex(const Catalog& catalog, QIODevice& device) {
         written = written && device.write(bytes) == bytes.size();
         out.clear();
     };
-    QList<int> pageNumbers(catalog.Files().size(), -1);
+    QList<int> pageNumbers(catalog.files().size(), -1);
     int pages = 0;
-    for (int f = 0; f < catalog.Files().size(); ++f) {
-        const Catalog::File& file = catalog.Files()[f];
+    for (int f = 0; f < catalog.files().size(); ++f) {
+        const Catalog::File& file = catalog.files()[f];
         if (file.missing || file.shown == 0)
             continue;
         if (pages > 0)
             out += u',';
-        AppendString(out, PageLink(u"index.html"_s, file.page));
+        appendString(out, pageLink(u"index.html"_s, file.page));
         pageNumbers[f] = pages++;
         flush(false);
     }
     out += u"],\"procedures\":["_s;
     bool first = true;
-    for (const int i : SearchOrder(catalog)) {
-        const Catalog::Procedure& p = catalog.Procedures()[i];
+    for (const int i : searchOrder(catalog)) {
+        const Catalog::Procedure& p = catalog.procedures()[i];
         if (pageNumbers[p.file] < 0 || p.leftOut)
             continue;
         out += first ? u"["_s : u",\n["_s;
         first = false;
-        AppendString(out, p.name);
+        appendString(out, p.name);
         out += u',';
-        AppendString(out, p.module);
+        appendString(out, p.module);
         out += u',' + QString::number(pageNumbers[p.file]) + u',';
         const QString usual = p.module.isEmpty() ? p.name : p.module + u"::"_s + p.name;
-        AppendString(out, p.anchor == usual ? QString() : p.anchor);
+        appendString(out, p.anchor == usual ? QString() : p.anchor);
         out += u',';
-        AppendString(out,
-                     HasPlainText(p.summary) ? FirstSentence(PlainText(p.summary)) : QString());
+        appendString(out,
+                     hasPlainText(p.summary) ? firstSentence(plainText(p.summary)) : QString());
         out += u']';
         flush(false);
     }
@@ -108,8 +108,8 @@ bool WriteSearchIndex(const Catalog& catalog, QIODevice& device) {
     return written;
 }
 
-QByteArray SearchScript() {
-    InitExportResource();
+QByteArray searchScript() {
+    initExportResource();
     QFile file(u":/export/glossa.js"_s);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -17,13 +17,13 @@ namespace glossa {
 // matches: shorter names first, then by name (letter case ignored), then by module. Procedures
 // left out of the pages or whose page was not written are left out. False when the device
 // refuses a write.
-bool WriteSearchIndex(const Catalog& catalog, QIODevice& device);
+bool writeSearchIndex(const Catalog& catalog, QIODevice& device);
 
 // The first sentence of a plain text: up to the first ".", "!" or "?" that ends the text or
 // comes before a blank.
-QString FirstSentence(const QString& text);
+QString firstSentence(const QString& text);
 
 // The search's script, glossa.js.
-QByteArray SearchScript();
+QByteArray searchScript();
 
 } // namespace glossa

@@ -19,10 +19,10 @@ struct Edit {
     qint64 start = 0;
     qint64 end = 0;
     QByteArray bytes;
-    qsizetype procedure = 0; // by ReportSource's order
+    qsizetype procedure = 0; // by reportSource's order
 };
 
-QByteArray Applied(const QByteArray& old, const QList<Edit>& edits) {
+QByteArray applied(const QByteArray& old, const QList<Edit>& edits) {
     QByteArray bytes;
     qint64 at = 0;
     for (const Edit& edit : edits) {
@@ -33,7 +33,7 @@ QByteArray Applied(const QByteArray& old, const QList<Edit>& edits) {
 }
 
 // The fields as the window loads them, none touched by the user.
-ApplyFields Untouched(const LoadedFields& loaded) {
+ApplyFields untouched(const LoadedFields& loaded) {
     auto tags = [](QString text) { return text.replace(u'\n', u"<br>"_s); };
     ApplyFields apply;
     apply.summary = tags(loaded.summary);
@@ -51,50 +51,51 @@ ApplyFields Untouched(const LoadedFields& loaded) {
     return apply;
 }
 
-bool Moves(const LoadedFields& loaded) {
+bool moves(const LoadedFields& loaded) {
     return std::any_of(loaded.match.changes.begin(), loaded.match.changes.end(),
                        [](RowChange change) { return change != RowChange::None; });
 }
 
 // The fix of one procedure, when it needs one.
-std::optional<Edit> FixProcedure(const QString& text, const CommentContext& read,
+std::optional<Edit> fixProcedure(const QString& text, const CommentContext& read,
                                  const ProcedureHeader& header, bool descriptions, bool plain) {
     CommentContext context = read;
-    context.LineEnd = LineEndOfHeaderLine(text, header, read.LineEnd);
+    context.LineEnd = lineEndOfHeaderLine(text, header, read.LineEnd);
     const ExistingBlock block = FindCommentBlock(text, header, context);
     if (block.present) {
         const LoadedFields loaded = LoadFields(header, block);
-        if (!descriptions || !Moves(loaded))
+        if (!descriptions || !moves(loaded))
             return std::nullopt;
-        ApplyFields apply = Untouched(loaded);
-        apply.indentation = IndentationBefore(text, block.startCharacter);
-        const qint64 length = DocumentBytes(context, block.startCharacter, block.blockText).size();
+        ApplyFields apply = untouched(loaded);
+        apply.indentation = indentationBefore(text, block.startCharacter);
+        const qint64 length = documentBytes(context, block.startCharacter, block.blockText).size();
         return Edit{block.startOffset, block.startOffset + length,
-                    BuildBlockBytes(apply, block, context)};
+                    buildBlockBytes(apply, block, context)};
     }
     if (!plain)
         return std::nullopt;
-    const PlainComment comment = FindPlainComment(text, header, context);
+    const PlainComment comment = findPlainComment(text, header, context);
     if (!comment.present)
         return std::nullopt;
-    ApplyFields apply = Untouched(LoadFields(header, block, comment));
-    apply.indentation = LeadingIndentation(QString(header.linePrefix + header.headerText));
+    ApplyFields apply = untouched(LoadFields(header, block, comment));
+    apply.indentation = leadingIndentation(QString(header.linePrefix + header.headerText));
     const ExistingBlock& lines = comment.lines;
-    const qint64 length = DocumentBytes(context, lines.startCharacter, lines.blockText).size();
+    const qint64 length = documentBytes(context, lines.startCharacter, lines.blockText).size();
     return Edit{lines.startOffset, lines.startOffset + length,
-                PlainCommentReplacement(comment, BuildBlockBytes(apply, block, context), context)};
+                plainCommentReplacement(comment, buildBlockBytes(apply, block, context), context)};
 }
 
 // The findings by procedure.
-QList<QList<Finding>> Findings(const QList<ProcedureReport>& reports) {
+QList<QList<Finding>> findingsOf(const QList<ProcedureReport>& reports) {
     QList<QList<Finding>> all;
     for (const ProcedureReport& report : reports)
-        all << CheckProcedure(report);
+        all << checkProcedure(report);
     return all;
 }
 
 // By procedure, the findings of was that now lacks.
-QList<QList<Finding>> Gone(const QList<QList<Finding>>& was, const QList<QList<Finding>>& now) {
+QList<QList<Finding>> findingsGone(const QList<QList<Finding>>& was,
+                                   const QList<QList<Finding>>& now) {
     QList<QList<Finding>> gone(was.size());
     for (qsizetype i = 0; i < was.size(); ++i) {
         const QList<Finding> left = now.value(i);
@@ -111,44 +112,45 @@ QList<QList<Finding>> Gone(const QList<QList<Finding>>& was, const QList<QList<F
 
 } // namespace
 
-QList<CheckRule> DefaultFixRules() {
+QList<CheckRule> defaultFixRules() {
     return {CheckRule::ParamCount, CheckRule::ParamRenamed};
 }
 
-FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules,
+FixedSource fixSource(const SourceText& source, const QList<CheckRule>& fixRules,
                       bool documentedOnly, const FixHeld& held) {
     FixedSource result;
     const bool descriptions =
         fixRules.contains(CheckRule::ParamCount) || fixRules.contains(CheckRule::ParamRenamed);
     const bool plain = fixRules.contains(CheckRule::PlainComment);
-    const QList<ProcedureReport> before = ReportSource(source.text, source.context);
+    const QList<ProcedureReport> before = reportSource(source.text, source.context);
     QList<Edit> edits;
     for (qsizetype i = 0; i < before.size(); ++i) {
         if (documentedOnly && !before[i].documented)
             continue;
         // What "; glossa-ignore" silences, and what the baseline holds, is left as it is.
         const auto on = [&](CheckRule rule) {
-            return !IsSuppressed(before[i], rule) && !(held && held(i, rule));
+            return !isSuppressed(before[i], rule) && !(held && held(i, rule));
         };
         const bool follow =
             descriptions && on(CheckRule::ParamCount) && on(CheckRule::ParamRenamed);
-        if (std::optional<Edit> edit = FixProcedure(source.text, source.context, before[i].header,
+        if (std::optional<Edit> edit = fixProcedure(source.text, source.context, before[i].header,
                                                     follow, plain && on(CheckRule::PlainComment))) {
             edit->procedure = i;
             edits << *edit;
         }
     }
-    const QList<QList<Finding>> was = Findings(before);
+    const QList<QList<Finding>> was = findingsOf(before);
     CommentContext context = source.context;
-    context.Read.reset();
+    context.read.reset();
     // A procedure is changed only where that takes one of its findings away: the output says
     // every change. Procedures are read on their own, so dropping one fix leaves the others'.
     for (;;) {
         if (edits.isEmpty())
             return result;
-        const QByteArray bytes = Applied(source.context.Read->Bytes(), edits);
-        result.text = DecodedText(bytes, source.context.DocEncoding).Text();
-        const QList<QList<Finding>> gone = Gone(was, Findings(ReportSource(result.text, context)));
+        const QByteArray bytes = applied(source.context.read->bytes(), edits);
+        result.text = DecodedText(bytes, source.context.DocEncoding).text();
+        const QList<QList<Finding>> gone =
+            findingsGone(was, findingsOf(reportSource(result.text, context)));
         const qsizetype count = edits.size();
         edits.removeIf([&](const Edit& edit) { return gone[edit.procedure].isEmpty(); });
         if (edits.size() < count)
@@ -160,7 +162,7 @@ FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules
     }
 }
 
-QString UnifiedDiff(const QString& path, const QString& before, const QString& after) {
+QString unifiedDiff(const QString& path, const QString& before, const QString& after) {
     if (before == after)
         return {};
     const QStringList a = before.split(u'\n');

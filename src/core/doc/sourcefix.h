@@ -13,7 +13,7 @@ namespace glossa {
 
 // What "-check -fix" does to one source: the mechanical fixes, each one a block rewritten as
 // the editor window writes it when opened and applied without edits.
-// - param-count, param-renamed: descriptions follow their parameters (see MatchDescriptions),
+// - param-count, param-renamed: descriptions follow their parameters (see matchDescriptions),
 //   a missing one gets the default description; surplus descriptions stay (after the
 //   parameters' lines), and a renamed parameter's description keeps its old bold name.
 // - plain-comment: the plain comment above a header becomes its block (summary = its text,
@@ -33,14 +33,14 @@ using FixHeld = std::function<bool(qsizetype procedure, CheckRule rule)>;
 
 // fixRules: the rules whose findings are fixed; documentedOnly: only procedures with a block
 // are looked at (the -documented option); held: findings left as they are.
-FixedSource FixSource(const SourceText& source, const QList<CheckRule>& fixRules,
+FixedSource fixSource(const SourceText& source, const QList<CheckRule>& fixRules,
                       bool documentedOnly, const FixHeld& held = {});
 
 // The rules "-fix" alone fixes.
-QList<CheckRule> DefaultFixRules();
+QList<CheckRule> defaultFixRules();
 
 // A unified diff ("--- a/path", "+++ b/path", one hunk from the first to the last changed line
 // with 3 lines of context) of the two texts, split at line feeds; empty when they are equal.
-QString UnifiedDiff(const QString& path, const QString& before, const QString& after);
+QString unifiedDiff(const QString& path, const QString& before, const QString& after);
 
 } // namespace glossa

@@ -20,7 +20,7 @@ namespace glossa {
 namespace {
 
 // Line ends (CR LF, CR or LF) in text[from, to).
-int CountLineEnds(const QString& text, qsizetype from, qsizetype to) {
+int countLineEnds(const QString& text, qsizetype from, qsizetype to) {
     int lines = 0;
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = text[i];
@@ -30,12 +30,12 @@ int CountLineEnds(const QString& text, qsizetype from, qsizetype to) {
     return lines;
 }
 
-QString Tags(QString field) {
+QString tags(QString field) {
     return field.replace(u'\n', u"<br>"_s);
 }
 
 // Column (from 1) of the first character of text that is no blank or tab.
-int FirstVisibleColumn(QStringView text) {
+int firstVisibleColumn(QStringView text) {
     int column = 1;
     while (column <= text.size() && (text[column - 1] == u' ' || text[column - 1] == u'\t'))
         ++column;
@@ -43,7 +43,7 @@ int FirstVisibleColumn(QStringView text) {
 }
 
 // The place of a field's opening tag: its line starts with blanks, ";" and blanks before it.
-SourcePlace FieldPlace(const QString& blockText, const BlockParts& parts, const BlockField& field,
+SourcePlace fieldPlace(const QString& blockText, const BlockParts& parts, const BlockField& field,
                        const SourcePlace& block) {
     const BlockLine& line = parts.lines[field.firstLine];
     const qsizetype tag = blockText.indexOf(u'<', line.start);
@@ -54,31 +54,31 @@ SourcePlace FieldPlace(const QString& blockText, const BlockParts& parts, const 
 
 // Consecutive suppression lines upwards from the line above the one starting at lineStart
 // (whose number is line), into notes; passBlank also passes empty lines.
-void CollectSuppressionLines(QStringView text, qsizetype lineStart, int line, bool passBlank,
+void collectSuppressionLines(QStringView text, qsizetype lineStart, int line, bool passBlank,
                              QList<SuppressionNote>& notes) {
     while (lineStart > 0) {
         qsizetype end = lineStart - 1;
         if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
             --end;
         qsizetype start = end;
-        while (start > 0 && !IsLineEnd(text[start - 1]))
+        while (start > 0 && !isLineEnd(text[start - 1]))
             --start;
         const QStringView content = text.sliced(start, end - start);
-        const qsizetype first = SkipBlanks(content, 0);
+        const qsizetype first = skipBlanks(content, 0);
         --line;
         if (first == content.size() && passBlank) {
             lineStart = start;
             continue;
         }
-        if (!IsSuppressionLine(content))
+        if (!isSuppressionLine(content))
             return;
-        notes.append({{line, int(first) + 1}, ReadSuppressionComment(content.sliced(first))});
+        notes.append({{line, int(first) + 1}, readSuppressionComment(content.sliced(first))});
         lineStart = start;
     }
 }
 
 // The suppressions of a procedure: see ProcedureReport::suppressions.
-QList<SuppressionNote> FindSuppressions(QStringView text, const ProcedureReport& report,
+QList<SuppressionNote> findSuppressions(QStringView text, const ProcedureReport& report,
                                         const ExistingBlock& block) {
     QList<SuppressionNote> notes;
     const ProcedureHeader& header = report.header;
@@ -86,47 +86,47 @@ QList<SuppressionNote> FindSuppressions(QStringView text, const ProcedureReport&
     const qsizetype headerEnd =
         header.startCharacter + header.linePrefix.size() + header.headerText.size();
     for (qsizetype start = header.startCharacter; start <= headerEnd && start < text.size();) {
-        const qsizetype end = FindLineEnd(text, start);
+        const qsizetype end = findLineEnd(text, start);
         const QStringView line = text.sliced(start, end - start);
-        if (const qsizetype comment = CommentStartInCode(line); comment >= 0) {
-            if (SuppressionComment found = ReadSuppressionComment(line.sliced(comment));
+        if (const qsizetype comment = commentStartInCode(line); comment >= 0) {
+            if (SuppressionComment found = readSuppressionComment(line.sliced(comment));
                 found.present)
                 notes.append({{report.line, report.column}, found});
         }
         if (end >= text.size())
             break;
-        start = AfterLineEnd(text, end);
+        start = afterLineEnd(text, end);
     }
-    CollectSuppressionLines(text, header.startCharacter, report.line, block.present, notes);
+    collectSuppressionLines(text, header.startCharacter, report.line, block.present, notes);
     if (block.present) {
         qsizetype opening = block.startCharacter;
-        while (opening > 0 && IsBlank(text[opening - 1]))
+        while (opening > 0 && isBlank(text[opening - 1]))
             --opening;
-        CollectSuppressionLines(text, opening, report.blockPlace.line, false, notes);
+        collectSuppressionLines(text, opening, report.blockPlace.line, false, notes);
     }
     return notes;
 }
 
 } // namespace
 
-QString ProcedureName(const QString& headerText) {
-    return PreviewProcedureName(headerText);
+QString procedureName(const QString& headerText) {
+    return previewProcedureName(headerText);
 }
 
-QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& context) {
+QList<ProcedureReport> reportSource(const QString& text, const CommentContext& context) {
     QList<ProcedureReport> reports;
-    const QList<ProcedureHeader> headers = FindAllProcedures(text, context);
+    const QList<ProcedureHeader> headers = findAllProcedures(text, context);
     reports.reserve(headers.size());
     int line = 1;
     qsizetype counted = 0;
     for (const ProcedureHeader& header : headers) {
         ProcedureReport report;
         report.header = header;
-        report.name = ProcedureName(header.headerText);
-        line += CountLineEnds(text, counted, header.startCharacter);
+        report.name = procedureName(header.headerText);
+        line += countLineEnds(text, counted, header.startCharacter);
         counted = header.startCharacter;
         report.line = line;
-        report.column = int(header.linePrefix.size()) + FirstVisibleColumn(header.headerText);
+        report.column = int(header.linePrefix.size()) + firstVisibleColumn(header.headerText);
         report.parameterNames = SplitParameters(header.headerText);
 
         // The search reads upwards from the header only, so the whole text costs one pass.
@@ -134,13 +134,13 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
         if (block.present) {
             report.documented = true;
             const BlockFields fields =
-                ReadBlockFields(block.blockText, report.parameterNames.size());
-            report.summary = Tags(fields.summary);
+                readBlockFields(block.blockText, report.parameterNames.size());
+            report.summary = tags(fields.summary);
             for (const QString& description : fields.descriptions)
-                report.parameterDescriptions.append(Tags(description));
+                report.parameterDescriptions.append(tags(description));
             report.parameterLines = fields.parameterLines;
-            report.result = Tags(fields.result);
-            report.example = Tags(fields.example);
+            report.result = tags(fields.result);
+            report.example = tags(fields.example);
 
             // The opening line has only blanks and tabs before its ";".
             int blanks = 0;
@@ -149,32 +149,32 @@ QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& c
                     text[block.startCharacter - blanks - 1] == u'\t'))
                 ++blanks;
             report.blockPlace = {
-                line - CountLineEnds(text, block.startCharacter, header.startCharacter),
+                line - countLineEnds(text, block.startCharacter, header.startCharacter),
                 blanks + 1};
-            const BlockParts parts = SplitBlock(block.blockText);
-            const BlockField* summary = parts.Find(FieldTag::Summary, 1);
+            const BlockParts parts = splitBlock(block.blockText);
+            const BlockField* summary = parts.find(FieldTag::Summary, 1);
             report.summaryPlace =
-                summary ? FieldPlace(block.blockText, parts, *summary, report.blockPlace)
+                summary ? fieldPlace(block.blockText, parts, *summary, report.blockPlace)
                         : report.blockPlace;
-            if (const BlockField* result = parts.Find(FieldTag::Return, 1))
-                report.resultPlace = FieldPlace(block.blockText, parts, *result, report.blockPlace);
+            if (const BlockField* result = parts.find(FieldTag::Return, 1))
+                report.resultPlace = fieldPlace(block.blockText, parts, *result, report.blockPlace);
             for (int i = 1; i <= int(report.parameterNames.size()); ++i) {
-                const BlockField* param = parts.Find(FieldTag::Param, i);
+                const BlockField* param = parts.find(FieldTag::Param, i);
                 report.descriptionPlaces.append(
-                    param ? FieldPlace(block.blockText, parts, *param, report.blockPlace)
+                    param ? fieldPlace(block.blockText, parts, *param, report.blockPlace)
                           : report.blockPlace);
             }
-        } else if (const LooseBlock loose = FindLooseBlock(text, header.startCharacter);
+        } else if (const LooseBlock loose = findLooseBlock(text, header.startCharacter);
                    loose.kind != LooseBlock::Kind::None) {
             report.looseBlock = loose;
-            report.looseLine = line - CountLineEnds(text, loose.lineStart, header.startCharacter);
-        } else if (const PlainComment plain = FindPlainComment(text, header, context);
+            report.looseLine = line - countLineEnds(text, loose.lineStart, header.startCharacter);
+        } else if (const PlainComment plain = findPlainComment(text, header, context);
                    plain.present) {
             report.documented = true;
             report.plainComment = true;
-            report.summary = Tags(plain.text);
+            report.summary = tags(plain.text);
         }
-        report.suppressions = FindSuppressions(text, report, block);
+        report.suppressions = findSuppressions(text, report, block);
         reports.append(report);
     }
     return reports;
@@ -207,15 +207,15 @@ constexpr RuleText kRules[kCheckRuleCount] = {
 
 } // namespace
 
-QString CheckRuleId(CheckRule rule) {
+QString checkRuleId(CheckRule rule) {
     return kRules[int(rule)].id.toString();
 }
 
-QString CheckRuleDescription(CheckRule rule) {
+QString checkRuleDescription(CheckRule rule) {
     return kRules[int(rule)].description.toString();
 }
 
-bool CheckRuleById(QStringView id, CheckRule* rule) {
+bool checkRuleById(QStringView id, CheckRule* rule) {
     for (int i = 0; i < kCheckRuleCount; ++i) {
         if (id.compare(kRules[i].id, Qt::CaseInsensitive) == 0) {
             *rule = CheckRule(i);
@@ -225,7 +225,7 @@ bool CheckRuleById(QStringView id, CheckRule* rule) {
     return false;
 }
 
-QList<CheckRule> RulesNamedBy(CheckRule rule) {
+QList<CheckRule> rulesNamedBy(CheckRule rule) {
     if (rule == CheckRule::MissingComment)
         return {rule, CheckRule::PlainComment, CheckRule::DetachedComment,
                 CheckRule::UnclosedComment};
@@ -234,21 +234,21 @@ QList<CheckRule> RulesNamedBy(CheckRule rule) {
 
 namespace {
 
-QString Counted(int count, const QString& thing) {
+QString counted(int count, const QString& thing) {
     return u"%1 %2%3"_s.arg(count).arg(thing, count == 1 ? u""_s : u"s"_s);
 }
 
 // Why a procedure has no block: none at all, or one that the header doesn't reach.
-Finding NoBlockFinding(const ProcedureReport& procedure) {
+Finding noBlockFinding(const ProcedureReport& procedure) {
     const SourcePlace header{procedure.line, procedure.column};
     const LooseBlock& loose = procedure.looseBlock;
     switch (loose.kind) {
     case LooseBlock::Kind::Detached:
         return {header, CheckRule::DetachedComment, procedure.name,
                 u"a comment block %1 above, separated by %2"_s.arg(
-                    Counted(procedure.line - procedure.looseLine, u"line"_s),
-                    loose.commentLines > 0 ? Counted(loose.commentLines, u"comment line"_s)
-                                           : Counted(loose.blankLines, u"blank line"_s))};
+                    counted(procedure.line - procedure.looseLine, u"line"_s),
+                    loose.commentLines > 0 ? counted(loose.commentLines, u"comment line"_s)
+                                           : counted(loose.blankLines, u"blank line"_s))};
     case LooseBlock::Kind::Unclosed:
         return {header, CheckRule::UnclosedComment, procedure.name,
                 u"the block from line %1 has no ;</comment>"_s.arg(procedure.looseLine)};
@@ -260,38 +260,38 @@ Finding NoBlockFinding(const ProcedureReport& procedure) {
 }
 
 // The type a header declares the procedure to return (".s", "$"), or empty.
-QString ReturnType(QStringView header) {
-    qsizetype i = SkipWord(header, SkipBlanks(header, 0)); // Procedure, ProcedureC, ...
-    i = SkipBlanks(header, i);
+QString returnType(QStringView header) {
+    qsizetype i = skipWord(header, skipBlanks(header, 0)); // Procedure, ProcedureC, ...
+    i = skipBlanks(header, i);
     if (i < header.size() && header[i] == u'$')
         return u"$"_s;
     if (i >= header.size() || header[i] != u'.')
         return {};
-    const qsizetype type = SkipBlanks(header, i + 1);
-    return u'.' + header.sliced(type, SkipWord(header, type) - type).toString();
+    const qsizetype type = skipBlanks(header, i + 1);
+    return u'.' + header.sliced(type, skipWord(header, type) - type).toString();
 }
 
 // Whether a description holds nothing but blanks, line breaks and its bold name.
-bool SaysNothing(const QString& description) {
-    if (!HasPlainText(description))
+bool saysNothing(const QString& description) {
+    if (!hasPlainText(description))
         return true;
     // The bold name's form is looked for only where nothing follows its end.
     const qsizetype boldEnd = description.indexOf(u"</b>"_s, 0, Qt::CaseInsensitive);
-    return boldEnd >= 0 && !HasPlainText(description.sliced(boldEnd + 4)) &&
-           !HasPlainText(WithoutBoldName(description));
+    return boldEnd >= 0 && !hasPlainText(description.sliced(boldEnd + 4)) &&
+           !hasPlainText(withoutBoldName(description));
 }
 
 } // namespace
 
-bool IsSuppressed(const ProcedureReport& procedure, CheckRule rule) {
-    if (IsErrorRule(rule) || rule == CheckRule::UnknownRule)
+bool isSuppressed(const ProcedureReport& procedure, CheckRule rule) {
+    if (isErrorRule(rule) || rule == CheckRule::UnknownRule)
         return false;
     for (const SuppressionNote& note : procedure.suppressions) {
         if (note.comment.allRules)
             return true;
         for (const QString& id : note.comment.ids) {
             CheckRule named;
-            if (CheckRuleById(id, &named) && named == rule)
+            if (checkRuleById(id, &named) && named == rule)
                 return true;
         }
     }
@@ -302,22 +302,22 @@ namespace {
 
 // A finding for each id of the procedure's suppressions that names no rule, or one that no
 // comment silences.
-void AddUnknownRules(const ProcedureReport& procedure, QList<Finding>& findings) {
+void addUnknownRules(const ProcedureReport& procedure, QList<Finding>& findings) {
     for (const SuppressionNote& note : procedure.suppressions) {
         for (const QString& id : note.comment.ids) {
             CheckRule rule;
-            if (!CheckRuleById(id, &rule))
+            if (!checkRuleById(id, &rule))
                 findings.append({note.place, CheckRule::UnknownRule, procedure.name,
                                  u"glossa-ignore names no rule \"%1\""_s.arg(id)});
-            else if (IsErrorRule(rule))
+            else if (isErrorRule(rule))
                 findings.append({note.place, CheckRule::UnknownRule, procedure.name,
-                                 u"glossa-ignore can't silence %1"_s.arg(CheckRuleId(rule))});
+                                 u"glossa-ignore can't silence %1"_s.arg(checkRuleId(rule))});
         }
     }
 }
 
 // The checks of a documented procedure's block.
-QList<Finding> CheckBlock(const ProcedureReport& procedure) {
+QList<Finding> checkBlock(const ProcedureReport& procedure) {
     QList<Finding> findings;
     auto add = [&](CheckRule rule, const SourcePlace& place, const QString& message,
                    const QString& parameter = QString()) {
@@ -331,20 +331,20 @@ QList<Finding> CheckBlock(const ProcedureReport& procedure) {
     const QString summary = procedure.summary.trimmed();
     if (summary.isEmpty())
         add(CheckRule::EmptySummary, procedure.summaryPlace, u"empty summary"_s);
-    else if (summary == TrimBlanks(HeaderOnOneLine(procedure.header.headerText)))
+    else if (summary == trimBlanks(headerOnOneLine(procedure.header.headerText)))
         add(CheckRule::DefaultSummary, procedure.summaryPlace,
             u"the summary is still the procedure's header"_s);
     const int parameters = int(procedure.parameterNames.size());
     if (procedure.parameterLines != parameters)
         add(CheckRule::ParamCount, header,
-            u"%1 for %2"_s.arg(Counted(procedure.parameterLines, u"<param> line"_s),
-                               Counted(parameters, u"parameter"_s)));
+            u"%1 for %2"_s.arg(counted(procedure.parameterLines, u"<param> line"_s),
+                               counted(parameters, u"parameter"_s)));
     for (int i = 0; i < parameters; ++i) {
         const QString& description = procedure.parameterDescriptions.value(i);
         const QString& name = procedure.parameterNames[i];
         const SourcePlace place = procedure.descriptionPlaces.value(i, procedure.blockPlace);
-        const QString bare = BareParameterName(name);
-        const QString named = DescriptionNamesOther(description, name);
+        const QString bare = bareParameterName(name);
+        const QString named = descriptionNamesOther(description, name);
         if (!named.isEmpty())
             add(CheckRule::ParamRenamed, place,
                 u"description %1 names \"%2\" but describes \"%3\" now"_s.arg(i + 1).arg(named,
@@ -354,12 +354,12 @@ QList<Finding> CheckBlock(const ProcedureReport& procedure) {
             add(CheckRule::Placeholder, place,
                 u"description of \"%1\" still holds the placeholder {description}"_s.arg(name),
                 bare);
-        else if (i < procedure.parameterLines && SaysNothing(description))
+        else if (i < procedure.parameterLines && saysNothing(description))
             add(CheckRule::EmptyParam, place,
                 u"description of \"%1\" says nothing but its name"_s.arg(name), bare);
     }
-    if (const QString type = ReturnType(procedure.header.headerText);
-        !type.isEmpty() && !HasPlainText(procedure.result))
+    if (const QString type = returnType(procedure.header.headerText);
+        !type.isEmpty() && !hasPlainText(procedure.result))
         add(CheckRule::MissingReturn, procedure.resultPlace.line ? procedure.resultPlace : header,
             u"%1 <return> for a procedure that returns %2"_s.arg(
                 procedure.resultPlace.line ? u"empty"_s : u"no"_s, type));
@@ -368,12 +368,12 @@ QList<Finding> CheckBlock(const ProcedureReport& procedure) {
 
 } // namespace
 
-QList<Finding> CheckProcedure(const ProcedureReport& procedure) {
+QList<Finding> checkProcedure(const ProcedureReport& procedure) {
     QList<Finding> findings =
-        procedure.documented ? CheckBlock(procedure) : QList<Finding>{NoBlockFinding(procedure)};
+        procedure.documented ? checkBlock(procedure) : QList<Finding>{noBlockFinding(procedure)};
     if (!procedure.suppressions.isEmpty()) {
-        findings.removeIf([&](const Finding& f) { return IsSuppressed(procedure, f.rule); });
-        AddUnknownRules(procedure, findings);
+        findings.removeIf([&](const Finding& f) { return isSuppressed(procedure, f.rule); });
+        addUnknownRules(procedure, findings);
     }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return std::pair(a.place.line, a.place.column) < std::pair(b.place.line, b.place.column);

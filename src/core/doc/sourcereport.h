@@ -58,7 +58,7 @@ struct ProcedureReport {
 };
 
 // Every procedure of a source's text, in order, each with the block directly above it.
-QList<ProcedureReport> ReportSource(const QString& text, const CommentContext& context);
+QList<ProcedureReport> reportSource(const QString& text, const CommentContext& context);
 
 // What the check looks for. The ids are part of the command line and of the check's output:
 // they never change.
@@ -73,7 +73,7 @@ enum class CheckRule {
     UnclosedComment, // a block above the procedure without its closing line
     EmptyParam,      // a "<param>" saying nothing but the parameter's bold name
     MissingReturn,   // a procedure that returns a value, without "<return>" text
-    BrokenLink,      // a "Name()" mention of no procedure the export can link, nor a built-in
+    BrokenLink,      // a "name()" mention of no procedure the export can link, nor a built-in
     UnknownRule,     // a "; glossa-ignore:" comment naming no rule
     PlainComment,    // plain comment lines above the procedure instead of a block
     // The source's text can't be read (UTF-16): an error, which no option turns off.
@@ -81,17 +81,17 @@ enum class CheckRule {
 };
 inline constexpr int kCheckRuleCount = 14;
 
-QString CheckRuleId(CheckRule rule);          // "missing-comment", ...
-QString CheckRuleDescription(CheckRule rule); // one sentence
+QString checkRuleId(CheckRule rule);          // "missing-comment", ...
+QString checkRuleDescription(CheckRule rule); // one sentence
 // Whether a finding of the rule is an error (the run exits 2), not a warning.
-inline bool IsErrorRule(CheckRule rule) {
+inline bool isErrorRule(CheckRule rule) {
     return rule == CheckRule::UnreadableSource;
 }
 // The rule of an id (letter case ignored); false when there is none.
-bool CheckRuleById(QStringView id, CheckRule* rule);
+bool checkRuleById(QStringView id, CheckRule* rule);
 // The rules an id on the command line stands for: the rule, and for missing-comment also the
 // rules that say why a block is missing (plain, detached or unclosed comments).
-QList<CheckRule> RulesNamedBy(CheckRule rule);
+QList<CheckRule> rulesNamedBy(CheckRule rule);
 
 // A problem of one procedure's comment.
 struct Finding {
@@ -114,13 +114,13 @@ struct Finding {
 
 // The problems of a procedure's comment, by every rule, in the order of their places, without
 // those its suppressions silence.
-QList<Finding> CheckProcedure(const ProcedureReport& procedure);
+QList<Finding> checkProcedure(const ProcedureReport& procedure);
 
 // Whether the procedure's "; glossa-ignore" comments silence the rule. An error's rule is never
 // silenced, nor unknown-rule (a mistyped id must not hide itself).
-bool IsSuppressed(const ProcedureReport& procedure, CheckRule rule);
+bool isSuppressed(const ProcedureReport& procedure, CheckRule rule);
 
 // The procedure's name in a header text ("Procedure.s Foo(a)" gives "Foo").
-QString ProcedureName(const QString& headerText);
+QString procedureName(const QString& headerText);
 
 } // namespace glossa

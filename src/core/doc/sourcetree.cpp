@@ -25,20 +25,20 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-bool IsSourceFileName(const QString& name) {
+bool isSourceFileName(const QString& name) {
     return name.endsWith(u".pb"_s, Qt::CaseInsensitive) ||
            name.endsWith(u".pbi"_s, Qt::CaseInsensitive);
 }
 
 namespace {
 
-QString Display(const QString& path) {
+QString display(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
 // Why a path can't be read as a source, or empty when it can: only regular files are read (a
 // FIFO would block the run, a link to a device never ends).
-QString NotReadable(const QString& path) {
+QString notReadable(const QString& path) {
 #ifndef Q_OS_WIN
     const QByteArray native = QFile::encodeName(path);
     struct stat status {};
@@ -73,23 +73,23 @@ public:
             options |= QRegularExpression::CaseInsensitiveOption;
 #endif
             patterns_.append(
-                QRegularExpression(QRegularExpression::anchoredPattern(Translate(glob)), options));
+                QRegularExpression(QRegularExpression::anchoredPattern(translate(glob)), options));
         }
     }
 
-    bool Excludes(const QString& relativePath) const {
+    bool excludes(const QString& relativePath) const {
         if (patterns_.isEmpty())
             return false;
         for (qsizetype end = relativePath.indexOf(u'/'); end != -1;
              end = relativePath.indexOf(u'/', end + 1)) {
-            if (Matches(relativePath.left(end)))
+            if (matches(relativePath.left(end)))
                 return true;
         }
-        return Matches(relativePath);
+        return matches(relativePath);
     }
 
 private:
-    bool Matches(const QString& path) const {
+    bool matches(const QString& path) const {
         for (const QRegularExpression& pattern : patterns_) {
             if (pattern.match(path).hasMatch())
                 return true;
@@ -97,7 +97,7 @@ private:
         return false;
     }
 
-    static QString Translate(const QString& glob) {
+    static QString translate(const QString& glob) {
         QString regex;
         for (qsizetype i = 0; i < glob.size(); ++i) {
             if (glob.sliced(i).startsWith(u"**/"_s)) {
@@ -122,7 +122,7 @@ private:
 
 // Sources whose names don't decode in the system's encoding: the folder iterator never
 // lists them (it can't name them back), so they are found by their bytes and reported.
-void ReportUndecodableNames([[maybe_unused]] const QString& folder,
+void reportUndecodableNames([[maybe_unused]] const QString& folder,
                             [[maybe_unused]] const PathFilter& filter,
                             [[maybe_unused]] SourceList& list) {
 #ifndef Q_OS_WIN
@@ -141,17 +141,17 @@ void ReportUndecodableNames([[maybe_unused]] const QString& folder,
                 QFile::encodeName(QFile::decodeName(name)) == name)
                 continue;
             const QString decoded = QDir(path).filePath(QFile::decodeName(name));
-            if (filter.Excludes(QDir(folder).relativeFilePath(decoded)))
+            if (filter.excludes(QDir(folder).relativeFilePath(decoded)))
                 continue;
             list.unreadable.append(
-                {Display(decoded), u"its name is not valid in the system's encoding"_s});
+                {display(decoded), u"its name is not valid in the system's encoding"_s});
         }
         ::closedir(stream);
     }
 #endif
 }
 
-void CollectFolder(const QString& folder, const PathFilter& filter, SourceList& list) {
+void collectFolder(const QString& folder, const PathFilter& filter, SourceList& list) {
     const QDir root(folder);
     const QDir absoluteRoot(root.absolutePath());
     QList<SourceFile> found;
@@ -159,15 +159,15 @@ void CollectFolder(const QString& folder, const PathFilter& filter, SourceList& 
     QDirIterator it(folder, QDir::Files | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (!IsSourceFileName(it.fileName()))
+        if (!isSourceFileName(it.fileName()))
             continue;
         SourceFile file;
         file.path = path;
         file.relativePath = absoluteRoot.relativeFilePath(QFileInfo(path).absoluteFilePath());
-        if (filter.Excludes(file.relativePath))
+        if (filter.excludes(file.relativePath))
             continue;
-        file.displayPath = Display(root.filePath(file.relativePath));
-        const QString why = NotReadable(path);
+        file.displayPath = display(root.filePath(file.relativePath));
+        const QString why = notReadable(path);
         const QFileInfo info(path);
         if (why.isEmpty() || (info.isSymLink() && !info.exists()))
             found.append(file); // a link to nothing is reported when it is read
@@ -180,7 +180,7 @@ void CollectFolder(const QString& folder, const PathFilter& filter, SourceList& 
         return a.relativePath < b.relativePath;
     });
     list.files.append(found);
-    ReportUndecodableNames(folder, filter, list);
+    reportUndecodableNames(folder, filter, list);
     auto byPath = [](const UnreadablePath& a, const UnreadablePath& b) {
         return a.displayPath < b.displayPath;
     };
@@ -189,7 +189,7 @@ void CollectFolder(const QString& folder, const PathFilter& filter, SourceList& 
 
 // Drops the sources found before under another path (a root given twice, a folder inside
 // another root): each is read once.
-void DropRepeated(QList<SourceFile>& files) {
+void dropRepeated(QList<SourceFile>& files) {
     QSet<QString> seen;
     seen.reserve(files.size());
     files.removeIf([&](const SourceFile& file) {
@@ -206,37 +206,37 @@ void DropRepeated(QList<SourceFile>& files) {
 
 } // namespace
 
-SourceList CollectSources(const QStringList& paths, const QStringList& excludes) {
+SourceList collectSources(const QStringList& paths, const QStringList& excludes) {
     SourceList list;
     const PathFilter filter(excludes);
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            CollectFolder(path, filter, list);
-        } else if (filter.Excludes(info.fileName())) {
+            collectFolder(path, filter, list);
+        } else if (filter.excludes(info.fileName())) {
             continue;
-        } else if (info.exists() && !IsSourceFileName(info.fileName())) {
-            list.unreadable.append({Display(path), u"it is no PureBasic source (*.pb, *.pbi)"_s});
-        } else if (info.exists() && !NotReadable(path).isEmpty()) {
-            list.unreadable.append({Display(path), NotReadable(path)});
+        } else if (info.exists() && !isSourceFileName(info.fileName())) {
+            list.unreadable.append({display(path), u"it is no PureBasic source (*.pb, *.pbi)"_s});
+        } else if (info.exists() && !notReadable(path).isEmpty()) {
+            list.unreadable.append({display(path), notReadable(path)});
         } else if (info.exists()) {
             SourceFile file;
             file.path = path;
-            file.displayPath = Display(path);
+            file.displayPath = display(path);
             file.relativePath = info.fileName();
             file.named = true;
             list.files.append(file);
         } else {
-            list.unreadable.append({Display(path), info.isSymLink() ? u"it is a link to nothing"_s
+            list.unreadable.append({display(path), info.isSymLink() ? u"it is a link to nothing"_s
                                                                     : u"no such file or folder"_s});
         }
     }
     if (paths.size() > 1)
-        DropRepeated(list.files);
+        dropRepeated(list.files);
     return list;
 }
 
-QString WhyNotSourceText(QByteArrayView bytes) {
+QString whyNotSourceText(QByteArrayView bytes) {
     QString why = u"it is UTF-16 text, which the PureBasic IDE doesn't write; save it as "
                   "UTF-8"_s;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
@@ -254,25 +254,25 @@ QString WhyNotSourceText(QByteArrayView bytes) {
     return {};
 }
 
-Result ReadSourceText(const QString& path, SourceText& out) {
+Result readSourceText(const QString& path, SourceText& out) {
     QFile file(path);
     if (!QFileInfo::exists(path)) {
-        return Result::Failure(QFileInfo(path).isSymLink() ? u"it is a link to nothing"_s
+        return Result::failure(QFileInfo(path).isSymLink() ? u"it is a link to nothing"_s
                                                            : u"no such file or folder"_s);
     }
-    if (const QString why = NotReadable(path); !why.isEmpty())
-        return Result::Failure(why);
+    if (const QString why = notReadable(path); !why.isEmpty())
+        return Result::failure(why);
     if (!file.open(QIODevice::ReadOnly))
-        return Result::Failure(file.errorString());
+        return Result::failure(file.errorString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Result::Failure(file.errorString());
+        return Result::failure(file.errorString());
     file.close();
-    out.unreadable = WhyNotSourceText(bytes);
+    out.unreadable = whyNotSourceText(bytes);
     if (!out.unreadable.isEmpty()) {
         out.text.clear();
         out.context = CommentContext();
-        return Result::Success();
+        return Result::success();
     }
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");
     if (bom)
@@ -280,11 +280,11 @@ Result ReadSourceText(const QString& path, SourceText& out) {
     out.context = CommentContext();
     out.bom = bom;
     // Read as a file run by hand is, or as the IDE's own temp file when it is one.
-    out.context.DocEncoding = EncodingForCodePage(CodePageFor(bytes, bom, IsIdeTempFile(path)));
-    out.context.LineEnd = IdeEditor::LineEndForMode(FileMode::EolModeFor(bytes));
-    out.context.Read = std::make_shared<const DecodedText>(bytes, out.context.DocEncoding);
-    out.text = out.context.Read->Text();
-    return Result::Success();
+    out.context.DocEncoding = encodingForCodePage(codePageFor(bytes, bom, isIdeTempFile(path)));
+    out.context.LineEnd = IdeEditor::lineEndForMode(FileMode::eolModeFor(bytes));
+    out.context.read = std::make_shared<const DecodedText>(bytes, out.context.DocEncoding);
+    out.text = out.context.read->text();
+    return Result::success();
 }
 
 } // namespace glossa

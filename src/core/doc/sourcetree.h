@@ -33,7 +33,7 @@ struct SourceList {
 };
 
 // True for the names of PureBasic sources: "*.pb" and "*.pbi", letter case ignored.
-bool IsSourceFileName(const QString& name);
+bool isSourceFileName(const QString& name);
 
 // The sources of the paths, in argument order, each once (the first path that reaches it
 // names it): a file as it is named (anything but a source is unreadable); a folder searched
@@ -45,14 +45,14 @@ bool IsSourceFileName(const QString& name);
 // file argument's name), or a folder on that way, matches one of the exclude patterns: "*"
 // stands for any characters but "/", "**" for any characters, "?" for one character but "/";
 // a pattern without "/" matches a file or folder name at any depth.
-SourceList CollectSources(const QStringList& paths, const QStringList& excludes = {});
+SourceList collectSources(const QStringList& paths, const QStringList& excludes = {});
 
 // A source's text as file mode reads it: the byte-order mark decides UTF-8, and without one
-// the bytes do (CodePageFor); the line end is the first one of the file.
+// the bytes do (codePageFor); the line end is the first one of the file.
 struct SourceText {
     QString text;
     CommentContext context;
-    bool bom = false; // the file starts with a UTF-8 byte-order mark (not in context.Read)
+    bool bom = false; // the file starts with a UTF-8 byte-order mark (not in context.read)
     // Why the bytes read are no text Glossa can read (UTF-16, which the IDE never writes);
     // empty when they are. The text is then empty.
     QString unreadable;
@@ -60,9 +60,9 @@ struct SourceText {
 
 // Why bytes are no PureBasic source: UTF-16, by its byte-order mark or by the zero bytes of
 // the characters below 256. Empty for anything else (a stray zero byte is a character).
-QString WhyNotSourceText(QByteArrayView bytes);
+QString whyNotSourceText(QByteArrayView bytes);
 
 // Fails, with a reason, when the file can't be read.
-Result ReadSourceText(const QString& path, SourceText& out);
+Result readSourceText(const QString& path, SourceText& out);
 
 } // namespace glossa

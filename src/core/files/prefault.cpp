@@ -12,7 +12,7 @@
 
 namespace glossa {
 
-void PrefaultForWriting(void* data, qsizetype bytes) {
+void prefaultForWriting(void* data, qsizetype bytes) {
 #ifdef Q_OS_LINUX
 #ifndef MADV_POPULATE_WRITE
     constexpr int MADV_POPULATE_WRITE = 23; // Linux 5.14; older kernels refuse it harmlessly
@@ -40,7 +40,7 @@ void PrefaultForWriting(void* data, qsizetype bytes) {
 #endif
 }
 
-void KeepFreedMemory() {
+void keepFreedMemory() {
 #ifdef __GLIBC__
     // Buffers up to 32 MiB (glibc's largest) come from the heap, and up to 128 MiB freed at its
     // top stay there to be reused; the peak grows by a few percent at most.

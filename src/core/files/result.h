@@ -12,8 +12,8 @@ struct Result {
     bool ok = false;
     QString reason;
 
-    static Result Success() { return {true, {}}; }
-    static Result Failure(QString reason) { return {false, std::move(reason)}; }
+    static Result success() { return {true, {}}; }
+    static Result failure(QString reason) { return {false, std::move(reason)}; }
     explicit operator bool() const { return ok; }
 };
 

@@ -42,14 +42,14 @@ struct Fault {
     std::function<void()> pause;
 };
 
-Fault& TheFault() {
+Fault& theFault() {
     static Fault fault;
     return fault;
 }
 
 // True (once) when the test fault is set for this step and its byte count is reached.
-bool FaultFires(WriteStep step, int& error) {
-    Fault& fault = TheFault();
+bool faultFires(WriteStep step, int& error) {
+    Fault& fault = theFault();
     if (!fault.armed || fault.step != step || fault.written < fault.afterBytes)
         return false;
     fault.armed = false;
@@ -57,61 +57,61 @@ bool FaultFires(WriteStep step, int& error) {
     return true;
 }
 
-QString ErrorText(int error) {
+QString errorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-WriteResult Failed(const QString& reason) {
+WriteResult failed(const QString& reason) {
     return {false, reason};
 }
 
 #ifdef Q_OS_WIN
 using NativePath = std::wstring;
-NativePath Native(const QString& path) {
+NativePath native(const QString& path) {
     return QDir::toNativeSeparators(path).toStdWString();
 }
-int OpenFile(const NativePath& path, int flags, int mode) {
+int openFile(const NativePath& path, int flags, int mode) {
     return _wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, mode);
 }
-int SyncFile(int fd) {
+int syncFile(int fd) {
     return _commit(fd);
 }
-int CloseFile(int fd) {
+int closeFile(int fd) {
     return _close(fd);
 }
-int RemoveFile(const NativePath& path) {
+int removeFile(const NativePath& path) {
     return _wunlink(path.c_str());
 }
-int TruncateFile(int fd, long long size) {
+int truncateFile(int fd, long long size) {
     errno = _chsize_s(fd, size);
     return errno == 0 ? 0 : -1;
 }
-long long WriteSome(int fd, const char* data, long long size) {
+long long writeSome(int fd, const char* data, long long size) {
     return _write(fd, data, unsigned(std::min<long long>(size, 1 << 30)));
 }
 constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL;
 constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
 #else
 using NativePath = QByteArray;
-NativePath Native(const QString& path) {
+NativePath native(const QString& path) {
     return QFile::encodeName(path);
 }
-int OpenFile(const NativePath& path, int flags, int mode) {
+int openFile(const NativePath& path, int flags, int mode) {
     return ::open(path.constData(), flags | O_CLOEXEC, mode);
 }
-int SyncFile(int fd) {
+int syncFile(int fd) {
     return ::fsync(fd);
 }
-int CloseFile(int fd) {
+int closeFile(int fd) {
     return ::close(fd);
 }
-int RemoveFile(const NativePath& path) {
+int removeFile(const NativePath& path) {
     return ::unlink(path.constData());
 }
-int TruncateFile(int fd, long long size) {
+int truncateFile(int fd, long long size) {
     return ::ftruncate(fd, off_t(size));
 }
-long long WriteSome(int fd, const char* data, long long size) {
+long long writeSome(int fd, const char* data, long long size) {
     return ::write(fd, data, std::size_t(size));
 }
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL;
@@ -120,7 +120,7 @@ constexpr int kCreateMode = 0666; // the umask decides, as for any new file
 
 // Runs the test pause once its byte count is reached; how many bytes may be written before
 // it is due.
-long long PauseIfDue(Fault& fault, long long chunk) {
+long long pauseIfDue(Fault& fault, long long chunk) {
     if (!fault.pause)
         return chunk;
     const long long room = fault.pauseAfter - fault.written;
@@ -132,12 +132,12 @@ long long PauseIfDue(Fault& fault, long long chunk) {
 }
 
 // Writes everything, retrying short writes; false with errno's value in error.
-bool WriteAll(int fd, QByteArrayView bytes, int& error) {
+bool writeAll(int fd, QByteArrayView bytes, int& error) {
     const char* data = bytes.data();
     long long left = bytes.size();
     while (left > 0) {
-        Fault& fault = TheFault();
-        long long chunk = PauseIfDue(fault, left);
+        Fault& fault = theFault();
+        long long chunk = pauseIfDue(fault, left);
         if (fault.armed && fault.step == WriteStep::Write) {
             const long long room = fault.afterBytes - fault.written;
             if (room <= 0) {
@@ -147,7 +147,7 @@ bool WriteAll(int fd, QByteArrayView bytes, int& error) {
             }
             chunk = std::min(chunk, room);
         }
-        const long long n = WriteSome(fd, data, chunk);
+        const long long n = writeSome(fd, data, chunk);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -166,15 +166,15 @@ bool WriteAll(int fd, QByteArrayView bytes, int& error) {
 }
 
 // Writes, syncs when asked and closes an open file; the descriptor is closed in every case.
-bool FinishFile(int fd, QByteArrayView bytes, bool sync, int& error) {
-    bool ok = WriteAll(fd, bytes, error);
-    if (ok && sync && (FaultFires(WriteStep::Sync, error) || SyncFile(fd) != 0)) {
+bool finishFile(int fd, QByteArrayView bytes, bool sync, int& error) {
+    bool ok = writeAll(fd, bytes, error);
+    if (ok && sync && (faultFires(WriteStep::Sync, error) || syncFile(fd) != 0)) {
         if (error == 0)
             error = errno;
         ok = false;
     }
-    const int closeError = FaultFires(WriteStep::Close, error) ? error
-                           : CloseFile(fd) != 0                ? errno
+    const int closeError = faultFires(WriteStep::Close, error) ? error
+                           : closeFile(fd) != 0                ? errno
                                                                : 0;
     if (ok && closeError != 0) {
         error = closeError;
@@ -184,10 +184,10 @@ bool FinishFile(int fd, QByteArrayView bytes, bool sync, int& error) {
 }
 
 // A new file beside target with a name nobody uses; its descriptor, or -1 with error set.
-int CreateBeside(const QString& target, SideKind kind, QString& created, int& error) {
+int createBeside(const QString& target, SideKind kind, QString& created, int& error) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        created = SideFileName(target, kind);
-        const int fd = OpenFile(Native(created), kCreateFlags, kCreateMode);
+        created = sideFileName(target, kind);
+        const int fd = openFile(native(created), kCreateFlags, kCreateMode);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST) {
@@ -203,13 +203,13 @@ int CreateBeside(const QString& target, SideKind kind, QString& created, int& er
 class Removal {
 public:
     explicit Removal(QString path) : path_(std::move(path)) {}
-    ~Removal() { Remove(); }
+    ~Removal() { remove(); }
     Removal(const Removal&) = delete;
     Removal& operator=(const Removal&) = delete;
-    void Keep() { path_.clear(); }
-    void Remove() {
+    void keep() { path_.clear(); }
+    void remove() {
         if (!path_.isEmpty())
-            RemoveFile(Native(path_));
+            removeFile(native(path_));
         path_.clear();
     }
 
@@ -218,7 +218,7 @@ private:
 };
 
 #ifdef Q_OS_WIN
-int ErrnoFor(DWORD error) {
+int errnoFor(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
            : error == ERROR_ACCESS_DENIED                                 ? EACCES
                                                                           : EIO;
@@ -226,9 +226,9 @@ int ErrnoFor(DWORD error) {
 
 // The path the system gives the file or folder at path once opened, links followed; empty with
 // error set when it can't be opened.
-QString OpenedPath(const QString& path, DWORD& error) {
+QString openedPath(const QString& path, DWORD& error) {
     const HANDLE handle =
-        CreateFileW(Native(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(native(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         error = GetLastError();
@@ -256,16 +256,16 @@ QString OpenedPath(const QString& path, DWORD& error) {
 }
 #endif
 
-QString InFolder(const QString& folder, const QString& name) {
+QString inFolder(const QString& folder, const QString& name) {
     return folder.endsWith(u'/') ? folder + name : QString(folder + u'/' + name); // "/" or "C:/"
 }
 
-QString DanglingLinkText([[maybe_unused]] const QString& link) {
+QString danglingLinkText([[maybe_unused]] const QString& link) {
 #ifdef Q_OS_WIN
     return u"it is a link to a file that doesn't exist"_s;
 #else
     QByteArray to(PATH_MAX, '\0');
-    const ssize_t length = ::readlink(Native(link).constData(), to.data(), std::size_t(to.size()));
+    const ssize_t length = ::readlink(native(link).constData(), to.data(), std::size_t(to.size()));
     return u"it is a symbolic link to \"%1\", which leads to no file"_s.arg(
         QFile::decodeName(to.first(std::max<ssize_t>(length, 0))));
 #endif
@@ -275,44 +275,44 @@ QString DanglingLinkText([[maybe_unused]] const QString& link) {
 // followed as the system follows it (a relative link from the folder it really lies in), so
 // that what is written is what the user's editor and the IDE read. A path that names nothing
 // yet is created in the folder the system finds for it; a link to nothing is refused.
-bool ResolveTarget(const QString& path, QString& target, QString& reason) {
+bool resolveTarget(const QString& path, QString& target, QString& reason) {
     const QFileInfo info(path);
 #ifdef Q_OS_WIN
     DWORD error = 0;
-    target = OpenedPath(path, error);
+    target = openedPath(path, error);
     if (!target.isEmpty())
         return true;
-    const DWORD attributes = GetFileAttributesW(Native(path).c_str());
+    const DWORD attributes = GetFileAttributesW(native(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        reason = DanglingLinkText(path);
+        reason = danglingLinkText(path);
         return false;
     }
     if (attributes == INVALID_FILE_ATTRIBUTES && error == ERROR_FILE_NOT_FOUND) {
-        const QString folder = OpenedPath(info.path(), error);
+        const QString folder = openedPath(info.path(), error);
         if (!folder.isEmpty()) {
-            target = InFolder(folder, info.fileName());
+            target = inFolder(folder, info.fileName());
             return true;
         }
     }
-    reason = ErrorText(ErrnoFor(error));
+    reason = errorText(errnoFor(error));
     return false;
 #else
     struct stat status {};
-    const bool exists = ::lstat(Native(path).constData(), &status) == 0;
+    const bool exists = ::lstat(native(path).constData(), &status) == 0;
     if (!exists && errno != ENOENT) {
-        reason = ErrorText(errno);
+        reason = errorText(errno);
         return false;
     }
-    char* real = ::realpath(Native(exists ? path : info.path()).constData(), nullptr);
+    char* real = ::realpath(native(exists ? path : info.path()).constData(), nullptr);
     if (!real) {
-        reason = exists && S_ISLNK(status.st_mode) && errno == ENOENT ? DanglingLinkText(path)
-                                                                      : ErrorText(errno);
+        reason = exists && S_ISLNK(status.st_mode) && errno == ENOENT ? danglingLinkText(path)
+                                                                      : errorText(errno);
         return false;
     }
     target = QFile::decodeName(real);
     std::free(real);
     if (!exists)
-        target = InFolder(target, info.fileName());
+        target = inFolder(target, info.fileName());
     return true;
 #endif
 }
@@ -328,7 +328,7 @@ struct OldFile {
 #endif
 };
 
-OldFile InspectOldFile(const QString& path) {
+OldFile inspectOldFile(const QString& path) {
     OldFile old;
 #ifdef Q_OS_WIN
     const QFileInfo info(path);
@@ -336,7 +336,7 @@ OldFile InspectOldFile(const QString& path) {
     old.regular = info.isFile();
     old.writable = old.regular && info.isWritable();
     if (old.regular) {
-        const HANDLE handle = CreateFileW(Native(path).c_str(), 0,
+        const HANDLE handle = CreateFileW(native(path).c_str(), 0,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         BY_HANDLE_FILE_INFORMATION details{};
@@ -347,14 +347,14 @@ OldFile InspectOldFile(const QString& path) {
         }
     }
 #else
-    if (::lstat(Native(path).constData(), &old.status) != 0)
+    if (::lstat(native(path).constData(), &old.status) != 0)
         return old;
     old.exists = true;
     old.regular = S_ISREG(old.status.st_mode);
     old.sharedByLinks = old.status.st_nlink > 1;
     // Root may write anything; a file nobody may write is still refused then.
     old.writable = ::geteuid() == 0 ? (old.status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
-                                    : ::access(Native(path).constData(), W_OK) == 0;
+                                    : ::access(native(path).constData(), W_OK) == 0;
 #endif
     return old;
 }
@@ -362,7 +362,7 @@ OldFile InspectOldFile(const QString& path) {
 // Gives the new file what the old one had: owner and group, then the mode bits (a change of
 // owner clears set-user-ID), then the extended attributes. False when any of it can't be
 // given, so that the caller writes in place instead of losing it.
-bool CopyAttributes([[maybe_unused]] int fd, [[maybe_unused]] const OldFile& old,
+bool copyAttributes([[maybe_unused]] int fd, [[maybe_unused]] const OldFile& old,
                     [[maybe_unused]] const QString& oldPath) {
 #ifdef Q_OS_WIN
     return true;
@@ -373,7 +373,7 @@ bool CopyAttributes([[maybe_unused]] int fd, [[maybe_unused]] const OldFile& old
         return false;
     if (::fchmod(fd, s.st_mode & 07777) != 0)
         return false;
-    const QByteArray path = Native(oldPath);
+    const QByteArray path = native(oldPath);
     const ssize_t size = ::llistxattr(path.constData(), nullptr, 0);
     if (size < 0)
         return errno == ENOTSUP;
@@ -399,27 +399,27 @@ bool CopyAttributes([[maybe_unused]] int fd, [[maybe_unused]] const OldFile& old
 }
 
 // Renames from over to; errno (or the Windows error) in error on failure.
-bool RenameOver(const QString& from, const QString& to, int& error) {
-    if (FaultFires(WriteStep::Rename, error))
+bool renameOver(const QString& from, const QString& to, int& error) {
+    if (faultFires(WriteStep::Rename, error))
         return false;
 #ifdef Q_OS_WIN
-    if (MoveFileExW(Native(from).c_str(), Native(to).c_str(),
+    if (MoveFileExW(native(from).c_str(), native(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     error = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
     return false;
 #else
-    if (::rename(Native(from).constData(), Native(to).constData()) == 0)
+    if (::rename(native(from).constData(), native(to).constData()) == 0)
         return true;
     error = errno;
     return false;
 #endif
 }
 
-void SyncFolderOf([[maybe_unused]] const QString& path) {
+void syncFolderOf([[maybe_unused]] const QString& path) {
 #ifndef Q_OS_WIN
     // Makes the rename itself durable; file systems that can't sync a folder don't need it.
-    const int fd = ::open(Native(QFileInfo(path).absolutePath()).constData(),
+    const int fd = ::open(native(QFileInfo(path).absolutePath()).constData(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -430,150 +430,150 @@ void SyncFolderOf([[maybe_unused]] const QString& path) {
 
 // A whole copy of old beside target, given its safety-copy name only once it is complete and on
 // the disk: a safety copy found later always holds the old content whole.
-bool WriteSafetyCopy(const QString& target, QByteArrayView old, QString& copy, int& error) {
+bool writeSafetyCopy(const QString& target, QByteArrayView old, QString& copy, int& error) {
     QString temporary;
-    const int fd = CreateBeside(target, SideKind::Temporary, temporary, error);
+    const int fd = createBeside(target, SideKind::Temporary, temporary, error);
     if (fd < 0)
         return false;
     Removal removal(temporary);
-    if (!FinishFile(fd, old, true, error))
+    if (!finishFile(fd, old, true, error))
         return false;
     do
-        copy = SideFileName(target, SideKind::SafetyCopy);
+        copy = sideFileName(target, SideKind::SafetyCopy);
     while (QFileInfo::exists(copy));
-    if (!RenameOver(temporary, copy, error))
+    if (!renameOver(temporary, copy, error))
         return false;
-    removal.Keep();
-    SyncFolderOf(copy);
+    removal.keep();
+    syncFolderOf(copy);
     return true;
 }
 
 // Writes over the file itself, keeping its inode (and so its links, owner and attributes).
-WriteResult WriteInPlace(const QString& target, QByteArrayView bytes) {
+WriteResult writeInPlace(const QString& target, QByteArrayView bytes) {
     QFile reader(target);
     if (!reader.open(QIODevice::ReadOnly))
-        return Failed(reader.errorString());
+        return failed(reader.errorString());
     const QByteArray old = reader.readAll();
     if (reader.error() != QFileDevice::NoError)
-        return Failed(reader.errorString());
+        return failed(reader.errorString());
     reader.close();
 
     // The copy first: with it complete on disk, the old bytes survive whatever follows.
     int error = 0;
     QString copy;
-    if (!WriteSafetyCopy(target, old, copy, error))
-        return Failed(ErrorText(error));
+    if (!writeSafetyCopy(target, old, copy, error))
+        return failed(errorText(error));
     Removal removal(copy);
 
     auto overwrite = [&](QByteArrayView content, int& why) {
-        const int fd = OpenFile(Native(target), O_WRONLY, 0);
+        const int fd = openFile(native(target), O_WRONLY, 0);
         if (fd < 0) {
             why = errno;
             return false;
         }
-        if (TruncateFile(fd, 0) != 0) {
+        if (truncateFile(fd, 0) != 0) {
             why = errno;
-            CloseFile(fd);
+            closeFile(fd);
             return false;
         }
         // Always synced: the copy may only go once the new bytes are on the disk.
-        return FinishFile(fd, content, true, why);
+        return finishFile(fd, content, true, why);
     };
     if (overwrite(bytes, error))
         return {true, {}};
     int restoreError = 0;
     if (overwrite(old, restoreError))
-        return Failed(ErrorText(error));
-    removal.Keep();
-    return Failed(u"%1; the old content is kept in %2"_s.arg(ErrorText(error),
+        return failed(errorText(error));
+    removal.keep();
+    return failed(u"%1; the old content is kept in %2"_s.arg(errorText(error),
                                                              QDir::toNativeSeparators(copy)));
 }
 
 // Puts bytes at target, a path whose links were followed where they are to be.
-WriteResult Replace(const QString& target, QByteArrayView bytes, const WriteOptions& options) {
-    const OldFile old = InspectOldFile(target);
+WriteResult replace(const QString& target, QByteArrayView bytes, const WriteOptions& options) {
+    const OldFile old = inspectOldFile(target);
     const bool replacingLink = !options.followLink && QFileInfo(target).isSymLink();
     if (old.exists && !replacingLink) {
         if (!old.regular)
-            return Failed(u"it is not a regular file"_s);
+            return failed(u"it is not a regular file"_s);
         if (!old.writable)
-            return Failed(ErrorText(EACCES));
+            return failed(errorText(EACCES));
         if (old.sharedByLinks) {
             qCDebug(lcFile) << "writing in place, the file has several hard links:" << target;
-            return WriteInPlace(target, bytes);
+            return writeInPlace(target, bytes);
         }
     }
 
     int error = 0;
     QString temporary;
-    const int fd = CreateBeside(target, SideKind::Temporary, temporary, error);
+    const int fd = createBeside(target, SideKind::Temporary, temporary, error);
     if (fd < 0)
-        return Failed(ErrorText(error));
+        return failed(errorText(error));
     Removal removal(temporary);
-    if (old.exists && old.regular && !replacingLink && !CopyAttributes(fd, old, target)) {
-        CloseFile(fd);
-        removal.Remove();
+    if (old.exists && old.regular && !replacingLink && !copyAttributes(fd, old, target)) {
+        closeFile(fd);
+        removal.remove();
         qCDebug(lcFile) << "writing in place, a new file can't take over the owner or attributes:"
                         << target;
-        return WriteInPlace(target, bytes);
+        return writeInPlace(target, bytes);
     }
-    if (!FinishFile(fd, bytes, options.sync, error) || !RenameOver(temporary, target, error))
-        return Failed(ErrorText(error));
-    removal.Keep();
+    if (!finishFile(fd, bytes, options.sync, error) || !renameOver(temporary, target, error))
+        return failed(errorText(error));
+    removal.keep();
     if (options.sync)
-        SyncFolderOf(target);
+        syncFolderOf(target);
     return {true, {}};
 }
 
 } // namespace
 
-WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
+WriteResult writeFileSafely(const QString& path, QByteArrayView bytes,
                             const WriteOptions& options) {
     QString target = path;
     if (options.followLink) {
         QString reason;
-        if (!ResolveTarget(path, target, reason))
-            return Failed(reason);
+        if (!resolveTarget(path, target, reason))
+            return failed(reason);
         if (target != path)
             qCDebug(lcFile) << "writing" << path << "at the end of its links:" << target;
-        if (const QStringList copies = FindSideFiles(target).safetyCopies; !copies.isEmpty())
-            return Failed(SafetyCopyText(target, copies.first()));
+        if (const QStringList copies = findSideFiles(target).safetyCopies; !copies.isEmpty())
+            return failed(safetyCopyText(target, copies.first()));
     }
     const SignalHold hold;
-    return Replace(target, bytes, options);
+    return replace(target, bytes, options);
 }
 
-QStringList TidyInterruptedWrites(const QString& path) {
+QStringList tidyInterruptedWrites(const QString& path) {
     QString target;
     QString reason;
-    if (!ResolveTarget(path, target, reason))
+    if (!resolveTarget(path, target, reason))
         return {};
-    const SideFiles found = FindSideFiles(target);
+    const SideFiles found = findSideFiles(target);
     if (QFileInfo::exists(target)) {
         for (const QString& temporary : found.temporaries)
-            RemoveFile(Native(temporary));
+            removeFile(native(temporary));
     }
     return found.safetyCopies;
 }
 
-QString SafetyCopyText(const QString& file, const QString& copy) {
+QString safetyCopyText(const QString& file, const QString& copy) {
     return u"a write of \"%1\" was interrupted, and \"%2\" holds its old content (the file "
            "itself may be incomplete). Glossa doesn't write the file while that copy is there: "
            "compare the two, then remove or rename the copy."_s.arg(QDir::toNativeSeparators(file),
                                                                     QDir::toNativeSeparators(copy));
 }
 
-WriteResult SyncFolder([[maybe_unused]] const QString& folder) {
+WriteResult syncFolder([[maybe_unused]] const QString& folder) {
 #if defined(Q_OS_LINUX)
-    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return Failed(ErrorText(errno));
+        return failed(errorText(errno));
     int error = 0;
-    const bool ok = !FaultFires(WriteStep::Sync, error) && ::syncfs(fd) == 0;
+    const bool ok = !faultFires(WriteStep::Sync, error) && ::syncfs(fd) == 0;
     if (!ok && error == 0)
         error = errno;
     ::close(fd);
-    return ok ? WriteResult{true, {}} : Failed(ErrorText(error));
+    return ok ? WriteResult{true, {}} : failed(errorText(error));
 #elif defined(Q_OS_WIN)
     return {true, {}}; // every page went through the cache; Windows has no whole-folder flush
 #else
@@ -582,22 +582,22 @@ WriteResult SyncFolder([[maybe_unused]] const QString& folder) {
 #endif
 }
 
-void SetWriteFaultForTesting(WriteStep step, long long afterBytes, int error) {
-    TheFault() = Fault{};
-    TheFault().armed = true;
-    TheFault().step = step;
-    TheFault().afterBytes = afterBytes;
-    TheFault().error = error;
+void setWriteFaultForTesting(WriteStep step, long long afterBytes, int error) {
+    theFault() = Fault{};
+    theFault().armed = true;
+    theFault().step = step;
+    theFault().afterBytes = afterBytes;
+    theFault().error = error;
 }
 
-void SetWritePauseForTesting(long long afterBytes, std::function<void()> pause) {
-    TheFault() = Fault{};
-    TheFault().pauseAfter = afterBytes;
-    TheFault().pause = std::move(pause);
+void setWritePauseForTesting(long long afterBytes, std::function<void()> pause) {
+    theFault() = Fault{};
+    theFault().pauseAfter = afterBytes;
+    theFault().pause = std::move(pause);
 }
 
-void ClearWriteFaultForTesting() {
-    TheFault() = Fault{};
+void clearWriteFaultForTesting() {
+    theFault() = Fault{};
 }
 
 } // namespace glossa

@@ -36,31 +36,31 @@ using WriteResult = Result;
 // root. On any failure the temporary file is gone and the target is untouched. SIGINT,
 // SIGTERM and SIGHUP (Ctrl+C and Ctrl+Break on Windows) wait until the write finished or
 // rolled back, so that they leave neither a temporary file nor a half-written target.
-WriteResult WriteFileSafely(const QString& path, QByteArrayView bytes,
+WriteResult writeFileSafely(const QString& path, QByteArrayView bytes,
                             const WriteOptions& options = {});
 
 // Looks beside the file that path leads to for what a write killed half-way (SIGKILL, power
 // loss) left there: its temporary files are removed when the file exists (a rename never
 // happened, the file is whole); its safety copies, each holding the file's whole old content,
 // are returned and never removed: the user decides, and until then the file isn't written.
-QStringList TidyInterruptedWrites(const QString& path);
+QStringList tidyInterruptedWrites(const QString& path);
 
 // What to tell the user about a safety copy of file that blocks writing it.
-QString SafetyCopyText(const QString& file, const QString& copy);
+QString safetyCopyText(const QString& file, const QString& copy);
 
 // Flushes what the calling process wrote into the file system that holds folder (syncfs where
 // the platform has it). False, with a reason, when the flush failed.
-WriteResult SyncFolder(const QString& folder);
+WriteResult syncFolder(const QString& folder);
 
 // Lets a test make the write helper fail like a device would: the step fails with error (an
 // errno value, or a Windows error code on Windows) once afterBytes bytes were written in
 // this process since the fault was set. One failure, then the fault is gone.
 enum class WriteStep { Write, Sync, Close, Rename };
-void SetWriteFaultForTesting(WriteStep step, long long afterBytes, int error);
+void setWriteFaultForTesting(WriteStep step, long long afterBytes, int error);
 // Lets a test stop the writer half-way: pause runs once, on the writing thread, as soon as
 // afterBytes bytes were written in this process since the pause was set.
-void SetWritePauseForTesting(long long afterBytes, std::function<void()> pause);
+void setWritePauseForTesting(long long afterBytes, std::function<void()> pause);
 // Clears the fault and the pause.
-void ClearWriteFaultForTesting();
+void clearWriteFaultForTesting();
 
 } // namespace glossa

@@ -24,7 +24,7 @@ constexpr qsizetype kAfterName = 1 + kHashLength + 13 + kRandomLength;
 
 // The longest name the folder takes, in the file system's units (bytes; UTF-16 units on
 // Windows).
-qsizetype NameLimit([[maybe_unused]] const QString& folder) {
+qsizetype nameLimit([[maybe_unused]] const QString& folder) {
 #ifdef Q_OS_WIN
     return 255;
 #else
@@ -33,7 +33,7 @@ qsizetype NameLimit([[maybe_unused]] const QString& folder) {
 #endif
 }
 
-qsizetype NameLength(QStringView name) {
+qsizetype nameLength(QStringView name) {
 #ifdef Q_OS_WIN
     return name.size();
 #else
@@ -42,19 +42,19 @@ qsizetype NameLength(QStringView name) {
 }
 
 // ".<name cut to fit>-<hash>.glossa-": how every side file of the file named name begins.
-QString SidePrefix(const QString& name, const QString& folder) {
+QString sidePrefix(const QString& name, const QString& folder) {
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1)
                                 .toHex()
                                 .first(kHashLength));
-    const qsizetype room = NameLimit(folder) - 1 - kAfterName;
+    const qsizetype room = nameLimit(folder) - 1 - kAfterName;
     QStringView cut = name;
-    while (!cut.isEmpty() && NameLength(cut) > room)
+    while (!cut.isEmpty() && nameLength(cut) > room)
         cut.chop(cut.size() >= 2 && cut.back().isLowSurrogate() ? 2 : 1); // whole characters
     return u".%1-%2.glossa-"_s.arg(cut, hash);
 }
 
-QString RandomPart() {
+QString randomPart() {
     static constexpr char kDigits[] =
         "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     QString part;
@@ -65,16 +65,16 @@ QString RandomPart() {
 
 } // namespace
 
-QString SideFileName(const QString& target, SideKind kind) {
+QString sideFileName(const QString& target, SideKind kind) {
     // The folder as given, not cleaned: "link/../x" goes where the system takes it.
     const QFileInfo info(target);
-    return u"%1/%2%3%4"_s.arg(info.path(), SidePrefix(info.fileName(), info.path()),
-                              kKinds[int(kind)], RandomPart());
+    return u"%1/%2%3%4"_s.arg(info.path(), sidePrefix(info.fileName(), info.path()),
+                              kKinds[int(kind)], randomPart());
 }
 
-SideFiles FindSideFiles(const QString& target) {
+SideFiles findSideFiles(const QString& target) {
     const QFileInfo info(target);
-    const QString starts[] = {SidePrefix(info.fileName(), info.path()),
+    const QString starts[] = {sidePrefix(info.fileName(), info.path()),
                               u".%1.glossa-"_s.arg(info.fileName())};
     SideFiles found;
     const QStringList entries = QDir(info.path()).entryList(QDir::Files | QDir::Hidden);

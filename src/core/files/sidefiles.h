@@ -13,7 +13,7 @@ namespace glossa {
 enum class SideKind { Temporary, SafetyCopy };
 
 // A new name (not checked against the folder) for a side file of target, in target's folder.
-QString SideFileName(const QString& target, SideKind kind);
+QString sideFileName(const QString& target, SideKind kind);
 
 // The side files of target that exist now, by kind. The names earlier versions of Glossa gave
 // them (".<name>.glossa-new-XXXXXXXX") count too.
@@ -21,6 +21,6 @@ struct SideFiles {
     QStringList temporaries;
     QStringList safetyCopies;
 };
-SideFiles FindSideFiles(const QString& target);
+SideFiles findSideFiles(const QString& target);
 
 } // namespace glossa

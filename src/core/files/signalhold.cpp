@@ -16,17 +16,17 @@ namespace {
 
 // Holds nest and overlap (the export writes pages from two threads): the first one takes the
 // signals over, the last one gives them back.
-std::mutex& HoldMutex() {
+std::mutex& holdMutex() {
     static std::mutex mutex;
     return mutex;
 }
-int holders = 0; // guarded by HoldMutex
+int holders = 0; // guarded by holdMutex
 
 #ifdef Q_OS_WIN
 
 volatile LONG heldEvent = 0; // set once Ctrl+C or Ctrl+Break came during a hold
 
-BOOL WINAPI HoldConsoleEvent(DWORD event) {
+BOOL WINAPI holdConsoleEvent(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         return FALSE; // closing the console can't wait: the system ends the process anyway
     InterlockedExchange(&heldEvent, 1);
@@ -36,17 +36,17 @@ BOOL WINAPI HoldConsoleEvent(DWORD event) {
 } // namespace
 
 SignalHold::SignalHold() {
-    const std::lock_guard lock(HoldMutex());
+    const std::lock_guard lock(holdMutex());
     if (holders++ == 0) {
         heldEvent = 0;
-        SetConsoleCtrlHandler(HoldConsoleEvent, TRUE);
+        SetConsoleCtrlHandler(holdConsoleEvent, TRUE);
     }
 }
 
 SignalHold::~SignalHold() {
-    const std::lock_guard lock(HoldMutex());
+    const std::lock_guard lock(holdMutex());
     if (--holders == 0) {
-        SetConsoleCtrlHandler(HoldConsoleEvent, FALSE);
+        SetConsoleCtrlHandler(holdConsoleEvent, FALSE);
         if (heldEvent)
             ExitProcess(STATUS_CONTROL_C_EXIT); // what the system's own handler does
     }
@@ -62,7 +62,7 @@ std::atomic<bool> caught[kCount]; // lock-free, so a signal handler may set it
 
 // Another thread may take a signal this one blocks: there it is only noted, to be raised again
 // when the hold ends.
-void NoteSignal(int signal) {
+void noteSignal(int signal) {
     for (int k = 0; k < kCount; ++k) {
         if (kHeld[k] == signal)
             caught[k] = true;
@@ -78,11 +78,11 @@ SignalHold::SignalHold() {
         sigaddset(&held, signal);
     pthread_sigmask(SIG_BLOCK, &held, &previousMask_);
 
-    const std::lock_guard lock(HoldMutex());
+    const std::lock_guard lock(holdMutex());
     if (holders++ > 0)
         return;
     struct sigaction note {};
-    note.sa_handler = NoteSignal;
+    note.sa_handler = noteSignal;
     sigfillset(&note.sa_mask);
     note.sa_flags = SA_RESTART; // a write on another thread goes on
     for (int k = 0; k < kCount; ++k) {
@@ -96,7 +96,7 @@ SignalHold::SignalHold() {
 
 SignalHold::~SignalHold() {
     {
-        const std::lock_guard lock(HoldMutex());
+        const std::lock_guard lock(holdMutex());
         if (--holders == 0) {
             for (int k = 0; k < kCount; ++k) {
                 if (!replaced[k])

@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-QByteArray EncodeText(QStringView text, DocEncoding encoding) {
+QByteArray encodeText(QStringView text, DocEncoding encoding) {
     if (encoding == DocEncoding::Utf8) {
         // Written here rather than by QString::toUtf8, so that a lone surrogate takes exactly
         // the bytes EncodedLength counts for it.
@@ -81,14 +81,14 @@ QByteArray EncodeText(QStringView text, DocEncoding encoding) {
 #endif
 }
 
-QString DecodeText(QByteArrayView bytes, DocEncoding encoding) {
-    return DecodedText(bytes, encoding).Text();
+QString decodeText(QByteArrayView bytes, DocEncoding encoding) {
+    return DecodedText(bytes, encoding).text();
 }
 
 namespace {
 
 // Length of the valid UTF-8 sequence at i, or 0 when the byte there starts none.
-int Utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& cp) {
+int utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& cp) {
     const unsigned char c = p[i];
     int extra = 0;
     char32_t min = 0;
@@ -128,12 +128,12 @@ int Utf8SequenceAt(const unsigned char* p, qsizetype n, qsizetype i, char32_t& c
 namespace {
 
 // Each byte widened to the character of the same number (Latin-1, of which ASCII is a part),
-// into a string whose memory is backed before it is written (see PrefaultForWriting): the
+// into a string whose memory is backed before it is written (see prefaultForWriting): the
 // decoding of a large source is mostly that memory's first touch.
-QString WidenLatin1(QByteArrayView bytes) {
+QString widenLatin1(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     auto* out = reinterpret_cast<char16_t*>(text.data());
-    PrefaultForWriting(out, bytes.size() * qsizetype(sizeof(char16_t)));
+    prefaultForWriting(out, bytes.size() * qsizetype(sizeof(char16_t)));
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     qsizetype i = 0;
 #ifdef __SSE2__
@@ -151,11 +151,11 @@ QString WidenLatin1(QByteArrayView bytes) {
 
 } // namespace
 
-bool IsValidUtf8(QByteArrayView bytes) {
+bool isValidUtf8(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     char32_t cp = 0;
     for (qsizetype i = 0; i < bytes.size();) {
-        const int length = Utf8SequenceAt(p, bytes.size(), i, cp);
+        const int length = utf8SequenceAt(p, bytes.size(), i, cp);
         if (length == 0)
             return false;
         i += length;
@@ -164,29 +164,29 @@ bool IsValidUtf8(QByteArrayView bytes) {
 }
 
 DecodedText::DecodedText(QByteArrayView bytes, DocEncoding encoding) : bytes_(bytes.toByteArray()) {
-    Decode(encoding);
+    decode(encoding);
 }
 
 DecodedText::DecodedText(QByteArray&& bytes, DocEncoding encoding) : bytes_(std::move(bytes)) {
-    Decode(encoding);
+    decode(encoding);
 }
 
-void DecodedText::Decode(DocEncoding encoding) {
+void DecodedText::decode(DocEncoding encoding) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes_.constData());
     const qsizetype n = bytes_.size();
     if (encoding == DocEncoding::Utf8) {
         const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes_)); // Qt's, word by word
         if (ascii) {
-            text_ = WidenLatin1(bytes_);
+            text_ = widenLatin1(bytes_);
             return;
         }
         text_.reserve(n);
         offsets_.reserve(std::size_t(n) + 1);
-        PrefaultForWriting(text_.data(), n * qsizetype(sizeof(QChar)));
-        PrefaultForWriting(offsets_.data(), (n + 1) * qsizetype(sizeof(qint32)));
+        prefaultForWriting(text_.data(), n * qsizetype(sizeof(QChar)));
+        prefaultForWriting(offsets_.data(), (n + 1) * qsizetype(sizeof(qint32)));
         for (qsizetype i = 0; i < n;) {
             char32_t cp = 0;
-            int length = Utf8SequenceAt(p, n, i, cp);
+            int length = utf8SequenceAt(p, n, i, cp);
             if (length == 0) {
                 cp = 0xFFFD; // one replacement character per byte that starts no sequence
                 length = 1;
@@ -228,11 +228,11 @@ void DecodedText::Decode(DocEncoding encoding) {
     }
     offsets_.push_back(qint32(n));
 #else
-    text_ = WidenLatin1(bytes_);
+    text_ = widenLatin1(bytes_);
 #endif
 }
 
-qsizetype DecodedText::ByteIndex(qsizetype textIndex) const {
+qsizetype DecodedText::byteIndex(qsizetype textIndex) const {
     textIndex = std::clamp<qsizetype>(textIndex, 0, text_.size());
     if (offsets_.empty())
         return textIndex;
@@ -259,7 +259,7 @@ qsizetype EncodedLength(QStringView text, DocEncoding encoding) {
         return n;
     }
 #ifdef Q_OS_WIN
-    return EncodeText(text, encoding).size();
+    return encodeText(text, encoding).size();
 #else
     qsizetype n = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -275,7 +275,7 @@ qsizetype EncodedLength(QStringView text, DocEncoding encoding) {
 namespace {
 
 // Whether the ANSI code page stores one character (a code point's UTF-16 units).
-bool AnsiStores(QStringView character) {
+bool ansiStores(QStringView character) {
 #ifdef Q_OS_WIN
     const auto* wide = reinterpret_cast<const wchar_t*>(character.utf16());
     const int length = int(character.size());
@@ -294,7 +294,7 @@ bool AnsiStores(QStringView character) {
 
 } // namespace
 
-QString UnencodableCharacters(QStringView text, DocEncoding encoding) {
+QString unencodableCharacters(QStringView text, DocEncoding encoding) {
     QString found;
     for (qsizetype i = 0; i < text.size();) {
         const char16_t c = text[i].unicode();
@@ -305,14 +305,14 @@ QString UnencodableCharacters(QStringView text, DocEncoding encoding) {
         if (c < 0x80)
             continue;                                      // ASCII is stored by both
         const bool whole = pair || !QChar::isSurrogate(c); // a lone surrogate is no character
-        const bool stored = whole && (encoding == DocEncoding::Utf8 || AnsiStores(character));
+        const bool stored = whole && (encoding == DocEncoding::Utf8 || ansiStores(character));
         if (!stored && !found.contains(character))
             found += character;
     }
     return found;
 }
 
-QString NameCharacters(QStringView characters) {
+QString nameCharacters(QStringView characters) {
     QStringList named;
     for (qsizetype i = 0; i < characters.size();) {
         const char32_t code = characters[i].isHighSurrogate() && i + 1 < characters.size()
@@ -329,17 +329,17 @@ QString NameCharacters(QStringView characters) {
     return named.join(u", "_s);
 }
 
-int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
+int codePageFor(QByteArrayView bytes, bool bom, bool startedByIde) {
     if (bom)
         return kCodePageUtf8;
     // The IDE reloads a file without the mark as an 8-bit source, whatever its bytes.
     if (startedByIde)
         return 0;
     const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes)); // Qt's, word by word
-    return !ascii && IsValidUtf8(bytes) ? kCodePageUtf8 : 0;
+    return !ascii && isValidUtf8(bytes) ? kCodePageUtf8 : 0;
 }
 
-bool IsIdeTempFile(const QString& path) {
+bool isIdeTempFile(const QString& path) {
     static const QRegularExpression name(u"^PureBasic_TempFile\\d*\\.pb$"_s,
                                          QRegularExpression::CaseInsensitiveOption);
     return name.match(QFileInfo(path).fileName()).hasMatch();

@@ -15,23 +15,23 @@ enum class DocEncoding { Ansi, Utf8 };
 constexpr int kCodePageUtf8 = 65001;
 
 // The encoding that a Scintilla code page selects.
-inline DocEncoding EncodingForCodePage(int codePage) {
+inline DocEncoding encodingForCodePage(int codePage) {
     return codePage == kCodePageUtf8 ? DocEncoding::Utf8 : DocEncoding::Ansi;
 }
 
 // Encodes text; characters that the ANSI code page can't hold become "?". In UTF-8 a lone
 // surrogate becomes U+FFFD.
-QByteArray EncodeText(QStringView text, DocEncoding encoding);
+QByteArray encodeText(QStringView text, DocEncoding encoding);
 
 // Decodes bytes, all of them: a zero byte is U+0000, a character like any other. Each byte of
 // an invalid UTF-8 sequence becomes one U+FFFD.
-QString DecodeText(QByteArrayView bytes, DocEncoding encoding);
+QString decodeText(QByteArrayView bytes, DocEncoding encoding);
 
 // Strict UTF-8: no overlong forms, surrogates or code points above U+10FFFF.
-bool IsValidUtf8(QByteArrayView bytes);
+bool isValidUtf8(QByteArrayView bytes);
 
 // Number of bytes that text takes in the encoding, without a terminator; always the size of
-// EncodeText's result.
+// encodeText's result.
 qsizetype EncodedLength(QStringView text, DocEncoding encoding);
 
 // Text decoded from document bytes together with those bytes, so that a position in the text
@@ -39,20 +39,20 @@ qsizetype EncodedLength(QStringView text, DocEncoding encoding);
 class DecodedText {
 public:
     DecodedText() = default;
-    // Decodes bytes as DecodeText does.
+    // Decodes bytes as decodeText does.
     DecodedText(QByteArrayView bytes, DocEncoding encoding);
     // The same, keeping bytes themselves (no copy).
     DecodedText(QByteArray&& bytes, DocEncoding encoding);
 
-    const QString& Text() const { return text_; }
+    const QString& text() const { return text_; }
     // The bytes the text came from.
-    const QByteArray& Bytes() const { return bytes_; }
-    // Byte index, in Bytes(), of the character at a text index (0..size; size gives the
+    const QByteArray& bytes() const { return bytes_; }
+    // Byte index, in bytes(), of the character at a text index (0..size; size gives the
     // number of bytes).
-    qsizetype ByteIndex(qsizetype textIndex) const;
+    qsizetype byteIndex(qsizetype textIndex) const;
 
 private:
-    void Decode(DocEncoding encoding);
+    void decode(DocEncoding encoding);
 
     QString text_;
     QByteArray bytes_;
@@ -65,19 +65,19 @@ private:
 // appearance (a surrogate pair is one character); empty when it stores them all. UTF-8 stores
 // everything but a lone surrogate; the ANSI code page only what it maps to a byte sequence of
 // its own (a "best fit" such as "a" for "ā" counts as not stored).
-QString UnencodableCharacters(QStringView text, DocEncoding encoding);
+QString unencodableCharacters(QStringView text, DocEncoding encoding);
 
 // The characters named for a message: each as itself with its code point ("€ (U+20AC)"), a
 // lone surrogate by its code point alone, separated by ", ".
-QString NameCharacters(QStringView characters);
+QString nameCharacters(QStringView characters);
 
 // Code page of file bytes (without the mark), as the IDE will read the file back: 65001 with a
 // byte-order mark; without one 0 (the 8-bit code page) when the IDE started Glossa, and by hand
 // 65001 only for bytes that hold non-ASCII text and are valid UTF-8 (a file written by another
 // editor), else 0.
-int CodePageFor(QByteArrayView bytes, bool bom, bool startedByIde);
+int codePageFor(QByteArrayView bytes, bool bom, bool startedByIde);
 
 // Whether path names one of the IDE's temporary copies of a source ("PureBasic_TempFile<N>.pb").
-bool IsIdeTempFile(const QString& path);
+bool isIdeTempFile(const QString& path);
 
 } // namespace glossa

@@ -23,19 +23,19 @@ namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
-bool IsContinuation(char c) {
+bool isContinuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 // A positive decimal number, or -1.
-int ReadNumber(QStringView text) {
+int readNumber(QStringView text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     return ok ? value : -1;
 }
 
 // Byte positions where the lines of a document start: 0, and after each CR LF, CR or LF.
-std::vector<std::size_t> LineStarts(const std::string& text) {
+std::vector<std::size_t> lineStarts(const std::string& text) {
     std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
@@ -45,7 +45,7 @@ std::vector<std::size_t> LineStarts(const std::string& text) {
 }
 
 // The line (from 0) that holds byte position.
-long long LineOf(const std::vector<std::size_t>& starts, std::size_t position) {
+long long lineOf(const std::vector<std::size_t>& starts, std::size_t position) {
     return std::upper_bound(starts.begin(), starts.end(), position) - starts.begin() - 1;
 }
 
@@ -56,7 +56,7 @@ struct Line {
     std::size_t next;
 };
 
-std::vector<Line> SplitLines(const std::string& text, const std::vector<std::size_t>& starts) {
+std::vector<Line> splitLines(const std::string& text, const std::vector<std::size_t>& starts) {
     std::vector<Line> lines;
     for (std::size_t k = 0; k < starts.size(); ++k) {
         const std::size_t next = k + 1 < starts.size() ? starts[k + 1] : text.size();
@@ -71,23 +71,23 @@ std::vector<Line> SplitLines(const std::string& text, const std::vector<std::siz
 }
 
 // The whole of text as a decimal number (a leading "-" allowed).
-bool ReadDecimal(std::string_view text, long long& value) {
+bool readDecimal(std::string_view text, long long& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && ptr == end && !text.empty();
 }
 
-bool StartsWith(const std::string& text, const Line& line, std::string_view prefix) {
+bool startsWith(const std::string& text, const Line& line, std::string_view prefix) {
     return line.end - line.begin >= prefix.size() &&
            std::string_view(text).substr(line.begin, prefix.size()) == prefix;
 }
 
 // The settings block's first line: the last "; IDE Options" line, with only comment or empty
 // lines after it; none when the text ends in code.
-std::optional<std::size_t> SettingsHeader(const std::string& text, const std::vector<Line>& lines) {
+std::optional<std::size_t> settingsHeader(const std::string& text, const std::vector<Line>& lines) {
     for (std::size_t k = lines.size(); k-- > 0;) {
         const Line& line = lines[k];
-        if (StartsWith(text, line, "; IDE Options ="))
+        if (startsWith(text, line, "; IDE Options ="))
             return k;
         if (line.end > line.begin && text[line.begin] != ';')
             return std::nullopt;
@@ -103,7 +103,7 @@ struct Setting {
     std::string_view lineEnd;
 };
 
-Setting ReadSetting(const std::string& document, const Line& line) {
+Setting readSetting(const std::string& document, const Line& line) {
     Setting setting;
     const std::string_view text =
         std::string_view(document).substr(line.begin, line.end - line.begin);
@@ -126,7 +126,7 @@ Setting ReadSetting(const std::string& document, const Line& line) {
 
 // A Markers value with each run of digits (a line number from 1) moved by follow, which takes
 // and gives lines from 0; everything between stays.
-template <typename Follow> std::string FollowMarkers(std::string_view value, const Follow& follow) {
+template <typename Follow> std::string followMarkers(std::string_view value, const Follow& follow) {
     std::string out;
     for (std::size_t i = 0; i < value.size();) {
         if (value[i] < '0' || value[i] > '9') {
@@ -137,7 +137,7 @@ template <typename Follow> std::string FollowMarkers(std::string_view value, con
         while (j < value.size() && value[j] >= '0' && value[j] <= '9')
             ++j;
         long long marker = 0;
-        out += ReadDecimal(value.substr(i, j - i), marker) && marker >= 1
+        out += readDecimal(value.substr(i, j - i), marker) && marker >= 1
                    ? std::to_string(follow(marker - 1) + 1)
                    : std::string(value.substr(i, j - i));
         i = j;
@@ -148,7 +148,7 @@ template <typename Follow> std::string FollowMarkers(std::string_view value, con
 // The IDE writes "CursorPosition" only past the first line, right after "; IDE Options", with
 // the line end it put before each settings line (the source's own, which may differ from the
 // lines above when the IDE converted those).
-void InsertCursorLine(std::string& out, const std::string& after, const std::vector<Line>& lines,
+void insertCursorLine(std::string& out, const std::string& after, const std::vector<Line>& lines,
                       std::size_t header, long long caretLine) {
     const Line& first = lines[header];
     std::string lineEnd = after.substr(first.end, first.next - first.end);
@@ -159,7 +159,7 @@ void InsertCursorLine(std::string& out, const std::string& after, const std::vec
     if (first.next == first.end) { // the block's only line ends the file
         if (lineEnd.empty()) {
             const int mode =
-                FileMode::EolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
+                FileMode::eolModeFor(QByteArrayView(after.data(), qsizetype(after.size())));
             lineEnd = mode == sci::kEolLf ? "\n" : mode == sci::kEolCr ? "\r" : "\r\n";
         }
         out.append(lineEnd).append(cursor);
@@ -170,13 +170,13 @@ void InsertCursorLine(std::string& out, const std::string& after, const std::vec
 
 } // namespace
 
-std::string FileMode::FollowIdeSettings(const std::string& before, const std::string& after,
+std::string FileMode::followIdeSettings(const std::string& before, const std::string& after,
                                         std::optional<long long> caret) {
     if (after.rfind("; IDE Options =") == std::string::npos)
         return after; // the common case by hand, without walking the lines
-    const std::vector<std::size_t> afterStarts = LineStarts(after);
-    const std::vector<Line> lines = SplitLines(after, afterStarts);
-    const std::optional<std::size_t> found = SettingsHeader(after, lines);
+    const std::vector<std::size_t> afterStarts = lineStarts(after);
+    const std::vector<Line> lines = splitLines(after, afterStarts);
+    const std::optional<std::size_t> found = settingsHeader(after, lines);
     if (!found)
         return after;
     const std::size_t header = *found;
@@ -195,8 +195,8 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
     if (lines[header].begin < newEnd)
         return after; // the block itself changed: nothing to follow
 
-    const std::vector<std::size_t> beforeStarts = LineStarts(before);
-    const long long lastChangedLine = LineOf(afterStarts, newEnd);
+    const std::vector<std::size_t> beforeStarts = lineStarts(before);
+    const long long lastChangedLine = lineOf(afterStarts, newEnd);
     auto follow = [&](long long line) -> long long {
         if (line < 0)
             return line;
@@ -204,13 +204,13 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
             return line + (long long)afterStarts.size() - (long long)beforeStarts.size();
         const std::size_t start = beforeStarts[std::size_t(line)];
         if (start >= oldEnd)
-            return LineOf(afterStarts, start - oldEnd + newEnd);
+            return lineOf(afterStarts, start - oldEnd + newEnd);
         return std::min(line, lastChangedLine);
     };
 
     const std::size_t caretPosition =
         std::size_t(std::clamp<long long>(caret.value_or(0), 0, (long long)after.size()));
-    const long long caretLine = LineOf(afterStarts, caretPosition);
+    const long long caretLine = lineOf(afterStarts, caretPosition);
     const long long caretColumn =
         (long long)(caretPosition - afterStarts[std::size_t(caretLine)]) + 1;
 
@@ -223,48 +223,48 @@ std::string FileMode::FollowIdeSettings(const std::string& before, const std::st
     if (caret)
         cursorLine = caretLine;
     for (std::size_t k = header + 1; k < lines.size(); ++k) {
-        const Setting setting = ReadSetting(after, lines[k]);
+        const Setting setting = readSetting(after, lines[k]);
         long long number = 0;
         if (setting.key == "Folding")
             foldClosed = setting.value.find_first_not_of('-') != std::string_view::npos;
-        else if (setting.key == "CursorPosition" && !caret && ReadDecimal(setting.value, number))
+        else if (setting.key == "CursorPosition" && !caret && readDecimal(setting.value, number))
             cursorLine = follow(number);
     }
 
     std::string out = after.substr(0, lines[header].next);
     bool haveCursorLine = false;
     for (std::size_t k = header + 1; k < lines.size(); ++k) {
-        const Setting setting = ReadSetting(after, lines[k]);
+        const Setting setting = readSetting(after, lines[k]);
         const std::string_view key = setting.key;
         const std::string_view value = setting.value;
         std::string newValue(value);
         long long number = 0;
         if (key == "CursorPosition") {
             haveCursorLine = true;
-            if (cursorLine && (caret || ReadDecimal(value, number)))
+            if (cursorLine && (caret || readDecimal(value, number)))
                 newValue = std::to_string(*cursorLine);
         } else if (key == "CursorColumn") {
             if (caret)
                 newValue = std::to_string(caretColumn);
         } else if (key == "FirstLine") {
-            if (ReadDecimal(value, number)) {
+            if (readDecimal(value, number)) {
                 long long first = foldClosed ? number : follow(number);
                 if (cursorLine)
                     first = std::min(first, std::max(*cursorLine, 0LL));
                 newValue = std::to_string(first);
             }
         } else if (key == "Markers") {
-            newValue = FollowMarkers(value, follow);
+            newValue = followMarkers(value, follow);
         }
         // Every other line (options Glossa doesn't know included) stays as it is.
         out.append(setting.head).append(newValue).append(setting.lineEnd);
     }
     if (caret && !haveCursorLine && caretLine > 0)
-        InsertCursorLine(out, after, lines, header, caretLine);
+        insertCursorLine(out, after, lines, header, caretLine);
     return out;
 }
 
-int FileMode::EolModeFor(QByteArrayView bytes) {
+int FileMode::eolModeFor(QByteArrayView bytes) {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\n')
             return sci::kEolLf;
@@ -274,21 +274,21 @@ int FileMode::EolModeFor(QByteArrayView bytes) {
     return sci::kEolCrLf;
 }
 
-int FileMode::CaretFromText(QByteArrayView document, int codePage, QStringView text) {
+int FileMode::caretFromText(QByteArrayView document, int codePage, QStringView text) {
     const bool utf8 = codePage == sci::kCodePageUtf8;
     const qsizetype length = document.size();
     const qsizetype x = text.indexOf(u'x', 0, Qt::CaseInsensitive);
     if (x < 0) {
-        const int offset = ReadNumber(text);
+        const int offset = readNumber(text);
         if (offset < 0)
             return 0;
         qsizetype position = std::min<qsizetype>(offset, length);
-        while (utf8 && position > 0 && position < length && IsContinuation(document[position]))
+        while (utf8 && position > 0 && position < length && isContinuation(document[position]))
             --position;
         return int(position);
     }
-    int line = ReadNumber(text.first(x));
-    int column = ReadNumber(text.sliced(x + 1));
+    int line = readNumber(text.first(x));
+    int column = readNumber(text.sliced(x + 1));
     if (line == -1 && column == -1)
         return 0;
     line = std::max(line, 1);
@@ -309,20 +309,20 @@ int FileMode::CaretFromText(QByteArrayView document, int codePage, QStringView t
         if (position >= length || document[position] == '\r' || document[position] == '\n')
             break;
         ++position;
-        while (utf8 && position < length && IsContinuation(document[position]))
+        while (utf8 && position < length && isContinuation(document[position]))
             ++position;
     }
     return int(position);
 }
 
-bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray& content) {
+bool FileMode::takeStamp(const QString& path, Stamp& stamp, QByteArray& content) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     // Read straight into the one buffer that is kept; whatever the size said, the rest too.
     const qint64 expected = file.isSequential() ? 0 : file.size();
     content = QByteArray(expected, Qt::Uninitialized);
-    PrefaultForWriting(content.data(), expected);
+    prefaultForWriting(content.data(), expected);
     const qint64 got = expected > 0 ? file.read(content.data(), expected) : 0;
     if (got < 0)
         return false;
@@ -336,17 +336,17 @@ bool FileMode::TakeStamp(const QString& path, Stamp& stamp, QByteArray& content)
     return stamp.size == content.size(); // else changed while being read
 }
 
-bool FileMode::HoldsLoaded(QByteArrayView bytes) const {
+bool FileMode::holdsLoaded(QByteArrayView bytes) const {
     const QByteArrayView mark = bom_ ? QByteArrayView(kBom, 3) : QByteArrayView();
     return bytes.size() == mark.size() + loaded_.size() && bytes.startsWith(mark) &&
            bytes.sliced(mark.size()) == QByteArrayView(loaded_);
 }
 
-Result FileMode::Load(const QString& path, bool startedByIde) {
+Result FileMode::load(const QString& path, bool startedByIde) {
     QByteArray bytes;
     Stamp stamp;
-    if (!TakeStamp(path, stamp, bytes))
-        return Result::Failure(u"The file \"%1\" can't be read."_s.arg(path));
+    if (!takeStamp(path, stamp, bytes))
+        return Result::failure(u"The file \"%1\" can't be read."_s.arg(path));
     bom_ = bytes.startsWith(kBom);
     if (bom_)
         bytes.remove(0, 3);
@@ -354,79 +354,79 @@ Result FileMode::Load(const QString& path, bool startedByIde) {
     stamp_ = stamp;
     caretGiven_ = false;
     caret_ = 0;
-    const bool idesRule = startedByIde || IsIdeTempFile(path);
-    const int codePage = CodePageFor(bytes, bom_, idesRule);
-    const int eolMode = EolModeFor(bytes);
+    const bool idesRule = startedByIde || isIdeTempFile(path);
+    const int codePage = codePageFor(bytes, bom_, idesRule);
+    const int eolMode = eolModeFor(bytes);
     qCDebug(lcFile) << "loaded" << path << bytes.size() << "bytes," << (bom_ ? "with" : "without")
                     << "byte-order mark; code page" << codePage
                     << (idesRule ? "by the IDE's rule," : "from the bytes,") << "line-end mode"
                     << eolMode;
-    // The bytes as read stay for the save: the base of FollowIdeSettings, and what the file
+    // The bytes as read stay for the save: the base of followIdeSettings, and what the file
     // must still hold then.
     loaded_ = std::move(bytes);
     // The editor works on these bytes until the first change makes it copy them: a run that
     // writes nothing never holds the source twice.
-    editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
-    editor_.SetCodePage(codePage);
-    editor_.SetEolMode(eolMode);
-    return Result::Success();
+    editor_.setDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
+    editor_.setCodePage(codePage);
+    editor_.setEolMode(eolMode);
+    return Result::success();
 }
 
-void FileMode::PlaceCaretFromText(QStringView text) {
-    const std::string_view document = editor_.DocumentView();
-    const int position = CaretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
-                                       editor_.CodePage(), text);
-    editor_.SetSelection(position, position);
+void FileMode::placeCaretFromText(QStringView text) {
+    const std::string_view document = editor_.documentView();
+    const int position = caretFromText(QByteArrayView(document.data(), qsizetype(document.size())),
+                                       editor_.codePage(), text);
+    editor_.setSelection(position, position);
     caret_ = position;
     caretGiven_ = true;
 }
 
-Result FileMode::Save() {
-    Result stored = Store();
+Result FileMode::save() {
+    Result stored = store();
     if (stored)
         return stored;
     qCDebug(lcFile) << "not saved:" << stored.reason;
     // Nothing reached the disk: the document goes back to what the file holds, so that a later
     // Apply starts from the same text.
-    editor_.SetDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
-    editor_.SetSelection(caret_, caret_);
+    editor_.setDocumentView(std::string_view(loaded_.constData(), std::size_t(loaded_.size())));
+    editor_.setSelection(caret_, caret_);
     return stored;
 }
 
-Result FileMode::Store() {
-    auto fail = [](const QString& why) { return Result::Failure(why); };
+Result FileMode::store() {
+    auto fail = [](const QString& why) { return Result::failure(why); };
     if (path_.isEmpty())
         return fail(u"No file was loaded."_s);
     Stamp now;
     QByteArray onDisk;
-    if (!TakeStamp(path_, now, onDisk))
+    if (!takeStamp(path_, now, onDisk))
         return fail(u"The file \"%1\" can't be read any more; nothing was written."_s.arg(path_));
     // Byte by byte: a change that keeps the size and the modification time counts too.
-    if (now.size != stamp_.size || now.modified != stamp_.modified || !HoldsLoaded(onDisk))
+    if (now.size != stamp_.size || now.modified != stamp_.modified || !holdsLoaded(onDisk))
         return fail(
             u"The file \"%1\" changed on disk after it was read; nothing was written."_s.arg(
                 path_));
 
-    const std::string document = FollowIdeSettings(
-        std::string(loaded_.constData(), std::size_t(loaded_.size())), editor_.Document(),
-        caretGiven_ ? std::optional<long long>(editor_.Caret()) : std::nullopt);
+    const std::string document = followIdeSettings(
+        std::string(loaded_.constData(), std::size_t(loaded_.size())), editor_.document(),
+        caretGiven_ ? std::optional<long long>(editor_.caret()) : std::nullopt);
     QByteArray bytes;
     if (bom_)
         bytes.append(kBom, 3);
     bytes.append(document.data(), qsizetype(document.size()));
-    if (WriteResult written = WriteFileSafely(path_, bytes); !written)
+    if (WriteResult written = writeFileSafely(path_, bytes); !written)
         return written;
     qCDebug(lcFile) << "saved" << path_ << bytes.size() << "bytes";
     // Later saves compare against what this one wrote, and start from it.
     const QFileInfo written(path_);
     stamp_.size = written.size();
     stamp_.modified = written.lastModified();
-    const long long caret = editor_.Caret();
+    const long long caret = editor_.caret();
     loaded_ = QByteArray(document.data(), qsizetype(document.size()));
-    editor_.SetDocument(document);
-    editor_.SetSelection(caret, caret);
+    editor_.setDocument(document);
+    editor_.setSelection(caret, caret);
     caret_ = caret;
-    return Result::Success();
+    return Result::success();
 }
 
 } // namespace glossa

@@ -13,22 +13,22 @@ class IdeDocument {
 public:
     virtual ~IdeDocument() = default;
 
-    virtual DocEncoding Encoding() const = 0;
+    virtual DocEncoding encoding() const = 0;
 
     qsizetype EncodedLength(QStringView text) const {
-        return glossa::EncodedLength(text, Encoding());
+        return glossa::EncodedLength(text, encoding());
     }
 
     // Document length in bytes.
-    virtual int Length() = 0;
+    virtual int length() = 0;
 
     // The document's bytes from start to end (exclusive); empty when the range is invalid or
     // can't be read. Used to check, just before writing, that the source didn't change.
-    virtual QByteArray ReadRange(int start, int end) = 0;
+    virtual QByteArray readRange(int start, int end) = 0;
 
     // True when the editor is set to refuse changes (the IDE does so while the program runs
     // under its debugger).
-    virtual bool ReadOnly() = 0;
+    virtual bool readOnly() = 0;
 
     // Replaces the bytes start..end by encoded (bytes in the document's encoding). False when
     // nothing was written (invalid range, no buffer, failed copy): then the document is
@@ -40,10 +40,10 @@ public:
 
     // The same for text, encoded in the document's encoding.
     bool ReplaceRange(int start, int end, const QString& text) {
-        return ReplaceRange(start, end, EncodeText(text, Encoding()));
+        return ReplaceRange(start, end, encodeText(text, encoding()));
     }
     bool InsertAtPosition(int position, const QString& text) {
-        return InsertAtPosition(position, EncodeText(text, Encoding()));
+        return InsertAtPosition(position, encodeText(text, encoding()));
     }
 
     // Puts the caret at a byte position with nothing selected.

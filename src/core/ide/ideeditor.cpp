@@ -14,7 +14,7 @@ namespace glossa {
 
 namespace {
 
-std::string_view View(const QByteArray& bytes) {
+std::string_view view(const QByteArray& bytes) {
     return {bytes.constData(), std::size_t(bytes.size())};
 }
 
@@ -27,21 +27,21 @@ IdeEditor::IdeEditor(std::unique_ptr<ScintillaTarget> target)
 
 IdeEditor::~IdeEditor() = default;
 
-DocEncoding IdeEditor::CodePage() {
-    const int codePage = QueryCodePage(*target_);
+DocEncoding IdeEditor::codePage() {
+    const int codePage = queryCodePage(*target_);
     qCDebug(lcBridge) << "the editor's code page:" << codePage;
-    return EncodingForCodePage(codePage);
+    return encodingForCodePage(codePage);
 }
 
-int IdeEditor::CaretPosition() {
-    return QueryCaretPosition(*target_);
+int IdeEditor::caretPosition() {
+    return queryCaretPosition(*target_);
 }
 
-int IdeEditor::EolMode() {
-    return QueryEolMode(*target_);
+int IdeEditor::eolMode() {
+    return queryEolMode(*target_);
 }
 
-QString IdeEditor::LineEndForMode(int eolMode) {
+QString IdeEditor::lineEndForMode(int eolMode) {
     switch (eolMode) {
     case sci::kEolCr:
         return QStringLiteral("\r");
@@ -52,7 +52,7 @@ QString IdeEditor::LineEndForMode(int eolMode) {
     }
 }
 
-void IdeEditor::SetKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
+void IdeEditor::setKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
                                  DocEncoding encoding) {
     known_ = {std::move(decoded), documentSize, encoding};
 }
@@ -64,7 +64,7 @@ QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
         windowStart_ = 0;
         windowAtLineStart_ = true;
         decoded_ = known.decoded;
-        return decoded_->Text();
+        return decoded_->text();
     }
     // Read into the buffer the decoded text keeps, so the document is copied out only once.
     QByteArray bytes;
@@ -75,7 +75,7 @@ QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
     }
     const std::size_t n = bytes.isEmpty()
                               ? 0
-                              : glossa::ReadDocumentTextInto(*target_, bytes.data(), size, caretPos,
+                              : glossa::readDocumentTextInto(*target_, bytes.data(), size, caretPos,
                                                              searchRange, windowStart_);
     if (bytes.isEmpty())
         windowStart_ = 0;
@@ -92,25 +92,25 @@ QString IdeEditor::ReadDocumentText(int size, int caretPos, int searchRange) {
         bytes.remove(0, skip);
         windowStart_ += int(skip);
         // A line starts after LF, CR LF or CR; the LF of a pair starts none.
-        const QByteArray previous = ReadRange(windowStart_ - 1, windowStart_);
+        const QByteArray previous = readRange(windowStart_ - 1, windowStart_);
         windowAtLineStart_ =
             previous == "\n" || (previous == "\r" && !(bytes.size() > 0 && bytes[0] == '\n'));
     }
     decoded_ = std::make_shared<const DecodedText>(std::move(bytes), encoding_);
-    return decoded_->Text();
+    return decoded_->text();
 }
 
-QString IdeEditor::ReadTextForChoice(int length, int searchRange, CommentContext& context) {
+QString IdeEditor::readTextForChoice(int length, int searchRange, CommentContext& context) {
     qint64 range = searchRange;
     for (;;) {
         QString text = ReadDocumentText(length + 1, context.CaretPos, int(range));
         context.WindowStart = windowStart_;
-        context.WindowAtLineStart = windowAtLineStart_;
-        context.Read = decoded_;
+        context.windowAtLineStart = windowAtLineStart_;
+        context.read = decoded_;
         if (range <= 0 || range >= length)
             return text;
-        const bool reachesEnd = windowStart_ + decoded_->Bytes().size() >= length;
-        if (!SearchWindowCutsChoice(text, context, reachesEnd))
+        const bool reachesEnd = windowStart_ + decoded_->bytes().size() >= length;
+        if (!searchWindowCutsChoice(text, context, reachesEnd))
             return text;
         range = std::min<qint64>(range * 2, length);
         qCDebug(lcFile) << "the search window cuts the procedure or its block: read again" << range
@@ -118,27 +118,27 @@ QString IdeEditor::ReadTextForChoice(int length, int searchRange, CommentContext
     }
 }
 
-int IdeEditor::Length() {
-    return QueryLength(*target_);
+int IdeEditor::length() {
+    return queryLength(*target_);
 }
 
-bool IdeEditor::ReadOnly() {
-    return QueryReadOnly(*target_);
+bool IdeEditor::readOnly() {
+    return queryReadOnly(*target_);
 }
 
-QByteArray IdeEditor::ReadRange(int start, int end) {
-    const std::string bytes = glossa::ReadRange(*target_, start, end);
+QByteArray IdeEditor::readRange(int start, int end) {
+    const std::string bytes = glossa::readRange(*target_, start, end);
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
 bool IdeEditor::ReplaceRange(int start, int end, const QByteArray& encoded) {
     known_ = {};
-    return glossa::ReplaceRange(*target_, start, end, View(encoded));
+    return glossa::ReplaceRange(*target_, start, end, view(encoded));
 }
 
 bool IdeEditor::InsertAtPosition(int position, const QByteArray& encoded) {
     known_ = {};
-    return glossa::InsertAtPosition(*target_, position, View(encoded));
+    return glossa::InsertAtPosition(*target_, position, view(encoded));
 }
 
 void IdeEditor::PlaceCaret(int position) {

@@ -22,48 +22,48 @@ public:
     explicit IdeEditor(std::unique_ptr<ScintillaTarget> target);
     ~IdeEditor() override;
 
-    ScintillaTarget& Target() { return *target_; }
+    ScintillaTarget& target() { return *target_; }
 
     // SCI_GETCODEPAGE as the document's encoding: UTF-8 for 65001, else ANSI. Reads and writes
-    // use Encoding(), which SetEncoding sets.
-    DocEncoding CodePage();
+    // use encoding(), which setEncoding sets.
+    DocEncoding codePage();
     // SCI_GETCURRENTPOS, SCI_GETEOLMODE.
-    int CaretPosition();
-    int EolMode();
+    int caretPosition();
+    int eolMode();
     // The line-end sequence of a line-end mode: 1 CR, 2 LF, 0 (and anything else) CR LF.
-    static QString LineEndForMode(int eolMode);
+    static QString lineEndForMode(int eolMode);
 
     // Reads the document (size = length + 1; see the bridge's ReadDocumentText) and decodes
     // all of it (a zero byte is a character like any other). Empty when nothing could be read. Sets
-    // WindowStart(), WindowAtLineStart() and Decoded(). A search window in UTF-8 starts at the next
+    // WindowStart(), windowAtLineStart() and decoded(). A search window in UTF-8 starts at the next
     // character's first byte.
     QString ReadDocumentText(int size, int caretPos, int searchRange);
     // The text the procedure is chosen in, for a document of length bytes: with searchRange > 0
     // the bytes around context.CaretPos, read again twice as wide for as long as they may hold
-    // too little to choose as the whole document would (SearchWindowCutsChoice); else the
-    // whole document. Sets context's WindowStart, WindowAtLineStart and Read.
-    QString ReadTextForChoice(int length, int searchRange, CommentContext& context);
+    // too little to choose as the whole document would (searchWindowCutsChoice); else the
+    // whole document. Sets context's WindowStart, windowAtLineStart and Read.
+    QString readTextForChoice(int length, int searchRange, CommentContext& context);
     // The document's text when the caller has it already (file mode decodes the bytes it read
     // while the windows are built): the next read of the whole document, when it is
     // documentSize bytes long and in decoded's encoding, takes it instead of copying the bytes
     // out of the editor and decoding them. Dropped by that read, by any other, and by every
     // write.
-    void SetKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
+    void setKnownDocument(std::shared_ptr<const DecodedText> decoded, qsizetype documentSize,
                           DocEncoding encoding);
     // Document position of the first byte of the text last read.
     int WindowStart() const { return windowStart_; }
     // True when the text last read starts a document line (the byte before it ends a line).
-    bool WindowAtLineStart() const { return windowAtLineStart_; }
+    bool windowAtLineStart() const { return windowAtLineStart_; }
     // The text last read with the bytes it came from.
-    std::shared_ptr<const DecodedText> Decoded() const { return decoded_; }
+    std::shared_ptr<const DecodedText> decoded() const { return decoded_; }
 
-    DocEncoding Encoding() const override { return encoding_; }
-    void SetEncoding(DocEncoding encoding) { encoding_ = encoding; }
+    DocEncoding encoding() const override { return encoding_; }
+    void setEncoding(DocEncoding encoding) { encoding_ = encoding; }
 
     // SCI_GETLENGTH.
-    int Length() override;
-    bool ReadOnly() override;
-    QByteArray ReadRange(int start, int end) override;
+    int length() override;
+    bool readOnly() override;
+    QByteArray readRange(int start, int end) override;
     using IdeDocument::InsertAtPosition;
     using IdeDocument::ReplaceRange;
     bool ReplaceRange(int start, int end, const QByteArray& encoded) override;

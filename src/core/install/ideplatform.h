@@ -10,7 +10,7 @@ namespace glossa {
 enum class IdePlatform { Windows, Linux, MacOS };
 
 // The platform Glossa was built for.
-constexpr IdePlatform CurrentIdePlatform() {
+constexpr IdePlatform currentIdePlatform() {
 #if defined(Q_OS_WIN)
     return IdePlatform::Windows;
 #elif defined(Q_OS_MACOS)

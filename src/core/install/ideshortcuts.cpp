@@ -91,7 +91,7 @@ constexpr std::array<MenuTitles, 5> kMenuTitles{{
     {"Spanish", {"Archivo", "Editar", "Compilar", "Herramientas", "Ayuda"}},
 }};
 
-const MenuTitles& TitlesFor(const QString& language) {
+const MenuTitles& titlesFor(const QString& language) {
     for (const MenuTitles& entry : kMenuTitles) {
         if (language.compare(QLatin1StringView(entry.language), Qt::CaseInsensitive) == 0)
             return entry;
@@ -101,10 +101,11 @@ const MenuTitles& TitlesFor(const QString& language) {
 
 // The IDE takes Alt with the key whose code lies as far from A's as the title's first character
 // (upper-cased) lies from 'A': a title starting with "&" gives a key below A's code.
-std::vector<std::int32_t> MenuTitleShortcuts(IdePlatform platform, const QString& language) {
-    const std::int32_t keyA = platform == IdePlatform::MacOS ? 'a' : 'A';
+std::vector<std::int32_t> menuTitleShortcuts(IdePlatform platform, const QString& language) {
+    const std::int32_t keyA =
+        platform == IdePlatform::MacOS ? std::int32_t{'a'} : std::int32_t{'A'};
     std::vector<std::int32_t> taken;
-    for (const char* title : TitlesFor(language).titles) {
+    for (const char* title : titlesFor(language).titles) {
         char first = title[0];
         if (first >= 'a' && first <= 'z')
             first = char(first - 'a' + 'A');
@@ -116,7 +117,7 @@ std::vector<std::int32_t> MenuTitleShortcuts(IdePlatform platform, const QString
 }
 
 // Tab, Shift+Tab and the combinations the platform keeps for itself.
-std::vector<std::int32_t> ReservedShortcuts(IdePlatform platform) {
+std::vector<std::int32_t> reservedShortcuts(IdePlatform platform) {
     switch (platform) {
     case IdePlatform::Linux:
         // Tab, Shift+Tab, Ctrl+Alt+Delete, Ctrl+Alt+F1 to F7 (the consoles),
@@ -136,7 +137,7 @@ std::vector<std::int32_t> ReservedShortcuts(IdePlatform platform) {
 
 } // namespace
 
-std::int32_t IdeMenuShortcut::For(IdePlatform platform) const {
+std::int32_t IdeMenuShortcut::forPlatform(IdePlatform platform) const {
     switch (platform) {
     case IdePlatform::Linux:
         return onLinux;
@@ -148,13 +149,13 @@ std::int32_t IdeMenuShortcut::For(IdePlatform platform) const {
     return onWindows;
 }
 
-std::span<const IdeMenuShortcut> IdeMenuShortcuts() {
+std::span<const IdeMenuShortcut> ideMenuShortcuts() {
     return kMenuShortcuts;
 }
 
-std::vector<std::int32_t> IdeAlwaysTakenShortcuts(IdePlatform platform, const QString& language) {
-    std::vector<std::int32_t> taken = MenuTitleShortcuts(platform, language);
-    const std::vector<std::int32_t> reserved = ReservedShortcuts(platform);
+std::vector<std::int32_t> ideAlwaysTakenShortcuts(IdePlatform platform, const QString& language) {
+    std::vector<std::int32_t> taken = menuTitleShortcuts(platform, language);
+    const std::vector<std::int32_t> reserved = reservedShortcuts(platform);
     taken.insert(taken.end(), reserved.begin(), reserved.end());
     return taken;
 }

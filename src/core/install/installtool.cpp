@@ -33,7 +33,7 @@ InstallResult reportFailure(const InstallEnvironment& env, const QString& text) 
 
 InstallResult reportUnwritable(const InstallEnvironment& env, const QString& file,
                                const QString& reason = QString()) {
-    return reportFailure(env, InstallWriteErrorText(file) +
+    return reportFailure(env, installWriteErrorText(file) +
                                   (reason.isEmpty() ? QString() : u"\n("_s + reason + u')'));
 }
 
@@ -64,11 +64,11 @@ QString IdePrefsFolder(IdePlatform platform) {
     return QDir::homePath() + u"/.purebasic/"_s;
 }
 
-QString IdePrefsFileName(IdePlatform platform) {
+QString idePrefsFileName(IdePlatform platform) {
     return platform == IdePlatform::Windows ? u"PureBasic.prefs"_s : u"purebasic.prefs"_s;
 }
 
-QString ToolsPrefsPath(const QString& folder, IdePlatform platform) {
+QString toolsPrefsPath(const QString& folder, IdePlatform platform) {
     if (platform != IdePlatform::Windows)
         return folder + u"tools.prefs"_s;
     QString named = folder + u"Tools.prefs"_s;
@@ -79,17 +79,17 @@ QString ToolsPrefsPath(const QString& folder, IdePlatform platform) {
     return named;
 }
 
-std::int32_t DefaultShortcut(IdePlatform platform) {
-    return ShortcutAlt | KeyCodeFromQtKey(Qt::Key_C, false, platform);
+std::int32_t defaultShortcut(IdePlatform platform) {
+    return kShortcutAlt | keyCodeFromQtKey(Qt::Key_C, false, platform);
 }
 
 namespace {
 
 // The numbers k below count for which the file has a group "Tool_k" (names match without regard
 // to ASCII case, as the store matches them), ascending and each once.
-std::vector<std::int32_t> ExistingToolNumbers(const PreferenceStore& store, std::int32_t count) {
+std::vector<std::int32_t> existingToolNumbers(const PreferenceStore& store, std::int32_t count) {
     std::set<std::int32_t> numbers;
-    for (const QString& name : store.PrefGroupNames()) {
+    for (const QString& name : store.prefGroupNames()) {
         if (name.size() < 6 || !name.startsWith(u"tool_"_s, Qt::CaseInsensitive))
             continue;
         const QStringView digits = QStringView(name).sliced(5);
@@ -142,7 +142,7 @@ ExistingTools readExistingTools(PreferenceStore& store, std::int32_t count,
     ExistingTools tools;
     // Only groups that the file has can hold a shortcut or a name, so the walk visits those
     // numbers below the count in ascending order: a huge count can't make it run for ever.
-    for (const std::int32_t k : ExistingToolNumbers(store, count)) {
+    for (const std::int32_t k : existingToolNumbers(store, count)) {
         store.PrefSelectGroup(toolGroup(k));
         tools.shortcuts.push_back(store.PrefReadNumber(u"Shortcut"_s, 0));
         if (store.PrefReadString(u"MenuItemName"_s, QString()) != entry.menuItemName)
@@ -168,18 +168,18 @@ std::vector<std::int32_t> ideTakenShortcuts(const QString& folder, const Install
         ide.PrefSelectGroup(u"Shortcuts"_s);
         if (ide.PrefRewindKeys()) {
             while (ide.PrefNextKey())
-                taken.push_back(ReadNumber(ide.PrefCurrentValue()));
+                taken.push_back(readNumber(ide.PrefCurrentValue()));
         }
     }
     // No value can hold a line feed, so it marks a missing key.
-    for (const IdeMenuShortcut& item : IdeMenuShortcuts()) {
+    for (const IdeMenuShortcut& item : ideMenuShortcuts()) {
         if (!opened || ide.PrefReadString(QString::fromLatin1(item.key), u"\n"_s) == u"\n"_s)
-            taken.push_back(item.For(env.platform));
+            taken.push_back(item.forPlatform(env.platform));
     }
     ide.PrefSelectGroup(u"Global"_s);
     const QString language = ide.PrefReadString(u"CurrentLanguage"_s, u"English"_s);
     ide.PrefFileClose();
-    const std::vector<std::int32_t> always = IdeAlwaysTakenShortcuts(env.platform, language);
+    const std::vector<std::int32_t> always = ideAlwaysTakenShortcuts(env.platform, language);
     taken.insert(taken.end(), always.begin(), always.end());
     return taken;
 }
@@ -220,11 +220,11 @@ void writeEntry(PreferenceStore& store, std::int32_t number, const ToolEntry& en
 } // namespace
 
 InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
-    const InstallResult cancelled{InstallOutcome::Cancelled, 0, {}};
+    InstallResult cancelled{InstallOutcome::Cancelled, 0, {}};
     const QString folder = env.pathPicker ? env.pathPicker(env.startFolder) : env.startFolder;
     if (folder.isEmpty())
         return cancelled;
-    const QString file = ToolsPrefsPath(folder, env.platform);
+    const QString file = toolsPrefsPath(folder, env.platform);
     PreferenceStore store;
     bool isNew = false;
     if (!openToolsPrefs(store, folder, file, isNew))
@@ -240,7 +240,7 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
         count = 0;
     if (count == std::numeric_limits<std::int32_t>::max()) {
         store.PrefFileClose();
-        return reportFailure(env, InstallToolCountErrorText(file));
+        return reportFailure(env, installToolCountErrorText(file));
     }
     if (isNew) {
         store.PrefWriteNumber(u"ToolCount"_s, 0);
@@ -262,7 +262,7 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
             entry.shortcut =
                 (entry.replaceExisting && tools.matchShortcut != 0)
                     ? tools.matchShortcut
-                    : ShortcutShift | KeyCodeFromQtKey(Qt::Key_F1, false, env.platform);
+                    : kShortcutShift | keyCodeFromQtKey(Qt::Key_F1, false, env.platform);
         if (!store.PrefFileClose())
             return reportUnwritable(env, file);
         const std::vector<std::int32_t> ide = ideTakenShortcuts(folder, env);
@@ -288,16 +288,16 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env) {
     if (!store.PrefFileClose() ||
         !entryIsOnDisk(file, number, entry.menuItemName, env.executablePath, entry.shortcut,
                        overwrite ? -1 : count + 1))
-        return reportUnwritable(env, file, store.PrefLastWriteError());
+        return reportUnwritable(env, file, store.prefLastWriteError());
     qCDebug(lcInstall) << "wrote and read back Tool_" << number << "with shortcut"
                        << entry.shortcut;
     return {InstallOutcome::Installed, entry.shortcut, {}};
 }
 
-ToolEntry GlossaEntryFor(IdePlatform platform) {
+ToolEntry glossaEntryFor(IdePlatform platform) {
     ToolEntry entry;
     entry.menuItemName = u"Glossa"_s;
-    entry.shortcut = DefaultShortcut(platform);
+    entry.shortcut = defaultShortcut(platform);
     // The IDE waits for Glossa (Flags 1). On Windows Glossa edits the IDE's editor directly: a
     // usable IDE would book a change written after a tab switch to the wrong source.
     entry.flags = 1;
@@ -310,35 +310,35 @@ ToolEntry GlossaEntryFor(IdePlatform platform) {
     return entry;
 }
 
-InstallResult InstallGlossa(IdePlatform platform, const InstallEnvironment& env) {
+InstallResult installGlossa(IdePlatform platform, const InstallEnvironment& env) {
     InstallEnvironment forPlatform = env;
     forPlatform.platform = platform;
-    return InstallTool(GlossaEntryFor(platform), forPlatform);
+    return InstallTool(glossaEntryFor(platform), forPlatform);
 }
 
-QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform) {
-    const QString last = storedShortcut == DefaultShortcut(platform)
+QString installSuccessText(std::int32_t storedShortcut, IdePlatform platform) {
+    const QString last = storedShortcut == defaultShortcut(platform)
                              ? u"(default shortcut for this tool is ALT + C)"_s
                              : u"(shortcut for this tool is "_s +
-                                   ShortcutDisplayText(storedShortcut, platform) + u')';
+                                   shortcutDisplayText(storedShortcut, platform) + u')';
     return u"Glossa has been successfully installed into the PureBasic IDE!\n"_s +
            u"If your IDE is open, please restart it.\n"_s + last;
 }
 
-int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
+int runInstallation(IdePlatform platform, const InstallEnvironment& env,
                     const MessageSink& showSuccess) {
-    const InstallResult installed = InstallGlossa(platform, env);
+    const InstallResult installed = installGlossa(platform, env);
     if (installed.outcome == InstallOutcome::Installed && showSuccess)
-        showSuccess(u"Success!"_s, InstallSuccessText(installed.shortcut, platform));
+        showSuccess(u"Success!"_s, installSuccessText(installed.shortcut, platform));
     return 0;
 }
 
-QString InstallToolCountErrorText(const QString& filePath) {
+QString installToolCountErrorText(const QString& filePath) {
     return u"The tools menu configuration %1 holds an invalid ToolCount; no tool was added."_s.arg(
         QDir::toNativeSeparators(filePath));
 }
 
-QString InstallWriteErrorText(const QString& filePath) {
+QString installWriteErrorText(const QString& filePath) {
     return u"Glossa could not be installed into the PureBasic IDE.\n"_s + u"The file \""_s +
            QDir::toNativeSeparators(filePath) + u"\" could not be written."_s;
 }

@@ -14,15 +14,15 @@ QString IdePrefsFolder(IdePlatform platform);
 
 // The IDE's own preferences file in that folder: "PureBasic.prefs" on Windows,
 // "purebasic.prefs" elsewhere.
-QString IdePrefsFileName(IdePlatform platform);
+QString idePrefsFileName(IdePlatform platform);
 
 // The tools.prefs in folder (which ends in a separator): on Windows the file that is there
 // under either spelling, else "Tools.prefs", the IDE's own name for it (NTFS ignores case);
 // elsewhere "tools.prefs".
-QString ToolsPrefsPath(const QString& folder, IdePlatform platform);
+QString toolsPrefsPath(const QString& folder, IdePlatform platform);
 
 // The shortcut the installer offers first: Alt+C in the platform's key codes.
-std::int32_t DefaultShortcut(IdePlatform platform);
+std::int32_t defaultShortcut(IdePlatform platform);
 
 // One tool of the IDE's tools menu, as tools.prefs stores it, and how to install it:
 // checkShortcut looks for a free shortcut (asking the picker when it is taken), replaceExisting
@@ -56,7 +56,7 @@ struct InstallEnvironment {
     // Reports a failure that the user must know about (title, text).
     std::function<void(const QString& title, const QString& text)> showError;
     // The IDE the entry is for: the name of a new tools.prefs and the key codes.
-    IdePlatform platform = CurrentIdePlatform();
+    IdePlatform platform = currentIdePlatform();
     // The folder offered first.
     QString startFolder;
     // The file name of the IDE's own preferences in the chosen folder (its shortcuts and its
@@ -86,30 +86,30 @@ InstallResult InstallTool(ToolEntry entry, const InstallEnvironment& env);
 
 // Glossa's own entry for the platform: name "Glossa", its arguments, flags and reload mode,
 // Alt+C in the platform's key codes, the shortcut checked, no replacing.
-ToolEntry GlossaEntryFor(IdePlatform platform);
+ToolEntry glossaEntryFor(IdePlatform platform);
 
 // Installs Glossa with the platform's values (name "Glossa", shortcut Alt+C in the platform's
 // key codes, shortcut check on, no replacing): the installation run's call. env.platform is
 // taken from platform.
-InstallResult InstallGlossa(IdePlatform platform, const InstallEnvironment& env);
+InstallResult installGlossa(IdePlatform platform, const InstallEnvironment& env);
 
 // The text of the success message for the shortcut that was stored: the fixed three lines, the
 // last naming ALT + C, or the stored shortcut (read with the platform's key codes) when it is
 // another one.
-QString InstallSuccessText(std::int32_t storedShortcut, IdePlatform platform);
+QString installSuccessText(std::int32_t storedShortcut, IdePlatform platform);
 
 // Shows a message to the user (title, text).
 using MessageSink = std::function<void(const QString& title, const QString& text)>;
 
 // The installation run: installs Glossa with the platform's values and, on success, passes the
 // "Success!" title and text to showSuccess. Returns the process's exit code, 0.
-int RunInstallation(IdePlatform platform, const InstallEnvironment& env,
+int runInstallation(IdePlatform platform, const InstallEnvironment& env,
                     const MessageSink& showSuccess);
 
 // The message when tools.prefs holds a ToolCount that leaves no number for a new entry.
-QString InstallToolCountErrorText(const QString& filePath);
+QString installToolCountErrorText(const QString& filePath);
 
 // The text of the message shown when tools.prefs could not be written.
-QString InstallWriteErrorText(const QString& filePath);
+QString installWriteErrorText(const QString& filePath);
 
 } // namespace glossa

@@ -170,7 +170,7 @@ const char* const kDigitNames[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", 
 
 // The one table per platform that both directions read. Where two entries share a code, the
 // first one is what the code reads back as.
-std::vector<KeyEntry> BuildTable(IdePlatform platform) {
+std::vector<KeyEntry> buildTable(IdePlatform platform) {
     std::vector<KeyEntry> table;
     const int firstLetter = platform == IdePlatform::MacOS ? int('a') : int('A');
     for (int i = 0; i < 26; ++i) {
@@ -200,10 +200,10 @@ std::vector<KeyEntry> BuildTable(IdePlatform platform) {
     return table;
 }
 
-const std::vector<KeyEntry>& Table(IdePlatform platform) {
-    static const std::vector<KeyEntry> windowsTable = BuildTable(IdePlatform::Windows);
-    static const std::vector<KeyEntry> linuxTable = BuildTable(IdePlatform::Linux);
-    static const std::vector<KeyEntry> macTable = BuildTable(IdePlatform::MacOS);
+const std::vector<KeyEntry>& table(IdePlatform platform) {
+    static const std::vector<KeyEntry> windowsTable = buildTable(IdePlatform::Windows);
+    static const std::vector<KeyEntry> linuxTable = buildTable(IdePlatform::Linux);
+    static const std::vector<KeyEntry> macTable = buildTable(IdePlatform::MacOS);
     switch (platform) {
     case IdePlatform::Linux:
         return linuxTable;
@@ -215,8 +215,8 @@ const std::vector<KeyEntry>& Table(IdePlatform platform) {
     return windowsTable;
 }
 
-const KeyEntry* FindCode(int code, IdePlatform platform) {
-    for (const KeyEntry& e : Table(platform)) {
+const KeyEntry* findCode(int code, IdePlatform platform) {
+    for (const KeyEntry& e : table(platform)) {
         if (e.code == code)
             return &e;
     }
@@ -225,7 +225,7 @@ const KeyEntry* FindCode(int code, IdePlatform platform) {
 
 // The bits of a shortcut value that hold the key code: the Windows IDE keeps a virtual-key
 // code in the low byte; the GTK and macOS codes need more.
-int KeyCodeBits(std::int32_t shortcut, IdePlatform platform) {
+int keyCodeBits(std::int32_t shortcut, IdePlatform platform) {
     return platform == IdePlatform::Windows ? shortcut & 0xFF : shortcut & 0xFFFF;
 }
 
@@ -260,10 +260,10 @@ constexpr std::array kShifted{
     ShiftedEntry{Qt::Key_QuoteDbl, Qt::Key_Apostrophe},
 };
 
-int ShiftedKeyCode(Qt::Key key, IdePlatform platform) {
+int shiftedKeyCode(Qt::Key key, IdePlatform platform) {
     for (const auto& e : kShifted) {
         if (e.key == key)
-            return KeyCodeFromQtKey(e.base, false, platform);
+            return keyCodeFromQtKey(e.base, false, platform);
     }
     return 0;
 }
@@ -276,18 +276,18 @@ struct ModifierEntry {
 };
 
 constexpr std::array kModifiers{
-    ModifierEntry{Qt::ShiftModifier, ShortcutShift},
-    ModifierEntry{Qt::ControlModifier, ShortcutCtrl},
-    ModifierEntry{Qt::AltModifier, ShortcutAlt},
+    ModifierEntry{Qt::ShiftModifier, kShortcutShift},
+    ModifierEntry{Qt::ControlModifier, kShortcutCtrl},
+    ModifierEntry{Qt::AltModifier, kShortcutAlt},
 };
 constexpr std::array kMacModifiers{
-    ModifierEntry{Qt::ShiftModifier, ShortcutShift},
-    ModifierEntry{Qt::MetaModifier, ShortcutCtrl},
-    ModifierEntry{Qt::AltModifier, ShortcutAlt},
-    ModifierEntry{Qt::ControlModifier, ShortcutCommand},
+    ModifierEntry{Qt::ShiftModifier, kShortcutShift},
+    ModifierEntry{Qt::MetaModifier, kShortcutCtrl},
+    ModifierEntry{Qt::AltModifier, kShortcutAlt},
+    ModifierEntry{Qt::ControlModifier, kShortcutCommand},
 };
 
-template <typename Visit> void ForModifiers(IdePlatform platform, Visit visit) {
+template <typename Visit> void forModifiers(IdePlatform platform, Visit visit) {
     if (platform == IdePlatform::MacOS) {
         for (const ModifierEntry& m : kMacModifiers)
             visit(m);
@@ -299,48 +299,48 @@ template <typename Visit> void ForModifiers(IdePlatform platform, Visit visit) {
 
 } // namespace
 
-int KeyCodeFromQtKey(Qt::Key key, bool keypad, IdePlatform platform) {
-    for (const KeyEntry& e : Table(platform)) {
+int keyCodeFromQtKey(Qt::Key key, bool keypad, IdePlatform platform) {
+    for (const KeyEntry& e : table(platform)) {
         if (e.key == key && e.keypad == keypad)
             return e.code;
     }
     // A keypad flag on a key that the keypad doesn't have (keypad arrows with Num Lock off).
     if (keypad)
-        return KeyCodeFromQtKey(key, false, platform);
+        return keyCodeFromQtKey(key, false, platform);
     return 0;
 }
 
-Qt::Key QtKeyFromKeyCode(int keyCode, IdePlatform platform, bool* keypad) {
-    const KeyEntry* e = FindCode(keyCode, platform);
+Qt::Key qtKeyFromKeyCode(int keyCode, IdePlatform platform, bool* keypad) {
+    const KeyEntry* e = findCode(keyCode, platform);
     if (keypad)
         *keypad = e && e->keypad;
     return e ? e->key : Qt::Key_unknown;
 }
 
-std::int32_t ShortcutFromKeyCombination(QKeyCombination combination, IdePlatform platform) {
+std::int32_t shortcutFromKeyCombination(QKeyCombination combination, IdePlatform platform) {
     const Qt::Key key = combination.key();
     const Qt::KeyboardModifiers mods = combination.keyboardModifiers();
-    std::int32_t value = KeyCodeFromQtKey(key, mods.testFlag(Qt::KeypadModifier), platform);
+    std::int32_t value = keyCodeFromQtKey(key, mods.testFlag(Qt::KeypadModifier), platform);
     if (value == 0) {
-        value = ShiftedKeyCode(key, platform);
+        value = shiftedKeyCode(key, platform);
         if (value == 0)
             return 0;
-        value |= ShortcutShift;
+        value |= kShortcutShift;
     }
-    ForModifiers(platform, [&](const ModifierEntry& m) {
+    forModifiers(platform, [&](const ModifierEntry& m) {
         if (mods.testFlag(m.qt))
             value |= m.bit;
     });
     return value;
 }
 
-QKeyCombination KeyCombinationFromShortcut(std::int32_t shortcut, IdePlatform platform) {
+QKeyCombination keyCombinationFromShortcut(std::int32_t shortcut, IdePlatform platform) {
     bool keypad = false;
-    const Qt::Key key = QtKeyFromKeyCode(KeyCodeBits(shortcut, platform), platform, &keypad);
+    const Qt::Key key = qtKeyFromKeyCode(keyCodeBits(shortcut, platform), platform, &keypad);
     if (key == Qt::Key_unknown)
         return QKeyCombination(Qt::Key_unknown);
     Qt::KeyboardModifiers mods;
-    ForModifiers(platform, [&](const ModifierEntry& m) {
+    forModifiers(platform, [&](const ModifierEntry& m) {
         if (shortcut & m.bit)
             mods |= m.qt;
     });
@@ -349,20 +349,20 @@ QKeyCombination KeyCombinationFromShortcut(std::int32_t shortcut, IdePlatform pl
     return QKeyCombination(mods, key);
 }
 
-QString ShortcutDisplayText(std::int32_t shortcut, IdePlatform platform) {
-    const int code = KeyCodeBits(shortcut, platform);
+QString shortcutDisplayText(std::int32_t shortcut, IdePlatform platform) {
+    const int code = keyCodeBits(shortcut, platform);
     if (code == 0)
         return u"NONE"_s;
     QString text;
-    if (platform == IdePlatform::MacOS && (shortcut & ShortcutCommand))
+    if (platform == IdePlatform::MacOS && (shortcut & kShortcutCommand))
         text += u"CMD + "_s;
-    if (shortcut & ShortcutCtrl)
+    if (shortcut & kShortcutCtrl)
         text += u"CTRL + "_s;
-    if (shortcut & ShortcutShift)
+    if (shortcut & kShortcutShift)
         text += u"SHIFT + "_s;
-    if (shortcut & ShortcutAlt)
+    if (shortcut & kShortcutAlt)
         text += u"ALT + "_s;
-    if (const KeyEntry* e = FindCode(code, platform))
+    if (const KeyEntry* e = findCode(code, platform))
         text += QString::fromLatin1(e->name);
     else // a key without a name of ours still gets a readable code
         text += u"KEY $"_s + QString::number(code, 16).toUpper();

@@ -30,13 +30,13 @@ struct LogFile {
     QtMessageHandler previous = nullptr;
 };
 
-LogFile& TheLogFile() {
+LogFile& theLogFile() {
     static LogFile log;
     return log;
 }
 
-void CopyToLogFile(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    LogFile& log = TheLogFile();
+void copyToLogFile(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    LogFile& log = theLogFile();
     QtMessageHandler previous = nullptr;
     {
         const QMutexLocker lock(&log.mutex);
@@ -52,14 +52,14 @@ void CopyToLogFile(QtMsgType type, const QMessageLogContext& context, const QStr
 }
 
 // The filter that applies the logging rules, which the verbose filter calls first.
-QLoggingCategory::CategoryFilter& RulesFilter() {
+QLoggingCategory::CategoryFilter& rulesFilter() {
     static QLoggingCategory::CategoryFilter filter = nullptr;
     return filter;
 }
 
 // Over whatever the rules say (the program's own, QT_LOGGING_RULES): Glossa's categories on.
-void VerboseFilter(QLoggingCategory* category) {
-    if (const QLoggingCategory::CategoryFilter rules = RulesFilter())
+void verboseFilter(QLoggingCategory* category) {
+    if (const QLoggingCategory::CategoryFilter rules = rulesFilter())
         rules(category);
     if (QLatin1StringView(category->categoryName()).startsWith("glossa."_L1))
         category->setEnabled(QtDebugMsg, true);
@@ -67,48 +67,48 @@ void VerboseFilter(QLoggingCategory* category) {
 
 } // namespace
 
-void EnableVerboseLogging() {
+void enableVerboseLogging() {
     // A filter rather than rules: rules set later (the web engine's quiet start) replace
     // earlier ones, a filter stays in front of them.
     const QLoggingCategory::CategoryFilter previous =
-        QLoggingCategory::installFilter(VerboseFilter);
-    if (previous != VerboseFilter)
-        RulesFilter() = previous;
+        QLoggingCategory::installFilter(verboseFilter);
+    if (previous != verboseFilter)
+        rulesFilter() = previous;
 }
 
-void ConnectBridgeLog() {
+void connectBridgeLog() {
     if (!lcBridge().isDebugEnabled()) {
-        SetBridgeLogSink(nullptr);
+        setBridgeLogSink(nullptr);
         return;
     }
-    SetBridgeLogSink([](const char* line) { qCDebug(lcBridge, "%s", line); });
+    setBridgeLogSink([](const char* line) { qCDebug(lcBridge, "%s", line); });
 }
 
-QString LogFilePathBeside(const QString& settingsPath) {
+QString logFilePathBeside(const QString& settingsPath) {
     return QFileInfo(settingsPath).dir().filePath(u"glossa.log"_s);
 }
 
-Result StartLogFile(const QString& path) {
+Result startLogFile(const QString& path) {
     QDir().mkpath(QFileInfo(path).path());
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        return Result::Failure(file->errorString());
+        return Result::failure(file->errorString());
     file->write(
         u"--- Glossa %1, %2\n"_s
             .arg(QStringLiteral(GLOSSA_VERSION), QDateTime::currentDateTime().toString(Qt::ISODate))
             .toUtf8());
     file->flush();
-    LogFile& log = TheLogFile();
+    LogFile& log = theLogFile();
     const QMutexLocker lock(&log.mutex);
     log.file = std::move(file);
-    const QtMessageHandler previous = qInstallMessageHandler(CopyToLogFile);
-    if (previous != CopyToLogFile)
+    const QtMessageHandler previous = qInstallMessageHandler(copyToLogFile);
+    if (previous != copyToLogFile)
         log.previous = previous;
-    return Result::Success();
+    return Result::success();
 }
 
-void StopLogFile() {
-    LogFile& log = TheLogFile();
+void stopLogFile() {
+    LogFile& log = theLogFile();
     const QMutexLocker lock(&log.mutex);
     qInstallMessageHandler(log.previous);
     log.file.reset();

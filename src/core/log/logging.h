@@ -15,22 +15,22 @@ Q_DECLARE_LOGGING_CATEGORY(lcExport)  // glossa.export: the check's and the expo
 Q_DECLARE_LOGGING_CATEGORY(lcInstall) // glossa.install: the tools-menu entry
 
 // -verbose: every glossa category on, whatever the logging rules say of them.
-void EnableVerboseLogging();
+void enableVerboseLogging();
 
 // Passes the bridge's lines on to glossa.bridge. Without the category on, the bridge isn't
 // asked to build them.
-void ConnectBridgeLog();
+void connectBridgeLog();
 
 // "glossa.log" beside the settings file at settingsPath.
-QString LogFilePathBeside(const QString& settingsPath);
+QString logFilePathBeside(const QString& settingsPath);
 
 // Appends every message from now on to the file at path as well (each run starts with a line
 // naming the version and the time, so that runs one after another can be told apart);
 // standard error still gets them. A log is no user file: it is written straight, never
 // through the safe write. Fails, with a reason, when the file can't be opened.
-Result StartLogFile(const QString& path);
+Result startLogFile(const QString& path);
 
 // Stops copying messages into the file and closes it.
-void StopLogFile();
+void stopLogFile();
 
 } // namespace glossa

@@ -2,7 +2,7 @@
 
 namespace glossa {
 
-std::int64_t ReadNumber64(QStringView text) {
+std::int64_t readNumber64(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && (text[i] == u' ' || text[i] == u'\t'))
@@ -42,8 +42,8 @@ std::int64_t ReadNumber64(QStringView text) {
     return static_cast<std::int64_t>(value);
 }
 
-std::int32_t ReadNumber(QStringView text) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ReadNumber64(text)));
+std::int32_t readNumber(QStringView text) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber64(text)));
 }
 
 } // namespace glossa

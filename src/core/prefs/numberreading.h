@@ -10,9 +10,9 @@ namespace glossa {
 // hexadecimal digits after "$", or binary digits after "%". Reading stops at the first other
 // character; without digits the value is 0. The value is read as 64 bits (wrapping) and used
 // as 32 bits.
-std::int32_t ReadNumber(QStringView text);
+std::int32_t readNumber(QStringView text);
 
 // The same reading, keeping all 64 bits.
-std::int64_t ReadNumber64(QStringView text);
+std::int64_t readNumber64(QStringView text);
 
 } // namespace glossa

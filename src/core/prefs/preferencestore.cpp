@@ -22,7 +22,7 @@ namespace {
 enum class Mode { None, ReadWrite, ReadOnly, Missing };
 enum class Kind : quint8 { Group, Comment, Key };
 
-// A piece of the arena. Entries point into one byte buffer instead of owning a string each, so a
+// A piece of the arena. entries point into one byte buffer instead of owning a string each, so a
 // file of millions of short lines costs a few machine words per line.
 struct Span {
     qsizetype off = 0;
@@ -381,12 +381,12 @@ struct PreferenceStore::State {
             appendEntry(out, e, lineEnd);
         }
         out.append(view(tail));
-        return withKeptEncoding(std::move(out));
+        return withKeptEncoding(out);
     }
 
     // The file's encoding: UTF-8 after its mark, else each character one byte (as it was read).
     // Text that one byte can't hold gives the file the mark instead of losing characters.
-    QByteArray withKeptEncoding(QByteArray utf8) const {
+    QByteArray withKeptEncoding(const QByteArray& utf8) const {
         if (bom)
             return "\xEF\xBB\xBF" + utf8;
         const QString text = QString::fromUtf8(utf8);
@@ -397,7 +397,7 @@ struct PreferenceStore::State {
 
     bool save(QString& reason) const {
         try {
-            const WriteResult written = WriteFileSafely(path, text());
+            const WriteResult written = writeFileSafely(path, text());
             reason = written.reason;
             return written.ok;
         } catch (const std::bad_alloc&) {
@@ -407,7 +407,7 @@ struct PreferenceStore::State {
     }
 };
 
-PreferenceStore::PreferenceStore() : d(std::make_unique<State>()) {}
+PreferenceStore::PreferenceStore() : d_(std::make_unique<State>()) {}
 
 PreferenceStore::~PreferenceStore() {
     PrefFileClose();
@@ -415,42 +415,42 @@ PreferenceStore::~PreferenceStore() {
 
 int PreferenceStore::PrefFileOpen(const QString& path, Layout layout) {
     PrefFileClose();
-    d->path = path;
-    d->bom = true;
+    d_->path = path;
+    d_->bom = true;
     QFile file(path);
     if (file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
-        d->mode = Mode::ReadWrite;
+        d_->mode = Mode::ReadWrite;
     } else if (file.open(QIODevice::ReadOnly)) {
-        d->mode = Mode::ReadOnly;
+        d_->mode = Mode::ReadOnly;
     } else {
-        d->mode = Mode::Missing;
+        d_->mode = Mode::Missing;
         return 0; // a file written from nothing has no layout to keep
     }
-    d->keepLayout = layout == Layout::Keep;
+    d_->keepLayout = layout == Layout::Keep;
     try {
         QByteArray data = file.readAll();
         if (file.error() != QFileDevice::NoError) {
             // What could be read is kept for reading, but writing it back would lose the rest.
-            d->mode = Mode::ReadOnly;
+            d_->mode = Mode::ReadOnly;
         }
         if (data.isEmpty()) {
             // The one file that stays without the mark when written back.
-            d->bom = false;
+            d_->bom = false;
         } else if (data.size() > 2 && data.startsWith("\xEF\xBB\xBF")) {
-            d->arena = std::move(data);
-            d->parse(3);
+            d_->arena = std::move(data);
+            d_->parse(3);
         } else {
-            d->arena = latin1ToUtf8(std::move(data));
+            d_->arena = latin1ToUtf8(std::move(data));
             // Rewritten, the file gets the mark; kept, it stays as it is.
-            d->bom = !d->keepLayout;
-            d->parse(0);
+            d_->bom = !d_->keepLayout;
+            d_->parse(0);
         }
     } catch (const std::bad_alloc&) {
         // Too large to hold: nothing can be read, and nothing may be written over it.
-        d->arena = QByteArray();
-        d->entries = std::vector<Entry>();
-        d->raws = std::vector<RawLine>();
-        d->mode = Mode::ReadOnly;
+        d_->arena = QByteArray();
+        d_->entries = std::vector<Entry>();
+        d_->raws = std::vector<RawLine>();
+        d_->mode = Mode::ReadOnly;
         return 0;
     }
     return 1;
@@ -468,99 +468,99 @@ int PreferenceStore::PrefFileCreate(const QString& path) {
     if (!ok)
         return 0;
     file.close();
-    d->path = path;
-    d->mode = Mode::ReadWrite;
-    d->bom = true;
-    d->changed = true;
+    d_->path = path;
+    d_->mode = Mode::ReadWrite;
+    d_->bom = true;
+    d_->changed = true;
     return 1;
 }
 
 bool PreferenceStore::PrefFileClose() {
     bool stored = true;
     lastWriteError_.clear();
-    if (d->mode != Mode::None && d->changed) {
-        if (d->mode == Mode::ReadOnly) {
+    if (d_->mode != Mode::None && d_->changed) {
+        if (d_->mode == Mode::ReadOnly) {
             lastWriteError_ = u"the file can only be read"_s;
             stored = false;
         } else {
-            stored = d->save(lastWriteError_);
+            stored = d_->save(lastWriteError_);
         }
     }
-    d->reset();
+    d_->reset();
     return stored;
 }
 
 int PreferenceStore::PrefSelectGroup(const QString& name) {
-    if (d->mode == Mode::None)
+    if (d_->mode == Mode::None)
         return 0;
-    d->pending.clear();
+    d_->pending.clear();
     if (name.isEmpty()) {
-        d->group = -1;
-        d->current = -1;
+        d_->group = -1;
+        d_->current = -1;
         return 1;
     }
     const QByteArray wanted = name.toUtf8();
-    for (qsizetype i = 0; i < d->count(); ++i) {
-        const Entry& e = d->entries[size_t(i)];
-        if (e.kind == Kind::Group && sameName(d->view(e.name), wanted)) {
-            d->group = d->current = i;
+    for (qsizetype i = 0; i < d_->count(); ++i) {
+        const Entry& e = d_->entries[size_t(i)];
+        if (e.kind == Kind::Group && sameName(d_->view(e.name), wanted)) {
+            d_->group = d_->current = i;
             return 1;
         }
     }
-    d->pending = wanted;
+    d_->pending = wanted;
     return 0;
 }
 
 std::int32_t PreferenceStore::PrefReadNumber(const QString& key, std::int32_t defaultValue) {
-    if (!d->readable())
+    if (!d_->readable())
         return defaultValue;
-    const qsizetype at = d->findKey(key.toUtf8());
+    const qsizetype at = d_->findKey(key.toUtf8());
     if (at < 0)
         return defaultValue;
-    return decimalValue(d->view(d->entries[size_t(at)].value));
+    return decimalValue(d_->view(d_->entries[size_t(at)].value));
 }
 
 QString PreferenceStore::PrefReadString(const QString& key, const QString& defaultValue) {
-    if (!d->readable())
+    if (!d_->readable())
         return defaultValue;
-    const qsizetype at = d->findKey(key.toUtf8());
+    const qsizetype at = d_->findKey(key.toUtf8());
     if (at < 0)
         return defaultValue;
-    return QString::fromUtf8(trimmed(d->view(d->entries[size_t(at)].value)));
+    return QString::fromUtf8(trimmed(d_->view(d_->entries[size_t(at)].value)));
 }
 
 void PreferenceStore::PrefWriteNumber(const QString& key, std::int32_t value) {
-    d->writeKey(key, QByteArray::number(value));
+    d_->writeKey(key, QByteArray::number(value));
 }
 
 void PreferenceStore::PrefWriteString(const QString& key, const QString& value) {
-    d->writeKey(key, value.toUtf8());
+    d_->writeKey(key, value.toUtf8());
 }
 
 void PreferenceStore::PrefWriteComment(const QString& text) {
-    if (!d->beginWrite())
+    if (!d_->beginWrite())
         return;
-    const qsizetype pos = d->current + 1;
-    d->insertAt(pos, {Kind::Comment, d->store(text.toUtf8()), {}});
-    d->current = pos;
+    const qsizetype pos = d_->current + 1;
+    d_->insertAt(pos, {Kind::Comment, d_->store(text.toUtf8()), {}});
+    d_->current = pos;
 }
 
 int PreferenceStore::PrefRewindKeys() {
-    if (!d->readable())
+    if (!d_->readable())
         return 0;
-    d->current = d->group;
+    d_->current = d_->group;
     return 1;
 }
 
 int PreferenceStore::PrefNextKey() {
-    if (!d->readable())
+    if (!d_->readable())
         return 0;
-    for (qsizetype i = d->current + 1; i < d->count(); ++i) {
-        const Entry& e = d->entries[size_t(i)];
+    for (qsizetype i = d_->current + 1; i < d_->count(); ++i) {
+        const Entry& e = d_->entries[size_t(i)];
         if (e.kind == Kind::Group)
             return 0;
         if (e.kind == Kind::Key) {
-            d->current = i;
+            d_->current = i;
             return 1;
         }
     }
@@ -568,25 +568,25 @@ int PreferenceStore::PrefNextKey() {
 }
 
 QString PreferenceStore::PrefCurrentValue() {
-    if (!d->readable() || d->current < 0 || d->current >= d->count())
+    if (!d_->readable() || d_->current < 0 || d_->current >= d_->count())
         return QString();
-    const Entry& e = d->entries[size_t(d->current)];
+    const Entry& e = d_->entries[size_t(d_->current)];
     if (e.kind != Kind::Key)
         return QString();
-    return QString::fromUtf8(trimmed(d->view(e.value)));
+    return QString::fromUtf8(trimmed(d_->view(e.value)));
 }
 
-QStringList PreferenceStore::PrefGroupNames() const {
+QStringList PreferenceStore::prefGroupNames() const {
     QStringList names;
-    for (const Entry& e : d->entries) {
+    for (const Entry& e : d_->entries) {
         if (e.kind == Kind::Group)
-            names.append(QString::fromUtf8(d->view(e.name)));
+            names.append(QString::fromUtf8(d_->view(e.name)));
     }
     return names;
 }
 
-QString PreferenceStore::Path() const {
-    return d->path;
+QString PreferenceStore::path() const {
+    return d_->path;
 }
 
 } // namespace glossa

@@ -42,7 +42,7 @@ public:
     // was open for reading only (its changes are dropped).
     bool PrefFileClose();
     // Why the last PrefFileClose did not store the file; empty when it did.
-    const QString& PrefLastWriteError() const { return lastWriteError_; }
+    const QString& prefLastWriteError() const { return lastWriteError_; }
 
     // Makes the group current; nonzero when found or when the name is empty (no group). A
     // missing group becomes pending: reads give defaults until the first write appends it.
@@ -69,14 +69,14 @@ public:
     QString PrefCurrentValue();
 
     // The names of all group lines in file order (duplicates included).
-    QStringList PrefGroupNames() const;
+    QStringList prefGroupNames() const;
 
     // The path of the bound file (empty when none), for messages.
-    QString Path() const;
+    QString path() const;
 
 private:
     struct State;
-    std::unique_ptr<State> d;
+    std::unique_ptr<State> d_;
     QString lastWriteError_;
 };
 

@@ -8,7 +8,7 @@ namespace glossa {
 
 using namespace Qt::StringLiterals;
 
-QString ApplicationDataFolder() {
+QString applicationDataFolder() {
 #ifdef Q_OS_WIN
     const QString appData = qEnvironmentVariable("APPDATA");
     if (!appData.isEmpty())
@@ -17,19 +17,19 @@ QString ApplicationDataFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-QString SettingsFolder() {
-    return ApplicationDataFolder() + u"/zanth/glossa"_s;
+QString settingsFolder() {
+    return applicationDataFolder() + u"/zanth/glossa"_s;
 }
 
-QString SettingsFilePath() {
-    return SettingsFolder() + u"/glossa.prefs"_s;
+QString settingsFilePath() {
+    return settingsFolder() + u"/glossa.prefs"_s;
 }
 
 void EnsureSettingsFolders() {
     // The application-data folder itself may be missing on a fresh account ($XDG_CONFIG_HOME
     // or ~/.config not yet made); without it neither folder below could be created.
-    QDir().mkpath(ApplicationDataFolder());
-    QDir base(ApplicationDataFolder());
+    QDir().mkpath(applicationDataFolder());
+    QDir base(applicationDataFolder());
     for (const QString& folder : {u"zanth"_s, u"zanth/glossa"_s}) {
         if (!QFileInfo(base.filePath(folder)).isDir())
             base.mkdir(folder); // one folder at a time; a failure is ignored

@@ -6,13 +6,13 @@ namespace glossa {
 
 // The application-data folder: %APPDATA% on Windows, else $XDG_CONFIG_HOME or ~/.config
 // (the test location under QStandardPaths' test mode).
-QString ApplicationDataFolder();
+QString applicationDataFolder();
 
 // "zanth/glossa" under the application-data folder.
-QString SettingsFolder();
+QString settingsFolder();
 
 // "glossa.prefs" in the settings folder.
-QString SettingsFilePath();
+QString settingsFilePath();
 
 // Creates "zanth" and then "zanth/glossa" when they are missing; failures are ignored.
 void EnsureSettingsFolders();

@@ -12,7 +12,7 @@
 using namespace Qt::StringLiterals;
 
 // The template lives in a static library, so its resource must be registered by name.
-static void InitPreviewResource() {
+static void initPreviewResource() {
     Q_INIT_RESOURCE(preview);
 }
 
@@ -23,7 +23,7 @@ namespace {
 const QString kBr = u"<br>"_s;
 const QString kCrLf = u"\r\n"_s;
 
-QString ApplicationDataFolder() {
+QString applicationDataFolder() {
 #ifdef Q_OS_WIN
     return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
 #else
@@ -35,14 +35,14 @@ QString ApplicationDataFolder() {
 }
 
 // A procedure's name is made of these; "#" joins a macro's parameter to it (Get#name).
-bool IsNameChar(QChar c) {
+bool isNameChar(QChar c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
            c == u'_' || c == u'#';
 }
 
 } // namespace
 
-QString InternalLinkPrefix() {
+QString internalLinkPrefix() {
     return u"http://glossa-file.invalid/"_s;
 }
 
@@ -57,7 +57,7 @@ QString ColorToHtml(qint64 color) {
 namespace {
 
 // The twelve format tags, as the tagged text holds them (exact letter case).
-const QStringList& FormatTagTexts() {
+const QStringList& formatTagTexts() {
     static const QStringList tags = {u"<b>"_s,   u"</b>"_s,   u"<u>"_s,   u"</u>"_s,
                                      u"<i>"_s,   u"</i>"_s,   u"<s>"_s,   u"</s>"_s,
                                      u"<sup>"_s, u"</sup>"_s, u"<sub>"_s, u"</sub>"_s};
@@ -65,14 +65,14 @@ const QStringList& FormatTagTexts() {
 }
 
 // Text outside the links of one line: a "<" that opens none of the format tags becomes "&lt;".
-QString EscapeStrayTagStarts(QStringView text) {
+QString escapeStrayTagStarts(QStringView text) {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'<') {
             const QStringView rest = text.sliced(i);
             const bool tag = rest.startsWith(kBr) ||
-                             std::any_of(FormatTagTexts().begin(), FormatTagTexts().end(),
+                             std::any_of(formatTagTexts().begin(), formatTagTexts().end(),
                                          [&](const QString& t) { return rest.startsWith(t); });
             if (!tag) {
                 out += u"&lt;"_s;
@@ -86,7 +86,7 @@ QString EscapeStrayTagStarts(QStringView text) {
 
 // MakeLinks, with the text between the links passed through `outside`.
 template <typename Outside>
-QString LinkLines(const QString& text, Outside outside, QStringList* addresses) {
+QString linkLines(const QString& text, Outside outside, QStringList* addresses) {
     // An address ends at any white space, also the Unicode kinds (a no-break space) that
     // "\s" without Unicode properties doesn't know.
     static const QRegularExpression link(
@@ -101,7 +101,7 @@ QString LinkLines(const QString& text, Outside outside, QStringList* addresses) 
             const QString address = m.captured(0);
             const QString href = address.left(4).toLower() == u"http"
                                      ? address
-                                     : InternalLinkPrefix() + address.mid(8);
+                                     : internalLinkPrefix() + address.mid(8);
             out += outside(QStringView(line).mid(done, m.capturedStart(0) - done));
             out += u"<a href='"_s + href + u"'>"_s + address + u"</a>"_s;
             if (addresses)
@@ -116,7 +116,7 @@ QString LinkLines(const QString& text, Outside outside, QStringList* addresses) 
 
 // Identifies an address however the view spelled it: backslashes (plain, or escaped as the
 // plain view does) as slashes, percent escapes as QUrl writes them, the root path spelled out.
-QString AddressKey(const QString& address) {
+QString addressKey(const QString& address) {
     QString slashes = address;
     slashes.replace(u'\\', u'/').replace(u"%5C"_s, u"/"_s, Qt::CaseInsensitive);
     QUrl url = QUrl(slashes).adjusted(QUrl::NormalizePathSegments);
@@ -128,24 +128,24 @@ QString AddressKey(const QString& address) {
 } // namespace
 
 QString MakeLinks(const QString& text) {
-    return LinkLines(
+    return linkLines(
         text, [](QStringView s) { return s.toString(); }, nullptr);
 }
 
-QString MakePageLinks(const QString& text, QStringList* addresses) {
-    return LinkLines(text, EscapeStrayTagStarts, addresses);
+QString makePageLinks(const QString& text, QStringList* addresses) {
+    return linkLines(text, escapeStrayTagStarts, addresses);
 }
 
-QString CommentAddress(const QString& opened, const QStringList& commentAddresses) {
-    const QString key = AddressKey(opened);
+QString commentAddress(const QString& opened, const QStringList& commentAddresses) {
+    const QString key = addressKey(opened);
     for (const QString& address : commentAddresses) {
-        if (AddressKey(address) == key)
+        if (addressKey(address) == key)
             return address;
     }
     return opened;
 }
 
-QString PreviewProcedureName(const QString& headerText) {
+QString previewProcedureName(const QString& headerText) {
     QString name = headerText;
     const qsizetype paren = name.indexOf(u'(');
     if (paren >= 0)
@@ -163,24 +163,24 @@ QString PreviewProcedureName(const QString& headerText) {
     while (end > first && (name[end - 1] == u' ' || name[end - 1] == u'\t'))
         --end;
     qsizetype start = end;
-    while (start > first && IsNameChar(name[start - 1]))
+    while (start > first && isNameChar(name[start - 1]))
         --start;
     return name.mid(start, end - start);
 }
 
-QString PreviewPageTemplate() {
-    InitPreviewResource();
+QString previewPageTemplate() {
+    initPreviewResource();
     QFile file(u":/preview/page.html"_s);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromLatin1(file.readAll());
 }
 
-QString PreviewSettingsPath() {
-    return ApplicationDataFolder() + u"/Tolmeck/Remarqua/Settings.ini"_s;
+QString previewSettingsPath() {
+    return applicationDataFolder() + u"/Tolmeck/Remarqua/Settings.ini"_s;
 }
 
-PreviewSettings ReadPreviewSettings(const QString& settingsPath) {
+PreviewSettings readPreviewSettings(const QString& settingsPath) {
     PreviewSettings settings;
     PreferenceStore store;
     store.PrefFileOpen(settingsPath);
@@ -198,16 +198,16 @@ PreviewSettings ReadPreviewSettings(const QString& settingsPath) {
     return settings;
 }
 
-PreparedPreviewPage PreparePreviewPage(const QString& settingsPath) {
+PreparedPreviewPage preparePreviewPage(const QString& settingsPath) {
     PreparedPreviewPage prepared;
-    const PreviewSettings settings = ReadPreviewSettings(settingsPath);
+    const PreviewSettings settings = readPreviewSettings(settingsPath);
     const qint64 backColor = settings.backColor;
     const qint64 infoColor = settings.infoColor;
     const qint64 exampleColor = settings.exampleColor;
     prepared.fontSize = settings.fontSize;
     prepared.resultLabel = settings.resultLabel;
     prepared.exampleLabel = settings.exampleLabel;
-    prepared.page = PreviewPageTemplate()
+    prepared.page = previewPageTemplate()
                         .replace(u"{BACKGROUNDCOLOR}"_s, ColorToHtml(backColor))
                         .replace(u"{FONTSIZE}"_s, QString::number(prepared.fontSize))
                         .replace(u"{INFOCOLOR}"_s, ColorToHtml(infoColor))
@@ -216,49 +216,49 @@ PreparedPreviewPage PreparePreviewPage(const QString& settingsPath) {
     return prepared;
 }
 
-PreviewBody BuildPreviewBody(const PreviewFields& fields, const QString& resultLabel,
+PreviewBody buildPreviewBody(const PreviewFields& fields, const QString& resultLabel,
                              const QString& exampleLabel) {
-    const QString callLine = resultLabel + u" = "_s + PreviewProcedureName(fields.procedureText) +
+    const QString callLine = resultLabel + u" = "_s + previewProcedureName(fields.procedureText) +
                              u"(): "_s + fields.summary;
     PreviewBody out;
-    out.body = u"<div class='info'>"_s + MakePageLinks(callLine, &out.addresses) + kBr + kCrLf;
+    out.body = u"<div class='info'>"_s + makePageLinks(callLine, &out.addresses) + kBr + kCrLf;
     out.measureText = callLine;
 
     for (const QString& description : fields.parameterDescriptions) {
         for (const QString& line : description.split(kBr)) {
             out.body +=
-                u"&nbsp;&nbsp;&nbsp;&nbsp;"_s + MakePageLinks(line, &out.addresses) + kBr + kCrLf;
+                u"&nbsp;&nbsp;&nbsp;&nbsp;"_s + makePageLinks(line, &out.addresses) + kBr + kCrLf;
             out.measureText += u"<br>    "_s + line;
         }
     }
     if (!fields.result.isEmpty()) {
         const QString resultLine = resultLabel + u": "_s + fields.result;
-        out.body += MakePageLinks(resultLine, &out.addresses) + kBr + kCrLf;
+        out.body += makePageLinks(resultLine, &out.addresses) + kBr + kCrLf;
         out.measureText += kBr + resultLine;
     }
     if (!fields.example.isEmpty()) {
         out.measureText += kBr + exampleLabel + u": "_s + fields.example;
         out.body += exampleLabel + u": <span class='example'>"_s +
-                    MakePageLinks(fields.example, &out.addresses) + kBr + kCrLf + u"</span>"_s;
+                    makePageLinks(fields.example, &out.addresses) + kBr + kCrLf + u"</span>"_s;
     }
     out.body += u"</div>"_s;
     return out;
 }
 
-QString FillPreviewPage(const PreparedPreviewPage& prepared, const QString& body) {
+QString fillPreviewPage(const PreparedPreviewPage& prepared, const QString& body) {
     QString page = prepared.page;
     return page.replace(u"{PREVIEW}"_s, body);
 }
 
-QStringList PreviewMeasureLines(const QString& measureText) {
+QStringList previewMeasureLines(const QString& measureText) {
     QString text = measureText;
-    for (const QString& tag : FormatTagTexts())
+    for (const QString& tag : formatTagTexts())
         text.remove(tag);
     return text.split(kBr);
 }
 
 QString PreviewNavigation(const QString& address) {
-    const QString prefix = InternalLinkPrefix();
+    const QString prefix = internalLinkPrefix();
     if (address.startsWith(prefix))
         return u"file:///"_s + address.mid(prefix.size());
     // The page's own anchors are web and file links only. Anything else came from markup
@@ -269,7 +269,7 @@ QString PreviewNavigation(const QString& address) {
     return {};
 }
 
-PreviewNavigationDecision DecidePreviewNavigation(PreviewNavigationKind kind, bool isMainFrame,
+PreviewNavigationDecision decidePreviewNavigation(PreviewNavigationKind kind, bool isMainFrame,
                                                   const QString& address) {
     if (!isMainFrame)
         return {};

@@ -15,6 +15,6 @@ class MainFlow;
 // - GLOSSA_PREVIEW_AND_APPLY: open the preview, list the mapped files, apply (package test);
 // - GLOSSA_STARTUP_REPORT: print where start-up spent its time, counted from mainEnteredMsecs
 //   (milliseconds since the epoch), then close (start-up benchmark).
-std::function<void(MainFlow&)> AutomationFromEnvironment(qint64 mainEnteredMsecs);
+std::function<void(MainFlow&)> automationFromEnvironment(qint64 mainEnteredMsecs);
 
 } // namespace glossa

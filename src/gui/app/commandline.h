@@ -28,12 +28,12 @@ struct CommandLine {
 
 // Splits a raw command line at blanks (spaces and tabs); double quotes join blanks into one
 // argument and are not part of it.
-QStringList SplitCommandLine(QStringView commandLine);
+QStringList splitCommandLine(QStringView commandLine);
 
 // Applies the arguments (without the program's own path) to a CommandLine, first to last.
 // Options are recognised without regard to letter case; unknown options are ignored; a prefix
 // option with nothing after its colon changes nothing.
-CommandLine ParseCommandLine(const QStringList& arguments, CommandLine start = {});
+CommandLine parseCommandLine(const QStringList& arguments, CommandLine start = {});
 
 // Font flag bits of "-winfont:".
 inline constexpr std::int32_t kFontUnderline = 0x4;

@@ -45,10 +45,10 @@ namespace {
 
 // Marks the rows whose description names another parameter (renamed or reordered since the
 // comment was written), so that the user sees it before Apply.
-void MarkRowsNamingOthers(QListWidget* list, const ParameterList& entries) {
+void markRowsNamingOthers(QListWidget* list, const ParameterList& entries) {
     for (int row = 0; row < list->count() && row < entries.size(); ++row) {
         QListWidgetItem* item = list->item(row);
-        const QString named = DescriptionNamesOther(entries[row].description, entries[row].name);
+        const QString named = descriptionNamesOther(entries[row].description, entries[row].name);
         if (named.isEmpty()) {
             item->setIcon(QIcon());
             item->setToolTip(QString());
@@ -63,9 +63,9 @@ void MarkRowsNamingOthers(QListWidget* list, const ParameterList& entries) {
 
 // Marks the rows whose description moved, was renamed or added when the block was read, so
 // that the user sees what Apply will write.
-void MarkChangedRows(QListWidget* list, const QList<RowChange>& changes) {
+void markChangedRows(QListWidget* list, const QList<RowChange>& changes) {
     for (int row = 0; row < list->count() && row < changes.size(); ++row) {
-        if (const QString change = RowChangeText(changes[row]); !change.isEmpty()) {
+        if (const QString change = rowChangeText(changes[row]); !change.isEmpty()) {
             QListWidgetItem* item = list->item(row);
             item->setText(item->text() + u" ("_s + change + u')');
         }
@@ -74,7 +74,7 @@ void MarkChangedRows(QListWidget* list, const QList<RowChange>& changes) {
 
 } // namespace
 
-RunEnvironment RunEnvironment::FromProcess(const QStringList& argumentsWithProgram) {
+RunEnvironment RunEnvironment::fromProcess(const QStringList& argumentsWithProgram) {
     RunEnvironment env;
     env.arguments = argumentsWithProgram.mid(1);
     env.toolScintilla = qEnvironmentVariable("PB_TOOL_Scintilla");
@@ -90,34 +90,34 @@ MainFlow::MainFlow(RunEnvironment environment, QObject* parent)
         env_.openIdeProcess = [](std::uintptr_t handle) { return OpenIdeProcess(handle); };
     if (!env_.install) {
         env_.install = [](Messages& messages) {
-            const IdePlatform platform = CurrentIdePlatform();
-            RunInstallation(platform, SystemInstallEnvironment(platform),
+            const IdePlatform platform = currentIdePlatform();
+            runInstallation(platform, systemInstallEnvironment(platform),
                             [&messages](const QString& title, const QString& text) {
-                                messages.Information(nullptr, title, text);
+                                messages.information(nullptr, title, text);
                             });
         };
     }
     if (!env_.buildEditorWindow)
         env_.buildEditorWindow = [] { return std::make_unique<EditorWindow>(); };
     if (env_.settingsPath.isEmpty())
-        env_.settingsPath = SettingsFilePath();
+        env_.settingsPath = settingsFilePath();
 }
 
 MainFlow::~MainFlow() {
-    DropWindows();
+    dropWindows();
     if (logFileOpen_)
-        StopLogFile();
+        stopLogFile();
 }
 
-void MainFlow::StartLog() {
+void MainFlow::startLog() {
     if (options_.verbose)
-        EnableVerboseLogging();
-    ConnectBridgeLog(); // also for QT_LOGGING_RULES alone
+        enableVerboseLogging();
+    connectBridgeLog(); // also for QT_LOGGING_RULES alone
     if (!options_.verbose)
         return;
     // Started by the IDE there is no console to log to: the file is what a user can send.
-    const QString path = LogFilePathBeside(env_.settingsPath);
-    const Result started = StartLogFile(path);
+    const QString path = logFilePathBeside(env_.settingsPath);
+    const Result started = startLogFile(path);
     logFileOpen_ = started.ok;
     const QString shown = QDir::toNativeSeparators(path);
     logStatus_ = started ? u"Logging to %1"_s.arg(shown)
@@ -127,7 +127,7 @@ void MainFlow::StartLog() {
                       << env_.toolCursor;
 }
 
-void MainFlow::LogChoice(const QString& text) const {
+void MainFlow::logChoice(const QString& text) const {
     if (!lcFile().isDebugEnabled())
         return;
     const auto lineOf = [&text](int character) { return text.left(character).count(u'\n') + 1; };
@@ -147,12 +147,12 @@ void MainFlow::LogChoice(const QString& text) const {
     }
 }
 
-ScintillaTarget* MainFlow::Target() const {
-    return editor_ ? &editor_->Target() : nullptr;
+ScintillaTarget* MainFlow::target() const {
+    return editor_ ? &editor_->target() : nullptr;
 }
 
-int MainFlow::Run() {
-    if (Start()) {
+int MainFlow::run() {
+    if (start()) {
         QEventLoop loop;
         loop_ = &loop;
         if (env_.onShown)
@@ -161,11 +161,11 @@ int MainFlow::Run() {
             loop.exec();
         loop_ = nullptr;
     }
-    Finish();
+    finish();
     return exitCode_;
 }
 
-bool MainFlow::EndWithoutWindow(const QString& why) {
+bool MainFlow::endWithoutWindow(const QString& why) {
     // The IDE waits for its tool, disabled: a run it started ends silently.
     if (env_.toolIde.isEmpty()) {
         std::fprintf(stderr, "glossa: %s\n", qPrintable(why));
@@ -174,80 +174,80 @@ bool MainFlow::EndWithoutWindow(const QString& why) {
     return false;
 }
 
-QString MainFlow::NoProcedureReason() const {
-    const QString source = file_ ? QDir::toNativeSeparators(file_->Path()) : u"the source"_s;
+QString MainFlow::noProcedureReason() const {
+    const QString source = file_ ? QDir::toNativeSeparators(file_->path()) : u"the source"_s;
     QString why = context_.SearchMode == 1   ? u"No procedure header before the caret in %1."_s
                   : context_.SearchMode == 2 ? u"No procedure header after the caret in %1."_s
                                              : u"No procedure header in %1."_s;
     why = why.arg(source);
     if (!file_)
         return why;
-    const std::string& bytes = file_->Editor().Document();
+    const std::string& bytes = file_->editor().document();
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
         return why + u" The file is UTF-16, which the IDE doesn't read: save it as UTF-8."_s;
     return why;
 }
 
-void MainFlow::Fail(const QString& title, const QString& text) {
+void MainFlow::fail(const QString& title, const QString& text) {
     std::fprintf(stderr, "glossa: %s\n", qPrintable(text));
-    messages_->Warning(window_ && window_->isVisible() ? window_.get() : nullptr, title, text);
+    messages_->warning(window_ && window_->isVisible() ? window_.get() : nullptr, title, text);
 }
 
-void MainFlow::RefuseFile(const QString& text) {
+void MainFlow::refuseFile(const QString& text) {
     // No window yet: the IDE shows no output of its tools, so its run gets a message box.
     exitCode_ = 1;
     if (env_.toolIde.isEmpty())
         std::fprintf(stderr, "glossa: %s\n", qPrintable(text));
     else
-        messages_->Warning(nullptr, u"Glossa"_s, text);
+        messages_->warning(nullptr, u"Glossa"_s, text);
 }
 
-bool MainFlow::Start() {
+bool MainFlow::start() {
     finished_ = true; // every early ending skips the event loop
     QElapsedTimer clock;
     clock.start();
 
     if (instance_.AcquireSingleInstance())
-        return EndWithoutWindow(u"Another Glossa is already open; finish it first."_s);
+        return endWithoutWindow(u"Another Glossa is already open; finish it first."_s);
     // Read first: a file argument decides between the IDE and file mode.
-    options_ = ParseCommandLine(env_.arguments);
-    StartLog();
-    if (!HasSourceToEdit())
-        return InstallOrEnd();
+    options_ = parseCommandLine(env_.arguments);
+    startLog();
+    if (!hasSourceToEdit())
+        return installOrEnd();
     // File mode reads and decodes the source on a second core while this one builds the
     // windows; they are dropped, and the font put back, when the file can't be read.
-    std::future<SourceLoad> loading = StartLoadingSourceFile();
+    std::future<SourceLoad> loading = startLoadingSourceFile();
     const bool builtWhileLoading = loading.valid(); // the future is spent once read
     const QFont defaultFont = QApplication::font();
     bool built = false;
     if (builtWhileLoading) {
-        ApplyFont();
+        applyFont();
         built = BuildWindows();
     }
-    if (!OpenSource(loading)) {
+    if (!openSource(loading)) {
         if (builtWhileLoading) {
-            DropWindows();
+            dropWindows();
             QApplication::setFont(defaultFont);
         }
         return file_ || exitCode_ != 0
                    ? false
-                   : EndWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
+                   : endWithoutWindow(u"The IDE's editor (PB_TOOL_Scintilla %1) can't be "
                                       "reached."_s.arg(env_.toolScintilla));
     }
     times_.editorOpened = clock.nsecsElapsed();
-    editor_->SetEncoding(editor_->CodePage());
-    context_.DocEncoding = editor_->Encoding();
+    editor_->setEncoding(editor_->codePage());
+    context_.DocEncoding = editor_->encoding();
     context_.SearchMode = options_.searchMode;
-    LoadSettings();
+    loadSettings();
     if (!builtWhileLoading)
-        ApplyFont();
+        applyFont();
 
     // From here on every ending releases the editor and stores the geometry (Finish).
     reachedRelease_ = true;
     if (!builtWhileLoading)
         built = BuildWindows();
     if (!built)
-        return EndWithoutWindow(u"The editor window can't be built."_s);
+        return endWithoutWindow(u"The editor window can't be built."_s);
     window_->placeAt(settings_.winX, settings_.winY, settings_.winW, settings_.winH);
     if (!logStatus_.isEmpty())
         window_->showStatus(logStatus_);
@@ -255,33 +255,33 @@ bool MainFlow::Start() {
     window_->setSplitterPosition(settings_.splitterPos);
 
     QString text;
-    if (!ReadDocument(text))
+    if (!readDocument(text))
         return false;
     times_.textRead = clock.nsecsElapsed();
     header_ = FindProcedure(text, context_);
     if (!header_)
-        return EndWithoutWindow(NoProcedureReason());
+        return endWithoutWindow(noProcedureReason());
     times_.headerFound = clock.nsecsElapsed();
     block_ = FindCommentBlock(text, *header_, context_);
     if (!block_.present)
-        plain_ = FindPlainComment(text, *header_, context_);
-    context_.LineEnd = LineEndOfHeaderLine(text, *header_, context_.LineEnd);
-    LogChoice(text);
+        plain_ = findPlainComment(text, *header_, context_);
+    context_.LineEnd = lineEndOfHeaderLine(text, *header_, context_.LineEnd);
+    logChoice(text);
     // A new block stands where the code is: at the old block's indentation, or the header's.
     blockIndentation_ =
-        block_.present ? IndentationBefore(text, block_.startCharacter)
-                       : LeadingIndentation(QString(header_->linePrefix + header_->headerText));
+        block_.present ? indentationBefore(text, block_.startCharacter)
+                       : leadingIndentation(QString(header_->linePrefix + header_->headerText));
     LoadFields();
     times_.shown = clock.nsecsElapsed();
     finished_ = false;
     return true;
 }
 
-bool MainFlow::HasSourceToEdit() const {
-    return InFileMode() || std::uint32_t(ReadNumber(env_.toolScintilla)) != 0;
+bool MainFlow::hasSourceToEdit() const {
+    return inFileMode() || std::uint32_t(readNumber(env_.toolScintilla)) != 0;
 }
 
-bool MainFlow::InstallOrEnd() {
+bool MainFlow::installOrEnd() {
     // Started by the IDE with nothing to edit (its project tab was active): the IDE waits,
     // disabled, so no window may open; this ends like the other runs without a source.
     if (env_.toolIde.isEmpty())
@@ -289,13 +289,13 @@ bool MainFlow::InstallOrEnd() {
     return false;
 }
 
-void MainFlow::LoadSettings() {
+void MainFlow::loadSettings() {
     EnsureSettingsFolders();
     settings_ =
-        LoadWindowSettings(env_.settingsPath, env_.monitors ? *env_.monitors : DesktopMonitors());
+        LoadWindowSettings(env_.settingsPath, env_.monitors ? *env_.monitors : desktopMonitors());
 }
 
-void MainFlow::ApplyFont() {
+void MainFlow::applyFont() {
     if (options_.fontFace.isEmpty())
         return;
     QFont font(options_.fontFace);
@@ -310,29 +310,29 @@ void MainFlow::ApplyFont() {
     QApplication::setFont(font);
 }
 
-bool MainFlow::ReadDocument(QString& text) {
-    context_.CaretPos = editor_->CaretPosition();
-    const int length = editor_->Length();
-    context_.LineEnd = IdeEditor::LineEndForMode(editor_->EolMode());
+bool MainFlow::readDocument(QString& text) {
+    context_.CaretPos = editor_->caretPosition();
+    const int length = editor_->length();
+    context_.LineEnd = IdeEditor::lineEndForMode(editor_->eolMode());
     if (length <= 0) {
         // Nothing to edit and nothing changed: no release, no settings stored.
         reachedRelease_ = false;
         editor_.reset();
-        return EndWithoutWindow(u"The source is empty."_s);
+        return endWithoutWindow(u"The source is empty."_s);
     }
-    text = ReadSourceText(length);
+    text = readSourceText(length);
     if (text.isEmpty())
-        return EndWithoutWindow(u"The source's text can't be read."_s);
+        return endWithoutWindow(u"The source's text can't be read."_s);
     return true;
 }
 
-QString MainFlow::ReadSourceText(int length) {
+QString MainFlow::readSourceText(int length) {
     // A search window limits what is read, never what is chosen.
-    return editor_->ReadTextForChoice(length, options_.searchRange, context_);
+    return editor_->readTextForChoice(length, options_.searchRange, context_);
 }
 
-std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
-    if (!InFileMode())
+std::future<MainFlow::SourceLoad> MainFlow::startLoadingSourceFile() {
+    if (!inFileMode())
         return {};
     // A file argument wins over PB_TOOL_Scintilla: the IDE sets it on every platform, but off
     // Windows its value is of no use to another process.
@@ -343,20 +343,20 @@ std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
         SourceLoad result;
         // A write killed half-way is found before anything is shown: its temporary files go,
         // its safety copy (the only whole old content) blocks the file until the user decides.
-        if (const QStringList copies = TidyInterruptedWrites(path); !copies.isEmpty()) {
+        if (const QStringList copies = tidyInterruptedWrites(path); !copies.isEmpty()) {
             result.safetyCopy = copies.first();
             return result;
         }
-        result.read = file->Load(path, startedByIde);
+        result.read = file->load(path, startedByIde);
         if (!result.read)
             return result;
         if (!caret.isEmpty())
-            file->PlaceCaretFromText(caret);
+            file->placeCaretFromText(caret);
         // The text the editor is about to be asked for (a search window is read as usual).
         if (decode) {
-            result.encoding = EncodingForCodePage(file->Editor().CodePage());
+            result.encoding = encodingForCodePage(file->editor().codePage());
             result.decoded =
-                std::make_shared<const DecodedText>(QByteArray(file->Loaded()), result.encoding);
+                std::make_shared<const DecodedText>(QByteArray(file->loaded()), result.encoding);
         }
         return result;
     };
@@ -367,7 +367,7 @@ std::future<MainFlow::SourceLoad> MainFlow::StartLoadingSourceFile() {
     }
 }
 
-void MainFlow::DropWindows() {
+void MainFlow::dropWindows() {
     // Windows go before the menu router that watches them.
     router_.reset();
     menu_.reset();
@@ -391,34 +391,34 @@ bool MainFlow::BuildWindows() {
     connect(window_.get(), &EditorWindow::previewRequested, this, &MainFlow::OnEvent_Preview);
     connect(window_.get(), &EditorWindow::parameterListEvent, this,
             &MainFlow::OnEvent_ComboChanged);
-    connect(window_.get(), &EditorWindow::closeRequested, this, &MainFlow::EndLoop);
-    window_->setCloseGuard([this] { return ConfirmClose(); });
+    connect(window_.get(), &EditorWindow::closeRequested, this, &MainFlow::endLoop);
+    window_->setCloseGuard([this] { return confirmClose(); });
     return true;
 }
 
-bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
+bool MainFlow::openSource(std::future<SourceLoad>& loading) {
     if (loading.valid()) {
         const SourceLoad loaded = loading.get();
         const QString source = QDir::toNativeSeparators(options_.sourceFile);
         if (!loaded.safetyCopy.isEmpty()) {
-            RefuseFile(u"Cannot edit the source file %1: %2"_s.arg(
-                source, SafetyCopyText(options_.sourceFile, loaded.safetyCopy)));
+            refuseFile(u"Cannot edit the source file %1: %2"_s.arg(
+                source, safetyCopyText(options_.sourceFile, loaded.safetyCopy)));
             file_.reset();
             return false;
         }
         if (!loaded.read) {
             exitCode_ = 1;
-            Fail(u"Glossa"_s,
+            fail(u"Glossa"_s,
                  u"Cannot read the source file %1: %2"_s.arg(source, loaded.read.reason));
             file_.reset();
             return false;
         }
-        editor_ = std::make_unique<IdeEditor>(file_->Editor());
+        editor_ = std::make_unique<IdeEditor>(file_->editor());
         if (loaded.decoded)
-            editor_->SetKnownDocument(loaded.decoded, file_->Loaded().size(), loaded.encoding);
+            editor_->setKnownDocument(loaded.decoded, file_->loaded().size(), loaded.encoding);
         return true;
     }
-    const std::uintptr_t editorHandle = std::uint32_t(ReadNumber(env_.toolScintilla));
+    const std::uintptr_t editorHandle = std::uint32_t(readNumber(env_.toolScintilla));
     std::unique_ptr<ScintillaTarget> target = env_.openIdeProcess(editorHandle);
     if (!target)
         return false;
@@ -426,28 +426,28 @@ bool MainFlow::OpenSource(std::future<SourceLoad>& loading) {
     return true;
 }
 
-bool MainFlow::SaveSourceFile() {
+bool MainFlow::saveSourceFile() {
     if (!file_)
         return true;
-    const Result saved = file_->Save();
+    const Result saved = file_->save();
     saveRefused_ = !saved;
     if (!saveRefused_)
         return true;
     // The file is unchanged on disk and Save put the document back as it was read, so a
     // second Apply writes the same block again.
-    Fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
-                      "window."_s.arg(QDir::toNativeSeparators(file_->Path()), saved.reason));
+    fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
+                      "window."_s.arg(QDir::toNativeSeparators(file_->path()), saved.reason));
     return false;
 }
 
-bool MainFlow::CheckEncodable(const QString& text) {
-    const QString missing = UnencodableCharacters(text, context_.DocEncoding);
+bool MainFlow::checkEncodable(const QString& text) {
+    const QString missing = unencodableCharacters(text, context_.DocEncoding);
     if (missing.isEmpty())
         return true;
-    Fail(u"Glossa"_s,
+    fail(u"Glossa"_s,
          u"The source's encoding can't store these characters: %1\nRemove them from the "
          "comment, or convert the source to UTF-8 in the IDE. Nothing was written; your text "
-         "is still in the window."_s.arg(NameCharacters(missing)));
+         "is still in the window."_s.arg(nameCharacters(missing)));
     return false;
 }
 
@@ -462,10 +462,10 @@ void MainFlow::FillParameterList(const ParameterList& entries) {
     const QSignalBlocker blocker(list);
     list->clear();
     list->addItems(parameters_.rows());
-    MarkRowsNamingOthers(list, parameters_.entries());
+    markRowsNamingOthers(list, parameters_.entries());
     list->setEnabled(parameters_.hasRows());
     window_->parameterEditor()->setEnabled(false);
-    window_->procedureName()->setText(HeaderOnOneLine(header_->headerText));
+    window_->procedureName()->setText(headerOnOneLine(header_->headerText));
     window_->procedureName()->setCursorPosition(0);
 }
 
@@ -476,7 +476,7 @@ void MainFlow::LoadFields() {
     match_ = fields.match;
     surplus_ = fields.surplus;
     renamedTo_ = fields.renamedTo;
-    MarkChangedRows(window_->parameterList(), match_.changes);
+    markChangedRows(window_->parameterList(), match_.changes);
     window_->setSummaryNote(fields.fromPlainComment
                                 ? u"Summary from the comment above; Apply puts the block in its "
                                   "place."_s
@@ -505,10 +505,10 @@ void MainFlow::OnEvent_ComboChanged() {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     const int row = selected.isEmpty() ? -1 : list->row(selected.first());
     QTextEdit* editor = window_->parameterEditor();
-    const SelectionUpdate update = parameters_.SelectRow(row, EditorToTags(editor));
+    const SelectionUpdate update = parameters_.selectRow(row, EditorToTags(editor));
     if (!update.changed)
         return; // a second event on the same row keeps what was typed
-    MarkRowsNamingOthers(list, parameters_.entries());
+    markRowsNamingOthers(list, parameters_.entries());
     parameterEdited_ = parameterEdited_ || editor->document()->isModified();
     editor->clear();
     editor->setEnabled(update.editorEnabled);
@@ -525,10 +525,10 @@ void MainFlow::OnEvent_Preview() {
     fields.parameterDescriptions = parameters_.descriptions();
     fields.result = EditorToTags(window_->resultEditor());
     fields.example = EditorToTags(window_->exampleEditor());
-    preview_->Render(fields);
+    preview_->renderPage(fields);
 }
 
-bool MainFlow::UntouchedDescription(qsizetype row, const QString& description) const {
+bool MainFlow::untouchedDescription(qsizetype row, const QString& description) const {
     const QString loaded = loadedDescriptions_.value(row);
     if (description == loaded)
         return true;
@@ -548,7 +548,7 @@ void MainFlow::OnEvent_ApplySettings() {
     fields.summaryUntouched = fields.summary == loadedSummary_;
     fields.descriptions = parameters_.descriptions();
     for (qsizetype row = 0; row < fields.descriptions.size(); ++row)
-        fields.descriptionsUntouched << UntouchedDescription(row, fields.descriptions[row]);
+        fields.descriptionsUntouched << untouchedDescription(row, fields.descriptions[row]);
     fields.result = EditorToTags(window_->resultEditor());
     fields.resultUntouched = fields.result == loadedResult_;
     fields.example = EditorToTags(window_->exampleEditor());
@@ -565,14 +565,14 @@ void MainFlow::OnEvent_ApplySettings() {
         if (!fields.descriptionsUntouched[row])
             typed += fields.descriptions[row];
     }
-    if (!CheckEncodable(typed))
+    if (!checkEncodable(typed))
         return;
 
     if (!surplus_.isEmpty()) {
         QStringList listed;
         for (const QString& description : surplus_)
             listed << u"\u2022 "_s + QString(description).replace(u'\n', u' ');
-        const int choice = messages_->Choose(
+        const int choice = messages_->choose(
             window_.get(), u"Glossa"_s,
             u"The comment describes more parameters than the procedure has; these descriptions "
             "belong to none of them:\n\n%1\n\nKeep them in the comment (after the last "
@@ -582,25 +582,25 @@ void MainFlow::OnEvent_ApplySettings() {
             return; // Escape: nothing is written, the window stays
         fields.keepExtraDescriptions = choice == 0;
     }
-    QByteArray newBlock = BuildBlockBytes(fields, block_, context_);
+    QByteArray newBlock = buildBlockBytes(fields, block_, context_);
     // A plain comment's lines give way to the block, which takes their place.
     if (plain_.present)
-        newBlock = PlainCommentReplacement(plain_, newBlock, context_);
+        newBlock = plainCommentReplacement(plain_, newBlock, context_);
     const WriteOutcome outcome = WriteCommentBlock(
         *editor_, newBlock, *header_, plain_.present ? plain_.lines : block_, context_);
     if (outcome.status != WriteStatus::Written && outcome.status != WriteStatus::Unchanged) {
-        Fail(u"Glossa"_s, WriteStatusText(outcome.status));
+        fail(u"Glossa"_s, writeStatusText(outcome.status));
         return;
     }
     // Nothing changed: the file isn't written either, so it keeps even its settings block.
-    if (outcome.status == WriteStatus::Written && !SaveSourceFile())
+    if (outcome.status == WriteStatus::Written && !saveSourceFile())
         return;
     context_.CaretPos = outcome.caretPos;
     window_->hide();
-    EndLoop();
+    endLoop();
 }
 
-bool MainFlow::FieldsEdited() const {
+bool MainFlow::fieldsEdited() const {
     if (parameterEdited_)
         return true;
     for (QTextEdit* editor : window_->fieldEditors()) {
@@ -610,12 +610,12 @@ bool MainFlow::FieldsEdited() const {
     return false;
 }
 
-bool MainFlow::ConfirmClose() {
+bool MainFlow::confirmClose() {
     // The close box writes nothing; typed text is only dropped when the user says so.
     if (finished_)
         return true;
     const bool discard =
-        !FieldsEdited() || messages_->Confirm(window_.get(), u"Glossa"_s,
+        !fieldsEdited() || messages_->confirm(window_.get(), u"Glossa"_s,
                                               u"Discard your changes to the comment? They have "
                                               "not been written into the source."_s);
     if (discard && saveRefused_)
@@ -623,7 +623,7 @@ bool MainFlow::ConfirmClose() {
     return discard;
 }
 
-void MainFlow::EndLoop() {
+void MainFlow::endLoop() {
     finished_ = true;
     if (loop_)
         loop_->quit();
@@ -631,7 +631,7 @@ void MainFlow::EndLoop() {
         preview_->hide();
 }
 
-WindowSettings MainFlow::CurrentGeometry() const {
+WindowSettings MainFlow::currentGeometry() const {
     WindowSettings s;
     s.winW = window_->width();
     s.winH = window_->height();
@@ -641,7 +641,7 @@ WindowSettings MainFlow::CurrentGeometry() const {
     return s;
 }
 
-void MainFlow::Finish() {
+void MainFlow::finish() {
     if (released_)
         return;
     released_ = true;
@@ -650,10 +650,10 @@ void MainFlow::Finish() {
         return;
     editor_.reset();
     file_.reset();
-    instance_.Release();
+    instance_.release();
     // The geometry is stored only when it changed.
     if (window_)
-        settingsWritten_ = SaveWindowSettings(env_.settingsPath, settings_, CurrentGeometry());
+        settingsWritten_ = SaveWindowSettings(env_.settingsPath, settings_, currentGeometry());
 }
 
 } // namespace glossa

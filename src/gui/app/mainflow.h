@@ -35,7 +35,7 @@ class PreviewWindow;
 class ScintillaTarget;
 class FileMode;
 
-// Where start-up spent its time, in nanoseconds from the start of Start() (for the start-up
+// Where start-up spent its time, in nanoseconds from the start of start() (for the start-up
 // benchmark).
 struct StartupTimes {
     qint64 editorOpened = 0;
@@ -61,18 +61,18 @@ struct RunEnvironment {
     std::function<std::unique_ptr<EditorWindow>()> buildEditorWindow;
     Messages* messages = nullptr;         // default: message boxes
     std::optional<QList<QRect>> monitors; // default: the screens' geometries
-    QString settingsPath;                 // default: SettingsFilePath()
-    // Called by Run() once window_main is shown, before the event loop runs.
+    QString settingsPath;                 // default: settingsFilePath()
+    // Called by run() once window_main is shown, before the event loop runs.
     std::function<void(MainFlow&)> onShown;
 
     // The environment of this process (arguments, PB_TOOL_Scintilla, PB_TOOL_Cursor,
     // PB_TOOL_IDE).
-    static RunEnvironment FromProcess(const QStringList& argumentsWithProgram);
+    static RunEnvironment fromProcess(const QStringList& argumentsWithProgram);
 };
 
 // Glossa from the single-instance check to the end: the main flow, the windows of the editing
-// run and its event handlers. Start() runs up to the shown editor window, the caller runs the
-// event loop until Finished(), then Finish() releases and saves. Run() does all three.
+// run and its event handlers. start() runs up to the shown editor window, the caller runs the
+// event loop until finished(), then finish() releases and saves. run() does all three.
 class MainFlow : public QObject {
     Q_OBJECT
 
@@ -82,38 +82,38 @@ public:
 
     // From the single-instance guard to the shown window. True when window_main is shown and
     // the event loop is to run.
-    bool Start();
+    bool start();
     // True once the event loop is to end (Apply done, window_main closed) or was never needed.
-    bool Finished() const { return finished_; }
+    bool finished() const { return finished_; }
     // Releases the editor and the guard, and stores the window geometry when it changed. Runs
     // once; only on the paths that got as far as building the windows.
-    void Finish();
+    void finish();
     // Start, the event loop, Finish. Returns the exit code.
-    int Run();
+    int run();
 
     // 0 on every path of the IDE run but a failed write; 1 when file mode can't read or store
     // the file (also when the user then discards the edit), and when a run started by hand
     // ends without a window.
-    int ExitCode() const { return exitCode_; }
+    int exitCode() const { return exitCode_; }
 
     // The run's state, for the handlers and for tests.
-    const CommandLine& Options() const { return options_; }
-    const CommentContext& Context() const { return context_; }
-    const WindowSettings& StoredSettings() const { return settings_; }
-    const std::optional<ProcedureHeader>& Header() const { return header_; }
-    const ExistingBlock& Block() const { return block_; }
-    const PlainComment& Plain() const { return plain_; }
-    const ParameterListModel& Parameters() const { return parameters_; }
-    bool InFileMode() const { return !options_.sourceFile.isEmpty(); }
-    EditorWindow* Window() const { return window_.get(); }
-    PreviewWindow* Preview() const { return preview_.get(); }
-    FormatMenu* Menu() const { return menu_.get(); }
-    PopupMenuRouter* MenuRouter() const { return router_.get(); }
-    ScintillaTarget* Target() const;
-    SingleInstance& Instance() { return instance_; }
-    const StartupTimes& Times() const { return times_; }
-    // True when Finish() wrote the settings file.
-    bool SettingsWritten() const { return settingsWritten_; }
+    const CommandLine& options() const { return options_; }
+    const CommentContext& context() const { return context_; }
+    const WindowSettings& storedSettings() const { return settings_; }
+    const std::optional<ProcedureHeader>& header() const { return header_; }
+    const ExistingBlock& block() const { return block_; }
+    const PlainComment& plain() const { return plain_; }
+    const ParameterListModel& parameters() const { return parameters_; }
+    bool inFileMode() const { return !options_.sourceFile.isEmpty(); }
+    EditorWindow* window() const { return window_.get(); }
+    PreviewWindow* preview() const { return preview_.get(); }
+    FormatMenu* menu() const { return menu_.get(); }
+    PopupMenuRouter* menuRouter() const { return router_.get(); }
+    ScintillaTarget* target() const;
+    SingleInstance& instance() { return instance_; }
+    const StartupTimes& times() const { return times_; }
+    // True when finish() wrote the settings file.
+    bool settingsWritten() const { return settingsWritten_; }
 
     // The event handlers of the editor window.
     void OnEvent_ApplySettings();
@@ -131,39 +131,39 @@ private:
         std::shared_ptr<const DecodedText> decoded;
         DocEncoding encoding = DocEncoding::Ansi;
     };
-    bool HasSourceToEdit() const;
-    bool InstallOrEnd();
+    bool hasSourceToEdit() const;
+    bool installOrEnd();
     // The editor over file mode's source, once loading has read it, or the IDE's editor;
     // false when neither can be had.
-    bool OpenSource(std::future<SourceLoad>& loading);
-    void LoadSettings();
-    void ApplyFont();
-    bool ReadDocument(QString& text);
-    QString ReadSourceText(int length);
-    bool SaveSourceFile();
-    bool CheckEncodable(const QString& text);
+    bool openSource(std::future<SourceLoad>& loading);
+    void loadSettings();
+    void applyFont();
+    bool readDocument(QString& text);
+    QString readSourceText(int length);
+    bool saveSourceFile();
+    bool checkEncodable(const QString& text);
     // In file mode, makes file_ and starts reading it into file_ on another thread; else
     // nothing.
-    std::future<SourceLoad> StartLoadingSourceFile();
+    std::future<SourceLoad> startLoadingSourceFile();
     // The windows, as BuildWindows leaves them, gone again.
-    void DropWindows();
+    void dropWindows();
     bool BuildWindows();
     void LoadFields();
     void FillParameterList(const ParameterList& entries);
-    void EndLoop();
-    bool FieldsEdited() const;
-    bool ConfirmClose();
-    void Fail(const QString& title, const QString& text);
-    void RefuseFile(const QString& text);
-    bool EndWithoutWindow(const QString& why);
-    QString NoProcedureReason() const;
+    void endLoop();
+    bool fieldsEdited() const;
+    bool confirmClose();
+    void fail(const QString& title, const QString& text);
+    void refuseFile(const QString& text);
+    bool endWithoutWindow(const QString& why);
+    QString noProcedureReason() const;
     // -verbose: the log on, into glossa.log beside the settings file; what the status line
     // is to say of it.
-    void StartLog();
+    void startLog();
     // Which procedure and block the run chose in text, and why.
-    void LogChoice(const QString& text) const;
-    bool UntouchedDescription(qsizetype row, const QString& description) const;
-    WindowSettings CurrentGeometry() const;
+    void logChoice(const QString& text) const;
+    bool untouchedDescription(qsizetype row, const QString& description) const;
+    WindowSettings currentGeometry() const;
 
     RunEnvironment env_;
     Messages defaultMessages_;

@@ -5,17 +5,17 @@
 
 namespace glossa {
 
-void Messages::Information(QWidget* parent, const QString& title, const QString& text) {
+void Messages::information(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool Messages::Confirm(QWidget* parent, const QString& title, const QString& text) {
+bool Messages::confirm(QWidget* parent, const QString& title, const QString& text) {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
-int Messages::Choose(QWidget* parent, const QString& title, const QString& text,
+int Messages::choose(QWidget* parent, const QString& title, const QString& text,
                      const QStringList& buttons) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     QList<QAbstractButton*> added;
@@ -28,7 +28,7 @@ int Messages::Choose(QWidget* parent, const QString& title, const QString& text,
     return int(added.indexOf(box.clickedButton()));
 }
 
-void Messages::Warning(QWidget* parent, const QString& title, const QString& text) {
+void Messages::warning(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::warning(parent, title, text);
 }
 

@@ -14,10 +14,10 @@ using namespace Qt::StringLiterals;
 SingleInstance::SingleInstance() = default;
 
 SingleInstance::~SingleInstance() {
-    Release();
+    release();
 }
 
-QString SingleInstance::LockFilePath() {
+QString SingleInstance::lockFilePath() {
     QString overridden = qEnvironmentVariable("GLOSSA_LOCK_FILE");
     if (!overridden.isEmpty())
         return overridden;
@@ -33,7 +33,7 @@ bool SingleInstance::AcquireSingleInstance() {
     }
     return mutex_ == nullptr;
 #else
-    lock_ = std::make_unique<QLockFile>(LockFilePath());
+    lock_ = std::make_unique<QLockFile>(lockFilePath());
     // Never stale by age: an instance may stay open for hours. A lock whose owner process
     // has ended is still recovered (QLockFile checks the recorded process id).
     lock_->setStaleLockTime(0);
@@ -45,7 +45,7 @@ bool SingleInstance::AcquireSingleInstance() {
 #endif
 }
 
-void SingleInstance::Release() {
+void SingleInstance::release() {
 #ifdef Q_OS_WIN
     if (mutex_) {
         CloseHandle(mutex_);

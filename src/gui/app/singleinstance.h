@@ -22,10 +22,10 @@ public:
     bool AcquireSingleInstance();
 
     // Closes the guard at the end of the run; a later instance may then start.
-    void Release();
+    void release();
 
     // The lock file used off Windows.
-    static QString LockFilePath();
+    static QString lockFilePath();
 
 private:
 #ifdef Q_OS_WIN

@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void FitOneAxis(int& pos, int& size, int least, int low, int high) {
+void fitOneAxis(int& pos, int& size, int least, int low, int high) {
     if (size < least)
         size = least;
     if (pos < low)
@@ -35,11 +35,11 @@ void FitWindowToDesktops(int& x, int& y, int& width, int& height, int leastWidth
         top = qMin(top, m.y());
         bottom = qMax(bottom, m.y() + m.height());
     }
-    FitOneAxis(x, width, leastWidth, left, right);
-    FitOneAxis(y, height, leastHeight, top, bottom);
+    fitOneAxis(x, width, leastWidth, left, right);
+    fitOneAxis(y, height, leastHeight, top, bottom);
 }
 
-QList<QRect> DesktopMonitors() {
+QList<QRect> desktopMonitors() {
     QList<QRect> monitors;
     for (const QScreen* screen : QGuiApplication::screens())
         monitors.append(screen->geometry());

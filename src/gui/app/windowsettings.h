@@ -28,7 +28,7 @@ void FitWindowToDesktops(int& x, int& y, int& width, int& height, int leastWidth
                          const QList<QRect>& monitors);
 
 // The geometries of the desktop's screens (QScreen), for FitWindowToDesktops.
-QList<QRect> DesktopMonitors();
+QList<QRect> desktopMonitors();
 
 // Reads group "window" of the settings file (missing file or keys give the defaults) and
 // validates the window with FitWindowToDesktops against the monitors.

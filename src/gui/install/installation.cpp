@@ -20,7 +20,7 @@ void showBox(QMessageBox::Icon icon, const QString& title, const QString& text) 
 
 } // namespace
 
-InstallEnvironment SystemInstallEnvironment(IdePlatform platform) {
+InstallEnvironment systemInstallEnvironment(IdePlatform platform) {
     InstallEnvironment env;
     env.pathPicker = PathPicker;
     env.shortcutPicker = ShortcutPicker;
@@ -29,14 +29,14 @@ InstallEnvironment SystemInstallEnvironment(IdePlatform platform) {
     };
     env.platform = platform;
     env.startFolder = IdePrefsFolder(platform);
-    env.idePrefsFileName = IdePrefsFileName(platform);
+    env.idePrefsFileName = idePrefsFileName(platform);
     env.executablePath = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
     return env;
 }
 
-int RunInstallation() {
-    const IdePlatform platform = CurrentIdePlatform();
-    return RunInstallation(platform, SystemInstallEnvironment(platform),
+int runInstallation() {
+    const IdePlatform platform = currentIdePlatform();
+    return runInstallation(platform, systemInstallEnvironment(platform),
                            [](const QString& title, const QString& text) {
                                showBox(QMessageBox::NoIcon, title, text);
                            });

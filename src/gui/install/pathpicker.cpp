@@ -13,11 +13,13 @@
 #include <QStatusBar>
 #include <QTreeView>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace glossa {
 
-QString ToolsPrefsFolderMessage(const QString& folder) {
+QString toolsPrefsFolderMessage(const QString& folder) {
     if (QFileInfo::exists(folder + u"tools.prefs"_s))
         return u"There is a tools.prefs in this folder. We will add our tool here."_s;
     return u"There is no tools.prefs (yet). A new file will be created in this folder."_s;
@@ -41,7 +43,8 @@ QString folderPath(const QString& modelPath) {
 // expands or collapses something.
 class FolderTree : public QTreeView {
 public:
-    FolderTree(QWidget* parent, const QString& startPath) : QTreeView(parent), start_(startPath) {
+    FolderTree(QWidget* parent, QString startPath)
+        : QTreeView(parent), start_(std::move(startPath)) {
         model_ = new QFileSystemModel(this);
         model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot | QDir::Hidden);
         model_->setRootPath(QString());
@@ -71,9 +74,9 @@ public:
         showStart();
     }
 
-    QFileSystemModel* Model() const { return model_; }
+    QFileSystemModel* fileModel() const { return model_; }
     // Whether the current selection is the picker's own (the proposed folder), not the user's.
-    bool Applying() const { return applying_; }
+    bool applying() const { return applying_; }
 
 private:
     void showStart() {
@@ -117,7 +120,7 @@ QString PathPicker(const QString& startFolder) {
     auto* tree = new FolderTree(&window, startPath);
     tree->setObjectName(u"tree_folders"_s);
     tree->setGeometry(5, 5, 240, 250);
-    QFileSystemModel* treeModel = tree->Model();
+    QFileSystemModel* treeModel = tree->fileModel();
 
     auto* listModel = new QFileSystemModel(&window);
     listModel->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -156,7 +159,7 @@ QString PathPicker(const QString& startFolder) {
     statusBar->setGeometry(0, kHeight - statusHeight, kWidth, statusHeight);
 
     auto showFolder = [&current, text, statusText]() {
-        text->setText(ToolsPrefsFolderMessage(current));
+        text->setText(toolsPrefsFolderMessage(current));
         statusText->setText(current);
     };
     showFolder();
@@ -166,7 +169,7 @@ QString PathPicker(const QString& startFolder) {
     QObject::connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, &window,
                      [&current, tree, treeModel, showInList, showFolder]() {
                          const QModelIndexList selected = tree->selectionModel()->selectedRows();
-                         if (selected.isEmpty() || tree->Applying())
+                         if (selected.isEmpty() || tree->applying())
                              return;
                          const QString path = treeModel->filePath(selected.first());
                          current = folderPath(path);

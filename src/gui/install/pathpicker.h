@@ -6,7 +6,7 @@ namespace glossa {
 
 // The line shown for a folder: whether it already holds a tools.prefs (anything of that name,
 // a folder too, counts).
-QString ToolsPrefsFolderMessage(const QString& folder);
+QString toolsPrefsFolderMessage(const QString& folder);
 
 // Lets the user confirm the folder of tools.prefs in a window with a folder tree, a folder list
 // and a status bar, running its own event loop. Starts at startFolder (which need not exist).

@@ -21,11 +21,11 @@ std::int32_t ShortcutEdit::shortcut() const {
     const QKeySequence sequence = keySequence();
     if (sequence.isEmpty())
         return 0;
-    return ShortcutFromKeyCombination(sequence[0]);
+    return shortcutFromKeyCombination(sequence[0]);
 }
 
 void ShortcutEdit::setShortcut(std::int32_t shortcut) {
-    const QKeyCombination combination = KeyCombinationFromShortcut(shortcut);
+    const QKeyCombination combination = keyCombinationFromShortcut(shortcut);
     if (combination.key() == Qt::Key_unknown)
         clear();
     else

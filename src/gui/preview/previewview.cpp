@@ -35,7 +35,7 @@ namespace {
 // to find when it loads. Qt would make that context while constructing the application when
 // asked to, loading the whole OpenGL stack into every run; made here, only a run with a preview
 // pays for it. As Qt makes it: the default format, kept even when it can't be created.
-void ShareOpenGLContexts() {
+void shareOpenGLContexts() {
     // Qt warns that the attribute belongs before the application; its only effect there is the
     // context made below, so the warning is not passed on.
     const QtMessageHandler handler =
@@ -58,7 +58,7 @@ void ShareOpenGLContexts() {
 
 // The view of the web engine, reached through the module that carries it. It is loaded at the
 // first preview, so that a run without a preview never loads the web engine.
-PreviewViewFactory LoadWebPreviewModule() {
+PreviewViewFactory loadWebPreviewModule() {
 #ifdef GLOSSA_HAVE_WEBENGINE
     // Beside the executable in the build folder (and on Windows), in lib/glossa next to its
     // bin folder once installed; both found from the executable's own location.
@@ -67,7 +67,7 @@ PreviewViewFactory LoadWebPreviewModule() {
         const QString dir = QCoreApplication::applicationDirPath();
         paths = {dir + u"/glossa_webpreview"_s, dir + u"/../lib/glossa/glossa_webpreview"_s};
     }
-    ShareOpenGLContexts();
+    shareOpenGLContexts();
     QLibrary module; // stays loaded after this object goes
     QStringList errors;
     for (const QString& path : paths) {
@@ -95,25 +95,25 @@ PreviewViewFactory LoadWebPreviewModule() {
     return {};
 }
 
-std::optional<PreviewViewFactory>& OverriddenFactory() {
+std::optional<PreviewViewFactory>& overriddenFactory() {
     static std::optional<PreviewViewFactory> factory;
     return factory;
 }
 
-const PreviewViewFactory& ChosenFactory() {
-    if (OverriddenFactory())
-        return *OverriddenFactory();
-    static const PreviewViewFactory loaded = LoadWebPreviewModule();
+const PreviewViewFactory& chosenFactory() {
+    if (overriddenFactory())
+        return *overriddenFactory();
+    static const PreviewViewFactory loaded = loadWebPreviewModule();
     return loaded;
 }
 
 // The family a font really gets: a name the system resolves as an alias (Arial to Liberation
 // Sans) gives the installed family behind it.
-QString MatchedFamily(const QFont& font) {
+QString matchedFamily(const QFont& font) {
     return QFontInfo(font).family();
 }
 
-bool IsGenericFamily(const QString& name) {
+bool isGenericFamily(const QString& name) {
     static const QStringList generic{u"serif"_s,      u"sans-serif"_s,   u"cursive"_s,
                                      u"fantasy"_s,    u"system-ui"_s,    u"ui-serif"_s,
                                      u"ui-rounded"_s, u"ui-sans-serif"_s};
@@ -122,14 +122,14 @@ bool IsGenericFamily(const QString& name) {
 
 // The page with every font-family list replaced by its resolved family: the plain view would
 // take the first name whether installed or not, and falls back to a serif face.
-QString WithResolvedFontFamilies(QString html) {
+QString withResolvedFontFamilies(QString html) {
     static const QRegularExpression declaration(u"(font-family\\s*:\\s*)([^;}<>]*)"_s,
                                                 QRegularExpression::CaseInsensitiveOption);
     QString out;
     qsizetype from = 0;
     for (const QRegularExpressionMatch& m : declaration.globalMatch(html)) {
         out += QStringView(html).sliced(from, m.capturedStart(2) - from);
-        out += u'\'' + ResolvePlainFontFamily(m.captured(2)) + u'\'';
+        out += u'\'' + resolvePlainFontFamily(m.captured(2)) + u'\'';
         from = m.capturedEnd(2);
     }
     if (from == 0)
@@ -140,7 +140,7 @@ QString WithResolvedFontFamilies(QString html) {
 
 } // namespace
 
-QString ResolvePlainFontFamily(const QString& cssList) {
+QString resolvePlainFontFamily(const QString& cssList) {
     const QStringList installed = QFontDatabase::families();
     for (QString name : cssList.split(u',')) {
         name = name.trimmed();
@@ -149,22 +149,22 @@ QString ResolvePlainFontFamily(const QString& cssList) {
             name = name.sliced(1, name.size() - 2).trimmed();
         if (name.compare(u"monospace"_s, Qt::CaseInsensitive) == 0 ||
             name.compare(u"ui-monospace"_s, Qt::CaseInsensitive) == 0)
-            return MatchedFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        if (IsGenericFamily(name))
+            return matchedFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        if (isGenericFamily(name))
             break;
         if (!name.isEmpty() &&
             (installed.contains(name, Qt::CaseInsensitive) || QFontDatabase::hasFamily(name)))
-            return MatchedFamily(QFont(name));
+            return matchedFamily(QFont(name));
     }
-    return MatchedFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    return matchedFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
 }
 
-void SetPreviewViewFactory(std::optional<PreviewViewFactory> factory) {
-    OverriddenFactory() = std::move(factory);
+void setPreviewViewFactory(std::optional<PreviewViewFactory> factory) {
+    overriddenFactory() = std::move(factory);
 }
 
-QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener) {
-    const PreviewViewFactory& factory = ChosenFactory();
+QWidget* createPreviewView(QWidget* parent, PreviewOpener opener) {
+    const PreviewViewFactory& factory = chosenFactory();
     if (factory.create && factory.setContent)
         return factory.create(parent, std::move(opener));
     auto* view = new PreviewTextBrowser(parent, std::move(opener));
@@ -172,12 +172,12 @@ QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener) {
     return view;
 }
 
-void SetPreviewContent(QWidget* view, const QString& html) {
+void setPreviewContent(QWidget* view, const QString& html) {
     if (auto* browser = qobject_cast<PreviewTextBrowser*>(view)) {
-        browser->setHtml(WithResolvedFontFamilies(html));
+        browser->setHtml(withResolvedFontFamilies(html));
         return;
     }
-    const PreviewViewFactory& factory = ChosenFactory();
+    const PreviewViewFactory& factory = chosenFactory();
     if (view && factory.setContent)
         factory.setContent(view, html);
 }
@@ -187,7 +187,7 @@ PreviewTextBrowser::PreviewTextBrowser(QWidget* parent, PreviewOpener opener)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        const PreviewNavigationDecision decision = DecidePreviewNavigation(
+        const PreviewNavigationDecision decision = decidePreviewNavigation(
             PreviewNavigationKind::LinkClicked, true, url.toString(QUrl::FullyEncoded));
         if (decision.open && opener_)
             opener_(*decision.open);

@@ -15,19 +15,19 @@ namespace glossa {
 // view comes from the module glossa_webpreview beside the executable or in lib/glossa beside
 // its folder (or the path in GLOSSA_WEBPREVIEW_MODULE), loaded at the first call; without it a
 // plain text view is used.
-QWidget* CreatePreviewView(QWidget* parent, PreviewOpener opener);
+QWidget* createPreviewView(QWidget* parent, PreviewOpener opener);
 
-// Loads the HTML text into a view made by CreatePreviewView as its content (not by address).
-void SetPreviewContent(QWidget* view, const QString& html);
+// Loads the HTML text into a view made by createPreviewView as its content (not by address).
+void setPreviewContent(QWidget* view, const QString& html);
 
 // Replaces the module's view by another factory (tests link the web view directly); nullopt
 // goes back to the module.
-void SetPreviewViewFactory(std::optional<PreviewViewFactory> factory);
+void setPreviewViewFactory(std::optional<PreviewViewFactory> factory);
 
 // The family the plain view shows for a CSS font-family list: the first installed family of
 // the list, else (also at a generic name such as sans-serif) the system's UI font; "monospace"
 // gives the system's fixed-width font.
-QString ResolvePlainFontFamily(const QString& cssList);
+QString resolvePlainFontFamily(const QString& cssList);
 
 // Fallback view without WebEngine: loads no resources at all and reports followed links.
 class PreviewTextBrowser : public QTextBrowser {

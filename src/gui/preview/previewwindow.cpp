@@ -25,7 +25,7 @@ QSize MeasurePreviewText(const QWidget* window, const QString& measureText, int 
         QFont font(u"Arial"_s);
         font.setPointSize(fontSize);
         const QFontMetrics metrics(font, window);
-        for (const QString& line : PreviewMeasureLines(measureText)) {
+        for (const QString& line : previewMeasureLines(measureText)) {
             widest = qMax(widest, metrics.horizontalAdvance(line));
             total += metrics.height() + 3;
         }
@@ -46,13 +46,13 @@ PreviewWindow::PreviewWindow(QWidget* parent)
     connect(escape, &QShortcut::activated, this, &QWidget::hide);
 }
 
-void PreviewWindow::SetOpener(PreviewOpener opener) {
+void PreviewWindow::setOpener(PreviewOpener opener) {
     opener_ = std::move(opener);
 }
 
-void PreviewWindow::OpenAddress(const QString& opened) {
+void PreviewWindow::openAddress(const QString& opened) {
     // The view may have respelled the address; the system gets it as the comment holds it.
-    const QString address = CommentAddress(opened, addresses_);
+    const QString address = commentAddress(opened, addresses_);
     if (opener_) {
         opener_(address);
         return;
@@ -81,19 +81,19 @@ void PreviewWindow::OpenAddress(const QString& opened) {
 #endif
 }
 
-void PreviewWindow::Render(const PreviewFields& fields) {
+void PreviewWindow::renderPage(const PreviewFields& fields) {
     if (!prepared_)
-        prepared_ = PreparePreviewPage(PreviewSettingsPath());
+        prepared_ = preparePreviewPage(previewSettingsPath());
     const PreviewBody body =
-        BuildPreviewBody(fields, prepared_->resultLabel, prepared_->exampleLabel);
-    pageHtml_ = FillPreviewPage(*prepared_, body.body);
+        buildPreviewBody(fields, prepared_->resultLabel, prepared_->exampleLabel);
+    pageHtml_ = fillPreviewPage(*prepared_, body.body);
     addresses_ = body.addresses;
 
     if (!view_) {
-        view_ = CreatePreviewView(this, [this](const QString& address) { OpenAddress(address); });
+        view_ = createPreviewView(this, [this](const QString& address) { openAddress(address); });
         layout()->addWidget(view_);
     }
-    SetPreviewContent(view_, pageHtml_);
+    setPreviewContent(view_, pageHtml_);
 
     // Shown before it is measured, so that the frame (part of the size) is known.
     show();

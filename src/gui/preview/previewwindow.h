@@ -26,22 +26,22 @@ public:
     // Builds the page from the fields (reading Settings.ini at the first call of the run),
     // loads it into web_preview as content, sets the inner size to the measured text and
     // shows the window, keeping its position.
-    void Render(const PreviewFields& fields);
+    void renderPage(const PreviewFields& fields);
 
     // Where followed links go; the default hands them to the system without waiting.
-    void SetOpener(PreviewOpener opener);
+    void setOpener(PreviewOpener opener);
 
     // web_preview, or nullptr before the first Render.
-    QWidget* View() const { return view_; }
+    QWidget* view() const { return view_; }
 
     // The HTML text of the last Render (empty before it).
-    QString PageHtml() const { return pageHtml_; }
+    QString pageHtml() const { return pageHtml_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OpenAddress(const QString& opened);
+    void openAddress(const QString& opened);
 
     QWidget* view_ = nullptr;
     std::optional<PreparedPreviewPage> prepared_;

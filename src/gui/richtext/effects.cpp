@@ -10,7 +10,7 @@ namespace glossa {
 
 namespace {
 
-bool HasUnderline(const QTextCharFormat& format) {
+bool hasUnderline(const QTextCharFormat& format) {
     if (format.hasProperty(QTextFormat::TextUnderlineStyle))
         return format.underlineStyle() != QTextCharFormat::NoUnderline;
     return format.fontUnderline();
@@ -18,13 +18,13 @@ bool HasUnderline(const QTextCharFormat& format) {
 
 } // namespace
 
-Effects EffectsFromFormat(const QTextCharFormat& format) {
+Effects effectsFromFormat(const QTextCharFormat& format) {
     Effects effects = 0;
     if (format.fontWeight() > QFont::Medium)
         effects |= EffectBold;
     if (format.fontItalic())
         effects |= EffectItalic;
-    if (HasUnderline(format))
+    if (hasUnderline(format))
         effects |= EffectUnderline;
     if (format.fontStrikeOut())
         effects |= EffectStrikeOut;
@@ -41,7 +41,7 @@ Effects EffectsFromFormat(const QTextCharFormat& format) {
     return effects;
 }
 
-QTextCharFormat EffectFormat(Effects effectBit, bool on) {
+QTextCharFormat effectFormat(Effects effectBit, bool on) {
     QTextCharFormat format;
     switch (effectBit) {
     case EffectBold:
@@ -71,31 +71,31 @@ QTextCharFormat EffectFormat(Effects effectBit, bool on) {
     return format;
 }
 
-QTextCharFormat EffectsFormat(Effects effects) {
+QTextCharFormat effectsFormat(Effects effects) {
     QTextCharFormat format;
-    format.merge(EffectFormat(EffectBold, effects & EffectBold));
-    format.merge(EffectFormat(EffectItalic, effects & EffectItalic));
-    format.merge(EffectFormat(EffectUnderline, effects & EffectUnderline));
-    format.merge(EffectFormat(EffectStrikeOut, effects & EffectStrikeOut));
+    format.merge(effectFormat(EffectBold, effects & EffectBold));
+    format.merge(effectFormat(EffectItalic, effects & EffectItalic));
+    format.merge(effectFormat(EffectUnderline, effects & EffectUnderline));
+    format.merge(effectFormat(EffectStrikeOut, effects & EffectStrikeOut));
     // One vertical alignment per character: superscript wins over subscript.
     if (effects & EffectSuperscript)
-        format.merge(EffectFormat(EffectSuperscript, true));
+        format.merge(effectFormat(EffectSuperscript, true));
     else
-        format.merge(EffectFormat(EffectSubscript, effects & EffectSubscript));
+        format.merge(effectFormat(EffectSubscript, effects & EffectSubscript));
     return format;
 }
 
-QTextCharFormat WithEffects(QTextCharFormat format, Effects effects) {
-    format.merge(EffectsFormat(effects));
+QTextCharFormat withEffects(QTextCharFormat format, Effects effects) {
+    format.merge(effectsFormat(effects));
     return format;
 }
 
-Effects SelectionEffects(const QTextCursor& cursor) {
+Effects selectionEffects(const QTextCursor& cursor) {
     if (!cursor.hasSelection() || !cursor.document())
-        return EffectsFromFormat(cursor.charFormat());
+        return effectsFromFormat(cursor.charFormat());
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
-    Effects common = EffectMask;
+    Effects common = kEffectMask;
     bool anyCharacter = false;
     for (QTextBlock block = cursor.document()->findBlock(start);
          block.isValid() && block.position() < end; block = block.next()) {
@@ -106,17 +106,17 @@ Effects SelectionEffects(const QTextCursor& cursor) {
                 break;
             if (fragmentStart + fragment.length() <= start)
                 continue;
-            common &= EffectsFromFormat(fragment.charFormat());
+            common &= effectsFromFormat(fragment.charFormat());
             anyCharacter = true;
         }
     }
-    return anyCharacter ? common : EffectsFromFormat(cursor.charFormat());
+    return anyCharacter ? common : effectsFromFormat(cursor.charFormat());
 }
 
 Effects GetEffects(const QTextEdit* editor) {
     if (!editor)
         return 0;
-    return SelectionEffects(editor->textCursor());
+    return selectionEffects(editor->textCursor());
 }
 
 bool SetEffects(QTextEdit* editor, Effects effects) {
@@ -124,7 +124,7 @@ bool SetEffects(QTextEdit* editor, Effects effects) {
         return false;
     // Merging touches only the properties the format holds; on an empty selection QTextEdit
     // merges into the insertion format.
-    editor->mergeCurrentCharFormat(EffectsFormat(effects));
+    editor->mergeCurrentCharFormat(effectsFormat(effects));
     return true;
 }
 

@@ -22,29 +22,29 @@ enum EffectBit : Effects {
 };
 
 // All six effects.
-inline constexpr Effects EffectMask = 0x3000F;
+inline constexpr Effects kEffectMask = 0x3000F;
 
 // The six effects a character format carries: bold (weight above medium), italic, underline
 // (any underline style), strike-out, and sub- or superscript from the vertical alignment.
-Effects EffectsFromFormat(const QTextCharFormat& format);
+Effects effectsFromFormat(const QTextCharFormat& format);
 
 // A format that holds exactly the six effect properties of `effects` and nothing else, to be
 // merged onto text so that every other attribute stays. A character has one vertical alignment,
 // so when both sub- and superscript are in `effects` the superscript is kept (the higher bit).
-QTextCharFormat EffectsFormat(Effects effects);
+QTextCharFormat effectsFormat(Effects effects);
 
 // A format holding only the property of one effect bit, switched on or off.
-QTextCharFormat EffectFormat(Effects effectBit, bool on);
+QTextCharFormat effectFormat(Effects effectBit, bool on);
 
 // `format` with its six effects replaced by `effects`; every other attribute is kept.
-QTextCharFormat WithEffects(QTextCharFormat format, Effects effects);
+QTextCharFormat withEffects(QTextCharFormat format, Effects effects);
 
 // The effects of a cursor's selection: an effect is on when every character of the selection
 // carries it. Without a selection (or when the selection holds only line ends), the effects of
 // the cursor's insertion format.
-Effects SelectionEffects(const QTextCursor& cursor);
+Effects selectionEffects(const QTextCursor& cursor);
 
-// The effects of the editor's selection (SelectionEffects of its cursor; with an empty
+// The effects of the editor's selection (selectionEffects of its cursor; with an empty
 // selection the format the next typed character takes). 0 without an editor.
 Effects GetEffects(const QTextEdit* editor);
 

@@ -15,7 +15,7 @@ namespace glossa {
 namespace {
 
 // The effect that a key toggles, or 0.
-Effects ShortcutEffect(QKeyEvent* event) {
+Effects shortcutEffect(QKeyEvent* event) {
     if (event->matches(QKeySequence::Bold))
         return EffectBold;
     if (event->matches(QKeySequence::Italic))
@@ -26,7 +26,7 @@ Effects ShortcutEffect(QKeyEvent* event) {
 }
 
 // Drops what a field can't hold: images and other embedded objects.
-QString FieldText(QString text) {
+QString fieldText(QString text) {
     text.remove(QChar::ObjectReplacementCharacter);
     return text;
 }
@@ -41,7 +41,7 @@ EffectTextEdit::EffectTextEdit(QWidget* parent) : QTextEdit(parent) {
 bool EffectTextEdit::event(QEvent* event) {
     // Keep the three keys for the field even if a window-wide shortcut uses them.
     if (event->type() == QEvent::ShortcutOverride && !isReadOnly() &&
-        ShortcutEffect(static_cast<QKeyEvent*>(event))) {
+        shortcutEffect(static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }
@@ -50,7 +50,7 @@ bool EffectTextEdit::event(QEvent* event) {
 
 void EffectTextEdit::keyPressEvent(QKeyEvent* event) {
     if (!isReadOnly()) {
-        if (const Effects effect = ShortcutEffect(event)) {
+        if (const Effects effect = shortcutEffect(event)) {
             ToggleEffect(this, effect);
             event->accept();
             return;
@@ -76,13 +76,13 @@ void EffectTextEdit::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly())
         return;
     QTextCursor cursor = textCursor();
-    if (InsertEffectsOnly(cursor, source)) {
+    if (insertEffectsOnly(cursor, source)) {
         setTextCursor(cursor);
         ensureCursorVisible();
     }
 }
 
-bool InsertEffectsOnly(QTextCursor& cursor, const QMimeData* source) {
+bool insertEffectsOnly(QTextCursor& cursor, const QMimeData* source) {
     if (!source || cursor.isNull())
         return false;
     const bool rich = source->hasHtml();
@@ -93,7 +93,7 @@ bool InsertEffectsOnly(QTextCursor& cursor, const QMimeData* source) {
     cursor.removeSelectedText();
     const QTextCharFormat insertion = cursor.charFormat();
     if (!rich) {
-        cursor.insertText(FieldText(source->text()), insertion);
+        cursor.insertText(fieldText(source->text()), insertion);
         cursor.endEditBlock();
         return true;
     }
@@ -105,12 +105,12 @@ bool InsertEffectsOnly(QTextCursor& cursor, const QMimeData* source) {
             cursor.insertBlock(cursor.blockFormat(), insertion);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            QString text = FieldText(fragment.text());
+            QString text = fieldText(fragment.text());
             // A line break inside a paragraph becomes a line of the field.
             text.replace(QChar::LineSeparator, u'\n');
             if (!text.isEmpty())
                 cursor.insertText(text,
-                                  WithEffects(insertion, EffectsFromFormat(fragment.charFormat())));
+                                  withEffects(insertion, effectsFromFormat(fragment.charFormat())));
         }
     }
     cursor.endEditBlock();

@@ -10,7 +10,7 @@ namespace glossa {
 // The rich-text editor of a comment field: no line wrap (every line of the text is one line of
 // the editor), Ctrl+B, Ctrl+I and Ctrl+U toggle bold, italic and underline of the selection,
 // Ctrl+Tab types a tab (Tab itself may move the focus, see tabChangesFocus), and pasted or dropped
-// text keeps only the six effects (InsertEffectsOnly).
+// text keeps only the six effects (insertEffectsOnly).
 class EffectTextEdit : public QTextEdit {
     Q_OBJECT
 public:
@@ -26,8 +26,8 @@ protected:
 // Inserts clipboard or drag data at the cursor, replacing its selection, as one undo step.
 // Formatted data (HTML) keeps its text, line breaks and six effects, on top of the insertion
 // format; fonts, colours, sizes, links, images and table structure are dropped (table cells
-// become lines). Plain text is inserted as text (markup in it is not read) in the insertion
+// become lines). plain text is inserted as text (markup in it is not read) in the insertion
 // format. Returns false when the data holds no text.
-bool InsertEffectsOnly(QTextCursor& cursor, const QMimeData* source);
+bool insertEffectsOnly(QTextCursor& cursor, const QMimeData* source);
 
 } // namespace glossa

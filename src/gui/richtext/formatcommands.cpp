@@ -12,20 +12,20 @@ using namespace Qt::StringLiterals;
 namespace glossa {
 
 void ToggleEffect(QTextEdit* editor, Effects effectBit) {
-    if (!editor || !(effectBit & EffectMask))
+    if (!editor || !(effectBit & kEffectMask))
         return;
     const bool on = !(GetEffects(editor) & effectBit);
     // Merging one property leaves the other effects of each character as they are; setting
     // sub- or superscript replaces the other, since both live in the vertical alignment.
-    editor->mergeCurrentCharFormat(EffectFormat(effectBit, on));
+    editor->mergeCurrentCharFormat(effectFormat(effectBit, on));
 }
 
-QTextEdit* FocusedEditor() {
+QTextEdit* focusedEditor() {
     auto* editor = qobject_cast<QTextEdit*>(QApplication::focusWidget());
     return editor && !editor->isReadOnly() ? editor : nullptr;
 }
 
-QString FileLink(const QString& path) {
+QString fileLink(const QString& path) {
     QString escaped = path;
     escaped.replace(u' ', u"%20"_s);
     if (escaped.startsWith(u'/'))
@@ -33,7 +33,7 @@ QString FileLink(const QString& path) {
     return u"file:///"_s + escaped;
 }
 
-QString PickFileToLink(QWidget* dialogParent) {
+QString pickFileToLink(QWidget* dialogParent) {
 #ifdef Q_OS_WIN
     const QString filter = u"*.*"_s;
 #else
@@ -49,14 +49,14 @@ void InsertLink(QTextEdit* editor, QWidget* dialogParent, const FilePicker& pick
     if (!editor || editor->isReadOnly())
         return;
     const QPointer<QTextEdit> target(editor); // the modal dialog runs the event loop
-    const QString path = pick ? pick(dialogParent) : PickFileToLink(dialogParent);
+    const QString path = pick ? pick(dialogParent) : pickFileToLink(dialogParent);
     if (path.isEmpty() || !target)
         return;
-    editor->insertPlainText(FileLink(path));
+    editor->insertPlainText(fileLink(path));
 }
 
 void InsertLink(QWidget* dialogParent, const FilePicker& pick) {
-    InsertLink(FocusedEditor(), dialogParent, pick);
+    InsertLink(focusedEditor(), dialogParent, pick);
 }
 
 } // namespace glossa

@@ -13,14 +13,14 @@ namespace glossa {
 
 namespace {
 
-Effects EffectOfItem(int id) {
+Effects effectOfItem(int id) {
     for (const FormatTag& tag : FormatTags())
         if (tag.MenuItem == id)
             return tag.Effect;
     return 0;
 }
 
-QTextEdit* WritableEditor(QWidget* widget) {
+QTextEdit* writableEditor(QWidget* widget) {
     auto* editor = qobject_cast<QTextEdit*>(widget);
     return editor && !editor->isReadOnly() ? editor : nullptr;
 }
@@ -33,7 +33,7 @@ FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), menu_(new QMenu(paren
         QString text;
     };
     const Item items[] = {
-        {LinkMenuItem, u"link..."_s},
+        {kLinkMenuItem, u"link..."_s},
         {-1, QString()},
         {0, u"bold"_s},
         {1, u"italic"_s},
@@ -49,11 +49,11 @@ FormatMenu::FormatMenu(QWidget* parent) : QObject(parent), menu_(new QMenu(paren
         }
         QAction* action = menu_->addAction(item.text);
         action->setData(item.id);
-        action->setCheckable(item.id != LinkMenuItem);
+        action->setCheckable(item.id != kLinkMenuItem);
         actions_[item.id] = action;
         const int id = item.id;
         connect(action, &QAction::triggered, this, [this, id] {
-            runCommand(id, FocusedEditor());
+            runCommand(id, focusedEditor());
             // Triggering a checkable item flips its mark; show the editor's state again.
             DisableButtons(*this);
         });
@@ -74,23 +74,23 @@ QAction* FormatMenu::action(int id) const {
 void FormatMenu::runCommand(int id, QTextEdit* editor) {
     if (!editor)
         return;
-    if (id == LinkMenuItem) {
+    if (id == kLinkMenuItem) {
         InsertLink(editor, menu_ ? menu_->parentWidget() : nullptr, pick_);
         return;
     }
-    if (const Effects effect = EffectOfItem(id))
+    if (const Effects effect = effectOfItem(id))
         ToggleEffect(editor, effect);
 }
 
 void FormatMenu::popup(const QPoint& globalPos) {
-    if (!FocusedEditor() || !menu_)
+    if (!focusedEditor() || !menu_)
         return;
     DisableButtons(*this);
     menu_->popup(globalPos);
 }
 
 int DisableButtons(FormatMenu& menu, QWidget* focused) {
-    QTextEdit* editor = WritableEditor(focused);
+    QTextEdit* editor = writableEditor(focused);
     const bool enabled = editor != nullptr;
     if (editor) {
         const Effects effects = GetEffects(editor);
@@ -101,7 +101,7 @@ int DisableButtons(FormatMenu& menu, QWidget* focused) {
     for (const FormatTag& tag : FormatTags())
         if (QAction* action = menu.action(tag.MenuItem))
             action->setEnabled(enabled);
-    if (QAction* link = menu.action(LinkMenuItem))
+    if (QAction* link = menu.action(kLinkMenuItem))
         link->setEnabled(enabled);
     return 0;
 }

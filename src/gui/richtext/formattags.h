@@ -31,6 +31,6 @@ using FormatTagTable = std::array<FormatTag, 6>;
 const FormatTagTable& FormatTags();
 
 // The popup-menu id of the "link..." item.
-inline constexpr int LinkMenuItem = 6;
+inline constexpr int kLinkMenuItem = 6;
 
 } // namespace glossa

@@ -17,9 +17,9 @@ namespace glossa {
 
 namespace {
 
-constexpr QStringView LineBreakTag = u"<br>";
+constexpr QStringView kLineBreakTag = u"<br>";
 
-// Writes tagged text from runs of characters with one effect word each. Open tags are kept in
+// Writes tagged text from runs of characters with one effect word each. open tags are kept in
 // the order they were opened, so that they close most recent first.
 class TagWriter {
 public:
@@ -45,7 +45,7 @@ public:
 
     void lineEnd() {
         closeAll();
-        out_ += LineBreakTag;
+        out_ += kLineBreakTag;
     }
 
     QString finish() {
@@ -77,7 +77,7 @@ struct TagMatch {
     qsizetype length = 0;
 };
 
-TagMatch MatchTag(QStringView line, qsizetype at) {
+TagMatch matchTag(QStringView line, qsizetype at) {
     const QStringView rest = line.mid(at);
     for (const FormatTag& tag : FormatTags()) {
         if (rest.size() > tag.Tag.size() && rest.at(0) == u'<' && rest.mid(1).startsWith(tag.Tag))
@@ -91,7 +91,7 @@ TagMatch MatchTag(QStringView line, qsizetype at) {
 
 } // namespace
 
-QString DocumentToTags(const QTextDocument* document) {
+QString documentToTags(const QTextDocument* document) {
     if (!document)
         return QString();
     TagWriter writer;
@@ -100,7 +100,7 @@ QString DocumentToTags(const QTextDocument* document) {
             writer.lineEnd();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const Effects effects = EffectsFromFormat(fragment.charFormat());
+            const Effects effects = effectsFromFormat(fragment.charFormat());
             const QString text = fragment.text();
             QStringView rest(text);
             for (qsizetype cut; (cut = rest.indexOf(QChar::LineSeparator)) >= 0;) {
@@ -115,10 +115,10 @@ QString DocumentToTags(const QTextDocument* document) {
 }
 
 QString EditorToTags(const QTextEdit* editor) {
-    return editor ? DocumentToTags(editor->document()) : QString();
+    return editor ? documentToTags(editor->document()) : QString();
 }
 
-QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
+QTextCursor tagsToDocument(QTextDocument* document, QStringView tagged) {
     if (!document)
         return QTextCursor();
     const bool undoWasEnabled = document->isUndoRedoEnabled();
@@ -130,7 +130,7 @@ QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
     cursor.removeSelectedText();
     // The cleared document keeps the formats of its first character and line end; start from
     // the plain insertion format, as a freshly cleared field does.
-    const QTextCharFormat base = WithEffects(QTextCharFormat(), 0);
+    const QTextCharFormat base = withEffects(QTextCharFormat(), 0);
     cursor.setBlockCharFormat(base);
     cursor.setCharFormat(base);
 
@@ -140,7 +140,7 @@ QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
     auto formatOf = [&formats](Effects e) -> const QTextCharFormat& {
         auto it = formats.find(e);
         if (it == formats.end())
-            it = formats.insert(e, WithEffects(QTextCharFormat(), e));
+            it = formats.insert(e, withEffects(QTextCharFormat(), e));
         return *it;
     };
 
@@ -155,12 +155,12 @@ QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
 
     qsizetype lineStart = 0;
     for (;;) {
-        const qsizetype lineEnd = tagged.indexOf(LineBreakTag, lineStart);
+        const qsizetype lineEnd = tagged.indexOf(kLineBreakTag, lineStart);
         const QStringView line =
             tagged.mid(lineStart, lineEnd < 0 ? tagged.size() - lineStart : lineEnd - lineStart);
         for (qsizetype j = 0; j < line.size();) {
             if (line.at(j) == u'<') {
-                const TagMatch match = MatchTag(line, j);
+                const TagMatch match = matchTag(line, j);
                 if (match.length > 0) {
                     if (match.opening)
                         effects |= match.effect;
@@ -183,7 +183,7 @@ QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
         // The line end takes the effects in force, as a typed one would.
         cursor.insertBlock(cursor.blockFormat(), formatOf(effects));
         runEffects = effects;
-        lineStart = lineEnd + LineBreakTag.size();
+        lineStart = lineEnd + kLineBreakTag.size();
     }
     flush();
     cursor.setCharFormat(formatOf(effects));
@@ -195,7 +195,7 @@ QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged) {
 
 void TagsToEditor(QTextEdit* editor, QStringView tagged) {
     if (editor)
-        editor->setTextCursor(TagsToDocument(editor->document(), tagged));
+        editor->setTextCursor(tagsToDocument(editor->document(), tagged));
 }
 
 } // namespace glossa

@@ -13,13 +13,13 @@ namespace glossa {
 // The tagged text of a document's whole content: one line, "<br>" between two lines (none
 // after the last), the twelve tags of FormatTags() balanced within each line, closing before
 // opening and in the reverse order of opening, overlapping without nesting ("<b>a<i>b</b>c</i>"),
-// no escaping. Tags that open at the same character are written in table order. A line
+// no escaping. tags that open at the same character are written in table order. A line
 // separator inside a paragraph (U+2028, Shift+Enter) counts as a line end. The result is that
 // of reading the effects one character at a time; the formats are read from the document's
 // fragments, so no cursor of any editor moves.
-QString DocumentToTags(const QTextDocument* document);
+QString documentToTags(const QTextDocument* document);
 
-// DocumentToTags of the editor's document. The editor's text, formats and selection stay as
+// documentToTags of the editor's document. The editor's text, formats and selection stay as
 // they were. An empty editor (or none) gives "".
 QString EditorToTags(const QTextEdit* editor);
 
@@ -37,6 +37,6 @@ void TagsToEditor(QTextEdit* editor, QStringView tagged);
 
 // TagsToEditor on a document: replaces its content and clears its undo history the same way.
 // Returns a cursor after the last character that carries the final insertion format.
-QTextCursor TagsToDocument(QTextDocument* document, QStringView tagged);
+QTextCursor tagsToDocument(QTextDocument* document, QStringView tagged);
 
 } // namespace glossa

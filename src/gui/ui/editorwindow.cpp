@@ -13,7 +13,7 @@
 #include <QStatusBar>
 
 // The icon lives in a static library's resources, which the linker drops unless referenced.
-static void InitGlossaResources() {
+static void initGlossaResources() {
     Q_INIT_RESOURCE(glossa);
 }
 
@@ -30,7 +30,7 @@ constexpr Qt::WindowFlags kMainWindowFlags =
 
 // The preview button's icon (resources/icons/preview.png) as its 32 x 32 RGBA pixels: read
 // so, it loads none of the image format plugins a PNG would, at every start.
-QIcon PreviewIcon() {
+QIcon previewIcon() {
     constexpr int kSide = 32;
     QFile file(u":/glossa/icons/preview.rgba"_s);
     if (!file.open(QIODevice::ReadOnly))
@@ -47,50 +47,50 @@ QIcon PreviewIcon() {
 
 } // namespace
 
-EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::EditorWindow) {
-    InitGlossaResources();
-    ui->setupUi(this);
-    ui->button_preview->setIcon(PreviewIcon());
+EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui_(new Ui::EditorWindow) {
+    initGlossaResources();
+    ui_->setupUi(this);
+    ui_->button_preview->setIcon(previewIcon());
     setWindowFlags(kMainWindowFlags);
     setWindowTitle(QString::fromLatin1(kTitle));
 
     // The splitter's first pane never gets narrower than 150 pixels; the editor takes the
     // surplus width.
-    ui->splitter_1->setStretchFactor(0, 0);
-    ui->splitter_1->setStretchFactor(1, 1);
+    ui_->splitter_1->setStretchFactor(0, 0);
+    ui_->splitter_1->setStretchFactor(1, 1);
 
     for (QTextEdit* editor : fieldEditors()) {
         // The formatting menu replaces the editors' own context menu.
         editor->setContextMenuPolicy(Qt::NoContextMenu);
     }
-    ui->editor_params->setEnabled(false);
-    summaryNote_ = new QLabel(ui->frame_1);
+    ui_->editor_params->setEnabled(false);
+    summaryNote_ = new QLabel(ui_->frame_1);
     summaryNote_->setObjectName(u"label_summarynote"_s);
     summaryNote_->hide();
-    ui->vbox_summary->addWidget(summaryNote_);
+    ui_->vbox_summary->addWidget(summaryNote_);
 
     // Tab and Shift+Tab go through the controls top to bottom (the field editors pass Tab on;
     // Ctrl+Tab types a tab in them).
-    const QList<QWidget*> order{ui->string_procedurename, ui->button_preview, ui->editor_summary,
-                                ui->combo_params,         ui->editor_params,  ui->editor_result,
-                                ui->editor_example,       ui->button_apply};
+    const QList<QWidget*> order{ui_->string_procedurename, ui_->button_preview, ui_->editor_summary,
+                                ui_->combo_params,         ui_->editor_params,  ui_->editor_result,
+                                ui_->editor_example,       ui_->button_apply};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 
     // The example is code: the system's fixed-width font, at the size of the other fields.
     QFont code = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    const QFont fields = ui->editor_summary->font();
+    const QFont fields = ui_->editor_summary->font();
     if (fields.pointSizeF() > 0)
         code.setPointSizeF(fields.pointSizeF());
     else if (fields.pixelSize() > 0)
         code.setPixelSize(fields.pixelSize());
-    ui->editor_example->setFont(code);
+    ui_->editor_example->setFont(code);
 
-    connect(ui->button_apply, &QPushButton::clicked, this, &EditorWindow::applyRequested);
-    connect(ui->button_preview, &QPushButton::clicked, this, &EditorWindow::previewRequested);
-    connect(ui->combo_params, &QListWidget::itemSelectionChanged, this,
+    connect(ui_->button_apply, &QPushButton::clicked, this, &EditorWindow::applyRequested);
+    connect(ui_->button_preview, &QPushButton::clicked, this, &EditorWindow::previewRequested);
+    connect(ui_->combo_params, &QListWidget::itemSelectionChanged, this,
             &EditorWindow::parameterListEvent);
-    connect(ui->combo_params, &QListWidget::itemClicked, this, &EditorWindow::parameterListEvent);
+    connect(ui_->combo_params, &QListWidget::itemClicked, this, &EditorWindow::parameterListEvent);
 
     // Return breaks lines in the fields, so applying from the keyboard takes Ctrl.
     for (const QKeySequence& keys :
@@ -108,31 +108,31 @@ EditorWindow::EditorWindow(QWidget* parent) : QWidget(parent), ui(new Ui::Editor
 EditorWindow::~EditorWindow() = default;
 
 QLineEdit* EditorWindow::procedureName() const {
-    return ui->string_procedurename;
+    return ui_->string_procedurename;
 }
 QPushButton* EditorWindow::previewButton() const {
-    return ui->button_preview;
+    return ui_->button_preview;
 }
 QTextEdit* EditorWindow::summaryEditor() const {
-    return ui->editor_summary;
+    return ui_->editor_summary;
 }
 QListWidget* EditorWindow::parameterList() const {
-    return ui->combo_params;
+    return ui_->combo_params;
 }
 QTextEdit* EditorWindow::parameterEditor() const {
-    return ui->editor_params;
+    return ui_->editor_params;
 }
 QTextEdit* EditorWindow::resultEditor() const {
-    return ui->editor_result;
+    return ui_->editor_result;
 }
 QTextEdit* EditorWindow::exampleEditor() const {
-    return ui->editor_example;
+    return ui_->editor_example;
 }
 QSplitter* EditorWindow::splitter() const {
-    return ui->splitter_1;
+    return ui_->splitter_1;
 }
 QPushButton* EditorWindow::applyButton() const {
-    return ui->button_apply;
+    return ui_->button_apply;
 }
 
 void EditorWindow::setSummaryNote(const QString& text) {
@@ -141,7 +141,7 @@ void EditorWindow::setSummaryNote(const QString& text) {
 }
 
 std::array<QTextEdit*, 4> EditorWindow::fieldEditors() const {
-    return {ui->editor_summary, ui->editor_params, ui->editor_result, ui->editor_example};
+    return {ui_->editor_summary, ui_->editor_params, ui_->editor_result, ui_->editor_example};
 }
 
 bool EditorWindow::isFieldEditor(const QWidget* widget) const {
@@ -157,7 +157,7 @@ void EditorWindow::showStatus(const QString& text) {
         status_ = new QStatusBar(this);
         status_->setObjectName(u"status_bar"_s);
         status_->setSizeGripEnabled(false);
-        ui->vbox_main->addWidget(status_);
+        ui_->vbox_main->addWidget(status_);
     }
     status_->showMessage(text);
 }
@@ -170,18 +170,18 @@ void EditorWindow::placeAt(int x, int y, int width, int height) {
 
 void EditorWindow::setSplitterPosition(int position) {
     splitterAsked_ = position;
-    QList<int> sizes = ui->splitter_1->sizes();
+    QList<int> sizes = ui_->splitter_1->sizes();
     const int total = sizes.value(0) + sizes.value(1);
     if (total > 0)
-        ui->splitter_1->setSizes({position, qMax(0, total - position)});
+        ui_->splitter_1->setSizes({position, qMax(0, total - position)});
     else
-        ui->splitter_1->setSizes({position, 1});
+        ui_->splitter_1->setSizes({position, 1});
 }
 
 int EditorWindow::splitterPosition() const {
     if (!shown_)
         return splitterAsked_;
-    return ui->splitter_1->sizes().value(0);
+    return ui_->splitter_1->sizes().value(0);
 }
 
 void EditorWindow::setStayOnTop(bool stayOnTop) {
@@ -204,7 +204,7 @@ void EditorWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        ui->editor_summary->setFocus(Qt::OtherFocusReason);
+        ui_->editor_summary->setFocus(Qt::OtherFocusReason);
     }
 }
 

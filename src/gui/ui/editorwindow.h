@@ -87,7 +87,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::EditorWindow> ui;
+    std::unique_ptr<Ui::EditorWindow> ui_;
     bool shown_ = false; // shown at least once: the layout has given every control its size
     int splitterAsked_ = 150;
     std::function<bool()> closeGuard_;
