@@ -102,11 +102,7 @@ ExistingBlock FindCommentBlock(const QString& text, const ProcedureHeader& heade
     qsizetype openStart = -1;
     qsizetype lineStart = closingLine;
     while (lineStart > 0) {
-        const qsizetype end = lineStart - 1; // the line end before lineStart
-        qsizetype previousEnd = end;
-        if (view[end] == u'\n' && end > 0 && view[end - 1] == u'\r')
-            --previousEnd;
-        const qsizetype previousStart = lineStartOf(view, previousEnd);
+        const auto [previousStart, previousEnd] = lineBefore(view, lineStart);
         const LineKind kind = kindOfLine(view, previousStart, previousEnd);
         if (kind == LineKind::Code || kind == LineKind::Closing)
             return block;
@@ -141,11 +137,7 @@ BlockReach blockAboveHeader(QStringView text, qsizetype headerStart,
             reach.cutByTextStart = context.WindowStart > 0;
             return reach;
         }
-        const qsizetype end = lineStart - 1;
-        qsizetype previousEnd = end;
-        if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
-            --previousEnd;
-        const qsizetype previousStart = lineStartOf(text, previousEnd);
+        const auto [previousStart, previousEnd] = lineBefore(text, lineStart);
         if (!atLineStart(text, previousStart, context)) {
             reach.cutByTextStart = true; // the first line of the text read is cut
             return reach;
@@ -190,10 +182,7 @@ LooseBlock findLooseBlock(QStringView text, qsizetype headerStart) {
     bool closed = false;
     qsizetype lineStart = std::clamp<qsizetype>(headerStart, 0, text.size());
     while (lineStart > 0) {
-        qsizetype previousEnd = lineStart - 1;
-        if (text[previousEnd] == u'\n' && previousEnd > 0 && text[previousEnd - 1] == u'\r')
-            --previousEnd;
-        const qsizetype previousStart = lineStartOf(text, previousEnd);
+        const auto [previousStart, previousEnd] = lineBefore(text, lineStart);
         LineKind kind = kindOfLine(text, previousStart, previousEnd);
         // ";</comment> and more" closes nothing: it is a comment line of an unclosed block.
         const QStringView content =

@@ -53,12 +53,7 @@ QList<RunEntry> readRun(QStringView text, qsizetype headerStart, const CommentCo
     QList<RunEntry> run;
     qsizetype lineStart = headerStart;
     while (lineStart > 0) {
-        qsizetype end = lineStart - 1;
-        if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
-            --end;
-        qsizetype start = end;
-        while (start > 0 && !isLineEnd(text[start - 1]))
-            --start;
+        const auto [start, end] = lineBefore(text, lineStart);
         if (start == 0 && !context.windowAtLineStart)
             break; // the text read starts inside this line
         const QStringView comment = text.sliced(start, end - start).trimmed();

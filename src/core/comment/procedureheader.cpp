@@ -580,12 +580,7 @@ qsizetype codeEnd(QStringView text, qsizetype begin, qsizetype lineEnd) {
 // comment lines). A first line the window began inside counts as unknown.
 bool mayContinueListAbove(QStringView text, qsizetype lineStart, bool atLineStart) {
     while (lineStart > 0) {
-        qsizetype lineEnd = lineStart - 1;
-        if (text[lineEnd] == u'\n' && lineEnd > 0 && text[lineEnd - 1] == u'\r')
-            --lineEnd;
-        qsizetype begin = lineEnd;
-        while (begin > 0 && !isLineEnd(text[begin - 1]))
-            --begin;
+        const auto [begin, lineEnd] = lineBefore(text, lineStart);
         if (begin == 0 && !atLineStart)
             return true;
         const qsizetype end = codeEnd(text, begin, lineEnd);

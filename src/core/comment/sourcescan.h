@@ -56,6 +56,24 @@ inline qsizetype afterLineEnd(QStringView text, qsizetype i) {
     return text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? i + 2 : i + 1;
 }
 
+// A line's start and its end (where its line end starts).
+struct LineSpan {
+    qsizetype start = 0;
+    qsizetype end = 0;
+};
+
+// The line before the one that starts at lineStart (which must be above 0): the walk up from a
+// header to the comments above it.
+inline LineSpan lineBefore(QStringView text, qsizetype lineStart) {
+    qsizetype end = lineStart - 1;
+    if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
+        --end;
+    qsizetype start = end;
+    while (start > 0 && !isLineEnd(text[start - 1]))
+        --start;
+    return {start, end};
+}
+
 // The index where the next line starts after i, or -1 when no line end follows.
 inline qsizetype nextLineStart(QStringView text, qsizetype i) {
     const qsizetype end = findLineEnd(text, i);

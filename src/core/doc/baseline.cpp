@@ -38,49 +38,45 @@ bool isBaselineBytes(QByteArrayView bytes) {
     return bytes.startsWith(kHeader);
 }
 
-bool BaselineRun::start(const QString& readFile, const QString& writeFile, bool force,
-                        QString* error) {
+Result BaselineRun::start(const QString& readFile, const QString& writeFile, bool force) {
     writing_ = !writeFile.isEmpty();
     file_ = writing_ ? writeFile : readFile;
     if (file_.isEmpty())
-        return true;
+        return Result::success();
     folder_ = QFileInfo(file_).absoluteDir();
     if (!writing_)
-        return read(error);
+        return read();
     // Said before the check runs, not after.
     const QFileInfo info(file_);
     if (info.isDir() || !folder_.exists()) {
-        *error = u"can't write the baseline %1: %2"_s.arg(
+        return Result::failure(u"can't write the baseline %1: %2"_s.arg(
             QDir::toNativeSeparators(file_),
-            info.isDir() ? u"it is a folder"_s : u"its folder doesn't exist"_s);
-        return false;
+            info.isDir() ? u"it is a folder"_s : u"its folder doesn't exist"_s));
     }
     if (force || !info.exists())
-        return true;
+        return Result::success();
     QFile file(file_);
     if (!file.open(QIODevice::ReadOnly) || !isBaselineBytes(file.read(kHeader.size()))) {
-        *error = u"won't replace %1: it is no baseline Glossa wrote; -force replaces it"_s.arg(
-            QDir::toNativeSeparators(file_));
-        return false;
+        return Result::failure(
+            u"won't replace %1: it is no baseline Glossa wrote; -force replaces it"_s.arg(
+                QDir::toNativeSeparators(file_)));
     }
-    return true;
+    return Result::success();
 }
 
 // Blank lines and lines starting with "#" are comments; any other line must be a key.
-bool BaselineRun::read(QString* error) {
+Result BaselineRun::read() {
     const QString shown = QDir::toNativeSeparators(file_);
     QFile file(file_);
     if (QFileInfo(file_).isDir() || !file.open(QIODevice::ReadOnly)) {
-        *error = u"can't read the baseline %1: %2"_s.arg(
-            shown, QFileInfo(file_).isDir() ? u"it is a folder"_s : file.errorString());
-        return false;
+        return Result::failure(u"can't read the baseline %1: %2"_s.arg(
+            shown, QFileInfo(file_).isDir() ? u"it is a folder"_s : file.errorString()));
     }
     QString text = QString::fromUtf8(file.readAll());
     if (text.startsWith(QChar(0xFEFF))) // saved by an editor that marks UTF-8
         text.remove(0, 1);
     if (file.error() != QFileDevice::NoError) {
-        *error = u"can't read the baseline %1: %2"_s.arg(shown, file.errorString());
-        return false;
+        return Result::failure(u"can't read the baseline %1: %2"_s.arg(shown, file.errorString()));
     }
     int number = 0;
     for (QStringView line : QStringView(text).split(u'\n')) {
@@ -91,14 +87,14 @@ bool BaselineRun::read(QString* error) {
             continue;
         FindingKey key;
         if (!readFindingKey(line, &key)) {
-            *error = u"%1:%2: no baseline entry (path, procedure, rule, parameter, occurrence, "
-                     "separated by tabs)"_s.arg(shown)
-                         .arg(number);
-            return false;
+            return Result::failure(
+                u"%1:%2: no baseline entry (path, procedure, rule, parameter, occurrence, "
+                "separated by tabs)"_s.arg(shown)
+                    .arg(number));
         }
         entries_.insert(key.text(), number);
     }
-    return true;
+    return Result::success();
 }
 
 void BaselineRun::sourceRead(const QString& sourcePath) {
@@ -149,9 +145,8 @@ QList<StaleEntry> BaselineRun::stale(const std::function<bool(CheckRule)>& looke
     return stale;
 }
 
-QString BaselineRun::write() const {
-    const WriteResult written = writeFileSafely(file_, baselineBytes(kept_));
-    return written.ok ? QString() : written.reason;
+Result BaselineRun::write() const {
+    return writeFileSafely(file_, baselineBytes(kept_));
 }
 
 } // namespace glossa

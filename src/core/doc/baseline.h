@@ -1,6 +1,7 @@
 #pragma once
 
 #include "doc/findingkey.h"
+#include "files/result.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -35,8 +36,8 @@ class BaselineRun {
 public:
     // Reads the baseline to use (readFile), or checks that writeFile may be replaced: a missing
     // file or an earlier baseline, anything with force. writing wins when both are named, so
-    // that a baseline can be made afresh. False, with the reason, when the run can't go on.
-    bool start(const QString& readFile, const QString& writeFile, bool force, QString* error);
+    // that a baseline can be made afresh. Fails, with the reason, when the run can't go on.
+    Result start(const QString& readFile, const QString& writeFile, bool force);
     bool active() const { return !file_.isEmpty(); }
     bool writing() const { return writing_; }
     QString file() const { return file_; }
@@ -55,12 +56,12 @@ public:
     // order of the file.
     QList<StaleEntry> stale(const std::function<bool(CheckRule)>& lookedFor) const;
 
-    // Writes the keys kept; the reason when that failed, else nothing.
-    QString write() const;
+    // Writes the keys kept.
+    Result write() const;
     qsizetype keysKept() const { return kept_.size(); }
 
 private:
-    bool read(QString* error);
+    Result read();
 
     QString file_;
     QDir folder_;

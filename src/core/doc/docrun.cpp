@@ -405,9 +405,12 @@ int DocumentationRun::run() {
                  "inside it will do)"_s.arg(native(options_.exportFolder)));
         return finish(2);
     }
-    if (QString error; options_.check && !baseline_.start(options_.baseline, options_.writeBaseline,
-                                                          options_.force, &error)) {
-        sayError(error);
+    if (const Result started =
+            options_.check
+                ? baseline_.start(options_.baseline, options_.writeBaseline, options_.force)
+                : Result::success();
+        !started) {
+        sayError(started.reason);
         return finish(2);
     }
     if (!findSources())
@@ -986,8 +989,8 @@ void DocumentationRun::finishBaseline() {
             print(err_,
                   u"glossa: the baseline %1 was not written: the check ended in an error\n"_s.arg(
                       shown));
-        else if (const QString reason = baseline_.write(); !reason.isEmpty())
-            fail(u"can't write the baseline %1: %2"_s.arg(shown, reason));
+        else if (const Result written = baseline_.write(); !written)
+            fail(u"can't write the baseline %1: %2"_s.arg(shown, written.reason));
         return;
     }
     for (const StaleEntry& entry :
@@ -1045,10 +1048,12 @@ int DocumentationRun::finish(int code) {
     if (gitlabLog_ && code != 2)
         output_.write(gitlab_.toJson());
     // GitHub's file: a summary that can't be added costs the job nothing else.
-    if (QString reason; !summaryPath_.isEmpty() &&
-                        !appendToFile(summaryPath_, github_.summary(totals_).toUtf8(), &reason))
-        print(err_, u"glossa: warning: the job summary was not added to %1: %2\n"_s.arg(
-                        native(summaryPath_), reason));
+    if (!summaryPath_.isEmpty()) {
+        if (const Result added = appendToFile(summaryPath_, github_.summary(totals_).toUtf8());
+            !added)
+            print(err_, u"glossa: warning: the job summary was not added to %1: %2\n"_s.arg(
+                            native(summaryPath_), added.reason));
+    }
     output_.finish();
     return output_.exitCode(code, err_);
 }

@@ -104,19 +104,15 @@ QString githubBlobUrl() {
     return u"%1/%2/blob/%3"_s.arg(server, repository, sha);
 }
 
-bool appendToFile(const QString& path, const QByteArray& bytes, QString* reason) {
+Result appendToFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() ||
-        !file.flush()) {
-        *reason = file.errorString();
-        return false;
-    }
+        !file.flush())
+        return Result::failure(file.errorString());
     file.close();
-    if (file.error() != QFileDevice::NoError) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(file.errorString());
+    return Result::success();
 }
 
 } // namespace glossa

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "doc/sourcereport.h"
+#include "files/result.h"
 
 #include <QList>
 #include <QString>
@@ -45,7 +46,7 @@ private:
 // (GITHUB_SERVER_URL, GITHUB_REPOSITORY, GITHUB_SHA); empty unless all three are set.
 QString githubBlobUrl();
 
-// Appends bytes to the file (GitHub's own, so never replaced); false with the reason.
-bool appendToFile(const QString& path, const QByteArray& bytes, QString* reason);
+// Appends bytes to the file (GitHub's own, so never replaced).
+Result appendToFile(const QString& path, const QByteArray& bytes);
 
 } // namespace glossa

@@ -57,12 +57,7 @@ SourcePlace fieldPlace(const QString& blockText, const BlockParts& parts, const 
 void collectSuppressionLines(QStringView text, qsizetype lineStart, int line, bool passBlank,
                              QList<SuppressionNote>& notes) {
     while (lineStart > 0) {
-        qsizetype end = lineStart - 1;
-        if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r')
-            --end;
-        qsizetype start = end;
-        while (start > 0 && !isLineEnd(text[start - 1]))
-            --start;
+        const auto [start, end] = lineBefore(text, lineStart);
         const QStringView content = text.sliced(start, end - start);
         const qsizetype first = skipBlanks(content, 0);
         --line;
