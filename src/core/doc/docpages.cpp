@@ -516,55 +516,54 @@ void writeMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPa
     }
 }
 
-// A folder's sources, each with its procedures outside modules. A part that begins inside a
-// source's list names the source again.
-void writeHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPage& page) {
+// A folder's sources, each with its procedures outside modules: head(file) where a source's
+// list begins (a part that begins inside a source's list names the source again), item(entry)
+// for each procedure.
+template <typename Head, typename Item>
+void walkFolderEntries(const Catalog& catalog, const ListPage& page, Head head, Item item) {
     int headed = -1;
+    for (const int entry : page.entries) {
+        const int f = entry < 0 ? -1 - entry : catalog.procedures()[entry].file;
+        if (entry < 0 || f != headed) {
+            head(f);
+            headed = f;
+        }
+        if (entry >= 0)
+            item(entry);
+    }
+}
+
+void writeHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPage& page) {
     bool open = false;
-    auto head = [&](int f) {
+    const auto head = [&](int f) {
         if (open)
             out << u"</ul>\n";
         open = false;
         const Catalog::File& file = list.catalog.files()[f];
         out << u"<h2>" << htmlLink(file, pageLink(list.page, file.page), escape(file.source))
             << u" <span class=\"where\">" << fileCountLine(file, u"\u00A0") << u"</span></h2>\n";
-        headed = f;
     };
-    for (const int entry : page.entries) {
-        if (entry < 0) {
-            head(-1 - entry);
-            continue;
-        }
-        if (const int f = list.catalog.procedures()[entry].file; f != headed)
-            head(f);
+    const auto item = [&](int entry) {
         if (!open)
             out << u"<ul class=\"procs\">\n";
         open = true;
         out << list.item(entry, false, QString());
-    }
+    };
+    walkFolderEntries(list.catalog, page, head, item);
     if (open)
         out << u"</ul>\n";
 }
 
 void writeMarkdownFolderEntries(ChunkWriter& out, const MarkdownList& list, const ListPage& page) {
-    int headed = -1;
-    auto head = [&](int f) {
+    const auto head = [&](int f) {
         const Catalog::File& file = list.catalog.files()[f];
         out << u"\n## "
             << markdownLink(file, pageLink(list.page, file.page), escapeMarkdown(file.source))
             << u"\n\n"
             << fileCountLine(file, u" ") << u".\n\n";
-        headed = f;
     };
-    for (const int entry : page.entries) {
-        if (entry < 0) {
-            head(-1 - entry);
-            continue;
-        }
-        if (const int f = list.catalog.procedures()[entry].file; f != headed)
-            head(f);
-        out << list.item(entry, false, QString());
-    }
+    walkFolderEntries(list.catalog, page, head,
+                      [&](int entry) { out << list.item(entry, false, QString()); });
 }
 
 // The links at the top of a Markdown page: the index (but on the index) and the A-Z list.
