@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for Windows with Debian's MinGW-w64 (posix thread model), statically linked, so
 # that the programs run under Wine without any MinGW runtime DLL beside them. Use with
 # -DGLOSSA_QT=OFF: only the Qt-free bridge and its Windows test programs are built.

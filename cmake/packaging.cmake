@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation and packages. The installed tree is <prefix>/bin/glossa and the preview module in
 # <prefix>/lib/glossa, where the program looks for it from its own location; nothing of the build
 # folder is needed afterwards. On Windows the tree is one folder: glossa.exe with the Qt and

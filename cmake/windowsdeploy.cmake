@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The installed folder of a Windows build without windeployqt (a Qt cross-built with MinGW): the
 # files a Qt Widgets program needs on a machine without Qt or MinGW, stripped, and the licence
 # texts of what is shipped.

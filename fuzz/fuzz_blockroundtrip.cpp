@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A block generated from the input's bytes, in the forms people write (tag case, indentation,
 // text after closing tags, fields over several lines, missing fields, blank lines before the
 // header, CR LF/LF/CR/mixed, UTF-8/ANSI): Apply without edits writes nothing, and with one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any text through the procedure header search, the block search, field reading and the
 // parameter split: a header found starts at a line start with its keyword, ends with ")" and is
 // one of the headers of the whole text; every name is free of commas outside parentheses and

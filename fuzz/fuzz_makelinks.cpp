@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any field text through MakeLinks and the preview body: no anchor inside an anchor, every href
 // quoted and unbroken, and removing the anchors gives back the text.
 #include "preview/previewpage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as a preference file: open, a few writes, close, reopen. The writes must read
 // back, keys that weren't written keep their values, nothing crashes.
 #include "prefs/preferencestore.h"

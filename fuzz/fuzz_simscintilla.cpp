@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary message and memory sequences against the simulated editor, mixed with the bridge's
 // operations: no undefined behaviour (the sanitizers watch), every fault is counted instead of
 // crashing, and the bridge's operations never leave a remote block behind.

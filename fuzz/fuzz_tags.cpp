@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any tagged text through the tag reader on a document; the tags written back are balanced on
 // every line, and a field without typed markup survives the round trip with the same text and
 // the same effects on every character.

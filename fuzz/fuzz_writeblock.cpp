@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A block built from random fields is written into a random document through the simulated
 // editor, the text read whole or through a search window: every byte before the replaced range
 // and from the header line on stays, the replaced range held only comment and empty lines

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The per-character conversion as first designed: select each character of the editor in turn,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds, once per machine, what the Windows build and its tests need and cannot get from Debian
 # as packages: Qt 6 (qtbase) for x86_64-w64-mingw32 and Scintilla as Scintilla.dll, both from
 # Debian's own source packages. The result goes to a cache outside the checkout:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets and runs each one on a copy of its corpus in fuzz/corpus/.
 #   scripts/fuzz.sh [seconds-per-target] [target...]
 # The test command runs it for a short smoke run, which only reads the corpora and leaves the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Glossa needs, by set:
 #   scripts/install-deps.sh build    what building and running Glossa takes (Qt, CMake, a compiler)
 #   scripts/install-deps.sh example  that and Xvfb, to run Glossa without a display

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Glossa (preset "release") and installs it: into ~/.local by default, into PREFIX when
 # one is given. With --package it installs nothing and makes the packages instead (a .tar.gz
 # and, on Debian, a .deb) in build/release.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is needed, builds Glossa and opens it on the bundled example source, in file
 # mode with the caret on a procedure. Without a display it runs under Xvfb, saves a screenshot
 # of the window to screenshots/ and ends.

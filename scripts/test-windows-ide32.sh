@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The 32-bit PureBasic IDE case, outside the test command because it installs 32-bit packages
 # (dpkg --add-architecture i386, wine32, MinGW for i686): the 64-bit glossa.exe of the `mingw`
 # preset serves a 32-bit stand-in IDE around a 32-bit Scintilla.dll, where every text-range

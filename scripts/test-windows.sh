@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows build and its tests, all under Wine on this machine:
 #  1. Qt and Scintilla for MinGW from the cache (scripts/build-windows-deps.sh builds it once);
 #  2. the `mingw` preset: glossa.exe, the installed folder (build/mingw/deploy) and the zip

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is needed, builds Glossa and runs every test headless, stopping at the first
 # failure: the formatting check, the shell scripts' check (shellcheck) and layout (shfmt), the ci
 # build, clang-tidy over its sources (scripts/tidy.sh), the ci build's tests, the same tests

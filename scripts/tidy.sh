@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs clang-tidy with the project's .clang-tidy over the program's sources (src/, their headers
 # through the header filter), two files at a time, using the ci build's compile commands. The
 # test command runs it after the ci build.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Sourced by the Windows test scripts: Wine on a private prefix and a private Xvfb display, and
 # the helpers of the end-to-end runs (windows found by title, real key events through xdotool,

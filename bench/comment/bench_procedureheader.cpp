@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header search over a 10 MB source with 50,000 procedures whose headers take every form
 // the search reads (string defaults, continued lists, module types, "$", ProcedureCDLL, ...),
 // with the caret in the middle. FindProcedure should stay within 20 ms and within 1.5 times the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "glossa -check" and "glossa -export:" over a generated tree of 1,000 sources (20 MB, 50,000
 // procedures, every other one documented), and the export of a tree of 10,000 sources (116 MB,
 // 100,000 procedures named over the whole alphabet, every other one documented, half of the

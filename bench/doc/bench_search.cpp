@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported search at 100,000 procedures, in a real browser (Qt WebEngine; run with
 // QT_QPA_PLATFORM=offscreen): the built glossa exports the large generated tree, a page of it
 // loads, and the search runs for every key of a few typed texts. Prints the time the index

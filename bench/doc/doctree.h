@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated source trees that the documentation benchmarks check, export and search.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "prefs/preferencestore.h"
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversions of a large field: 50 lines of 200 characters (10,000 characters) with 300 runs
 // of effects. EditorToTags and TagsToEditor should each stay within 5 ms; the character-by-
 // character reference shows what reading the formats through the fragments saves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The least Qt Widgets program that does what Glossa's start-up must do at least: read the
 // source, show the same kinds of controls, close once shown. The start-up benchmark compares
 // Glossa's start-up with this program's, run by run on the same machine and file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bridgelog.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bridgeoperations.h"
 
 #include "bridgelog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scintillatarget.h"
 
 namespace glossa {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulatedscintilla.h"
 
 #include "bridgeoperations.h"

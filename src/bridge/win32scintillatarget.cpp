@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "win32scintillatarget.h"
 
 #include "bridgelog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "consolerun.h"
 
 #include "doc/checkedoutput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/automation.h"
 #include "app/commandline.h"
 #include "app/mainflow.h"

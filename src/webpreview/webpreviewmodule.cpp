@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The web engine's preview view as a module of its own, loaded at the first preview: the
 // program starts without loading the web engine.
 #include "webpreviewview.h"

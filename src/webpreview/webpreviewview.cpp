@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "webpreviewview.h"
 
 #include "preview/previewpage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editing run end to end, offscreen, against a simulated IDE editor: from a document and a
 // caret through start-up to the shown window, edits through the widgets, and Apply.
 #include "app/mainflow.h"

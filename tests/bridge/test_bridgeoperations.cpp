@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bridge operations over the simulated editor: failures of the transport, the messages
 // sent, the record layouts.
 #include "bridgelog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which descriptions name another parameter than the one they stand for.
 #include "comment/descriptionname.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/descriptionmatch.h"
 #include "comment/plaincomment.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/procedureheader.h"
 
 #include <QTest>

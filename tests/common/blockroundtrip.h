@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Generated sources with a comment block above a procedure, in the forms people write them

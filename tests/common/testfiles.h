@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Files as the tests set them up and read them back, through Qt alone, never through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The check's baseline, its finding keys and the reports that carry them (SARIF fingerprints,
 // GitLab's Code Quality report): the glossa executable run on small trees written here.
 #include "doc/findingkey.h"

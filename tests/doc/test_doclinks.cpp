@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Addresses in comments as the links of the exported pages: valid URLs that mean what the
 // comment says.
 #include "doc/doclinks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which sources of an earlier export lie under the roots of this one, on either platform's
 // paths; what the manifest says when an export is cut short.
 #include "doc/docmanifest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "glossa -check" and "glossa -export:" end to end: the executable run on fixture trees written
 // here, its output lines, exit codes and written files compared with literal expectations.
 #include <QDir>

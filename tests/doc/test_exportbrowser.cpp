@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported pages in a real browser (Qt WebEngine, offscreen): their style and script load
 // from the files beside the index under the pages' policy, and on a phone no page is wider than
 // the screen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported pages' search box in a real browser (Qt WebEngine, offscreen), typed into with
 // key events as a user types: ranking, the answer when nothing matches, "/" and Escape, Enter.
 #include "doc/docrun.h"

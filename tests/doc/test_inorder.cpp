@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export's work queue: results come back in the order the jobs were added, the job's data
 // is handed back to the caller as the only reference to it (so that it is freed on the thread
 // that made it), and a caller that helps does a job itself while the worker is busy.

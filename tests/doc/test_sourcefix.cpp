@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -fix on generated sources: it never takes away a comment's text, and fixes once for good.
 #include "doc/sourcefix.h"
 

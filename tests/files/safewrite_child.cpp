@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A writer for test_safewrite to signal or kill half-way: writes SIZE bytes of 'n' to TARGET
 // and stops once PAUSE bytes were written, saying "paused" and waiting for a line on standard
 // input. A second thread idles meanwhile, as Glossa's do, so a signal may land on either.

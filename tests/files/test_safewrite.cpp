@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one file writer: a failure at any step leaves the old file as it was, and a file keeps
 // what it was (mode, owner, attributes, links).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qscitarget.h"
 
 #include "bridgeoperations.h"

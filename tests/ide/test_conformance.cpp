@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The same cases against the simulated editor and against a real Scintilla (QScintilla): the
 // simulation must answer the bridge's messages as Scintilla does.
 #include "bridgeoperations.h"

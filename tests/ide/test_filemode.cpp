@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File mode: loading a source file into the simulated editor, the caret text, and the atomic
 // save that never overwrites a file changed on disk.
 #include "bridgeoperations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor as the editing run sees it, over the simulated editor: decoding of what was
 // read, encoding of what is written, and bad input.
 #include "bridgeoperations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "install/ideplatform.h"
 #include "install/pathpicker.h"
 #include "install/shortcutpicker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The packages as a user gets them: cpack builds the .deb and the .tar.gz from the install rules,
 // the .deb is unpacked into a temporary root, and the glossa found there edits a copy of the
 // example, previewing with the module of that root and nothing from the build folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "prefs/numberreading.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/testfiles.h"
 #include "files/safewrite.h"
 #include "prefs/preferencestore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program itself never links the web engine: the preview module brings it at the first
 // preview, and without the module the plain view takes its place.
 #include "preview/previewwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/effects.h"
 #include "richtext/effecttextedit.h"
 #include "richtext/formatcommands.h"

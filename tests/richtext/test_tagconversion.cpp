@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "literaleditortotags.h"
 #include "richtext/effecttextedit.h"
 #include "richtext/formattags.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/formatmenu.h"
 #include "richtext/tagconversion.h"
 #include "ui/editorwindow.h"

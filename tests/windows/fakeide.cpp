@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the PureBasic IDE on Windows: a message-only window that answers the ten
 // Scintilla messages from a SimulatedScintilla, with the buffers that a client reserved in
 // this process's address space (VirtualAllocEx). The simulation's logic runs unchanged: each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the fake IDE answers beside the Scintilla messages, so that a test can check the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A small test harness for the Windows test programs, which are built without Qt: tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plays the PureBasic IDE on Windows for end-to-end runs of glossa.exe: a real Scintilla window
 // (Scintilla.dll) holding a document read from a file, and a tool started the way the IDE starts
 // one with "wait until the tool quits": PB_TOOL_Scintilla (the editor's handle in decimal),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated editor against a real Scintilla 5 (Scintilla.dll, the family the PureBasic IDE
 // bundles): the same operations on both must give the same answers, bytes and selections.
 // The path of Scintilla.dll is the first argument or GLOSSA_SCINTILLA_DLL.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bridge across a real process boundary: the Windows transport opens a fake IDE (another
 // process with a message-only Scintilla window) and the bridge operations read and change its
 // document through SendMessageW, VirtualAllocEx and Read/WriteProcessMemory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/commentblockreader.h"
 
 #include "comment/sourcescan.h"

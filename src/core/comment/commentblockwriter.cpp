@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/commentblockwriter.h"
 
 #include "comment/descriptionname.h"

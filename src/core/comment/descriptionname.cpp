@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/descriptionname.h"
 
 #include <QRegularExpression>

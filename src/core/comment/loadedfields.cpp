@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/loadedfields.h"
 
 #include "comment/trimblanks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/parameterlistmodel.h"
 
 namespace glossa {

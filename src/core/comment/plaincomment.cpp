@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "comment/plaincomment.h"
 
 #include "comment/sourcescan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/baseline.h"
 
 #include "files/safewrite.h"

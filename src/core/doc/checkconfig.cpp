@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/checkconfig.h"
 
 #include <QDir>

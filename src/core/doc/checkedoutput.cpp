@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/checkedoutput.h"
 
 #include <cerrno>

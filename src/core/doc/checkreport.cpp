@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/checkreport.h"
 
 #include "doc/rulehelp.h"

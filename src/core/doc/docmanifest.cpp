@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/docmanifest.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/docmodel.h"
 
 #include "comment/descriptionname.h"

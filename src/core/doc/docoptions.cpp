@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/docoptions.h"
 
 #include "doc/sourcefix.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/docpages.h"
 
 #include "comment/descriptionname.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/docrun.h"
 
 #include "doc/baseline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/findingkey.h"
 
 #include <QCryptographicHash>

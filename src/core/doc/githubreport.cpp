@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/githubreport.h"
 
 #include "doc/checkreport.h"

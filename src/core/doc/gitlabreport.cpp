@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/gitlabreport.h"
 
 #include "doc/checkreport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A source page's list of its procedures: folded on a phone, open beside them on a wide screen.
 (function () {
   'use strict';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/linkcheck.h"
 
 #include "comment/descriptionname.h"

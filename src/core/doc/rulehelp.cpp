@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/rulehelp.h"
 
 using namespace Qt::StringLiterals;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/searchindex.h"
 
 #include "doc/doclinks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/sourcefix.h"
 
 #include "comment/commentblockwriter.h"

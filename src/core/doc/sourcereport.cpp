@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/sourcereport.h"
 
 #include "comment/commentblockreader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doc/sourcetree.h"
 
 #include "ide/docencoding.h"

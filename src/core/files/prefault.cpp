@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/prefault.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/safewrite.h"
 
 #include "files/sidefiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/sidefiles.h"
 
 #include <QCryptographicHash>

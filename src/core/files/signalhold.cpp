@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/signalhold.h"
 
 #include <atomic>

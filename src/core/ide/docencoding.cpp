@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ide/docencoding.h"
 
 #include <QFileInfo>

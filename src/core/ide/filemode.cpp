@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ide/filemode.h"
 
 #include "bridgeoperations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ide/ideeditor.h"
 
 #include "bridgeoperations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "install/installtool.h"
 
 #include "install/ideshortcuts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "install/shortcutkeys.h"
 
 #include <array>

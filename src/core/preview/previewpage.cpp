@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "preview/previewpage.h"
 
 #include "prefs/preferencestore.h"

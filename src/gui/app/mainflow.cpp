@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/mainflow.h"
 
 #include "bridgeoperations.h"

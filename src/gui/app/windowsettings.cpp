@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/windowsettings.h"
 
 #include "prefs/preferencestore.h"

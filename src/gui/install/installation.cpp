@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "install/installation.h"
 
 #include "install/pathpicker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "install/shortcutpicker.h"
 
 #include "install/shortcutkeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "preview/previewview.h"
 
 #include "preview/previewpage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "preview/previewwindow.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/effecttextedit.h"
 
 #include "richtext/effects.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/formatcommands.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/formatmenu.h"
 
 #include "richtext/formattags.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/formattags.h"
 
 namespace glossa {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "richtext/tagconversion.h"
 
 #include "richtext/effects.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/editorwindow.h"
 
 #include "ui_editorwindow.h"

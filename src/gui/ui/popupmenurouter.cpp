@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/popupmenurouter.h"
 
 #include "ui/editorwindow.h"
