@@ -21,7 +21,7 @@ public:
     // Reserves a zero-filled read-write block of size bytes; 0 when that fails.
     virtual RemoteAddress reserve(std::size_t size) = 0;
 
-    // Releases a block that Reserve returned.
+    // Releases a block that reserve() returned.
     virtual void free(RemoteAddress address) = 0;
 
     // Copies size bytes into / out of a block; false when the copy fails.

@@ -71,7 +71,7 @@ public:
     void clearSent() { sent_.clear(); }
 
     // Failure injection: Reserve fails once `successes` more reservations have succeeded
-    // (-1: never); Write or Read fail while set.
+    // (-1: never); write() or read() fail while set.
     void failReserveAfter(int successes) { reserveSuccessesLeft_ = successes; }
     void setWriteFails(bool fails) { writeFails_ = fails; }
     void setReadFails(bool fails) { readFails_ = fails; }

@@ -595,7 +595,7 @@ private slots:
         MainFlow flow(std::move(env));
         QVERIFY(!flow.start());
         QVERIFY(flow.finished());
-        QCOMPARE(flow.run(), 0); // Run after Start: no loop, ends through the release
+        QCOMPARE(flow.run(), 0); // run() after start(): no loop, ends through the release
         SingleInstance next;
         QVERIFY(!next.AcquireSingleInstance()); // the run released the guard
         QCOMPARE(QByteArray::fromStdString(sim.document()), kFooNoBlock);

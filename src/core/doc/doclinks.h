@@ -48,7 +48,7 @@ QString taggedToCode(const QString& tagged);
 // Tagged text without its tags, "<br>" as a blank, blanks simplified: what a search compares
 // with, and what tells an empty field.
 QString plainText(const QString& tagged);
-// Whether PlainText would say anything, without making it.
+// Whether plainText() would say anything, without making it.
 bool hasPlainText(const QString& tagged);
 
 // Each mention of a procedure ("name()", "Module::name()", the qualifier empty without one) in

@@ -83,13 +83,13 @@ public:
     };
 
     // A source with its procedures (in source order) and modules; the file's number. Without
-    // pages, only what Resolve needs is kept: no anchor, summary or stale mark.
+    // pages, only what resolve() needs is kept: no anchor, summary or stale mark.
     int addFile(const QString& page, const QString& source, const QList<ProcedureReport>& reports,
                 const SourceModules& modules, bool pages = true);
     // Marks the procedures their modules declare; call once after the last file.
     void finish();
     // Leaves the procedures private to their modules out of the pages and the lists, and the
-    // files left without procedures; mentions of them link nowhere. Call after Finish.
+    // files left without procedures; mentions of them link nowhere. Call after finish().
     void leaveOutPrivate();
     // The file's page could not be written: what is written after this doesn't link to it.
     void markMissing(int file) { files_[file].missing = true; }
@@ -114,7 +114,7 @@ private:
         Matches count = Matches::None;
         int procedure = 0;
     };
-    // As Resolve, but tells no procedure from several.
+    // As resolve(), but tells no procedure from several.
     Match find(int file, const QString& module, QStringView qualifier, QStringView name) const;
 
     QList<Procedure> procedures_;

@@ -57,7 +57,7 @@ struct SitePlan {
     QString firstLetterPage;        // where "A-Z" leads: the first letter with procedures
 };
 
-// The pages for the catalog (after its Finish). Page names are unique also where the file
+// The pages for the catalog (after its finish()). Page names are unique also where the file
 // system ignores letter case.
 SitePlan planListPages(const Catalog& catalog);
 

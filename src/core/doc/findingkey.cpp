@@ -38,7 +38,7 @@ QString escaped(const QString& path) {
     return text;
 }
 
-// False for an escape that Escaped doesn't know.
+// False for an escape that escaped() doesn't know.
 bool unescape(QStringView text, QString* path) {
     if (!text.contains(u'\\')) {
         *path = text.toString();

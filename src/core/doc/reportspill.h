@@ -22,7 +22,7 @@ public:
     void save(const QList<ProcedureReport>& reports);
     // The next source's procedures, in the order saved.
     QList<ProcedureReport> load();
-    // After the last Save: whether everything saved is on the file, to be loaded from the start.
+    // After the last save(): whether everything saved is on the file, to be loaded from the start.
     bool rewind() { return stream_.status() == QDataStream::Ok && file_.flush() && file_.seek(0); }
     // Loads from the start again.
     bool restart();

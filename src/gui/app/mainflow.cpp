@@ -243,7 +243,7 @@ bool MainFlow::start() {
     if (!builtWhileLoading)
         applyFont();
 
-    // From here on every ending releases the editor and stores the geometry (Finish).
+    // From here on every ending releases the editor and stores the geometry (finish()).
     reachedRelease_ = true;
     if (!builtWhileLoading)
         built = BuildWindows();
@@ -434,7 +434,7 @@ bool MainFlow::saveSourceFile() {
     saveRefused_ = !saved;
     if (!saveRefused_)
         return true;
-    // The file is unchanged on disk and Save put the document back as it was read, so a
+    // The file is unchanged on disk and save() put the document back as it was read, so a
     // second Apply writes the same block again.
     fail(u"Glossa"_s, u"Cannot store the source file %1: %2\nYour text is still in the "
                       "window."_s.arg(QDir::toNativeSeparators(file_->path()), saved.reason));

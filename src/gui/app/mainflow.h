@@ -89,7 +89,7 @@ public:
     // Releases the editor and the guard, and stores the window geometry when it changed. Runs
     // once; only on the paths that got as far as building the windows.
     void finish();
-    // Start, the event loop, Finish. Returns the exit code.
+    // start(), the event loop, finish(). Returns the exit code.
     int run();
 
     // 0 on every path of the IDE run but a failed write; 1 when file mode can't read or store
