@@ -1335,6 +1335,24 @@ private slots:
                           "href=\"../m.pb.html#Pa2000\">");
     }
 
+    // Windows keeps CON, AUX, COM1, LPT9 (with any extension) for its devices: a page of that
+    // name couldn't be written there, so it takes the next free name; Console and COM10 don't.
+    void exportNamesNoPageAfterAWindowsDevice() {
+        QByteArray source;
+        for (const char* module : {"CON", "aux", "Com1", "LPT9", "Console", "COM10"})
+            source += QByteArray("DeclareModule ") + module + "\nEndDeclareModule\nModule " +
+                      module + "\nProcedure P()\nEndProcedure\nEndModule\n";
+        write(u"devices/aux.d/m.pb"_s, source);
+        QCOMPARE(glossa({u"-export:out/devices"_s, u"devices"_s}).exitCode, 0);
+        QCOMPARE(files(u"out/devices"_s, true).filter(QRegularExpression(u"^(modules|folders)/"_s)),
+                 (QStringList{u"folders/aux~2.d.html"_s, u"modules/COM10.html"_s,
+                              u"modules/CON~2.html"_s, u"modules/Com1~2.html"_s,
+                              u"modules/Console.html"_s, u"modules/LPT9~2.html"_s,
+                              u"modules/aux~2.html"_s}));
+        QVERIFY(
+            read(u"out/devices/index.html"_s).contains("<a href=\"modules/CON~2.html\">CON</a>"));
+    }
+
     // -fix and -diff over a small tree: the exact output, and the source's bytes after.
     void fix_data() {
         QTest::addColumn<QStringList>("options");

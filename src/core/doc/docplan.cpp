@@ -44,12 +44,33 @@ void addPages(SitePlan& plan, ListPage page, const QList<int>& entries) {
     }
 }
 
+// Whether Windows keeps the page's file name for a device ("CON.html", "modules/lpt1.html"):
+// there the page couldn't be written, and a link to it would open the device.
+bool isWindowsDeviceName(QStringView page) {
+    QStringView stem = page.sliced(page.lastIndexOf(u'/') + 1);
+    stem = stem.left(stem.indexOf(u'.')); // "aux.d" is AUX too; left(-1) is all of it
+    static const QSet<QString> kDevices{u"con"_s, u"prn"_s, u"aux"_s, u"nul"_s};
+    if (stem.size() == 4 && (stem.startsWith(u"com", Qt::CaseInsensitive) ||
+                             stem.startsWith(u"lpt", Qt::CaseInsensitive)))
+        return stem[3] >= u'0' && stem[3] <= u'9';
+    return kDevices.contains(stem.toString().toLower());
+}
+
 // base, or base~2, base~3, ...: the first whose pages (base, base-2, ...) no other page has,
-// letter case ignored.
+// letter case ignored. A device's name is never one: its number goes before the first dot
+// ("aux.d" becomes "aux~2.d"), since Windows reads only the part before it.
 QString uniqueBase(const QString& base, qsizetype entries, QSet<QString>& taken) {
     const qsizetype parts = std::max<qsizetype>(1, (entries + kPageEntries - 1) / kPageEntries);
-    for (int n = 1;; ++n) {
-        QString candidate = n == 1 ? base : base + u'~' + QString::number(n);
+    const bool device = isWindowsDeviceName(base);
+    qsizetype numberAt = base.size();
+    if (device) {
+        const qsizetype dot = base.indexOf(u'.', base.lastIndexOf(u'/') + 1);
+        numberAt = dot < 0 ? base.size() : dot;
+    }
+    for (int n = device ? 2 : 1;; ++n) {
+        QString candidate = base;
+        if (n > 1)
+            candidate.insert(numberAt, u'~' + QString::number(n));
         QStringList names{candidate.toLower()};
         for (qsizetype part = 2; part <= parts; ++part)
             names << names.first() + u'-' + QString::number(part);
@@ -75,7 +96,6 @@ void planModules(const Catalog& catalog, SitePlan& plan) {
             found = numbers.insert(p.module.toLower(), int(plan.modules.size()));
             GroupCount added;
             added.label = p.module;
-            added.page = u"modules/"_s + p.module;
             plan.modules.append(added);
             members.append(QList<int>());
         }
@@ -91,10 +111,13 @@ void planModules(const Catalog& catalog, SitePlan& plan) {
         return plan.modules[a].label.compare(plan.modules[b].label, Qt::CaseInsensitive) < 0;
     });
     QList<GroupCount> sorted;
+    QSet<QString> taken;
     for (const int m : order) {
         // Public procedures first, each kind in source order.
         QList<int>& list = members[m];
         std::stable_partition(list.begin(), list.end(), [&](int i) { return all[i].isPublic; });
+        plan.modules[m].page =
+            uniqueBase(u"modules/"_s + plan.modules[m].label, list.size(), taken);
         addPages(plan,
                  makePage(ListPage::Kind::Module, plan.modules[m].page, plan.modules[m].label,
                           int(sorted.size())),
