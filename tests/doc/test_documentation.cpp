@@ -1532,6 +1532,12 @@ private slots:
         const QByteArray index = read(u"out/pub/index.html"_s);
         QVERIFY_FRAGMENTS(index, "1 procedure in 1 file, 1 documented (100\xC2\xA0%)");
         QVERIFY(!index.contains("modules/H.html"));
+        // Nor does any count or table tell of stale parts; without -no-stale they do.
+        for (const QString& list :
+             {u"index.html"_s, u"modules/Shapes.html"_s, u"folders/top.html"_s})
+            QVERIFY2(!read(u"out/pub/"_s + list).contains("stale parts"), qPrintable(list));
+        QVERIFY_FRAGMENTS(read(u"out/unpub/index.html"_s), "%), 1 with stale parts",
+                          "<th class=\"num\">With stale parts</th>");
         // Nor do the lists or the search name a left-out procedure, or mark a stale one.
         const QByteArray module = read(u"out/pub/modules/Shapes.html"_s);
         QVERIFY_FRAGMENTS(module, "<code>Area()</code>", "<span class=\"project\">Shapes &amp; Co");

@@ -277,20 +277,26 @@ QString markdownFence(const QString& language, const QString& code) {
     return fence + language + u'\n' + code + u'\n' + fence + u'\n';
 }
 
+// ", 0 with stale parts", or nothing on a site that hides the stale marks.
+QString staleCount(int stale, bool showStale) {
+    return showStale ? u", "_s + QString::number(stale) + u" with stale parts"_s : QString();
+}
+
 // "3 procedures in 1 file, 1 documented (33 %), 0 with stale parts", with the given space
 // before the percent sign.
-QString totalsLine(const Totals& totals, qsizetype files, QStringView percentSpace) {
+QString totalsLine(const Totals& totals, qsizetype files, QStringView percentSpace,
+                   bool showStale) {
     return QString::number(totals.procedures) +
            (totals.procedures == 1 ? u" procedure in "_s : u" procedures in "_s) +
            QString::number(files) + (files == 1 ? u" file, "_s : u" files, "_s) +
            QString::number(totals.documented) + u" documented ("_s +
-           percent(totals.documented, totals.procedures) + percentSpace + u"%), "_s +
-           QString::number(totals.stale) + u" with stale parts"_s;
+           percent(totals.documented, totals.procedures) + percentSpace + u"%)"_s +
+           staleCount(totals.stale, showStale);
 }
 
-QString indexTotals(const Catalog& catalog, QStringView percentSpace) {
+QString indexTotals(const Catalog& catalog, QStringView percentSpace, bool showStale) {
     const Totals totals = countTotals(catalog);
-    return totalsLine(totals, totals.files, percentSpace);
+    return totalsLine(totals, totals.files, percentSpace, showStale);
 }
 
 // Every list of procedures stands one folder below the top: their summaries' links, made once
@@ -320,20 +326,20 @@ QString listHeading(const ListPage& page) {
 
 // "2 files, 3 procedures, 1 documented (33 %), 0 with stale parts" (without the files for a
 // module), with the given space before the percent sign.
-QString countLine(const GroupCount& count, QStringView percentSpace) {
+QString countLine(const GroupCount& count, QStringView percentSpace, bool showStale) {
     QString line;
     if (count.files > 0)
         line = QString::number(count.files) + (count.files == 1 ? u" file, "_s : u" files, "_s);
     return line + QString::number(count.procedures) +
            (count.procedures == 1 ? u" procedure, "_s : u" procedures, "_s) +
            QString::number(count.documented) + u" documented ("_s +
-           percent(count.documented, count.procedures) + percentSpace + u"%), "_s +
-           QString::number(count.stale) + u" with stale parts"_s;
+           percent(count.documented, count.procedures) + percentSpace + u"%)"_s +
+           staleCount(count.stale, showStale);
 }
 
-QString fileCountLine(const Catalog::File& file, QStringView percentSpace) {
+QString fileCountLine(const Catalog::File& file, QStringView percentSpace, bool showStale) {
     return countLine({QString(), QString(), 0, file.shown, file.documented, file.stale},
-                     percentSpace);
+                     percentSpace, showStale);
 }
 
 // Without showStale, a stale comment gets no badge (a published site hides the markers).
@@ -461,7 +467,7 @@ struct MarkdownList {
 
 // The index's rows: modules, then folders, each linked to its first page.
 void writeHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
-                        const QString& name) {
+                        const QString& name, bool showStale) {
     if (page.entries.isEmpty())
         out << u"<p class=\"none\">No procedures.</p>\n";
     const qsizetype modules = plan.modules.size();
@@ -479,7 +485,8 @@ void writeHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& 
                            : u"<h2>Modules</h2>\n<div class=\"scroll\" tabindex=\"0\">\n<table "
                              "class=\"coverage\">\n<thead><tr><th>Module</th>")
                 << u"<th class=\"num\">Procedures</th><th class=\"num\">Documented</th>"
-                   "<th class=\"num\">With stale parts</th></tr></thead>\n<tbody>\n";
+                << (showStale ? u"<th class=\"num\">With stale parts</th>" : u"")
+                << u"</tr></thead>\n<tbody>\n";
         }
         const GroupCount& count = folder ? plan.folders[row - modules] : plan.modules[row];
         out << u"<tr><td><a href=\"" << pageLink(name, count.page + u".html"_s) << u"\">"
@@ -487,25 +494,28 @@ void writeHtmlIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& 
         if (folder)
             out << u"<td class=\"num\">" << QString::number(count.files) << u"</td>";
         out << u"<td class=\"num\">" << QString::number(count.procedures)
-            << u"</td><td class=\"num\">" << QString::number(count.documented)
-            << u"</td><td class=\"num\">" << QString::number(count.stale) << u"</td></tr>\n";
+            << u"</td><td class=\"num\">" << QString::number(count.documented) << u"</td>";
+        if (showStale)
+            out << u"<td class=\"num\">" << QString::number(count.stale) << u"</td>";
+        out << u"</tr>\n";
     }
     if (section >= 0)
         out << u"</tbody>\n</table>\n</div>\n";
 }
 
 void writeMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPage& page,
-                            const QString& name) {
+                            const QString& name, bool showStale) {
     const qsizetype modules = plan.modules.size();
     int section = -1;
     for (const int row : page.entries) {
         const bool folder = row >= modules;
         if (int(folder) != section) {
             section = int(folder);
-            out << (folder ? u"\n## Folders\n\n| Folder | Files | Procedures | Documented | With "
-                             "stale parts |\n|---|--:|--:|--:|--:|\n"
-                           : u"\n## Modules\n\n| Module | Procedures | Documented | With stale "
-                             "parts |\n|---|--:|--:|--:|\n");
+            out << (folder ? u"\n## Folders\n\n| Folder | Files | Procedures | Documented |"
+                           : u"\n## Modules\n\n| Module | Procedures | Documented |")
+                << (showStale ? u" With stale parts |" : u"")
+                << (folder ? u"\n|---|--:" : u"\n|---") << u"|--:|--:|"
+                << (showStale ? u"--:|" : u"") << u"\n";
         }
         const GroupCount& count = folder ? plan.folders[row - modules] : plan.modules[row];
         out << u"| [" << escapeMarkdown(count.label) << u"]("
@@ -513,7 +523,10 @@ void writeMarkdownIndexRows(ChunkWriter& out, const SitePlan& plan, const ListPa
         if (folder)
             out << QString::number(count.files) << u" | ";
         out << QString::number(count.procedures) << u" | " << QString::number(count.documented)
-            << u" | " << QString::number(count.stale) << u" |\n";
+            << u" |";
+        if (showStale)
+            out << u" " << QString::number(count.stale) << u" |";
+        out << u"\n";
     }
 }
 
@@ -542,7 +555,8 @@ void writeHtmlFolderEntries(ChunkWriter& out, const HtmlList& list, const ListPa
         open = false;
         const Catalog::File& file = list.catalog.files()[f];
         out << u"<h2>" << htmlLink(file, pageLink(list.page, file.page), escape(file.source))
-            << u" <span class=\"where\">" << fileCountLine(file, u"\u00A0") << u"</span></h2>\n";
+            << u" <span class=\"where\">" << fileCountLine(file, u"\u00A0", list.showStale)
+            << u"</span></h2>\n";
     };
     const auto item = [&](int entry) {
         if (!open)
@@ -561,7 +575,7 @@ void writeMarkdownFolderEntries(ChunkWriter& out, const MarkdownList& list, cons
         out << u"\n## "
             << markdownLink(file, pageLink(list.page, file.page), escapeMarkdown(file.source))
             << u"\n\n"
-            << fileCountLine(file, u" ") << u".\n\n";
+            << fileCountLine(file, u" ", list.showStale) << u".\n\n";
     };
     walkFolderEntries(list.catalog, page, head,
                       [&](int entry) { out << list.item(entry, false, QString()); });
@@ -742,19 +756,22 @@ bool writeHtmlListPage(const SitePlan& plan, int number, const Catalog& catalog,
     const HtmlList list{catalog, texts, name, style.showStale};
     switch (page.kind) {
     case ListPage::Kind::Index:
-        out << u"<p class=\"where\">" << indexTotals(catalog, u"\u00A0") << u"</p>\n"
+        out << u"<p class=\"where\">" << indexTotals(catalog, u"\u00A0", style.showStale)
+            << u"</p>\n"
             << htmlParts(plan, page);
-        writeHtmlIndexRows(out, plan, page, name);
+        writeHtmlIndexRows(out, plan, page, name, style.showStale);
         break;
     case ListPage::Kind::Module:
-        out << u"<p class=\"where\">" << countLine(plan.modules[page.group], u"\u00A0") << u"</p>\n"
+        out << u"<p class=\"where\">"
+            << countLine(plan.modules[page.group], u"\u00A0", style.showStale) << u"</p>\n"
             << htmlParts(plan, page) << u"<ul class=\"procs\">\n";
         for (const int i : page.entries)
             out << list.item(i, false, catalog.files()[catalog.procedures()[i].file].source);
         out << u"</ul>\n";
         break;
     case ListPage::Kind::Folder:
-        out << u"<p class=\"where\">" << countLine(plan.folders[page.group], u"\u00A0") << u"</p>\n"
+        out << u"<p class=\"where\">"
+            << countLine(plan.folders[page.group], u"\u00A0", style.showStale) << u"</p>\n"
             << htmlParts(plan, page);
         writeHtmlFolderEntries(out, list, page);
         break;
@@ -852,17 +869,18 @@ bool writeMarkdownListPage(const SitePlan& plan, int number, const Catalog& cata
     const MarkdownList list{catalog, name, showStale};
     switch (page.kind) {
     case ListPage::Kind::Index:
-        out << indexTotals(catalog, u" ") << u".\n" << markdownParts(plan, page);
-        writeMarkdownIndexRows(out, plan, page, name);
+        out << indexTotals(catalog, u" ", showStale) << u".\n" << markdownParts(plan, page);
+        writeMarkdownIndexRows(out, plan, page, name, showStale);
         break;
     case ListPage::Kind::Module:
-        out << countLine(plan.modules[page.group], u" ") << u".\n"
+        out << countLine(plan.modules[page.group], u" ", showStale) << u".\n"
             << markdownParts(plan, page) << u"\n";
         for (const int i : page.entries)
             out << list.item(i, false, catalog.files()[catalog.procedures()[i].file].source);
         break;
     case ListPage::Kind::Folder:
-        out << countLine(plan.folders[page.group], u" ") << u".\n" << markdownParts(plan, page);
+        out << countLine(plan.folders[page.group], u" ", showStale) << u".\n"
+            << markdownParts(plan, page);
         writeMarkdownFolderEntries(out, list, page);
         break;
     case ListPage::Kind::Letter:
